@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace stampwell {
+
+// A colour in the platform convention: RGB as 0x00BBGGRR (red in the lowest byte), a system
+// colour as 0xFF000000 + index, clNone 0x1FFFFFFF, clDefault 0x20000000.
+using TColor = std::uint32_t;
+
+// General settings of a job, copied by value between profile, pages and runner.
+struct RJobSettings {
+  std::string Name;
+  bool Doc = false;
+  bool Xls = false;
+  bool Ppt = false;
+  bool AutoRun = false;
+  bool PDF = false;
+  bool OtherFiles = false;
+  std::int32_t EveryMinutes = 0;
+
+  bool operator==(const RJobSettings&) const = default;
+};
+
+// Watermark settings of a job.
+struct RDocSettings {
+  std::string DocWaterMarkStr;
+  std::string DocFontName;
+  std::string DocWatermarkSize;  // decimal text, for example "60"
+  TColor DocWatermarkColor = 0;
+  bool Transparent = false;
+  bool HX = false;  // true: oblique watermark; false: horizontal
+
+  bool operator==(const RDocSettings&) const = default;
+};
+
+// One item of a job: a single file (Type 0) or a folder (any other Type).
+struct RJobItem {
+  std::uint8_t Type = 0;
+  std::string Source;
+  std::string Dest;
+  std::string Comments;
+
+  bool operator==(const RJobItem&) const = default;
+};
+
+}  // namespace stampwell
