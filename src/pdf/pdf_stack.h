@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace stampwell {
+
+class TRegistry;
+
+// Program-wide: true when the PDF printer found at start-up is usable. Set once by the main
+// window from its own TPDFStack; read by the pages that offer PDF output.
+extern bool PDFAvailable;
+
+// The printer side of PDF output: finds the PDF printer in the registry, checks that its
+// driver writes files without asking, knows the folder the driver writes into, and keeps the
+// list of expected PDF files that it moves from that folder to their destinations.
+//
+// A job's instance is used from one thread only; nothing here is locked.
+class TPDFStack {
+ public:
+  // Runs printer detection (CheckPDFPrinter) on registry, or on the machine's registry view
+  // when none is given. Registry errors while reading the driver settings
+  // (ERegistryException) leave the constructor: no object is made.
+  explicit TPDFStack(std::shared_ptr<const TRegistry> registry = nullptr);
+  ~TPDFStack();
+  TPDFStack(const TPDFStack&) = delete;
+  TPDFStack& operator=(const TPDFStack&) = delete;
+
+  // Finds the PDF printer, checks its settings and finds its output folder.
+  // Returns PDFFound && PDFParaOK.
+  bool CheckPDFPrinter();
+  // True exactly when ViewPrintOutput, AskToReplacePDF and PromptForFileName of the chosen
+  // printer are all 0. Throws ERegistryException for a missing or non-DWORD value.
+  bool CheckPDFPara();
+  // Appends the "Name" and "Printer Driver" of every installed printer, in enumeration order.
+  void GetPrinterList();
+  // Sets PDFOutputDir from PDFDriverName (left unchanged when no folder can be worked out).
+  void GetPDFOutputDir();
+
+  // Starts an empty list of pending items.
+  void InitStack();
+  // Flushes (ClearPreItems), then appends the pair and sets HasPrintItems.
+  // PDFFileName is the bare file name the driver writes; DestFile is the full destination.
+  void AddPDFPrintItem(const std::string& PDFFileName, const std::string& DestFile);
+  // Moves every pending file that has appeared in the output folder to its destination.
+  // An item is moved at most once; a file whose copy fails stays in the output folder and
+  // its item is not tried again.
+  void ClearPreItems();
+  // Ends the list of pending items. Files not moved by then stay in the output folder.
+  void ClearStack();
+
+  // Call before printing a document whose PDF the driver will write as PDFFileName.
+  // Flushes the pending items first, so that a PDF already written under that name reaches
+  // its own destination before the new print overwrites it. If an earlier item still waits
+  // for a file of that name afterwards, that item is dropped (it can no longer be told apart
+  // from the new print), and a file left behind under that name by a failed copy is renamed
+  // aside in the output folder so that the new print cannot overwrite it. Returns true when
+  // no earlier item had to be dropped.
+  bool PrepareForPrint(const std::string& PDFFileName);
+
+  // The registry view this object reads.
+  const TRegistry& Registry() const { return *registry_; }
+
+  std::vector<std::string> PrinterNames;
+  std::vector<std::string> DriverNames;
+  std::vector<std::string> PDFFileNames;
+  std::vector<std::string> PDFDestFiles;
+  bool PDFFound = false;
+  bool PDFParaOK = false;
+  bool PDFUsable = false;
+  bool HasPrintItems = false;
+  std::string PDFPrinterName;
+  std::string PDFDriverName;
+  std::string PDFOutputDir;
+
+ private:
+  // What became of each pending item, parallel to PDFFileNames.
+  enum class ItemState { Waiting, Moved, CopyFailed, Dropped };
+
+  std::string OutputPathOf(const std::string& fileName) const;
+  void FlushItem(std::size_t i);
+
+  std::shared_ptr<const TRegistry> registry_;
+  std::vector<ItemState> itemStates_;
+};
+
+}  // namespace stampwell
