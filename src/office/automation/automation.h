@@ -15,11 +15,13 @@ using OleServerFactory = std::function<DispatchPtr()>;
 void RegisterOleServer(const std::string& progId, OleServerFactory factory);
 
 // Creates the application object registered for progId. Throws EOleError for an unknown
-// identifier ("Invalid class string") or when the factory fails.
+// identifier ("Invalid class string") or when the factory fails (its own message) or returns
+// no object. Thread-safe; the factory runs on the calling thread, outside any lock.
 OleVariant CreateOleObject(const std::string& progId);
 
-// Per-thread bookkeeping standing in for COM initialisation. Calls nest; CoInitialized
-// tells whether the calling thread has more CoInitialize than CoUninitialize calls.
+// Per-thread bookkeeping standing in for COM initialisation. Calls nest; CoInitializeCount
+// is the calling thread's CoInitialize calls minus its CoUninitialize calls (never below 0:
+// a release without a matching initialisation is ignored).
 void CoInitialize(void* reserved = nullptr);
 void CoUninitialize();
 int CoInitializeCount();
