@@ -32,10 +32,10 @@ void QueueDispatcher::PostAndWait(std::function<void()> fn) {
   bool done = false;
   Post([&] {
     fn();
-    {
-      std::lock_guard lock(doneMutex);
-      done = true;
-    }
+    // Notified under the lock: the waiter owns doneCv and may return (destroying it) as soon
+    // as it sees done, so the notification must be over before the lock is released.
+    std::lock_guard lock(doneMutex);
+    done = true;
     doneCv.notify_all();
   });
   std::unique_lock lock(doneMutex);
