@@ -14,7 +14,7 @@ namespace stampwell {
 struct TRegistry::Value {
   std::string name;
   ValueType type = ValueType::String;
-  std::string text;                 // String, ExpandString
+  std::string text;                 // String
   std::uint32_t number = 0;         // DWord
   std::vector<std::uint8_t> bytes;  // Binary
 };
@@ -63,59 +63,8 @@ std::string InvalidDataType(const std::string& name) {
   return "Invalid data type for '" + name + "'";
 }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// UTF-16LE bytes (no byte-order mark) to UTF-8; a stray surrogate becomes U+FFFD.
-std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size) {
-  std::string out;
-  out.reserve(size / 2);
-  std::size_t i = 0;
-  auto unit = [&](std::size_t at) {
-    return static_cast<std::uint32_t>(data[at] | (data[at + 1] << 8));
-  };
-  while (i + 1 < size) {
-    std::uint32_t u = unit(i);
-    i += 2;
-    if (u >= 0xD800 && u < 0xDC00 && i + 1 < size) {
-      std::uint32_t low = unit(i);
-      if (low >= 0xDC00 && low < 0xE000) {
-        i += 2;
-        AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-        continue;
-      }
-      AppendUtf8(out, 0xFFFD);
-    } else if (u >= 0xD800 && u < 0xE000) {
-      AppendUtf8(out, 0xFFFD);
-    } else {
-      AppendUtf8(out, u);
-    }
-  }
-  return out;
-}
-
-// Registry files written by the Windows registry editor are UTF-16LE with a byte-order mark;
-// hand-written ones are usually UTF-8, possibly with a byte-order mark.
-std::string DecodeFileText(const std::string& raw) {
-  if (raw.size() >= 2 && static_cast<unsigned char>(raw[0]) == 0xFF &&
-      static_cast<unsigned char>(raw[1]) == 0xFE) {
-    return Utf16LeToUtf8(reinterpret_cast<const std::uint8_t*>(raw.data()) + 2, raw.size() - 2);
-  }
+// Hand-written registry files are UTF-8, possibly with a byte-order mark.
+std::string WithoutByteOrderMark(const std::string& raw) {
   if (raw.size() >= 3 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) return raw.substr(3);
   return raw;
 }
@@ -194,6 +143,8 @@ class RegFileParser {
   explicit RegFileParser(TRegistry& target) : reg_(target) {}
 
   void Parse(const std::string& text) {
+    if (text.size() >= 2 && text.compare(0, 2, "\xFF\xFE") == 0)
+      throw ParseError(1, "the file is UTF-16; save it as UTF-8");
     std::vector<std::string> lines;
     std::istringstream in(text);
     std::string line;
@@ -327,13 +278,6 @@ class RegFileParser {
         reg_.SetDWord(currentKey_, name,
                       static_cast<std::uint32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
                                                  (static_cast<std::uint32_t>(bytes[3]) << 24)));
-      } else if (kind == "hex(1)" || kind == "hex(2)") {
-        std::string value = Utf16LeToUtf8(bytes.data(), bytes.size());
-        while (!value.empty() && value.back() == '\0') value.pop_back();
-        if (kind == "hex(1)")
-          reg_.SetString(currentKey_, name, value);
-        else
-          reg_.SetExpandString(currentKey_, name, value);
       } else if (kind == "hex" ||
                  (kind.size() > 5 && kind.rfind("hex(", 0) == 0 && kind.back() == ')')) {
         reg_.SetBinary(currentKey_, name, bytes);
@@ -401,8 +345,7 @@ std::optional<std::vector<std::string>> TRegistry::GetKeyNames(const std::string
 std::string TRegistry::ReadString(const std::string& keyPath, const std::string& name) const {
   const Value* v = FindValue(keyPath, name);
   if (!v) return std::string();
-  if (v->type != ValueType::String && v->type != ValueType::ExpandString)
-    throw ERegistryException(InvalidDataType(name));
+  if (v->type != ValueType::String) throw ERegistryException(InvalidDataType(name));
   return v->text;
 }
 
@@ -475,13 +418,6 @@ void TRegistry::SetString(const std::string& keyPath, const std::string& name,
   v.text = value;
 }
 
-void TRegistry::SetExpandString(const std::string& keyPath, const std::string& name,
-                                const std::string& value) {
-  Value& v = ValueForWrite(keyPath, name);
-  v.type = ValueType::ExpandString;
-  v.text = value;
-}
-
 void TRegistry::SetDWord(const std::string& keyPath, const std::string& name, std::uint32_t value) {
   Value& v = ValueForWrite(keyPath, name);
   v.type = ValueType::DWord;
@@ -511,7 +447,7 @@ std::shared_ptr<const TRegistry> TRegistry::FromText(const std::string& text,
                                                      const std::string& sourceName) {
   auto view = std::make_shared<TRegistry>();
   try {
-    RegFileParser(*view).Parse(DecodeFileText(text));
+    RegFileParser(*view).Parse(WithoutByteOrderMark(text));
   } catch (const ParseError& e) {
     ShowMessage("Error in registry file " + sourceName + " at line " + std::to_string(e.Line()) +
                 ": " + e.what());

@@ -27,7 +27,7 @@ class ERegistryException : public std::runtime_error {
 // for the parser, the built-in view and tests.
 class TRegistry {
  public:
-  enum class ValueType { String, ExpandString, DWord, Binary };
+  enum class ValueType { String, DWord, Binary };
 
   // The path of the machine's registry file; used when the file exists.
   static constexpr const char* MachineRegistryFile = "/etc/stampwell/registry.reg";
@@ -63,8 +63,6 @@ class TRegistry {
   void DeleteKey(const std::string& keyPath);
   // Each setter creates the key when missing and replaces a value of the same name.
   void SetString(const std::string& keyPath, const std::string& name, const std::string& value);
-  void SetExpandString(const std::string& keyPath, const std::string& name,
-                       const std::string& value);
   void SetDWord(const std::string& keyPath, const std::string& name, std::uint32_t value);
   void SetBinary(const std::string& keyPath, const std::string& name,
                  const std::vector<std::uint8_t>& bytes);
@@ -72,10 +70,9 @@ class TRegistry {
 
   // ---- sources ----
 
-  // Parses registry file text ("Windows Registry Editor Version 5.00" format, UTF-8 or
-  // UTF-16 with byte-order mark). Only keys under HKEY_LOCAL_MACHINE are kept. On a line that
-  // cannot be parsed, shows a message naming sourceName and the line number and returns an
-  // empty view, which holds no printer.
+  // Parses registry file text ("Windows Registry Editor Version 5.00" format, UTF-8). Only keys
+  // under HKEY_LOCAL_MACHINE are kept. On a line that cannot be parsed, shows a message naming
+  // sourceName and the line number and returns an empty view, which holds no printer.
   static std::shared_ptr<const TRegistry> FromText(const std::string& text,
                                                    const std::string& sourceName);
   // Reads and parses the file at path; a file that cannot be read is reported like a parse

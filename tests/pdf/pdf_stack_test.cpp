@@ -54,16 +54,9 @@ TEST_F(PdfStackFlush, AnItemIsMovedWhenTheNextOneIsAdded) {
   stack_->ClearPreItems();
   EXPECT_EQ(ReadFile(Dest("two.pdf")), "second");
   EXPECT_FALSE(FileExists(Out("two.pdf")));
-}
-
-TEST_F(PdfStackFlush, ItemsStayListedAfterTheirFileIsMoved) {
-  Print("a.pdf", "a");
-  stack_->AddPDFPrintItem("a.pdf", Dest("a.pdf"));
-  stack_->AddPDFPrintItem("b.pdf", Dest("b.pdf"));
-  stack_->ClearPreItems();
-  EXPECT_EQ(stack_->PDFFileNames, (std::vector<std::string>{"a.pdf", "b.pdf"}));
-  EXPECT_EQ(stack_->PDFDestFiles, (std::vector<std::string>{Dest("a.pdf"), Dest("b.pdf")}));
-  EXPECT_TRUE(stack_->HasPrintItems);
+  // Moved items stay listed.
+  EXPECT_EQ(stack_->PDFFileNames, (std::vector<std::string>{"one.pdf", "two.pdf"}));
+  EXPECT_EQ(stack_->PDFDestFiles, (std::vector<std::string>{Dest("one.pdf"), Dest("two.pdf")}));
 }
 
 TEST_F(PdfStackFlush, AFileNotYetWrittenIsMovedByALaterFlush) {
@@ -90,14 +83,6 @@ TEST_F(PdfStackFlush, AnExistingDestinationIsOverwritten) {
   stack_->ClearPreItems();
   EXPECT_EQ(ReadFile(Dest("r.pdf")), "new");
   EXPECT_FALSE(FileExists(Out("r.pdf")));
-}
-
-TEST_F(PdfStackFlush, OtherFilesInTheOutputFolderAreLeftAlone) {
-  Print("stranger.pdf", "not ours");
-  Print("r.pdf", "ours");
-  stack_->AddPDFPrintItem("r.pdf", Dest("r.pdf"));
-  stack_->ClearPreItems();
-  EXPECT_EQ(ReadFile(Out("stranger.pdf")), "not ours");
 }
 
 TEST_F(PdfStackFlush, ClearStackLeavesUnmovedFilesInTheOutputFolder) {
@@ -226,12 +211,4 @@ TEST_F(PdfStackFlush, PrepareForPrintKeepsAFailedCopyFromBeingOverwritten) {
   stack_->ClearPreItems();
   EXPECT_EQ(ReadFile(Dest("b/report.pdf")), "from b");
   EXPECT_EQ(ReadFile(Out("report (1).pdf")), "from a");
-}
-
-TEST_F(PdfStackFlush, PrepareForPrintOfANewNameOnlyFlushes) {
-  Print("a.pdf", "a");
-  stack_->AddPDFPrintItem("a.pdf", Dest("a.pdf"));
-  EXPECT_TRUE(stack_->PrepareForPrint("b.pdf"));
-  EXPECT_EQ(ReadFile(Dest("a.pdf")), "a");
-  EXPECT_EQ(stack_->PDFFileNames.size(), 1u);
 }
