@@ -43,6 +43,9 @@ class TPDFStack {
   void InitStack();
   // Flushes (ClearPreItems), then appends the pair and sets HasPrintItems.
   // PDFFileName is the bare file name the driver writes; DestFile is the full destination.
+  // An earlier item still waiting for the same file name is dropped before the flush: the
+  // file of that name now belongs to this print, so it can never reach the earlier item's
+  // destination. (PrepareForPrint, called before the print, saves the earlier PDF.)
   void AddPDFPrintItem(const std::string& PDFFileName, const std::string& DestFile);
   // Moves every pending file that has appeared in the output folder to its destination.
   // An item is moved at most once; a file whose copy fails stays in the output folder and
