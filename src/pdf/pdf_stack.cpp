@@ -1,5 +1,6 @@
 #include "pdf/pdf_stack.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
