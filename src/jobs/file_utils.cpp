@@ -155,6 +155,11 @@ std::string XdgDesktopDir(const std::string& home) {
 
 }  // namespace
 
+bool IsPlainFileName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find(PathDelim) == std::string::npos && name.find('\0') == std::string::npos;
+}
+
 void CopyFileBlocks(const std::string& source, const std::string& dest) {
   if (!CopyThroughTemp(source, dest)) ShowMessage("Error in copy" + source);
 }

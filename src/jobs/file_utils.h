@@ -4,6 +4,11 @@
 
 namespace stampwell {
 
+// True when name can only denote a file directly inside a folder: not empty, not "." or "..",
+// and without a path separator or NUL. Profile and log names are checked with it so that no
+// job name reaches outside the program directory.
+bool IsPlainFileName(const std::string& name);
+
 // Shell folder numbers understood by GetSpecialFolderPath.
 inline constexpr int CSIDL_DESKTOP = 0;
 

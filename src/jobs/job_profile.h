@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "jobs/job_settings.h"
+
+namespace stampwell {
+
+class TJob;
+
+// One job: the in-memory form of the profile file "sw" + name + ".ini" in the program
+// directory. Used on the UI thread only. Each operation opens, reads or writes and closes the
+// file; nothing keeps it open.
+//
+// Errors: reading never fails for a missing file or key (defaults apply), but a colour text
+// that is neither a name nor an integer raises EConvertError out of Load (and so out of the
+// constructor). A write that fails raises EIniFileException("Unable to write to " + path);
+// Save stops at that key. A FileName that is not a plain file name (empty, "." or "..", or
+// holding a path separator) never reaches outside the program directory: such a profile reads
+// as missing, cannot be written, and DeleteFiles leaves everything alone.
+class TJobProfile {
+ public:
+  // An empty profile: no file, no items, Transparent and HX on, everything else empty/0.
+  TJobProfile();
+  // Takes fileName (a name in the program directory, without folder) and calls Load.
+  explicit TJobProfile(const std::string& fileName);
+
+  std::string FileName;
+  RJobSettings Settings;
+  RDocSettings DocSettings;
+  std::vector<RJobItem> Items;
+  std::int32_t MaxFolder = 0;
+  // The runner of the run last started from this profile. It ends and frees itself, so the
+  // profile only watches it: lock() gives nothing once the run is over.
+  std::weak_ptr<TJob> Job;
+
+  // Program directory + FileName.
+  std::string FilePath() const;
+  // True when FilePath() is an existing file.
+  bool Exists() const;
+  // Reads the fixed sections into Settings, MaxFolder and DocSettings, then LoadItems.
+  void Load();
+  // Replaces Items by the file's item sections (any section but "BasicInfo" whose "Source"
+  // and "Dest" are both set), in file order.
+  void LoadItems();
+  // Writes Settings, MaxFolder, DocSettings and Items; nothing while FileName is empty.
+  void Save();
+  // EraseItemSections, then Items as sections "0", "1", ...
+  void SaveItems();
+  // Erases every section that is not "BasicInfo" or "DocInfo". These two are kept whatever
+  // the case of their spelling in the file, since Save has just written into them.
+  void EraseItemSections();
+  void ClearItems();
+  // Deletes the profile file and the file of the same name with ".log"; missing files and
+  // failures are ignored.
+  void DeleteFiles();
+
+  // The runner declares RunJob here (it is defined with the runner in src/run/run_job.cpp):
+  // it builds a TJob from this profile's file, stores it in Job and starts it.
+};
+
+}  // namespace stampwell

@@ -1,0 +1,53 @@
+#include "jobs/profile_list.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include "platform/paths.h"
+#include "platform/strings.h"
+
+namespace stampwell {
+namespace {
+
+bool IsProfileFileName(const std::string& name) {
+  return name.size() >= 2 && SameText(name.substr(0, 2), "sw") &&
+         LowerCase(ExtractFileExt(name)) == ".ini";
+}
+
+// Names of the program directory's profile files, in listing order.
+std::vector<std::string> ProfileFileNames(const std::string& dir) {
+  std::vector<std::string> names;
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return names;
+  while (dirent* entry = ::readdir(d)) {
+    std::string name = entry->d_name;
+    if (!IsProfileFileName(name) || DirectoryExists(dir + name)) continue;
+    names.push_back(name);
+  }
+  ::closedir(d);
+  return names;
+}
+
+}  // namespace
+
+std::vector<std::shared_ptr<TJobProfile>>& ProfileList() {
+  static std::vector<std::shared_ptr<TJobProfile>> list;
+  return list;
+}
+
+void LoadProfiles() {
+  auto& list = ProfileList();
+  list.clear();
+  for (const std::string& name : ProfileFileNames(ProgramDir()))
+    list.push_back(std::make_shared<TJobProfile>(name));
+}
+
+int FindProfile(const std::string& name) {
+  const auto& list = ProfileList();
+  int found = -1;
+  for (std::size_t i = 0; i < list.size(); ++i)
+    if (list[i]->Settings.Name == name) found = static_cast<int>(i);
+  return found;
+}
+
+}  // namespace stampwell
