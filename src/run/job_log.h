@@ -1,0 +1,54 @@
+#pragma once
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+namespace stampwell {
+
+// The log of one job: program directory + "sw" + job name + ".log", one time-stamped line
+// ("yyyy-mm-dd hh:nn:ss " + text, CR LF) per WriteLog, appended run after run and read back
+// line by line by the history page. One object serves one opening on one thread.
+//
+// No operation raises an error or shows a message: each reports failure through its result
+// and adds a description to ErrorText. Every line reaches the file as it is written, so a
+// reader sees a running job's log up to its last line. A job name that would put the log
+// outside the program directory (one holding a path separator) cannot be opened.
+class TJobLog {
+ public:
+  // Sets FileName; opens nothing.
+  explicit TJobLog(const std::string& jobName);
+  ~TJobLog();
+  TJobLog(const TJobLog&) = delete;
+  TJobLog& operator=(const TJobLog&) = delete;
+
+  std::string FileName;
+  std::string ErrorText;
+
+  // append: open for writing at the end, creating the file when missing. Otherwise open an
+  // existing file for reading from its start; a missing file gives false and creates nothing.
+  bool OpenLog(bool append);
+  // Writes the local time stamp and text as one line.
+  bool WriteLog(const std::string& text);
+  // The next line without its line end (CR LF, LF or CR); false at the end or on an error.
+  bool ReadLog(std::string& line);
+  // Closes the file; always true.
+  bool CloseLog();
+
+  // The local time used for time stamps (tests); an empty function restores the system clock.
+  using Clock = std::function<std::tm()>;
+  static void SetClock(Clock clock);
+
+ private:
+  enum class Mode { Closed, Append, Read };
+
+  bool FillBuffer();
+
+  Mode mode_ = Mode::Closed;
+  int fd_ = -1;
+  std::string buffer_;  // read ahead, from pos_
+  std::size_t pos_ = 0;
+  bool eof_ = false;
+};
+
+}  // namespace stampwell
