@@ -24,6 +24,27 @@ TIniFile IniFor(const TJobProfile& profile) {
   return TIniFile(profile.FilePath());
 }
 
+// Erases every section but the two fixed ones. They are compared without case: EraseSection
+// finds sections without case, so erasing a "BASICINFO" spelling would erase the settings
+// that Save has just written into it.
+void EraseItemSectionsOf(TIniFile& ini) {
+  for (const std::string& section : ini.ReadSections())
+    if (!SameText(section, kBasicInfo) && !SameText(section, kDocInfo)) ini.EraseSection(section);
+}
+
+// The item sections "0", "1", ... in place of the old ones.
+void WriteItems(TIniFile& ini, const std::vector<RJobItem>& items) {
+  EraseItemSectionsOf(ini);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const RJobItem& item = items[i];
+    const std::string section = std::to_string(i);
+    ini.WriteInteger(section, "Type", item.Type);
+    ini.WriteString(section, "Source", item.Source);
+    ini.WriteString(section, "Dest", item.Dest);
+    ini.WriteString(section, "Comments", item.Comments);
+  }
+}
+
 }  // namespace
 
 TJobProfile::TJobProfile() {
@@ -82,6 +103,8 @@ void TJobProfile::LoadItems() {
 void TJobProfile::Save() {
   if (FileName.empty()) return;
   TIniFile ini = IniFor(*this);
+  // One batch: the file is replaced once, with the whole profile, or not at all.
+  ini.BeginUpdate();
   ini.WriteString(kBasicInfo, "Name", Settings.Name);
   ini.WriteBool(kBasicInfo, "AutoRun", Settings.AutoRun);
   ini.WriteBool(kBasicInfo, "Doc", Settings.Doc);
@@ -97,30 +120,22 @@ void TJobProfile::Save() {
   ini.WriteString(kDocInfo, "DocWatermarkColor", ColorToString(DocSettings.DocWatermarkColor));
   ini.WriteBool(kDocInfo, "Transparent", DocSettings.Transparent);
   ini.WriteBool(kDocInfo, "HX", DocSettings.HX);
-  SaveItems();
+  WriteItems(ini, Items);
+  ini.EndUpdate();
 }
 
 void TJobProfile::SaveItems() {
-  EraseItemSections();
   TIniFile ini = IniFor(*this);
-  for (std::size_t i = 0; i < Items.size(); ++i) {
-    const RJobItem& item = Items[i];
-    const std::string section = std::to_string(i);
-    ini.WriteInteger(section, "Type", item.Type);
-    ini.WriteString(section, "Source", item.Source);
-    ini.WriteString(section, "Dest", item.Dest);
-    ini.WriteString(section, "Comments", item.Comments);
-  }
+  ini.BeginUpdate();
+  WriteItems(ini, Items);
+  ini.EndUpdate();
 }
 
 void TJobProfile::EraseItemSections() {
   TIniFile ini = IniFor(*this);
-  for (const std::string& section : ini.ReadSections()) {
-    // Compared without case: EraseSection finds sections without case, so erasing a
-    // "BASICINFO" spelling would erase the settings that Save has just written into it.
-    if (SameText(section, kBasicInfo) || SameText(section, kDocInfo)) continue;
-    ini.EraseSection(section);
-  }
+  ini.BeginUpdate();
+  EraseItemSectionsOf(ini);
+  ini.EndUpdate();
 }
 
 void TJobProfile::ClearItems() {

@@ -9,6 +9,8 @@
 
 namespace stampwell {
 
+class JobDisplay;
+class MessageTarget;
 class TJob;
 
 // One job: the in-memory form of the profile file "sw" + name + ".ini" in the program
@@ -58,8 +60,13 @@ class TJobProfile {
   // failures are ignored.
   void DeleteFiles();
 
-  // The runner declares RunJob here (it is defined with the runner in src/run/run_job.cpp):
-  // it builds a TJob from this profile's file, stores it in Job and starts it.
+  // Builds a runner from this profile and starts it (defined with the runner, in
+  // src/run/run_job.cpp; link stampwell_run to use it). The settings are copied from this
+  // object, the items are read afresh from the file. MainWindow receives WM_JOBEND when the
+  // run has ended; Display receives the progress reports. Both may go away during the run.
+  // When the runner cannot be made (PDF printer detection raised a registry error), shows the
+  // error, posts WM_JOBEND at once and returns false.
+  bool RunJob(std::weak_ptr<MessageTarget> MainWindow, std::weak_ptr<JobDisplay> Display);
 };
 
 }  // namespace stampwell

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <limits>
+#include <unordered_map>
 
 #include "platform/paths.h"
 #include "platform/strings.h"
@@ -47,42 +48,117 @@ Line Classify(std::string text) {
   return line;
 }
 
-struct Document {
-  bool exists = false;
-  std::vector<Line> lines;
+struct Section {
+  Line header;
+  std::vector<Line> lines;  // up to the next header
 
-  // Index of the first header of section, or npos.
-  std::size_t FindSection(const std::string& section) const {
-    for (std::size_t i = 0; i < lines.size(); ++i)
-      if (lines[i].kind == LineKind::Section && SameText(lines[i].name, section)) return i;
-    return std::string::npos;
-  }
-  // One past the last line of the section whose header is at index header.
-  std::size_t SectionEnd(std::size_t header) const {
-    std::size_t i = header + 1;
-    while (i < lines.size() && lines[i].kind != LineKind::Section) ++i;
-    return i;
-  }
-  std::size_t FindKey(const std::string& section, const std::string& ident) const {
-    std::size_t header = FindSection(section);
-    if (header == std::string::npos) return std::string::npos;
-    std::size_t end = SectionEnd(header);
-    for (std::size_t i = header + 1; i < end; ++i)
-      if (lines[i].kind == LineKind::Key && SameText(lines[i].name, ident)) return i;
-    return std::string::npos;
+  Line* FindKey(const std::string& ident) {
+    for (Line& line : lines)
+      if (line.kind == LineKind::Key && SameText(line.name, ident)) return &line;
+    return nullptr;
   }
 };
 
-// Reads the whole file. A missing file is an empty document; a file that exists but cannot
-// be read gives false (readers then see it as empty, writers refuse to replace it).
-bool ReadBytes(const std::string& path, std::string& bytes, bool& exists) {
+// The file as lines grouped by section, with the first section of each name indexed.
+struct Document {
+  std::vector<Line> preamble;  // lines before the first header: in no section
+  std::vector<Section> sections;
+  std::unordered_map<std::string, std::size_t> index;  // lower-cased name -> first section
+
+  void AddLine(Line line) {
+    if (line.kind == LineKind::Section) {
+      index.emplace(LowerCase(line.name), sections.size());
+      sections.push_back({std::move(line), {}});
+    } else if (sections.empty()) {
+      preamble.push_back(std::move(line));
+    } else {
+      sections.back().lines.push_back(std::move(line));
+    }
+  }
+  Section* Find(const std::string& name) {
+    auto it = index.find(LowerCase(name));
+    return it == index.end() ? nullptr : &sections[it->second];
+  }
+  void Erase(std::size_t at) {
+    const std::string key = LowerCase(sections[at].header.name);
+    sections.erase(sections.begin() + static_cast<std::ptrdiff_t>(at));
+    for (auto& [name, i] : index)
+      if (i > at) --i;
+    // The erased section was the first of its name; a later one of that name comes first now.
+    index.erase(key);
+    for (std::size_t i = at; i < sections.size(); ++i)
+      if (SameText(sections[i].header.name, key)) {
+        index.emplace(key, i);
+        break;
+      }
+  }
+  std::string Serialize() const {
+    std::string bytes;
+    auto put = [&](const Line& line) {
+      bytes += line.text;
+      bytes += "\r\n";
+    };
+    for (const Line& line : preamble) put(line);
+    for (const Section& section : sections) {
+      put(section.header);
+      for (const Line& line : section.lines) put(line);
+    }
+    return bytes;
+  }
+};
+
+Document Parse(const std::string& bytes) {
+  Document doc;
+  std::size_t start = 0;
+  const std::size_t size = bytes.size();
+  while (start < size) {
+    std::size_t end = start;
+    while (end < size && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    doc.AddLine(Classify(bytes.substr(start, end - start)));
+    if (end < size && bytes[end] == '\r' && end + 1 < size && bytes[end + 1] == '\n') ++end;
+    start = end + 1;
+  }
+  return doc;
+}
+
+// What identifies one version of a file: a rewrite through rename gives a new inode, and an
+// edit in place changes the size or the times.
+struct Signature {
+  bool exists = false;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  timespec mtime{};
+  timespec ctime{};
+
+  bool operator==(const Signature& o) const {
+    return exists == o.exists && dev == o.dev && ino == o.ino && size == o.size &&
+           mtime.tv_sec == o.mtime.tv_sec && mtime.tv_nsec == o.mtime.tv_nsec &&
+           ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
+  }
+};
+
+Signature SignatureOf(const struct stat& st) {
+  Signature sig;
+  sig.exists = true;
+  sig.dev = st.st_dev;
+  sig.ino = st.st_ino;
+  sig.size = st.st_size;
+  sig.mtime = st.st_mtim;
+  sig.ctime = st.st_ctim;
+  return sig;
+}
+
+// Reads the whole file. A missing file is empty; a file that exists but cannot be read
+// gives false.
+bool ReadBytes(const std::string& path, std::string& bytes, Signature& sig) {
   bytes.clear();
-  exists = false;
+  sig = {};
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR;
-  exists = true;
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+  if (ok) sig = SignatureOf(st);
   char buffer[16384];
   while (ok) {
     ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -95,44 +171,14 @@ bool ReadBytes(const std::string& path, std::string& bytes, bool& exists) {
   return ok;
 }
 
-Document Parse(const std::string& bytes) {
-  Document doc;
-  std::size_t start = 0;
-  const std::size_t size = bytes.size();
-  while (start < size) {
-    std::size_t end = start;
-    while (end < size && bytes[end] != '\r' && bytes[end] != '\n') ++end;
-    doc.lines.push_back(Classify(bytes.substr(start, end - start)));
-    if (end < size && bytes[end] == '\r' && end + 1 < size && bytes[end + 1] == '\n') ++end;
-    start = end + 1;
-  }
-  return doc;
-}
-
-Document Load(const std::string& path, bool& readable) {
-  std::string bytes;
-  bool exists = false;
-  readable = ReadBytes(path, bytes, exists);
-  if (!readable) return {};
-  Document doc = Parse(bytes);
-  doc.exists = exists;
-  return doc;
-}
-
-Document LoadForReading(const std::string& path) {
-  bool readable = false;
-  return Load(path, readable);
+Signature CurrentSignature(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return SignatureOf(st);
 }
 
 [[noreturn]] void FailWrite(const std::string& path) {
   throw EIniFileException("Unable to write to " + path);
-}
-
-Document LoadForWriting(const std::string& path) {
-  bool readable = false;
-  Document doc = Load(path, readable);
-  if (!readable) FailWrite(path);
-  return doc;
 }
 
 bool HasLineBreakOrNul(std::string_view s) {
@@ -140,16 +186,12 @@ bool HasLineBreakOrNul(std::string_view s) {
 }
 
 // Refuses what a line-based file could not give back as written.
-void CheckWritable(const std::string& path, const std::string& section, const std::string* ident,
-                   const std::string* value) {
-  if (HasLineBreakOrNul(section)) FailWrite(path);
-  if (ident) {
-    std::string key = Trim(*ident);
-    if (HasLineBreakOrNul(*ident) || ident->find('=') != std::string::npos || key.empty() ||
-        key[0] == ';' || key[0] == '[')
-      FailWrite(path);
-  }
-  if (value && HasLineBreakOrNul(*value)) FailWrite(path);
+void CheckWritable(const std::string& path, const std::string& section, const std::string& ident,
+                   const std::string& value) {
+  std::string key = Trim(ident);
+  if (HasLineBreakOrNul(section) || HasLineBreakOrNul(ident) || HasLineBreakOrNul(value) ||
+      ident.find('=') != std::string::npos || key.empty() || key[0] == ';' || key[0] == '[')
+    FailWrite(path);
 }
 
 bool WriteAll(int fd, const std::string& data) {
@@ -189,15 +231,6 @@ void ReplaceFile(const std::string& path, const std::string& bytes) {
   }
 }
 
-void Save(const std::string& path, const Document& doc) {
-  std::string bytes;
-  for (const Line& line : doc.lines) {
-    bytes += line.text;
-    bytes += "\r\n";
-  }
-  ReplaceFile(path, bytes);
-}
-
 std::string Unquote(std::string value) {
   if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
     value = value.substr(1, value.size() - 2);
@@ -206,15 +239,15 @@ std::string Unquote(std::string value) {
 }
 
 // Names that fit a list buffer: each name and its NUL, plus the closing NUL.
-void AddIfFits(std::vector<std::string>& names, std::size_t& used, const std::string& name,
-               bool& full) {
-  if (full) return;
-  if (used + name.size() + 1 + 1 > kNameListBuffer) {
-    full = true;
-    return;
+std::vector<std::string> FittingNames(const std::vector<const std::string*>& candidates) {
+  std::vector<std::string> names;
+  std::size_t used = 1;
+  for (const std::string* name : candidates) {
+    if (used + name->size() + 1 > kNameListBuffer) break;
+    used += name->size() + 1;
+    names.push_back(*name);
   }
-  used += name.size() + 1;
-  names.push_back(name);
+  return names;
 }
 
 int HexDigit(char c) {
@@ -262,46 +295,98 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
   return static_cast<std::int32_t>(value);
 }
 
-TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
+// The parsed file of one TIniFile object, and the pending changes of a batch.
+struct TIniFile::State {
+  Document doc;
+  Signature sig;  // the file version doc was parsed from, or last written as
+  bool valid = false;
+  bool updating = false;
+  bool dirty = false;
+
+  // Brings doc up to the file as it is now (inside a batch, doc is the pending file).
+  // False when the file exists but cannot be read.
+  bool Refresh(const std::string& path) {
+    if (updating && valid) return true;
+    if (valid) {
+      Signature now = CurrentSignature(path);
+      if (now == sig) return true;
+    }
+    std::string bytes;
+    Signature read;
+    valid = false;
+    if (!ReadBytes(path, bytes, read)) {
+      doc = {};
+      return false;
+    }
+    doc = Parse(bytes);
+    sig = read;
+    valid = true;
+    return true;
+  }
+  // The document to read from: a file that cannot be read reads as empty.
+  Document& ForReading(const std::string& path) {
+    Refresh(path);
+    return doc;
+  }
+  // The document to change: a file that exists but cannot be read is never replaced.
+  Document& ForWriting(const std::string& path) {
+    if (!Refresh(path)) FailWrite(path);
+    return doc;
+  }
+  // Writes doc now, or at EndUpdate inside a batch.
+  void Commit(const std::string& path) {
+    if (updating) {
+      dirty = true;
+      return;
+    }
+    try {
+      ReplaceFile(path, doc.Serialize());
+    } catch (...) {
+      valid = false;
+      throw;
+    }
+    sig = CurrentSignature(path);
+  }
+};
+
+TIniFile::TIniFile(std::string fileName)
+    : fileName_(std::move(fileName)), state_(std::make_unique<State>()) {}
+TIniFile::~TIniFile() = default;
+TIniFile::TIniFile(TIniFile&&) noexcept = default;
+TIniFile& TIniFile::operator=(TIniFile&&) noexcept = default;
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& ident,
                                  const std::string& defaultValue) const {
-  Document doc = LoadForReading(fileName_);
-  std::size_t key = doc.FindKey(section, ident);
-  if (key == std::string::npos) return defaultValue;
-  return Unquote(doc.lines[key].value);
+  Section* s = state_->ForReading(fileName_).Find(section);
+  Line* key = s ? s->FindKey(ident) : nullptr;
+  return key ? Unquote(key->value) : defaultValue;
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& ident,
                            const std::string& value) {
-  CheckWritable(fileName_, section, &ident, &value);
-  Document doc = LoadForWriting(fileName_);
-  std::size_t header = doc.FindSection(section);
-  if (header == std::string::npos) {
-    doc.lines.push_back(Classify("[" + section + "]"));
-    doc.lines.push_back(Classify(ident + "=" + value));
-    Save(fileName_, doc);
-    return;
-  }
-  std::size_t key = doc.FindKey(section, ident);
-  if (key != std::string::npos) {
-    Line& line = doc.lines[key];
-    line = Classify(line.name + "=" + value);
+  CheckWritable(fileName_, section, ident, value);
+  Document& doc = state_->ForWriting(fileName_);
+  if (Section* s = doc.Find(section)) {
+    if (Line* key = s->FindKey(ident)) {
+      *key = Classify(key->name + "=" + value);  // keeps the file's spelling of the name
+    } else {
+      auto at = s->lines.end();
+      while (at != s->lines.begin() && Trim((at - 1)->text).empty()) --at;
+      s->lines.insert(at, Classify(ident + "=" + value));
+    }
   } else {
-    std::size_t insertAt = doc.SectionEnd(header);
-    while (insertAt > header + 1 && Trim(doc.lines[insertAt - 1].text).empty()) --insertAt;
-    doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                     Classify(ident + "=" + value));
+    doc.AddLine(Classify("[" + section + "]"));
+    doc.AddLine(Classify(ident + "=" + value));
   }
-  Save(fileName_, doc);
+  state_->Commit(fileName_);
 }
 
 std::int32_t TIniFile::ReadInteger(const std::string& section, const std::string& ident,
                                    std::int32_t defaultValue) const {
-  Document doc = LoadForReading(fileName_);
-  std::size_t key = doc.FindKey(section, ident);
-  if (key == std::string::npos) return defaultValue;
-  return ParseIniInteger(Unquote(doc.lines[key].value)).value_or(defaultValue);
+  Section* s = state_->ForReading(fileName_).Find(section);
+  Line* key = s ? s->FindKey(ident) : nullptr;
+  if (!key) return defaultValue;
+  return ParseIniInteger(Unquote(key->value)).value_or(defaultValue);
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& ident,
@@ -319,51 +404,59 @@ void TIniFile::WriteBool(const std::string& section, const std::string& ident, b
 }
 
 std::vector<std::string> TIniFile::ReadSections() const {
-  Document doc = LoadForReading(fileName_);
-  std::vector<std::string> names;
-  std::size_t used = 0;
-  bool full = false;
-  for (const Line& line : doc.lines)
-    if (line.kind == LineKind::Section && !line.name.empty())
-      AddIfFits(names, used, line.name, full);
-  return names;
+  std::vector<const std::string*> names;
+  for (const Section& s : state_->ForReading(fileName_).sections)
+    if (!s.header.name.empty()) names.push_back(&s.header.name);
+  return FittingNames(names);
 }
 
 std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {
-  Document doc = LoadForReading(fileName_);
-  std::vector<std::string> names;
-  std::size_t header = doc.FindSection(section);
-  if (header == std::string::npos) return names;
-  std::size_t used = 0;
-  bool full = false;
-  for (std::size_t i = header + 1, end = doc.SectionEnd(header); i < end; ++i)
-    if (doc.lines[i].kind == LineKind::Key) AddIfFits(names, used, doc.lines[i].name, full);
-  return names;
+  std::vector<const std::string*> names;
+  if (Section* s = state_->ForReading(fileName_).Find(section))
+    for (const Line& line : s->lines)
+      if (line.kind == LineKind::Key) names.push_back(&line.name);
+  return FittingNames(names);
 }
 
 bool TIniFile::SectionExists(const std::string& section) const {
-  return LoadForReading(fileName_).FindSection(section) != std::string::npos;
+  return state_->ForReading(fileName_).Find(section) != nullptr;
 }
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& ident) const {
-  return LoadForReading(fileName_).FindKey(section, ident) != std::string::npos;
+  Section* s = state_->ForReading(fileName_).Find(section);
+  return s && s->FindKey(ident);
 }
 
 void TIniFile::EraseSection(const std::string& section) {
-  Document doc = LoadForWriting(fileName_);
-  std::size_t header = doc.FindSection(section);
-  if (header == std::string::npos) return;
-  doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(header),
-                  doc.lines.begin() + static_cast<std::ptrdiff_t>(doc.SectionEnd(header)));
-  Save(fileName_, doc);
+  Document& doc = state_->ForWriting(fileName_);
+  Section* s = doc.Find(section);
+  if (!s) return;
+  doc.Erase(static_cast<std::size_t>(s - doc.sections.data()));
+  state_->Commit(fileName_);
 }
 
 void TIniFile::DeleteKey(const std::string& section, const std::string& ident) {
-  Document doc = LoadForWriting(fileName_);
-  std::size_t key = doc.FindKey(section, ident);
-  if (key == std::string::npos) return;
-  doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(key));
-  Save(fileName_, doc);
+  Document& doc = state_->ForWriting(fileName_);
+  Section* s = doc.Find(section);
+  Line* key = s ? s->FindKey(ident) : nullptr;
+  if (!key) return;
+  s->lines.erase(s->lines.begin() + (key - s->lines.data()));
+  state_->Commit(fileName_);
+}
+
+void TIniFile::BeginUpdate() {
+  if (state_->updating) return;
+  state_->ForWriting(fileName_);
+  state_->updating = true;
+  state_->dirty = false;
+}
+
+void TIniFile::EndUpdate() {
+  if (!state_->updating) return;
+  state_->updating = false;
+  if (!state_->dirty) return;
+  state_->dirty = false;
+  state_->Commit(fileName_);
 }
 
 }  // namespace stampwell

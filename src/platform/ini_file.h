@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -21,9 +22,10 @@ class EIniFileException : public std::runtime_error {
 std::optional<std::int32_t> ParseIniInteger(std::string_view text);
 
 // An INI file with the semantics of the Windows private-profile functions. Nothing is kept
-// open or cached: every read parses the file afresh, and every write re-reads it, changes it
-// and replaces it atomically (temporary file in the same folder, then rename), so a crash
-// leaves either the old or the new file. Written files use CR LF; LF, CR and a missing final
+// open: every read sees the file as it is now (a parsed copy is reused only while the file's
+// identity, size and times are unchanged), and every write re-reads it, changes it and
+// replaces it atomically (temporary file in the same folder, then rename), so a crash leaves
+// either the old or the new file. Written files use CR LF; LF, CR and a missing final
 // line end are read as well.
 //
 // Reading: section and key names compare without regard to case (ASCII); blanks around names
@@ -40,6 +42,9 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text);
 class TIniFile {
  public:
   explicit TIniFile(std::string fileName);
+  ~TIniFile();
+  TIniFile(TIniFile&&) noexcept;
+  TIniFile& operator=(TIniFile&&) noexcept;
 
   const std::string& FileName() const { return fileName_; }
 
@@ -74,8 +79,18 @@ class TIniFile {
   // Removes the key's line; a missing key leaves the file untouched.
   void DeleteKey(const std::string& section, const std::string& ident);
 
+  // Batches writes: after BeginUpdate, writes and erases change only this object's copy of
+  // the file (reads through this object see them); EndUpdate writes the result in one atomic
+  // replacement, or raises the write error. An object destroyed inside a batch, as when an
+  // exception leaves it, writes nothing, so a failed batch leaves the old file whole.
+  void BeginUpdate();
+  void EndUpdate();
+
  private:
+  struct State;
+
   std::string fileName_;
+  std::unique_ptr<State> state_;  // the parsed file, reused while the file is unchanged
 };
 
 }  // namespace stampwell

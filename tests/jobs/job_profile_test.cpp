@@ -200,6 +200,17 @@ TEST_F(JobProfileTest, FixedSectionsSpelledInCapitalsLoadAndSurviveSave) {
   EXPECT_EQ(TIniFile(Dir() + "swCaps.ini").ReadSections(), (Names{"BASICINFO", "DOCINFO", "0"}));
 }
 
+TEST_F(JobProfileTest, FailedSaveLeavesTheOldFileWhole) {
+  TJobProfile p = Filled();
+  p.Save();
+  const std::string before = ReadFile(Dir() + "swWeekly.ini");
+  p.Settings.Name = "Renamed";
+  p.Items.push_back({0, "/in/b.doc", "/out/b.doc", "two\nlines"});  // a value no line holds
+  EXPECT_EQ(WriteErrorOf(p), "Unable to write to " + Dir() + "swWeekly.ini");
+  EXPECT_EQ(ReadFile(Dir() + "swWeekly.ini"), before);
+  EXPECT_EQ(ListTree(Dir()), Names{"swWeekly.ini"});
+}
+
 TEST_F(JobProfileTest, SaveWithoutFileNameWritesNothing) {
   TJobProfile p = Filled();
   p.FileName = "";

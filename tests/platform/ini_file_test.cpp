@@ -319,6 +319,46 @@ TEST_F(IniFileTest, RewriteKeepsTheFilesPermissions) {
   EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
+// --- One object over time, and batches -------------------------------------------------
+
+TEST_F(IniFileTest, OneObjectSeesChangesMadeToTheFileByOthers) {
+  Given("[A]\r\nx=1\r\n");
+  TIniFile reader = Ini();
+  EXPECT_EQ(reader.ReadString("A", "x", ""), "1");
+  TIniFile(Path()).WriteString("A", "x", "2");  // replaced through rename
+  EXPECT_EQ(reader.ReadString("A", "x", ""), "2");
+  Given("[A]\r\nx=three\r\n");  // rewritten in place
+  EXPECT_EQ(reader.ReadString("A", "x", ""), "three");
+  reader.WriteString("A", "y", "4");
+  EXPECT_EQ(Bytes(), "[A]\r\nx=three\r\ny=4\r\n");
+}
+
+TEST_F(IniFileTest, BatchReplacesTheFileOnceAtEndUpdate) {
+  Given("[A]\r\nx=1\r\n[0]\r\nold=1\r\n");
+  TIniFile ini = Ini();
+  ini.BeginUpdate();
+  ini.WriteString("A", "x", "2");
+  ini.EraseSection("0");
+  ini.WriteString("1", "new", "3");
+  EXPECT_EQ(Bytes(), "[A]\r\nx=1\r\n[0]\r\nold=1\r\n");  // nothing written yet
+  EXPECT_EQ(ini.ReadString("a", "x", ""), "2");          // but read back
+  EXPECT_EQ(ini.ReadSections(), (Names{"A", "1"}));
+  ini.EndUpdate();
+  EXPECT_EQ(Bytes(), "[A]\r\nx=2\r\n[1]\r\nnew=3\r\n");
+  EXPECT_EQ(ListTree(dir_.Path()), Names{"profile.ini"});
+}
+
+TEST_F(IniFileTest, AbandonedBatchWritesNothing) {
+  Given("[A]\r\nx=1\r\n");
+  {
+    TIniFile ini = Ini();
+    ini.BeginUpdate();
+    ini.WriteString("A", "x", "2");
+    ini.EraseSection("A");
+  }
+  EXPECT_EQ(Bytes(), "[A]\r\nx=1\r\n");
+}
+
 // --- Write failures ----------------------------------------------------------------------
 
 namespace {
@@ -340,6 +380,9 @@ TEST_F(IniFileTest, WriteIntoAMissingFolderFailsWithThePath) {
   std::string path = dir_ / "no/such/folder/p.ini";
   TIniFile ini(path);
   EXPECT_EQ(WriteError([&] { ini.WriteString("A", "x", "1"); }), "Unable to write to " + path);
+  ini.BeginUpdate();
+  ini.WriteString("A", "x", "1");
+  EXPECT_EQ(WriteError([&] { ini.EndUpdate(); }), "Unable to write to " + path);
   EXPECT_EQ(WriteError([&] { ini.WriteInteger("A", "x", 1); }), "Unable to write to " + path);
   EXPECT_EQ(WriteError([&] { ini.WriteBool("A", "x", true); }), "Unable to write to " + path);
   EXPECT_FALSE(DirectoryExists(dir_ / "no"));
