@@ -1,0 +1,81 @@
+#include "ui/add_folder_dialog.h"
+
+#include "platform/message_sink.h"
+#include "ui/item_dialog_layout.h"
+#include "ui/ui_dialogs.h"
+
+namespace stampwell {
+
+TfrmAddFolder::TfrmAddFolder(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmAddFolder"));
+  setWindowTitle(QStringLiteral("Add Folder"));
+  const TItemDialogLayout l = TItemDialogLayout::Build(
+      this, 486, 171, QStringLiteral("&Source Directory:"), QStringLiteral("SourceDir"),
+      QStringLiteral("&Destionation Directory:"), QStringLiteral("DestDir"),
+      QStringLiteral("Note: If Destination Directory is the same with Source, it mean just add "
+                     "the water mark to original file"));
+  Label1 = l.sourceLabel;
+  SourceDir = l.source;
+  btnSource = l.btnSource;
+  Label2 = l.destLabel;
+  DestDir = l.dest;
+  btnDest = l.btnDest;
+  Label3 = l.commentsLabel;
+  sComments = l.comments;
+  Label4 = l.note;
+  btnOK = l.btnOK;
+  btnCancel = l.btnCancel;
+  connect(btnSource, &QPushButton::clicked, this, &TfrmAddFolder::btnSourceClick);
+  connect(btnDest, &QPushButton::clicked, this, &TfrmAddFolder::btnDestClick);
+  connect(btnOK, &QPushButton::clicked, this, &TfrmAddFolder::btnOKClick);
+  connect(btnCancel, &QPushButton::clicked, this, &TfrmAddFolder::btnCancelClick);
+
+  // FormCreate
+  Rec.Type = 1;
+  Rec.Source.clear();
+  Rec.Dest.clear();
+}
+
+void TfrmAddFolder::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  FormShow();
+}
+
+void TfrmAddFolder::FormShow() {
+  if (!Rec.Source.empty()) SourceDir->setText(QString::fromStdString(Rec.Source));
+  if (!Rec.Dest.empty()) DestDir->setText(QString::fromStdString(Rec.Dest));
+  if (!Rec.Comments.empty()) sComments->setText(QString::fromStdString(Rec.Comments));
+}
+
+void TfrmAddFolder::btnSourceClick() {
+  if (auto path = TUiDialogs::BrowseFolder(this, QStringLiteral("Please specify a directory"))) {
+    SourceDir->setText(*path);
+  }
+}
+
+void TfrmAddFolder::btnDestClick() {
+  if (auto path = TUiDialogs::BrowseFolder(this, QStringLiteral("Please specify a directory"))) {
+    DestDir->setText(*path);
+  }
+}
+
+void TfrmAddFolder::btnOKClick() {
+  Rec.Type = 1;
+  Rec.Source = SourceDir->text().toStdString();
+  Rec.Dest = DestDir->text().toStdString();
+  Rec.Comments = sComments->text().toStdString();
+  if (Rec.Source.empty() || Rec.Dest.empty()) {
+    ShowMessage("please input source dir and destionation directory at first");
+    return;
+  }
+  if (Rec.Source == Rec.Dest) {
+    ShowMessage(
+        "Since destination folder are the same with  source, please close all office "
+        "application when running job!");
+  }
+  accept();
+}
+
+void TfrmAddFolder::btnCancelClick() { reject(); }
+
+}  // namespace stampwell

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+
+#include "jobs/job_settings.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace stampwell {
+
+// Modal dialog that adds or edits one folder entry. The caller fills Rec before showing it
+// and reads Rec after it ended with Accepted; OK is refused (with a message) while a path is
+// missing, and warns when source and destination are the same folder.
+class TfrmAddFolder : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TfrmAddFolder(QWidget* parent = nullptr);
+
+  RJobItem Rec;
+
+  QLabel* Label1;
+  QLineEdit* SourceDir;
+  QPushButton* btnSource;
+  QLabel* Label2;
+  QLineEdit* DestDir;
+  QPushButton* btnDest;
+  QLabel* Label3;
+  QLineEdit* sComments;
+  QLabel* Label4;
+  QPushButton* btnOK;
+  QPushButton* btnCancel;
+
+  void FormShow();
+  void btnSourceClick();
+  void btnDestClick();
+  void btnOKClick();
+  void btnCancelClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+};
+
+}  // namespace stampwell

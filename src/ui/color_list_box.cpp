@@ -1,0 +1,195 @@
+#include "ui/color_list_box.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPalette>
+#include <QPixmap>
+
+#include <array>
+
+namespace stampwell {
+namespace {
+
+struct NamedColor {
+  const char* name;
+  TColor value;
+};
+
+constexpr TColor kSystem = 0xFF000000u;
+
+// List order: standard, extended, then system colours in index order.
+constexpr std::array<NamedColor, 49> kColors = {{
+    {"clBlack", 0x000000},
+    {"clMaroon", 0x000080},
+    {"clGreen", 0x008000},
+    {"clOlive", 0x008080},
+    {"clNavy", 0x800000},
+    {"clPurple", 0x800080},
+    {"clTeal", 0x808000},
+    {"clGray", 0x808080},
+    {"clSilver", 0xC0C0C0},
+    {"clRed", 0x0000FF},
+    {"clLime", 0x00FF00},
+    {"clYellow", 0x00FFFF},
+    {"clBlue", 0xFF0000},
+    {"clFuchsia", 0xFF00FF},
+    {"clAqua", 0xFFFF00},
+    {"clWhite", 0xFFFFFF},
+    {"clMoneyGreen", 0xC0DCC0},
+    {"clSkyBlue", 0xF0CAA6},
+    {"clCream", 0xF0FBFF},
+    {"clMedGray", 0xA4A0A0},
+    {"clScrollBar", kSystem + 0},
+    {"clBackground", kSystem + 1},
+    {"clActiveCaption", kSystem + 2},
+    {"clInactiveCaption", kSystem + 3},
+    {"clMenu", kSystem + 4},
+    {"clWindow", kSystem + 5},
+    {"clWindowFrame", kSystem + 6},
+    {"clMenuText", kSystem + 7},
+    {"clWindowText", kSystem + 8},
+    {"clCaptionText", kSystem + 9},
+    {"clActiveBorder", kSystem + 10},
+    {"clInactiveBorder", kSystem + 11},
+    {"clAppWorkSpace", kSystem + 12},
+    {"clHighlight", kSystem + 13},
+    {"clHighlightText", kSystem + 14},
+    {"clBtnFace", kSystem + 15},
+    {"clBtnShadow", kSystem + 16},
+    {"clGrayText", kSystem + 17},
+    {"clBtnText", kSystem + 18},
+    {"clInactiveCaptionText", kSystem + 19},
+    {"clBtnHighlight", kSystem + 20},
+    {"cl3DDkShadow", kSystem + 21},
+    {"cl3DLight", kSystem + 22},
+    {"clInfoText", kSystem + 23},
+    {"clInfoBk", kSystem + 24},
+    {"clHotLight", kSystem + 26},
+    {"clGradientActiveCaption", kSystem + 27},
+    {"clGradientInactiveCaption", kSystem + 28},
+    {"clMenuHighlight", kSystem + 29},
+}};
+// clMenuBar (30) completes the system colours.
+constexpr NamedColor kMenuBar = {"clMenuBar", kSystem + 30};
+
+QColor SystemColor(unsigned index) {
+  const QPalette pal = QApplication::palette();
+  switch (index) {
+    case 0:
+      return pal.color(QPalette::Button);
+    case 1:
+      return pal.color(QPalette::Dark);
+    case 2:
+      return pal.color(QPalette::Active, QPalette::Highlight);
+    case 3:
+      return pal.color(QPalette::Inactive, QPalette::Highlight);
+    case 4:
+      return pal.color(QPalette::Window);
+    case 5:
+      return pal.color(QPalette::Base);
+    case 6:
+      return pal.color(QPalette::Shadow);
+    case 7:
+      return pal.color(QPalette::WindowText);
+    case 8:
+      return pal.color(QPalette::Text);
+    case 9:
+      return pal.color(QPalette::Active, QPalette::HighlightedText);
+    case 10:
+      return pal.color(QPalette::Mid);
+    case 11:
+      return pal.color(QPalette::Midlight);
+    case 12:
+      return pal.color(QPalette::Dark);
+    case 13:
+      return pal.color(QPalette::Highlight);
+    case 14:
+      return pal.color(QPalette::HighlightedText);
+    case 15:
+      return pal.color(QPalette::Button);
+    case 16:
+      return pal.color(QPalette::Mid);
+    case 17:
+      return pal.color(QPalette::Disabled, QPalette::Text);
+    case 18:
+      return pal.color(QPalette::ButtonText);
+    case 19:
+      return pal.color(QPalette::Inactive, QPalette::HighlightedText);
+    case 20:
+      return pal.color(QPalette::Light);
+    case 21:
+      return pal.color(QPalette::Shadow);
+    case 22:
+      return pal.color(QPalette::Midlight);
+    case 23:
+      return pal.color(QPalette::ToolTipText);
+    case 24:
+      return pal.color(QPalette::ToolTipBase);
+    case 26:
+      return pal.color(QPalette::Link);
+    case 27:
+      return pal.color(QPalette::Active, QPalette::Highlight).lighter(130);
+    case 28:
+      return pal.color(QPalette::Inactive, QPalette::Highlight).lighter(130);
+    case 29:
+      return pal.color(QPalette::Highlight);
+    case 30:
+      return pal.color(QPalette::Window);
+    default:
+      return pal.color(QPalette::Window);
+  }
+}
+
+QIcon Swatch(TColor value) {
+  QPixmap pix(16, 12);
+  pix.fill(TColorListBox::ToQColor(value));
+  QPainter painter(&pix);
+  painter.setPen(Qt::black);
+  painter.drawRect(0, 0, 15, 11);
+  return QIcon(pix);
+}
+
+}  // namespace
+
+QColor TColorListBox::ToQColor(TColor value) {
+  if ((value & 0xFF000000u) == kSystem) return SystemColor(value & 0xFFu);
+  return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+TColorListBox::TColorListBox(QWidget* parent) : QComboBox(parent) {
+  setIconSize(QSize(16, 12));
+  for (const NamedColor& c : kColors) {
+    addItem(Swatch(c.value), QString::fromLatin1(c.name), QVariant::fromValue<uint>(c.value));
+  }
+  addItem(Swatch(kMenuBar.value), QString::fromLatin1(kMenuBar.name),
+          QVariant::fromValue<uint>(kMenuBar.value));
+  namedCount_ = count();
+  SetSelected(0x808080);
+}
+
+TColor TColorListBox::Selected() const {
+  if (currentIndex() < 0) return 0;
+  return currentData().value<uint>();
+}
+
+void TColorListBox::SetSelected(TColor value) {
+  for (int i = 0; i < namedCount_; ++i) {
+    if (itemData(i).value<uint>() == value) {
+      // The extra entry only ever stands for the colour last shown.
+      while (count() > namedCount_) removeItem(count() - 1);
+      setCurrentIndex(i);
+      return;
+    }
+  }
+  const QString name = QStringLiteral("$%1").arg(value, 8, 16, QLatin1Char('0')).toUpper();
+  if (count() > namedCount_) {
+    setItemText(namedCount_, name);
+    setItemIcon(namedCount_, Swatch(value));
+    setItemData(namedCount_, QVariant::fromValue<uint>(value));
+  } else {
+    addItem(Swatch(value), name, QVariant::fromValue<uint>(value));
+  }
+  setCurrentIndex(namedCount_);
+}
+
+}  // namespace stampwell

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QComboBox>
+
+#include "jobs/job_settings.h"
+
+namespace stampwell {
+
+// Drop-down list of named colours: the 16 standard colours, the 4 extended ones (money green,
+// sky blue, cream, medium grey) and the system colours, each under its colour name. A colour
+// that the list does not offer (from a hand-edited profile) is shown as one extra entry
+// named "$" + eight hex digits and reads back unchanged.
+class TColorListBox : public QComboBox {
+  Q_OBJECT
+
+ public:
+  explicit TColorListBox(QWidget* parent = nullptr);
+
+  // The colour of the selected entry (0 when nothing is selected).
+  TColor Selected() const;
+  // Selects the entry of value, adding the extra entry when no named entry has it.
+  void SetSelected(TColor value);
+
+  // Number of named entries (without the extra entry).
+  int NamedCount() const { return namedCount_; }
+
+  // The on-screen colour of a stored colour value (system colours through the palette).
+  static QColor ToQColor(TColor value);
+
+ private:
+  int namedCount_ = 0;
+};
+
+}  // namespace stampwell

@@ -1,0 +1,34 @@
+#include "ui/htm_view_frame.h"
+
+#include <QFrame>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "platform/paths.h"
+#include "ui/mht_browser.h"
+
+namespace stampwell {
+
+THtmViewFrame::THtmViewFrame(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("HtmViewFrame"));
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  HtmPanel = new QFrame(this);
+  HtmPanel->setObjectName(QStringLiteral("HtmPanel"));
+  HtmPanel->setFrameShape(QFrame::NoFrame);
+  outer->addWidget(HtmPanel);
+  auto* inner = new QVBoxLayout(HtmPanel);
+  inner->setContentsMargins(0, 0, 0, 0);
+  HtmBrowser = new TMhtBrowser(HtmPanel);
+  inner->addWidget(HtmBrowser);
+}
+
+void THtmViewFrame::Init() {
+  const std::string path = ProgramDir() + "help.mht";
+  if (!FileExists(path)) return;
+  HtmBrowser->Navigate(QUrl::fromLocalFile(QString::fromStdString(path)).toString());
+}
+
+void THtmViewFrame::ScrollToAnchor(const QString& anchor) { HtmBrowser->scrollToAnchor(anchor); }
+
+}  // namespace stampwell

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QWidget>
+
+class QFrame;
+
+namespace stampwell {
+
+class TMhtBrowser;
+
+// Anchor of the help heading on PDF output, which the new-job wizard's link leads to.
+inline constexpr const char* kPdfHelpAnchor = "pdf-output";
+
+// The help page: shows the program's help document "help.mht" from the program directory.
+// A missing document leaves the page blank, with no message.
+class THtmViewFrame : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit THtmViewFrame(QWidget* parent = nullptr);
+
+  // Loads ProgramDir() + "help.mht" when it exists.
+  void Init();
+  // Scrolls the document to a named anchor (kPdfHelpAnchor, ...).
+  void ScrollToAnchor(const QString& anchor);
+
+  QFrame* HtmPanel;
+  TMhtBrowser* HtmBrowser;
+};
+
+}  // namespace stampwell

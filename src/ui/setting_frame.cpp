@@ -1,0 +1,116 @@
+#include "ui/setting_frame.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "pdf/pdf_stack.h"
+#include "platform/message_sink.h"
+#include "ui/ui_fonts.h"
+
+namespace stampwell {
+namespace {
+
+template <typename W>
+W* Make(QWidget* parent, const char* name) {
+  auto* w = new W(parent);  // owned by parent
+  w->setObjectName(QString::fromLatin1(name));
+  return w;
+}
+
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, int x, int y,
+                     int width = 0) {
+  auto* box = Make<QCheckBox>(parent, name);
+  box->setText(caption);
+  box->adjustSize();
+  box->setGeometry(x, y, width > 0 ? width : box->width(), 17);
+  return box;
+}
+
+}  // namespace
+
+TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("SettingFrame"));
+  setFont(DesktopFont(8));
+  resize(504, 273);
+
+  LocPanel = Make<QFrame>(this, "LocPanel");
+  LocPanel->setFrameShape(QFrame::NoFrame);
+  LocPanel->setGeometry(0, 8, 500, 250);
+
+  Label1 = Make<QLabel>(LocPanel, "Label1");
+  Label1->setText(QStringLiteral("Profile Name:"));
+  Label1->adjustSize();
+  Label1->move(96, 20);
+
+  sName = Make<QLineEdit>(LocPanel, "sName");
+  sName->setMaxLength(50);
+  sName->setText(QStringLiteral("Profile1"));
+  sName->setGeometry(168, 16, 200, 21);
+  Label1->move(168 - 6 - Label1->width(), 16 + (21 - Label1->height()) / 2);
+  Label1->setBuddy(sName);
+
+  GroupBox1 = Make<QGroupBox>(LocPanel, "GroupBox1");
+  GroupBox1->setTitle(QStringLiteral("File Type Selection"));
+  GroupBox1->setGeometry(88, 48, 321, 105);
+  IsDoc = MakeCheck(GroupBox1, "IsDoc", QStringLiteral("Add Watermark into &Doc File"), 16, 24);
+  IsDoc->setChecked(true);
+  IsXls = MakeCheck(GroupBox1, "IsXls", QStringLiteral("Add Watermark into &Xls File"), 16, 48);
+  IsPpt = MakeCheck(GroupBox1, "IsPpt", QStringLiteral("Add Watermark into &Ppt File"), 16, 72);
+
+  GroupBox2 = Make<QGroupBox>(LocPanel, "GroupBox2");
+  GroupBox2->setTitle(QStringLiteral("Option"));
+  GroupBox2->setGeometry(88, 160, 321, 81);
+  IsPrintPDF = MakeCheck(GroupBox2, "IsPrintPDF",
+                         QStringLiteral("Print Added Watermark Files into PD&F Files"), 8, 20);
+  IsCopy = MakeCheck(GroupBox2, "IsCopy",
+                     QStringLiteral("Copy &other type files(except:doc,xls,ppt) also in folders"),
+                     8, 48);
+  // The captions are sized to their text: the desktop font may be wider than the designed
+  // widths, and a clipped caption hides what the option does.
+  for (QCheckBox* box : {IsPrintPDF, IsCopy}) {
+    box->resize(std::min(box->sizeHint().width(), 321 - 8 - 4), box->height());
+  }
+}
+
+void TSettingFrame::ShowSettings(const std::optional<RJobSettings>& rec) {
+  if (rec) Settings = *rec;
+  if (!Settings.Name.empty()) sName->setText(QString::fromStdString(Settings.Name));
+  IsDoc->setChecked(Settings.Doc);
+  IsXls->setChecked(Settings.Xls);
+  IsPpt->setChecked(Settings.Ppt);
+  IsPrintPDF->setChecked(Settings.PDF);
+  IsCopy->setChecked(Settings.OtherFiles);
+  if (!PDFAvailable) IsPrintPDF->setEnabled(false);
+}
+
+bool TSettingFrame::ReadSettings() {
+  const QString name = sName->text();
+  bool result = true;
+  if (name.isEmpty()) {
+    ShowMessage("Profile cann't be empty, Please input it.");
+    result = false;
+  }
+  Settings.Name = name.toStdString();
+  Settings.Doc = IsDoc->isChecked();
+  Settings.Xls = IsXls->isChecked();
+  Settings.Ppt = IsPpt->isChecked();
+  Settings.PDF = IsPrintPDF->isChecked();
+  Settings.OtherFiles = IsCopy->isChecked();
+  return result;
+}
+
+void TSettingFrame::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  FrameResize();
+}
+
+void TSettingFrame::FrameResize() {
+  const int left = LocPanel->width() < width() ? (width() - LocPanel->width()) / 2 : 0;
+  const int top = LocPanel->height() < height() ? (height() - LocPanel->height()) / 2 : 0;
+  LocPanel->move(left, top);
+}
+
+}  // namespace stampwell

@@ -1,0 +1,391 @@
+// The folder and file list editor: the list view, add / edit / delete through the two
+// dialogs, the dialogs' checks and warnings, and the browse buttons.
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <functional>
+
+#include "support/temp_dir.h"
+#include "ui/add_file_dialog.h"
+#include "ui/add_folder_dialog.h"
+#include "ui/folder_frame.h"
+#include "ui/ui_dialogs.h"
+
+using namespace stampwell;
+
+namespace {
+
+RJobItem Folder(const std::string& s, const std::string& d, const std::string& c = "") {
+  return RJobItem{1, s, d, c};
+}
+RJobItem File(const std::string& s, const std::string& d, const std::string& c = "") {
+  return RJobItem{0, s, d, c};
+}
+
+// Runs act on the next modal dialog of type D once it is shown. The handler must close it.
+template <typename D>
+void OnNextDialog(std::function<void(D*)> act) {
+  auto* timer = new QTimer(qApp);
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      act(dialog);
+    }
+  });
+  timer->start();
+}
+
+void SelectRow(TFolderFrame& page, int row) {
+  page.FolderList->setCurrentItem(page.FolderList->topLevelItem(row));
+}
+
+// The next widget that the Tab key reaches from w.
+QWidget* NextTabStop(QWidget* w) {
+  QWidget* next = w->nextInFocusChain();
+  while (next != w && !(next->focusPolicy() & Qt::TabFocus)) next = next->nextInFocusChain();
+  return next;
+}
+
+std::vector<std::string> Sources(const TFolderFrame& page) {
+  std::vector<std::string> out;
+  for (const RJobItem& item : page.Entries()) out.push_back(item.Source);
+  return out;
+}
+
+}  // namespace
+
+class FolderFrameTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { TUiDialogs::SetTestMode(true); }
+  void init() { TUiDialogs::SetTestMode(true); }
+
+  // --- the page ---
+  void listShowsEntriesInOrderWithThreeColumns() {
+    TFolderFrame page;
+    page.InitEntries();
+    page.LoadEntries({Folder("/src/a", "/dst/a", "first"), File("/src/b.doc", "/dst/b.pdf")});
+    QCOMPARE(page.FolderList->columnCount(), 3);
+    QCOMPARE(page.FolderList->headerItem()->text(0), QStringLiteral("Source Dir/File"));
+    QCOMPARE(page.FolderList->headerItem()->text(1), QStringLiteral("Destination Dir/File"));
+    QCOMPARE(page.FolderList->headerItem()->text(2), QStringLiteral("Comments"));
+    QCOMPARE(page.FolderList->topLevelItemCount(), 2);
+    QCOMPARE(page.FolderList->topLevelItem(0)->text(0), QStringLiteral("/src/a"));
+    QCOMPARE(page.FolderList->topLevelItem(0)->text(1), QStringLiteral("/dst/a"));
+    QCOMPARE(page.FolderList->topLevelItem(0)->text(2), QStringLiteral("first"));
+    QCOMPARE(page.FolderList->topLevelItem(1)->text(0), QStringLiteral("/src/b.doc"));
+  }
+
+  void loadEntriesReplacesAndCopies() {
+    TFolderFrame page;
+    page.InitEntries(std::vector<RJobItem>{Folder("/old", "/old2")});
+    std::vector<RJobItem> items{Folder("/x", "/y"), File("/a.doc", "/b.doc", "c")};
+    page.LoadEntries(items);
+    items[0].Source = "/changed";  // the page holds its own copies
+    QCOMPARE(page.Entries().size(), std::size_t{2});
+    QVERIFY(page.Entries()[0] == Folder("/x", "/y"));
+    QVERIFY(page.Entries()[1] == File("/a.doc", "/b.doc", "c"));
+    page.ClearEntries();
+    QVERIFY(page.Entries().empty());
+  }
+
+  void popupMenuHoldsItsItems() {
+    TFolderFrame page;
+    QStringList captions;
+    for (QAction* a : page.PopupMenu1->actions()) captions << (a->isSeparator() ? "-" : a->text());
+    QCOMPARE(captions, (QStringList{"Add Folder", "Add File", "-", "Edit", "Delete"}));
+  }
+
+  void findIndexLandsOnLastDuplicate() {
+    TFolderFrame page;
+    page.LoadEntries({Folder("/a", "/b", "one"), Folder("/c", "/d"), Folder("/a", "/b", "two")});
+    QCOMPARE(page.FindIndex("/a", "/b"), 2);
+    QCOMPARE(page.FindIndex("/c", "/d"), 1);
+    QCOMPARE(page.FindIndex("/A", "/b"), -1);  // case-sensitive
+    QCOMPARE(page.FindIndex("/a", "/d"), -1);
+  }
+
+  void addFolderAppendsOnOk() {
+    TFolderFrame page;
+    page.LoadEntries({File("/a.doc", "/b.doc")});
+    OnNextDialog<TfrmAddFolder>([](TfrmAddFolder* d) {
+      d->SourceDir->setText(QStringLiteral("/in"));
+      d->DestDir->setText(QStringLiteral("/out"));
+      d->sComments->setText(QStringLiteral("note"));
+      d->btnOK->click();
+    });
+    page.AddFolderClick();
+    QCOMPARE(page.Entries().size(), std::size_t{2});
+    QVERIFY(page.Entries()[1] == Folder("/in", "/out", "note"));
+    QCOMPARE(page.FolderList->topLevelItemCount(), 2);
+  }
+
+  void addFileCancelledChangesNothing() {
+    TFolderFrame page;
+    page.LoadEntries({File("/a.doc", "/b.doc")});
+    OnNextDialog<TfrmAddFile>([](TfrmAddFile* d) {
+      d->Source->setText(QStringLiteral("/x.doc"));
+      d->Dest->setText(QStringLiteral("/y.doc"));
+      d->btnCancel->click();
+    });
+    page.AddFileClick();
+    QCOMPARE(page.Entries().size(), std::size_t{1});
+  }
+
+  void editWithoutSelectionTellsUser() {
+    TFolderFrame page;
+    page.LoadEntries({File("/a.doc", "/b.doc")});
+    test::MessageRecorder messages;
+    page.EdititClick();
+    page.DeleteitClick();
+    QCOMPARE(messages.Messages(),
+             (std::vector<std::string>{"Please select one Row which you want edit at first!",
+                                       "Please select one Row which you want delete at first!"}));
+    QCOMPARE(page.Entries().size(), std::size_t{1});
+  }
+
+  void editFolderOpensFolderDialogWithValuesAndKeepsKind() {
+    TFolderFrame page;
+    page.LoadEntries({File("/a.doc", "/b.doc"), Folder("/in", "/out", "keep")});
+    SelectRow(page, 1);
+    QString seenSource, seenDest, seenComments;
+    OnNextDialog<TfrmAddFolder>([&](TfrmAddFolder* d) {
+      seenSource = d->SourceDir->text();
+      seenDest = d->DestDir->text();
+      seenComments = d->sComments->text();
+      d->DestDir->setText(QStringLiteral("/elsewhere"));
+      d->btnOK->click();
+    });
+    page.EdititClick();
+    QCOMPARE(seenSource, QStringLiteral("/in"));
+    QCOMPARE(seenDest, QStringLiteral("/out"));
+    QCOMPARE(seenComments, QStringLiteral("keep"));
+    QVERIFY(page.Entries()[1] == Folder("/in", "/elsewhere", "keep"));
+    QVERIFY(page.Entries()[0] == File("/a.doc", "/b.doc"));
+  }
+
+  void editCancelledLeavesEntry() {
+    TFolderFrame page;
+    page.LoadEntries({Folder("/in", "/out")});
+    SelectRow(page, 0);
+    OnNextDialog<TfrmAddFolder>([](TfrmAddFolder* d) {
+      d->SourceDir->setText(QStringLiteral("/other"));
+      d->btnCancel->click();
+    });
+    page.EdititClick();
+    QVERIFY(page.Entries()[0] == Folder("/in", "/out"));
+  }
+
+  void doubleClickEditsFileEntryInFileDialog() {
+    TFolderFrame page;
+    page.LoadEntries({File("/a.doc", "/b.doc")});
+    SelectRow(page, 0);
+    OnNextDialog<TfrmAddFile>([](TfrmAddFile* d) {
+      d->Dest->setText(QStringLiteral("/b.pdf"));
+      d->btnOK->click();
+    });
+    QTreeWidgetItem* row = page.FolderList->topLevelItem(0);
+    emit page.FolderList->itemDoubleClicked(row, 0);
+    QVERIFY(page.Entries()[0] == File("/a.doc", "/b.pdf"));
+  }
+
+  void duplicatesEditAndDeleteActOnLaterEntry() {
+    TFolderFrame page;
+    page.LoadEntries({Folder("/a", "/b", "one"), Folder("/c", "/d"), Folder("/a", "/b", "two")});
+    SelectRow(page, 0);  // the first of the two equal rows
+    OnNextDialog<TfrmAddFolder>([](TfrmAddFolder* d) {
+      d->sComments->setText(QStringLiteral("edited"));
+      d->btnOK->click();
+    });
+    page.EdititClick();
+    QCOMPARE(page.Entries()[0].Comments, std::string("one"));
+    QCOMPARE(page.Entries()[2].Comments, std::string("edited"));
+
+    SelectRow(page, 0);
+    page.DeleteitClick();
+    QCOMPARE(page.Entries().size(), std::size_t{2});
+    QCOMPARE(page.Entries()[0].Comments, std::string("one"));
+    QCOMPARE(Sources(page), (std::vector<std::string>{"/a", "/c"}));
+  }
+
+  void deleteAsksNothing() {
+    TFolderFrame page;
+    page.LoadEntries({Folder("/a", "/b"), Folder("/c", "/d")});
+    SelectRow(page, 1);
+    test::MessageRecorder messages;
+    page.DeleteitClick();
+    QVERIFY(messages.Messages().empty());
+    QVERIFY(TUiDialogs::TakeRequests().empty());
+    QCOMPARE(Sources(page), std::vector<std::string>{"/a"});
+    QCOMPARE(page.FolderList->topLevelItemCount(), 1);
+  }
+
+  // --- the folder dialog ---
+  void folderDialogRefusesMissingPaths() {
+    TfrmAddFolder dialog;
+    dialog.SourceDir->setText(QStringLiteral("/in"));
+    test::MessageRecorder messages;
+    dialog.btnOKClick();
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(
+        messages.Messages(),
+        std::vector<std::string>{"please input source dir and destionation directory at first"});
+  }
+
+  void folderDialogWarnsOnSamePathButAccepts() {
+    TfrmAddFolder dialog;
+    dialog.SourceDir->setText(QStringLiteral("/same"));
+    dialog.DestDir->setText(QStringLiteral("/same"));
+    test::MessageRecorder messages;
+    dialog.btnOKClick();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(messages.Messages(),
+             std::vector<std::string>{"Since destination folder are the same with  source, please "
+                                      "close all office application when running job!"});
+    QVERIFY(dialog.Rec == Folder("/same", "/same"));
+  }
+
+  void folderDialogStartsAsFolderAndBrowses() {
+    TfrmAddFolder dialog;
+    QCOMPARE(int(dialog.Rec.Type), 1);
+    TUiDialogs::SetNextAnswer(TUiDialogs::Kind::BrowseFolder, QStringLiteral("/picked/src"));
+    TUiDialogs::SetNextAnswer(TUiDialogs::Kind::BrowseFolder, std::nullopt);  // cancelled
+    dialog.DestDir->setText(QStringLiteral("/typed"));
+    dialog.btnSource->click();
+    dialog.btnDest->click();
+    QCOMPARE(dialog.SourceDir->text(), QStringLiteral("/picked/src"));
+    QCOMPARE(dialog.DestDir->text(), QStringLiteral("/typed"));
+    const auto requests = TUiDialogs::TakeRequests();
+    QCOMPARE(requests.size(), std::size_t{2});
+    QCOMPARE(requests[0].title, QStringLiteral("Please specify a directory"));
+  }
+
+  void folderDialogShowLeavesEditsForEmptyFields() {
+    TfrmAddFolder dialog;
+    dialog.sComments->setText(QStringLiteral("typed"));
+    dialog.Rec = Folder("/s", "", "");
+    dialog.FormShow();
+    QCOMPARE(dialog.SourceDir->text(), QStringLiteral("/s"));
+    QCOMPARE(dialog.sComments->text(), QStringLiteral("typed"));
+  }
+
+  void folderDialogTabOrder() {
+    TfrmAddFolder dialog;
+    const std::vector<QWidget*> order{dialog.SourceDir, dialog.btnSource, dialog.DestDir,
+                                      dialog.btnDest,   dialog.btnOK,     dialog.btnCancel,
+                                      dialog.sComments, dialog.SourceDir};
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+      QCOMPARE(NextTabStop(order[i]), order[i + 1]);
+    }
+  }
+
+  // --- the file dialog ---
+  void fileDialogChecks_data() {
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("dest");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("accepted");
+    const QString ext = "Source File Extension Only Can Be .doc/.xls/.ppt!";
+    const QString missing = "please input source File and destionation File at first";
+    QTest::newRow("upper-case .DOC") << "/a/R.DOC"
+                                     << "/b/R.doc"
+                                     << "" << true;
+    QTest::newRow(".docx refused") << "/a/r.docx"
+                                   << "/b/r.doc" << ext << false;
+    QTest::newRow("bad destination speaks of source") << "/a/r.doc"
+                                                      << "/b/r.txt" << ext << false;
+    QTest::newRow("pdf destination") << "/a/r.ppt"
+                                     << "/b/r.pdf"
+                                     << "" << true;
+    QTest::newRow("other office type") << "/a/r.doc"
+                                       << "/b/r.xls"
+                                       << "" << true;
+    QTest::newRow("pdf source refused") << "/a/r.pdf"
+                                        << "/b/r.pdf" << ext << false;
+    QTest::newRow("no extension") << "/a/readme"
+                                  << "/b/r.doc" << ext << false;
+    QTest::newRow("missing source") << ""
+                                    << "/b/r.doc" << missing << false;
+    QTest::newRow("missing destination") << "/a/r.doc"
+                                         << "" << missing << false;
+  }
+  void fileDialogChecks() {
+    QFETCH(QString, source);
+    QFETCH(QString, dest);
+    QFETCH(QString, message);
+    QFETCH(bool, accepted);
+    TfrmAddFile dialog;
+    dialog.Source->setText(source);
+    dialog.Dest->setText(dest);
+    test::MessageRecorder messages;
+    dialog.btnOKClick();
+    QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
+    const std::vector<std::string> expected =
+        message.isEmpty() ? std::vector<std::string>{} : std::vector{message.toStdString()};
+    QCOMPARE(messages.Messages(), expected);
+    if (accepted) QVERIFY(dialog.Rec == File(source.toStdString(), dest.toStdString()));
+  }
+
+  void fileDialogRefusalKeepsInputAndRecord() {
+    TfrmAddFile dialog;
+    dialog.Rec = File("/orig.doc", "/orig2.doc");
+    dialog.Source->setText(QStringLiteral("/a/r.docx"));
+    dialog.Dest->setText(QStringLiteral("/b/r.doc"));
+    test::MessageRecorder messages;
+    dialog.btnOKClick();
+    QCOMPARE(dialog.Source->text(), QStringLiteral("/a/r.docx"));
+    QVERIFY(dialog.Rec == File("/orig.doc", "/orig2.doc"));
+  }
+
+  void fileDialogWarnsOnSamePathButAccepts() {
+    TfrmAddFile dialog;
+    dialog.Source->setText(QStringLiteral("/a/r.xls"));
+    dialog.Dest->setText(QStringLiteral("/a/r.xls"));
+    dialog.sComments->setText(QStringLiteral("in place"));
+    test::MessageRecorder messages;
+    dialog.btnOKClick();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(messages.Messages(),
+             std::vector<std::string>{"Since destination file are the same with source, please "
+                                      "close all office application when running job!"});
+    QVERIFY(dialog.Rec == File("/a/r.xls", "/a/r.xls", "in place"));
+  }
+
+  void fileDialogBrowseButtons() {
+    TfrmAddFile dialog;
+    QCOMPARE(int(dialog.Rec.Type), 0);
+    TUiDialogs::TakeRequests();
+    TUiDialogs::SetNextAnswer(TUiDialogs::Kind::OpenFile, QStringLiteral("/docs/r.Doc"));
+    TUiDialogs::SetNextAnswer(TUiDialogs::Kind::SaveFile, QStringLiteral("/out/r.pdf"));
+    dialog.btnSource->click();
+    dialog.btnDest->click();
+    QCOMPARE(dialog.Source->text(), QStringLiteral("/docs/r.Doc"));
+    QCOMPARE(dialog.Dest->text(), QStringLiteral("/out/r.pdf"));
+    const auto requests = TUiDialogs::TakeRequests();
+    QCOMPARE(requests.size(), std::size_t{2});
+    QCOMPARE(requests[0].kind, TUiDialogs::Kind::OpenFile);
+    QCOMPARE(requests[0].filter,
+             QStringLiteral("Word files (*.Doc)|*.Doc|Excel files (*.Xls)|*.Xls|Powerpoint "
+                            "Files(*.Ppt)|*.Ppt"));
+    QCOMPARE(requests[1].kind, TUiDialogs::Kind::SaveFile);
+    QVERIFY(requests[1].filter.isEmpty());
+  }
+
+  void fileFilterIgnoresCaseOfExtensions() {
+    const QString qt = TUiDialogs::ToQtFilter(
+        QStringLiteral("Word files (*.Doc)|*.Doc|Excel files (*.Xls)|*.Xls"));
+    QCOMPARE(qt, QStringLiteral("Word files (*.Doc) (*.[dD][oO][cC]);;"
+                                "Excel files (*.Xls) (*.[xX][lL][sS])"));
+  }
+};
+
+QTEST_MAIN(FolderFrameTest)
+#include "folder_frame_test.moc"

@@ -1,0 +1,392 @@
+// The general and watermark pages: show-and-read cycles, edge cases of the lists, the
+// decisions about values the lists do not offer, and the centring layout.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "pdf/pdf_stack.h"
+#include "support/temp_dir.h"
+#include "ui/color_list_box.h"
+#include "ui/doc_set_frame.h"
+#include "ui/sc_font_combo_box.h"
+#include "ui/setting_frame.h"
+#include "ui/ui_dialogs.h"
+#include "ui_test_support.h"
+
+using namespace stampwell;
+
+namespace {
+
+RJobSettings SampleJob() {
+  RJobSettings s;
+  s.Name = "Weekly";
+  s.Doc = false;
+  s.Xls = true;
+  s.Ppt = true;
+  s.PDF = true;
+  s.OtherFiles = false;
+  s.AutoRun = true;
+  s.EveryMinutes = 30;
+  return s;
+}
+
+RDocSettings SampleDoc() {
+  RDocSettings d;
+  d.DocWaterMarkStr = "SAMPLE";
+  d.DocFontName = "FaceC";
+  d.DocWatermarkSize = "60";
+  d.DocWatermarkColor = 0x0000FF;  // clRed
+  d.Transparent = false;
+  d.HX = true;
+  return d;
+}
+
+// A watermark page whose picker lists the fake fonts.
+std::unique_ptr<TDocSetFrame> MakeDocPage() {
+  auto page = std::make_unique<TDocSetFrame>();
+  page->wmFont->SetFontEnumerator(test::FakeFonts);
+  page->wmFont->LoadFonts();
+  return page;
+}
+
+}  // namespace
+
+class SettingPagesTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { TUiDialogs::SetTestMode(true); }
+  void init() { PDFAvailable = true; }
+
+  // --- general page ---
+  void generalShowThenReadKeepsEveryField() {
+    TSettingFrame page;
+    page.ShowSettings(SampleJob());
+    QCOMPARE(page.sName->text(), QStringLiteral("Weekly"));
+    QVERIFY(!page.IsDoc->isChecked());
+    QVERIFY(page.IsXls->isChecked());
+    QVERIFY(page.IsPpt->isChecked());
+    QVERIFY(page.IsPrintPDF->isChecked());
+    QVERIFY(!page.IsCopy->isChecked());
+    test::MessageRecorder messages;
+    QVERIFY(page.ReadSettings());
+    QVERIFY(page.Settings == SampleJob());
+    QVERIFY(messages.Messages().empty());
+  }
+
+  void generalReadTakesUserChanges() {
+    TSettingFrame page;
+    page.ShowSettings(SampleJob());
+    page.sName->setText(QStringLiteral("Monthly"));
+    page.IsDoc->setChecked(true);
+    page.IsCopy->setChecked(true);
+    page.IsPpt->setChecked(false);
+    QVERIFY(page.ReadSettings());
+    QCOMPARE(page.Settings.Name, std::string("Monthly"));
+    QVERIFY(page.Settings.Doc);
+    QVERIFY(page.Settings.OtherFiles);
+    QVERIFY(!page.Settings.Ppt);
+  }
+
+  void generalAutoRunAndEveryMinutesPassThrough() {
+    TSettingFrame page;
+    page.ShowSettings(SampleJob());
+    page.IsXls->setChecked(false);
+    QVERIFY(page.ReadSettings());
+    QVERIFY(page.Settings.AutoRun);
+    QCOMPARE(page.Settings.EveryMinutes, 30);
+  }
+
+  void generalEmptyNameKeepsDesignTextInNewPage() {
+    TSettingFrame page;
+    page.ShowSettings();  // empty record, as the wizard does
+    QCOMPARE(page.sName->text(), QStringLiteral("Profile1"));
+    QVERIFY(!page.IsDoc->isChecked());  // every box follows the record, not the design
+    QVERIFY(page.ReadSettings());
+    QCOMPARE(page.Settings.Name, std::string("Profile1"));
+  }
+
+  void generalEmptyNameIsRefusedWithMessage() {
+    TSettingFrame page;
+    page.ShowSettings(SampleJob());
+    page.sName->clear();
+    test::MessageRecorder messages;
+    QVERIFY(!page.ReadSettings());
+    QCOMPARE(messages.Messages(),
+             std::vector<std::string>{"Profile cann't be empty, Please input it."});
+  }
+
+  void generalBlankNameIsAcceptedUnchanged() {
+    TSettingFrame page;
+    page.sName->setText(QStringLiteral("   "));
+    QVERIFY(page.ReadSettings());
+    QCOMPARE(page.Settings.Name, std::string("   "));
+  }
+
+  void generalNameBoxHoldsAtMostFiftyCharacters() {
+    TSettingFrame page;
+    page.sName->clear();
+    QTest::keyClicks(page.sName, QString(60, QLatin1Char('x')));
+    QCOMPARE(page.sName->text().size(), 50);
+  }
+
+  void generalWithoutPdfPrinterDisablesButKeepsValue() {
+    PDFAvailable = false;
+    TSettingFrame page;
+    RJobSettings job = SampleJob();
+    page.ShowSettings(job);
+    QVERIFY(!page.IsPrintPDF->isEnabled());
+    QVERIFY(page.IsPrintPDF->isChecked());
+    QVERIFY(page.ReadSettings());
+    QVERIFY(page.Settings.PDF);
+    // The page never enables it again, even once a printer is reported.
+    PDFAvailable = true;
+    page.ShowSettings(job);
+    QVERIFY(!page.IsPrintPDF->isEnabled());
+  }
+
+  void generalWithPdfPrinterLeavesOptionEnabled() {
+    TSettingFrame page;
+    page.ShowSettings(SampleJob());
+    QVERIFY(page.IsPrintPDF->isEnabled());
+  }
+
+  void generalPanelIsCentred() {
+    TSettingFrame page;
+    page.show();
+    page.resize(700, 400);
+    QCOMPARE(page.LocPanel->pos(), QPoint(100, 75));
+    page.resize(701, 401);  // integer division
+    QCOMPARE(page.LocPanel->pos(), QPoint(100, 75));
+    page.resize(400, 200);  // smaller than the panel: pinned to the corner
+    QCOMPARE(page.LocPanel->pos(), QPoint(0, 0));
+  }
+
+  // --- watermark page ---
+  void watermarkShowThenReadKeepsEveryField() {
+    auto page = MakeDocPage();
+    page->ShowSettings(SampleDoc());
+    QCOMPARE(page->wmString->currentIndex(), 7);  // "SAMPLE"
+    QCOMPARE(page->wmSize->currentText(), QStringLiteral("60"));
+    QCOMPARE(page->wmFont->FontName(), QStringLiteral("FaceC"));
+    QCOMPARE(page->wmColor->currentText(), QStringLiteral("clRed"));
+    QVERIFY(!page->IsTranparent->isChecked());
+    QVERIFY(page->Style1->isChecked());
+    QVERIFY(page->ReadSettings());
+    QVERIFY(page->DocSettings == SampleDoc());
+  }
+
+  void watermarkEmptyTextShowsConfidentialAndStoresIt() {
+    auto page = MakeDocPage();
+    RDocSettings d = SampleDoc();
+    d.DocWaterMarkStr.clear();
+    page->wmString->setCurrentIndex(0);
+    page->ShowSettings(d);
+    QCOMPARE(page->wmString->currentText(), QStringLiteral("CONFIDENTIAL"));
+    QVERIFY(page->ReadSettings());
+    QCOMPARE(page->DocSettings.DocWaterMarkStr, std::string("CONFIDENTIAL"));
+  }
+
+  void watermarkTextNotInListIsShownAndStoredUnchanged() {
+    auto page = MakeDocPage();
+    RDocSettings d = SampleDoc();
+    d.DocWaterMarkStr = " Internal use only ";
+    page->ShowSettings(d);
+    QCOMPARE(page->wmString->currentText(), QStringLiteral(" Internal use only "));
+    QVERIFY(page->ReadSettings());
+    QCOMPARE(page->DocSettings.DocWaterMarkStr, std::string(" Internal use only "));
+  }
+
+  void watermarkTextCanBeTyped() {
+    auto page = MakeDocPage();
+    page->ShowSettings(SampleDoc());
+    page->wmString->lineEdit()->clear();
+    QTest::keyClicks(page->wmString->lineEdit(), QStringLiteral("For Bob"));
+    QVERIFY(page->ReadSettings());
+    QCOMPARE(page->DocSettings.DocWaterMarkStr, std::string("For Bob"));
+  }
+
+  void watermarkEmptyTypedTextIsRefusedWithMessage() {
+    auto page = MakeDocPage();
+    page->ShowSettings(SampleDoc());
+    page->wmString->setEditText(QString());
+    test::MessageRecorder messages;
+    QVERIFY(!page->ReadSettings());
+    QCOMPARE(messages.Messages(),
+             std::vector<std::string>{"Please select watermark string at first!"});
+  }
+
+  void watermarkSizeSelection_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("listed 60") << "60"
+                               << "60";
+    QTest::newRow("listed 120") << "120"
+                                << "120";
+    QTest::newRow("unlisted 61") << "61"
+                                 << "66";
+    QTest::newRow("empty") << ""
+                           << "66";
+    QTest::newRow("padded") << " 72"
+                            << "66";
+  }
+  void watermarkSizeSelection() {
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    auto page = MakeDocPage();
+    page->wmSize->setCurrentIndex(0);
+    RDocSettings d = SampleDoc();
+    d.DocWatermarkSize = stored.toStdString();
+    page->ShowSettings(d);
+    QCOMPARE(page->wmSize->currentText(), shown);
+    QVERIFY(page->ReadSettings());
+    QCOMPARE(QString::fromStdString(page->DocSettings.DocWatermarkSize), shown);
+  }
+
+  void watermarkHorizontalStyle() {
+    auto page = MakeDocPage();
+    RDocSettings d = SampleDoc();
+    d.HX = false;
+    page->ShowSettings(d);
+    QVERIFY(page->Style2->isChecked());
+    QCOMPARE(page->Style2->text(), QStringLiteral("horizontal "));
+    QVERIFY(page->ReadSettings());
+    QVERIFY(!page->DocSettings.HX);
+  }
+
+  void watermarkDefaultValueGivesWizardStart() {
+    auto page = MakeDocPage();
+    page->DefaultValue();
+    page->ShowSettings();
+    QCOMPARE(page->wmString->currentText(), QStringLiteral("CONFIDENTIAL"));
+    QCOMPARE(page->wmSize->currentText(), QStringLiteral("66"));
+    QCOMPARE(page->wmFont->currentIndex(), 0);
+    QCOMPARE(page->wmFont->FontName(), QStringLiteral("FaceA"));
+    QCOMPARE(page->wmColor->currentText(), QStringLiteral("clGray"));
+    QVERIFY(page->IsTranparent->isChecked());
+    QVERIFY(page->Style1->isChecked());
+    QVERIFY(page->ReadSettings());
+    QCOMPARE(page->DocSettings.DocFontName, std::string("FaceA"));
+    QCOMPARE(page->DocSettings.DocWatermarkColor, TColor{0x808080});
+  }
+
+  void watermarkDefaultValueLeavesStrings() {
+    TDocSetFrame page;
+    page.DocSettings = SampleDoc();
+    page.DocSettings.DocWatermarkColor = 0xFF;
+    page.DocSettings.Transparent = false;
+    page.DocSettings.HX = false;
+    page.DefaultValue();
+    QVERIFY(page.DocSettings.Transparent);
+    QVERIFY(page.DocSettings.HX);
+    QCOMPARE(page.DocSettings.DocWatermarkColor, TColor{0x808080});
+    QCOMPARE(page.DocSettings.DocWaterMarkStr, std::string("SAMPLE"));
+    QCOMPARE(page.DocSettings.DocFontName, std::string("FaceC"));
+    QCOMPARE(page.DocSettings.DocWatermarkSize, std::string("60"));
+  }
+
+  // A colour the list does not offer is shown as an extra entry and reads back unchanged.
+  void watermarkUnlistedColourReadsBackUnchanged() {
+    auto page = MakeDocPage();
+    RDocSettings d = SampleDoc();
+    d.DocWatermarkColor = 0x00123456;
+    page->ShowSettings(d);
+    QCOMPARE(page->wmColor->currentText(), QStringLiteral("$00123456"));
+    QVERIFY(page->ReadSettings());
+    QCOMPARE(page->DocSettings.DocWatermarkColor, TColor{0x00123456});
+    // Showing a listed colour afterwards drops the extra entry again.
+    page->ShowSettings(SampleDoc());
+    QCOMPARE(page->wmColor->count(), page->wmColor->NamedCount());
+  }
+
+  void watermarkSystemColourSelectsItsName() {
+    auto page = MakeDocPage();
+    RDocSettings d = SampleDoc();
+    d.DocWatermarkColor = 0xFF00000F;  // clBtnFace
+    page->ShowSettings(d);
+    QCOMPARE(page->wmColor->currentText(), QStringLiteral("clBtnFace"));
+    QVERIFY(page->ReadSettings());
+    QCOMPARE(page->DocSettings.DocWatermarkColor, TColor{0xFF00000F});
+  }
+
+  void colourListOffersNamedColoursOnly() {
+    TColorListBox box;
+    QCOMPARE(box.NamedCount(), 16 + 4 + 30);
+    QCOMPARE(box.findText(QStringLiteral("clNone")), -1);
+    QCOMPARE(box.findText(QStringLiteral("clDefault")), -1);
+    QVERIFY(box.findText(QStringLiteral("clMoneyGreen")) >= 0);
+    QVERIFY(box.findText(QStringLiteral("clMenuBar")) >= 0);
+    QCOMPARE(box.currentText(), QStringLiteral("clGray"));  // design state
+    // Every entry reads back the value it was selected by.
+    for (int i = 0; i < box.NamedCount(); ++i) {
+      const TColor value = box.itemData(i).value<uint>();
+      box.SetSelected(value);
+      QCOMPARE(box.currentIndex(), i);
+      QCOMPARE(box.Selected(), value);
+    }
+  }
+
+  // A stored font that is not installed is kept on reading; the picker keeps its choice.
+  void watermarkMissingFontIsKeptOnReading() {
+    auto page = MakeDocPage();
+    page->ShowSettings(SampleDoc());  // FaceC
+    RDocSettings d = SampleDoc();
+    d.DocFontName = "Not Installed Sans";
+    page->ShowSettings(d);
+    QCOMPARE(page->wmFont->FontName(), QStringLiteral("FaceC"));
+    QVERIFY(page->ReadSettings());
+    QCOMPARE(page->DocSettings.DocFontName, std::string("Not Installed Sans"));
+  }
+
+  void watermarkMissingFontGivesWayToUserChoice() {
+    auto page = MakeDocPage();
+    RDocSettings d = SampleDoc();
+    d.DocFontName = "Not Installed Sans";
+    page->ShowSettings(d);
+    test::TakeFromList(page->wmFont, 4);
+    const QString chosen = page->wmFont->FontName();
+    QVERIFY(!chosen.isEmpty());
+    QVERIFY(page->ReadSettings());
+    QCOMPARE(QString::fromStdString(page->DocSettings.DocFontName), chosen);
+  }
+
+  // A face whose name is the tail of another face must not take that other face.
+  void watermarkFontMatchesWholeFaceName() {
+    auto page = std::make_unique<TDocSetFrame>();
+    page->wmFont->SetFontEnumerator([] {
+      return std::vector<TscFontFace>{{QStringLiteral("DejaVu Sans"), ftTrueTypeAnsi},
+                                      {QStringLiteral("Liberation Serif"), ftTrueTypeAnsi}};
+    });
+    page->wmFont->LoadFonts();
+    page->wmFont->SetFontName(QStringLiteral("Liberation Serif"));
+    RDocSettings d = SampleDoc();
+    d.DocFontName = "Sans";
+    page->ShowSettings(d);
+    QCOMPARE(page->wmFont->FontName(), QStringLiteral("Liberation Serif"));
+    QVERIFY(page->ReadSettings());
+    QCOMPARE(page->DocSettings.DocFontName, std::string("Sans"));
+  }
+
+  void watermarkPanelIsCentred() {
+    auto page = MakeDocPage();
+    page->show();
+    page->resize(600, 300);
+    QCOMPARE(page->LocPanel->pos(), QPoint((600 - 489) / 2, (300 - 241) / 2));
+  }
+
+  void watermarkListsHoldTheirItems() {
+    auto page = MakeDocPage();
+    QCOMPARE(page->wmString->count(), 20);
+    QCOMPARE(page->wmString->itemText(0), QStringLiteral("DRAFT"));
+    QCOMPARE(page->wmString->itemText(19), QStringLiteral("TRES URGENT"));
+    QCOMPARE(page->wmSize->count(), 13);
+    QVERIFY(!page->wmSize->isEditable());
+    QVERIFY(page->wmString->isEditable());
+    QCOMPARE(page->wmSize->itemText(12), QStringLiteral("120"));
+  }
+};
+
+QTEST_MAIN(SettingPagesTest)
+#include "setting_pages_test.moc"
