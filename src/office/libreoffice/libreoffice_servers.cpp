@@ -1,0 +1,27 @@
+#include "office/libreoffice/libreoffice_servers.h"
+
+#include <atomic>
+
+#include "office/automation/automation.h"
+#include "office/libreoffice/word_server.h"
+
+namespace stampwell {
+
+namespace {
+std::atomic<bool> hasDisplay{false};
+std::atomic<long long> callLimitMs{120000};
+}  // namespace
+
+void SetOfficeHasDisplay(bool value) { hasDisplay = value; }
+bool OfficeHasDisplay() { return hasDisplay; }
+
+void SetOfficeCallLimit(std::chrono::milliseconds limit) { callLimitMs = limit.count(); }
+std::chrono::milliseconds OfficeCallLimit() {
+  return std::chrono::milliseconds(callLimitMs.load());
+}
+
+void RegisterLibreOfficeServers() {
+  RegisterOleServer("Word.Application", [] { return CreateWordApplication(); });
+}
+
+}  // namespace stampwell

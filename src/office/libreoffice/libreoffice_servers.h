@@ -1,0 +1,22 @@
+#pragma once
+
+#include <chrono>
+
+namespace stampwell {
+
+// Registers "Word.Application", "Excel.Application" and "PowerPoint.Application" with the
+// automation layer. Each application object created afterwards is one soffice.bin process
+// with a private profile; it ends when the object is quit or destroyed.
+void RegisterLibreOfficeServers();
+
+// Tells the servers whether the program runs with a display. Only then does `Visible` true
+// show a document in a LibreOffice window; without one it has no effect.
+void SetOfficeHasDisplay(bool hasDisplay);
+bool OfficeHasDisplay();
+
+// The longest time one call into the office may take before the call fails and its process
+// is ended (120 seconds unless changed; tests shorten it).
+void SetOfficeCallLimit(std::chrono::milliseconds limit);
+std::chrono::milliseconds OfficeCallLimit();
+
+}  // namespace stampwell

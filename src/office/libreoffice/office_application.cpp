@@ -1,0 +1,74 @@
+#include "office/libreoffice/office_application.h"
+
+#include <filesystem>
+
+#include "office/libreoffice/libreoffice_servers.h"
+#include "pdf/pdf_printer.h"
+#include "platform/registry.h"
+
+namespace stampwell {
+
+TOfficeApplication::TOfficeApplication(std::string name) : name_(std::move(name)) {
+  process_ = TOfficeProcess::Start(OfficeHasDisplay());
+}
+
+TOfficeApplication::~TOfficeApplication() {
+  if (!process_) return;
+  if (shownToUser_ && process_->Alive())
+    process_->Detach();
+  else
+    process_->Quit();
+}
+
+std::shared_ptr<TOfficeProcess> TOfficeApplication::Process() {
+  if (quit_) throw EOleError(name_ + " has been quit");
+  if (!process_ || !process_->Alive()) {
+    if (process_) process_->Quit();  // reap it and remove its profile
+    process_.reset();
+    process_ = TOfficeProcess::Start(OfficeHasDisplay());
+  }
+  return process_;
+}
+
+OleVariant TOfficeApplication::Guarded(const std::function<OleVariant()>& fn) {
+  return Process()->Guard(fn);
+}
+
+TGuardedObject::GuardFn TOfficeApplication::Guard() {
+  std::weak_ptr<TOfficeApplication> weak = weak_from_this();
+  return [weak](const std::function<OleVariant()>& fn) {
+    auto app = weak.lock();
+    if (!app) throw EOleError("The office application is gone");
+    return app->Guarded(fn);
+  };
+}
+
+void TOfficeApplication::Quit() {
+  quit_ = true;
+  if (process_) process_->Quit();
+}
+
+void TOfficeApplication::PrintDocument(TOfficeDocument& doc, const std::string& printerName) {
+  const auto registry = TRegistry::Machine();
+  const auto pdf = FindPdfPrinter(*registry, printerName);
+  if (pdf) {
+    if (pdf->OutputDir.empty())
+      throw EOleError("The PDF printer " + printerName + " has no output folder");
+    std::error_code ec;
+    std::filesystem::create_directories(pdf->OutputDir, ec);
+    doc.ExportPdf(pdf->OutputDir);
+    return;
+  }
+  doc.Print(printerName);
+}
+
+void TOfficeApplication::SetVisible(bool visible, const std::shared_ptr<TOfficeDocument>& doc) {
+  visible_ = visible;
+  if (!visible || !OfficeHasDisplay() || !process_ || !process_->HasDisplay()) return;
+  if (doc && !doc->IsClosed()) {
+    doc->Show();
+    shownToUser_ = true;
+  }
+}
+
+}  // namespace stampwell

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "office/automation/ole_variant.h"
+#include "office/libreoffice/guarded_object.h"
+#include "office/libreoffice/office_document.h"
+#include "office/libreoffice/office_process.h"
+
+namespace stampwell {
+
+// What the three application objects share: their office process, restarted when it has
+// died; the guard of application-level calls; the choice between PDF export and printing.
+class TOfficeApplication : public std::enable_shared_from_this<TOfficeApplication> {
+ public:
+  explicit TOfficeApplication(std::string name);
+  // Ends the process, unless a document was shown to the user with a display.
+  ~TOfficeApplication();
+
+  // The running process; a dead one is replaced by a new one first.
+  std::shared_ptr<TOfficeProcess> Process();
+  // Runs fn in the process's guard (starting a new process when the old one died).
+  OleVariant Guarded(const std::function<OleVariant()>& fn);
+  TGuardedObject::GuardFn Guard();
+  // Application.Quit: ends the process and removes its profile.
+  void Quit();
+  bool QuitCalled() const { return quit_; }
+
+  // Prints doc to printerName: a printer whose driver writes PDF files gets the document's
+  // PDF in its output folder, written completely before this returns; any other printer is
+  // printed to by the office.
+  void PrintDocument(TOfficeDocument& doc, const std::string& printerName);
+
+  // Visible: with a display, shows doc and keeps the process for the user afterwards.
+  void SetVisible(bool visible, const std::shared_ptr<TOfficeDocument>& doc);
+  bool Visible() const { return visible_; }
+
+  const std::string& Name() const { return name_; }
+
+ private:
+  std::string name_;
+  std::shared_ptr<TOfficeProcess> process_;
+  bool visible_ = false;
+  bool shownToUser_ = false;
+  bool quit_ = false;
+};
+
+}  // namespace stampwell

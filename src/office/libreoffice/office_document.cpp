@@ -1,0 +1,310 @@
+#include "office/libreoffice/office_document.h"
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <random>
+
+#include <com/sun/star/awt/XWindow.hpp>
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/util/CloseVetoException.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/view/XPrintable.hpp>
+
+#include "platform/paths.h"
+#include "platform/strings.h"
+
+namespace stampwell {
+
+using css::uno::Reference;
+using css::uno::Sequence;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+using uno::ToOU;
+using uno::ToStd;
+
+namespace {
+
+css::beans::PropertyValue Prop(const char* name, const css::uno::Any& value) {
+  css::beans::PropertyValue p;
+  p.Name = OUString::createFromAscii(name);
+  p.Value = value;
+  return p;
+}
+
+Sequence<css::beans::PropertyValue> Seq(const std::vector<css::beans::PropertyValue>& v) {
+  return Sequence<css::beans::PropertyValue>(v.data(), static_cast<sal_Int32>(v.size()));
+}
+
+const char* ServiceOf(OfficeKind kind) {
+  switch (kind) {
+    case OfficeKind::Writer:
+      return "com.sun.star.text.TextDocument";
+    case OfficeKind::Calc:
+      return "com.sun.star.sheet.SpreadsheetDocument";
+    case OfficeKind::Impress:
+      return "com.sun.star.presentation.PresentationDocument";
+  }
+  return "";
+}
+
+const char* FactoryOf(OfficeKind kind) {
+  switch (kind) {
+    case OfficeKind::Writer:
+      return "private:factory/swriter";
+    case OfficeKind::Calc:
+      return "private:factory/scalc";
+    case OfficeKind::Impress:
+      return "private:factory/simpress";
+  }
+  return "";
+}
+
+const char* PdfFilterOf(OfficeKind kind) {
+  switch (kind) {
+    case OfficeKind::Writer:
+      return "writer_pdf_Export";
+    case OfficeKind::Calc:
+      return "calc_pdf_Export";
+    case OfficeKind::Impress:
+      return "impress_pdf_Export";
+  }
+  return "";
+}
+
+std::string TempSibling(const std::string& target) {
+  static std::atomic<unsigned> counter{0};
+  std::random_device rd;
+  return ExtractFilePath(target) + ".~sw" + std::to_string(rd() % 100000) + "_" +
+         std::to_string(counter++) + "_" + ExtractFileName(target);
+}
+
+void CloseComponent(const Reference<css::lang::XComponent>& component) {
+  if (!component.is()) return;
+  Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
+  if (closeable.is()) {
+    try {
+      closeable->close(true);
+      return;
+    } catch (const css::util::CloseVetoException&) {
+    }
+  }
+  component->dispose();
+}
+
+}  // namespace
+
+std::string ExportFilterFor(OfficeKind kind, const std::string& f) {
+  static const std::map<std::string, std::string> writer = {
+      {"MS Word 97", "MS Word 97"},
+      {"MS Word 95", "MS Word 97"},
+      {"MS WinWord 6.0", "MS Word 97"},
+      {"MS WinWord 5", "MS Word 97"},
+      {"MS Word 2007 XML", "MS Word 2007 XML"},
+      {"Office Open XML Text", "Office Open XML Text"},
+      {"MS Word 2003 XML", "MS Word 2003 XML"},
+      {"Rich Text Format", "Rich Text Format"},
+      {"writer8", "writer8"}};
+  static const std::map<std::string, std::string> calc = {
+      {"MS Excel 97", "MS Excel 97"},
+      {"MS Excel 95", "MS Excel 97"},
+      {"MS Excel 5.0/95", "MS Excel 97"},
+      {"MS Excel 4.0", "MS Excel 97"},
+      {"Calc MS Excel 2007 XML", "Calc MS Excel 2007 XML"},
+      {"Calc Office Open XML", "Calc Office Open XML"},
+      {"calc8", "calc8"}};
+  static const std::map<std::string, std::string> impress = {
+      {"MS PowerPoint 97", "MS PowerPoint 97"},
+      {"MS PowerPoint 97 Vorlage", "MS PowerPoint 97"},
+      {"Impress MS PowerPoint 2007 XML", "Impress MS PowerPoint 2007 XML"},
+      {"Impress Office Open XML", "Impress Office Open XML"},
+      {"impress8", "impress8"}};
+  const auto& table = kind == OfficeKind::Writer ? writer
+                      : kind == OfficeKind::Calc ? calc
+                                                 : impress;
+  auto it = table.find(f);
+  return it == table.end() ? std::string() : it->second;
+}
+
+std::string FilterForExtension(OfficeKind kind, const std::string& path) {
+  const std::string ext = LowerCase(ExtractFileExt(path));
+  switch (kind) {
+    case OfficeKind::Writer:
+      if (ext == ".docx") return "MS Word 2007 XML";
+      if (ext == ".odt") return "writer8";
+      if (ext == ".rtf") return "Rich Text Format";
+      return "MS Word 97";
+    case OfficeKind::Calc:
+      if (ext == ".xlsx") return "Calc MS Excel 2007 XML";
+      if (ext == ".ods") return "calc8";
+      return "MS Excel 97";
+    case OfficeKind::Impress:
+      if (ext == ".pptx") return "Impress MS PowerPoint 2007 XML";
+      if (ext == ".odp") return "impress8";
+      return "MS PowerPoint 97";
+  }
+  return "";
+}
+
+std::shared_ptr<TOfficeDocument> TOfficeDocument::Open(std::shared_ptr<TOfficeProcess> process,
+                                                       OfficeKind kind, const std::string& path,
+                                                       bool hidden) {
+  if (!FileExists(path)) throw EOleError("The file does not exist: " + path);
+  Reference<css::frame::XComponentLoader> loader(process->Desktop(), UNO_QUERY_THROW);
+  // No interaction handler: the office then asks nothing (passwords, repairs, filters) and
+  // fails at once instead.
+  Sequence<css::beans::PropertyValue> args =
+      Seq({Prop("Hidden", css::uno::Any(hidden)), Prop("ReadOnly", css::uno::Any(false)),
+           Prop("Silent", css::uno::Any(true)), Prop("RepairPackage", css::uno::Any(false)),
+           Prop("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE)),
+           Prop("UpdateDocMode", css::uno::Any(css::document::UpdateDocMode::NO_UPDATE))});
+  Reference<css::lang::XComponent> component;
+  try {
+    component = loader->loadComponentFromURL(uno::FileUrl(path), OUString("_blank"), 0, args);
+  } catch (const css::uno::RuntimeException&) {
+    throw;
+  } catch (const css::uno::Exception& e) {
+    throw EOleError("The file cannot be opened: " + path + " (" + ToStd(e.Message) + ")");
+  }
+  if (!component.is())
+    throw EOleError("The file cannot be opened (password-protected or damaged): " + path);
+
+  auto doc = std::shared_ptr<TOfficeDocument>(new TOfficeDocument());
+  doc->process_ = std::move(process);
+  doc->kind_ = kind;
+  doc->component_ = component;
+  doc->path_ = path;
+  doc->title_ = ExtractFileName(path);
+  Reference<css::lang::XServiceInfo> info(component, UNO_QUERY);
+  Reference<css::frame::XModel> model(component, UNO_QUERY);
+  std::string filter;
+  if (model.is()) {
+    const auto margs = model->getArgs();
+    for (const auto& a : margs)
+      if (a.Name == "FilterName") {
+        OUString s;
+        a.Value >>= s;
+        filter = ToStd(s);
+      }
+  }
+  if (!info.is() || !info->supportsService(OUString::createFromAscii(ServiceOf(kind))) ||
+      ExportFilterFor(kind, filter).empty()) {
+    CloseComponent(component);
+    doc->component_.clear();
+    throw EOleError("The file is not in a supported format: " + path +
+                    (filter.empty() ? std::string() : " (" + filter + ")"));
+  }
+  doc->filter_ = ExportFilterFor(kind, filter);
+  return doc;
+}
+
+std::shared_ptr<TOfficeDocument> TOfficeDocument::New(std::shared_ptr<TOfficeProcess> process,
+                                                      OfficeKind kind, bool hidden) {
+  Reference<css::frame::XComponentLoader> loader(process->Desktop(), UNO_QUERY_THROW);
+  Sequence<css::beans::PropertyValue> args = Seq({Prop("Hidden", css::uno::Any(hidden))});
+  auto component = loader->loadComponentFromURL(OUString::createFromAscii(FactoryOf(kind)),
+                                                OUString("_blank"), 0, args);
+  if (!component.is()) throw EOleError("The office could not create a new document");
+  auto doc = std::shared_ptr<TOfficeDocument>(new TOfficeDocument());
+  doc->process_ = std::move(process);
+  doc->kind_ = kind;
+  doc->component_ = component;
+  doc->title_ = "Document" + std::to_string(doc->process_->NextDocumentNumber());
+  return doc;
+}
+
+TOfficeDocument::~TOfficeDocument() {
+  // A document the caller forgot stays loaded until its process ends; closing it here could
+  // block on a dead or hung process.
+}
+
+Reference<css::frame::XModel> TOfficeDocument::Model() const {
+  return Reference<css::frame::XModel>(component_, UNO_QUERY);
+}
+
+Reference<css::frame::XModel> TOfficeDocument::RequireModel() const {
+  if (!component_.is()) throw EOleError("The document has been closed");
+  return Reference<css::frame::XModel>(component_, UNO_QUERY_THROW);
+}
+
+void TOfficeDocument::StoreAtomically(const std::string& target, const std::string& filter,
+                                      const std::string& password) {
+  auto model = RequireModel();
+  if (!DirectoryExists(ExtractFilePath(target).empty() ? "." : ExtractFilePath(target)))
+    throw EOleError("The folder does not exist: " + ExtractFilePath(target));
+  if (beforeStore_) beforeStore_();
+  Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
+  const std::string temp = TempSibling(target);
+  std::vector<css::beans::PropertyValue> props{Prop("FilterName", css::uno::Any(ToOU(filter))),
+                                               Prop("Overwrite", css::uno::Any(true))};
+  if (!password.empty()) props.push_back(Prop("Password", css::uno::Any(ToOU(password))));
+  Sequence<css::beans::PropertyValue> args = Seq(props);
+  try {
+    storable->storeToURL(uno::FileUrl(temp), args);
+  } catch (...) {
+    std::remove(temp.c_str());
+    throw;
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, target, ec);
+  if (ec) {
+    std::remove(temp.c_str());
+    throw EOleError("Cannot write " + target + ": " + ec.message());
+  }
+}
+
+void TOfficeDocument::Save() {
+  if (path_.empty()) throw EOleError("The document has no file name yet; use SaveAs");
+  StoreAtomically(path_, filter_);
+}
+
+void TOfficeDocument::SaveAs(const std::string& path, const std::string& password) {
+  const std::string filter = filter_.empty() ? FilterForExtension(kind_, path) : filter_;
+  StoreAtomically(path, filter, password);
+  path_ = path;
+  filter_ = filter;
+  title_ = ExtractFileName(path);
+}
+
+void TOfficeDocument::Close() {
+  auto component = component_;
+  component_.clear();
+  CloseComponent(component);
+}
+
+std::string TOfficeDocument::ExportPdf(const std::string& folder) {
+  if (folder.empty() || !DirectoryExists(folder))
+    throw EOleError("The PDF output folder does not exist: " + folder);
+  std::string dir = folder;
+  if (dir.back() != PathDelim) dir += PathDelim;
+  const std::string base = path_.empty() ? title_ : ExtractFileName(path_);
+  const std::string target = dir + ChangeFileExt(base, ".pdf");
+  StoreAtomically(target, PdfFilterOf(kind_));
+  return target;
+}
+
+void TOfficeDocument::Print(const std::string& printerName) {
+  Reference<css::view::XPrintable> printable(RequireModel(), UNO_QUERY_THROW);
+  printable->setPrinter(Seq({Prop("Name", css::uno::Any(ToOU(printerName)))}));
+  printable->print(Seq({Prop("Wait", css::uno::Any(true))}));
+}
+
+void TOfficeDocument::Show() {
+  auto model = RequireModel();
+  auto controller = model->getCurrentController();
+  if (!controller.is()) return;
+  auto frame = controller->getFrame();
+  if (!frame.is()) return;
+  auto window = frame->getContainerWindow();
+  if (window.is()) window->setVisible(true);
+}
+
+}  // namespace stampwell

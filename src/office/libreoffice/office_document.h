@@ -1,0 +1,81 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+
+#include "office/libreoffice/office_process.h"
+
+namespace stampwell {
+
+enum class OfficeKind { Writer, Calc, Impress };
+
+// One document loaded in an office process, with the file operations the three servers share:
+// saving in the loaded format (atomically), PDF export and printing. Calls are made inside
+// the process's Guard by the servers.
+class TOfficeDocument {
+ public:
+  // Loads path without any interaction: a missing, corrupt, password-protected file or one
+  // that is not a document of the kind raises EOleError at once. hidden: load without a
+  // frame window (Calc reports the sheet active at save time only when not hidden).
+  static std::shared_ptr<TOfficeDocument> Open(std::shared_ptr<TOfficeProcess> process,
+                                               OfficeKind kind, const std::string& path,
+                                               bool hidden);
+  // A new empty document, titled like Office titles new documents ("Document1", ...).
+  static std::shared_ptr<TOfficeDocument> New(std::shared_ptr<TOfficeProcess> process,
+                                              OfficeKind kind, bool hidden);
+
+  ~TOfficeDocument();
+
+  const std::shared_ptr<TOfficeProcess>& Process() const { return process_; }
+  css::uno::Reference<css::frame::XModel> Model() const;
+  OfficeKind Kind() const { return kind_; }
+  const std::string& Path() const { return path_; }  // "" for a document never saved
+  const std::string& Title() const { return title_; }
+  const std::string& FilterName() const { return filter_; }
+  bool IsClosed() const { return !component_.is(); }
+
+  // Writes the document to its own path in its own format; temp file + rename.
+  void Save();
+  // Writes the document to path in its loaded format (a new document: the format the
+  // extension names); path becomes the document's own.
+  // password: a non-empty one encrypts the file (where the format supports it).
+  void SaveAs(const std::string& path, const std::string& password = "");
+  // Closes without saving.
+  void Close();
+  // Writes "<file name>.pdf" (a new document: "<title>.pdf") into folder; complete on return.
+  // Returns the path written.
+  std::string ExportPdf(const std::string& folder);
+  // Prints to the named printer and waits until the job is handed over.
+  void Print(const std::string& printerName);
+  // Shows the document's window (only in a process with a display).
+  void Show();
+
+  // Called just before every store: servers record what the file format would lose.
+  void SetBeforeStore(std::function<void()> fn) { beforeStore_ = std::move(fn); }
+
+ private:
+  TOfficeDocument() = default;
+  void StoreAtomically(const std::string& target, const std::string& filter,
+                       const std::string& password = "");
+  css::uno::Reference<css::frame::XModel> RequireModel() const;
+
+  std::shared_ptr<TOfficeProcess> process_;
+  OfficeKind kind_ = OfficeKind::Writer;
+  css::uno::Reference<css::lang::XComponent> component_;
+  std::string path_;
+  std::string title_;
+  std::string filter_;
+  std::function<void()> beforeStore_;
+};
+
+// The export filter that keeps a document loaded through importFilter in its format, or ""
+// when that filter does not belong to the kind (a text file named .doc, for example).
+std::string ExportFilterFor(OfficeKind kind, const std::string& importFilter);
+// The filter for a new document stored under path, by its extension.
+std::string FilterForExtension(OfficeKind kind, const std::string& path);
+
+}  // namespace stampwell

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/uno/Exception.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+
+#include "office/automation/ole_variant.h"
+#include "office/libreoffice/uno_convert.h"
+
+namespace stampwell {
+
+// One soffice.bin process with its own profile directory and pipe, and the UNO connection
+// to it. Every call into the process goes through Guard, which bounds it by the call limit
+// (the process is killed when a call overruns, so that the call returns) and turns UNO
+// errors, a dead process and a lost bridge into EOleError with a readable message.
+class TOfficeProcess {
+ public:
+  // Starts and connects a new process; throws EOleError when it does not answer in time.
+  // withDisplay: start it with windows (no --headless) so documents can be shown.
+  static std::shared_ptr<TOfficeProcess> Start(bool withDisplay);
+
+  ~TOfficeProcess();
+  TOfficeProcess(const TOfficeProcess&) = delete;
+  TOfficeProcess& operator=(const TOfficeProcess&) = delete;
+
+  // Ends the process (terminate, wait a few seconds, kill) and removes its profile
+  // directory. Safe to call more than once.
+  void Quit();
+  // Leaves the process running for the user (a document shown in a window): nothing is
+  // ended when this object goes.
+  void Detach();
+  // Kills the process group at once.
+  void Kill();
+
+  bool Alive();
+  pid_t Pid() const { return pid_; }
+  const std::string& ProfileDir() const { return profileDir_; }
+  bool HasDisplay() const { return withDisplay_; }
+  // Numbers new documents per application, as Office titles them ("Document1", ...).
+  int NextDocumentNumber() { return ++documentNumber_; }
+
+  css::uno::Reference<css::frame::XDesktop2> Desktop() const { return desktop_; }
+  css::uno::Reference<css::uno::XComponentContext> Context() const { return context_; }
+
+  // Runs fn under the call limit and translates its failures into EOleError.
+  template <class F>
+  auto Guard(F&& fn) -> decltype(fn()) {
+    Scope scope(*this);
+    try {
+      return fn();
+    } catch (const css::uno::Exception& e) {
+      if (!scope.Outer()) throw;
+      throw scope.Failure(uno::ToStd(e.Message));
+    } catch (const EOleError& e) {
+      if (!scope.Outer()) throw;
+      throw scope.Failure(e.what());
+    }
+  }
+
+ private:
+  TOfficeProcess() = default;
+
+  class Scope {
+   public:
+    explicit Scope(TOfficeProcess& p);
+    ~Scope();
+    EOleError Failure(const std::string& message) const;
+    bool Outer() const { return outer_; }
+
+   private:
+    TOfficeProcess& process_;
+    bool outer_;
+  };
+
+  void Spawn();
+  void Connect(std::chrono::steady_clock::time_point deadline);
+  void StartWatchdog();
+  void StopWatchdog();
+  void Arm(std::chrono::milliseconds limit);
+  void Disarm();
+  bool Reap(bool block);
+  void RemoveProfile();
+
+  pid_t pid_ = -1;
+  bool reaped_ = true;
+  int exitCode_ = -1;  // of the reaped process; 81 asks for a restart on a new profile
+  bool withDisplay_ = false;
+  bool detached_ = false;
+  std::string profileDir_;
+  std::string pipeName_;
+  css::uno::Reference<css::uno::XComponentContext> context_;
+  css::uno::Reference<css::frame::XDesktop2> desktop_;
+
+  std::mutex mutex_;  // guards pid_/reaped_ and the watchdog state
+  std::condition_variable wake_;
+  std::thread watchdog_;
+  bool stopWatchdog_ = false;
+  bool armed_ = false;
+  std::chrono::steady_clock::time_point deadline_;
+  std::chrono::milliseconds armedLimit_{0};
+  int depth_ = 0;
+  int documentNumber_ = 0;  // nesting of Guard on the calling thread
+  std::atomic<bool> timedOut_{false};
+};
+
+}  // namespace stampwell

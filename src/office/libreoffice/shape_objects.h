@@ -1,0 +1,55 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <com/sun/star/drawing/XShape.hpp>
+#include <com/sun/star/drawing/XShapes.hpp>
+#include <com/sun/star/text/XText.hpp>
+
+#include "office/libreoffice/guarded_object.h"
+#include "office/libreoffice/office_document.h"
+
+namespace stampwell {
+
+// The arguments of Office's AddTextEffect, in points.
+struct RTextEffect {
+  std::string Text;
+  std::string FontName;
+  double Size = 36;
+  bool Bold = false;
+  bool Italic = false;
+  double Left = 0;
+  double Top = 0;
+};
+
+// Where a fontwork shape lives: a Writer page header, or a sheet's / master's draw page.
+struct RShapeHost {
+  std::shared_ptr<TOfficeDocument> Doc;
+  css::uno::Reference<css::drawing::XShapes> Container;  // the draw page holding the shapes
+  css::uno::Reference<css::text::XText> HeaderText;      // Writer only: the header
+};
+
+// The guard that bounds every call of an object of doc's process.
+TGuardedObject::GuardFn GuardOf(const std::shared_ptr<TOfficeProcess>& process);
+
+// Creates a fontwork text shape sized to its text and adds it to the host: anchored in the
+// header (Writer), or at effect.Left/Top on the draw page.
+css::uno::Reference<css::drawing::XShape> AddFontworkShape(const RShapeHost& host,
+                                                           const RTextEffect& effect);
+
+// The Office shape object over a shape: Name, Select, Delete, Fill, Line, TextEffect,
+// WrapFormat, Rotation, Left/Top/Width/Height (points), ScaleHeight/ScaleWidth, ZOrder,
+// LockAspectRatio, RelativeVerticalPosition.
+DispatchPtr MakeShapeObject(const RShapeHost& host,
+                            const css::uno::Reference<css::drawing::XShape>& shape);
+
+// The Office Shapes collection: Count, Item(i) from 1, AddTextEffect. list gives the shapes
+// in their current order each time it is asked.
+DispatchPtr MakeShapesObject(
+    const RShapeHost& host,
+    std::function<std::vector<css::uno::Reference<css::drawing::XShape>>()> list);
+
+}  // namespace stampwell

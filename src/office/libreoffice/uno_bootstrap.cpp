@@ -1,0 +1,67 @@
+#include "office/libreoffice/uno_bootstrap.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+
+#include <cppuhelper/bootstrap.hxx>
+#include <osl/file.hxx>
+#include <rtl/ustring.hxx>
+
+#include "office/automation/ole_variant.h"
+#include "office/libreoffice/uno_convert.h"
+
+namespace stampwell {
+
+std::string LibreOfficeProgramDir() { return STAMPWELL_LO_PROGRAM_DIR; }
+
+std::string UnoBootstrapIni(const std::string& programDir) {
+  const std::string base = "file://" + programDir + "/";
+  return "[Bootstrap]\n"
+         "UNO_TYPES=" +
+         base + "types.rdb " + base +
+         "types/offapi.rdb\n"
+         "UNO_SERVICES=" +
+         base + "services.rdb\n";
+}
+
+namespace {
+
+css::uno::Reference<css::uno::XComponentContext> Bootstrap() {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path dir = fs::temp_directory_path(ec);
+  if (ec) dir = "/tmp";
+  // One file per program run: written once, read once by the bootstrap, then removed.
+  const fs::path ini = dir / ("stampwell-uno-" + std::to_string(::getpid()) + ".ini");
+  {
+    std::ofstream out(ini, std::ios::binary | std::ios::trunc);
+    out << UnoBootstrapIni(LibreOfficeProgramDir());
+    if (!out) throw EOleError("Cannot write the UNO bootstrap file " + ini.string());
+  }
+  OUString url;
+  osl::FileBase::getFileURLFromSystemPath(uno::ToOU(ini.string()), url);
+  try {
+    auto ctx = cppu::defaultBootstrap_InitialComponentContext(url);
+    fs::remove(ini, ec);
+    return ctx;
+  } catch (const css::uno::Exception& e) {
+    fs::remove(ini, ec);
+    throw EOleError("Cannot start UNO: " + uno::ToStd(e.Message));
+  }
+}
+
+}  // namespace
+
+css::uno::Reference<css::uno::XComponentContext> LocalUnoContext() {
+  static std::mutex mutex;
+  static css::uno::Reference<css::uno::XComponentContext> context;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (!context.is()) context = Bootstrap();
+  return context;
+}
+
+}  // namespace stampwell

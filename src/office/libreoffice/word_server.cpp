@@ -1,0 +1,451 @@
+#include "office/libreoffice/word_server.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XContentEnumerationAccess.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/drawing/XDrawPageSupplier.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/style/ParagraphAdjust.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/text/ControlCharacter.hpp>
+#include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+
+#include "office/libreoffice/office_application.h"
+#include "office/libreoffice/shape_objects.h"
+#include "office/libreoffice/uno_convert.h"
+#include "platform/paths.h"
+
+namespace stampwell {
+
+using css::uno::Any;
+using css::uno::Reference;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+using uno::ToOU;
+using uno::ToStd;
+using Args = DispatchObject::Args;
+
+namespace {
+
+// Word's SeekView values that this server distinguishes.
+constexpr int kSeekMainDocument = 0;
+constexpr int kSeekPrimaryHeader = 1;
+constexpr int kSeekFirstPageHeader = 2;
+constexpr int kSeekEvenPagesHeader = 3;
+constexpr int kSeekCurrentPageHeader = 9;
+
+// One open Word document: the loaded document and the selection in it.
+struct WordDoc {
+  std::shared_ptr<TOfficeDocument> doc;
+  Reference<css::text::XTextCursor> cursor;  // the selection in the body
+  int seekView = kSeekMainDocument;
+};
+
+struct WordState {
+  std::shared_ptr<TOfficeApplication> app;
+  std::string activePrinter;
+  std::shared_ptr<WordDoc> active;
+};
+
+OleVariant Nothing() { return OleVariant(); }
+
+Reference<css::text::XTextDocument> TextDoc(const WordDoc& d) {
+  return Reference<css::text::XTextDocument>(d.doc->Model(), UNO_QUERY_THROW);
+}
+
+Reference<css::beans::XPropertySet> PageStyle(const WordDoc& d, const OUString& name) {
+  Reference<css::style::XStyleFamiliesSupplier> families(d.doc->Model(), UNO_QUERY_THROW);
+  Reference<css::container::XNameAccess> styles(
+      families->getStyleFamilies()->getByName(OUString("PageStyles")), UNO_QUERY_THROW);
+  return Reference<css::beans::XPropertySet>(styles->getByName(name), UNO_QUERY_THROW);
+}
+
+OUString PageStyleAt(const Reference<css::text::XTextRange>& range) {
+  OUString name;
+  Reference<css::beans::XPropertySet> props(range, UNO_QUERY);
+  if (props.is()) props->getPropertyValue(OUString("PageStyleName")) >>= name;
+  return name.isEmpty() ? OUString("Standard") : name;
+}
+
+// The body's paragraphs (and tables) where a Word section starts: the first one, and every
+// one that applies a page style.
+std::vector<Reference<css::text::XTextRange>> SectionStarts(const WordDoc& d) {
+  std::vector<Reference<css::text::XTextRange>> starts;
+  Reference<css::container::XEnumerationAccess> access(TextDoc(d)->getText(), UNO_QUERY_THROW);
+  auto e = access->createEnumeration();
+  bool first = true;
+  while (e->hasMoreElements()) {
+    Reference<css::beans::XPropertySet> props(e->nextElement(), UNO_QUERY);
+    if (!props.is()) continue;
+    OUString pageDesc;
+    try {
+      props->getPropertyValue(OUString("PageDescName")) >>= pageDesc;
+    } catch (const css::uno::Exception&) {
+    }
+    if (!first && pageDesc.isEmpty()) continue;
+    Reference<css::text::XTextRange> range(props, UNO_QUERY);
+    if (!range.is()) {
+      Reference<css::text::XTextContent> content(props, UNO_QUERY);
+      if (content.is()) range = content->getAnchor();
+    }
+    if (range.is()) starts.push_back(range->getStart());
+    first = false;
+  }
+  if (starts.empty()) starts.push_back(TextDoc(d)->getText()->getStart());
+  return starts;
+}
+
+// The page style that governs the document's page setup: the one its first page uses.
+Reference<css::beans::XPropertySet> FirstPageStyle(const WordDoc& d) {
+  return PageStyle(d, PageStyleAt(TextDoc(d)->getText()->getStart()));
+}
+
+// The header the selection stands in after SeekView; turns the header on when create is set.
+Reference<css::text::XText> SelectedHeader(const WordDoc& d, bool create) {
+  if (d.seekView == kSeekMainDocument)
+    throw EOleError("This command is not available: the selection is not in a header");
+  auto style = PageStyle(d, PageStyleAt(Reference<css::text::XTextRange>(d.cursor.get())));
+  bool on = false;
+  style->getPropertyValue(OUString("HeaderIsOn")) >>= on;
+  if (!on) {
+    if (!create) return {};
+    style->setPropertyValue(OUString("HeaderIsOn"), Any(true));
+  }
+  const OUString prop = d.seekView == kSeekEvenPagesHeader   ? OUString("HeaderTextLeft")
+                        : d.seekView == kSeekFirstPageHeader ? OUString("HeaderTextFirst")
+                                                             : OUString("HeaderText");
+  Reference<css::text::XText> text;
+  style->getPropertyValue(prop) >>= text;
+  if (!text.is()) throw EOleError("The header is not available");
+  return text;
+}
+
+Reference<css::drawing::XShapes> DrawPage(const WordDoc& d) {
+  Reference<css::drawing::XDrawPageSupplier> supplier(d.doc->Model(), UNO_QUERY_THROW);
+  return Reference<css::drawing::XShapes>(supplier->getDrawPage(), UNO_QUERY_THROW);
+}
+
+// The shapes anchored in a header, found through the header's paragraphs: the draw page would
+// also list the copies the layout makes for every further page that repeats the header.
+std::vector<Reference<css::drawing::XShape>> ShapesIn(const Reference<css::text::XText>& header) {
+  std::vector<Reference<css::drawing::XShape>> result;
+  if (!header.is()) return result;
+  auto add = [&result](const Reference<css::uno::XInterface>& holder) {
+    Reference<css::container::XContentEnumerationAccess> contents(holder, UNO_QUERY);
+    if (!contents.is()) return;
+    auto e = contents->createContentEnumeration(OUString("com.sun.star.text.TextContent"));
+    while (e.is() && e->hasMoreElements()) {
+      Reference<css::drawing::XShape> shape(e->nextElement(), UNO_QUERY);
+      if (!shape.is()) continue;
+      bool known = false;
+      for (const auto& s : result) known = known || s == shape;
+      if (!known) result.push_back(shape);
+    }
+  };
+  Reference<css::container::XEnumerationAccess> access(header, UNO_QUERY_THROW);
+  auto paragraphs = access->createEnumeration();
+  while (paragraphs->hasMoreElements()) {
+    Reference<css::uno::XInterface> paragraph(paragraphs->nextElement(), UNO_QUERY);
+    add(paragraph);  // shapes anchored at the paragraph
+    // Shapes anchored at a character are listed by the "Frame" portions.
+    Reference<css::container::XEnumerationAccess> portions(paragraph, UNO_QUERY);
+    if (!portions.is()) continue;
+    auto pe = portions->createEnumeration();
+    while (pe->hasMoreElements()) {
+      Reference<css::uno::XInterface> portion(pe->nextElement(), UNO_QUERY);
+      add(portion);
+    }
+  }
+  return result;
+}
+
+int PageCount(const WordDoc& d) {
+  auto controller = d.doc->Model()->getCurrentController();
+  Reference<css::beans::XPropertySet> props(controller, UNO_QUERY_THROW);
+  sal_Int32 pages = 0;
+  props->getPropertyValue(OUString("PageCount")) >>= pages;
+  return pages;
+}
+
+std::shared_ptr<WordDoc> Require(const std::shared_ptr<WordState>& s) {
+  if (!s->active || s->active->doc->IsClosed())
+    throw EOleError("This command is not available because no document is open.");
+  if (s->active->doc->Process() != s->app->Process())
+    throw EOleError("The document was lost when its office process ended");
+  return s->active;
+}
+
+std::shared_ptr<WordDoc> Adopt(const std::shared_ptr<WordState>& s,
+                               std::shared_ptr<TOfficeDocument> doc) {
+  auto d = std::make_shared<WordDoc>();
+  d->doc = std::move(doc);
+  auto text = TextDoc(*d)->getText();
+  d->cursor = text->createTextCursorByRange(text->getStart());
+  s->active = d;
+  return d;
+}
+
+DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_ptr<WordDoc>& d) {
+  auto guard = GuardOf(d->doc->Process());
+  auto obj = std::make_shared<TGuardedObject>(guard);
+  std::weak_ptr<WordState> weak = s;
+  obj->Func("Save", [d](const Args&) {
+    d->doc->Save();
+    return Nothing();
+  });
+  obj->Func("SaveAs", [d](const Args& a) {
+    // SaveAs(FileName, FileFormat, LockComments, Password, ...): the format stays the
+    // document's own; a password encrypts the file.
+    const OleVariant password = ArgAt(a, 3);
+    d->doc->SaveAs(ArgAt(a, 0).AsString(), password.IsEmpty() ? "" : password.AsString());
+    return Nothing();
+  });
+  obj->Func("Close", [d, weak](const Args&) {
+    d->doc->Close();
+    if (auto st = weak.lock(); st && st->active == d) st->active.reset();
+    return Nothing();
+  });
+  obj->Func("Activate", [d, weak](const Args&) {
+    if (auto st = weak.lock()) st->active = d;
+    return Nothing();
+  });
+  obj->Prop("Name", [d](const Args&) {
+    return OleVariant(d->doc->Path().empty() ? d->doc->Title() : ExtractFileName(d->doc->Path()));
+  });
+  obj->Prop("FullName", [d](const Args&) {
+    return OleVariant(d->doc->Path().empty() ? d->doc->Title() : d->doc->Path());
+  });
+
+  auto pageSetup = std::make_shared<TGuardedObject>(guard);
+  pageSetup->Prop(
+      "DifferentFirstPageHeaderFooter",
+      [d](const Args&) {
+        bool shared = true;
+        FirstPageStyle(*d)->getPropertyValue(OUString("FirstIsShared")) >>= shared;
+        return OleVariant(shared ? 0 : -1);
+      },
+      [d](const OleVariant& v) {
+        FirstPageStyle(*d)->setPropertyValue(OUString("FirstIsShared"), Any(!v.AsBool()));
+      });
+  pageSetup->Prop(
+      "OddAndEvenPagesHeaderFooter",
+      [d](const Args&) {
+        bool shared = true;
+        FirstPageStyle(*d)->getPropertyValue(OUString("HeaderIsShared")) >>= shared;
+        return OleVariant(shared ? 0 : -1);
+      },
+      [d](const OleVariant& v) {
+        FirstPageStyle(*d)->setPropertyValue(OUString("HeaderIsShared"), Any(!v.AsBool()));
+      });
+  obj->Prop("PageSetup", [pageSetup](const Args&) { return OleVariant(DispatchPtr(pageSetup)); });
+
+  auto sections = std::make_shared<TGuardedObject>(guard);
+  sections->Prop("Count", [d](const Args&) { return OleVariant(int(SectionStarts(*d).size())); });
+  sections->Func("Item", [d, guard](const Args& a) {
+    const auto starts = SectionStarts(*d);
+    const int index = ArgAt(a, 0).AsInt();
+    if (index < 1 || index > int(starts.size()))
+      throw EOleError("The requested member of the collection does not exist.");
+    auto start = starts[index - 1];
+    auto range = std::make_shared<TGuardedObject>(guard);
+    range->Func("Select", [d, start](const Args&) {
+      d->cursor->gotoRange(start, false);
+      return Nothing();
+    });
+    auto section = std::make_shared<TGuardedObject>(guard);
+    section->Prop("Range", [range](const Args&) { return OleVariant(DispatchPtr(range)); });
+    return OleVariant(DispatchPtr(section));
+  });
+  obj->Prop("Sections", [sections](const Args&) { return OleVariant(DispatchPtr(sections)); });
+
+  obj->Prop("BuiltInDocumentProperties", [d, guard](const Args& a) {
+    const int which = ArgAt(a, 0).AsInt();
+    if (which != 14)
+      throw EOleError("Document property " + std::to_string(which) + " is not available");
+    auto prop = std::make_shared<TGuardedObject>(guard);
+    prop->Prop("Value", [d](const Args&) { return OleVariant(PageCount(*d)); });
+    prop->Prop("Name", [](const Args&) { return OleVariant("Number of Pages"); });
+    return OleVariant(DispatchPtr(prop));
+  });
+  return obj;
+}
+
+DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
+  auto obj = std::make_shared<TGuardedObject>(s->app->Guard());
+  auto paragraph = std::make_shared<TGuardedObject>(s->app->Guard());
+  paragraph->Prop(
+      "Alignment",
+      [s](const Args&) {
+        css::style::ParagraphAdjust adjust = css::style::ParagraphAdjust_LEFT;
+        Reference<css::beans::XPropertySet>(Require(s)->cursor, UNO_QUERY_THROW)
+            ->getPropertyValue(OUString("ParaAdjust")) >>= adjust;
+        switch (adjust) {
+          case css::style::ParagraphAdjust_CENTER:
+            return OleVariant(1);
+          case css::style::ParagraphAdjust_RIGHT:
+            return OleVariant(2);
+          case css::style::ParagraphAdjust_BLOCK:
+            return OleVariant(3);
+          default:
+            return OleVariant(0);
+        }
+      },
+      [s](const OleVariant& v) {
+        static const css::style::ParagraphAdjust map[] = {
+            css::style::ParagraphAdjust_LEFT, css::style::ParagraphAdjust_CENTER,
+            css::style::ParagraphAdjust_RIGHT, css::style::ParagraphAdjust_BLOCK};
+        const int i = v.AsInt();
+        if (i < 0 || i > 3) throw EOleError("Alignment value out of range");
+        Reference<css::beans::XPropertySet>(Require(s)->cursor, UNO_QUERY_THROW)
+            ->setPropertyValue(OUString("ParaAdjust"), Any(sal_Int16(map[i])));
+      });
+  obj->Prop("ParagraphFormat",
+            [paragraph](const Args&) { return OleVariant(DispatchPtr(paragraph)); });
+  auto font = std::make_shared<TGuardedObject>(s->app->Guard());
+  font->Prop(
+      "Size",
+      [s](const Args&) {
+        float h = 0;
+        Reference<css::beans::XPropertySet>(Require(s)->cursor, UNO_QUERY_THROW)
+            ->getPropertyValue(OUString("CharHeight")) >>= h;
+        return OleVariant(double(h));
+      },
+      [s](const OleVariant& v) {
+        Reference<css::beans::XPropertySet>(Require(s)->cursor, UNO_QUERY_THROW)
+            ->setPropertyValue(OUString("CharHeight"), Any(float(v.AsDouble())));
+      });
+  font->Prop(
+      "Name",
+      [s](const Args&) {
+        OUString n;
+        Reference<css::beans::XPropertySet>(Require(s)->cursor, UNO_QUERY_THROW)
+            ->getPropertyValue(OUString("CharFontName")) >>= n;
+        return OleVariant(ToStd(n));
+      },
+      [s](const OleVariant& v) {
+        Reference<css::beans::XPropertySet>(Require(s)->cursor, UNO_QUERY_THROW)
+            ->setPropertyValue(OUString("CharFontName"), Any(ToOU(v.AsString())));
+      });
+  obj->Prop("Font", [font](const Args&) { return OleVariant(DispatchPtr(font)); });
+  obj->Func("TypeText", [s](const Args& a) {
+    auto d = Require(s);
+    d->cursor->getText()->insertString(Reference<css::text::XTextRange>(d->cursor.get()),
+                                       ToOU(ArgAt(a, 0).AsString()), true);
+    d->cursor->collapseToEnd();
+    return Nothing();
+  });
+  obj->Func("TypeParagraph", [s](const Args&) {
+    auto d = Require(s);
+    d->cursor->getText()->insertControlCharacter(Reference<css::text::XTextRange>(d->cursor.get()),
+                                                 css::text::ControlCharacter::PARAGRAPH_BREAK,
+                                                 false);
+    d->cursor->collapseToEnd();
+    return Nothing();
+  });
+  obj->Func("MoveRight", [s](const Args& a) {
+    auto d = Require(s);
+    const int unit = ArgAt(a, 0).IsEmpty() ? 1 : ArgAt(a, 0).AsInt();
+    if (unit != 1) throw EOleError("MoveRight supports moving by characters only");
+    const int count = ArgAt(a, 1).IsEmpty() ? 1 : ArgAt(a, 1).AsInt();
+    const bool extend = !ArgAt(a, 2).IsEmpty() && ArgAt(a, 2).AsInt() == 1;
+    const bool moved = d->cursor->goRight(static_cast<sal_Int16>(count), extend);
+    return OleVariant(moved ? count : 0);
+  });
+  obj->Prop("Text",
+            [s](const Args&) { return OleVariant(ToStd(Require(s)->cursor->getString())); });
+  std::weak_ptr<WordState> weak = s;
+  obj->Prop("HeaderFooter", [weak](const Args&) {
+    auto st = weak.lock();
+    if (!st) throw EOleError("Word has been quit");
+    auto d = Require(st);
+    auto header = SelectedHeader(*d, false);  // raises outside a header view
+    RShapeHost host{d->doc, DrawPage(*d), header};
+    auto headerFooter = std::make_shared<TGuardedObject>(GuardOf(d->doc->Process()));
+    headerFooter->Prop("Shapes", [d, host](const Args&) {
+      RShapeHost h = host;
+      if (!h.HeaderText.is()) h.HeaderText = SelectedHeader(*d, true);
+      return OleVariant(MakeShapesObject(h, [d] { return ShapesIn(SelectedHeader(*d, false)); }));
+    });
+    headerFooter->Prop("IsHeader", [](const Args&) { return OleVariant(true); });
+    return OleVariant(DispatchPtr(headerFooter));
+  });
+  return obj;
+}
+
+}  // namespace
+
+DispatchPtr CreateWordApplication() {
+  auto s = std::make_shared<WordState>();
+  s->app = std::make_shared<TOfficeApplication>("Word");
+  auto app = std::make_shared<TGuardedObject>(s->app->Guard());
+
+  app->Prop(
+      "Visible", [s](const Args&) { return OleVariant(s->app->Visible()); },
+      [s](const OleVariant& v) {
+        s->app->SetVisible(v.AsBool(), s->active ? s->active->doc : nullptr);
+      });
+  app->Prop("Name", [](const Args&) { return OleVariant("Microsoft Word"); });
+
+  auto documents = std::make_shared<TGuardedObject>(s->app->Guard());
+  documents->Func("Open", [s](const Args& a) {
+    const std::string path = ArgAt(a, 0).AsString();
+    auto doc = TOfficeDocument::Open(s->app->Process(), OfficeKind::Writer, path, true);
+    auto d = Adopt(s, doc);
+    if (s->app->Visible()) s->app->SetVisible(true, doc);
+    return OleVariant(MakeDocument(s, d));
+  });
+  documents->Func("Add", [s](const Args&) {
+    auto doc = TOfficeDocument::New(s->app->Process(), OfficeKind::Writer, true);
+    auto d = Adopt(s, doc);
+    if (s->app->Visible()) s->app->SetVisible(true, doc);
+    return OleVariant(MakeDocument(s, d));
+  });
+  app->Prop("Documents", [documents](const Args&) { return OleVariant(DispatchPtr(documents)); });
+  app->Prop("ActiveDocument", [s](const Args&) { return OleVariant(MakeDocument(s, Require(s))); });
+
+  auto selection = MakeSelection(s);
+  app->Prop("Selection", [selection](const Args&) { return OleVariant(selection); });
+
+  auto view = std::make_shared<TGuardedObject>(s->app->Guard());
+  view->Prop(
+      "SeekView", [s](const Args&) { return OleVariant(Require(s)->seekView); },
+      [s](const OleVariant& v) {
+        const int seek = v.AsInt();
+        if (seek != kSeekMainDocument && seek != kSeekPrimaryHeader &&
+            seek != kSeekFirstPageHeader && seek != kSeekEvenPagesHeader &&
+            seek != kSeekCurrentPageHeader)
+          throw EOleError("SeekView " + std::to_string(seek) + " is not supported");
+        Require(s)->seekView = seek;
+      });
+  auto pane = std::make_shared<TGuardedObject>(s->app->Guard());
+  pane->Prop("View", [view](const Args&) { return OleVariant(DispatchPtr(view)); });
+  auto window = std::make_shared<TGuardedObject>(s->app->Guard());
+  window->Prop("ActivePane", [pane](const Args&) { return OleVariant(DispatchPtr(pane)); });
+  window->Prop("View", [view](const Args&) { return OleVariant(DispatchPtr(view)); });
+  app->Prop("ActiveWindow", [window](const Args&) { return OleVariant(DispatchPtr(window)); });
+
+  app->Prop(
+      "ActivePrinter", [s](const Args&) { return OleVariant(s->activePrinter); },
+      [s](const OleVariant& v) { s->activePrinter = v.AsString(); });
+  app->Func("PrintOut", [s](const Args&) {
+    auto d = Require(s);
+    s->app->PrintDocument(*d->doc, s->activePrinter);
+    return Nothing();
+  });
+  // Quit must work on a dead process too, so it runs outside the guard.
+  auto quit = [s](const Args&) {
+    s->active.reset();
+    s->app->Quit();
+    return Nothing();
+  };
+  app->FuncUnguarded("Quit", quit);
+  return app;
+}
+
+}  // namespace stampwell

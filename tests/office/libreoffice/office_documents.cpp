@@ -1,0 +1,170 @@
+#include "office_documents.h"
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/temp_dir.h"
+
+namespace stampwell::test {
+
+namespace {
+
+const char* kTextHead = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
+<office:automatic-styles>
+ <style:style style:name="PB" style:family="paragraph"><style:paragraph-properties fo:break-before="page"/></style:style>
+ <style:style style:name="M2" style:family="paragraph" style:master-page-name="Second"/>
+ <style:style style:name="M3" style:family="paragraph" style:master-page-name="Third"/>
+ <style:page-layout style:name="pm1"><style:page-layout-properties fo:page-width="21cm" fo:page-height="29.7cm" fo:margin-top="2cm" fo:margin-bottom="2cm" fo:margin-left="2cm" fo:margin-right="2cm"/><style:header-style><style:header-footer-properties fo:min-height="0.5cm" fo:margin-bottom="0.3cm"/></style:header-style></style:page-layout>
+</office:automatic-styles>
+<office:master-styles>
+)";
+
+std::string Master(const std::string& name, bool first, bool left) {
+  std::string m = "<style:master-page style:name=\"" + name +
+                  "\" style:page-layout-name=\"pm1\"><style:header><text:p>Header " + name +
+                  "</text:p></style:header>";
+  if (left) m += "<style:header-left><text:p>Even header</text:p></style:header-left>";
+  if (first) m += "<style:header-first><text:p>First header</text:p></style:header-first>";
+  return m + "</style:master-page>\n";
+}
+
+std::string TextDoc(const std::string& masters, const std::string& body) {
+  return std::string(kTextHead) + masters +
+         "</office:master-styles>\n<office:body><office:text>\n" + body +
+         "</office:text></office:body></office:document>\n";
+}
+
+std::string Pages(int pages) {
+  std::string body = "<text:p>Page 1 body text.</text:p>\n";
+  for (int i = 2; i <= pages; ++i)
+    body += "<text:p text:style-name=\"PB\">Page " + std::to_string(i) + " body text.</text:p>\n";
+  return body;
+}
+
+}  // namespace
+
+std::string OneSectionText() { return TextDoc(Master("Standard", false, false), Pages(1)); }
+
+std::string ThreeSectionText() {
+  return TextDoc(
+      Master("Standard", false, false) + Master("Second", false, false) +
+          Master("Third", false, false),
+      "<text:p>Section one.</text:p>\n<text:p text:style-name=\"M2\">Section two.</text:p>\n"
+      "<text:p text:style-name=\"M3\">Section three.</text:p>\n");
+}
+
+std::string FirstPageText(int pages) {
+  return TextDoc(Master("Standard", true, false), Pages(pages));
+}
+
+std::string OddEvenText(int pages) {
+  return TextDoc(Master("Standard", false, true), Pages(pages));
+}
+
+std::string ThreeSheetWorkbook() {
+  return R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:config="urn:oasis:names:tc:opendocument:xmlns:config:1.0"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:settings><config:config-item-set config:name="ooo:view-settings">
+ <config:config-item-map-indexed config:name="Views"><config:config-item-map-entry>
+  <config:config-item config:name="ViewId" config:type="string">view1</config:config-item>
+  <config:config-item config:name="ActiveTable" config:type="string">Second</config:config-item>
+ </config:config-item-map-entry></config:config-item-map-indexed>
+</config:config-item-set></office:settings>
+<office:body><office:spreadsheet>
+ <table:table table:name="First"><table:table-row><table:table-cell office:value-type="string"><text:p>one</text:p></table:table-cell></table:table-row></table:table>
+ <table:table table:name="Second"><table:table-row><table:table-cell office:value-type="string"><text:p>two</text:p></table:table-cell></table:table-row></table:table>
+ <table:table table:name="Third"><table:table-row><table:table-cell office:value-type="string"><text:p>three</text:p></table:table-cell></table:table-row></table:table>
+</office:spreadsheet></office:body></office:document>
+)";
+}
+
+std::string TwoSlidePresentation() {
+  return R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+ xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.presentation">
+<office:automatic-styles>
+ <style:page-layout style:name="PM1"><style:page-layout-properties fo:page-width="25.4cm" fo:page-height="19.05cm" style:print-orientation="landscape"/></style:page-layout>
+</office:automatic-styles>
+<office:master-styles>
+ <style:master-page style:name="Default" style:page-layout-name="PM1">
+  <draw:frame draw:name="MasterBox" svg:x="1cm" svg:y="17cm" svg:width="8cm" svg:height="1.5cm"><draw:text-box><text:p>Master footer text</text:p></draw:text-box></draw:frame>
+ </style:master-page>
+</office:master-styles>
+<office:body><office:presentation>
+ <draw:page draw:name="Slide1" draw:master-page-name="Default">
+  <draw:frame draw:name="SlideBox1" svg:x="2cm" svg:y="2cm" svg:width="12cm" svg:height="3cm"><draw:text-box><text:p>First slide</text:p></draw:text-box></draw:frame>
+ </draw:page>
+ <draw:page draw:name="Slide2" draw:master-page-name="Default">
+  <draw:frame draw:name="SlideBox2" svg:x="2cm" svg:y="2cm" svg:width="12cm" svg:height="3cm"><draw:text-box><text:p>Second slide</text:p></draw:text-box></draw:frame>
+ </draw:page>
+</office:presentation></office:body></office:document>
+)";
+}
+
+std::string RunCapture(const std::string& command) {
+  std::string out;
+  if (FILE* p = ::popen(command.c_str(), "r")) {
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    ::pclose(p);
+  }
+  return out;
+}
+
+bool ConvertWithOffice(const std::vector<std::string>& sources, const std::string& format,
+                       const std::string& outDir) {
+  TempDir profile;
+  std::ostringstream cmd;
+  cmd << "/usr/lib/libreoffice/program/soffice.bin --headless --norestore --nologo "
+         "--nolockcheck -env:UserInstallation=file://"
+      << profile.Path() << " --convert-to " << format << " --outdir '" << outDir << "'";
+  for (const auto& s : sources) cmd << " '" << s << "'";
+  cmd << " >/dev/null 2>&1";
+  // A fresh profile makes the first run end with 81, asking to be started again.
+  int rc = 81;
+  for (int attempt = 0; attempt < 3 && rc == 81; ++attempt) {
+    const int status = std::system(cmd.str().c_str());
+    rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  if (rc != 0) return false;
+  for (const auto& s : sources) {
+    const auto out = std::filesystem::path(outDir) /
+                     std::filesystem::path(s).filename().replace_extension("." + format);
+    if (!std::filesystem::exists(out)) return false;
+  }
+  return true;
+}
+
+int CountOfficeProcesses(const std::string& needle) {
+  const std::string out = RunCapture("ps -eo args= 2>/dev/null");
+  int count = 0;
+  std::istringstream lines(out);
+  std::string line;
+  while (std::getline(lines, line))
+    if (line.find("soffice.bin") != std::string::npos && line.find(needle) != std::string::npos)
+      ++count;
+  return count;
+}
+
+}  // namespace stampwell::test

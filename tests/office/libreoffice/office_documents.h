@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Test documents made through LibreOffice: flat OpenDocument text written here, converted by
+// the office's own command line into the legacy binary formats.
+namespace stampwell::test {
+
+// Flat ODF texts.
+std::string OneSectionText();
+std::string ThreeSectionText();        // three page styles, one page each
+std::string FirstPageText(int pages);  // different first page header
+std::string OddEvenText(int pages);    // different odd and even page headers
+std::string ThreeSheetWorkbook();      // three sheets, the second one active
+std::string TwoSlidePresentation();    // two slides, each with a text box
+
+// Converts every file in sources (.fodt/.fods/.fodp) into format ("doc", "xls", "ppt") in
+// outDir with one office command-line run, in a private profile. Returns false on failure.
+bool ConvertWithOffice(const std::vector<std::string>& sources, const std::string& format,
+                       const std::string& outDir);
+
+// Number of soffice.bin processes whose command line contains needle.
+int CountOfficeProcesses(const std::string& needle);
+
+// Runs a command line and returns its standard output.
+std::string RunCapture(const std::string& command);
+
+}  // namespace stampwell::test
