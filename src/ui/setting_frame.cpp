@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
+
 #include "pdf/pdf_stack.h"
 #include "platform/message_sink.h"
 #include "ui/ui_fonts.h"
@@ -64,14 +66,26 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   GroupBox2->setTitle(QStringLiteral("Option"));
   GroupBox2->setGeometry(88, 160, 321, 81);
   IsPrintPDF = MakeCheck(GroupBox2, "IsPrintPDF",
-                         QStringLiteral("Print Added Watermark Files into PD&F Files"), 8, 20);
+                         QStringLiteral("Print Added Watermark Files into PD&F Files"), 8, 16);
   IsCopy = MakeCheck(GroupBox2, "IsCopy",
                      QStringLiteral("Copy &other type files(except:doc,xls,ppt) also in folders"),
                      8, 48);
-  // The captions are sized to their text: the desktop font may be wider than the designed
-  // widths, and a clipped caption hides what the option does.
-  for (QCheckBox* box : {IsPrintPDF, IsCopy}) {
-    box->resize(std::min(box->sizeHint().width(), 321 - 8 - 4), box->height());
+  // The desktop font may be wider than the designed one: the group boxes grow (staying
+  // centred on the panel) until the longest caption fits, since a clipped caption hides what
+  // the option does.
+  int needed = 321;
+  for (QCheckBox* box : {IsDoc, IsXls, IsPpt, IsPrintPDF, IsCopy}) {
+    box->resize(box->sizeHint().width(), box->height());
+    // Never on the box's own caption or frame line.
+    const int top = static_cast<QGroupBox*>(box->parentWidget())->contentsRect().top() + 2;
+    if (box->y() < top) box->move(box->x(), top);
+    needed = std::max(needed, box->x() + box->width() + 8);
+  }
+  needed = std::min(needed, LocPanel->width());
+  if (needed > 321) {
+    const int left = (LocPanel->width() - needed) / 2;
+    GroupBox1->setGeometry(left, 48, needed, 105);
+    GroupBox2->setGeometry(left, 160, needed, 81);
   }
 }
 

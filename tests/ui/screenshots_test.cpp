@@ -1,0 +1,201 @@
+// Renders every page and dialog offscreen into PNG files for a visual check, and checks
+// what a machine can see in them: every caption fits its control, every control lies
+// inside its parent, and no two controls of one parent overlap.
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "pdf/pdf_stack.h"
+#include "support/temp_dir.h"
+#include "ui/add_file_dialog.h"
+#include "ui/add_folder_dialog.h"
+#include "ui/doc_set_frame.h"
+#include "ui/folder_frame.h"
+#include "ui/form_example_font.h"
+#include "ui/help_window.h"
+#include "ui/history_frame.h"
+#include "ui/htm_view_frame.h"
+#include "ui/mht_browser.h"
+#include "ui/sc_font_combo_box.h"
+#include "ui/setting_frame.h"
+#include "ui/ui_dialogs.h"
+
+using namespace stampwell;
+
+namespace {
+
+QString OutputDir() {
+  const QString dir = QStringLiteral(STAMPWELL_SCREENSHOT_DIR);
+  QDir().mkpath(dir);
+  return dir;
+}
+
+void Save(QWidget* widget, const QString& name) {
+  const QString path = OutputDir() + '/' + name + QStringLiteral(".png");
+  QVERIFY2(widget->grab().save(path), qPrintable(path));
+}
+
+bool IsControl(QWidget* w) {
+  return qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) ||
+         qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<QGroupBox*>(w);
+}
+
+// Problems a reader would see: clipped captions, controls outside their parent, overlaps.
+QStringList LayoutProblems(QWidget* root) {
+  QStringList problems;
+  const QList<QWidget*> all = root->findChildren<QWidget*>();
+  for (QWidget* w : all) {
+    if (!w->isVisibleTo(root) || !IsControl(w) || w->objectName().startsWith("qt_")) continue;
+    const QString name = w->objectName().isEmpty() ? w->metaObject()->className() : w->objectName();
+    if (!w->parentWidget()->rect().contains(w->geometry())) {
+      problems << name + QStringLiteral(" lies outside its parent");
+    }
+    // Inside a group box, below its caption and within its frame.
+    if (auto* group = qobject_cast<QGroupBox*>(w->parentWidget());
+        group && !group->contentsRect().contains(w->geometry())) {
+      problems << name + QStringLiteral(" crosses the frame of ") + group->objectName();
+    }
+    // Push buttons have a style minimum wider than their text; what matters is the text.
+    int needed = 0;
+    if (auto* push = qobject_cast<QPushButton*>(w)) {
+      needed = push->fontMetrics().horizontalAdvance(QString(push->text()).remove('&')) + 6;
+    } else if (qobject_cast<QAbstractButton*>(w) ||
+               (qobject_cast<QLabel*>(w) && !static_cast<QLabel*>(w)->wordWrap())) {
+      needed = w->sizeHint().width();
+    }
+    if (w->width() < needed) {
+      problems << QStringLiteral("%1 is clipped (%2 < %3)").arg(name).arg(w->width()).arg(needed);
+    }
+    if (auto* label = qobject_cast<QLabel*>(w); label && label->wordWrap()) {
+      if (label->heightForWidth(label->width()) > label->height()) {
+        problems << name + QStringLiteral(" wraps beyond its height");
+      }
+    }
+    for (QWidget* other : all) {
+      if (other == w || other->parentWidget() != w->parentWidget() || !IsControl(other) ||
+          !other->isVisibleTo(root) || other < w) {
+        continue;
+      }
+      if (w->geometry().intersects(other->geometry())) {
+        problems << name + QStringLiteral(" overlaps ") + other->objectName();
+      }
+    }
+  }
+  return problems;
+}
+
+void Check(QWidget* widget, const QString& name) {
+  widget->show();
+  QCoreApplication::processEvents();
+  Save(widget, name);
+  const QStringList problems = LayoutProblems(widget);
+  QVERIFY2(problems.isEmpty(), qPrintable(name + ": " + problems.join("; ")));
+}
+
+}  // namespace
+
+class ScreenshotsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { TUiDialogs::SetTestMode(true); }
+
+  void settingFrame() {
+    PDFAvailable = true;
+    TSettingFrame page;
+    RJobSettings s;
+    s.Name = "Weekly reports";
+    s.Doc = s.Ppt = s.OtherFiles = true;
+    page.ShowSettings(s);
+    Check(&page, QStringLiteral("setting_frame"));
+  }
+
+  void docSetFrame() {
+    TDocSetFrame page;
+    page.DefaultValue();
+    page.ShowSettings();
+    Check(&page, QStringLiteral("doc_set_frame"));
+  }
+
+  void folderFrame() {
+    TFolderFrame page;
+    page.LoadEntries({{1, "/home/anna/Reports", "/home/anna/Stamped", "monthly"},
+                      {0, "/home/anna/Offer.doc", "/home/anna/Out/Offer.pdf", ""}});
+    Check(&page, QStringLiteral("folder_frame"));
+    page.PopupMenu1->popup(page.mapToGlobal(QPoint(40, 40)));
+    QCoreApplication::processEvents();
+    Save(page.PopupMenu1, QStringLiteral("folder_frame_menu"));
+    page.PopupMenu1->hide();
+  }
+
+  void addFolderDialog() {
+    TfrmAddFolder dialog;
+    dialog.Rec = {1, "/home/anna/Reports", "/home/anna/Stamped", "monthly"};
+    Check(&dialog, QStringLiteral("add_folder_dialog"));
+    QCOMPARE(dialog.size(), QSize(486, 171));
+  }
+
+  void addFileDialog() {
+    TfrmAddFile dialog;
+    dialog.Rec = {0, "/home/anna/Offer.doc", "/home/anna/Out/Offer.pdf", ""};
+    Check(&dialog, QStringLiteral("add_file_dialog"));
+    QCOMPARE(dialog.size(), QSize(489, 178));
+  }
+
+  void historyFrame() {
+    test::ScopedProgramDir dir;
+    test::WriteFile(dir.Path() + "swWeekly.log",
+                    "2026-03-07 09:05:03 ----------------------------------------------\r\n"
+                    "2026-03-07 09:05:03 Job Begin\r\n"
+                    "2026-03-07 09:05:05 /home/anna/Reports/a.doc added watermark\r\n"
+                    "2026-03-07 09:05:09 Job End\r\n");
+    THistoryFrame page;
+    page.LoadHistory("Weekly");
+    Check(&page, QStringLiteral("history_frame"));
+  }
+
+  void helpPageAndWindow() {
+    const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/help.mht");
+    test::ScopedProgramDir dir;
+    QVERIFY(QFile::copy(built, QString::fromStdString(dir.Path()) + "help.mht"));
+    THtmViewFrame page;
+    page.resize(640, 420);
+    page.Init();
+    Check(&page, QStringLiteral("htm_view_frame"));
+    TfrmHelp help;
+    help.ShowHelp(QString::fromLatin1(kPdfHelpAnchor));
+    QCoreApplication::processEvents();
+    Save(&help, QStringLiteral("help_window_pdf_notes"));
+  }
+
+  void fontPickerOpen() {
+    QWidget host;
+    host.resize(420, 330);
+    auto* picker = new TscFontComboBox(&host);
+    picker->setGeometry(20, 20, 200, 24);
+    picker->LoadFonts();
+    host.show();
+    picker->SetFontName(picker->itemText(3).section('=', 0, 0));
+    picker->SetFontName(picker->itemText(picker->count() - 1).section('=', 0, 0));
+    picker->showPopup();
+    QCoreApplication::processEvents();
+    emit picker->highlighted(2);
+    Save(picker->view()->window(), QStringLiteral("font_picker_list"));
+    Save(picker->Preview(), QStringLiteral("font_picker_preview"));
+    picker->hidePopup();
+    QCoreApplication::processEvents();
+    Save(&host, QStringLiteral("font_picker_closed"));
+  }
+};
+
+QTEST_MAIN(ScreenshotsTest)
+#include "screenshots_test.moc"
