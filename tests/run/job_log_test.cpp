@@ -45,8 +45,14 @@ class JobLogTest : public ::testing::Test {
     if (!log.OpenLog(false)) return lines;
     std::string line;
     while (log.ReadLog(line)) lines.push_back(line);
-    log.CloseLog();
+    EXPECT_EQ(log.ErrorText, "");
     return lines;
+  }
+  void Run(const std::string& job, const Lines& texts) {
+    TJobLog log(job);
+    ASSERT_TRUE(log.OpenLog(true));
+    for (const auto& text : texts) EXPECT_TRUE(log.WriteLog(text));
+    EXPECT_TRUE(log.CloseLog());
   }
 
   ScopedProgramDir program_;
@@ -57,51 +63,28 @@ class JobLogTest : public ::testing::Test {
 
 // --- Writing ------------------------------------------------------------------------------
 
-TEST_F(JobLogTest, FileNameIsSwJobNameLog) {
-  EXPECT_EQ(TJobLog("Weekly").FileName, "swWeekly.log");
+TEST_F(JobLogTest, LinesAreZeroPaddedTimeStampTextAndCrLfAppendedRunAfterRun) {
+  TJobLog unopened("Weekly");
+  EXPECT_EQ(unopened.FileName, "swWeekly.log");
   EXPECT_TRUE(ListTree(program_.Path()).empty());  // construction opens nothing
-}
-
-TEST_F(JobLogTest, LineIsZeroPaddedTimeStampTextAndCrLf) {
-  TJobLog log("Weekly");
-  ASSERT_TRUE(log.OpenLog(true));
-  EXPECT_TRUE(log.WriteLog("Job Begin"));
+  Run("Weekly", {"Job Begin"});
   now_ = LocalTime(2026, 12, 31, 23, 59, 58);
-  EXPECT_TRUE(log.WriteLog(""));
-  EXPECT_TRUE(log.CloseLog());
+  Run("Weekly", {"", "Job End"});
   EXPECT_EQ(ReadFile(LogPath("Weekly")),
-            "2026-03-07 09:05:03 Job Begin\r\n2026-12-31 23:59:58 \r\n");
-  EXPECT_EQ(log.ErrorText, "");
+            "2026-03-07 09:05:03 Job Begin\r\n2026-12-31 23:59:58 \r\n"
+            "2026-12-31 23:59:58 Job End\r\n");
 }
 
 TEST_F(JobLogTest, SystemClockGivesTheCurrentLocalTime) {
   TJobLog::SetClock({});
   std::time_t before = std::time(nullptr);
-  TJobLog log("Clock");
-  ASSERT_TRUE(log.OpenLog(true));
-  ASSERT_TRUE(log.WriteLog("x"));
-  log.CloseLog();
+  Run("Clock", {"x"});
   std::time_t after = std::time(nullptr);
-  std::string line = ReadFile(LogPath("Clock"));
   std::tm t{};
-  ASSERT_NE(::strptime(line.c_str(), "%Y-%m-%d %H:%M:%S", &t), nullptr) << line;
+  ASSERT_NE(::strptime(ReadFile(LogPath("Clock")).c_str(), "%Y-%m-%d %H:%M:%S", &t), nullptr);
   t.tm_isdst = -1;
-  std::time_t logged = std::mktime(&t);
-  EXPECT_GE(logged, before);
-  EXPECT_LE(logged, after);
-}
-
-TEST_F(JobLogTest, SecondRunAppendsAfterTheFirst) {
-  for (const char* run : {"first", "second"}) {
-    TJobLog log("J");
-    ASSERT_TRUE(log.OpenLog(true));
-    log.WriteLog(std::string("Job Begin ") + run);
-    log.WriteLog("Job End");
-    log.CloseLog();
-  }
-  EXPECT_EQ(ReadAll("J"),
-            (Lines{"2026-03-07 09:05:03 Job Begin first", "2026-03-07 09:05:03 Job End",
-                   "2026-03-07 09:05:03 Job Begin second", "2026-03-07 09:05:03 Job End"}));
+  EXPECT_GE(std::mktime(&t), before);
+  EXPECT_LE(std::mktime(&t), after);
 }
 
 TEST_F(JobLogTest, EachLineIsInTheFileBeforeCloseLog) {
@@ -120,45 +103,28 @@ TEST_F(JobLogTest, ReadingAMissingLogFailsQuietlyAndCreatesNothing) {
   EXPECT_FALSE(log.OpenLog(false));
   EXPECT_EQ(log.ErrorText, "");
   EXPECT_TRUE(ListTree(program_.Path()).empty());
-  std::string line = "untouched";
-  EXPECT_FALSE(log.ReadLog(line));
-  EXPECT_EQ(line, "untouched");
 }
 
-TEST_F(JobLogTest, LastLineWithoutLineEndIsReturnedThenFalse) {
-  WriteFile(LogPath("T"), "a\r\n\r\nlast");
-  TJobLog log("T");
+TEST_F(JobLogTest, EveryLineEndAndALastLineWithoutOne) {
+  WriteFile(LogPath("E"), "a\r\n\r\nlf\ncr\rend\r");
+  EXPECT_EQ(ReadAll("E"), (Lines{"a", "", "lf", "cr", "end"}));
+  WriteFile(LogPath("E"), "first\r\nlast");
+  TJobLog log("E");
   ASSERT_TRUE(log.OpenLog(false));
   std::string line;
-  Lines got;
-  while (log.ReadLog(line)) got.push_back(line);
-  EXPECT_EQ(got, (Lines{"a", "", "last"}));
+  ASSERT_TRUE(log.ReadLog(line));
+  ASSERT_TRUE(log.ReadLog(line));
+  EXPECT_EQ(line, "last");
   EXPECT_FALSE(log.ReadLog(line));
-  EXPECT_EQ(log.ErrorText, "");
-}
-
-TEST_F(JobLogTest, LfAndCrLineEndsAreReadToo) {
-  WriteFile(LogPath("E"), "lf\ncr\rcrlf\r\nend\r");
-  EXPECT_EQ(ReadAll("E"), (Lines{"lf", "cr", "crlf", "end"}));
   WriteFile(LogPath("E"), "");
   EXPECT_TRUE(ReadAll("E").empty());
 }
 
-TEST_F(JobLogTest, LongLogReadsBackAcrossBufferBoundaries) {
-  // Lines of varying length so that CR LF pairs fall on every offset of the read chunks.
-  std::string file;
-  Lines expected;
-  for (int i = 0; i < 30000; ++i) {
-    expected.push_back(std::string(static_cast<std::size_t>(i % 37), 'x') + std::to_string(i));
-    file += expected.back() + "\r\n";
-  }
-  WriteFile(LogPath("Long"), file);
-  EXPECT_EQ(ReadAll("Long"), expected);
-
+TEST_F(JobLogTest, LongLogReadsBackAcrossReadBoundaries) {
   // One-character lines: every third byte is a CR, so whatever power-of-two size the reads
   // have, some read ends between a CR and its LF.
-  file.clear();
-  expected.clear();
+  std::string file;
+  Lines expected;
   for (int i = 0; i < 200000; ++i) {
     expected.emplace_back(1, static_cast<char>('a' + i % 26));
     file += expected.back() + "\r\n";
@@ -169,13 +135,11 @@ TEST_F(JobLogTest, LongLogReadsBackAcrossBufferBoundaries) {
 
 // --- Failures -----------------------------------------------------------------------------
 
-TEST_F(JobLogTest, OpenFailureIsRecordedAndEveryLaterWriteFailsToo) {
+TEST_F(JobLogTest, FailedOpenIsRecordedAndEveryLaterWriteFailsToo) {
   TempDir other;
   SetProgramDir(other / "gone");
   TJobLog log("Gone");
   EXPECT_FALSE(log.OpenLog(true));
-  EXPECT_EQ(log.ErrorText,
-            "when open log file swGone.loghave one error!No such file or directory\r\n");
   EXPECT_FALSE(log.WriteLog("Job Begin"));
   EXPECT_FALSE(log.WriteLog("Job End"));
   EXPECT_EQ(log.ErrorText,
@@ -184,17 +148,12 @@ TEST_F(JobLogTest, OpenFailureIsRecordedAndEveryLaterWriteFailsToo) {
             "when write log:swGone.logerror!File not open\r\n");
   EXPECT_TRUE(log.CloseLog());
   EXPECT_FALSE(DirectoryExists(other / "gone"));
-}
-
-TEST_F(JobLogTest, NextOpenEmptiesErrorText) {
-  TJobLog log("Again");
-  EXPECT_FALSE(log.WriteLog("x"));
-  EXPECT_FALSE(log.ErrorText.empty());
-  ASSERT_TRUE(log.OpenLog(true));
+  SetProgramDir(program_.Path());
+  ASSERT_TRUE(log.OpenLog(true));  // the next opening starts a fresh ErrorText
   EXPECT_EQ(log.ErrorText, "");
 }
 
-TEST_F(JobLogTest, ReadAndWriteOnTheWrongModeFail) {
+TEST_F(JobLogTest, WrongModeOrAFolderOfTheLogsNameFail) {
   WriteFile(LogPath("M"), "line\r\n");
   TJobLog log("M");
   ASSERT_TRUE(log.OpenLog(false));
@@ -205,23 +164,20 @@ TEST_F(JobLogTest, ReadAndWriteOnTheWrongModeFail) {
   EXPECT_FALSE(log.ReadLog(line));
   EXPECT_EQ(log.ErrorText, "when Read log:swM.logerror!File not open for input\r\n");
   EXPECT_EQ(ReadFile(LogPath("M")), "line\r\n");
-}
 
-TEST_F(JobLogTest, LogThatIsAFolderCannotBeOpened) {
   WriteFile(LogPath("Dir") + "/inside", "");
-  TJobLog log("Dir");
-  EXPECT_FALSE(log.OpenLog(true));
-  EXPECT_EQ(log.ErrorText, "when open log file swDir.loghave one error!Is a directory\r\n");
-  EXPECT_FALSE(log.OpenLog(false));
+  TJobLog folder("Dir");
+  EXPECT_FALSE(folder.OpenLog(true));
+  EXPECT_EQ(folder.ErrorText, "when open log file swDir.loghave one error!Is a directory\r\n");
+  EXPECT_FALSE(folder.OpenLog(false));
 }
 
 TEST_F(JobLogTest, JobNameWithAPathNeverLogsOutsideTheProgramDirectory) {
   TempDir root;
-  WriteFile(root / "prog/keep", "");
-  SetProgramDir(root / "prog");
   WriteFile(root / "prog/sw/keep", "");  // so that "sw/../../victim.log" would resolve
+  SetProgramDir(root / "prog");
   WriteFile(root / "victim.log", "secret\r\n");
-  Lines before = ListTree(root.Path());
+  const Lines before = ListTree(root.Path());
   for (const std::string job : {"/../../victim", "/../keep", "a/b"}) {
     TJobLog log(job);
     EXPECT_FALSE(log.OpenLog(true)) << job;
@@ -231,14 +187,8 @@ TEST_F(JobLogTest, JobNameWithAPathNeverLogsOutsideTheProgramDirectory) {
     EXPECT_FALSE(log.OpenLog(false));
   }
   EXPECT_EQ(ListTree(root.Path()), before);
-  EXPECT_EQ(ReadFile(root / "victim.log"), "secret\r\n");
-}
-
-TEST_F(JobLogTest, DotNamesStayInsideTheProgramDirectory) {
-  for (const std::string job : {".", ".."}) {
-    TJobLog log(job);
-    ASSERT_TRUE(log.OpenLog(true));
-    log.WriteLog("x");
-  }
+  SetProgramDir(program_.Path());
+  Run(".", {"x"});  // "sw..log": inside the program directory
+  Run("..", {"x"});
   EXPECT_EQ(ListTree(program_.Path()), (Lines{"sw...log", "sw..log"}));
 }
