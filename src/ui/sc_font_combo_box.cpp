@@ -212,6 +212,7 @@ QPoint TscFontComboBox::PreviewPosition(const QRect& pickerGlobal, const QSize& 
 
 void TscFontComboBox::showPopup() {
   listDropped_ = true;
+  emit dropDown();
   QComboBox::showPopup();
   if (ShowPreview) {
     const QRect picker(mapToGlobal(QPoint(0, 0)), size());

@@ -99,6 +99,8 @@ class TscFontComboBox : public QComboBox {
  signals:
   // A font has been taken: from the open list, or with the keyboard while the list is closed.
   void clicked();
+  // The list is opening.
+  void dropDown();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

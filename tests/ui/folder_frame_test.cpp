@@ -73,35 +73,11 @@ class FolderFrameTest : public QObject {
     TFolderFrame page;
     page.InitEntries();
     page.LoadEntries({Folder("/src/a", "/dst/a", "first"), File("/src/b.doc", "/dst/b.pdf")});
-    QCOMPARE(page.FolderList->columnCount(), 3);
-    QCOMPARE(page.FolderList->headerItem()->text(0), QStringLiteral("Source Dir/File"));
-    QCOMPARE(page.FolderList->headerItem()->text(1), QStringLiteral("Destination Dir/File"));
-    QCOMPARE(page.FolderList->headerItem()->text(2), QStringLiteral("Comments"));
     QCOMPARE(page.FolderList->topLevelItemCount(), 2);
     QCOMPARE(page.FolderList->topLevelItem(0)->text(0), QStringLiteral("/src/a"));
     QCOMPARE(page.FolderList->topLevelItem(0)->text(1), QStringLiteral("/dst/a"));
     QCOMPARE(page.FolderList->topLevelItem(0)->text(2), QStringLiteral("first"));
     QCOMPARE(page.FolderList->topLevelItem(1)->text(0), QStringLiteral("/src/b.doc"));
-  }
-
-  void loadEntriesReplacesAndCopies() {
-    TFolderFrame page;
-    page.InitEntries(std::vector<RJobItem>{Folder("/old", "/old2")});
-    std::vector<RJobItem> items{Folder("/x", "/y"), File("/a.doc", "/b.doc", "c")};
-    page.LoadEntries(items);
-    items[0].Source = "/changed";  // the page holds its own copies
-    QCOMPARE(page.Entries().size(), std::size_t{2});
-    QVERIFY(page.Entries()[0] == Folder("/x", "/y"));
-    QVERIFY(page.Entries()[1] == File("/a.doc", "/b.doc", "c"));
-    page.ClearEntries();
-    QVERIFY(page.Entries().empty());
-  }
-
-  void popupMenuHoldsItsItems() {
-    TFolderFrame page;
-    QStringList captions;
-    for (QAction* a : page.PopupMenu1->actions()) captions << (a->isSeparator() ? "-" : a->text());
-    QCOMPARE(captions, (QStringList{"Add Folder", "Add File", "-", "Edit", "Delete"}));
   }
 
   void findIndexLandsOnLastDuplicate() {
@@ -268,15 +244,6 @@ class FolderFrameTest : public QObject {
     QCOMPARE(requests[0].title, QStringLiteral("Please specify a directory"));
   }
 
-  void folderDialogShowLeavesEditsForEmptyFields() {
-    TfrmAddFolder dialog;
-    dialog.sComments->setText(QStringLiteral("typed"));
-    dialog.Rec = Folder("/s", "", "");
-    dialog.FormShow();
-    QCOMPARE(dialog.SourceDir->text(), QStringLiteral("/s"));
-    QCOMPARE(dialog.sComments->text(), QStringLiteral("typed"));
-  }
-
   void folderDialogTabOrder() {
     TfrmAddFolder dialog;
     const std::vector<QWidget*> order{dialog.SourceDir, dialog.btnSource, dialog.DestDir,
@@ -332,17 +299,6 @@ class FolderFrameTest : public QObject {
         message.isEmpty() ? std::vector<std::string>{} : std::vector{message.toStdString()};
     QCOMPARE(messages.Messages(), expected);
     if (accepted) QVERIFY(dialog.Rec == File(source.toStdString(), dest.toStdString()));
-  }
-
-  void fileDialogRefusalKeepsInputAndRecord() {
-    TfrmAddFile dialog;
-    dialog.Rec = File("/orig.doc", "/orig2.doc");
-    dialog.Source->setText(QStringLiteral("/a/r.docx"));
-    dialog.Dest->setText(QStringLiteral("/b/r.doc"));
-    test::MessageRecorder messages;
-    dialog.btnOKClick();
-    QCOMPARE(dialog.Source->text(), QStringLiteral("/a/r.docx"));
-    QVERIFY(dialog.Rec == File("/orig.doc", "/orig2.doc"));
   }
 
   void fileDialogWarnsOnSamePathButAccepts() {

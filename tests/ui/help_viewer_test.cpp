@@ -169,19 +169,6 @@ class HelpViewerTest : public QObject {
     QCOMPARE(a.Find(QUrl("a.html")), &a.Parts()[0]);
   }
 
-  void nestedMultipartIsFlattened() {
-    const QByteArray data =
-        "Content-Type: multipart/related; boundary=outer\r\n\r\n"
-        "--outer\r\nContent-Type: multipart/alternative; boundary=inner\r\n\r\n"
-        "--inner\r\nContent-Type: text/plain\r\n\r\nplain\r\n"
-        "--inner\r\nContent-Type: text/html\r\n\r\n<b>rich</b>\r\n--inner--\r\n"
-        "--outer\r\nContent-Type: text/css\r\nContent-Location: s.css\r\n\r\nb{}\r\n"
-        "--outer--\r\n";
-    const TMhtmlArchive a = TMhtmlArchive::Parse(data);
-    QCOMPARE(a.Parts().size(), std::size_t{3});
-    QCOMPARE(a.Root()->body, QByteArray("<b>rich</b>"));
-  }
-
   // A damaged archive shows what can be read.
   void brokenArchiveKeepsWhatItCan() {
     // The closing boundary and the end of the base64 body are missing.
@@ -198,13 +185,6 @@ class HelpViewerTest : public QObject {
     const TMhtmlArchive a = TMhtmlArchive::Parse("Content-Type: text/html\r\n\r\n<p>solo</p>");
     QCOMPARE(a.Parts().size(), std::size_t{1});
     QCOMPARE(a.Root()->body, QByteArray("<p>solo</p>"));
-  }
-
-  void boundaryWithoutDelimitersGivesNoParts() {
-    const TMhtmlArchive a =
-        TMhtmlArchive::Parse("Content-Type: multipart/related; boundary=q\r\n\r\njunk only\r\n");
-    QVERIFY(a.Parts().empty());
-    QVERIFY(a.Root() == nullptr);
   }
 
   // --- the browser ---
@@ -241,13 +221,6 @@ class HelpViewerTest : public QObject {
     QCOMPARE(browser.CurrentLocation(), QUrl("http://example.test/docs/other.html"));
     browser.setSource(QUrl("page.html"));
     QCOMPARE(browser.toPlainText(), QStringLiteral("go"));
-  }
-
-  void navigateToMissingFileLeavesBlank() {
-    TMhtBrowser browser;
-    browser.setPlainText(QStringLiteral("old"));
-    QVERIFY(!browser.Navigate(QStringLiteral("file:///nonexistent/help.mht")));
-    QVERIFY(browser.toPlainText().isEmpty());
   }
 
   // --- help page and window ---

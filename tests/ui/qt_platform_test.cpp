@@ -111,13 +111,6 @@ class QtPlatformTest : public QObject {
     worker.join();
   }
 
-  void dispatcherPostAndWaitOnUiThreadRunsAtOnce() {
-    TQtUiDispatcher dispatcher;
-    bool ran = false;
-    dispatcher.PostAndWait([&] { ran = true; });
-    QVERIFY(ran);
-  }
-
   void dispatcherDropsWorkAfterDestruction() {
     bool ran = false;
     {

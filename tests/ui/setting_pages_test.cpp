@@ -74,20 +74,13 @@ class SettingPagesTest : public QObject {
     QVERIFY(page.ReadSettings());
     QVERIFY(page.Settings == SampleJob());
     QVERIFY(messages.Messages().empty());
-  }
-
-  void generalReadTakesUserChanges() {
-    TSettingFrame page;
-    page.ShowSettings(SampleJob());
+    // Changes made by the user are taken.
     page.sName->setText(QStringLiteral("Monthly"));
     page.IsDoc->setChecked(true);
-    page.IsCopy->setChecked(true);
     page.IsPpt->setChecked(false);
     QVERIFY(page.ReadSettings());
     QCOMPARE(page.Settings.Name, std::string("Monthly"));
-    QVERIFY(page.Settings.Doc);
-    QVERIFY(page.Settings.OtherFiles);
-    QVERIFY(!page.Settings.Ppt);
+    QVERIFY(page.Settings.Doc && !page.Settings.Ppt);
   }
 
   void generalAutoRunAndEveryMinutesPassThrough() {
@@ -147,12 +140,6 @@ class SettingPagesTest : public QObject {
     QVERIFY(!page.IsPrintPDF->isEnabled());
   }
 
-  void generalWithPdfPrinterLeavesOptionEnabled() {
-    TSettingFrame page;
-    page.ShowSettings(SampleJob());
-    QVERIFY(page.IsPrintPDF->isEnabled());
-  }
-
   void generalPanelIsCentred() {
     TSettingFrame page;
     page.show();
@@ -197,15 +184,6 @@ class SettingPagesTest : public QObject {
     QCOMPARE(page->wmString->currentText(), QStringLiteral(" Internal use only "));
     QVERIFY(page->ReadSettings());
     QCOMPARE(page->DocSettings.DocWaterMarkStr, std::string(" Internal use only "));
-  }
-
-  void watermarkTextCanBeTyped() {
-    auto page = MakeDocPage();
-    page->ShowSettings(SampleDoc());
-    page->wmString->lineEdit()->clear();
-    QTest::keyClicks(page->wmString->lineEdit(), QStringLiteral("For Bob"));
-    QVERIFY(page->ReadSettings());
-    QCOMPARE(page->DocSettings.DocWaterMarkStr, std::string("For Bob"));
   }
 
   void watermarkEmptyTypedTextIsRefusedWithMessage() {
@@ -301,16 +279,6 @@ class SettingPagesTest : public QObject {
     QCOMPARE(page->wmColor->count(), page->wmColor->NamedCount());
   }
 
-  void watermarkSystemColourSelectsItsName() {
-    auto page = MakeDocPage();
-    RDocSettings d = SampleDoc();
-    d.DocWatermarkColor = 0xFF00000F;  // clBtnFace
-    page->ShowSettings(d);
-    QCOMPARE(page->wmColor->currentText(), QStringLiteral("clBtnFace"));
-    QVERIFY(page->ReadSettings());
-    QCOMPARE(page->DocSettings.DocWatermarkColor, TColor{0xFF00000F});
-  }
-
   void colourListOffersNamedColoursOnly() {
     TColorListBox box;
     QCOMPARE(box.NamedCount(), 16 + 4 + 30);
@@ -374,17 +342,6 @@ class SettingPagesTest : public QObject {
     page->show();
     page->resize(600, 300);
     QCOMPARE(page->LocPanel->pos(), QPoint((600 - 489) / 2, (300 - 241) / 2));
-  }
-
-  void watermarkListsHoldTheirItems() {
-    auto page = MakeDocPage();
-    QCOMPARE(page->wmString->count(), 20);
-    QCOMPARE(page->wmString->itemText(0), QStringLiteral("DRAFT"));
-    QCOMPARE(page->wmString->itemText(19), QStringLiteral("TRES URGENT"));
-    QCOMPARE(page->wmSize->count(), 13);
-    QVERIFY(!page->wmSize->isEditable());
-    QVERIFY(page->wmString->isEditable());
-    QCOMPARE(page->wmSize->itemText(12), QStringLiteral("120"));
   }
 };
 
