@@ -196,7 +196,11 @@ void TMhtmlArchive::ParseEntity(const QByteArray& entity, const QUrl& base) {
     const QUrl url = QUrl(QString::fromUtf8(loc));
     location = base.isEmpty() ? url : base.resolved(url);
   }
-  const QUrl innerBase = location.isEmpty() ? base : location;
+  QUrl innerBase = location.isEmpty() ? base : location;
+  if (const QByteArray contentBase = headers.Get("content-base"); !contentBase.isEmpty()) {
+    const QUrl url = QUrl(QString::fromUtf8(contentBase));
+    innerBase = base.isEmpty() ? url : base.resolved(url);
+  }
 
   if (type.startsWith("multipart/")) {
     const QByteArray boundary = Parameter(contentType, "boundary");

@@ -131,6 +131,11 @@ class HelpViewerTest : public QObject {
     QCOMPARE(a.Parts()[1].location, QUrl("http://site.test/a/img/p.png"));
     QCOMPARE(a.Find(QUrl("img/p.png"), a.Parts()[0].location), &a.Parts()[1]);
     QVERIFY(a.Find(QUrl("p.png"), a.Parts()[0].location) == nullptr);
+    // Content-Base gives the base as well.
+    QByteArray withBase = data;
+    withBase.replace("Content-Location: http://site.test/a/", "Content-Base: http://site.test/b/");
+    QCOMPARE(TMhtmlArchive::Parse(withBase).Parts()[1].location,
+             QUrl("http://site.test/b/img/p.png"));
   }
 
   void partsFoundByLocationAndContentId() {
