@@ -117,21 +117,21 @@ int main(int argc, char** argv) {
         "\r\n"
         "This is a multi-part message in MIME format.\r\n";
     for (int i = 3; i < argc; ++i) {
-      const std::vector<std::string> spec = Split(argv[i], '|');
-      if (spec.size() != 4) throw std::runtime_error(std::string("bad part: ") + argv[i]);
-      const std::string body = ReadAll(spec[0]);
+      const std::vector<std::string> fields = Split(argv[i], '|');
+      if (fields.size() != 4) throw std::runtime_error(std::string("bad part: ") + argv[i]);
+      const std::string body = ReadAll(fields[0]);
       archive += "\r\n--" + std::string(kBoundary) + "\r\n";
       // The sources are UTF-8 text.
-      const bool text = spec[1].rfind("text/", 0) == 0;
-      archive += "Content-Type: " + spec[1] + (text ? "; charset=\"utf-8\"" : "") + "\r\n";
-      archive += "Content-Transfer-Encoding: " + spec[3] + "\r\n";
-      archive += "Content-Location: " + base + spec[2] + "\r\n\r\n";
-      if (spec[3] == "base64") {
+      const bool text = fields[1].rfind("text/", 0) == 0;
+      archive += "Content-Type: " + fields[1] + (text ? "; charset=\"utf-8\"" : "") + "\r\n";
+      archive += "Content-Transfer-Encoding: " + fields[3] + "\r\n";
+      archive += "Content-Location: " + base + fields[2] + "\r\n\r\n";
+      if (fields[3] == "base64") {
         archive += Base64(body);
-      } else if (spec[3] == "quoted-printable") {
+      } else if (fields[3] == "quoted-printable") {
         archive += QuotedPrintable(body) + "\r\n";
       } else {
-        throw std::runtime_error("unknown encoding " + spec[3]);
+        throw std::runtime_error("unknown encoding " + fields[3]);
       }
     }
     archive += "\r\n--" + std::string(kBoundary) + "--\r\n";

@@ -257,6 +257,10 @@ class HelpViewerTest : public QObject {
     help.ShowHelp();
     QVERIFY(help.isVisible());
     QVERIFY(!help.isModal());
+    // Centred on the main window.
+    QVERIFY(
+        (help.frameGeometry().center() - mainWindow.frameGeometry().center()).manhattanLength() <=
+        4);
     help.close();
     QVERIFY(!help.isVisible());
     help.ShowHelp();
