@@ -19,10 +19,11 @@ class TJob;
 //
 // Errors: reading never fails for a missing file or key (defaults apply), but a colour text
 // that is neither a name nor an integer raises EConvertError out of Load (and so out of the
-// constructor). A write that fails raises EIniFileException("Unable to write to " + path);
-// Save stops at that key. A FileName that is not a plain file name (empty, "." or "..", or
-// holding a path separator) never reaches outside the program directory: such a profile reads
-// as missing, cannot be written, and DeleteFiles leaves everything alone.
+// constructor). A write that fails raises EIniFileException("Unable to write to " + path).
+// Save, SaveItems and EraseItemSections each replace the file in one step, so a failure
+// leaves the old file as it was, never half a profile. A FileName that is not a plain file name
+// (empty, "." or "..", or holding a path separator) never reaches outside the program directory:
+// such a profile reads as missing, cannot be written, and DeleteFiles leaves everything alone.
 class TJobProfile {
  public:
   // An empty profile: no file, no items, Transparent and HX on, everything else empty/0.

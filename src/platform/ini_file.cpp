@@ -61,6 +61,7 @@ struct Section {
 
 // The file as lines grouped by section, with the first section of each name indexed.
 struct Document {
+  bool bom = false;            // the file starts with a UTF-8 byte-order mark, kept on rewrite
   std::vector<Line> preamble;  // lines before the first header: in no section
   std::vector<Section> sections;
   std::unordered_map<std::string, std::size_t> index;  // lower-cased name -> first section
@@ -93,7 +94,7 @@ struct Document {
       }
   }
   std::string Serialize() const {
-    std::string bytes;
+    std::string bytes = bom ? "\xEF\xBB\xBF" : "";
     auto put = [&](const Line& line) {
       bytes += line.text;
       bytes += "\r\n";
@@ -111,6 +112,10 @@ Document Parse(const std::string& bytes) {
   Document doc;
   std::size_t start = 0;
   const std::size_t size = bytes.size();
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {  // saved by an editor that marks UTF-8
+    doc.bom = true;
+    start = 3;
+  }
   while (start < size) {
     std::size_t end = start;
     while (end < size && bytes[end] != '\r' && bytes[end] != '\n') ++end;

@@ -28,7 +28,8 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text);
 // either the old or the new file. Written files use CR LF; LF, CR and a missing final
 // line end are read as well.
 //
-// Reading: section and key names compare without regard to case (ASCII); blanks around names
+// Reading: a UTF-8 byte-order mark at the start is skipped (and kept when the file is
+// rewritten); section and key names compare without regard to case (ASCII); blanks around names
 // and values are ignored; a value in a matching pair of ' or " quotes comes back without them;
 // at most 2047 characters of a value come back; lines starting with ';' and lines without '='
 // are not keys; of two equal sections or keys the first counts; a missing file reads as empty.

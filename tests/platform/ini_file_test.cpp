@@ -90,6 +90,14 @@ TEST_F(IniFileTest, ValuesAreFoundAndCleanedAsProfilesExpect) {
   EXPECT_EQ(ListTree(dir_.Path()), Names{"p.ini"});  // reading creates nothing
 }
 
+TEST_F(IniFileTest, ByteOrderMarkIsSkippedAndKept) {
+  Given("\xEF\xBB\xBF[BasicInfo]\r\nName=Marked\r\n");
+  TIniFile ini(Path());
+  EXPECT_EQ(ini.ReadString("BasicInfo", "Name", ""), "Marked");
+  ini.WriteString("BasicInfo", "Doc", "1");
+  EXPECT_EQ(Bytes(), "\xEF\xBB\xBF[BasicInfo]\r\nName=Marked\r\nDoc=1\r\n");
+}
+
 TEST_F(IniFileTest, ValueComesBackWithAtMost2047Characters) {
   std::string longValue(3000, 'v');
   longValue[2046] = 'L';
