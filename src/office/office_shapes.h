@@ -56,7 +56,7 @@ OleVariant StartOfficeApplication(const std::string& progId);
 bool WalkShapes(const std::function<OleVariant()>& shapes, const std::string& name,
                 bool deleteMatch);
 
-// Fill and outline of a Excel or PowerPoint watermark, in this order: Fill.Visible true,
+// Fill and outline of an Excel or PowerPoint watermark, in this order: Fill.Visible true,
 // Fill.Transparency 0.7 or 0, Rotation 315 or 0, Fill.ForeColor.RGB colour, Line.Weight
 // 0.75, Line.DashStyle 1, Line.Style 1, Line.Transparency 0.7 or 0, Line.Visible false,
 // Line.BackColor.RGB colour.

@@ -234,7 +234,20 @@ std::string RecordedCall::Text() const {
 }
 
 RecordingServer::RecordingServer() : state_(std::make_shared<State>()) {}
-RecordingServer::~RecordingServer() = default;
+RecordingServer::~RecordingServer() {
+  // Scripted objects hold the state that holds them; dropping the scripts and the records
+  // breaks the cycle.
+  // Objects the caller still holds keep the rest of the state alive.
+  std::map<std::string, OleVariant> values;
+  std::map<std::string, Handler> handlers;
+  std::vector<RecordedCall> calls;  // their arguments may be objects too
+  {
+    std::lock_guard lock(state_->mutex);
+    values.swap(state_->values);
+    handlers.swap(state_->handlers);
+    calls.swap(state_->calls);
+  }
+}
 
 RecordingServer::Registration::~Registration() {
   for (const auto& id : progIds_) RegisterOleServer(id, nullptr);

@@ -60,9 +60,9 @@ struct RecordedCall {
 // identifier fail.
 //
 // Thread safety: every member is safe to call from any thread; handlers run outside the
-// server's lock. Objects handed out stay valid after the server is gone (they keep its
-// state alive) but the server stops being reachable through CreateOleObject when its
-// registrations end.
+// server's lock. Objects handed out stay usable after the server is gone (they keep its
+// state alive; its scripted values, handlers and records are dropped with the server), and
+// the server stops being reachable through CreateOleObject when its registrations end.
 class RecordingServer {
  public:
   RecordingServer();
