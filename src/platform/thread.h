@@ -94,7 +94,7 @@ class TThread : public std::enable_shared_from_this<TThread> {
 
   mutable std::mutex mutex_;
   mutable std::condition_variable cv_;
-  int suspendCount_ = 0;
+  std::atomic<int> suspendCount_{0};  // changed under mutex_; read without it on the fast path
   bool started_ = false;
   bool finished_ = false;
   std::string fatalError_;
