@@ -1,0 +1,28 @@
+#include "ui/program_windows.h"
+
+namespace stampwell {
+
+QPointer<QWidget>& TProgramWindows::help() {
+  static QPointer<QWidget> window;
+  return window;
+}
+
+QPointer<QWidget>& TProgramWindows::about() {
+  static QPointer<QWidget> window;
+  return window;
+}
+
+void TProgramWindows::SetHelpWindow(QWidget* window) { help() = window; }
+QWidget* TProgramWindows::HelpWindow() { return help().data(); }
+void TProgramWindows::SetAboutWindow(QWidget* window) { about() = window; }
+QWidget* TProgramWindows::AboutWindow() { return about().data(); }
+
+void TProgramWindows::ShowHelp() {
+  QWidget* window = HelpWindow();
+  if (!window) return;
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+}  // namespace stampwell

@@ -1,0 +1,112 @@
+#include "ui/progress_window.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include "ui/images/image_list.h"
+#include "ui/job_event.h"
+
+namespace stampwell {
+
+TfrmProgress::TfrmProgress(QWidget* owner) : QDialog(owner), target_(owner) {
+  setObjectName(QStringLiteral("frmProgress"));
+  setWindowTitle(QStringLiteral("Job Progress"));
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+  setModal(false);
+  setFixedSize(461, 141);
+
+  Image1 = new QLabel(this);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setGeometry(40, 16, 32, 32);
+
+  ActionName = new QLabel(QStringLiteral(" "), this);
+  ActionName->setObjectName(QStringLiteral("ActionName"));
+  // The runner shows at most 52 characters; a narrow face fits them between the picture and
+  // the buttons.
+  ActionName->setGeometry(112, 32, 256, 18);
+  if (QFontDatabase::hasFamily(QStringLiteral("Liberation Sans Narrow"))) {
+    QFont narrow(QStringLiteral("Liberation Sans Narrow"));
+    narrow.setPointSize(ActionName->font().pointSize());
+    ActionName->setFont(narrow);
+  }
+
+  JobStatus = new QLabel(this);
+  JobStatus->setObjectName(QStringLiteral("JobStatus"));
+  JobStatus->setGeometry(32, 64, 321, 16);
+
+  JobProgressBar = new QProgressBar(this);
+  JobProgressBar->setObjectName(QStringLiteral("JobProgressBar"));
+  JobProgressBar->setGeometry(32, 88, 321, 25);
+  JobProgressBar->setRange(0, 100);
+  JobProgressBar->setValue(0);
+  JobProgressBar->setTextVisible(false);
+
+  auto button = [this](const char* name, const char* caption, int top) {
+    auto* b = new QPushButton(QString::fromLatin1(caption), this);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(376, top, 65, 25);
+    b->setAutoDefault(false);
+    return b;
+  };
+  btnHide = button("btnHide", "Hide", 16);
+  btnSuspend = button("btnSuspend", "Suspend", 56);
+  btnCancel = button("btnCancel", "Cancel", 96);
+  connect(btnHide, &QPushButton::clicked, this, [this] { btnHideClick(); });
+  connect(btnSuspend, &QPushButton::clicked, this, [this] { btnSuspendClick(); });
+  connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(1000);
+  connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+  Timer1->start();
+}
+
+void TfrmProgress::btnHideClick() { hide(); }
+
+void TfrmProgress::btnSuspendClick() {
+  if (suspendToggle_) {
+    btnSuspend->setText(QStringLiteral("Continue"));
+    suspendToggle_ = false;
+    TJobEvent::Post(target_, TJobEvent::WM_JOBSUSPEND);
+  } else {
+    btnSuspend->setText(QStringLiteral("Suspend"));
+    suspendToggle_ = true;
+    TJobEvent::Post(target_, TJobEvent::WM_JOBCONTINUE);
+  }
+}
+
+void TfrmProgress::btnCancelClick() {
+  hide();
+  TJobEvent::Post(target_, TJobEvent::WM_JOBTERMINATE);
+}
+
+void TfrmProgress::Timer1Timer() {
+  Image1->hide();
+  Image1->setPixmap(TImageList::ProgressFrames().Pixmap(frameCounter_));
+  Image1->show();
+  frameCounter_ = frameCounter_ + 1 > 4 ? 0 : frameCounter_ + 1;
+}
+
+void TfrmProgress::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  hide();
+}
+
+void TfrmProgress::reject() { hide(); }
+
+void TfrmProgress::showEvent(QShowEvent* event) {
+  // Centred on the main window when first shown; later it stays where the user put it.
+  if (!placed_) {
+    if (QWidget* owner = parentWidget()) move(owner->frameGeometry().center() - rect().center());
+    placed_ = true;
+  }
+  QDialog::showEvent(event);
+}
+
+}  // namespace stampwell
