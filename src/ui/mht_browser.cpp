@@ -6,7 +6,9 @@ namespace stampwell {
 
 TMhtBrowser::TMhtBrowser(QWidget* parent) : QTextBrowser(parent) {
   setObjectName(QStringLiteral("HtmBrowser"));
-  setOpenExternalLinks(true);
+  // Every link comes to doSetSource: an address may name a page of the archive even when it
+  // looks like a web address; only what the archive lacks goes to the desktop's browser.
+  setOpenExternalLinks(false);
   setOpenLinks(true);
 }
 

@@ -226,6 +226,13 @@ class HelpViewerTest : public QObject {
     QCOMPARE(browser.CurrentLocation(), QUrl("http://example.test/docs/other.html"));
     browser.setSource(QUrl("page.html"));
     QCOMPARE(browser.toPlainText(), QStringLiteral("go"));
+    // A click on a link to an archived page with a web address stays in the archive.
+    browser.ShowArchive(TMhtmlArchive::Parse(
+        Archive("<a href=3D\"http://example.test/docs/other.html\">go</a>", second)));
+    browser.show();
+    const QRect link = browser.cursorRect(browser.document()->find(QStringLiteral("go")));
+    QTest::mouseClick(browser.viewport(), Qt::LeftButton, {}, link.center() - QPoint(4, 0));
+    QCOMPARE(browser.toPlainText(), QStringLiteral("second page"));
   }
 
   // --- help page and window ---
