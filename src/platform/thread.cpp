@@ -16,7 +16,9 @@ TThread::TThread(bool CreateSuspended, UiDispatcher* dispatcher)
       createSuspended_(CreateSuspended),
       suspendCount_(CreateSuspended ? 1 : 0) {}
 
-TThread::~TThread() {
+TThread::~TThread() { EndThread(); }
+
+void TThread::EndThread() {
   if (t_current == this) {
     // The worker itself dropped the last reference (no UI thread ran the end handler).
     if (thread_.joinable()) thread_.detach();

@@ -79,6 +79,10 @@ class TThread : public std::enable_shared_from_this<TThread> {
  protected:
   // The thread's body. Exceptions are caught at the thread boundary (see FatalError).
   virtual void Execute() = 0;
+  // Stops a running worker (Terminate, release) and waits for it; nothing once it has ended.
+  // What the destructor does; a derived class whose Execute uses its own members calls it
+  // first in its destructor, so that the worker is gone before those members are.
+  void EndThread();
   // Runs fn on the UI thread while the worker waits; an exception thrown by fn is rethrown
   // here on the worker. A check point: a suspended worker pauses before fn is posted.
   void Synchronize(const std::function<void()>& fn);

@@ -68,7 +68,9 @@ TJob::TJob(const std::string& jobName, bool CreateSuspended, UiDispatcher* dispa
   PDFStack = std::make_unique<TPDFStack>();
 }
 
-TJob::~TJob() = default;
+// The worker uses the members below; it must be gone before they are (it normally is: a
+// running TJob keeps itself alive).
+TJob::~TJob() { EndThread(); }
 
 void TJob::AddItem(const std::string& Source, const std::string& Dest, const std::string& Kind) {
   Sources.push_back(Source);
@@ -169,6 +171,7 @@ void TJob::CountItems() {
     }
   }
   const int total = TotalCount;
+  if (Terminated()) return;
   Synchronize([this, total] {
     if (Terminated()) return;
     if (auto display = display_.lock()) display->SetProgressRange(0, total);

@@ -604,3 +604,23 @@ TEST_F(JobFixture, TheRunnerFreesItselfAfterItsEnd) {
   EXPECT_TRUE(PumpUntil([&] { return weak.expired(); }));
   EXPECT_EQ(ReadFile(Dst("/x.txt")), "t");
 }
+
+TEST_F(JobFixture, ARunnerThatDoesNotOwnItselfIsStoppedBeforeItGoes) {
+  for (int i = 1; i <= 3; ++i) WriteFile(Src("/f" + std::to_string(i) + ".txt"), "t");
+  auto job = MakeJob(Settings(true, false, false, false, true));
+  job->FreeOnTerminate = false;
+  job->AddItem(Src(), Dst(), "Folder");
+  bool suspended = false;
+  display->onAction = [&](const std::string&) {
+    if (!suspended) {
+      suspended = true;
+      job->Suspend();
+    }
+  };
+  job->Resume();
+  ASSERT_TRUE(PumpUntil([&] { return suspended; }));
+  job.reset();  // the owner lets go of a suspended run: it is stopped, finished and joined
+  EXPECT_EQ(ActionLines().back(), TJob::kJobTerminated);
+  EXPECT_EQ(LogLines().back(), TJob::kHyphenLine);
+  EXPECT_FALSE(FileExists(Dst("/f2.txt")));
+}
