@@ -1,6 +1,5 @@
 #include "ui/progress_window.h"
 
-#include <QCloseEvent>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QProgressBar>
@@ -91,11 +90,6 @@ void TfrmProgress::Timer1Timer() {
   Image1->setPixmap(TImageList::ProgressFrames().Pixmap(frameCounter_));
   Image1->show();
   frameCounter_ = frameCounter_ + 1 > 4 ? 0 : frameCounter_ + 1;
-}
-
-void TfrmProgress::closeEvent(QCloseEvent* event) {
-  event->ignore();
-  hide();
 }
 
 void TfrmProgress::reject() { hide(); }

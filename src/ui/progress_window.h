@@ -13,8 +13,8 @@ namespace stampwell {
 // The window of one run: the runner's current action, steps done out of the total, a
 // progress bar and an animation. Its buttons never act on the run themselves: they post
 // WM_JOBSUSPEND, WM_JOBCONTINUE and WM_JOBTERMINATE to the main window, which owns the run.
-// Closing it from its title bar only hides it; the main window destroys it when the run
-// closes.
+// Closing it from its title bar (or with Escape) only hides it; the main window destroys it
+// when the run closes.
 class TfrmProgress : public QDialog {
   Q_OBJECT
  public:
@@ -41,7 +41,6 @@ class TfrmProgress : public QDialog {
   QTimer* Timer1 = nullptr;
 
  protected:
-  void closeEvent(QCloseEvent* event) override;
   void reject() override;
   void showEvent(QShowEvent* event) override;
 

@@ -1,0 +1,57 @@
+#include "ui/run_display.h"
+
+#include "ui/job_event.h"
+#include "ui/progress_window.h"
+
+namespace stampwell {
+namespace {
+QString Q(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+}  // namespace
+
+TRunDisplay::TRunDisplay(QObject* mainWindow, TfrmProgress* progress, QLabel* statusPanel,
+                         quint64 run)
+    : mainWindow_(mainWindow), panel_(statusPanel), run_(run) {
+  if (progress) {
+    bar_ = progress->JobProgressBar;
+    action_ = progress->ActionName;
+    status_ = progress->JobStatus;
+  }
+}
+
+void TRunDisplay::Detach() {
+  bar_.clear();
+  action_.clear();
+  status_.clear();
+  panel_.clear();
+}
+
+void TRunDisplay::SetProgressRange(int minimum, int maximum) {
+  if (!bar_) return;
+  // An empty range would make Qt show a busy bar; a run with nothing to do shows an empty one.
+  if (maximum <= minimum)
+    bar_->setRange(minimum, minimum + 1);
+  else
+    bar_->setRange(minimum, maximum);
+}
+
+void TRunDisplay::SetProgressPosition(int position) {
+  if (bar_) bar_->setValue(position);
+}
+
+void TRunDisplay::SetActionCaption(const std::string& text) {
+  if (action_) action_->setText(Q(text));
+}
+
+void TRunDisplay::SetStatusCaption(const std::string& text) {
+  if (status_) status_->setText(Q(text));
+}
+
+void TRunDisplay::SetStatusPanelText(const std::string& text) {
+  if (panel_) panel_->setText(Q(text));
+}
+
+void TRunDisplay::PostMessage(std::uint32_t message, std::intptr_t, std::intptr_t) {
+  TJobEvent::Post(mainWindow_, static_cast<int>(message), run_);
+}
+
+}  // namespace stampwell

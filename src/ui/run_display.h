@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QLabel>
+#include <QObject>
+#include <QPointer>
+#include <QProgressBar>
+#include <cstdint>
+
+#include "platform/message_target.h"
+#include "run/job_display.h"
+
+namespace stampwell {
+
+class TfrmProgress;
+
+// What one run sees of the windows: the progress window's bar and labels, the main window's
+// status panel, and the main window as the receiver of WM_JOBEND. Every control is watched
+// through a QPointer, and Detach cuts the display off when the run is closed, so a runner that
+// is still finishing never reaches a control that is gone. The messages it posts carry the
+// run's number.
+class TRunDisplay : public JobDisplay, public MessageTarget {
+ public:
+  TRunDisplay(QObject* mainWindow, TfrmProgress* progress, QLabel* statusPanel, quint64 run);
+
+  // From now on reports change nothing; messages still reach the main window.
+  void Detach();
+
+  void SetProgressRange(int minimum, int maximum) override;
+  void SetProgressPosition(int position) override;
+  void SetActionCaption(const std::string& text) override;
+  void SetStatusCaption(const std::string& text) override;
+  void SetStatusPanelText(const std::string& text) override;
+  void PostMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) override;
+
+ private:
+  QPointer<QObject> mainWindow_;
+  QPointer<QProgressBar> bar_;
+  QPointer<QLabel> action_;
+  QPointer<QLabel> status_;
+  QPointer<QLabel> panel_;
+  quint64 run_;
+};
+
+}  // namespace stampwell

@@ -1,0 +1,123 @@
+// Renders the main window (root page and each job tab), each wizard step, the progress
+// window and the About window to PNG files in the build folder, for a person to look at.
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSet>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "jobs/profile_list.h"
+#include "pdf/pdf_stack.h"
+#include "support/temp_dir.h"
+#include "ui/about_window.h"
+#include "ui/main_window.h"
+#include "ui/new_wizard.h"
+#include "ui/progress_window.h"
+#include "ui/ui_dialogs.h"
+
+using namespace stampwell;
+using stampwell::test::ScopedProgramDir;
+using stampwell::test::WriteFile;
+
+namespace {
+
+QString Folder() {
+  const QString dir = QStringLiteral(STAMPWELL_SCREENSHOT_DIR);
+  QDir().mkpath(dir);
+  return dir;
+}
+
+// Saves what the window shows and checks the picture is the window's size and not blank.
+void Save(QWidget& widget, const QString& name) {
+  QCoreApplication::processEvents();
+  const QImage image = widget.grab().toImage();
+  QCOMPARE(image.size(), widget.size());
+  // A rendered window has text, frames and pictures: many colours, not one flat fill.
+  QSet<QRgb> colours;
+  for (int y = 0; y < image.height(); y += 3)
+    for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
+  QVERIFY2(colours.size() > 8, qPrintable(name));
+  const QString path = Folder() + QLatin1Char('/') + name + QStringLiteral(".png");
+  QVERIFY2(image.save(path), qPrintable(path));
+}
+
+}  // namespace
+
+class MainScreenshots : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { TUiDialogs::SetTestMode(true); }
+
+  void mainWindow() {
+    ScopedProgramDir dir;
+    WriteFile(dir.Path() + "swWeekly reports.ini",
+              "[BasicInfo]\r\nName=Weekly reports\r\nDoc=1\r\nXls=1\r\nPpt=0\r\nPDF=0\r\n"
+              "OtherFiles=1\r\n[DocInfo]\r\nDocWaterMarkStr=CONFIDENTIAL\r\nDocWatermarkSize=60\r\n"
+              "[0]\r\nType=1\r\nSource=/srv/reports\r\nDest=/srv/stamped\r\nComments=weekly\r\n"
+              "[1]\r\nType=0\r\nSource=/srv/plan.doc\r\nDest=/srv/out/plan.doc\r\nComments=\r\n");
+    WriteFile(dir.Path() + "swPrint to PDF.ini",
+              "[BasicInfo]\r\nName=Print to PDF\r\nDoc=0\r\nPDF=1\r\n[DocInfo]\r\n");
+    WriteFile(dir.Path() + "swWeekly reports.log",
+              "2026-12-07 09:00:00 ----------------------------------------------\r\n"
+              "2026-12-07 09:00:00 Job Begin\r\n"
+              "2026-12-07 09:00:01 Add watermark into /srv/reports/a.doc\r\n"
+              "2026-12-07 09:00:02 Job End\r\n");
+    // The help page shows the program's own help document.
+    if (QFile::exists(QStringLiteral(STAMPWELL_HELP_FILE)))
+      QFile::copy(QStringLiteral(STAMPWELL_HELP_FILE),
+                  QString::fromStdString(dir.Path() + "help.mht"));
+    TfrmMain w;
+    w.show();
+    w.NodeAt(0)->setExpanded(true);
+    Save(w, QStringLiteral("main_root"));
+    w.JobTree->setCurrentItem(w.NodeAt(1));
+    w.JobTreeClick();
+    const char* names[4] = {"main_tab_general", "main_tab_folders", "main_tab_watermark",
+                            "main_tab_history"};
+    for (int i = 0; i < 4; ++i) {
+      w.JobPageControl->setCurrentIndex(i);
+      Save(w, QString::fromLatin1(names[i]));
+    }
+    ProfileList().clear();
+  }
+
+  void wizardSteps() {
+    ScopedProgramDir dir;
+    PDFAvailable = true;
+    TfrmNewWizard wizard;
+    wizard.show();
+    for (int step = 1; step <= 4; ++step) {
+      Save(wizard, QStringLiteral("wizard_step%1").arg(step));
+      wizard.btnNextClick();
+    }
+    PDFAvailable = false;
+  }
+
+  void progressWindow() {
+    QWidget owner;
+    TfrmProgress progress(&owner);
+    progress.show();
+    progress.Timer1Timer();
+    progress.Timer1Timer();
+    progress.Timer1Timer();
+    progress.ActionName->setText(
+        QStringLiteral("copy file:/srv/reports/2026/week49/summary.txt t.."));
+    progress.JobStatus->setText(QStringLiteral("3 of 12"));
+    progress.JobProgressBar->setRange(0, 12);
+    progress.JobProgressBar->setValue(3);
+    Save(progress, QStringLiteral("progress"));
+  }
+
+  void aboutWindow() {
+    TfrmAbout about;
+    about.show();
+    Save(about, QStringLiteral("about"));
+  }
+};
+
+QTEST_MAIN(MainScreenshots)
+#include "main_screenshots_test.moc"
