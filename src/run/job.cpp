@@ -105,6 +105,7 @@ void TJob::Execute() {
     logOpen = true;
     if (Settings.PDF && !PDFStack->PDFUsable) {
       WriteLog(kNoPdfPrinter);
+      endedOnError_ = true;
       FinishRun();
       return;
     }
@@ -131,6 +132,7 @@ void TJob::Execute() {
     FinishRun();
   } catch (const std::exception& e) {
     if (!logOpen) throw;  // nothing was started; the thread records the error
+    endedOnError_ = true;
     WriteLog("Error in " + currentFile_ + ":" + e.what());
     if (finishing_) {
       // The end itself failed past its guarded steps: at least close the log.

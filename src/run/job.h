@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -79,6 +80,10 @@ class TJob : public TThread {
   std::vector<std::string> Kinds;
   std::unique_ptr<TJobLog> Log;
 
+  // True once the run has ended on an error: an engine error that ended it, a PDF job with
+  // no usable PDF printer, or a failure before the log was open (see FatalError).
+  bool EndedOnError() const { return endedOnError_ || !FatalError().empty(); }
+
  protected:
   void Execute() override;
 
@@ -123,6 +128,7 @@ class TJob : public TThread {
   enum class OpenDocument { None, Word, Excel, Ppt };
   OpenDocument openDocument_ = OpenDocument::None;
   bool finishing_ = false;  // FinishRun has begun
+  std::atomic<bool> endedOnError_{false};
 };
 
 }  // namespace stampwell
