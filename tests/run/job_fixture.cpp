@@ -80,8 +80,11 @@ void JobFixture::ScriptOffice() {
   // Saving under a path writes the file there, as the application would.
   for (const std::string doc :
        {"App.Documents.Open", "App.workBooks.Open", "App.ActivePresentation"}) {
-    server.SetHandler(doc, "SaveAs", [this](const std::vector<OleVariant>& args) {
-      WriteFile(args.at(0).AsString(), "saved");
+    server.SetHandler(doc, "SaveAs", [](const std::vector<OleVariant>& args) {
+      // Like the real applications, saving into a folder that does not exist fails.
+      const std::string path = args.at(0).AsString();
+      if (!DirectoryExists(ExtractFilePath(path))) throw EOleError("no folder for " + path);
+      WriteFile(path, "saved");
       return OleVariant();
     });
   }
@@ -139,8 +142,8 @@ std::shared_ptr<TJob> JobFixture::MakeJob(const RJobSettings& settings) {
   return job;
 }
 
-bool JobFixture::PumpUntil(const std::function<bool()>& pred) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+bool JobFixture::PumpUntil(const std::function<bool()>& pred, int seconds) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (!pred()) {
     if (std::chrono::steady_clock::now() > deadline) return false;
     ui.WaitAndProcess(5);

@@ -79,8 +79,8 @@ class JobFixture : public ::testing::Test {
   // Resumes the job and runs the UI queue until WM_JOBEND has arrived (at most 10 s).
   // Returns false when it did not arrive.
   bool RunToEnd(const std::shared_ptr<TJob>& job);
-  // Runs the UI queue until pred holds (at most 10 s).
-  bool PumpUntil(const std::function<bool()>& pred);
+  // Runs the UI queue until pred holds (at most the seconds given).
+  bool PumpUntil(const std::function<bool()>& pred, int seconds = 10);
 
   // The messages of the job's log, without their time stamps.
   std::vector<std::string> LogLines() const;
