@@ -3,6 +3,8 @@
 #include <atomic>
 
 #include "office/automation/automation.h"
+#include "office/libreoffice/excel_server.h"
+#include "office/libreoffice/powerpoint_server.h"
 #include "office/libreoffice/word_server.h"
 
 namespace stampwell {
@@ -22,6 +24,8 @@ std::chrono::milliseconds OfficeCallLimit() {
 
 void RegisterLibreOfficeServers() {
   RegisterOleServer("Word.Application", [] { return CreateWordApplication(); });
+  RegisterOleServer("Excel.Application", [] { return CreateExcelApplication(); });
+  RegisterOleServer("PowerPoint.Application", [] { return CreatePowerPointApplication(); });
 }
 
 }  // namespace stampwell

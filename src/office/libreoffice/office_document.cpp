@@ -8,11 +8,14 @@
 
 #include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/util/CloseVetoException.hpp>
@@ -100,6 +103,49 @@ void CloseComponent(const Reference<css::lang::XComponent>& component) {
   component->dispose();
 }
 
+// Detects the file's type and loads it into a bare document model of the kind. Returns an
+// empty reference when the file is of no known type or cannot be loaded.
+Reference<css::lang::XComponent> LoadModelOnly(TOfficeProcess& process, OfficeKind kind,
+                                               const std::string& path,
+                                               const Sequence<css::beans::PropertyValue>& args) {
+  auto ctx = process.Context();
+  auto smgr = ctx->getServiceManager();
+  Reference<css::document::XTypeDetection> detection(
+      smgr->createInstanceWithContext(OUString("com.sun.star.document.TypeDetection"), ctx),
+      UNO_QUERY_THROW);
+  Sequence<css::beans::PropertyValue> descriptor =
+      Seq({Prop("URL", css::uno::Any(uno::FileUrl(path)))});
+  const OUString type = detection->queryTypeByDescriptor(descriptor, true);
+  if (type.isEmpty()) return {};
+  OUString filter;
+  for (const auto& p : descriptor)
+    if (p.Name == "FilterName") p.Value >>= filter;
+  if (filter.isEmpty()) {
+    Reference<css::container::XNameAccess> types(detection, UNO_QUERY_THROW);
+    Sequence<css::beans::PropertyValue> typeProps;
+    types->getByName(type) >>= typeProps;
+    for (const auto& p : typeProps)
+      if (p.Name == "PreferredFilter") p.Value >>= filter;
+  }
+  if (filter.isEmpty()) return {};
+  Reference<css::frame::XLoadable> model(
+      smgr->createInstanceWithContext(OUString::createFromAscii(ServiceOf(kind)), ctx),
+      UNO_QUERY_THROW);
+  std::vector<css::beans::PropertyValue> loadArgs(args.begin(), args.end());
+  loadArgs.push_back(Prop("URL", css::uno::Any(uno::FileUrl(path))));
+  loadArgs.push_back(Prop("FilterName", css::uno::Any(filter)));
+  try {
+    model->load(Seq(loadArgs));
+  } catch (const css::uno::RuntimeException&) {
+    throw;
+  } catch (const css::uno::Exception&) {
+    Reference<css::util::XCloseable> closeable(model, UNO_QUERY);
+    if (closeable.is()) closeable->close(true);
+    throw;
+  }
+  return Reference<css::lang::XComponent>(model, UNO_QUERY);
+}
+
 }  // namespace
 
 std::string ExportFilterFor(OfficeKind kind, const std::string& f) {
@@ -156,7 +202,7 @@ std::string FilterForExtension(OfficeKind kind, const std::string& path) {
 
 std::shared_ptr<TOfficeDocument> TOfficeDocument::Open(std::shared_ptr<TOfficeProcess> process,
                                                        OfficeKind kind, const std::string& path,
-                                                       bool hidden) {
+                                                       bool hidden, bool viewless) {
   if (!FileExists(path)) throw EOleError("The file does not exist: " + path);
   Reference<css::frame::XComponentLoader> loader(process->Desktop(), UNO_QUERY_THROW);
   // No interaction handler: the office then asks nothing (passwords, repairs, filters) and
@@ -168,7 +214,10 @@ std::shared_ptr<TOfficeDocument> TOfficeDocument::Open(std::shared_ptr<TOfficePr
            Prop("UpdateDocMode", css::uno::Any(css::document::UpdateDocMode::NO_UPDATE))});
   Reference<css::lang::XComponent> component;
   try {
-    component = loader->loadComponentFromURL(uno::FileUrl(path), OUString("_blank"), 0, args);
+    if (viewless)
+      component = LoadModelOnly(*process, kind, path, args);
+    else
+      component = loader->loadComponentFromURL(uno::FileUrl(path), OUString("_blank"), 0, args);
   } catch (const css::uno::RuntimeException&) {
     throw;
   } catch (const css::uno::Exception& e) {

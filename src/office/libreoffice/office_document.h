@@ -21,9 +21,11 @@ class TOfficeDocument {
   // Loads path without any interaction: a missing, corrupt, password-protected file or one
   // that is not a document of the kind raises EOleError at once. hidden: load without a
   // frame window (Calc reports the sheet active at save time only when not hidden).
+  // viewless: load the document model alone, without a frame or view (Impress crashes now
+  // and then when a view is closed after the document was changed and stored).
   static std::shared_ptr<TOfficeDocument> Open(std::shared_ptr<TOfficeProcess> process,
                                                OfficeKind kind, const std::string& path,
-                                               bool hidden);
+                                               bool hidden, bool viewless = false);
   // A new empty document, titled like Office titles new documents ("Document1", ...).
   static std::shared_ptr<TOfficeDocument> New(std::shared_ptr<TOfficeProcess> process,
                                               OfficeKind kind, bool hidden);

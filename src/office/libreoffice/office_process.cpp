@@ -17,6 +17,7 @@
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
 
 #include "office/libreoffice/libreoffice_servers.h"
 #include "office/libreoffice/uno_bootstrap.h"
@@ -181,7 +182,15 @@ bool TOfficeProcess::Reap(bool block) {
   return reaped_;
 }
 
-bool TOfficeProcess::Alive() { return !Reap(false); }
+bool TOfficeProcess::Alive() {
+  const bool reaped = Reap(false);
+  return !reaped && !broken_;
+}
+
+void TOfficeProcess::MarkBroken() {
+  broken_ = true;
+  Kill();
+}
 
 void TOfficeProcess::Kill() {
   std::lock_guard<std::mutex> lock(mutex_);

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 
@@ -41,6 +42,8 @@ class TOfficeProcess {
   void Detach();
   // Kills the process group at once.
   void Kill();
+  // The connection is lost: the process is killed and counts as dead from now on.
+  void MarkBroken();
 
   bool Alive();
   pid_t Pid() const { return pid_; }
@@ -58,6 +61,11 @@ class TOfficeProcess {
     Scope scope(*this);
     try {
       return fn();
+    } catch (const css::lang::DisposedException& e) {
+      // The bridge is gone: the process is dead or dying and cannot serve another call.
+      MarkBroken();
+      if (!scope.Outer()) throw;
+      throw scope.Failure(uno::ToStd(e.Message));
     } catch (const css::uno::Exception& e) {
       if (!scope.Outer()) throw;
       throw scope.Failure(uno::ToStd(e.Message));
@@ -111,6 +119,7 @@ class TOfficeProcess {
   int depth_ = 0;
   int documentNumber_ = 0;  // nesting of Guard on the calling thread
   std::atomic<bool> timedOut_{false};
+  std::atomic<bool> broken_{false};
 };
 
 }  // namespace stampwell

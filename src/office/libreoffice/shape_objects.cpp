@@ -12,6 +12,7 @@
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/drawing/FillStyle.hpp>
 #include <com/sun/star/drawing/LineStyle.hpp>
+#include <com/sun/star/drawing/TextFitToSizeType.hpp>
 #include <com/sun/star/drawing/XEnhancedCustomShapeDefaulter.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
@@ -147,6 +148,10 @@ Reference<css::drawing::XShape> AddFontworkShape(const RShapeHost& host,
   }
   Reference<css::drawing::XEnhancedCustomShapeDefaulter> defaulter(shape, UNO_QUERY_THROW);
   defaulter->createCustomShapeDefaults(OUString("fontwork-plain-text"));
+  // Like WordArt, the text is stretched to the shape: the shape's size decides, not the text.
+  WriteIfPresent(shape, "TextAutoGrowHeight", Any(false));
+  WriteIfPresent(shape, "TextAutoGrowWidth", Any(false));
+  WriteIfPresent(shape, "TextFitToSize", Any(css::drawing::TextFitToSizeType_PROPORTIONAL));
   Reference<css::text::XText>(shape, UNO_QUERY_THROW)->setString(ToOU(effect.Text));
   Write(shape, "CharFontName", Any(ToOU(effect.FontName)));
   Write(shape, "CharHeight", Any(float(size)));
@@ -318,33 +323,36 @@ DispatchPtr MakeShapeObject(const RShapeHost& host, const Reference<css::drawing
       "LockAspectRatio", [extras](const Args&) { return OleVariant(extras->lockAspectRatio); },
       [extras](const OleVariant& v) { extras->lockAspectRatio = v.AsBool(); });
 
-  // Size in points; scaling is relative to the current size, from the top left corner.
+  // Size in points; scaling is relative to the current size. As in Office, a change of size
+  // keeps the frame's top left corner (on a page; a Writer header shape keeps its anchoring).
+  auto resize = [shape, writer](double widthFactor, double heightFactor, double width,
+                                double height) {
+    const Frame before = writer ? Frame{} : FrameOf(shape);
+    auto size = shape->getSize();
+    if (width >= 0) size.Width = uno::PointsToHmm(width);
+    if (height >= 0) size.Height = uno::PointsToHmm(height);
+    size.Width = static_cast<sal_Int32>(std::lround(size.Width * widthFactor));
+    size.Height = static_cast<sal_Int32>(std::lround(size.Height * heightFactor));
+    shape->setSize(size);
+    if (writer) return;
+    const Frame after = FrameOf(shape);
+    MoveBy(shape, (before.cx - before.w / 2) - (after.cx - after.w / 2),
+           (before.cy - before.h / 2) - (after.cy - after.h / 2));
+  };
   obj->Prop(
       "Width",
       [shape](const Args&) { return OleVariant(uno::HmmToPoints(shape->getSize().Width)); },
-      [shape](const OleVariant& v) {
-        auto size = shape->getSize();
-        size.Width = uno::PointsToHmm(v.AsDouble());
-        shape->setSize(size);
-      });
+      [resize](const OleVariant& v) { resize(1, 1, v.AsDouble(), -1); });
   obj->Prop(
       "Height",
       [shape](const Args&) { return OleVariant(uno::HmmToPoints(shape->getSize().Height)); },
-      [shape](const OleVariant& v) {
-        auto size = shape->getSize();
-        size.Height = uno::PointsToHmm(v.AsDouble());
-        shape->setSize(size);
-      });
-  obj->Func("ScaleHeight", [shape](const Args& a) {
-    auto size = shape->getSize();
-    size.Height = static_cast<sal_Int32>(std::lround(size.Height * ArgAt(a, 0).AsDouble()));
-    shape->setSize(size);
+      [resize](const OleVariant& v) { resize(1, 1, -1, v.AsDouble()); });
+  obj->Func("ScaleHeight", [resize](const Args& a) {
+    resize(1, ArgAt(a, 0).AsDouble(), -1, -1);
     return Nothing();
   });
-  obj->Func("ScaleWidth", [shape](const Args& a) {
-    auto size = shape->getSize();
-    size.Width = static_cast<sal_Int32>(std::lround(size.Width * ArgAt(a, 0).AsDouble()));
-    shape->setSize(size);
+  obj->Func("ScaleWidth", [resize](const Args& a) {
+    resize(ArgAt(a, 0).AsDouble(), 1, -1, -1);
     return Nothing();
   });
 
@@ -461,6 +469,14 @@ DispatchPtr MakeShapeObject(const RShapeHost& host, const Reference<css::drawing
         });
   }
 
+  // Position in the stacking order from 1 (the back); in a sheet, the background layer (behind
+  // the cells) comes before the front layer.
+  obj->Prop("ZOrderPosition",
+            [shape](const Args&) { return OleVariant(int(Read<sal_Int32>(shape, "ZOrder")) + 1); });
+  obj->Prop("BehindCells", [host, shape](const Args&) {
+    return OleVariant(host.Doc->Kind() == OfficeKind::Calc &&
+                      Read<sal_Int16>(shape, "LayerID") == 1);
+  });
   // ZOrder: 0/1 bring to front / send to back. In a sheet, "back" is behind the cells.
   obj->Func("ZOrder", [host, shape](const Args& a) {
     const int cmd = ArgAt(a, 0).AsInt();

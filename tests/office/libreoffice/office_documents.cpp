@@ -156,6 +156,16 @@ bool ConvertWithOffice(const std::vector<std::string>& sources, const std::strin
   return true;
 }
 
+std::vector<int> OfficePids(const std::string& needle) {
+  std::vector<int> pids;
+  std::istringstream lines(RunCapture("ps -eo pid=,args= 2>/dev/null"));
+  std::string line;
+  while (std::getline(lines, line))
+    if (line.find("soffice.bin") != std::string::npos && line.find(needle) != std::string::npos)
+      pids.push_back(std::atoi(line.c_str()));
+  return pids;
+}
+
 int CountOfficeProcesses(const std::string& needle) {
   const std::string out = RunCapture("ps -eo args= 2>/dev/null");
   int count = 0;

@@ -23,6 +23,9 @@ bool ConvertWithOffice(const std::vector<std::string>& sources, const std::strin
 // Number of soffice.bin processes whose command line contains needle.
 int CountOfficeProcesses(const std::string& needle);
 
+// Process ids of soffice.bin processes whose command line contains needle.
+std::vector<int> OfficePids(const std::string& needle);
+
 // Runs a command line and returns its standard output.
 std::string RunCapture(const std::string& command);
 

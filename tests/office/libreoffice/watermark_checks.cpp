@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -108,10 +109,11 @@ std::string PdfText(const std::string& pdf) {
   return RunCapture("pdftotext '" + pdf + "' - 2>/dev/null");
 }
 
-PageColours CountPage1Colours(const std::string& pdf) {
+PageColours CountPageColours(const std::string& pdf, int page) {
   TempDir dir;
-  RunCapture("pdftoppm -r 40 -f 1 -l 1 -singlefile '" + pdf + "' '" + (dir / "page") +
-             "' 2>/dev/null");
+  const std::string n = std::to_string(page);
+  RunCapture("pdftoppm -r 40 -f " + n + " -l " + n + " -singlefile '" + pdf + "' '" +
+             (dir / "page") + "' 2>/dev/null");
   std::ifstream in(dir / "page.ppm", std::ios::binary);
   PageColours result;
   std::string magic;
@@ -123,8 +125,8 @@ PageColours CountPage1Colours(const std::string& pdf) {
   in.read(reinterpret_cast<char*>(px.data()), std::streamsize(px.size()));
   for (size_t i = 0; i + 2 < px.size(); i += 3) {
     const int r = px[i], g = px[i + 1], b = px[i + 2];
-    if (r > 200 && g > 80 && g < 200 && b > 80 && b < 200 && std::abs(g - b) < 40)
-      ++result.watermark;
+    // Red, or red blended over white; text and rules are black or grey.
+    if (r > 180 && r - g > 60 && r - b > 60 && std::abs(g - b) < 40) ++result.watermark;
     if (r < 80 && g < 80 && b < 80) ++result.dark;
   }
   return result;

@@ -44,10 +44,10 @@ class WordInspector {
 std::string PdfText(const std::string& pdf);
 
 struct PageColours {
-  int watermark = 0;  // pixels in the job's colour over white (pink)
+  int watermark = 0;  // pixels in the job's colour (red), pure or blended over white
   int dark = 0;       // near-black pixels
 };
-PageColours CountPage1Colours(const std::string& pdf);
+PageColours CountPageColours(const std::string& pdf, int page = 1);
 
 // Profile directories of this program's office processes whose command line holds tag.
 std::vector<std::string> OfficeProfileDirs(const std::string& tag);

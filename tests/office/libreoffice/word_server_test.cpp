@@ -230,7 +230,7 @@ TEST(WordServerPdf, PrintToPdfPrinterWritesColouredWatermarkIntoOutputFolder) {
   // The body text is searchable; the fontwork watermark is drawn as outlines, so its presence
   // is checked on the rendered page.
   EXPECT_NE(test::PdfText(pdf).find("Page 1 body text."), std::string::npos);
-  const auto pixels = test::CountPage1Colours(pdf);
+  const auto pixels = test::CountPageColours(pdf);
   // Red at 50 % over white is drawn pink; the watermark must not come out black.
   EXPECT_GT(pixels.watermark, 500) << "pink " << pixels.watermark << " dark " << pixels.dark;
 }
@@ -342,7 +342,7 @@ TEST(WordServerPreview, SampleDocumentGetsWatermarkAndPrintsUnderItsTitle) {
   const std::string text = test::PdfText(home / ("PDF/" + files[0]));
   EXPECT_NE(text.find("Stampwell"), std::string::npos);
   EXPECT_EQ(files[0], "Document1.pdf");
-  EXPECT_GT(test::CountPage1Colours(home / ("PDF/" + files[0])).watermark, 500);
+  EXPECT_GT(test::CountPageColours(home / ("PDF/" + files[0])).watermark, 500);
 }
 
 }  // namespace

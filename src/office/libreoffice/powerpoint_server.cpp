@@ -1,0 +1,316 @@
+#include "office/libreoffice/powerpoint_server.h"
+
+#include <sstream>
+
+#include <com/sun/star/beans/PropertyAttribute.hpp>
+#include <com/sun/star/beans/XPropertyContainer.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/document/XDocumentProperties.hpp>
+#include <com/sun/star/document/XDocumentPropertiesSupplier.hpp>
+#include <com/sun/star/drawing/XDrawPage.hpp>
+#include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
+#include <com/sun/star/drawing/XMasterPagesSupplier.hpp>
+#include <com/sun/star/text/XText.hpp>
+
+#include "office/libreoffice/office_application.h"
+#include "office/libreoffice/shape_objects.h"
+#include "office/libreoffice/uno_convert.h"
+#include "platform/paths.h"
+
+namespace stampwell {
+
+using css::uno::Any;
+using css::uno::Reference;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+using uno::ToOU;
+using uno::ToStd;
+using Args = DispatchObject::Args;
+
+namespace {
+
+// The user-defined document property that carries shape names through the .ppt format.
+constexpr const char* kNamesProperty = "StampwellShapeNames";
+constexpr const char* kPptFilter = "MS PowerPoint 97";
+
+struct PptDoc {
+  std::shared_ptr<TOfficeDocument> doc;
+  bool printInBackground = true;
+  std::string printer;
+};
+
+struct PptState {
+  std::shared_ptr<TOfficeApplication> app;
+  std::shared_ptr<PptDoc> active;
+  int windowState = 1;
+  int viewType = 1;
+};
+
+OleVariant Nothing() { return OleVariant(); }
+
+Reference<css::container::XIndexAccess> Masters(const TOfficeDocument& doc) {
+  Reference<css::drawing::XMasterPagesSupplier> supplier(doc.Model(), UNO_QUERY_THROW);
+  return Reference<css::container::XIndexAccess>(supplier->getMasterPages(), UNO_QUERY_THROW);
+}
+
+Reference<css::drawing::XShapes> Master(const TOfficeDocument& doc, sal_Int32 index) {
+  return Reference<css::drawing::XShapes>(Masters(doc)->getByIndex(index), UNO_QUERY_THROW);
+}
+
+std::string ShapeText(const Reference<css::drawing::XShape>& shape) {
+  Reference<css::text::XText> text(shape, UNO_QUERY);
+  return text.is() ? ToStd(text->getString()) : std::string();
+}
+
+std::string ShapeName(const Reference<css::drawing::XShape>& shape) {
+  Reference<css::container::XNamed> named(shape, UNO_QUERY);
+  return named.is() ? ToStd(named->getName()) : std::string();
+}
+
+// Fields are separated by ';', records by '|'; those, '%' and control characters are
+// percent-escaped so that the property holds one printable line.
+std::string Escape(const std::string& s) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : s) {
+    if (c == '%' || c == ';' || c == '|' || c < 0x20) {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string Unescape(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '%' && i + 2 < s.size()) {
+      out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+Reference<css::beans::XPropertyContainer> UserProperties(const TOfficeDocument& doc) {
+  Reference<css::document::XDocumentPropertiesSupplier> supplier(doc.Model(), UNO_QUERY_THROW);
+  return supplier->getDocumentProperties()->getUserDefinedProperties();
+}
+
+// Before a store in .ppt: write down the name, master and position of every named shape on
+// the masters, with its text to recognise it by.
+void RecordNames(const TOfficeDocument& doc) {
+  if (doc.FilterName() != kPptFilter) return;
+  std::ostringstream records;
+  auto masters = Masters(doc);
+  for (sal_Int32 m = 0, nm = masters->getCount(); m < nm; ++m) {
+    auto page = Master(doc, m);
+    for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
+      Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
+      const std::string name = ShapeName(shape);
+      if (name.empty()) continue;
+      records << m << ';' << i << ';' << Escape(name) << ';' << Escape(ShapeText(shape)) << '|';
+    }
+  }
+  auto container = UserProperties(doc);
+  Reference<css::beans::XPropertySet> set(container, UNO_QUERY_THROW);
+  const OUString key = OUString::createFromAscii(kNamesProperty);
+  if (set->getPropertySetInfo()->hasPropertyByName(key))
+    set->setPropertyValue(key, Any(ToOU(records.str())));
+  else
+    container->addProperty(key, css::beans::PropertyAttribute::REMOVABLE, Any(ToOU(records.str())));
+}
+
+// After loading a .ppt: give back the recorded names to shapes that came back without one.
+// A shape is matched at its recorded position first, else by its text; names that the file
+// carries itself are left as they are.
+void RestoreNames(const TOfficeDocument& doc) {
+  if (doc.FilterName() != kPptFilter) return;
+  Reference<css::beans::XPropertySet> set(UserProperties(doc), UNO_QUERY_THROW);
+  const OUString key = OUString::createFromAscii(kNamesProperty);
+  if (!set->getPropertySetInfo()->hasPropertyByName(key)) return;
+  OUString value;
+  set->getPropertyValue(key) >>= value;
+  std::istringstream lines(ToStd(value));
+  std::string line;
+  auto masters = Masters(doc);
+  while (std::getline(lines, line, '|')) {
+    std::vector<std::string> f;
+    std::istringstream fields(line);
+    std::string field;
+    while (std::getline(fields, field, ';')) f.push_back(field);
+    if (f.size() < 3) continue;
+    if (f.size() == 3) f.push_back("");
+    const sal_Int32 m = std::stoi(f[0]), index = std::stoi(f[1]);
+    const std::string name = Unescape(f[2]), text = Unescape(f[3]);
+    if (m < 0 || m >= masters->getCount()) continue;
+    auto page = Master(doc, m);
+    auto fits = [&](sal_Int32 i) {
+      Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
+      return shape.is() && ShapeName(shape).empty() && ShapeText(shape) == text
+                 ? shape
+                 : Reference<css::drawing::XShape>();
+    };
+    Reference<css::drawing::XShape> target;
+    if (index >= 0 && index < page->getCount()) target = fits(index);
+    for (sal_Int32 i = 0, n = page->getCount(); !target.is() && i < n; ++i) target = fits(i);
+    if (target.is())
+      Reference<css::container::XNamed>(target, UNO_QUERY_THROW)->setName(ToOU(name));
+  }
+}
+
+std::shared_ptr<PptDoc> Require(const std::shared_ptr<PptState>& s) {
+  if (!s->active || s->active->doc->IsClosed()) throw EOleError("No presentation is open.");
+  if (s->active->doc->Process() != s->app->Process())
+    throw EOleError("The presentation was lost when its office process ended");
+  return s->active;
+}
+
+DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc) {
+  auto page = Master(*doc, 0);
+  Reference<css::beans::XPropertySet> props(page, UNO_QUERY_THROW);
+  RShapeHost host{doc, page, {}};
+  auto obj = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
+  obj->Prop("Shapes", [host, page](const Args&) {
+    return OleVariant(MakeShapesObject(host, [page] {
+      std::vector<Reference<css::drawing::XShape>> shapes;
+      for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i)
+        shapes.emplace_back(page->getByIndex(i), UNO_QUERY);
+      return shapes;
+    }));
+  });
+  obj->Prop("Width", [props](const Args&) {
+    sal_Int32 w = 0;
+    props->getPropertyValue(OUString("Width")) >>= w;
+    return OleVariant(uno::HmmToPoints(w));
+  });
+  obj->Prop("Height", [props](const Args&) {
+    sal_Int32 h = 0;
+    props->getPropertyValue(OUString("Height")) >>= h;
+    return OleVariant(uno::HmmToPoints(h));
+  });
+  return obj;
+}
+
+DispatchPtr MakePresentation(const std::shared_ptr<PptState>& s, const std::shared_ptr<PptDoc>& d) {
+  auto guard = GuardOf(d->doc->Process());
+  auto obj = std::make_shared<TGuardedObject>(guard);
+  std::weak_ptr<PptState> weak = s;
+  auto doc = d->doc;
+  obj->Func("Save", [doc](const Args&) {
+    doc->Save();
+    return Nothing();
+  });
+  obj->Func("SaveAs", [doc](const Args& a) {
+    doc->SaveAs(ArgAt(a, 0).AsString());
+    return Nothing();
+  });
+  obj->Func("Close", [d, weak](const Args&) {
+    d->doc->Close();
+    if (auto st = weak.lock(); st && st->active == d) st->active.reset();
+    return Nothing();
+  });
+  obj->Prop("SlideMaster", [doc](const Args&) { return OleVariant(MakeSlideMaster(doc)); });
+  auto slides = std::make_shared<TGuardedObject>(guard);
+  auto pages = [doc] {
+    Reference<css::drawing::XDrawPagesSupplier> supplier(doc->Model(), UNO_QUERY_THROW);
+    return Reference<css::container::XIndexAccess>(supplier->getDrawPages(), UNO_QUERY_THROW);
+  };
+  slides->Prop("Count", [pages](const Args&) { return OleVariant(int(pages()->getCount())); });
+  slides->Func("Item", [doc, pages, guard](const Args& a) {
+    auto list = pages();
+    const int index = ArgAt(a, 0).AsInt();
+    if (index < 1 || index > list->getCount()) throw EOleError("Slides.Item: index out of range");
+    Reference<css::drawing::XShapes> page(list->getByIndex(index - 1), UNO_QUERY_THROW);
+    auto slide = std::make_shared<TGuardedObject>(guard);
+    RShapeHost host{doc, page, {}};
+    slide->Prop("Shapes", [host, page](const Args&) {
+      return OleVariant(MakeShapesObject(host, [page] {
+        std::vector<Reference<css::drawing::XShape>> shapes;
+        for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i)
+          shapes.emplace_back(page->getByIndex(i), UNO_QUERY);
+        return shapes;
+      }));
+    });
+    return OleVariant(DispatchPtr(slide));
+  });
+  obj->Prop("Slides", [slides](const Args&) { return OleVariant(DispatchPtr(slides)); });
+  auto options = std::make_shared<TGuardedObject>(guard);
+  options->Prop(
+      "PrintInBackground", [d](const Args&) { return OleVariant(d->printInBackground); },
+      [d](const OleVariant& v) { d->printInBackground = v.AsBool(); });
+  options->Prop(
+      "ActivePrinter", [d](const Args&) { return OleVariant(d->printer); },
+      [d](const OleVariant& v) { d->printer = v.AsString(); });
+  obj->Prop("PrintOptions", [options](const Args&) { return OleVariant(DispatchPtr(options)); });
+  // Printing always completes before PrintOut returns, in the background or not.
+  obj->Func("PrintOut", [d, weak](const Args&) {
+    auto st = weak.lock();
+    if (!st) throw EOleError("PowerPoint has been quit");
+    st->app->PrintDocument(*d->doc, d->printer);
+    return Nothing();
+  });
+  obj->Prop("Name", [doc](const Args&) {
+    return OleVariant(doc->Path().empty() ? doc->Title() : ExtractFileName(doc->Path()));
+  });
+  obj->Prop("FullName", [doc](const Args&) {
+    return OleVariant(doc->Path().empty() ? doc->Title() : doc->Path());
+  });
+  return obj;
+}
+
+}  // namespace
+
+DispatchPtr CreatePowerPointApplication() {
+  auto s = std::make_shared<PptState>();
+  s->app = std::make_shared<TOfficeApplication>("PowerPoint");
+  auto app = std::make_shared<TGuardedObject>(s->app->Guard());
+  app->Prop(
+      "Visible", [s](const Args&) { return OleVariant(s->app->Visible()); },
+      [s](const OleVariant& v) {
+        s->app->SetVisible(v.AsBool(), s->active ? s->active->doc : nullptr);
+      });
+  app->Prop(
+      "WindowState", [s](const Args&) { return OleVariant(s->windowState); },
+      [s](const OleVariant& v) { s->windowState = v.AsInt(); });
+  app->Prop("Name", [](const Args&) { return OleVariant("Microsoft PowerPoint"); });
+  auto presentations = std::make_shared<TGuardedObject>(s->app->Guard());
+  presentations->Func("Open", [s](const Args& a) {
+    auto d = std::make_shared<PptDoc>();
+    d->doc = TOfficeDocument::Open(s->app->Process(), OfficeKind::Impress, ArgAt(a, 0).AsString(),
+                                   true, true);
+    RestoreNames(*d->doc);
+    std::weak_ptr<TOfficeDocument> weakDoc = d->doc;
+    d->doc->SetBeforeStore([weakDoc] {
+      if (auto doc = weakDoc.lock()) RecordNames(*doc);
+    });
+    s->active = d;
+    if (s->app->Visible()) s->app->SetVisible(true, d->doc);
+    return OleVariant(MakePresentation(s, d));
+  });
+  app->Prop("Presentations",
+            [presentations](const Args&) { return OleVariant(DispatchPtr(presentations)); });
+  app->Prop("ActivePresentation",
+            [s](const Args&) { return OleVariant(MakePresentation(s, Require(s))); });
+  auto window = std::make_shared<TGuardedObject>(s->app->Guard());
+  // The view type only matters to a window on screen; the document model is the same.
+  window->Prop(
+      "ViewType", [s](const Args&) { return OleVariant(s->viewType); },
+      [s](const OleVariant& v) { s->viewType = v.AsInt(); });
+  app->Prop("ActiveWindow", [window](const Args&) { return OleVariant(DispatchPtr(window)); });
+  app->FuncUnguarded("Quit", [s](const Args&) {
+    s->active.reset();
+    s->app->Quit();
+    return Nothing();
+  });
+  return app;
+}
+
+}  // namespace stampwell

@@ -1,0 +1,297 @@
+// The "Excel.Application" and "PowerPoint.Application" servers on real .xls and .ppt files,
+// driven through the Excel and PowerPoint engines.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+
+#include "jobs/file_utils.h"
+#include "office/automation/automation.h"
+#include "office/libreoffice/libreoffice_servers.h"
+#include "office/ppt_water_mark.h"
+#include "office/xls_water_mark.h"
+#include "office_documents.h"
+#include "pdf/pdf_stack.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+#include "support/temp_dir.h"
+#include "watermark_checks.h"
+
+namespace stampwell {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+const std::string kName1 = "QuillmarkWaterMarkObject1";
+
+struct Fixture {
+  TempDir dir;
+  std::string xls, ppt;
+  TXlsWaterMark excel;
+  TPptWaterMark powerpoint;
+  OleVariant excelReader, pptReader;  // separate processes that only read results
+};
+Fixture* fx = nullptr;
+
+class CalcImpressEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    RegisterLibreOfficeServers();
+    fx = new Fixture();
+    test::WriteFile(fx->dir / "src/book.fods", test::ThreeSheetWorkbook());
+    test::WriteFile(fx->dir / "src/deck.fodp", test::TwoSlidePresentation());
+    ASSERT_TRUE(test::ConvertWithOffice({fx->dir / "src/book.fods"}, "xls", fx->dir.Path()));
+    ASSERT_TRUE(test::ConvertWithOffice({fx->dir / "src/deck.fodp"}, "ppt", fx->dir.Path()));
+    fx->ppt = fx->dir / "deck.ppt";
+    fx->excel.DocSettings = test::JobSettings();
+    fx->powerpoint.DocSettings = test::JobSettings();
+    fx->excelReader = CreateOleObject("Excel.Application");
+    fx->pptReader = CreateOleObject("PowerPoint.Application");
+    // The command-line conversion does not keep the active sheet: the workbook is saved once
+    // more with the second sheet active.
+    fx->xls = fx->dir / "book.xls";
+    auto book = fx->excelReader.Get("workBooks").Call("Open", {fx->dir / "book.xls"});
+    book.Get("Worksheets").Call("Item", {"Second"}).Call("Activate");
+    book.Call("SaveAs", {fx->xls});
+    book.Call("Close");
+  }
+  void TearDown() override {
+    if (!fx) return;
+    if (fx->excel.AppStarted()) fx->excel.CloseExcelApp();
+    if (fx->powerpoint.AppStarted()) fx->powerpoint.ClosePptApp();
+    for (auto* reader : {&fx->excelReader, &fx->pptReader})
+      if (!reader->IsEmpty()) reader->Call("Quit");
+    delete fx;
+  }
+};
+const auto* env = ::testing::AddGlobalTestEnvironment(new CalcImpressEnvironment());
+
+void StampXls(const std::string& source, const std::string& target) {
+  ASSERT_TRUE(fx->excel.OpenXls(source)) << source;
+  fx->excel.DocSettings = test::JobSettings();
+  fx->excel.AddWaterMark();
+  fx->excel.SaveAs(target);
+  fx->excel.closeXls(false);
+}
+
+void StampPpt(const std::string& source, const std::string& target) {
+  ASSERT_TRUE(fx->powerpoint.OpenPpt(source)) << source;
+  fx->powerpoint.DocSettings = test::JobSettings();
+  fx->powerpoint.AddWaterMark();
+  fx->powerpoint.SaveAs(target);
+  fx->powerpoint.closePpt(false);
+}
+
+std::vector<std::string> Names(const OleVariant& shapes) {
+  std::vector<std::string> names;
+  for (int i = 1, n = shapes.Get("Count").AsInt(); i <= n; ++i)
+    names.push_back(shapes.Call("Item", {i}).Get("Name").AsString());
+  return names;
+}
+
+TEST(ExcelServer, ActiveSheetAfterOpenIsTheOneActiveWhenSaved) {
+  auto book = fx->excelReader.Get("workBooks").Call("Open", {fx->xls});
+  EXPECT_EQ(fx->excelReader.Get("ActiveSheet").Get("Name").AsString(), "Second");
+  book.Call("Close");
+}
+
+TEST(ExcelServer, StampPutsOneSizedRotatedTransparentShapeBehindTheCellsOfTheActiveSheet) {
+  TempDir out;
+  StampXls(fx->xls, out / "once.xls");
+  StampXls(out / "once.xls", out / "twice.xls");  // stamping again replaces the shape
+  for (const std::string file : {out / "once.xls", out / "twice.xls"}) {
+    auto book = fx->excelReader.Get("workBooks").Call("Open", {file});
+    auto sheets = book.Get("Worksheets");
+    EXPECT_TRUE(Names(sheets.Call("Item", {"First"}).Get("Shapes")).empty()) << file;
+    EXPECT_TRUE(Names(sheets.Call("Item", {"Third"}).Get("Shapes")).empty()) << file;
+    auto shapes = sheets.Call("Item", {"Second"}).Get("Shapes");
+    ASSERT_EQ(Names(shapes), std::vector<std::string>{kName1}) << file;
+    const auto shape = shapes.Call("Item", {1});
+    const auto s = test::Describe(shape);
+    EXPECT_NEAR(s.Width, 400, 1) << file;
+    EXPECT_NEAR(s.Height, 80, 1) << file;
+    EXPECT_NEAR(s.Rotation, 315, 0.01) << file;
+    EXPECT_NEAR(s.Transparency, 0.7, 0.01) << file;
+    EXPECT_EQ(s.Rgb, int(test::JobSettings().DocWatermarkColor)) << file;
+    EXPECT_EQ(s.Text, test::JobSettings().DocWaterMarkStr) << file;
+    EXPECT_FALSE(s.LineVisible) << file;
+    book.Call("Close");
+  }
+}
+
+TEST(ExcelServer, NewWatermarkSitsBehindTheCellsAtItsPlace) {
+  auto book = fx->excelReader.Get("workBooks").Call("Open", {fx->xls});
+  fx->excel.DocSettings = test::JobSettings();
+  auto shapes = fx->excelReader.Get("ActiveSheet").Get("Shapes");
+  const auto job = test::JobSettings();
+  auto shape =
+      shapes.Call("AddTextEffect", {0, job.DocWaterMarkStr, job.DocFontName, 48, 0, 0, 50, 50});
+  EXPECT_NEAR(shape.Get("Left").AsDouble(), 50, 0.5);
+  EXPECT_NEAR(shape.Get("Top").AsDouble(), 50, 0.5);
+  shape.Put("Rotation", 315);
+  shape.Call("ZOrder", {1});
+  shape.Put("Height", 80);
+  shape.Put("Width", 400);
+  // Resizing keeps the unrotated frame's top left corner, as in Excel.
+  EXPECT_NEAR(shape.Get("Left").AsDouble(), 50, 0.5);
+  EXPECT_NEAR(shape.Get("Top").AsDouble(), 50, 0.5);
+  EXPECT_NEAR(shape.Get("Width").AsDouble(), 400, 0.5);
+  EXPECT_NEAR(shape.Get("Height").AsDouble(), 80, 0.5);
+  EXPECT_TRUE(shape.Get("BehindCells").AsBool());
+  EXPECT_EQ(shape.Get("ZOrderPosition").AsInt(), 1);
+  book.Call("Close");
+}
+
+TEST(ExcelServer, InPlaceSaveAndCloseWithoutSaving) {
+  TempDir work;
+  const std::string file = work / "book.xls";
+  fs::copy_file(fx->xls, file);
+  ASSERT_TRUE(fx->excel.OpenXls(file));
+  fx->excel.AddWaterMark();
+  fx->excel.closeXls(false);  // closed without its changes
+  auto book = fx->excelReader.Get("workBooks").Call("Open", {file});
+  EXPECT_TRUE(Names(fx->excelReader.Get("ActiveSheet").Get("Shapes")).empty());
+  book.Call("Close");
+  ASSERT_TRUE(fx->excel.OpenXls(file));
+  fx->excel.AddWaterMark();
+  fx->excel.closeXls(true);  // Save: written in place
+  book = fx->excelReader.Get("workBooks").Call("Open", {file});
+  EXPECT_EQ(Names(fx->excelReader.Get("ActiveSheet").Get("Shapes")),
+            std::vector<std::string>{kName1});
+  book.Call("Close");
+  EXPECT_EQ(test::ListTree(work.Path()), std::vector<std::string>{"book.xls"});
+}
+
+TEST(PowerPointServer, StampPutsOneCentredShapeBehindTheMasterShapesAndLeavesSlidesAlone) {
+  TempDir out;
+  StampPpt(fx->ppt, out / "once.ppt");
+  StampPpt(out / "once.ppt", out / "twice.ppt");
+  for (const std::string file : {out / "once.ppt", out / "twice.ppt"}) {
+    auto deck = fx->pptReader.Get("Presentations").Call("Open", {file});
+    auto master = deck.Get("SlideMaster");
+    auto shapes = master.Get("Shapes");
+    const auto names = Names(shapes);
+    ASSERT_EQ(std::count(names.begin(), names.end(), kName1), 1) << file;
+    OleVariant mark;
+    for (int i = 1; i <= shapes.Get("Count").AsInt(); ++i)
+      if (shapes.Call("Item", {i}).Get("Name").AsString() == kName1)
+        mark = shapes.Call("Item", {i});
+    const auto s = test::Describe(mark);
+    EXPECT_NEAR(s.Left + s.Width / 2, master.Get("Width").AsDouble() / 2, 1) << file;
+    EXPECT_NEAR(s.Top + s.Height / 2, master.Get("Height").AsDouble() / 2, 1) << file;
+    EXPECT_EQ(mark.Get("ZOrderPosition").AsInt(), 1) << file;
+    EXPECT_EQ(s.Text, test::JobSettings().DocWaterMarkStr) << file;
+    EXPECT_NEAR(s.Rotation, 315, 0.01) << file;
+    auto slides = deck.Get("Slides");
+    ASSERT_EQ(slides.Get("Count").AsInt(), 2);
+    for (int i = 1; i <= 2; ++i) {
+      auto slideShapes = slides.Call("Item", {i}).Get("Shapes");
+      ASSERT_EQ(slideShapes.Get("Count").AsInt(), 1) << file << " slide " << i;
+      EXPECT_EQ(test::Describe(slideShapes.Call("Item", {1})).Text,
+                i == 1 ? "First slide" : "Second slide");
+    }
+    deck.Call("Close");
+  }
+}
+
+TEST(PowerPointServer, ShapeNamesSurviveTheLegacyFormatOnlyThroughTheServer) {
+  TempDir out;
+  StampPpt(fx->ppt, out / "once.ppt");
+  // The same file read without the recorded names (a fresh copy of the master shapes as
+  // LibreOffice reads them) has no named watermark: the name comes back from the record.
+  auto deck = fx->pptReader.Get("Presentations").Call("Open", {out / "once.ppt"});
+  auto names = Names(deck.Get("SlideMaster").Get("Shapes"));
+  EXPECT_EQ(std::count(names.begin(), names.end(), kName1), 1);
+  deck.Call("Close");
+}
+
+class PdfPrinterTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(PdfPrinterTest, PrintWritesThePdfIntoThePrinterFolder) {
+  TempDir home;
+  SetDesktopFolderForTests(home / "Desktop");
+  TRegistry::SetMachine(TRegistry::BuiltIn());
+  TPDFStack stack;
+  ASSERT_TRUE(stack.PDFUsable);
+  std::string pdf, body;
+  int page = 1;
+  if (GetParam() == "xls") {
+    fx->excel.PDFStack = &stack;
+    ASSERT_TRUE(fx->excel.OpenXls(fx->xls));
+    fx->excel.AddWaterMark();
+    fx->excel.PrintToPDFFile("ignored");
+    fx->excel.closeXls(false);
+    fx->excel.PDFStack = nullptr;
+    pdf = home / "PDF/book.pdf";
+    body = "two";
+    page = 2;  // one page per sheet: the active, stamped sheet is the second
+  } else {
+    fx->powerpoint.PDFStack = &stack;
+    ASSERT_TRUE(fx->powerpoint.OpenPpt(fx->ppt));
+    fx->powerpoint.AddWaterMark();
+    fx->powerpoint.PrintToPDFFile("ignored");
+    fx->powerpoint.closePpt(false);
+    fx->powerpoint.PDFStack = nullptr;
+    pdf = home / "PDF/deck.pdf";
+    body = "First slide";
+  }
+  TRegistry::SetMachine(nullptr);
+  SetDesktopFolderForTests("");
+  ASSERT_TRUE(FileExists(pdf)) << ::testing::PrintToString(test::ListTree(home.Path()));
+  EXPECT_NE(test::PdfText(pdf).find(body), std::string::npos);
+  // The fontwork watermark is drawn as outlines; it shows on the page in the job's colour.
+  EXPECT_GT(test::CountPageColours(pdf, page).watermark, 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PdfPrinterTest, ::testing::Values("xls", "ppt"));
+
+struct BadInput {
+  std::string kind;  // xls or ppt
+  std::string what;  // missing, corrupt, password, wrong
+};
+
+class CalcImpressBadInputTest : public ::testing::TestWithParam<BadInput> {};
+
+TEST_P(CalcImpressBadInputTest, OpenFailsAtOnceAndTheNextGoodFileWorks) {
+  const BadInput& p = GetParam();
+  TempDir work;
+  const std::string good = p.kind == "xls" ? fx->xls : fx->ppt;
+  std::string bad = work / ("bad." + p.kind);
+  if (p.what == "corrupt") {
+    std::string bytes = test::ReadFile(good);
+    for (size_t i = 512; i < bytes.size(); i += 7) bytes[i] = char(bytes[i] ^ 0x5A);
+    test::WriteFile(bad, bytes);
+  } else if (p.what == "wrong") {
+    test::WriteFile(bad, "plain text, not an office file\n");
+  } else if (p.what == "password") {
+    // A password-protected workbook. LibreOffice cannot write an encrypted .ppt, so the
+    // presentation case gets the encrypted workbook under a .ppt name.
+    auto book = fx->excelReader.Get("workBooks").Call("Open", {fx->xls});
+    book.Call("SaveAs", {work / "locked.xls", OleVariant::Missing(), "secret"});
+    book.Call("Close");
+    fs::rename(work / "locked.xls", bad);
+  } else {
+    bad = work / ("missing." + p.kind);
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const bool opened = p.kind == "xls" ? fx->excel.OpenXls(bad) : fx->powerpoint.OpenPpt(bad);
+  EXPECT_FALSE(opened);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+  if (p.kind == "xls")
+    StampXls(good, work / "good.xls");
+  else
+    StampPpt(good, work / "good.ppt");
+  EXPECT_TRUE(FileExists(work / ("good." + p.kind)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, CalcImpressBadInputTest,
+                         ::testing::Values(BadInput{"xls", "missing"}, BadInput{"xls", "corrupt"},
+                                           BadInput{"xls", "password"}, BadInput{"xls", "wrong"},
+                                           BadInput{"ppt", "missing"}, BadInput{"ppt", "corrupt"},
+                                           BadInput{"ppt", "password"}, BadInput{"ppt", "wrong"}),
+                         [](const auto& info) { return info.param.kind + "_" + info.param.what; });
+
+}  // namespace
+}  // namespace stampwell
