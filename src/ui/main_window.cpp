@@ -134,8 +134,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TfrmMain::~TfrmMain() {
-  // FormDestroy: the shown job's pages go back into its file. Nothing waits for a run; the
-  // runner reports into nothing once the progress window and this window are gone.
+  // FormDestroy: the shown job's pages go back into its file. A runner still going (the
+  // window destroyed without Exit) reports into nothing from now on.
   if (shownNode_ > 0) {
     try {
       ResetProfile();

@@ -33,13 +33,17 @@ class TRunDisplay;
 // controls). Its creation is the program's start-up work; its destruction saves the job whose
 // pages are shown.
 //
-// One run at a time: while a run is open, Run is disabled, and suspend, continue and cancel
-// reach only the runner of that run, through a weak reference that reads empty once the
-// runner has ended.
+// One run at a time: while a run is open, and until the runner of a cancelled run has really
+// ended, Run is disabled. Suspend, continue and cancel reach only the runner of the open run,
+// through a weak reference that reads empty once the runner has ended. Exit during a run stops
+// the runner and ends the program when it has closed down.
+//
+// A tree node finds its job by its place (node i is ProfileList()[i - 1]), so a job renamed on
+// its General page keeps working; the node shows the new name once it is saved.
 class TfrmMain : public QMainWindow {
   Q_OBJECT
  public:
-  // Absolute tree indices of the root and image numbers of the main image list.
+  // Image numbers of the main image list; the status bar height of the resize rule.
   static constexpr int kJobImage = 0;
   static constexpr int kExpandedImage = 15;
   static constexpr int kCollapsedImage = 16;
