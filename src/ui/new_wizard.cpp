@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 #include <exception>
 #include <string>
 
@@ -88,22 +89,24 @@ TfrmNewWizard::TfrmNewWizard(QWidget* owner) : QDialog(owner) {
 TfrmNewWizard::~TfrmNewWizard() = default;  // the pages are children of the window
 
 void TfrmNewWizard::CreateFrames() {
+  // The pages would reach 8 pixels past the window's right edge; they stop at it.
+  const int pageWidth = std::min(kPageWidth, width() - kPageLeft);
   JobTypeFrame = new TJobTypeFrame(this);
   JobTypeFrame->move(kPageLeft, kPageTop);
   JobTypeFrame->initvalue();
 
   SettingFrame = new TSettingFrame(this);
-  SettingFrame->setGeometry(kPageLeft, kPageTop, kPageWidth, kPageHeight);
+  SettingFrame->setGeometry(kPageLeft, kPageTop, pageWidth, kPageHeight);
   SettingFrame->ShowSettings();
   // Shown in its check box when step 2 is entered.
   SettingFrame->Settings.OtherFiles = true;
 
   FolderFrame = new TFolderFrame(this);
-  FolderFrame->setGeometry(kPageLeft, kPageTop, kPageWidth, kPageHeight);
+  FolderFrame->setGeometry(kPageLeft, kPageTop, pageWidth, kPageHeight);
   FolderFrame->InitEntries();
 
   DocSetFrame = new TDocSetFrame(this);
-  DocSetFrame->setGeometry(kPageLeft, kPageTop, kPageWidth, kPageHeight);
+  DocSetFrame->setGeometry(kPageLeft, kPageTop, pageWidth, kPageHeight);
   DocSetFrame->DefaultValue();
   DocSetFrame->ShowSettings();
 }
