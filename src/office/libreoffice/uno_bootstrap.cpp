@@ -1,5 +1,6 @@
 #include "office/libreoffice/uno_bootstrap.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -60,7 +61,12 @@ css::uno::Reference<css::uno::XComponentContext> LocalUnoContext() {
   static std::mutex mutex;
   static css::uno::Reference<css::uno::XComponentContext> context;
   std::lock_guard<std::mutex> lock(mutex);
-  if (!context.is()) context = Bootstrap();
+  if (!context.is()) {
+    // The bridge writes to the office's pipe; when that process dies, the write must fail
+    // with an error, not end this program with SIGPIPE.
+    ::signal(SIGPIPE, SIG_IGN);
+    context = Bootstrap();
+  }
   return context;
 }
 

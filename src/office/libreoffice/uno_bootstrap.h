@@ -6,7 +6,8 @@
 
 namespace stampwell {
 
-// The local UNO context of this program, bootstrapped once from an ini file that this
+// The local UNO context of this program, bootstrapped once (SIGPIPE is ignored from then on,
+// so that a dead office process cannot end the program) from an ini file that this
 // program writes itself: it lists the office's types (types.rdb and offapi.rdb) and
 // services, without which the first call through an office interface crashes.
 // Throws EOleError when bootstrapping fails.
