@@ -1,5 +1,7 @@
 #include "ui/job_type_frame.h"
 
+#include "ui/htm_view_frame.h"
+
 #include <QButtonGroup>
 #include <QFrame>
 #include <QLabel>
@@ -82,6 +84,7 @@ void TJobTypeFrame::initvalue() {
     WaterMark->setChecked(true);
 }
 
-void TJobTypeFrame::tipsClick() { TProgramWindows::ShowHelp(); }
+// The link leads to the help section on PDF output.
+void TJobTypeFrame::tipsClick() { TProgramWindows::ShowHelp(QString::fromLatin1(kPdfHelpAnchor)); }
 
 }  // namespace stampwell

@@ -1,5 +1,7 @@
 #include "ui/program_windows.h"
 
+#include "ui/help_window.h"
+
 namespace stampwell {
 
 QPointer<QWidget>& TProgramWindows::help() {
@@ -17,9 +19,15 @@ QWidget* TProgramWindows::HelpWindow() { return help().data(); }
 void TProgramWindows::SetAboutWindow(QWidget* window) { about() = window; }
 QWidget* TProgramWindows::AboutWindow() { return about().data(); }
 
-void TProgramWindows::ShowHelp() {
+void TProgramWindows::ShowHelp(const QString& anchor) {
   QWidget* window = HelpWindow();
   if (!window) return;
+  if (auto* help = qobject_cast<TfrmHelp*>(window)) {
+    help->ShowHelp(anchor);
+    help->raise();
+    help->activateWindow();
+    return;
+  }
   window->show();
   window->raise();
   window->activateWindow();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 
 namespace stampwell {
@@ -16,8 +17,9 @@ class TProgramWindows {
   static void SetAboutWindow(QWidget* window);
   static QWidget* AboutWindow();
 
-  // Shows the help window, not modally, and brings it to the front; nothing without one.
-  static void ShowHelp();
+  // Shows the help window, not modally, and brings it to the front, at the named anchor of
+  // the help document when one is given (the help window scrolls there); nothing without one.
+  static void ShowHelp(const QString& anchor = QString());
 
  private:
   static QPointer<QWidget>& help();

@@ -5,15 +5,20 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <filesystem>
 
 #include "jobs/job_profile.h"
 #include "main_test_support.h"
 #include "pdf/pdf_stack.h"
+#include "platform/paths.h"
 #include "ui/doc_set_frame.h"
 #include "ui/folder_frame.h"
+#include "ui/help_window.h"
+#include "ui/htm_view_frame.h"
 #include "ui/job_type_frame.h"
 #include "ui/link_label.h"
+#include "ui/mht_browser.h"
 #include "ui/new_wizard.h"
 #include "ui/program_windows.h"
 #include "ui/setting_frame.h"
@@ -72,6 +77,18 @@ class WizardTest : public QObject {
     TProgramWindows::SetHelpWindow(&help);
     QTest::mouseClick(frame.tips, Qt::LeftButton, {}, QPoint(5, 5));
     QVERIFY(help.isVisible());
+    TProgramWindows::SetHelpWindow(nullptr);
+
+    // With the program's help window, the link leads to the section on PDF output, which
+    // lies below the start of the document.
+    QVERIFY2(FileExists(ProgramDir() + "help.mht"), "help.mht is built next to the tests");
+    TfrmHelp realHelp;
+    TProgramWindows::SetHelpWindow(&realHelp);
+    QScrollBar* bar = realHelp.HtmViewFrame->HtmBrowser->verticalScrollBar();
+    QCOMPARE(bar->value(), 0);
+    QTest::mouseClick(frame.tips, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(realHelp.isVisible());
+    QTRY_VERIFY(bar->value() > 0);
     TProgramWindows::SetHelpWindow(nullptr);
   }
 
