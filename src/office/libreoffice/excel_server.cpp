@@ -147,8 +147,10 @@ DispatchPtr CreateExcelApplication() {
   workbooks->Func("Open", [s](const Args& a) {
     // Loaded with a frame (the process has no windows when headless): only then does the
     // view report the sheet that was active when the file was saved.
-    auto doc =
-        TOfficeDocument::Open(s->app->Process(), OfficeKind::Calc, ArgAt(a, 0).AsString(), false);
+    const std::string path = ArgAt(a, 0).AsString();
+    auto doc = s->app->OpenDocument([&path](std::shared_ptr<TOfficeProcess> process) {
+      return TOfficeDocument::Open(std::move(process), OfficeKind::Calc, path, false);
+    });
     s->active = doc;
     if (s->app->Visible()) s->app->SetVisible(true, doc);
     return OleVariant(MakeWorkbook(s, doc));

@@ -43,6 +43,24 @@ TGuardedObject::GuardFn TOfficeApplication::Guard() {
   };
 }
 
+std::shared_ptr<TOfficeDocument> TOfficeApplication::OpenDocument(
+    const std::function<std::shared_ptr<TOfficeDocument>(std::shared_ptr<TOfficeProcess>)>& open) {
+  auto process = Process();
+  try {
+    return open(process);
+  } catch (const css::lang::DisposedException&) {
+    if (process->TimedOut()) throw;
+    process->MarkBroken();
+  } catch (const css::uno::Exception&) {
+    if (process->Alive() || process->TimedOut()) throw;
+  } catch (const EOleError&) {
+    if (process->Alive() || process->TimedOut()) throw;
+  }
+  // The caller's guard belongs to the dead process: the new one gets its own.
+  auto fresh = Process();
+  return fresh->Guard([&] { return open(fresh); });
+}
+
 void TOfficeApplication::Quit() {
   quit_ = true;
   if (process_) process_->Quit();

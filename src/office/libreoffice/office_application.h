@@ -23,6 +23,11 @@ class TOfficeApplication : public std::enable_shared_from_this<TOfficeApplicatio
   // Runs fn in the process's guard (starting a new process when the old one died).
   OleVariant Guarded(const std::function<OleVariant()>& fn);
   TGuardedObject::GuardFn Guard();
+  // Opens a document with open(process). When the office process dies during the open (it
+  // can go down on its own, after an earlier document), the open is tried once more on a new
+  // process; a call that ran into the call limit is not repeated.
+  std::shared_ptr<TOfficeDocument> OpenDocument(
+      const std::function<std::shared_ptr<TOfficeDocument>(std::shared_ptr<TOfficeProcess>)>& open);
   // Application.Quit: ends the process and removes its profile.
   void Quit();
   bool QuitCalled() const { return quit_; }

@@ -46,6 +46,8 @@ class TOfficeProcess {
   void MarkBroken();
 
   bool Alive();
+  // True when the last guarded call ran into the call limit.
+  bool TimedOut() const { return timedOut_; }
   pid_t Pid() const { return pid_; }
   const std::string& ProfileDir() const { return profileDir_; }
   bool HasDisplay() const { return withDisplay_; }

@@ -284,8 +284,10 @@ DispatchPtr CreatePowerPointApplication() {
   auto presentations = std::make_shared<TGuardedObject>(s->app->Guard());
   presentations->Func("Open", [s](const Args& a) {
     auto d = std::make_shared<PptDoc>();
-    d->doc = TOfficeDocument::Open(s->app->Process(), OfficeKind::Impress, ArgAt(a, 0).AsString(),
-                                   true, true);
+    const std::string path = ArgAt(a, 0).AsString();
+    d->doc = s->app->OpenDocument([&path](std::shared_ptr<TOfficeProcess> process) {
+      return TOfficeDocument::Open(std::move(process), OfficeKind::Impress, path, true, true);
+    });
     RestoreNames(*d->doc);
     std::weak_ptr<TOfficeDocument> weakDoc = d->doc;
     d->doc->SetBeforeStore([weakDoc] {

@@ -395,7 +395,9 @@ DispatchPtr CreateWordApplication() {
   auto documents = std::make_shared<TGuardedObject>(s->app->Guard());
   documents->Func("Open", [s](const Args& a) {
     const std::string path = ArgAt(a, 0).AsString();
-    auto doc = TOfficeDocument::Open(s->app->Process(), OfficeKind::Writer, path, true);
+    auto doc = s->app->OpenDocument([&path](std::shared_ptr<TOfficeProcess> process) {
+      return TOfficeDocument::Open(std::move(process), OfficeKind::Writer, path, true);
+    });
     auto d = Adopt(s, doc);
     if (s->app->Visible()) s->app->SetVisible(true, doc);
     return OleVariant(MakeDocument(s, d));

@@ -155,6 +155,20 @@ TEST_P(RobustnessTest, HungProcessIsEndedAfterTheCallLimit) {
   EXPECT_EQ(test::OfficePids(kTag), before);
 }
 
+TEST_P(RobustnessTest, ProcessDyingBetweenFilesDoesNotFailTheNextOpen) {
+  TempDir out;
+  Engine e = MakeEngine(GetParam());
+  const auto before = test::OfficePids(kTag);
+  ASSERT_TRUE(e.open(e.file));
+  e.close();
+  const int pid = NewOfficePid(before);
+  ASSERT_GT(pid, 0);
+  ::kill(pid, SIGKILL);  // the office goes down on its own while the job is between files
+  ExpectNextFileWorks(e, out / ("next" + e.ext));
+  e.quit();
+  EXPECT_EQ(test::OfficePids(kTag), before);
+}
+
 TEST(RobustnessTest, CallLimitMessageSaysWhatHappened) {
   TDocWaterMark e;
   e.DocSettings = test::JobSettings();
