@@ -1,0 +1,98 @@
+// Unit and format conversions at the edge between the Office object model and LibreOffice,
+// and the choice of file formats. No office process is started.
+#include <gtest/gtest.h>
+
+#include "office/libreoffice/office_document.h"
+#include "office/libreoffice/uno_bootstrap.h"
+#include "office/libreoffice/uno_convert.h"
+
+namespace stampwell {
+namespace {
+
+TEST(UnoConvert, OfficeColoursSwapRedAndBlue) {
+  EXPECT_EQ(uno::OfficeRgbToUno(0x0000FF), 0xFF0000);  // red
+  EXPECT_EQ(uno::OfficeRgbToUno(0xFF0000), 0x0000FF);  // blue
+  EXPECT_EQ(uno::OfficeRgbToUno(0x00FF00), 0x00FF00);  // green stays
+  EXPECT_EQ(uno::OfficeRgbToUno(0x123456), 0x563412);
+  for (std::uint32_t c : {0x000000u, 0x123456u, 0xFFFFFFu, 0x0080FFu})
+    EXPECT_EQ(uno::UnoToOfficeRgb(uno::OfficeRgbToUno(c)), c);
+  // Only the colour bytes are kept.
+  EXPECT_EQ(uno::OfficeRgbToUno(0xFF0000FF), 0xFF0000);
+}
+
+TEST(UnoConvert, ClockwiseDegreesBecomeCounterClockwiseHundredths) {
+  EXPECT_EQ(uno::ClockwiseDegreesToRotateAngle(315), 4500);
+  EXPECT_EQ(uno::ClockwiseDegreesToRotateAngle(45), 31500);
+  EXPECT_EQ(uno::ClockwiseDegreesToRotateAngle(0), 0);
+  EXPECT_EQ(uno::ClockwiseDegreesToRotateAngle(360), 0);
+  EXPECT_EQ(uno::ClockwiseDegreesToRotateAngle(-45), 4500);
+  EXPECT_DOUBLE_EQ(uno::RotateAngleToClockwiseDegrees(4500), 315);
+  EXPECT_DOUBLE_EQ(uno::RotateAngleToClockwiseDegrees(0), 0);
+  EXPECT_DOUBLE_EQ(uno::RotateAngleToClockwiseDegrees(9000), 270);
+}
+
+TEST(UnoConvert, PointsAndHundredthsOfMillimetres) {
+  EXPECT_EQ(uno::PointsToHmm(72), 2540);
+  EXPECT_EQ(uno::PointsToHmm(400), 14111);
+  EXPECT_NEAR(uno::HmmToPoints(28000), 793.70, 0.01);
+  EXPECT_NEAR(uno::HmmToPoints(uno::PointsToHmm(80)), 80, 0.02);
+}
+
+TEST(UnoConvert, TransparencyIsPercentClampedToItsRange) {
+  EXPECT_EQ(uno::TransparencyToPercent(0.5), 50);
+  EXPECT_EQ(uno::TransparencyToPercent(0.7), 70);
+  EXPECT_EQ(uno::TransparencyToPercent(0), 0);
+  EXPECT_EQ(uno::TransparencyToPercent(1.5), 100);
+  EXPECT_EQ(uno::TransparencyToPercent(-0.2), 0);
+  EXPECT_DOUBLE_EQ(uno::PercentToTransparency(70), 0.7);
+}
+
+TEST(UnoConvert, TextRoundTripsAsUtf8) {
+  const std::string text = "Vertraulich \xC3\xA4\xC3\xB6\xC3\xBC \xE6\xA9\x9F\xE5\xAF\x86";
+  EXPECT_EQ(uno::ToStd(uno::ToOU(text)), text);
+  EXPECT_EQ(uno::ToOU(text).getLength(), 18);  // characters, not bytes
+}
+
+TEST(UnoConvert, FileUrlsArePercentEncoded) {
+  EXPECT_EQ(uno::ToStd(uno::FileUrl("/tmp/a b/c.doc")), "file:///tmp/a%20b/c.doc");
+  EXPECT_EQ(uno::ToStd(uno::FileUrl("/tmp/\xC3\xA4.doc")), "file:///tmp/%C3%A4.doc");
+}
+
+TEST(DocumentFormats, LoadedFormatIsKeptAndForeignFormatsAreRefused) {
+  EXPECT_EQ(ExportFilterFor(OfficeKind::Writer, "MS Word 97"), "MS Word 97");
+  EXPECT_EQ(ExportFilterFor(OfficeKind::Writer, "MS Word 95"), "MS Word 97");  // no 95 export
+  EXPECT_EQ(ExportFilterFor(OfficeKind::Calc, "MS Excel 97"), "MS Excel 97");
+  EXPECT_EQ(ExportFilterFor(OfficeKind::Impress, "MS PowerPoint 97"), "MS PowerPoint 97");
+  // A text file named .doc, or a workbook handed to Word, is not opened as a document.
+  EXPECT_EQ(ExportFilterFor(OfficeKind::Writer, "Text"), "");
+  EXPECT_EQ(ExportFilterFor(OfficeKind::Writer, "Text (encoded)"), "");
+  EXPECT_EQ(ExportFilterFor(OfficeKind::Writer, "MS Excel 97"), "");
+  EXPECT_EQ(ExportFilterFor(OfficeKind::Calc, "Text - txt - csv (StarCalc)"), "");
+  EXPECT_EQ(ExportFilterFor(OfficeKind::Impress, "MS Word 97"), "");
+}
+
+TEST(DocumentFormats, NewDocumentsTakeTheFormatTheirExtensionNames) {
+  EXPECT_EQ(FilterForExtension(OfficeKind::Writer, "/x/Sample.doc"), "MS Word 97");
+  EXPECT_EQ(FilterForExtension(OfficeKind::Writer, "/x/Sample.DOCX"), "MS Word 2007 XML");
+  EXPECT_EQ(FilterForExtension(OfficeKind::Calc, "/x/a.xls"), "MS Excel 97");
+  EXPECT_EQ(FilterForExtension(OfficeKind::Impress, "/x/a.odp"), "impress8");
+}
+
+TEST(UnoBootstrap, IniListsTheOfficeTypesAndServices) {
+  const std::string ini = UnoBootstrapIni("/opt/lo/program");
+  EXPECT_NE(ini.find("UNO_TYPES=file:///opt/lo/program/types.rdb "
+                     "file:///opt/lo/program/types/offapi.rdb"),
+            std::string::npos);
+  EXPECT_NE(ini.find("UNO_SERVICES=file:///opt/lo/program/services.rdb"), std::string::npos);
+  EXPECT_EQ(ini.rfind("[Bootstrap]", 0), 0u);
+}
+
+TEST(UnoBootstrap, LocalContextComesUpWithTheOfficeTypes) {
+  auto context = LocalUnoContext();
+  ASSERT_TRUE(context.is());
+  EXPECT_TRUE(context->getServiceManager().is());
+  EXPECT_EQ(LocalUnoContext(), context);  // bootstrapped once
+}
+
+}  // namespace
+}  // namespace stampwell
