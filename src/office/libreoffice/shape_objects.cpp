@@ -7,6 +7,7 @@
 #include <com/sun/star/awt/Point.hpp>
 #include <com/sun/star/awt/Rectangle.hpp>
 #include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySetInfo.hpp>
 #include <com/sun/star/container/XNamed.hpp>
@@ -110,6 +111,37 @@ DispatchPtr ColorObject(TGuardedObject::GuardFn guard, std::function<std::uint32
   return obj;
 }
 
+// WordArt's plain text fills its box from edge to edge; without ScaleX in the fontwork text
+// path, LibreOffice keeps the text's own proportions and leaves it at the box's left end.
+void StretchTextToWidth(const Reference<css::drawing::XShape>& shape) {
+  css::uno::Sequence<css::beans::PropertyValue> geometry;
+  Props(shape)->getPropertyValue(OUString("CustomShapeGeometry")) >>= geometry;
+  std::vector<css::beans::PropertyValue> items(geometry.begin(), geometry.end());
+  for (auto& item : items) {
+    if (item.Name != "TextPath") continue;
+    css::uno::Sequence<css::beans::PropertyValue> path;
+    item.Value >>= path;
+    std::vector<css::beans::PropertyValue> entries(path.begin(), path.end());
+    bool found = false;
+    for (auto& e : entries)
+      if (e.Name == "ScaleX") {
+        e.Value <<= true;
+        found = true;
+      }
+    if (!found) {
+      css::beans::PropertyValue scale;
+      scale.Name = "ScaleX";
+      scale.Value <<= true;
+      entries.push_back(scale);
+    }
+    item.Value <<=
+        css::uno::Sequence<css::beans::PropertyValue>(entries.data(), sal_Int32(entries.size()));
+  }
+  Props(shape)->setPropertyValue(
+      OUString("CustomShapeGeometry"),
+      Any(css::uno::Sequence<css::beans::PropertyValue>(items.data(), sal_Int32(items.size()))));
+}
+
 }  // namespace
 
 TGuardedObject::GuardFn GuardOf(const std::shared_ptr<TOfficeProcess>& process) {
@@ -152,6 +184,7 @@ Reference<css::drawing::XShape> AddFontworkShape(const RShapeHost& host,
   WriteIfPresent(shape, "TextAutoGrowHeight", Any(false));
   WriteIfPresent(shape, "TextAutoGrowWidth", Any(false));
   WriteIfPresent(shape, "TextFitToSize", Any(css::drawing::TextFitToSizeType_PROPORTIONAL));
+  StretchTextToWidth(shape);
   Reference<css::text::XText>(shape, UNO_QUERY_THROW)->setString(ToOU(effect.Text));
   Write(shape, "CharFontName", Any(ToOU(effect.FontName)));
   Write(shape, "CharHeight", Any(float(size)));
