@@ -9,11 +9,6 @@
 namespace stampwell {
 namespace {
 
-struct NamedColor {
-  const char* name;
-  TColor value;
-};
-
 constexpr TColor Sys(TColor index) { return clSystemColor + index; }
 
 // No two entries share a value, so the name of a value is unique.
@@ -73,6 +68,8 @@ constexpr NamedColor kColors[] = {
 };
 
 }  // namespace
+
+std::span<const NamedColor> NamedColors() { return kColors; }
 
 std::string ColorToString(TColor color) {
   for (const NamedColor& c : kColors)

@@ -1,76 +1,16 @@
 #include "ui/color_list_box.h"
 
+#include "jobs/color_encoding.h"
+
 #include <QApplication>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
 
-#include <array>
-
 namespace stampwell {
 namespace {
 
-struct NamedColor {
-  const char* name;
-  TColor value;
-};
-
-constexpr TColor kSystem = 0xFF000000u;
-
-// List order: standard, extended, then system colours in index order.
-constexpr std::array<NamedColor, 49> kColors = {{
-    {"clBlack", 0x000000},
-    {"clMaroon", 0x000080},
-    {"clGreen", 0x008000},
-    {"clOlive", 0x008080},
-    {"clNavy", 0x800000},
-    {"clPurple", 0x800080},
-    {"clTeal", 0x808000},
-    {"clGray", 0x808080},
-    {"clSilver", 0xC0C0C0},
-    {"clRed", 0x0000FF},
-    {"clLime", 0x00FF00},
-    {"clYellow", 0x00FFFF},
-    {"clBlue", 0xFF0000},
-    {"clFuchsia", 0xFF00FF},
-    {"clAqua", 0xFFFF00},
-    {"clWhite", 0xFFFFFF},
-    {"clMoneyGreen", 0xC0DCC0},
-    {"clSkyBlue", 0xF0CAA6},
-    {"clCream", 0xF0FBFF},
-    {"clMedGray", 0xA4A0A0},
-    {"clScrollBar", kSystem + 0},
-    {"clBackground", kSystem + 1},
-    {"clActiveCaption", kSystem + 2},
-    {"clInactiveCaption", kSystem + 3},
-    {"clMenu", kSystem + 4},
-    {"clWindow", kSystem + 5},
-    {"clWindowFrame", kSystem + 6},
-    {"clMenuText", kSystem + 7},
-    {"clWindowText", kSystem + 8},
-    {"clCaptionText", kSystem + 9},
-    {"clActiveBorder", kSystem + 10},
-    {"clInactiveBorder", kSystem + 11},
-    {"clAppWorkSpace", kSystem + 12},
-    {"clHighlight", kSystem + 13},
-    {"clHighlightText", kSystem + 14},
-    {"clBtnFace", kSystem + 15},
-    {"clBtnShadow", kSystem + 16},
-    {"clGrayText", kSystem + 17},
-    {"clBtnText", kSystem + 18},
-    {"clInactiveCaptionText", kSystem + 19},
-    {"clBtnHighlight", kSystem + 20},
-    {"cl3DDkShadow", kSystem + 21},
-    {"cl3DLight", kSystem + 22},
-    {"clInfoText", kSystem + 23},
-    {"clInfoBk", kSystem + 24},
-    {"clHotLight", kSystem + 26},
-    {"clGradientActiveCaption", kSystem + 27},
-    {"clGradientInactiveCaption", kSystem + 28},
-    {"clMenuHighlight", kSystem + 29},
-}};
-// clMenuBar (30) completes the system colours.
-constexpr NamedColor kMenuBar = {"clMenuBar", kSystem + 30};
+constexpr TColor kSystem = clSystemColor;
 
 QColor SystemColor(unsigned index) {
   const QPalette pal = QApplication::palette();
@@ -158,11 +98,11 @@ QColor TColorListBox::ToQColor(TColor value) {
 
 TColorListBox::TColorListBox(QWidget* parent) : QComboBox(parent) {
   setIconSize(QSize(16, 12));
-  for (const NamedColor& c : kColors) {
+  // Every named colour but "none" and "default", which the list does not offer.
+  for (const NamedColor& c : NamedColors()) {
+    if (c.value == clNone || c.value == clDefault) continue;
     addItem(Swatch(c.value), QString::fromLatin1(c.name), QVariant::fromValue<uint>(c.value));
   }
-  addItem(Swatch(kMenuBar.value), QString::fromLatin1(kMenuBar.name),
-          QVariant::fromValue<uint>(kMenuBar.value));
   namedCount_ = count();
   SetSelected(0x808080);
 }
