@@ -137,7 +137,7 @@ DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s,
 
 DispatchPtr CreateExcelApplication() {
   auto s = std::make_shared<ExcelState>();
-  s->app = std::make_shared<TOfficeApplication>("Excel");
+  s->app = std::make_shared<TOfficeApplication>("Excel", false);
   auto app = std::make_shared<TGuardedObject>(s->app->Guard());
   app->Prop(
       "Visible", [s](const Args&) { return OleVariant(s->app->Visible()); },

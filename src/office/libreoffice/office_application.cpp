@@ -8,8 +8,9 @@
 
 namespace stampwell {
 
-TOfficeApplication::TOfficeApplication(std::string name) : name_(std::move(name)) {
-  process_ = TOfficeProcess::Start(OfficeHasDisplay());
+TOfficeApplication::TOfficeApplication(std::string name, bool mayShowWindows)
+    : name_(std::move(name)), mayShowWindows_(mayShowWindows) {
+  process_ = TOfficeProcess::Start(mayShowWindows_ && OfficeHasDisplay());
 }
 
 TOfficeApplication::~TOfficeApplication() {
@@ -25,7 +26,7 @@ std::shared_ptr<TOfficeProcess> TOfficeApplication::Process() {
   if (!process_ || !process_->Alive()) {
     if (process_) process_->Quit();  // reap it and remove its profile
     process_.reset();
-    process_ = TOfficeProcess::Start(OfficeHasDisplay());
+    process_ = TOfficeProcess::Start(mayShowWindows_ && OfficeHasDisplay());
   }
   return process_;
 }
@@ -84,8 +85,7 @@ void TOfficeApplication::SetVisible(bool visible, const std::shared_ptr<TOfficeD
   visible_ = visible;
   if (!visible || !OfficeHasDisplay() || !process_ || !process_->HasDisplay()) return;
   if (doc && !doc->IsClosed()) {
-    doc->Show();
-    shownToUser_ = true;
+    if (doc->Show()) shownToUser_ = true;
   }
 }
 

@@ -14,7 +14,9 @@ namespace stampwell {
 // died; the guard of application-level calls; the choice between PDF export and printing.
 class TOfficeApplication : public std::enable_shared_from_this<TOfficeApplication> {
  public:
-  explicit TOfficeApplication(std::string name);
+  // mayShowWindows: the application can show documents to the user (Word's preview). The
+  // others always run headless, so that a job run with a display opens no windows.
+  TOfficeApplication(std::string name, bool mayShowWindows);
   // Ends the process, unless a document was shown to the user with a display.
   ~TOfficeApplication();
 
@@ -37,7 +39,8 @@ class TOfficeApplication : public std::enable_shared_from_this<TOfficeApplicatio
   // printed to by the office.
   void PrintDocument(TOfficeDocument& doc, const std::string& printerName);
 
-  // Visible: with a display, shows doc and keeps the process for the user afterwards.
+  // Visible: with a display (and windows allowed), shows doc and keeps the process running
+  // for the user after this object goes; otherwise only remembered.
   void SetVisible(bool visible, const std::shared_ptr<TOfficeDocument>& doc);
   bool Visible() const { return visible_; }
 
@@ -47,6 +50,7 @@ class TOfficeApplication : public std::enable_shared_from_this<TOfficeApplicatio
   std::string name_;
   std::shared_ptr<TOfficeProcess> process_;
   bool visible_ = false;
+  bool mayShowWindows_ = false;
   bool shownToUser_ = false;
   bool quit_ = false;
 };

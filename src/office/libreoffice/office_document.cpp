@@ -346,14 +346,16 @@ void TOfficeDocument::Print(const std::string& printerName) {
   printable->print(Seq({Prop("Wait", css::uno::Any(true))}));
 }
 
-void TOfficeDocument::Show() {
+bool TOfficeDocument::Show() {
   auto model = RequireModel();
   auto controller = model->getCurrentController();
-  if (!controller.is()) return;
+  if (!controller.is()) return false;
   auto frame = controller->getFrame();
-  if (!frame.is()) return;
+  if (!frame.is()) return false;
   auto window = frame->getContainerWindow();
-  if (window.is()) window->setVisible(true);
+  if (!window.is()) return false;
+  window->setVisible(true);
+  return true;
 }
 
 }  // namespace stampwell

@@ -53,8 +53,8 @@ class TOfficeDocument {
   std::string ExportPdf(const std::string& folder);
   // Prints to the named printer and waits until the job is handed over.
   void Print(const std::string& printerName);
-  // Shows the document's window (only in a process with a display).
-  void Show();
+  // Shows the document's window (only in a process with a display); false when it has none.
+  bool Show();
 
   // Called just before every store: servers record what the file format would lose.
   void SetBeforeStore(std::function<void()> fn) { beforeStore_ = std::move(fn); }

@@ -270,7 +270,7 @@ DispatchPtr MakePresentation(const std::shared_ptr<PptState>& s, const std::shar
 
 DispatchPtr CreatePowerPointApplication() {
   auto s = std::make_shared<PptState>();
-  s->app = std::make_shared<TOfficeApplication>("PowerPoint");
+  s->app = std::make_shared<TOfficeApplication>("PowerPoint", false);
   auto app = std::make_shared<TGuardedObject>(s->app->Guard());
   app->Prop(
       "Visible", [s](const Args&) { return OleVariant(s->app->Visible()); },

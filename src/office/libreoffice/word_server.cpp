@@ -382,7 +382,7 @@ DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
 
 DispatchPtr CreateWordApplication() {
   auto s = std::make_shared<WordState>();
-  s->app = std::make_shared<TOfficeApplication>("Word");
+  s->app = std::make_shared<TOfficeApplication>("Word", true);
   auto app = std::make_shared<TGuardedObject>(s->app->Guard());
 
   app->Prop(

@@ -1,0 +1,97 @@
+// With a display, Word's preview document is shown in a LibreOffice window that stays open for
+// the user after the program lets go of the application; without one, nothing stays behind.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "office/doc_water_mark.h"
+#include "office/libreoffice/libreoffice_servers.h"
+#include "office_documents.h"
+#include "support/temp_dir.h"
+#include "watermark_checks.h"
+
+namespace stampwell {
+namespace {
+
+const std::string kTag = "stampwell_" + std::to_string(::getpid()) + "_";
+
+// A private X server for the test's lifetime.
+class VirtualDisplay {
+ public:
+  VirtualDisplay() {
+    display_ = ":" + std::to_string(90 + ::getpid() % 400);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    ::setenv("DISPLAY", display_.c_str(), 1);  // inherited by the office process
+  }
+  ~VirtualDisplay() {
+    ::unsetenv("DISPLAY");
+    if (pid_ > 0) {
+      ::kill(pid_, SIGTERM);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  bool Running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
+  const std::string& Name() const { return display_; }
+
+ private:
+  std::string display_;
+  pid_t pid_ = -1;
+};
+
+std::vector<int> NewPids(const std::vector<int>& before) {
+  std::vector<int> result;
+  for (int pid : test::OfficePids(kTag))
+    if (std::find(before.begin(), before.end(), pid) == before.end()) result.push_back(pid);
+  return result;
+}
+
+TEST(OfficeDisplay, VisiblePreviewStaysOpenAfterTheProgramLetsGo) {
+  RegisterLibreOfficeServers();
+  VirtualDisplay display;
+  if (!display.Running()) GTEST_SKIP() << "Xvfb could not start";
+  SetOfficeHasDisplay(true);
+  const auto before = test::OfficePids(kTag);
+  {
+    TDocWaterMark engine;
+    ASSERT_TRUE(engine.NewSWDoc(true));
+    engine.DocSettings = test::JobSettings();
+    engine.AddWaterMark();
+    // Dropped without CloseWordApp, as the settings page does with its preview.
+  }
+  SetOfficeHasDisplay(false);
+  const auto left = NewPids(before);
+  ASSERT_EQ(left.size(), 1u);
+  // A top-level LibreOffice window exists on the display.
+  const std::string windows =
+      test::RunCapture("xwininfo -display " + display.Name() + " -root -tree 2>/dev/null");
+  EXPECT_NE(windows.find("LibreOffice"), std::string::npos) << windows.substr(0, 2000);
+  const auto profiles = test::OfficeProfileDirs(kTag);
+  for (int pid : left) ::kill(pid, SIGKILL);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  for (const auto& dir : profiles) test::RunCapture("rm -rf '" + dir + "'");
+}
+
+TEST(OfficeDisplay, WithoutADisplayVisibleShowsNothingAndNothingStays) {
+  RegisterLibreOfficeServers();
+  SetOfficeHasDisplay(false);
+  const auto before = test::OfficePids(kTag);
+  {
+    TDocWaterMark engine;
+    ASSERT_TRUE(engine.NewSWDoc(true));
+  }
+  EXPECT_TRUE(NewPids(before).empty());
+}
+
+}  // namespace
+}  // namespace stampwell
