@@ -1,6 +1,7 @@
 #include "office/libreoffice/office_application.h"
 
 #include <filesystem>
+#include <optional>
 
 #include "office/libreoffice/libreoffice_servers.h"
 #include "pdf/pdf_printer.h"
@@ -68,8 +69,13 @@ void TOfficeApplication::Quit() {
 }
 
 void TOfficeApplication::PrintDocument(TOfficeDocument& doc, const std::string& printerName) {
-  const auto registry = TRegistry::Machine();
-  const auto pdf = FindPdfPrinter(*registry, printerName);
+  std::optional<PdfPrinterTarget> pdf;
+  try {
+    pdf = FindPdfPrinter(*TRegistry::Machine(), printerName);
+  } catch (const std::exception& e) {
+    // A registry that cannot be read is a failed print, reported like any automation error.
+    throw EOleError("Cannot read the settings of printer " + printerName + ": " + e.what());
+  }
   if (pdf) {
     if (pdf->OutputDir.empty())
       throw EOleError("The PDF printer " + printerName + " has no output folder");

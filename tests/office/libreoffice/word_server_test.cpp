@@ -12,6 +12,7 @@
 #include "office/doc_water_mark.h"
 #include "office/libreoffice/libreoffice_servers.h"
 #include "office_documents.h"
+#include "pdf/pdf_printer.h"
 #include "pdf/pdf_stack.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
@@ -249,6 +250,13 @@ TEST(WordServerPdf, OtherPrinterIsNotTreatedAsPdf) {
   } catch (const EOleError&) {
   }
   EXPECT_FALSE(DirectoryExists(home / "PDF") && !test::ListTree(home / "PDF").empty());
+  // A printer whose settings cannot be read fails the print as an automation error.
+  auto broken = std::make_shared<TRegistry>();
+  broken->SetString(std::string(kPrinterKeyPrefix) + "Broken", "Name", "Broken");
+  broken->SetDWord(std::string(kPrinterKeyPrefix) + "Broken", "Printer Driver", 1);
+  TRegistry::SetMachine(broken);
+  app.Put("ActivePrinter", "Broken");
+  EXPECT_THROW(app.Call("PrintOut", {false}), EOleError);
   app.Call("Quit");
   TRegistry::SetMachine(nullptr);
   SetDesktopFolderForTests("");
