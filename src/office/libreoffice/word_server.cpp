@@ -45,6 +45,12 @@ struct WordDoc {
   std::shared_ptr<TOfficeDocument> doc;
   Reference<css::text::XTextCursor> cursor;  // the selection in the body
   int seekView = kSeekMainDocument;
+  // The header the selection stands in, found once per selection and view: the engine asks
+  // for the header's shapes many times in a row. Dropped whenever the selection, the view or
+  // the page setup changes.
+  mutable Reference<css::text::XText> header;
+  mutable bool headerKnown = false;
+  void Moved() const { headerKnown = false; }
 };
 
 struct WordState {
@@ -110,11 +116,16 @@ Reference<css::beans::XPropertySet> FirstPageStyle(const WordDoc& d) {
 Reference<css::text::XText> SelectedHeader(const WordDoc& d, bool create) {
   if (d.seekView == kSeekMainDocument)
     throw EOleError("This command is not available: the selection is not in a header");
+  if (d.headerKnown && (d.header.is() || !create)) return d.header;
   auto style = PageStyle(d, PageStyleAt(Reference<css::text::XTextRange>(d.cursor.get())));
   bool on = false;
   style->getPropertyValue(OUString("HeaderIsOn")) >>= on;
   if (!on) {
-    if (!create) return {};
+    if (!create) {
+      d.header.clear();
+      d.headerKnown = true;
+      return {};
+    }
     style->setPropertyValue(OUString("HeaderIsOn"), Any(true));
   }
   const OUString prop = d.seekView == kSeekEvenPagesHeader   ? OUString("HeaderTextLeft")
@@ -123,6 +134,8 @@ Reference<css::text::XText> SelectedHeader(const WordDoc& d, bool create) {
   Reference<css::text::XText> text;
   style->getPropertyValue(prop) >>= text;
   if (!text.is()) throw EOleError("The header is not available");
+  d.header = text;
+  d.headerKnown = true;
   return text;
 }
 
@@ -232,6 +245,7 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
       },
       [d](const OleVariant& v) {
         FirstPageStyle(*d)->setPropertyValue(OUString("FirstIsShared"), Any(!v.AsBool()));
+        d->Moved();
       });
   pageSetup->Prop(
       "OddAndEvenPagesHeaderFooter",
@@ -242,6 +256,7 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
       },
       [d](const OleVariant& v) {
         FirstPageStyle(*d)->setPropertyValue(OUString("HeaderIsShared"), Any(!v.AsBool()));
+        d->Moved();
       });
   obj->Prop("PageSetup", [pageSetup](const Args&) { return OleVariant(DispatchPtr(pageSetup)); });
 
@@ -256,6 +271,7 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
     auto range = std::make_shared<TGuardedObject>(guard);
     range->Func("Select", [d, start](const Args&) {
       d->cursor->gotoRange(start, false);
+      d->Moved();
       return Nothing();
     });
     auto section = std::make_shared<TGuardedObject>(guard);
@@ -338,6 +354,7 @@ DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
     d->cursor->getText()->insertString(Reference<css::text::XTextRange>(d->cursor.get()),
                                        ToOU(ArgAt(a, 0).AsString()), true);
     d->cursor->collapseToEnd();
+    d->Moved();
     return Nothing();
   });
   obj->Func("TypeParagraph", [s](const Args&) {
@@ -346,6 +363,7 @@ DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
                                                  css::text::ControlCharacter::PARAGRAPH_BREAK,
                                                  false);
     d->cursor->collapseToEnd();
+    d->Moved();
     return Nothing();
   });
   obj->Func("MoveRight", [s](const Args& a) {
@@ -355,6 +373,7 @@ DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
     const int count = ArgAt(a, 1).IsEmpty() ? 1 : ArgAt(a, 1).AsInt();
     const bool extend = !ArgAt(a, 2).IsEmpty() && ArgAt(a, 2).AsInt() == 1;
     const bool moved = d->cursor->goRight(static_cast<sal_Int16>(count), extend);
+    d->Moved();
     return OleVariant(moved ? count : 0);
   });
   obj->Prop("Text",
@@ -424,6 +443,7 @@ DispatchPtr CreateWordApplication() {
             seek != kSeekCurrentPageHeader)
           throw EOleError("SeekView " + std::to_string(seek) + " is not supported");
         Require(s)->seekView = seek;
+        Require(s)->Moved();
       });
   auto pane = std::make_shared<TGuardedObject>(s->app->Guard());
   pane->Prop("View", [view](const Args&) { return OleVariant(DispatchPtr(view)); });
