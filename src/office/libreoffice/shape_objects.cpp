@@ -8,6 +8,7 @@
 #include <com/sun/star/awt/Rectangle.hpp>
 #include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySetInfo.hpp>
 #include <com/sun/star/container/XNamed.hpp>
@@ -60,10 +61,11 @@ void Write(const Reference<css::drawing::XShape>& shape, const char* name, const
 // Sets a property the shape may not have in every application (AllowOverlap in Calc).
 void WriteIfPresent(const Reference<css::drawing::XShape>& shape, const char* name,
                     const Any& value) {
-  auto props = Props(shape);
-  auto info = props->getPropertySetInfo();
-  if (info.is() && info->hasPropertyByName(OUString::createFromAscii(name)))
-    props->setPropertyValue(OUString::createFromAscii(name), value);
+  try {
+    Props(shape)->setPropertyValue(OUString::createFromAscii(name), value);
+  } catch (const css::beans::UnknownPropertyException&) {
+    // Not a property of shapes in this application.
+  }
 }
 
 // What Office remembers about a shape that LibreOffice has no property for.
