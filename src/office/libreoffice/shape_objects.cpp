@@ -486,7 +486,7 @@ DispatchPtr MakeShapeObject(const RShapeHost& host, const Reference<css::drawing
         "Left",
         [shape](const Args&) {
           const Frame f = FrameOf(shape);
-          return OleVariant(uno::HmmToPoints(0) + (f.cx - f.w / 2) / kPt);
+          return OleVariant((f.cx - f.w / 2) / kPt);
         },
         [shape](const OleVariant& v) {
           const Frame f = FrameOf(shape);
