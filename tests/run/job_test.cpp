@@ -155,6 +155,23 @@ TEST_F(JobTest, EntriesThatCannotBeHandledArePassedOver) {
   EXPECT_THAT(CallsWith("create"), IsEmpty());
 }
 
+TEST_F(JobTest, AFileThatCannotBeOpenedIsLoggedForWordOnlyAndNotCounted) {
+  for (std::string f : {"/a.doc", "/b.doc", "/c.xls", "/d.ppt"}) WriteFile(src + f, f);
+  server.Fail(CallKind::Call, "App.Documents", "Open", "locked", 1);
+  server.Fail(CallKind::Call, "App.workBooks", "Open", "locked", 1);
+  server.Fail(CallKind::Call, "App.Presentations", "Open", "locked", 1);
+  auto job = Make(true, true, true, false, true);
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  // Excel and PowerPoint pass their files over silently; no file is copied in their place.
+  EXPECT_EQ(ActionLines(),
+            Lines({"Error in Open world file:" + src + "/a.doc", Stamp(src + "/b.doc")}));
+  EXPECT_EQ(ListTree(dst), Lines({"b.doc"}));
+  EXPECT_EQ(job->TotalCount, 4);
+  EXPECT_EQ(job->DoneCount, 1);
+  EXPECT_THAT(display->Only("status "), ElementsAre("0 of 4", "1 of 4"));
+}
+
 TEST_F(JobTest, ExcelAndPowerPointKeepTheirOwnOrderOfSteps) {
   WriteFile(src + "/b.xls", "b");
   WriteFile(src + "/c.ppt", "c");
