@@ -160,12 +160,12 @@ Reference<css::drawing::XShape> AddFontworkShape(const RShapeHost& host,
   Reference<css::lang::XMultiServiceFactory> factory(host.Doc->Model(), UNO_QUERY_THROW);
   Reference<css::drawing::XShape> shape(
       factory->createInstance(OUString("com.sun.star.drawing.CustomShape")), UNO_QUERY_THROW);
-  // Office sizes a new text effect to its text; an average glyph is about 0.6 em wide.
+  // Office sizes a new text effect to its text; an average glyph is about half an em wide.
   std::size_t glyphs = 0;
   for (unsigned char c : effect.Text)
     if ((c & 0xC0) != 0x80) ++glyphs;
   const double size = effect.Size > 0 ? effect.Size : 36;
-  const double widthPt = std::max<std::size_t>(glyphs, 1) * size * 0.6;
+  const double widthPt = std::max<std::size_t>(glyphs, 1) * size * 0.5;
   shape->setSize(css::awt::Size(uno::PointsToHmm(widthPt), uno::PointsToHmm(size * 1.2)));
   if (IsWriter(host)) {
     Write(shape, "AnchorType", Any(css::text::TextContentAnchorType_AT_PARAGRAPH));

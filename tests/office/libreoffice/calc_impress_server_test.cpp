@@ -215,7 +215,7 @@ TEST_P(PdfPrinterTest, PrintWritesThePdfIntoThePrinterFolder) {
   TRegistry::SetMachine(TRegistry::BuiltIn());
   TPDFStack stack;
   ASSERT_TRUE(stack.PDFUsable);
-  std::string pdf, body;
+  std::string pdf, body, mark = test::JobSettings().DocWaterMarkStr;
   int page = 1;
   if (GetParam() == "xls") {
     fx->excel.PDFStack = &stack;
@@ -230,6 +230,8 @@ TEST_P(PdfPrinterTest, PrintWritesThePdfIntoThePrinterFolder) {
   } else {
     fx->powerpoint.PDFStack = &stack;
     ASSERT_TRUE(fx->powerpoint.OpenPpt(fx->ppt));
+    // A text short enough for the rotated, enlarged effect to stay on the slide.
+    fx->powerpoint.DocSettings.DocWaterMarkStr = mark = "Draft copy";
     fx->powerpoint.AddWaterMark();
     fx->powerpoint.PrintToPDFFile("ignored");
     fx->powerpoint.closePpt(false);
@@ -241,7 +243,8 @@ TEST_P(PdfPrinterTest, PrintWritesThePdfIntoThePrinterFolder) {
   SetDesktopFolderForTests("");
   ASSERT_TRUE(FileExists(pdf)) << ::testing::PrintToString(test::ListTree(home.Path()));
   EXPECT_NE(test::PdfText(pdf).find(body), std::string::npos);
-  // The fontwork watermark is drawn as outlines; it shows on the page in the job's colour.
+  EXPECT_NE(test::PdfGlyphs(pdf).find(test::Compact(mark)), std::string::npos);
+  // And it shows on the page in the job's colour.
   EXPECT_GT(test::CountPageColours(pdf, page).watermark, 200);
 }
 

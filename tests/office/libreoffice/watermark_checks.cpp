@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -107,6 +108,17 @@ std::map<std::string, std::vector<ShapeInfo>> WordInspector::HeaderShapes(const 
 
 std::string PdfText(const std::string& pdf) {
   return RunCapture("pdftotext '" + pdf + "' - 2>/dev/null");
+}
+
+std::string Compact(const std::string& text) {
+  std::string out;
+  for (char c : text)
+    if (!std::isspace(static_cast<unsigned char>(c))) out += c;
+  return out;
+}
+
+std::string PdfGlyphs(const std::string& pdf) {
+  return Compact(RunCapture("pdftotext -raw '" + pdf + "' - 2>/dev/null"));
 }
 
 PageColours CountPageColours(const std::string& pdf, int page) {

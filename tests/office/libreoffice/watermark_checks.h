@@ -42,6 +42,11 @@ class WordInspector {
 };
 
 std::string PdfText(const std::string& pdf);
+// The PDF's text in content order with all white space removed: rotated text such as the
+// watermark comes out one glyph per line, so "Stampwell Test Mark" reads "StampwellTestMark".
+std::string PdfGlyphs(const std::string& pdf);
+// text with its white space removed.
+std::string Compact(const std::string& text);
 
 struct PageColours {
   int watermark = 0;  // pixels in the job's colour (red), pure or blended over white

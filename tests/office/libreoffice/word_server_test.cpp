@@ -228,9 +228,9 @@ TEST(WordServerPdf, PrintToPdfPrinterWritesColouredWatermarkIntoOutputFolder) {
   const std::string pdf = home / "PDF/one.pdf";
   ASSERT_TRUE(FileExists(pdf)) << "output folder holds: "
                                << ::testing::PrintToString(test::ListTree(home.Path()));
-  // The body text is searchable; the fontwork watermark is drawn as outlines, so its presence
-  // is checked on the rendered page.
   EXPECT_NE(test::PdfText(pdf).find("Page 1 body text."), std::string::npos);
+  EXPECT_NE(test::PdfGlyphs(pdf).find(test::Compact(test::JobSettings().DocWaterMarkStr)),
+            std::string::npos);
   const auto pixels = test::CountPageColours(pdf);
   // Red at 50 % over white is drawn pink; the watermark must not come out black.
   EXPECT_GT(pixels.watermark, 500) << "pink " << pixels.watermark << " dark " << pixels.dark;
@@ -350,6 +350,9 @@ TEST(WordServerPreview, SampleDocumentGetsWatermarkAndPrintsUnderItsTitle) {
   const std::string text = test::PdfText(home / ("PDF/" + files[0]));
   EXPECT_NE(text.find("Stampwell"), std::string::npos);
   EXPECT_EQ(files[0], "Document1.pdf");
+  EXPECT_NE(test::PdfGlyphs(home / ("PDF/" + files[0]))
+                .find(test::Compact(test::JobSettings().DocWaterMarkStr)),
+            std::string::npos);
   EXPECT_GT(test::CountPageColours(home / ("PDF/" + files[0])).watermark, 500);
 }
 
