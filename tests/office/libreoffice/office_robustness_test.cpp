@@ -169,6 +169,28 @@ TEST_P(RobustnessTest, ProcessDyingBetweenFilesDoesNotFailTheNextOpen) {
   EXPECT_EQ(test::OfficePids(kTag), before);
 }
 
+TEST_P(RobustnessTest, OpenThatHangsIsGivenUpOnceAfterTheCallLimit) {
+  TempDir out;
+  Engine e = MakeEngine(GetParam());
+  const auto before = test::OfficePids(kTag);
+  ASSERT_TRUE(e.open(e.file));
+  e.close();
+  const int pid = NewOfficePid(before);
+  ASSERT_GT(pid, 0);
+  SetOfficeCallLimit(std::chrono::seconds(3));
+  ::kill(pid, SIGSTOP);
+  const auto start = Clock::now();
+  EXPECT_FALSE(e.open(e.file));
+  const auto took = Clock::now() - start;
+  SetOfficeCallLimit(std::chrono::seconds(120));
+  // Given up after one call limit: a file that hangs the office is not tried a second time.
+  EXPECT_GE(took, std::chrono::milliseconds(2900));
+  EXPECT_LT(took, std::chrono::milliseconds(5500));
+  ExpectNextFileWorks(e, out / ("next" + e.ext));
+  e.quit();
+  EXPECT_EQ(test::OfficePids(kTag), before);
+}
+
 TEST(RobustnessTest, CallLimitMessageSaysWhatHappened) {
   TDocWaterMark e;
   e.DocSettings = test::JobSettings();
