@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "office/doc_water_mark.h"
@@ -31,7 +32,10 @@ class VirtualDisplay {
                static_cast<char*>(nullptr));
       ::_exit(127);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    // Ready when its socket appears (or given up after ten seconds).
+    const std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
+    for (int i = 0; i < 100 && !std::filesystem::exists(socket) && Running(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ::setenv("DISPLAY", display_.c_str(), 1);  // inherited by the office process
   }
   ~VirtualDisplay() {
