@@ -116,6 +116,7 @@ void TJob::Execute() {
       currentKind_ = Kinds[i];
       if (currentSource_.empty() || currentDest_.empty()) break;
       if (currentKind_ == "Folder") {
+        walkDest_ = currentDest_;
         if (DirectoryExists(currentSource_)) WalkFolder(currentSource_, currentDest_);
       } else {
         RunFileItem(currentSource_, currentDest_);
@@ -166,6 +167,7 @@ void TJob::CountItems() {
   for (std::size_t i = 0; i < Sources.size(); ++i) {
     if (Sources[i].empty() || Dests[i].empty()) break;
     if (Kinds[i] == "Folder") {
+      walkDest_ = Dests[i];
       if (DirectoryExists(Sources[i])) CountFolder(Sources[i], Dests[i]);
     } else {
       if (stamps) ++TotalCount;
@@ -183,7 +185,8 @@ void TJob::CountItems() {
 void TJob::CountFolder(const std::string& source, const std::string& dest) {
   for (const FolderEntry& entry : ListFolder(source)) {
     if (entry.folder) {
-      CountFolder(source + PathDelim + entry.name, dest + PathDelim + entry.name);
+      const std::string from = source + PathDelim + entry.name;
+      if (!IsWalkDestination(from)) CountFolder(from, dest + PathDelim + entry.name);
     } else if (entry.name[0] != '~') {
       CountFile(source + PathDelim + entry.name, dest + PathDelim + entry.name);
     }
@@ -220,6 +223,7 @@ void TJob::WalkFolder(const std::string& source, const std::string& dest) {
     const std::string from = source + PathDelim + entry.name;
     const std::string to = dest + PathDelim + entry.name;
     if (entry.folder) {
+      if (IsWalkDestination(from)) continue;
       if (!DirectoryExists(to)) ForceDirectories(to);
       WalkFolder(from, to);
     } else if (entry.name[0] != '~') {
@@ -246,6 +250,11 @@ bool TJob::NeedProcess(const std::string& source, const std::string& dest) const
 }
 
 bool TJob::NeedCopy(const std::string&, const std::string& dest) const { return !FileExists(dest); }
+
+bool TJob::IsWalkDestination(const std::string& folder) const {
+  std::error_code ec;
+  return !walkDest_.empty() && fs::equivalent(folder, walkDest_, ec) && !ec;
+}
 
 void TJob::ProcessFile(const std::string& source, const std::string& dest) {
   currentFile_ = source;

@@ -108,6 +108,7 @@ class TJob : public TThread {
   FileKind Classify(const std::string& source) const;
   bool NeedProcess(const std::string& source, const std::string& dest) const;
   bool NeedCopy(const std::string& source, const std::string& dest) const;
+  bool IsWalkDestination(const std::string& folder) const;
   void WriteLog(const std::string& text);
   // Before a PDF print: makes sure the PDF file name cannot be confused with an earlier one.
   void PrepareForPrint(const std::string& source, const std::string& pdfFileName);
@@ -124,6 +125,10 @@ class TJob : public TThread {
   std::string currentDest_;
   std::string currentKind_;
   std::string currentFile_;
+  // The destination folder of the folder entry being walked or counted. A source subfolder
+  // that is this folder is passed over: a destination inside its source would otherwise be
+  // walked into itself, nesting ever deeper copies until paths grow too long.
+  std::string walkDest_;
   // The engine whose document is open between a successful open and its close.
   enum class OpenDocument { None, Word, Excel, Ppt };
   OpenDocument openDocument_ = OpenDocument::None;

@@ -172,6 +172,20 @@ TEST_F(JobTest, AFileThatCannotBeOpenedIsLoggedForWordOnlyAndNotCounted) {
   EXPECT_THAT(display->Only("status "), ElementsAre("0 of 4", "1 of 4"));
 }
 
+TEST_F(JobTest, ADestinationInsideItsSourceIsNotWalkedIntoItself) {
+  // The second run of a job whose destination lies inside its source: the destination holds
+  // the first run's copy, and walking it as part of the source would nest it in itself.
+  WriteFile(src + "/a.txt", "a");
+  WriteFile(src + "/S/b.txt", "b");
+  WriteFile(src + "/out/a.txt", "first run");
+  auto job = Make(true, false, false, false, true);
+  job->AddItem(src, src + "/out", "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(ActionLines(), Lines({Copy(src + "/S/b.txt", src + "/out/S/b.txt")}));
+  EXPECT_EQ(ListTree(src + "/out"), Lines({"S/b.txt", "a.txt"}));
+  EXPECT_EQ(job->TotalCount, 1);
+}
+
 TEST_F(JobTest, ExcelAndPowerPointKeepTheirOwnOrderOfSteps) {
   WriteFile(src + "/b.xls", "b");
   WriteFile(src + "/c.ppt", "c");
