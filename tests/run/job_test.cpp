@@ -186,6 +186,20 @@ TEST_F(JobTest, ADestinationInsideItsSourceIsNotWalkedIntoItself) {
   EXPECT_EQ(job->TotalCount, 1);
 }
 
+TEST_F(JobTest, AFileEntryIsCountedByTheSwitchesWhateverItsTypeAndWhetherItExists) {
+  WriteFile(src + "/a.doc", "a");
+  WriteFile(src + "/b.txt", "b");
+  auto job = Make(true, false, false, true, false);
+  job->AddItem(src + "/a.doc", dst + "/a.doc", "File");
+  job->AddItem(src + "/missing.doc", dst + "/missing.doc", "File");
+  job->AddItem(src + "/b.txt", dst + "/b.txt", "File");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(job->TotalCount, 6);
+  EXPECT_EQ(job->DoneCount, 2);
+  EXPECT_EQ(display->reports.front(), "range 0..6");
+  EXPECT_EQ(display->Only("status ").back(), "2 of 6");
+}
+
 TEST_F(JobTest, ExcelAndPowerPointKeepTheirOwnOrderOfSteps) {
   WriteFile(src + "/b.xls", "b");
   WriteFile(src + "/c.ppt", "c");
