@@ -134,6 +134,38 @@ TEST_F(JobTest, InPlaceStampingIsSavedByTheCloseAndRepeatsOnEveryRun) {
   }
 }
 
+TEST_F(JobTest, InPlaceExcelAndPowerPointAreSavedUnderTheirPathThenByTheClose) {
+  WriteFile(src + "/b.xls", "b");
+  WriteFile(src + "/c.ppt", "c");
+  auto job = Make(false, true, true, false, false);
+  job->AddItem(src, src, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_THAT(server.Log(), testing::IsSupersetOf(Lines{
+                                "call App.workBooks.Open.SaveAs(Str(\"" + src + "/b.xls\"))",
+                                "call App.workBooks.Open.Save()",
+                                "call App.ActivePresentation.SaveAs(Str(\"" + src + "/c.ppt\"))",
+                                "call App.ActivePresentation.Save()"}));
+  EXPECT_THAT(CallsWith(".Close("), IsEmpty());
+}
+
+TEST_F(JobTest, InPlacePdfJobPrintsWithoutSavingAndPassesOverFilesWhosePdfExists) {
+  WriteFile(src + "/a.doc", "a");
+  WriteFile(src + "/b.xls", "b");
+  WriteFile(src + "/c.ppt", "c");
+  WriteFile(src + "/c.pdf", "earlier PDF");
+  auto job = Make(true, true, true, true, false);
+  job->AddItem(src, src, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(
+      ActionLines(),
+      Lines({Stamp(src + "/a.doc"), "Print Doc file:" + src + "/a.doc to PDF:" + src + "/a.pdf",
+             Stamp(src + "/b.xls"), "Print Xls file:" + src + "/b.xls to PDF:" + src + "/b.pdf"}));
+  EXPECT_EQ(job->TotalCount, 4);
+  EXPECT_THAT(CallsWith("Save"), IsEmpty()) << "the stamped sources are closed unsaved";
+  EXPECT_EQ(ReadFile(src + "/c.pdf"), "earlier PDF");
+  EXPECT_EQ(ReadFile(src + "/a.pdf"), "PDF of " + src + "/a.doc");
+}
+
 TEST_F(JobTest, EntriesThatCannotBeHandledArePassedOver) {
   std::filesystem::create_directories(src + "/folder.doc");
   std::filesystem::create_directory_symlink(src, src + "/loop");  // never followed
