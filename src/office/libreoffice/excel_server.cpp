@@ -124,12 +124,8 @@ DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s,
     throw EOleError("Subscript out of range");
   });
   obj->Prop("Worksheets", [sheets](const Args&) { return OleVariant(DispatchPtr(sheets)); });
-  obj->Prop("Name", [doc](const Args&) {
-    return OleVariant(doc->Path().empty() ? doc->Title() : ExtractFileName(doc->Path()));
-  });
-  obj->Prop("FullName", [doc](const Args&) {
-    return OleVariant(doc->Path().empty() ? doc->Title() : doc->Path());
-  });
+  obj->Prop("Name", [doc](const Args&) { return OleVariant(doc->Name()); });
+  obj->Prop("FullName", [doc](const Args&) { return OleVariant(doc->FullName()); });
   return obj;
 }
 

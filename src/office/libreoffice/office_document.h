@@ -8,6 +8,7 @@
 #include <com/sun/star/lang/XComponent.hpp>
 
 #include "office/libreoffice/office_process.h"
+#include "platform/paths.h"
 
 namespace stampwell {
 
@@ -37,6 +38,10 @@ class TOfficeDocument {
   OfficeKind Kind() const { return kind_; }
   const std::string& Path() const { return path_; }  // "" for a document never saved
   const std::string& Title() const { return title_; }
+  // What Office reports as the document's Name (its file name) and FullName (its path);
+  // both are the title for a document never saved.
+  std::string Name() const { return path_.empty() ? title_ : ExtractFileName(path_); }
+  std::string FullName() const { return path_.empty() ? title_ : path_; }
   const std::string& FilterName() const { return filter_; }
   bool IsClosed() const { return !component_.is(); }
 

@@ -257,12 +257,8 @@ DispatchPtr MakePresentation(const std::shared_ptr<PptState>& s, const std::shar
     st->app->PrintDocument(*d->doc, d->printer);
     return Nothing();
   });
-  obj->Prop("Name", [doc](const Args&) {
-    return OleVariant(doc->Path().empty() ? doc->Title() : ExtractFileName(doc->Path()));
-  });
-  obj->Prop("FullName", [doc](const Args&) {
-    return OleVariant(doc->Path().empty() ? doc->Title() : doc->Path());
-  });
+  obj->Prop("Name", [doc](const Args&) { return OleVariant(doc->Name()); });
+  obj->Prop("FullName", [doc](const Args&) { return OleVariant(doc->FullName()); });
   return obj;
 }
 

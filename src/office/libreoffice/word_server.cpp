@@ -228,12 +228,8 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
     if (auto st = weak.lock()) st->active = d;
     return Nothing();
   });
-  obj->Prop("Name", [d](const Args&) {
-    return OleVariant(d->doc->Path().empty() ? d->doc->Title() : ExtractFileName(d->doc->Path()));
-  });
-  obj->Prop("FullName", [d](const Args&) {
-    return OleVariant(d->doc->Path().empty() ? d->doc->Title() : d->doc->Path());
-  });
+  obj->Prop("Name", [d](const Args&) { return OleVariant(d->doc->Name()); });
+  obj->Prop("FullName", [d](const Args&) { return OleVariant(d->doc->FullName()); });
 
   auto pageSetup = std::make_shared<TGuardedObject>(guard);
   pageSetup->Prop(
