@@ -289,7 +289,19 @@ void TOfficeDocument::StoreAtomically(const std::string& target, const std::stri
   auto model = RequireModel();
   if (!DirectoryExists(ExtractFilePath(target).empty() ? "." : ExtractFilePath(target)))
     throw EOleError("The folder does not exist: " + ExtractFilePath(target));
-  if (beforeStore_) beforeStore_();
+  std::function<void()> afterStore;
+  if (storeHook_) afterStore = storeHook_(filter);
+  struct Restore {
+    std::function<void()>& fn;
+    ~Restore() {
+      if (!fn) return;
+      try {
+        fn();
+      } catch (...) {
+        // The store's own outcome is what the caller needs to hear about.
+      }
+    }
+  } restore{afterStore};
   Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
   const std::string temp = TempSibling(target);
   std::vector<css::beans::PropertyValue> props{Prop("FilterName", css::uno::Any(ToOU(filter))),

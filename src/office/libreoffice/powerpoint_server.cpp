@@ -286,8 +286,9 @@ DispatchPtr CreatePowerPointApplication() {
     });
     RestoreNames(*d->doc);
     std::weak_ptr<TOfficeDocument> weakDoc = d->doc;
-    d->doc->SetBeforeStore([weakDoc] {
+    d->doc->SetStoreHook([weakDoc](const std::string&) -> std::function<void()> {
       if (auto doc = weakDoc.lock()) RecordNames(*doc);
+      return {};
     });
     s->active = d;
     if (s->app->Visible()) s->app->SetVisible(true, d->doc);
