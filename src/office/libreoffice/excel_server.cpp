@@ -77,25 +77,6 @@ DispatchPtr MakeSheet(const std::shared_ptr<TOfficeDocument>& doc,
   return obj;
 }
 
-// Whether shape is a text effect (its text laid along a text path).
-bool IsTextEffect(const Reference<css::drawing::XShape>& shape) {
-  Reference<css::beans::XPropertySet> props(shape, UNO_QUERY);
-  if (!props.is() || !props->getPropertySetInfo()->hasPropertyByName("CustomShapeGeometry"))
-    return false;
-  css::uno::Sequence<css::beans::PropertyValue> geometry;
-  props->getPropertyValue(OUString("CustomShapeGeometry")) >>= geometry;
-  for (const auto& item : geometry) {
-    if (item.Name != "TextPath") continue;
-    css::uno::Sequence<css::beans::PropertyValue> path;
-    item.Value >>= path;
-    for (const auto& p : path) {
-      bool on = false;
-      if (p.Name == "TextPath" && (p.Value >>= on)) return on;
-    }
-  }
-  return false;
-}
-
 // LibreOffice's .xls filter reads a text effect turned by an angle a (0 < a <= 90 degrees,
 // counter-clockwise) back W * sin(a) lower than it wrote it, W being the shape's width (a
 // watermark 400 points wide at 45 degrees comes back 283 points down). Before such a store

@@ -142,6 +142,24 @@ Reference<css::drawing::XShape> AddFontworkShape(const RShapeHost& host,
   return shape;
 }
 
+bool IsTextEffect(const Reference<css::drawing::XShape>& shape) {
+  Reference<css::beans::XPropertySet> props(shape, UNO_QUERY);
+  if (!props.is() || !props->getPropertySetInfo()->hasPropertyByName("CustomShapeGeometry"))
+    return false;
+  css::uno::Sequence<css::beans::PropertyValue> geometry;
+  props->getPropertyValue(OUString("CustomShapeGeometry")) >>= geometry;
+  for (const auto& item : geometry) {
+    if (item.Name != "TextPath") continue;
+    css::uno::Sequence<css::beans::PropertyValue> path;
+    item.Value >>= path;
+    for (const auto& p : path) {
+      bool on = false;
+      if (p.Name == "TextPath" && (p.Value >>= on)) return on;
+    }
+  }
+  return false;
+}
+
 DispatchPtr MakeShapeObject(const RShapeHost& host, const Reference<css::drawing::XShape>& shape) {
   const shape::Context c{host, shape, GuardOf(host.Doc->Process()),
                          std::make_shared<shape::Extras>()};

@@ -3,6 +3,7 @@
 #include <com/sun/star/awt/Point.hpp>
 #include <com/sun/star/awt/Rectangle.hpp>
 #include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/drawing/FillStyle.hpp>
 #include <com/sun/star/text/HoriOrientation.hpp>
 #include <com/sun/star/text/RelOrientation.hpp>
 #include <com/sun/star/text/VertOrientation.hpp>
@@ -15,6 +16,7 @@ namespace stampwell::shape {
 
 using css::uno::Any;
 using css::uno::Reference;
+using css::uno::UNO_QUERY;
 using Args = DispatchObject::Args;
 
 namespace {
@@ -234,10 +236,56 @@ void AddWrapFormat(TGuardedObject& obj, const Context& c) {
   obj.Prop("WrapFormat", [wrap](const Args&) { return OleVariant(DispatchPtr(wrap)); });
 }
 
+namespace {
+
+// Whether a sheet's file format keeps a drawing behind the cells: OpenDocument does; .xls and
+// .xlsx read every drawing back in front of them (Excel has no layer behind the cells).
+bool KeepsBehindCells(const std::string& filter) { return filter.empty() || filter == "calc8"; }
+
+// The frontmost backdrop of page: a picture or filled shape that covers most of the page, such
+// as a master's background picture. Returns the index after which self is to stand to be in
+// front of it, counted without self; -1 if there is none.
+sal_Int32 FrontmostBackdrop(const Reference<css::drawing::XShapes>& page,
+                            const Reference<css::drawing::XShape>& self) {
+  Reference<css::beans::XPropertySet> pageProps(page, UNO_QUERY);
+  sal_Int32 width = 0, height = 0;
+  if (!pageProps.is() || !pageProps->getPropertySetInfo()->hasPropertyByName("Width")) return -1;
+  pageProps->getPropertyValue(OUString("Width")) >>= width;
+  pageProps->getPropertyValue(OUString("Height")) >>= height;
+  const double pageArea = double(width) * height;
+  if (pageArea <= 0) return -1;
+  sal_Int32 found = -1, own = -1;
+  for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
+    Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
+    if (shape == self) own = i;
+    if (!shape.is() || shape == self || IsTextEffect(shape)) continue;
+    Reference<css::beans::XPropertySet> props(shape, UNO_QUERY);
+    const auto info = props->getPropertySetInfo();
+    const bool picture = shape->getShapeType() == "com.sun.star.drawing.GraphicObjectShape";
+    bool filled = false;
+    if (info->hasPropertyByName("FillStyle"))
+      filled = Read<css::drawing::FillStyle>(shape, "FillStyle") != css::drawing::FillStyle_NONE;
+    if (!picture && !filled) continue;
+    css::awt::Rectangle r;
+    if (info->hasPropertyByName("BoundRect")) props->getPropertyValue(OUString("BoundRect")) >>= r;
+    const double x0 = std::max<double>(r.X, 0), y0 = std::max<double>(r.Y, 0);
+    const double x1 = std::min<double>(r.X + r.Width, width);
+    const double y1 = std::min<double>(r.Y + r.Height, height);
+    if (x1 <= x0 || y1 <= y0) continue;
+    if ((x1 - x0) * (y1 - y0) >= 0.6 * pageArea) found = i;
+  }
+  // The index the shape takes to stand right in front of it (the others close up when the
+  // shape leaves a place below it).
+  return own >= 0 && own < found ? found - 1 : found;
+}
+
+}  // namespace
+
 void AddOrder(TGuardedObject& obj, const Context& c) {
   auto shape = c.shape;
   auto host = c.host;
   const bool calc = c.InCalc();
+  const bool impress = host.Doc->Kind() == OfficeKind::Impress;
   // Position in the stacking order from 1 (the back); in a sheet, the background layer (behind
   // the cells) comes before the front layer.
   obj.Prop("ZOrderPosition",
@@ -245,12 +293,17 @@ void AddOrder(TGuardedObject& obj, const Context& c) {
   obj.Prop("BehindCells", [shape, calc](const Args&) {
     return OleVariant(calc && Read<sal_Int16>(shape, "LayerID") == 1);
   });
-  // ZOrder: 0/1 bring to front / send to back. In a sheet, "back" is behind the cells.
-  obj.Func("ZOrder", [host, shape, calc](const Args& a) {
+  // ZOrder: 0/1 bring to front / send to back. In a sheet whose file keeps it, "back" is
+  // behind the cells. On a slide or master, "back" stays in front of a backdrop (a picture or
+  // filled shape covering most of the page): a mark behind it could never be seen.
+  obj.Func("ZOrder", [host, shape, calc, impress](const Args& a) {
     const int cmd = ArgAt(a, 0).AsInt();
     if (cmd == 1 || cmd == 3) {
-      if (calc) Write(shape, "LayerID", Any(sal_Int16(1)));
-      Write(shape, "ZOrder", Any(sal_Int32(0)));
+      if (calc && KeepsBehindCells(host.Doc->FilterName()))
+        Write(shape, "LayerID", Any(sal_Int16(1)));
+      sal_Int32 back = 0;
+      if (impress && host.Container.is()) back = FrontmostBackdrop(host.Container, shape) + 1;
+      Write(shape, "ZOrder", Any(back));
     } else if (cmd == 0 || cmd == 2) {
       if (calc) Write(shape, "LayerID", Any(sal_Int16(0)));
       sal_Int32 count = host.Container.is() ? host.Container->getCount() : 0;

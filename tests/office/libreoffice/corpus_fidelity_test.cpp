@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -56,6 +57,26 @@ bool TrueToSetting(const std::string& kind, const std::optional<test::RMarkMeasu
   return true;
 }
 
+// Whether the office reads path as a document of kind at all: any bytes read as plain text,
+// and a file that the office takes for text is no document to stamp.
+bool OfKind(const std::string& kind, const std::string& path) {
+  const char* progId = kind == "doc"   ? "Word.Application"
+                       : kind == "xls" ? "Excel.Application"
+                                       : "PowerPoint.Application";
+  OleVariant app = CreateOleObject(progId);
+  bool ofKind = true;
+  try {
+    OleVariant opened = kind == "doc"   ? app.Get("Documents").Call("Open", {path})
+                        : kind == "xls" ? app.Get("Workbooks").Call("Open", {path})
+                                        : app.Get("Presentations").Call("Open", {path});
+    opened.Call("Close");
+  } catch (const EOleError& e) {
+    ofKind = std::string(e.what()).find("not in a supported format") == std::string::npos;
+  }
+  app.Call("Quit");
+  return ofKind;
+}
+
 struct Tally {
   int files = 0, readable = 0, stamped = 0, savedVisible = 0, savedTrue = 0, pdfVisible = 0,
       pdfTrue = 0;
@@ -96,7 +117,7 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
   TPptWaterMark powerpoint;
   word.PDFStack = excel.PDFStack = powerpoint.PDFStack = &stack;
   fs::create_directories(work / "out");
-  std::vector<std::string> saved, printed, readable;
+  std::vector<std::string> saved, printed, readable, unstamped;
   for (std::size_t i = 0; i < originals.size(); ++i) {
     if (plain[i].empty()) continue;
     ++t.readable;
@@ -134,7 +155,12 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
         }
         if (!opened) {
           ok = false;
-          t.failures.push_back(name + ": cannot be opened");
+          if (!OfKind(kind, src)) {
+            --t.readable;
+            t.failures.push_back(name + ": read by the office as another kind of file (not counted)");
+          } else {
+            t.failures.push_back(name + ": cannot be opened");
+          }
         }
       } catch (const std::exception& e) {
         ok = false;
@@ -156,6 +182,7 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
     saved.push_back(target);
     printed.push_back(work / ("home/PDF/" + fs::path(name).stem().string() + ".pdf"));
     readable.push_back(name);
+    unstamped.push_back(plain[i]);
   }
   if (word.AppStarted()) word.CloseWordApp();
   if (excel.AppStarted()) excel.CloseExcelApp();
@@ -165,8 +192,18 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
 
   const auto rendered = test::RenderToPdf(saved, work / "reread");
   for (std::size_t i = 0; i < saved.size(); ++i) {
-    const auto s = test::MeasurePdf(rendered[i], {});
-    const auto p = test::MeasurePdf(printed[i], {});
+    // Measured over a white page, and where that finds no mark true to the setting (coloured
+    // backgrounds, pictures), against the same page of the unstamped file.
+    // A workbook opens on its active sheet, which may print after others: all its pages count.
+    const int pages = kind == "xls" ? 0 : 3;
+    auto measure = [&](const std::string& pdf) {
+      auto m = test::MeasurePdf(pdf, {}, pages);
+      if (TrueToSetting(kind, m)) return m;
+      auto against = test::MeasurePdf(pdf, {}, pages, unstamped[i]);
+      return against ? against : m;
+    };
+    const auto s = measure(rendered[i]);
+    const auto p = measure(printed[i]);
     t.savedVisible += s.has_value();
     t.pdfVisible += p.has_value();
     const bool st = TrueToSetting(kind, s), pt = TrueToSetting(kind, p);
@@ -183,6 +220,13 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
       t.pdfTrue);
   for (const auto& f : t.failures) std::printf("  %s\n", f.c_str());
 
+  // For a look at the files themselves: STAMPWELL_KEEP_CORPUS_OUTPUT=<folder> keeps them there.
+  if (const char* keep = std::getenv("STAMPWELL_KEEP_CORPUS_OUTPUT"); keep && *keep) {
+    const fs::path dest = fs::path(keep) / kind;
+    fs::remove_all(dest);
+    fs::create_directories(dest);
+    fs::copy(work.Path(), dest, fs::copy_options::recursive);
+  }
   for (const auto& [path, content] : before)
     EXPECT_EQ(Contents(path), content) << "source changed: " << path;
   ASSERT_GT(t.readable, 0);

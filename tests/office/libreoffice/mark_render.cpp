@@ -40,36 +40,41 @@ bool ReadPpm(const std::string& path, int& width, int& height, std::vector<unsig
 
 }  // namespace
 
-std::optional<RMarkMeasure> MeasurePpm(const std::string& ppmPath, RRgb colour) {
+std::optional<RMarkMeasure> MeasurePpm(const std::string& ppmPath, RRgb colour,
+                                       const std::string& referencePpm) {
   int w = 0, h = 0;
-  std::vector<unsigned char> px;
+  std::vector<unsigned char> px, ref;
   if (!ReadPpm(ppmPath, w, h, px)) return std::nullopt;
+  int rw = 0, rh = 0;
+  const bool haveRef = !referencePpm.empty() && ReadPpm(referencePpm, rw, rh, ref) && rw == w &&
+                       rh == h;
   const double col[3] = {double(colour.r), double(colour.g), double(colour.b)};
-  double span[3];
-  bool informative[3];
-  int nInformative = 0;
-  for (int k = 0; k < 3; ++k) {
-    span[k] = 255.0 - col[k];
-    informative[k] = span[k] > 100;
-    nInformative += informative[k];
-  }
-  if (nInformative == 0) return std::nullopt;
-  // Per pixel: how far it is blended toward the colour over white (t), and whether it is that
-  // blend at all (the residual against the blend model is small).
+  // Per pixel: how far it is blended from its background (white, or the unstamped page)
+  // toward the colour (t), and whether it is that blend at all (small residual against it).
   std::vector<double> strengths;
   double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
   int x0 = w, x1 = -1, y0 = h, y1 = -1;
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
-      const unsigned char* p = &px[(std::size_t(y) * w + x) * 3];
+      const std::size_t at = (std::size_t(y) * w + x) * 3;
+      const unsigned char* p = &px[at];
+      double bg[3] = {255, 255, 255};
+      if (haveRef)
+        for (int k = 0; k < 3; ++k) bg[k] = ref[at + k];
       double t = 0;
-      for (int k = 0; k < 3; ++k)
-        if (informative[k]) t += (255.0 - p[k]) / span[k];
-      t /= nInformative;
+      int used = 0;
+      for (int k = 0; k < 3; ++k) {
+        const double span = bg[k] - col[k];
+        if (std::abs(span) <= 100) continue;  // this channel cannot tell the colour apart
+        t += (bg[k] - p[k]) / span;
+        ++used;
+      }
+      if (used == 0) continue;
+      t /= used;
       if (t <= 0.15) continue;
       double residual = 0;
       for (int k = 0; k < 3; ++k)
-        residual = std::max(residual, std::abs(p[k] - (255.0 - t * span[k])));
+        residual = std::max(residual, std::abs(p[k] - ((1 - t) * bg[k] + t * col[k])));
       if (residual >= 25) continue;
       strengths.push_back(t);
       const double fx = x, fy = -double(y);
@@ -107,27 +112,43 @@ std::optional<RMarkMeasure> MeasurePpm(const std::string& ppmPath, RRgb colour) 
   return m;
 }
 
-std::optional<RMarkMeasure> MeasurePdf(const std::string& pdf, RRgb colour, int pages) {
-  if (pdf.empty() || !fs::exists(pdf)) return std::nullopt;
-  const fs::path dir = fs::path(pdf).parent_path() / (fs::path(pdf).stem().string() + ".pages");
+namespace {
+
+// Renders the first pages of pdf into dir as page-N.ppm; returns them in page order.
+std::vector<fs::path> RenderPages(const std::string& pdf, const fs::path& dir, int pages) {
   fs::remove_all(dir);
   fs::create_directories(dir);
-  RunCapture("pdftoppm -r 60 -f 1 -l " + std::to_string(pages) + " " + Quote(pdf) + " " +
-             Quote((dir / "page").string()) + " 2>/dev/null");
-  std::optional<RMarkMeasure> best;
+  const std::string range =
+      pages > 0 ? "-f 1 -l " + std::to_string(pages) + " " : std::string();
+  RunCapture("pdftoppm -r 60 " + range + Quote(pdf) + " " + Quote((dir / "page").string()) +
+             " 2>/dev/null");
   std::vector<fs::path> files;
   for (const auto& e : fs::directory_iterator(dir))
     if (e.path().extension() == ".ppm") files.push_back(e.path());
   std::sort(files.begin(), files.end());
+  return files;
+}
+
+}  // namespace
+
+std::optional<RMarkMeasure> MeasurePdf(const std::string& pdf, RRgb colour, int pages,
+                                       const std::string& referencePdf) {
+  if (pdf.empty() || !fs::exists(pdf)) return std::nullopt;
+  const fs::path base = fs::path(pdf).parent_path() / (fs::path(pdf).stem().string() + ".pages");
+  const auto files = RenderPages(pdf, base / "stamped", pages);
+  std::vector<fs::path> refs;
+  if (!referencePdf.empty() && fs::exists(referencePdf))
+    refs = RenderPages(referencePdf, base / "reference", pages);
+  std::optional<RMarkMeasure> best;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    auto m = MeasurePpm(files[i].string(), colour);
+    auto m = MeasurePpm(files[i].string(), colour, i < refs.size() ? refs[i].string() : "");
     if (!m) continue;
     // "page-1.ppm", "page-01.ppm": the number after the last dash.
     const std::string stem = files[i].stem().string();
     m->page = std::atoi(stem.substr(stem.rfind('-') + 1).c_str());
     if (!best || m->pixels > best->pixels) best = m;
   }
-  fs::remove_all(dir);
+  fs::remove_all(base);
   return best;
 }
 

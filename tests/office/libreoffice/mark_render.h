@@ -22,9 +22,15 @@ struct RMarkMeasure {
 };
 
 // Measures one rendered page (binary PPM, P6). Empty when fewer than 30 pixels of the colour.
-std::optional<RMarkMeasure> MeasurePpm(const std::string& ppmPath, RRgb colour);
-// Renders the first pages of a PDF at 60 dpi and measures the page that shows most of the mark.
-std::optional<RMarkMeasure> MeasurePdf(const std::string& pdf, RRgb colour, int pages = 3);
+// The mark is taken as blended over a white page, or over the same page rendered without the
+// mark (referencePpm, same size) when one is given: that one also sees a mark over coloured
+// backgrounds and pictures.
+std::optional<RMarkMeasure> MeasurePpm(const std::string& ppmPath, RRgb colour,
+                                       const std::string& referencePpm = "");
+// Renders the first pages of a PDF (pages <= 0: all of them) at 60 dpi and measures the page
+// that shows most of the mark; referencePdf: the document without the mark, page for page.
+std::optional<RMarkMeasure> MeasurePdf(const std::string& pdf, RRgb colour, int pages = 3,
+                                       const std::string& referencePdf = "");
 
 // Converts files to PDF in one run of a fresh office process with a private profile (the way a
 // reader would open them), into outDir. Returns the PDF path for each file ("" when the office
