@@ -1,7 +1,9 @@
 #include "app/cli.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -15,6 +17,7 @@
 #include "run/job.h"
 #include "run/job_display.h"
 #include "run/job_log.h"
+#include "run/shard.h"
 
 #ifndef STAMPWELL_VERSION
 #define STAMPWELL_VERSION "0.0.0"
@@ -165,8 +168,50 @@ int ShowHistory(const std::string& name, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
-int RunNamedJob(const std::string& name, std::ostream& out, std::ostream& err,
-                const Terminal& terminal) {
+// Options of "run" beyond the job's own settings.
+struct RunOptions {
+  std::optional<int> workers;  // --workers N; 0: one per core
+  RShard shard;                // --shard K/N
+};
+
+// Reads the options after "run NAME"; false (with usage printed) on a bad one.
+bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
+                     std::ostream& err, int& status) {
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string& option = args[i];
+    if (option != "--workers" && option != "--shard") {
+      status = Usage(err, "unknown option " + option);
+      return false;
+    }
+    if (i + 1 >= args.size()) {
+      status = Usage(err, option + " needs a value");
+      return false;
+    }
+    const std::string& value = args[++i];
+    if (option == "--workers") {
+      char* end = nullptr;
+      const long n = std::strtol(value.c_str(), &end, 10);
+      if (value.empty() || *end != '\0' || value[0] == '-' || value[0] == '+' || n > 256) {
+        status = Usage(err, "--workers wants a number from 0 (one per core) to 256, not \"" +
+                                value + "\"");
+        return false;
+      }
+      options.workers = static_cast<int>(n);
+    } else {
+      std::string problem;
+      auto shard = ParseShard(value, [](const char* v) { return std::getenv(v); }, &problem);
+      if (!shard) {
+        status = Usage(err, problem);
+        return false;
+      }
+      options.shard = *shard;
+    }
+  }
+  return true;
+}
+
+int RunNamedJob(const std::string& name, const RunOptions& options, std::ostream& out,
+                std::ostream& err, const Terminal& terminal) {
   auto profile = FindJob(name, err);
   if (!profile) return Usage(err, "no job named \"" + name + "\"");
 
@@ -181,7 +226,12 @@ int RunNamedJob(const std::string& name, std::ostream& out, std::ostream& err,
   } dispatcherScope(&ui);
   std::shared_ptr<TJob> job;
   try {
-    if (!profile->RunJob(target, display)) return kExitRunError;
+    // The command line's options apply to this run only; the profile is not changed.
+    auto prepare = [&options](TJob& run) {
+      if (options.workers) run.Settings.Workers = *options.workers;
+      run.Shard = options.shard;
+    };
+    if (!profile->RunJob(target, display, prepare)) return kExitRunError;
     job = profile->Job.lock();
     display->job = job;
   } catch (const std::exception& e) {
@@ -200,7 +250,7 @@ int RunNamedJob(const std::string& name, std::ostream& out, std::ostream& err,
   if (job) job->WaitFor();
   out << "Job " << name << ": " << (job ? job->DoneCount : 0) << " of "
       << (job ? job->TotalCount : 0) << " actions done; log: " << ProgramDir() << "sw"
-      << profile->Settings.Name << ".log\n";
+      << (job ? job->LogName() : profile->Settings.Name) << ".log\n";
   if (stopSent) return kExitStopped;
   if (job && job->EndedOnError()) return kExitRunError;
   return kExitOk;
@@ -221,6 +271,11 @@ std::string UsageText() {
          "  list           list the jobs: name, profile file, switches, number of items\n"
          "  run NAME       run the job named NAME; Ctrl-C stops it after the file in hand,\n"
          "                 a second Ctrl-C ends at once\n"
+         "    --workers N  handle N files at once, each with its own office processes\n"
+         "                 (0: one per processor core; default: the job's Workers, 1)\n"
+         "    --shard K/N  handle only shard K (0 .. N-1) of the job's files, logging to\n"
+         "                 sw<NAME>.shard-K.log; auto/N takes K from JOB_COMPLETION_INDEX\n"
+         "                 (Kubernetes) or SLURM_ARRAY_TASK_ID (Slurm)\n"
          "  history NAME   print the job's log\n"
          "  --help         print this text\n"
          "  --version      print the version\n\n"
@@ -252,10 +307,14 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     return ListJobs(out, err);
   }
   if (command == "run" || command == "history") {
-    if (args.size() != 2) return Usage(err, command + " takes one job name");
+    if (args.size() < 2 || (command == "history" && args.size() != 2))
+      return Usage(err, command + " takes one job name");
     if (!args[1].empty() && args[1][0] == '-') return Usage(err, "unknown option " + args[1]);
-    return command == "run" ? RunNamedJob(args[1], out, err, terminal)
-                            : ShowHistory(args[1], out, err);
+    if (command == "history") return ShowHistory(args[1], out, err);
+    RunOptions options;
+    int status = kExitUsage;
+    if (!ParseRunOptions(args, options, err, status)) return status;
+    return RunNamedJob(args[1], options, out, err, terminal);
   }
   if (!command.empty() && command[0] == '-') return Usage(err, "unknown option " + command);
   return Usage(err, "unknown command " + command);

@@ -72,6 +72,7 @@ void TJobProfile::Load() {
   Settings.PDF = ini.ReadBool(kBasicInfo, "PDF", false);
   Settings.OtherFiles = ini.ReadBool(kBasicInfo, "OtherFiles", true);
   Settings.EveryMinutes = ini.ReadInteger(kBasicInfo, "EveryMinutes", 100);
+  Settings.Workers = ini.ReadInteger(kBasicInfo, "Workers", 1);
   MaxFolder = ini.ReadInteger(kDocInfo, "MaxFolder", 0);
   DocSettings.DocWaterMarkStr = ini.ReadString(kDocInfo, "DocWaterMarkStr", "Confidential");
   DocSettings.DocFontName = ini.ReadString(kDocInfo, "DocFontName", "Arial");
@@ -113,6 +114,10 @@ void TJobProfile::Save() {
   ini.WriteBool(kBasicInfo, "PDF", Settings.PDF);
   ini.WriteBool(kBasicInfo, "OtherFiles", Settings.OtherFiles);
   ini.WriteInteger(kBasicInfo, "EveryMinutes", Settings.EveryMinutes);
+  // Written only when a job asks for more than the one worker a profile means without it;
+  // an existing key is left as it is.
+  if (Settings.Workers != 1 || ini.ValueExists(kBasicInfo, "Workers"))
+    ini.WriteInteger(kBasicInfo, "Workers", Settings.Workers);
   ini.WriteInteger(kDocInfo, "MaxFolder", MaxFolder);
   ini.WriteString(kDocInfo, "DocWaterMarkStr", DocSettings.DocWaterMarkStr);
   ini.WriteString(kDocInfo, "DocFontName", DocSettings.DocFontName);

@@ -19,6 +19,9 @@ struct RJobSettings {
   bool PDF = false;
   bool OtherFiles = false;
   std::int32_t EveryMinutes = 0;
+  // Files handled at once by a run ("Workers" in [BasicInfo]; absent: 1; 0: one per
+  // processor core). Only the runner reads it.
+  std::int32_t Workers = 1;
 
   bool operator==(const RJobSettings&) const = default;
 };

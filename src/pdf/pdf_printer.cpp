@@ -5,6 +5,12 @@
 #include "platform/registry.h"
 
 namespace stampwell {
+namespace {
+thread_local std::string t_pdfOutputDir;
+}  // namespace
+
+void SetThreadPdfOutputDir(const std::string& dir) { t_pdfOutputDir = dir; }
+const std::string& ThreadPdfOutputDir() { return t_pdfOutputDir; }
 
 bool IsPdfDriver(const std::string& driverName) {
   return driverName == kDistillerDriver || driverName == kConverterDriver;

@@ -41,4 +41,11 @@ std::optional<std::string> PdfOutputDir(const TRegistry& registry, const std::st
 std::optional<PdfPrinterTarget> FindPdfPrinter(const TRegistry& registry,
                                                const std::string& printerName);
 
+// PDF prints made on the calling thread go into this folder instead of the PDF printer's own
+// output folder; "" (the default) restores the printer's folder. A run with several workers
+// gives each worker a folder of its own, so that documents of the same name printed at the
+// same time never meet.
+void SetThreadPdfOutputDir(const std::string& dir);
+const std::string& ThreadPdfOutputDir();
+
 }  // namespace stampwell

@@ -16,6 +16,7 @@
 #include "platform/window_messages.h"
 #include "run/job_display.h"
 #include "run/job_log.h"
+#include "run/job_pool.h"
 
 namespace stampwell {
 namespace {
@@ -110,10 +111,12 @@ void TJob::Execute() {
       return;
     }
     CountItems();
+    StartPool();
     for (std::size_t i = 0; i < Sources.size(); ++i) {
       currentSource_ = Sources[i];
       currentDest_ = Dests[i];
       currentKind_ = Kinds[i];
+      itemSource_ = currentSource_;
       if (currentSource_.empty() || currentDest_.empty()) break;
       if (currentKind_ == "Folder") {
         walkDest_ = currentDest_;
@@ -127,6 +130,7 @@ void TJob::Execute() {
         return;
       }
     }
+    EndPool();
     // Word shows a step before counting it, so the last report of a run can be one short;
     // a run that did something ends by showing its final count.
     if (DoneCount > 0) UpdateProgress();
@@ -154,7 +158,7 @@ void TJob::InitRun() {
   ExcelEngine->PDFStack = PDFStack.get();
   PptEngine->PDFStack = PDFStack.get();
   PDFStack->InitStack();
-  Log = std::make_unique<TJobLog>(JobName);
+  Log = std::make_unique<TJobLog>(LogName());
   Log->OpenLog(true);
   WriteLog(kHyphenLine);
   WriteLog(kJobBegin);
@@ -166,10 +170,11 @@ void TJob::CountItems() {
   const bool stamps = Settings.Doc || Settings.Xls || Settings.Ppt;
   for (std::size_t i = 0; i < Sources.size(); ++i) {
     if (Sources[i].empty() || Dests[i].empty()) break;
+    itemSource_ = Sources[i];
     if (Kinds[i] == "Folder") {
       walkDest_ = Dests[i];
       if (DirectoryExists(Sources[i])) CountFolder(Sources[i], Dests[i]);
-    } else {
+    } else if (InShard(Sources[i])) {
       if (stamps) ++TotalCount;
       if (Settings.PDF) ++TotalCount;
     }
@@ -194,6 +199,7 @@ void TJob::CountFolder(const std::string& source, const std::string& dest) {
 }
 
 void TJob::CountFile(const std::string& source, const std::string& dest) {
+  if (!InShard(source)) return;
   switch (Classify(source)) {
     case FileKind::Word:
     case FileKind::Excel:
@@ -257,6 +263,11 @@ bool TJob::IsWalkDestination(const std::string& folder) const {
 }
 
 void TJob::ProcessFile(const std::string& source, const std::string& dest) {
+  if (!InShard(source)) return;
+  if (pool_) {  // one of the workers handles it
+    pool_->Submit(source, dest);
+    return;
+  }
   currentFile_ = source;
   switch (Classify(source)) {
     case FileKind::Word:
@@ -427,6 +438,7 @@ void TJob::PrintSample() {
 
 void TJob::FinishRun() {
   finishing_ = true;
+  EndPool();
   WriteLog(kJobEnd);
   WriteLog(kHyphenLine);
   if (PDFStack->HasPrintItems) {
@@ -454,6 +466,10 @@ void TJob::FinishRun() {
 // ---- UI thread -----------------------------------------------------------------------------
 
 void TJob::UpdateProgress() {
+  if (owner_) {  // a worker's file: the run shows it, with the run's count
+    owner_->ShowProgress(*this);
+    return;
+  }
   if (Terminated()) return;  // the display may already be gone
   const std::string text = DisplayText(ActionText);
   const int done = DoneCount;

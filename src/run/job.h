@@ -8,6 +8,7 @@
 
 #include "jobs/job_settings.h"
 #include "platform/thread.h"
+#include "run/shard.h"
 
 namespace stampwell {
 
@@ -15,6 +16,7 @@ class JobDisplay;
 class MessageTarget;
 class TDocWaterMark;
 class TJobLog;
+class TJobPool;
 class TPDFStack;
 class TPptWaterMark;
 class TXlsWaterMark;
@@ -33,6 +35,12 @@ class TXlsWaterMark;
 // PDF files collected, Office applications quit, log closed) and WM_JOBEND is posted.
 // A run that is to print PDF files while no usable PDF printer exists writes one log line
 // and handles no entry. Once the stop flag is set the display is not touched any more.
+//
+// Several workers: with Settings.Workers above 1 (0: one per processor core) the runner's
+// thread walks the entries and hands each file to one of that many workers (TJobPool), each
+// with its own engines, Office processes and PDF output folder; every other rule of a run is
+// the same. A worker's error affects only the file in hand. Shard limits a run to its share
+// of the job's files and gives it a log of its own (LogName).
 //
 // Fields are written by the worker; read them from another thread only after Finished().
 class TJob : public TThread {
@@ -79,6 +87,13 @@ class TJob : public TThread {
   std::vector<std::string> Dests;
   std::vector<std::string> Kinds;
   std::unique_ptr<TJobLog> Log;
+  // The share of the job's files this run handles (counted, processed, copied); the whole
+  // job unless set. Set before the thread starts.
+  RShard Shard;
+
+  // The name the log is kept under: JobName, or JobName + ".shard-K" for a shard of a split
+  // job (the file "sw" + LogName() + ".log").
+  std::string LogName() const;
 
   // True once the run has ended on an error: an engine error that ended it, a PDF job with
   // no usable PDF printer, or a failure before the log was open (see FatalError).
@@ -104,6 +119,12 @@ class TJob : public TThread {
   void FinishRun();
   void UpdateProgress();
   void JobTerminate();
+  // True when the file belongs to this run's shard (see RShard).
+  bool InShard(const std::string& source) const;
+  // With several workers: starts them; files then go to the pool (see ProcessFile).
+  void StartPool();
+  // Waits for the pool's files, ends its workers and takes over their counts.
+  void EndPool();
 
   FileKind Classify(const std::string& source) const;
   bool NeedProcess(const std::string& source, const std::string& dest) const;
@@ -133,6 +154,13 @@ class TJob : public TThread {
   enum class OpenDocument { None, Word, Excel, Ppt };
   OpenDocument openDocument_ = OpenDocument::None;
   bool finishing_ = false;  // FinishRun has begun
+  // The source of the entry in hand: files are placed in shards by their path below it.
+  std::string itemSource_;
+  friend class TJobPool;
+  // The workers of a run with several; empty otherwise, and on a worker's own unit.
+  std::unique_ptr<TJobPool> pool_;
+  // On a worker's unit: the pool that shows its progress and collects its counts.
+  TJobPool* owner_ = nullptr;
   std::atomic<bool> endedOnError_{false};
 };
 

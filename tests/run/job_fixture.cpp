@@ -3,9 +3,16 @@
 #include <filesystem>
 #include <thread>
 
+#include "pdf/pdf_printer.h"
 #include "platform/window_messages.h"
 
 namespace stampwell::test {
+namespace {
+// The document each fake application opened last, on the calling thread: a run with several
+// workers drives an application per worker, each from its own thread.
+enum LastKind { kLastWord, kLastExcel, kLastPpt };
+thread_local std::string t_last[3];
+}  // namespace
 
 std::vector<std::string> RecordingDisplay::Only(const std::string& prefix) const {
   std::vector<std::string> out;
@@ -47,8 +54,9 @@ JobFixture::~JobFixture() {
 }
 
 void JobFixture::ScriptOffice() {
-  auto opening = [this](std::string* last, const std::string& objectPath) {
-    return [this, last, objectPath](const std::vector<OleVariant>& args) {
+  auto opening = [this](LastKind kind, const std::string& objectPath) {
+    return [this, kind, objectPath](const std::vector<OleVariant>& args) {
+      std::string* last = &t_last[kind];
       const std::string path = args.at(0).AsString();
       {
         std::lock_guard lock(openedMutex);
@@ -60,11 +68,11 @@ void JobFixture::ScriptOffice() {
     };
   };
   // Word: one section, no special headers, no shapes yet.
-  server.SetHandler("App.Documents", "Open", opening(&lastWord_, "App.Documents.Open"));
+  server.SetHandler("App.Documents", "Open", opening(kLastWord, "App.Documents.Open"));
   server.SetHandler("App.Documents", "Add", [this](const std::vector<OleVariant>&) {
     if (onNewDocument) onNewDocument();
     std::lock_guard lock(openedMutex);
-    lastWord_ = "Untitled 1";
+    t_last[kLastWord] = "Untitled 1";
     return server.Object("App.Documents.Add");
   });
   for (const std::string doc : {"App.Documents.Open", "App.Documents.Add"}) {
@@ -74,7 +82,7 @@ void JobFixture::ScriptOffice() {
   }
   server.SetShapes("App.Selection.HeaderFooter.Shapes", {});
   server.SetHandler("App", "PrintOut", [this](const std::vector<OleVariant>&) {
-    Print(lastWord_);
+    Print(t_last[kLastWord]);
     return OleVariant();
   });
   // Saving under a path writes the file there, as the application would.
@@ -89,21 +97,21 @@ void JobFixture::ScriptOffice() {
     });
   }
   // Excel.
-  server.SetHandler("App.workBooks", "Open", opening(&lastExcel_, "App.workBooks.Open"));
+  server.SetHandler("App.workBooks", "Open", opening(kLastExcel, "App.workBooks.Open"));
   server.SetShapes("App.ActiveSheet.Shapes", {});
   server.SetHandler("App.workBooks.Open", "PrintOut", [this](const std::vector<OleVariant>&) {
-    Print(lastExcel_);
+    Print(t_last[kLastExcel]);
     return OleVariant();
   });
   // PowerPoint.
-  server.SetHandler("App.Presentations", "Open", opening(&lastPpt_, "App.Presentations.Open"));
+  server.SetHandler("App.Presentations", "Open", opening(kLastPpt, "App.Presentations.Open"));
   server.SetShapes("App.ActivePresentation.SlideMaster.Shapes", {});
   server.SetValue("App.ActivePresentation.SlideMaster", "Width", 720.0);
   server.SetValue("App.ActivePresentation.SlideMaster", "Height", 540.0);
   server.SetValue("App.ActivePresentation.SlideMaster.Shapes.AddTextEffect", "Width", 300.0);
   server.SetValue("App.ActivePresentation.SlideMaster.Shapes.AddTextEffect", "Height", 80.0);
   server.SetHandler("App.ActivePresentation", "PrintOut", [this](const std::vector<OleVariant>&) {
-    Print(lastPpt_);
+    Print(t_last[kLastPpt]);
     return OleVariant();
   });
 }
@@ -114,8 +122,10 @@ void JobFixture::Print(const std::string& documentPath) {
     std::lock_guard lock(openedMutex);
     doc = documentPath;
   }
-  WriteFile(pdfOutputDir + PathDelim + ChangeFileExt(ExtractFileName(doc), ".pdf"),
-            "PDF of " + doc);
+  // Like the office, a print goes where the printing thread's PDF folder is, if it has one.
+  const std::string folder =
+      ThreadPdfOutputDir().empty() ? pdfOutputDir : ThreadPdfOutputDir();
+  WriteFile(folder + PathDelim + ChangeFileExt(ExtractFileName(doc), ".pdf"), "PDF of " + doc);
 }
 
 RJobSettings JobFixture::Settings(bool doc, bool xls, bool ppt, bool pdf, bool otherFiles) {

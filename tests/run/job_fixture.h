@@ -116,7 +116,6 @@ class JobFixture : public ::testing::Test {
  private:
   void ScriptOffice();
   void Print(const std::string& documentPath);
-  std::string lastWord_, lastExcel_, lastPpt_;
 };
 
 }  // namespace stampwell::test

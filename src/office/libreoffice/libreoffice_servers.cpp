@@ -12,6 +12,7 @@ namespace stampwell {
 namespace {
 std::atomic<bool> hasDisplay{false};
 std::atomic<long long> callLimitMs{120000};
+std::atomic<int> restartLimit{kOfficeRestartLimit};
 }  // namespace
 
 void SetOfficeHasDisplay(bool value) { hasDisplay = value; }
@@ -21,6 +22,9 @@ void SetOfficeCallLimit(std::chrono::milliseconds limit) { callLimitMs = limit.c
 std::chrono::milliseconds OfficeCallLimit() {
   return std::chrono::milliseconds(callLimitMs.load());
 }
+
+void SetOfficeRestartLimit(int documents) { restartLimit = documents < 0 ? 0 : documents; }
+int OfficeRestartLimit() { return restartLimit; }
 
 void RegisterLibreOfficeServers() {
   RegisterOleServer("Word.Application", [] { return CreateWordApplication(); });

@@ -19,4 +19,11 @@ bool OfficeHasDisplay();
 void SetOfficeCallLimit(std::chrono::milliseconds limit);
 std::chrono::milliseconds OfficeCallLimit();
 
+// The number of documents an office process opens before it is replaced by a fresh one,
+// between two documents, so that the memory it keeps from document to document stays
+// bounded over long runs (0: never). The default is kOfficeRestartLimit.
+inline constexpr int kOfficeRestartLimit = 200;
+void SetOfficeRestartLimit(int documents);
+int OfficeRestartLimit();
+
 }  // namespace stampwell

@@ -47,7 +47,19 @@ TGuardedObject::GuardFn TOfficeApplication::Guard() {
 
 std::shared_ptr<TOfficeDocument> TOfficeApplication::OpenDocument(
     const std::function<std::shared_ptr<TOfficeDocument>(std::shared_ptr<TOfficeProcess>)>& open) {
+  const int limit = OfficeRestartLimit();
+  if (process_ && limit > 0 && opened_ >= limit && counted_.lock() == process_ &&
+      !shownToUser_) {
+    // A long-lived process grows from document to document; a fresh one starts small.
+    process_->Quit();
+    process_.reset();
+  }
   auto process = Process();
+  if (counted_.lock() != process) {
+    counted_ = process;
+    opened_ = 0;
+  }
+  ++opened_;
   try {
     return open(process);
   } catch (const css::lang::DisposedException&) {
@@ -77,6 +89,7 @@ void TOfficeApplication::PrintDocument(TOfficeDocument& doc, const std::string& 
     throw EOleError("Cannot read the settings of printer " + printerName + ": " + e.what());
   }
   if (pdf) {
+    if (!ThreadPdfOutputDir().empty()) pdf->OutputDir = ThreadPdfOutputDir();
     if (pdf->OutputDir.empty())
       throw EOleError("The PDF printer " + printerName + " has no output folder");
     std::error_code ec;

@@ -27,7 +27,9 @@ class TOfficeApplication : public std::enable_shared_from_this<TOfficeApplicatio
   TGuardedObject::GuardFn Guard();
   // Opens a document with open(process). When the office process dies during the open (it
   // can go down on its own, after an earlier document), the open is tried once more on a new
-  // process; a call that ran into the call limit is not repeated.
+  // process; a call that ran into the call limit is not repeated. A process that has opened
+  // OfficeRestartLimit() documents is quit and replaced before the next open (documents it
+  // still holds are gone with it; the runner has finished with them by then).
   std::shared_ptr<TOfficeDocument> OpenDocument(
       const std::function<std::shared_ptr<TOfficeDocument>(std::shared_ptr<TOfficeProcess>)>& open);
   // Application.Quit: ends the process and removes its profile.
@@ -53,6 +55,8 @@ class TOfficeApplication : public std::enable_shared_from_this<TOfficeApplicatio
   bool mayShowWindows_ = false;
   bool shownToUser_ = false;
   bool quit_ = false;
+  int opened_ = 0;  // documents opened by the process counted_
+  std::weak_ptr<TOfficeProcess> counted_;
 };
 
 }  // namespace stampwell

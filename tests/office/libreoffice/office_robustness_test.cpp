@@ -210,6 +210,29 @@ TEST(RobustnessTest, CallLimitMessageSaysWhatHappened) {
   e.CloseWordApp();
 }
 
+TEST_P(RobustnessTest, ProcessIsReplacedBetweenDocumentsAfterTheRestartLimit) {
+  TempDir out;
+  Engine e = MakeEngine(GetParam());
+  const auto before = test::OfficePids(kTag);
+  SetOfficeRestartLimit(2);
+  std::vector<int> pids;
+  for (int i = 0; i < 5; ++i) {
+    ExpectNextFileWorks(e, out / ("n" + std::to_string(i) + e.ext));
+    pids.push_back(NewOfficePid(before));
+    // The replaced process is gone, not left running beside the new one.
+    EXPECT_EQ(test::OfficePids(kTag).size(), before.size() + 1) << "after document " << i;
+  }
+  SetOfficeRestartLimit(kOfficeRestartLimit);
+  // Two documents per process: 1-2 in the first, 3-4 in the second, 5 in a third.
+  EXPECT_GT(pids[0], 0);
+  EXPECT_EQ(pids[1], pids[0]);
+  EXPECT_NE(pids[2], pids[1]);
+  EXPECT_EQ(pids[3], pids[2]);
+  EXPECT_NE(pids[4], pids[3]);
+  e.quit();
+  EXPECT_EQ(test::OfficePids(kTag), before);
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, RobustnessTest, ::testing::Values("doc", "xls", "ppt"));
 
 }  // namespace
