@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "app/cli.h"
@@ -43,6 +44,12 @@ TEST(CliUsage, CommandsAndOptionsOutsideTheSetAreUsageErrors) {
                                              {"history"},
                                              {"list", "extra"},
                                              {"run", "--fast"},
+                                             {"run", "A", "--workers"},
+                                             {"run", "A", "--workers", "-1"},
+                                             {"run", "A", "--workers", "two"},
+                                             {"run", "A", "--shard", "2/2"},
+                                             {"run", "A", "--shard", "1"},
+                                             {"history", "A", "--workers", "2"},
                                              {"--help", "run"}}) {
     auto r = RunCli(args);
     EXPECT_EQ(r.status, cli::kExitUsage) << ::testing::PrintToString(args);
@@ -147,6 +154,35 @@ TEST_F(CliJobs, RunPrintsOneLinePerActionAndLogsTheRun) {
   EXPECT_TRUE(FileExists(Dst("/a.doc")));
   auto lines = ActionLines();
   EXPECT_EQ(CountLines(lines, "Add watermark into " + Src("/a.doc")), 1);
+}
+
+TEST_F(CliJobs, RunWithWorkersAndShardsHandlesEachFileOnce) {
+  for (std::string f : {"/a.doc", "/b.doc", "/sub/c.doc", "/notes.txt", "/sub/more.txt"})
+    WriteFile(Src(f), "x");
+  SaveProfile("Weekly", Settings(true, false, false, false, true), {Folder()});
+  auto r = RunCli({"run", "Weekly", "--workers", "2"});
+  EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+  EXPECT_NE(r.out.find("5 of 5 actions done"), std::string::npos) << r.out;
+  EXPECT_EQ(ListTree(Dst()), ListTree(Src()));
+  EXPECT_EQ(CountLines(ActionLines(), "Add watermark into " + Src("/sub/c.doc")), 1);
+
+  // Two shards into a fresh destination: together everything, each its own log.
+  std::filesystem::remove_all(Dst());
+  int done = 0;
+  for (int k = 0; k < 2; ++k) {
+    auto shard = RunCli({"run", "Weekly", "--shard", std::to_string(k) + "/2"});
+    EXPECT_EQ(shard.status, cli::kExitOk) << shard.err;
+    const std::string log = "swWeekly.shard-" + std::to_string(k) + ".log";
+    EXPECT_NE(shard.out.find("log: " + programDir.Path() + log), std::string::npos) << shard.out;
+    EXPECT_TRUE(FileExists(programDir.Path() + log));
+    const auto at = shard.out.find(" actions done");
+    ASSERT_NE(at, std::string::npos);
+    done += std::stoi(shard.out.substr(shard.out.rfind(": ", at) + 2));
+  }
+  EXPECT_EQ(done, 5);
+  EXPECT_EQ(ListTree(Dst()), ListTree(Src()));
+  // The profile itself is not changed by the options.
+  EXPECT_EQ(TJobProfile("swWeekly.ini").Settings.Workers, 1);
 }
 
 TEST_F(CliJobs, RunOnATerminalRedrawsOneProgressLineCutToTheWidth) {

@@ -140,6 +140,24 @@ TEST_F(JobProfileTest, SaveWritesEveryKeyInOrderAndLoadsBack) {
   EXPECT_EQ(back.MaxFolder, 3);
 }
 
+TEST_F(JobProfileTest, WorkersKeyIsOptionalAndKeptOnSave) {
+  Given("swW.ini", "[BasicInfo]\r\nName=W\r\nWorkers=4\r\n");
+  TJobProfile asked("swW.ini");
+  EXPECT_EQ(asked.Settings.Workers, 4);
+  asked.Save();
+  EXPECT_NE(ReadFile(Dir() + "swW.ini").find("\r\nWorkers=4\r\n"), std::string::npos);
+  EXPECT_EQ(TJobProfile("swW.ini").Settings.Workers, 4);
+  // A job that never asked reads as one worker and is saved without the key.
+  TJobProfile plain = Filled();
+  EXPECT_EQ(plain.Settings.Workers, 1);
+  plain.Save();
+  EXPECT_EQ(ReadFile(Dir() + "swWeekly.ini").find("Workers"), std::string::npos);
+  // An explicit one stays in the file.
+  Given("swOne.ini", "[BasicInfo]\r\nName=One\r\nWorkers=1\r\n");
+  TJobProfile("swOne.ini").Save();
+  EXPECT_NE(ReadFile(Dir() + "swOne.ini").find("Workers=1"), std::string::npos);
+}
+
 TEST_F(JobProfileTest, UnnamedColourIsWrittenBackInTheSameHexForm) {
   Given("swH.ini", "[DocInfo]\r\nDocWatermarkColor=$000080FF\r\n");
   TJobProfile("swH.ini").Save();
