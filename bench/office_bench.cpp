@@ -1,17 +1,34 @@
 // Throughput of the LibreOffice servers through the engines, with a warm office process:
 // one-page .doc/.xls/.ppt files stamped and saved (and printed to the PDF printer), against
-// a per-file "soffice --headless --convert-to" run as the baseline.
+// a per-file "soffice --headless --convert-to" run as the baseline; with --workers, the same
+// stamping with several engines at once (one office process each); with --memory, the
+// resident size of the office process over many documents.
 //
 // Usage: office_bench [files per kind, default 40] [baseline runs, default 5]
+//                     [--workers N] [--memory DOCUMENTS] [--corpus DIR]
+//   --workers N   also stamp+save each kind with N engines in N threads, and print the
+//                 documents per second for 1 and N workers and their ratio
+//   --memory M    stamp+save M .doc, .xls and .ppt files each through one engine, printing
+//                 the office process's resident size as it goes, first without restarts
+//                 and then with the default restart limit
+//   --corpus DIR  take the documents from DIR/doc, DIR/xls and DIR/ppt (real files, used in
+//                 turn) instead of the generated one-page ones
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "jobs/file_utils.h"
@@ -36,57 +53,233 @@ double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
-std::vector<std::string> Copies(const std::string& file, const std::string& dir, int n) {
+// n copies made from the given files in turn, named f<i><ext> in dir.
+std::vector<std::string> Copies(const std::vector<std::string>& from, const std::string& dir,
+                                int n) {
   std::vector<std::string> files;
   fs::create_directories(dir);
   for (int i = 0; i < n; ++i) {
+    const std::string& file = from[static_cast<std::size_t>(i) % from.size()];
     files.push_back(dir + "/f" + std::to_string(i) + fs::path(file).extension().string());
     fs::copy_file(file, files.back(), fs::copy_options::overwrite_existing);
   }
   return files;
 }
 
-int failures = 0;
+std::atomic<int> failures{0};
+std::mutex printMutex;
 
-// Runs step over every file and returns files per second. A failing file is reported and
-// counted; the run goes on, as a job does.
-double Rate(const std::vector<std::string>& files,
-            const std::function<void(const std::string&)>& step) {
+// One engine behind a common face.
+struct Engine {
+  std::function<bool(const std::string&)> open;
+  std::function<void()> stamp;
+  std::function<void(const std::string&)> saveAs;
+  std::function<void()> print;
+  std::function<void()> close;
+  std::function<void()> quit;
+};
+
+Engine MakeEngine(const std::string& kind, TPDFStack* stack) {
+  if (kind == "doc") {
+    auto e = std::make_shared<TDocWaterMark>();
+    e->DocSettings = test::JobSettings();
+    e->PDFStack = stack;
+    return {[e](const std::string& f) { return e->OpenDoc(f); }, [e] { e->AddWaterMark(); },
+            [e](const std::string& f) { e->SaveAs(f); }, [e] { e->PrintToPDFFile(""); },
+            [e] { e->closeDoc(false); }, [e] { e->CloseWordApp(); }};
+  }
+  if (kind == "xls") {
+    auto e = std::make_shared<TXlsWaterMark>();
+    e->DocSettings = test::JobSettings();
+    e->PDFStack = stack;
+    return {[e](const std::string& f) { return e->OpenXls(f); }, [e] { e->AddWaterMark(); },
+            [e](const std::string& f) { e->SaveAs(f); }, [e] { e->PrintToPDFFile(""); },
+            [e] { e->closeXls(false); }, [e] { e->CloseExcelApp(); }};
+  }
+  auto e = std::make_shared<TPptWaterMark>();
+  e->DocSettings = test::JobSettings();
+  e->PDFStack = stack;
+  return {[e](const std::string& f) { return e->OpenPpt(f); }, [e] { e->AddWaterMark(); },
+          [e](const std::string& f) { e->SaveAs(f); }, [e] { e->PrintToPDFFile(""); },
+          [e] { e->closePpt(false); }, [e] { e->ClosePptApp(); }};
+}
+
+// Time spent in each step of a stamp+save pass.
+struct Steps {
+  double open = 0, stamp = 0, save = 0, close = 0;
+};
+
+// Stamps every file and saves it into out (or prints it), with one engine. Returns files
+// per second; a failing file is reported and counted, and the pass goes on, as a job does.
+double Pass(Engine& e, const std::vector<std::string>& files, const std::string& out, bool pdf,
+            Steps* steps = nullptr) {
+  Steps local;
   const auto start = Clock::now();
   for (const auto& f : files) {
     try {
-      step(f);
-    } catch (const std::exception& e) {
+      auto t = Clock::now();
+      if (!e.open(f)) throw std::runtime_error("cannot open");
+      local.open += Seconds(t);
+      t = Clock::now();
+      e.stamp();
+      local.stamp += Seconds(t);
+      t = Clock::now();
+      if (pdf)
+        e.print();
+      else
+        e.saveAs(out + "/" + fs::path(f).filename().string());
+      local.save += Seconds(t);
+      t = Clock::now();
+      e.close();
+      local.close += Seconds(t);
+    } catch (const std::exception& ex) {
       ++failures;
-      std::fprintf(stderr, "%s: %s\n", f.c_str(), e.what());
+      std::lock_guard lock(printMutex);
+      std::fprintf(stderr, "%s: %s\n", f.c_str(), ex.what());
     }
   }
+  const double rate = files.size() / Seconds(start);
+  if (steps) *steps = local;
+  return rate;
+}
+
+// Stamp+save with `workers` engines at once, each in its own thread with its own office
+// process, the files dealt out in turn. The clock starts once every engine is warm.
+double ParallelRate(const std::string& kind, const std::vector<std::string>& files,
+                    const std::string& out, int workers, TPDFStack* stack) {
+  std::vector<std::vector<std::string>> shares(static_cast<std::size_t>(workers));
+  for (std::size_t i = 0; i < files.size(); ++i) shares[i % shares.size()].push_back(files[i]);
+  std::atomic<int> ready{0};
+  std::atomic<bool> go{false};
+  Clock::time_point start;
+  std::vector<std::thread> threads;
+  for (int w = 0; w < workers; ++w) {
+    threads.emplace_back([&, w] {
+      Engine e = MakeEngine(kind, stack);
+      const std::string dir = out + "/w" + std::to_string(w);
+      fs::create_directories(dir);
+      if (e.open(files[0])) e.close();  // warm: the process started, the filters loaded
+      ++ready;
+      while (!go) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      Pass(e, shares[static_cast<std::size_t>(w)], dir, false);
+      e.quit();
+    });
+  }
+  while (ready < workers) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  start = Clock::now();
+  go = true;
+  // Time to the end of the last pass; the quits are not part of the throughput.
+  for (auto& t : threads) t.join();
   return files.size() / Seconds(start);
+}
+
+// Resident size in MB of the soffice.bin processes that are children of this program.
+double OfficeResidentMb() {
+  double kb = 0;
+  const std::string self = std::to_string(::getpid());
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    const std::string pid = entry.path().filename().string();
+    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream status(entry.path() / "status");
+    std::string line, name, ppid;
+    long rss = 0;
+    while (std::getline(status, line)) {
+      if (line.rfind("Name:", 0) == 0) name = line.substr(line.find_first_not_of(" \t", 5));
+      if (line.rfind("PPid:", 0) == 0) ppid = line.substr(line.find_first_not_of(" \t", 5));
+      if (line.rfind("VmRSS:", 0) == 0) rss = std::atol(line.c_str() + 6);
+    }
+    if (name == "soffice.bin" && ppid == self) kb += rss;
+  }
+  return kb / 1024.0;
+}
+
+void Memory(const std::string& kind, const std::vector<std::string>& files,
+            const std::string& out, int limit, TPDFStack* stack) {
+  SetOfficeRestartLimit(limit);
+  Engine e = MakeEngine(kind, stack);
+  fs::create_directories(out);
+  const int step = std::max<int>(1, static_cast<int>(files.size()) / 20);
+  std::printf(".%s, restart limit %s: resident MB after N documents:", kind.c_str(),
+              limit == 0 ? "none" : std::to_string(limit).c_str());
+  const auto start = Clock::now();
+  double peak = 0;
+  for (std::size_t i = 0; i < files.size(); i += step) {
+    const std::size_t end = std::min(files.size(), i + step);
+    Pass(e, std::vector<std::string>(files.begin() + i, files.begin() + end), out, false);
+    const double mb = OfficeResidentMb();
+    peak = std::max(peak, mb);
+    std::printf(" %zu:%.0f", end, mb);
+    std::fflush(stdout);
+  }
+  std::printf("\n  peak %.0f MB, %.1f documents/s overall\n", peak, files.size() / Seconds(start));
+  e.quit();
+  SetOfficeRestartLimit(kOfficeRestartLimit);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int n = argc > 1 ? std::atoi(argv[1]) : 40;
-  const int baselineRuns = argc > 2 ? std::atoi(argv[2]) : 5;
+  std::vector<std::string> positional;
+  int workers = 0, memory = 0;
+  std::string corpus;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--workers" && i + 1 < argc) {
+      workers = std::atoi(argv[++i]);
+      if (workers <= 0) workers = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    } else if (a == "--memory" && i + 1 < argc) {
+      memory = std::atoi(argv[++i]);
+    } else if (a == "--corpus" && i + 1 < argc) {
+      corpus = argv[++i];
+    } else {
+      positional.push_back(a);
+    }
+  }
+  const int n = !positional.empty() ? std::atoi(positional[0].c_str()) : 40;
+  const int baselineRuns = positional.size() > 1 ? std::atoi(positional[1].c_str()) : 5;
   RegisterLibreOfficeServers();
   test::TempDir dir;
-  test::WriteFile(dir / "src/one.fodt", test::OneSectionText());
-  test::WriteFile(dir / "src/book.fods", test::ThreeSheetWorkbook());
-  test::WriteFile(dir / "src/deck.fodp", test::TwoSlidePresentation());
-  if (!test::ConvertWithOffice({dir / "src/one.fodt"}, "doc", dir.Path()) ||
-      !test::ConvertWithOffice({dir / "src/book.fods"}, "xls", dir.Path()) ||
-      !test::ConvertWithOffice({dir / "src/deck.fodp"}, "ppt", dir.Path())) {
-    std::fprintf(stderr, "cannot make the sample documents\n");
-    return 1;
+  std::vector<std::string> doc, xls, ppt;
+  if (corpus.empty()) {
+    test::WriteFile(dir / "src/one.fodt", test::OneSectionText());
+    test::WriteFile(dir / "src/book.fods", test::ThreeSheetWorkbook());
+    test::WriteFile(dir / "src/deck.fodp", test::TwoSlidePresentation());
+    if (!test::ConvertWithOffice({dir / "src/one.fodt"}, "doc", dir.Path()) ||
+        !test::ConvertWithOffice({dir / "src/book.fods"}, "xls", dir.Path()) ||
+        !test::ConvertWithOffice({dir / "src/deck.fodp"}, "ppt", dir.Path())) {
+      std::fprintf(stderr, "cannot make the sample documents\n");
+      return 1;
+    }
+    doc = {dir / "one.doc"}, xls = {dir / "book.xls"}, ppt = {dir / "deck.ppt"};
+  } else {
+    for (auto [list, ext] : {std::pair{&doc, "doc"}, {&xls, "xls"}, {&ppt, "ppt"}}) {
+      for (const auto& f : fs::directory_iterator(corpus + "/" + ext))
+        if (f.path().extension() == std::string(".") + ext) list->push_back(f.path());
+      std::sort(list->begin(), list->end());
+      if (list->empty()) {
+        std::fprintf(stderr, "no .%s files in %s/%s\n", ext, corpus.c_str(), ext);
+        return 1;
+      }
+    }
   }
-  const auto docs = Copies(dir / "one.doc", dir / "docs", n);
-  const auto xlss = Copies(dir / "book.xls", dir / "xlss", n);
-  const auto ppts = Copies(dir / "deck.ppt", dir / "ppts", n);
+  const std::vector<std::pair<std::string, std::vector<std::string>>> kinds = {
+      {"doc", Copies(doc, dir / "docs", n)},
+      {"xls", Copies(xls, dir / "xlss", n)},
+      {"ppt", Copies(ppt, dir / "ppts", n)}};
   fs::create_directories(dir / "out");
   SetDesktopFolderForTests(dir / "home/Desktop");
   TRegistry::SetMachine(TRegistry::BuiltIn());
   TPDFStack stack;
+
+  if (memory > 0) {
+    for (const auto& [kind, files] : kinds) {
+      const auto many = Copies({files[0]}, dir / ("many-" + kind), memory);
+      Memory(kind, many, dir / ("mem-" + kind), 0, &stack);
+      Memory(kind, many, dir / ("mem-" + kind), kOfficeRestartLimit, &stack);
+      fs::remove_all(dir / ("many-" + kind));
+      fs::remove_all(dir / ("mem-" + kind));
+    }
+  }
 
   // Start-up: creating the application object starts and connects a fresh office process.
   auto start = Clock::now();
@@ -94,62 +287,21 @@ int main(int argc, char** argv) {
   const double startup = Seconds(start);
   probe.Call("Quit");
 
-  TDocWaterMark word;
-  word.DocSettings = test::JobSettings();
-  word.PDFStack = &stack;
-  word.OpenDoc(docs[0]);  // warm up: start the process, load the filters once
-  word.closeDoc(false);
-  const double docRate = Rate(docs, [&](const std::string& f) {
-    if (!word.OpenDoc(f)) throw std::runtime_error("cannot open");
-    word.AddWaterMark();
-    word.SaveAs(dir / ("out/" + fs::path(f).filename().string()));
-    word.closeDoc(false);
-  });
-  const double docPdfRate = Rate(docs, [&](const std::string& f) {
-    if (!word.OpenDoc(f)) throw std::runtime_error("cannot open");
-    word.AddWaterMark();
-    word.PrintToPDFFile("");
-    word.closeDoc(false);
-  });
-  word.CloseWordApp();
-
-  TXlsWaterMark excel;
-  excel.DocSettings = test::JobSettings();
-  excel.PDFStack = &stack;
-  excel.OpenXls(xlss[0]);
-  excel.closeXls(false);
-  const double xlsRate = Rate(xlss, [&](const std::string& f) {
-    if (!excel.OpenXls(f)) throw std::runtime_error("cannot open");
-    excel.AddWaterMark();
-    excel.SaveAs(dir / ("out/" + fs::path(f).filename().string()));
-    excel.closeXls(false);
-  });
-  const double xlsPdfRate = Rate(xlss, [&](const std::string& f) {
-    if (!excel.OpenXls(f)) throw std::runtime_error("cannot open");
-    excel.AddWaterMark();
-    excel.PrintToPDFFile("");
-    excel.closeXls(false);
-  });
-  excel.CloseExcelApp();
-
-  TPptWaterMark powerpoint;
-  powerpoint.DocSettings = test::JobSettings();
-  powerpoint.PDFStack = &stack;
-  powerpoint.OpenPpt(ppts[0]);
-  powerpoint.closePpt(false);
-  const double pptRate = Rate(ppts, [&](const std::string& f) {
-    if (!powerpoint.OpenPpt(f)) throw std::runtime_error("cannot open");
-    powerpoint.AddWaterMark();
-    powerpoint.SaveAs(dir / ("out/" + fs::path(f).filename().string()));
-    powerpoint.closePpt(false);
-  });
-  const double pptPdfRate = Rate(ppts, [&](const std::string& f) {
-    if (!powerpoint.OpenPpt(f)) throw std::runtime_error("cannot open");
-    powerpoint.AddWaterMark();
-    powerpoint.PrintToPDFFile("");
-    powerpoint.closePpt(false);
-  });
-  powerpoint.ClosePptApp();
+  struct Result {
+    double save = 0, pdf = 0, parallel = 0;
+    Steps steps;
+  };
+  std::vector<Result> results;
+  for (const auto& [kind, files] : kinds) {
+    Result r;
+    Engine e = MakeEngine(kind, &stack);
+    if (e.open(files[0])) e.close();  // warm up: start the process, load the filters once
+    r.save = Pass(e, files, dir / "out", false, &r.steps);
+    r.pdf = Pass(e, files, dir / "out", true);
+    e.quit();
+    if (workers > 1) r.parallel = ParallelRate(kind, files, dir / ("par-" + kind), workers, &stack);
+    results.push_back(r);
+  }
 
   // Baseline: one office run per file, on a profile that has already been initialised.
   test::TempDir profile;
@@ -157,25 +309,43 @@ int main(int argc, char** argv) {
       "/usr/lib/libreoffice/program/soffice.bin --headless --norestore "
       "--nologo --nolockcheck -env:UserInstallation=file://" +
       profile.Path() + " --convert-to doc --outdir '" + (dir / "base") + "' ";
+  const std::string& firstDoc = kinds[0].second[0];
   for (int i = 0; i < 2; ++i)  // first start of a fresh profile ends early (81) and restarts
-    std::system((convert + "'" + docs[0] + "' >/dev/null 2>&1").c_str());
+    std::system((convert + "'" + firstDoc + "' >/dev/null 2>&1").c_str());
   start = Clock::now();
   for (int i = 0; i < baselineRuns; ++i)
-    std::system((convert + "'" + docs[i % docs.size()] + "' >/dev/null 2>&1").c_str());
+    std::system((convert + "'" + kinds[0].second[static_cast<std::size_t>(i) % n] +
+                 "' >/dev/null 2>&1")
+                    .c_str());
   const double baseRate = baselineRuns / Seconds(start);
 
   TRegistry::SetMachine(nullptr);
   SetDesktopFolderForTests("");
+  std::printf("processor cores: %u; files per kind: %d (%s)\n", std::thread::hardware_concurrency(),
+              n, corpus.empty() ? "generated one-page documents" : corpus.c_str());
   std::printf("office start-up (Word.Application created and connected): %.2f s\n", startup);
-  std::printf(".doc stamp+SaveAs:   %6.1f documents/s (%d files)\n", docRate, n);
-  std::printf(".doc stamp+PDF:      %6.1f documents/s\n", docPdfRate);
-  std::printf(".xls stamp+SaveAs:   %6.1f documents/s\n", xlsRate);
-  std::printf(".xls stamp+PDF:      %6.1f documents/s\n", xlsPdfRate);
-  std::printf(".ppt stamp+SaveAs:   %6.1f documents/s\n", pptRate);
-  std::printf(".ppt stamp+PDF:      %6.1f documents/s\n", pptPdfRate);
+  for (std::size_t i = 0; i < kinds.size(); ++i) {
+    const Result& r = results[i];
+    const std::string& kind = kinds[i].first;
+    std::printf(".%s stamp+SaveAs: %6.1f documents/s  (open %.0f%%, stamp %.0f%%, save %.0f%%, "
+                "close %.0f%%)\n",
+                kind.c_str(), r.save, 100 * r.steps.open * r.save / n,
+                100 * r.steps.stamp * r.save / n, 100 * r.steps.save * r.save / n,
+                100 * r.steps.close * r.save / n);
+    std::printf(".%s stamp+PDF:    %6.1f documents/s\n", kind.c_str(), r.pdf);
+  }
+  std::printf(".xls / .doc stamp+SaveAs: %.0f%%; .ppt / .doc: %.0f%%\n",
+              100 * results[1].save / results[0].save, 100 * results[2].save / results[0].save);
+  if (workers > 1) {
+    std::printf("stamp+SaveAs with 1 and %d workers (documents/s, ratio):\n", workers);
+    for (std::size_t i = 0; i < kinds.size(); ++i)
+      std::printf("  .%s  %6.1f  %6.1f  %.2fx\n", kinds[i].first.c_str(), results[i].save,
+                  results[i].parallel, results[i].parallel / results[i].save);
+  }
   std::printf("baseline soffice --convert-to doc per file: %6.2f documents/s (%d runs)\n", baseRate,
               baselineRuns);
-  std::printf("warm .doc stamping / baseline: %.1fx\n", docRate / baseRate);
-  std::printf("failed files: %d\n", failures);
+  std::printf("warm .doc stamping / baseline: %.1fx", results[0].save / baseRate);
+  if (workers > 1) std::printf("; with %d workers: %.1fx", workers, results[0].parallel / baseRate);
+  std::printf("\nfailed files: %d\n", failures.load());
   return failures == 0 ? 0 : 1;
 }
