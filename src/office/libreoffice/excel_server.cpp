@@ -7,6 +7,7 @@
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
@@ -15,6 +16,7 @@
 #include "office/libreoffice/office_application.h"
 #include "office/libreoffice/shape_objects.h"
 #include "office/libreoffice/uno_convert.h"
+#include "office/libreoffice/xls_window.h"
 #include "platform/paths.h"
 
 namespace stampwell {
@@ -26,31 +28,66 @@ using Args = DispatchObject::Args;
 
 namespace {
 
+// An open workbook. One whose active sheet could be read from the file itself is loaded
+// without a view (much faster); viewSheet is then the sheet a view would show, and a view
+// is made only if a sheet is activated. Otherwise the workbook has a view from the start.
+struct Book {
+  std::shared_ptr<TOfficeDocument> doc;
+  int viewSheet = -1;  // the sheet shown by the workbook, when it has no view
+};
+using BookPtr = std::shared_ptr<Book>;
+
 struct ExcelState {
   std::shared_ptr<TOfficeApplication> app;
-  std::shared_ptr<TOfficeDocument> active;
+  BookPtr active;
   std::string activePrinter;
 };
 
 OleVariant Nothing() { return OleVariant(); }
 
-std::shared_ptr<TOfficeDocument> Require(const std::shared_ptr<ExcelState>& s) {
-  if (!s->active || s->active->IsClosed()) throw EOleError("No workbook is open.");
-  if (s->active->Process() != s->app->Process())
+BookPtr Require(const std::shared_ptr<ExcelState>& s) {
+  if (!s->active || s->active->doc->IsClosed()) throw EOleError("No workbook is open.");
+  if (s->active->doc->Process() != s->app->Process())
     throw EOleError("The workbook was lost when its office process ended");
   return s->active;
 }
 
-// The sheet the workbook's view shows: the one active when the file was saved.
-Reference<css::sheet::XSpreadsheet> ActiveSheet(const TOfficeDocument& doc) {
-  Reference<css::sheet::XSpreadsheetView> view(doc.Model()->getCurrentController(),
+Reference<css::container::XIndexAccess> SheetsOf(const TOfficeDocument& doc) {
+  Reference<css::sheet::XSpreadsheetDocument> book(doc.Model(), UNO_QUERY_THROW);
+  return Reference<css::container::XIndexAccess>(book->getSheets(), UNO_QUERY_THROW);
+}
+
+// The sheet the workbook shows: the one active when the file was saved, or activated since.
+Reference<css::sheet::XSpreadsheet> ActiveSheet(const Book& book) {
+  if (book.viewSheet >= 0)
+    return Reference<css::sheet::XSpreadsheet>(SheetsOf(*book.doc)->getByIndex(book.viewSheet),
+                                               UNO_QUERY_THROW);
+  Reference<css::sheet::XSpreadsheetView> view(book.doc->Model()->getCurrentController(),
                                                UNO_QUERY_THROW);
   return view->getActiveSheet();
 }
 
-DispatchPtr MakeSheet(const std::shared_ptr<TOfficeDocument>& doc,
-                      Reference<css::sheet::XSpreadsheet> sheet = {}) {
-  if (!sheet.is()) sheet = ActiveSheet(*doc);
+// Gives a workbook loaded without a view the view it would have had (loaded with a frame),
+// showing the same sheet, so that a sheet can be activated and saved as the active one.
+void EnsureView(Book& book) {
+  if (book.viewSheet < 0) return;
+  auto model = book.doc->Model();
+  Reference<css::frame::XComponentLoader> loader(book.doc->Process()->Desktop(), UNO_QUERY_THROW);
+  css::uno::Sequence<css::beans::PropertyValue> args(2);
+  args.getArray()[0].Name = "Model";
+  args.getArray()[0].Value <<= model;
+  args.getArray()[1].Name = "Hidden";
+  args.getArray()[1].Value <<= false;
+  loader->loadComponentFromURL(OUString("private:object"), OUString("_blank"), 0, args);
+  Reference<css::sheet::XSpreadsheetView> view(model->getCurrentController(), UNO_QUERY_THROW);
+  view->setActiveSheet(Reference<css::sheet::XSpreadsheet>(
+      SheetsOf(*book.doc)->getByIndex(book.viewSheet), UNO_QUERY_THROW));
+  book.viewSheet = -1;
+}
+
+DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> sheet = {}) {
+  const std::shared_ptr<TOfficeDocument>& doc = book->doc;
+  if (!sheet.is()) sheet = ActiveSheet(*book);
   Reference<css::drawing::XDrawPageSupplier> supplier(sheet, UNO_QUERY_THROW);
   Reference<css::drawing::XShapes> page(supplier->getDrawPage(), UNO_QUERY_THROW);
   RShapeHost host{doc, page, {}};
@@ -60,8 +97,9 @@ DispatchPtr MakeSheet(const std::shared_ptr<TOfficeDocument>& doc,
         uno::ToStd(Reference<css::container::XNamed>(sheet, UNO_QUERY_THROW)->getName()));
   });
   // Activate: makes the sheet the one the workbook's view shows (and saves as active).
-  obj->Func("Activate", [doc, sheet](const Args&) {
-    Reference<css::sheet::XSpreadsheetView> view(doc->Model()->getCurrentController(),
+  obj->Func("Activate", [book, sheet](const Args&) {
+    EnsureView(*book);
+    Reference<css::sheet::XSpreadsheetView> view(book->doc->Model()->getCurrentController(),
                                                  UNO_QUERY_THROW);
     view->setActiveSheet(sheet);
     return OleVariant();
@@ -115,8 +153,8 @@ std::function<void()> RaiseTurnedTextEffects(const TOfficeDocument& doc) {
   };
 }
 
-DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s,
-                         const std::shared_ptr<TOfficeDocument>& doc) {
+DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s, const BookPtr& book) {
+  const std::shared_ptr<TOfficeDocument>& doc = book->doc;
   auto obj = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
   std::weak_ptr<ExcelState> weak = s;
   obj->Func("Save", [doc](const Args&) {
@@ -129,9 +167,9 @@ DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s,
     doc->SaveAs(ArgAt(a, 0).AsString(), password.IsEmpty() ? "" : password.AsString());
     return Nothing();
   });
-  obj->Func("Close", [doc, weak](const Args&) {
-    doc->Close();
-    if (auto st = weak.lock(); st && st->active == doc) st->active.reset();
+  obj->Func("Close", [book, weak](const Args&) {
+    book->doc->Close();
+    if (auto st = weak.lock(); st && st->active == book) st->active.reset();
     return Nothing();
   });
   // PrintOut(From, To, Copies, Preview, ActivePrinter, PrintToFile, Collate, PrToFileName).
@@ -143,7 +181,7 @@ DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s,
     st->app->PrintDocument(*doc, st->activePrinter);
     return Nothing();
   });
-  obj->Prop("ActiveSheet", [doc](const Args&) { return OleVariant(MakeSheet(doc)); });
+  obj->Prop("ActiveSheet", [book](const Args&) { return OleVariant(MakeSheet(book)); });
   auto sheets = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
   auto all = [doc] {
     Reference<css::sheet::XSpreadsheetDocument> book(doc->Model(), UNO_QUERY_THROW);
@@ -151,7 +189,7 @@ DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s,
   };
   sheets->Prop("Count", [all](const Args&) { return OleVariant(int(all()->getCount())); });
   // Item(index from 1) or Item(name).
-  sheets->Func("Item", [doc, all](const Args& a) {
+  sheets->Func("Item", [book, all](const Args& a) {
     auto list = all();
     const OleVariant which = ArgAt(a, 0);
     for (sal_Int32 i = 0, n = list->getCount(); i < n; ++i) {
@@ -161,7 +199,7 @@ DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s,
               ? uno::ToStd(Reference<css::container::XNamed>(sheet, UNO_QUERY_THROW)->getName()) ==
                     which.AsString()
               : which.AsInt() == i + 1;
-      if (match) return OleVariant(MakeSheet(doc, sheet));
+      if (match) return OleVariant(MakeSheet(book, sheet));
     }
     throw EOleError("Subscript out of range");
   });
@@ -179,28 +217,52 @@ DispatchPtr CreateExcelApplication() {
   auto app = std::make_shared<TGuardedObject>(s->app->Guard());
   app->Prop(
       "Visible", [s](const Args&) { return OleVariant(s->app->Visible()); },
-      [s](const OleVariant& v) { s->app->SetVisible(v.AsBool(), s->active); });
+      [s](const OleVariant& v) {
+        if (v.AsBool() && s->active) EnsureView(*s->active);  // only a view can be shown
+        s->app->SetVisible(v.AsBool(), s->active ? s->active->doc : nullptr);
+      });
   app->Prop("Name", [](const Args&) { return OleVariant("Microsoft Excel"); });
   auto workbooks = std::make_shared<TGuardedObject>(s->app->Guard());
   workbooks->Func("Open", [s](const Args& a) {
-    // Loaded with a frame (the process has no windows when headless): only then does the
-    // view report the sheet that was active when the file was saved.
+    // A view is what reports the sheet that was active when the file was saved, but making
+    // one takes longer than loading the workbook. An .xls file records that sheet itself
+    // (its window record): such a workbook is loaded without a view and keeps the sheet as
+    // recorded, which is also what the office writes back when the workbook is saved without
+    // a view. Any other file is loaded with a frame (no window when headless).
     const std::string path = ArgAt(a, 0).AsString();
-    auto doc = s->app->OpenDocument([&path](std::shared_ptr<TOfficeProcess> process) {
-      return TOfficeDocument::Open(std::move(process), OfficeKind::Calc, path, false);
-    });
+    auto book = std::make_shared<Book>();
+    const std::optional<int> recorded = XlsActiveSheet(path);
+    auto open = [&](bool viewless) {
+      return s->app->OpenDocument([&](std::shared_ptr<TOfficeProcess> process) {
+        return TOfficeDocument::Open(std::move(process), OfficeKind::Calc, path, false, viewless);
+      });
+    };
+    auto doc = open(recorded.has_value());
+    if (recorded && *recorded >= SheetsOf(*doc)->getCount()) {
+      // The office reads the workbook's sheets otherwise than the file lists them: a view
+      // tells which sheet it shows.
+      doc->Close();
+      doc = open(false);
+    } else if (recorded) {
+      book->viewSheet = *recorded;
+    }
+    book->doc = doc;
     std::weak_ptr<TOfficeDocument> weakDoc = doc;
     doc->SetStoreHook([weakDoc](const std::string& filter) -> std::function<void()> {
       auto d = weakDoc.lock();
       if (!d || filter != "MS Excel 97") return {};
       return RaiseTurnedTextEffects(*d);
     });
-    s->active = doc;
-    if (s->app->Visible()) s->app->SetVisible(true, doc);
-    return OleVariant(MakeWorkbook(s, doc));
+    s->active = book;
+    if (s->app->Visible()) {
+      EnsureView(*book);
+      s->app->SetVisible(true, doc);
+    }
+    return OleVariant(MakeWorkbook(s, book));
   });
   app->Prop("Workbooks", [workbooks](const Args&) { return OleVariant(DispatchPtr(workbooks)); });
-  app->Prop("ActiveWorkbook", [s](const Args&) { return OleVariant(MakeWorkbook(s, Require(s))); });
+  app->Prop("ActiveWorkbook",
+            [s](const Args&) { return OleVariant(MakeWorkbook(s, Require(s))); });
   app->Prop("ActiveSheet", [s](const Args&) { return OleVariant(MakeSheet(Require(s))); });
   app->Prop(
       "ActivePrinter", [s](const Args&) { return OleVariant(s->activePrinter); },

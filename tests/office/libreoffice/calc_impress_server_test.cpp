@@ -11,6 +11,7 @@
 #include "office/libreoffice/libreoffice_servers.h"
 #include "office/ppt_water_mark.h"
 #include "office/xls_water_mark.h"
+#include "office/libreoffice/xls_window.h"
 #include "office_documents.h"
 #include "pdf/pdf_stack.h"
 #include "platform/paths.h"
@@ -96,6 +97,53 @@ TEST(ExcelServer, ActiveSheetAfterOpenIsTheOneActiveWhenSaved) {
   auto book = fx->excelReader.Get("workBooks").Call("Open", {fx->xls});
   EXPECT_EQ(fx->excelReader.Get("ActiveSheet").Get("Name").AsString(), "Second");
   book.Call("Close");
+}
+
+// Workbooks are loaded without a view when the file tells its active sheet itself; the sheet
+// stamped, and the one the saved file shows, are those a view would show.
+TEST(ExcelServer, ActiveSheetReadFromTheFileIsStampedAndStaysActive) {
+  EXPECT_EQ(XlsActiveSheet(fx->xls), 1) << "saved with Second active";
+  TempDir out;
+  StampXls(fx->xls, out / "once.xls");
+  EXPECT_EQ(XlsActiveSheet(out / "once.xls"), 1);
+  // Activating another sheet gives the workbook a view; the saved file shows that sheet.
+  auto book = fx->excelReader.Get("workBooks").Call("Open", {out / "once.xls"});
+  EXPECT_EQ(fx->excelReader.Get("ActiveSheet").Get("Name").AsString(), "Second");
+  EXPECT_EQ(Names(fx->excelReader.Get("ActiveSheet").Get("Shapes")),
+            std::vector<std::string>{kName1});
+  book.Get("Worksheets").Call("Item", {"Third"}).Call("Activate");
+  EXPECT_EQ(fx->excelReader.Get("ActiveSheet").Get("Name").AsString(), "Third");
+  book.Call("SaveAs", {out / "third.xls"});
+  book.Call("Close");
+  EXPECT_EQ(XlsActiveSheet(out / "third.xls"), 2);
+  StampXls(out / "third.xls", out / "third-stamped.xls");
+  book = fx->excelReader.Get("workBooks").Call("Open", {out / "third-stamped.xls"});
+  auto sheets = book.Get("Worksheets");
+  EXPECT_EQ(Names(sheets.Call("Item", {"Third"}).Get("Shapes")), std::vector<std::string>{kName1});
+  EXPECT_EQ(Names(sheets.Call("Item", {"Second"}).Get("Shapes")), std::vector<std::string>{kName1})
+      << "the earlier stamp stays where it was";
+  book.Call("Close");
+  EXPECT_EQ(XlsActiveSheet(out / "third-stamped.xls"), 2);
+}
+
+// The window record is read from bytes nobody checked: a damaged file gives no answer (or a
+// valid one) and never reads outside what it has.
+TEST(ExcelServer, ActiveSheetOfDamagedFilesIsNoAnswer) {
+  TempDir work;
+  const std::string bytes = test::ReadFile(fx->xls);
+  EXPECT_FALSE(XlsActiveSheet(work / "missing.xls"));
+  test::WriteFile(work / "text.xls", "not a workbook");
+  EXPECT_FALSE(XlsActiveSheet(work / "text.xls"));
+  for (std::size_t cut : {std::size_t{512}, std::size_t{1000}, bytes.size() / 2, bytes.size() - 1}) {
+    test::WriteFile(work / "cut.xls", bytes.substr(0, cut));
+    const auto sheet = XlsActiveSheet(work / "cut.xls");
+    if (sheet) EXPECT_EQ(*sheet, 1) << cut;
+  }
+  std::string damaged = bytes;
+  for (std::size_t i = 0x2C; i < damaged.size(); i += 97) damaged[i] = static_cast<char>(0xFF);
+  test::WriteFile(work / "damaged.xls", damaged);
+  const auto sheet = XlsActiveSheet(work / "damaged.xls");
+  if (sheet) EXPECT_LT(*sheet, 3);
 }
 
 TEST(ExcelServer, StampPutsOneSizedRotatedTransparentShapeBehindTheCellsOfTheActiveSheet) {
