@@ -5,12 +5,12 @@
 // resident size of the office process over many documents.
 //
 // Usage: office_bench [files per kind, default 40] [baseline runs, default 5]
-//                     [--workers N] [--memory DOCUMENTS] [--corpus DIR]
+//                     [--workers N] [--memory DOCUMENTS [--restart-limit L]] [--corpus DIR]
 //   --workers N   also stamp+save each kind with N engines in N threads, and print the
 //                 documents per second for 1 and N workers and their ratio
 //   --memory M    stamp+save M .doc, .xls and .ppt files each through one engine, printing
-//                 the office process's resident size as it goes, first without restarts
-//                 and then with the default restart limit
+//                 the office process's resident size as it goes, with the office process
+//                 replaced after L documents (--restart-limit; default 0: never)
 //   --corpus DIR  take the documents from DIR/doc, DIR/xls and DIR/ppt (real files, used in
 //                 turn) instead of the generated one-page ones
 #include <unistd.h>
@@ -220,7 +220,7 @@ void Memory(const std::string& kind, const std::vector<std::string>& files,
 
 int main(int argc, char** argv) {
   std::vector<std::string> positional;
-  int workers = 0, memory = 0;
+  int workers = 0, memory = 0, restartLimit = 0;
   std::string corpus;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -229,6 +229,8 @@ int main(int argc, char** argv) {
       if (workers <= 0) workers = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     } else if (a == "--memory" && i + 1 < argc) {
       memory = std::atoi(argv[++i]);
+    } else if (a == "--restart-limit" && i + 1 < argc) {
+      restartLimit = std::atoi(argv[++i]);
     } else if (a == "--corpus" && i + 1 < argc) {
       corpus = argv[++i];
     } else {
@@ -274,8 +276,7 @@ int main(int argc, char** argv) {
   if (memory > 0) {
     for (const auto& [kind, files] : kinds) {
       const auto many = Copies({files[0]}, dir / ("many-" + kind), memory);
-      Memory(kind, many, dir / ("mem-" + kind), 0, &stack);
-      Memory(kind, many, dir / ("mem-" + kind), kOfficeRestartLimit, &stack);
+      Memory(kind, many, dir / ("mem-" + kind), restartLimit, &stack);
       fs::remove_all(dir / ("many-" + kind));
       fs::remove_all(dir / ("mem-" + kind));
     }

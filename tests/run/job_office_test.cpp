@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "office/automation/automation.h"
@@ -104,6 +105,33 @@ TEST_F(OfficeRun, PdfJobPutsEachPdfAtItsDestination) {
     EXPECT_FALSE(FileExists(pdfOutputDir + pdf)) << "left in the output folder: " << pdf;
   EXPECT_THAT(ActionLines(),
               Contains("Print Ppt file:" + Src("/sub/d.ppt") + " to PDF:" + Dst("/sub/d.pdf")));
+}
+
+// Two workers, each with its own office processes: the same files as one worker, and two
+// documents of one name printed at the same time each reach their own PDF.
+TEST_F(OfficeRun, TwoWorkersStampAndPrintEachFileOnce) {
+  fs::copy_file(Src("/sub/b.doc"), Src("/sub/a.doc"));  // a.doc's name, b.doc's text
+  RJobSettings settings = Settings(true, true, true, true, false);
+  settings.Workers = 2;
+  RunFolderJob(settings);
+  EXPECT_THAT(messages.Messages(), ::testing::IsEmpty());
+  EXPECT_EQ(ListTree(Dst()), std::vector<std::string>({"a.pdf", "c.pdf", "sub/a.pdf",
+                                                       "sub/b.pdf", "sub/d.pdf"}));
+  EXPECT_NE(PdfText(Dst("/a.pdf")).find("Page 1 body text."), std::string::npos);
+  EXPECT_EQ(PdfText(Dst("/a.pdf")).find("Section three"), std::string::npos);
+  EXPECT_NE(PdfText(Dst("/sub/a.pdf")).find("Section three"), std::string::npos);
+  EXPECT_THAT(ListTree(pdfOutputDir), ::testing::IsEmpty()) << "nothing left behind";
+  const auto log = ActionLines();
+  for (std::string f : {"/a.doc", "/c.xls", "/sub/a.doc", "/sub/b.doc", "/sub/d.ppt"}) {
+    const std::string pdf = ChangeFileExt(f, ".pdf");
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [&](const std::string& l) {
+                              return l.find(" file:" + Src(f) + " to PDF:" + Dst(pdf)) !=
+                                     std::string::npos;
+                            }),
+              1)
+        << f;
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 
+#include "office/libreoffice/libreoffice_servers.h"
 #include "office/libreoffice/office_application.h"
 #include "office/libreoffice/shape_objects.h"
 #include "office/libreoffice/uno_convert.h"
@@ -231,7 +232,8 @@ DispatchPtr CreateExcelApplication() {
     // a view. Any other file is loaded with a frame (no window when headless).
     const std::string path = ArgAt(a, 0).AsString();
     auto book = std::make_shared<Book>();
-    const std::optional<int> recorded = XlsActiveSheet(path);
+    const std::optional<int> recorded =
+        ExcelLoadsWithoutView() ? XlsActiveSheet(path) : std::nullopt;
     auto open = [&](bool viewless) {
       return s->app->OpenDocument([&](std::shared_ptr<TOfficeProcess> process) {
         return TOfficeDocument::Open(std::move(process), OfficeKind::Calc, path, false, viewless);

@@ -13,6 +13,7 @@ namespace {
 std::atomic<bool> hasDisplay{false};
 std::atomic<long long> callLimitMs{120000};
 std::atomic<int> restartLimit{kOfficeRestartLimit};
+std::atomic<bool> excelWithoutView{true};
 }  // namespace
 
 void SetOfficeHasDisplay(bool value) { hasDisplay = value; }
@@ -25,6 +26,9 @@ std::chrono::milliseconds OfficeCallLimit() {
 
 void SetOfficeRestartLimit(int documents) { restartLimit = documents < 0 ? 0 : documents; }
 int OfficeRestartLimit() { return restartLimit; }
+
+void SetExcelLoadsWithoutView(bool withoutView) { excelWithoutView = withoutView; }
+bool ExcelLoadsWithoutView() { return excelWithoutView; }
 
 void RegisterLibreOfficeServers() {
   RegisterOleServer("Word.Application", [] { return CreateWordApplication(); });

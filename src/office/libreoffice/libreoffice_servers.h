@@ -26,4 +26,10 @@ inline constexpr int kOfficeRestartLimit = 200;
 void SetOfficeRestartLimit(int documents);
 int OfficeRestartLimit();
 
+// Whether Excel loads an .xls workbook that records its active sheet without a view (the
+// default, and faster), or every workbook with one. Both give the same sheets and results;
+// tests and benchmarks compare them.
+void SetExcelLoadsWithoutView(bool withoutView);
+bool ExcelLoadsWithoutView();
+
 }  // namespace stampwell
