@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <exception>
 #include <filesystem>
@@ -22,6 +23,9 @@ namespace stampwell {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Numbers the workers' PDF folders of this process: runs side by side never share one.
+std::atomic<unsigned> g_workerFolders{0};
 
 // Moves what a worker's PDF folder still holds into the printer's output folder (never over
 // a file there), then removes the worker's folder when it is empty.
@@ -63,7 +67,10 @@ bool TJob::InShard(const std::string& source) const {
 
 void TJob::StartPool() {
   const int workers = TJobPool::Resolve(Settings.Workers);
-  if (workers > 1) pool_ = std::make_unique<TJobPool>(*this, workers);
+  // A shard printing PDF files takes a worker even alone: its PDF folder is then its own,
+  // so shards run side by side on one machine never take each other's PDF files.
+  if (workers > 1 || (!Shard.Whole() && Settings.PDF))
+    pool_ = std::make_unique<TJobPool>(*this, workers);
 }
 
 void TJob::EndPool() {
@@ -98,7 +105,7 @@ TJobPool::TJobPool(TJob& run, int workers) : run_(run) {
     unit->PDFStack->InitStack();
     if (run.Settings.PDF && !outputDir.empty()) {
       worker->pdfDir = outputDir + PathDelim + ".stampwell-worker-" +
-                       std::to_string(::getpid()) + "-" + std::to_string(i + 1);
+                       std::to_string(::getpid()) + "-" + std::to_string(++g_workerFolders);
       std::error_code ec;
       fs::create_directories(worker->pdfDir, ec);
       unit->PDFStack->PDFOutputDir = worker->pdfDir;
@@ -169,13 +176,20 @@ void TJobPool::HandleFile(Worker& worker, const Task& task) {
   TJob& unit = *worker.unit;
   try {
     unit.ProcessFile(task.source, task.dest);
-  } catch (const std::exception& e) {
+  } catch (...) {
     // This file's failure alone: its document is closed unsaved, the worker goes on.
+    std::string message = "unknown error";
+    try {
+      throw;
+    } catch (const std::exception& e) {
+      message = e.what();
+    } catch (...) {
+    }
     run_.endedOnError_ = true;
-    unit.WriteLog("Error in " + task.source + ":" + e.what());
+    unit.WriteLog("Error in " + task.source + ":" + message);
     try {
       unit.CloseOpenDocument();
-    } catch (const std::exception&) {
+    } catch (...) {
     }
   }
   std::lock_guard lock(reportMutex_);

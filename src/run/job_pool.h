@@ -31,6 +31,8 @@ class TJob;
 //   of the same name in different folders never meet. What is left there at the end (a copy
 //   that failed) is moved up into the output folder, where a run with one worker leaves it.
 // - Progress is shown through the run: its DoneCount is the sum over the workers.
+// - A suspended run stops handing out files; the workers finish those already handed over
+//   (one each at most) and then wait.
 class TJobPool {
  public:
   TJobPool(TJob& run, int workers);

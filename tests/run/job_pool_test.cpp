@@ -217,6 +217,28 @@ TEST_F(PoolTest, ShardsTogetherHandleEachFileOnceWithALogEach) {
   EXPECT_FALSE(FileExists(ProgramDir() + "sw" + jobName + ".shard-3.log"));
 }
 
+TEST_F(PoolTest, ShardsPrintingSideBySideNeverTakeEachOthersPdfFiles) {
+  const Lines files = MakeTree();
+  std::vector<std::shared_ptr<TJob>> jobs;
+  for (int k = 0; k < 2; ++k) {
+    auto job = MakeJob(Settings(true, true, true, true, false));  // one worker each
+    job->Shard = {k, 2};
+    job->AddItem(Src(), Dst(), "Folder");
+    jobs.push_back(job);
+  }
+  for (auto& job : jobs) job->Resume();
+  ASSERT_TRUE(PumpUntil([&] { return window->Count(WM_JOBEND) == 2; }));
+  for (auto& job : jobs) {
+    job->WaitFor();
+    EXPECT_FALSE(job->EndedOnError());
+  }
+  for (const std::string& f : files) {
+    if (ExtractFileExt(f) == ".txt") continue;
+    EXPECT_EQ(ReadFile(Dst(ChangeFileExt(f, ".pdf"))), "PDF of " + Src(f)) << f;
+  }
+  EXPECT_THAT(ListTree(pdfOutputDir), IsEmpty());
+}
+
 TEST(Shard, HashIsFnv1aAndPlacesEveryPathInOneShard) {
   EXPECT_EQ(StableHash(""), 14695981039346656037ull);
   EXPECT_EQ(StableHash("a"), 0xaf63dc4c8601ec8cull);
