@@ -144,6 +144,8 @@ void TDocWaterMark::PrintToPDF() {
 
 void TDocWaterMark::PrintToPDFFile(const std::string& /*path*/) { PrintToPDF(); }
 
+std::string TDocWaterMark::DocumentName() const { return doc_.Get("Name").AsString(); }
+
 void TDocWaterMark::PrintToPrinter() { app_.Call("PrintOut", WithPlaceholders({false}, 18)); }
 
 void TDocWaterMark::ClearPDFDirty() {

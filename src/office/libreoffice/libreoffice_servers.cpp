@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "office/automation/automation.h"
+#include "office/libreoffice/office_process.h"
 #include "office/libreoffice/excel_server.h"
 #include "office/libreoffice/powerpoint_server.h"
 #include "office/libreoffice/word_server.h"
@@ -15,6 +16,7 @@ std::atomic<long long> callLimitMs{120000};
 }  // namespace
 
 void SetOfficeHasDisplay(bool value) { hasDisplay = value; }
+void EndAllOfficeProcesses() { TOfficeProcess::EndAll(); }
 bool OfficeHasDisplay() { return hasDisplay; }
 
 void SetOfficeCallLimit(std::chrono::milliseconds limit) { callLimitMs = limit.count(); }

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -39,11 +40,16 @@ std::string UniquePipeName() {
          std::to_string(rd());
 }
 
-// Settings of the private profile, written before the first start: no lock files (documents
-// are written through temporary files and renamed, and a stale lock would make the office ask
-// a question nobody answers) and no autosave or recovery data.
+// Settings of the private profile, written before the first start. No document locking at
+// all (UseLocking): documents are written through temporary files and renamed, and the
+// office would otherwise leave ".~lock.<name>#" files beside the user's documents, where an
+// interrupted run leaves them for good; the two finer switches only choose the kind of
+// lock. No temporary files of the office beside the files it writes
+// (TempFileNextToLocalFile), no autosave and no recovery data.
 constexpr const char* kProfileSettings = R"(<?xml version="1.0" encoding="UTF-8"?>
 <oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
+<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseLocking" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="TempFileNextToLocalFile" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseDocumentOOoLockFile" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseDocumentSystemFileLocking" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="ShowTipOfTheDay" oor:op="fuse"><value>false</value></prop></item>
@@ -68,7 +74,45 @@ std::string MakeProfileDir() {
   return dir;
 }
 
+// Every process started and not yet ended, with its profile folder, for EndAll.
+std::mutex g_liveMutex;
+std::map<const TOfficeProcess*, std::pair<pid_t, std::string>>& LiveProcesses() {
+  static std::map<const TOfficeProcess*, std::pair<pid_t, std::string>> live;
+  return live;
+}
+
+void NoteLive(const TOfficeProcess* p, pid_t pid, const std::string& profileDir) {
+  std::lock_guard<std::mutex> lock(g_liveMutex);
+  LiveProcesses()[p] = {pid, profileDir};
+}
+
+void NoteGone(const TOfficeProcess* p) {
+  std::lock_guard<std::mutex> lock(g_liveMutex);
+  LiveProcesses().erase(p);
+}
+
 }  // namespace
+
+void TOfficeProcess::EndAll() {
+  std::lock_guard<std::mutex> lock(g_liveMutex);
+  for (const auto& [process, entry] : LiveProcesses()) {
+    const auto& [pid, profileDir] = entry;
+    if (pid > 0) {
+      ::kill(-pid, SIGKILL);
+      ::kill(pid, SIGKILL);
+      // Wait for it (briefly) so that it writes nothing into the folder removed below.
+      for (int i = 0; i < 200; ++i) {
+        const pid_t r = ::waitpid(pid, nullptr, WNOHANG);
+        if (r == pid || (r < 0 && errno == ECHILD)) break;
+        if (r < 0 && errno != EINTR) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    }
+    std::error_code ec;
+    if (!profileDir.empty()) std::filesystem::remove_all(profileDir, ec);
+  }
+  LiveProcesses().clear();
+}
 
 std::shared_ptr<TOfficeProcess> TOfficeProcess::Start(bool withDisplay) {
   LocalUnoContext();  // fail early, before a process exists, when UNO cannot start
@@ -114,7 +158,16 @@ void TOfficeProcess::Spawn() {
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
   // Its own process group, so that ending it also ends anything it started.
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+  // Signals blocked or caught in this program (stampwell-cli handles Ctrl-C on a thread of
+  // its own) are restored to their defaults in the child.
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) sigaddset(&defaults, sig);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
+                                       POSIX_SPAWN_SETSIGDEF);
   posix_spawnattr_setpgroup(&attr, 0);
   pid_t pid = -1;
   const int rc = posix_spawn(&pid, exe.c_str(), &actions, &attr, argv.data(), environ);
@@ -123,6 +176,7 @@ void TOfficeProcess::Spawn() {
   if (rc != 0) {
     throw EOleError("Cannot start " + exe + ": " + std::strerror(rc));
   }
+  NoteLive(this, pid, profileDir_);
   std::lock_guard<std::mutex> lock(mutex_);
   pid_ = pid;
   reaped_ = false;
@@ -163,6 +217,7 @@ void TOfficeProcess::Connect(Clock::time_point deadline) {
 TOfficeProcess::~TOfficeProcess() {
   if (detached_) {
     StopWatchdog();
+    NoteGone(this);
     return;
   }
   Quit();
@@ -220,11 +275,13 @@ void TOfficeProcess::Quit() {
   Reap(true);
   StopWatchdog();
   RemoveProfile();
+  NoteGone(this);
 }
 
 void TOfficeProcess::Detach() {
   detached_ = true;
   StopWatchdog();
+  NoteGone(this);
 }
 
 void TOfficeProcess::RemoveProfile() {
