@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,7 +68,10 @@ class TJobProfile {
   // run has ended; Display receives the progress reports. Both may go away during the run.
   // When the runner cannot be made (PDF printer detection raised a registry error), shows the
   // error, posts WM_JOBEND at once and returns false.
-  bool RunJob(std::weak_ptr<MessageTarget> MainWindow, std::weak_ptr<JobDisplay> Display);
+  // prepare, when given, is called with the runner after it is set up and before its thread
+  // starts (a front end hooks itself to the run's lines there).
+  bool RunJob(std::weak_ptr<MessageTarget> MainWindow, std::weak_ptr<JobDisplay> Display,
+              const std::function<void(TJob&)>& prepare = {});
 };
 
 }  // namespace stampwell

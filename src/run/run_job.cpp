@@ -13,7 +13,8 @@
 namespace stampwell {
 
 bool TJobProfile::RunJob(std::weak_ptr<MessageTarget> MainWindow,
-                         std::weak_ptr<JobDisplay> Display) {
+                         std::weak_ptr<JobDisplay> Display,
+                         const std::function<void(TJob&)>& prepare) {
   TIniFile ini(FilePath());
   const std::vector<std::string> sections = ini.ReadSections();
 
@@ -40,6 +41,7 @@ bool TJobProfile::RunJob(std::weak_ptr<MessageTarget> MainWindow,
     if (!source.empty() && !dest.empty()) job->AddItem(source, dest, type == 0 ? "File" : "Folder");
   }
   job->SetControl(std::move(MainWindow), std::move(Display));
+  if (prepare) prepare(*job);
   job->Resume();
   return true;
 }

@@ -95,12 +95,20 @@ TEST_F(CliJobs, ListShowsEveryJobWithItsSwitchesAndItems) {
       << r.out;
 }
 
-TEST_F(CliJobs, ListReportsAnUnreadableProfileAndFailsWithStatusOne) {
+TEST_F(CliJobs, AnUnreadableProfileIsNamedAndTheOtherJobsStillListAndRun) {
   WriteFile(programDir.Path() + "swBroken.ini",
             "[BasicInfo]\r\nName=Broken\r\n[DocInfo]\r\nDocWatermarkColor=notacolour\r\n");
+  SaveProfile("Weekly", Settings(true, false, false, false, true), {Folder()});
+  WriteFile(Src("/a.txt"), "a");
   auto r = RunCli({"list"});
   EXPECT_EQ(r.status, cli::kExitRunError);
-  EXPECT_NE(r.err.find("notacolour"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("swBroken.ini: 'notacolour' is not a valid integer value"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.out.find("Weekly\tswWeekly.ini"), std::string::npos) << r.out;
+  auto run = RunCli({"run", "Weekly"});
+  EXPECT_EQ(run.status, cli::kExitOk) << run.err;
+  EXPECT_EQ(ReadFile(Dst("/a.txt")), "a");
 }
 
 TEST_F(CliJobs, HistoryPrintsTheLogAndUnknownJobsAreUsageErrors) {
@@ -141,7 +149,9 @@ TEST_F(CliJobs, RunPrintsOneLinePerActionAndLogsTheRun) {
   ASSERT_EQ(out.size(), 3u) << r.out;
   EXPECT_EQ(CountLines(out, "Add watermark into " + Src("/a.doc")), 1) << r.out;
   EXPECT_EQ(CountLines(out, "copy file:" + Src("/notes.txt") + " to:" + Dst("/notes.txt")), 1);
-  EXPECT_NE(r.out.find("2 of 2 actions done"), std::string::npos) << r.out;
+  EXPECT_EQ(out.back(), "Job Weekly: stamped 1, printed 0, copied 1, skipped 0 (destination "
+                       "exists), failed 0; log: " +
+                           programDir.Path() + "swWeekly.log");
   EXPECT_EQ(r.out.find('\r'), std::string::npos);  // no progress bar when not a terminal
   EXPECT_EQ(ReadFile(Dst("/notes.txt")), "notes");
   EXPECT_TRUE(FileExists(Dst("/a.doc")));
@@ -184,14 +194,56 @@ TEST_F(CliJobs, CtrlCStopsAfterTheFileInHandAsCancelDoes) {
   EXPECT_TRUE(FileExists(Dst("/") + ExtractFileName(opened.front())));
 }
 
-TEST_F(CliJobs, AnEngineErrorEndsTheRunWithStatusOne) {
+TEST_F(CliJobs, AFailedFileMakesStatusOneWithItsErrorOnStandardErrorAndTheRunGoesOn) {
   WriteFile(Src("/a.doc"), "doc");
+  WriteFile(Src("/b.doc"), "doc");
   SaveProfile("Weekly", Settings(true, false, false, false, false), {Folder()});
-  server.Fail(CallKind::Call, "App.Selection.HeaderFooter.Shapes", "AddTextEffect", "no room");
+  server.Fail(CallKind::Call, "App.Selection.HeaderFooter.Shapes", "AddTextEffect", "no room", 1);
   auto r = RunCli({"run", "Weekly"});
   EXPECT_EQ(r.status, cli::kExitRunError) << r.out << r.err;
-  auto lines = ActionLines();
-  bool errorLine = false;
-  for (const auto& l : lines) errorLine = errorLine || l.find("no room") != std::string::npos;
-  EXPECT_TRUE(errorLine);
+  EXPECT_NE(r.err.find("Error in " + Src("/a.doc") + ":no room\n"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out.find("Error in"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Add watermark into " + Src("/b.doc") + "\n"), std::string::npos);
+  EXPECT_NE(r.out.find("stamped 1, printed 0, copied 0, skipped 0 (destination exists), failed 1"),
+            std::string::npos)
+      << r.out;
+  EXPECT_TRUE(FileExists(Dst("/b.doc")));
+  EXPECT_FALSE(FileExists(Dst("/a.doc")));
+}
+
+TEST_F(CliJobs, EveryActionOfTheLogIsPrintedExcelIncluded) {
+  // Excel steps refresh no display; what is printed follows the log, not the display.
+  WriteFile(Src("/b.xls"), "xls");
+  WriteFile(Src("/c.ppt"), "ppt");
+  SaveProfile("Weekly", Settings(false, true, true, false, false), {Folder()});
+  auto r = RunCli({"run", "Weekly"});
+  EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+  EXPECT_EQ(r.out.rfind("Add watermark into " + Src("/b.xls") + "\nAdd watermark into " +
+                            Src("/c.ppt") + "\nJob Weekly: stamped 2,",
+                        0),
+            0u)
+      << r.out;
+}
+
+TEST_F(CliJobs, ARunWithNothingToDoSaysSo) {
+  WriteFile(Src("/a.doc"), "doc");
+  WriteFile(Dst("/a.doc"), "done before");
+  SaveProfile("Weekly", Settings(true, false, false, false, true), {Folder()});
+  auto r = RunCli({"run", "Weekly"});
+  EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+  EXPECT_NE(r.out.find("Nothing to do: every destination exists already.\n"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("skipped 1 (destination exists)"), std::string::npos) << r.out;
+}
+
+TEST_F(CliJobs, AJobNameThatCannotNameALogIsNotRunAndNamesNoLog) {
+  WriteFile(Src("/a.txt"), "a");
+  WriteFile(programDir.Path() + "swOdd.ini", "[BasicInfo]\r\nName=Team/Weekly\r\n[0]\r\nType=1\r\n"
+                                             "Source=" + Src() + "\r\nDest=" + Dst() + "\r\n");
+  auto r = RunCli({"run", "Team/Weekly"});
+  EXPECT_EQ(r.status, cli::kExitRunError);
+  EXPECT_NE(r.err.find("\"Team/Weekly\" cannot be run under that name"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.out.find("log:"), std::string::npos) << r.out;
+  EXPECT_FALSE(FileExists(Dst("/a.txt")));
 }
