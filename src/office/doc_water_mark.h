@@ -73,6 +73,8 @@ class TDocWaterMark {
   TPDFStack* PDFStack = nullptr;
 
  private:
+  void StartFailed(const std::string& reason);
+  bool startFailureShown_ = false;
   OleVariant Shapes() const;  // App.Selection.HeaderFooter.Shapes
   void SetSeekView(int view);
   void Stamp(const std::string& name);  // exists, delete, insert

@@ -318,6 +318,7 @@ void TJob::ProcessFile(const std::string& source, const std::string& dest) {
 // and PowerPoint pass the file over); any error after the open is this file's failure alone.
 
 void TJob::ProcessWord(const std::string& source, const std::string& dest) {
+  step_.clear();
   if (!NeedProcess(source, dest)) {
     ++Counts.Skipped;
     return;
@@ -337,10 +338,12 @@ void TJob::ProcessWord(const std::string& source, const std::string& dest) {
       ActionText = "Add watermark into " + source;
       WriteLog(ActionText);
       UpdateProgress();
+      step_ = "adding the watermark";
       WordEngine->AddWaterMark();
       ++DoneCount;
       if (!Settings.PDF && dest != source) {
         ForceDirectories(ExtractFilePath(dest));
+        step_ = "saving";
         WordEngine->SaveAs(dest);
       }
     }
@@ -351,6 +354,7 @@ void TJob::ProcessWord(const std::string& source, const std::string& dest) {
       WriteLog(ActionText);
       UpdateProgress();
       PrepareForPrint(source, pdfName);
+      step_ = "printing";
       WordEngine->PrintToPDFFile(pdfPath);
       ++DoneCount;
       PDFStack->AddPDFPrintItem(pdfName, pdfPath, source);
@@ -358,6 +362,7 @@ void TJob::ProcessWord(const std::string& source, const std::string& dest) {
     }
     const bool save = dest == source && !Settings.PDF;
     if (save) {
+      step_ = "saving";
       WordEngine->closeDoc(true);
       openDocument_ = OpenDocument::None;
     } else {
@@ -372,6 +377,7 @@ void TJob::ProcessWord(const std::string& source, const std::string& dest) {
 }
 
 void TJob::ProcessExcel(const std::string& source, const std::string& dest) {
+  step_.clear();
   if (!NeedProcess(source, dest)) {
     ++Counts.Skipped;
     return;
@@ -389,10 +395,12 @@ void TJob::ProcessExcel(const std::string& source, const std::string& dest) {
     if (Settings.Xls) {
       ActionText = "Add watermark into " + source;
       WriteLog(ActionText);
+      step_ = "adding the watermark";
       ExcelEngine->AddWaterMark();
       ++DoneCount;
       if (!Settings.PDF) {
         ForceDirectories(ExtractFilePath(dest));
+        step_ = "saving";
         ExcelEngine->SaveAs(dest);
       }
     }
@@ -402,12 +410,14 @@ void TJob::ProcessExcel(const std::string& source, const std::string& dest) {
       ActionText = "Print Xls file:" + source + " to PDF:" + pdfPath;
       WriteLog(ActionText);
       PrepareForPrint(source, pdfName);
+      step_ = "printing";
       ExcelEngine->PrintToPDFFile(pdfPath);
       ++DoneCount;
       PDFStack->AddPDFPrintItem(pdfName, pdfPath, source);
       ReportFlushErrors();
     }
     if (dest == source && !Settings.PDF) {
+      step_ = "saving";
       ExcelEngine->closeXls(true);
       openDocument_ = OpenDocument::None;
     } else {
@@ -422,6 +432,7 @@ void TJob::ProcessExcel(const std::string& source, const std::string& dest) {
 }
 
 void TJob::ProcessPpt(const std::string& source, const std::string& dest) {
+  step_.clear();
   if (!NeedProcess(source, dest)) {
     ++Counts.Skipped;
     return;
@@ -441,9 +452,11 @@ void TJob::ProcessPpt(const std::string& source, const std::string& dest) {
       WriteLog(ActionText);
       ++DoneCount;
       UpdateProgress();
+      step_ = "adding the watermark";
       PptEngine->AddWaterMark();
       if (!Settings.PDF) {
         ForceDirectories(ExtractFilePath(dest));
+        step_ = "saving";
         PptEngine->SaveAs(dest);
       }
     }
@@ -455,11 +468,13 @@ void TJob::ProcessPpt(const std::string& source, const std::string& dest) {
       ++DoneCount;
       UpdateProgress();
       PrepareForPrint(source, pdfName);
+      step_ = "printing";
       PptEngine->PrintToPDFFile(pdfPath);
       PDFStack->AddPDFPrintItem(pdfName, pdfPath, source);
       ReportFlushErrors();
     }
     if (dest == source && !Settings.PDF) {
+      step_ = "saving";
       PptEngine->closePpt(true);
       openDocument_ = OpenDocument::None;
     } else {
@@ -475,7 +490,10 @@ void TJob::ProcessPpt(const std::string& source, const std::string& dest) {
 
 void TJob::FileFailed(const std::string& source, const std::string& message, int doneAfter,
                       const std::string& writtenDest) {
-  WriteLog("Error in " + source + ":" + message, LineKind::Error);
+  // An office error without a text of its own says at least which step it ended.
+  std::string text = message;
+  if (text == "The office reported an error" && !step_.empty()) text += " while " + step_;
+  WriteLog("Error in " + source + ":" + text, LineKind::Error);
   ++Counts.Failed;
   // The document is closed unsaved; an error of that close adds nothing for the user.
   const OpenDocument open = openDocument_;

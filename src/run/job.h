@@ -174,6 +174,7 @@ class TJob : public TThread {
   std::string currentDest_;
   std::string currentKind_;
   std::string currentFile_;
+  std::string step_;  // the step of the file in hand, for error lines
   // The destination folder of the folder entry being walked or counted. A source subfolder
   // that is this folder is passed over: a destination inside its source would otherwise be
   // walked into itself, nesting ever deeper copies until paths grow too long.
