@@ -169,8 +169,20 @@ void TOfficeProcess::Spawn() {
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
                                        POSIX_SPAWN_SETSIGDEF);
   posix_spawnattr_setpgroup(&attr, 0);
+  // The office's own temporary files go into the profile folder, so that they go with it
+  // however the process ends.
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e)
+    if (std::strncmp(*e, "TMPDIR=", 7) != 0) env.emplace_back(*e);
+  const std::string tempDir = profileDir_ + "/tmp";
+  std::error_code ec;
+  std::filesystem::create_directories(tempDir, ec);
+  if (!ec) env.push_back("TMPDIR=" + tempDir);
+  std::vector<char*> envp;
+  for (auto& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
   pid_t pid = -1;
-  const int rc = posix_spawn(&pid, exe.c_str(), &actions, &attr, argv.data(), environ);
+  const int rc = posix_spawn(&pid, exe.c_str(), &actions, &attr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
   if (rc != 0) {
