@@ -112,6 +112,7 @@ TEST_F(OfficeRun, PdfJobPutsEachPdfAtItsDestination) {
   EXPECT_NE(PdfText(Dst("/a.pdf")).find("Page 1 body text."), std::string::npos);
   for (std::string pdf : {"/a.pdf", "/b.pdf", "/c.pdf", "/d.pdf"})
     EXPECT_FALSE(FileExists(pdfOutputDir + pdf)) << "left in the output folder: " << pdf;
+  EXPECT_EQ(ListTree(pdfOutputDir), std::vector<std::string>{}) << "the sample page is removed";
   EXPECT_THAT(ActionLines(),
               Contains("Print Ppt file:" + Src("/sub/d.ppt") + " to PDF:" + Dst("/sub/d.pdf")));
 }
@@ -228,6 +229,26 @@ TEST_F(OfficeRun, NoLockFileOrTemporaryFileAppearsBesideTheDocuments) {
     for (const std::string& f : ListTree(root))
       EXPECT_FALSE(IsWorkFileName(ExtractFileName(f))) << f;
   EXPECT_EQ(job->Counts.Stamped, 4);
+}
+
+// Names up to the limit of 255 bytes: the temporary file beside each output stays within it.
+TEST_F(OfficeRun, DocumentsWithNamesUpToTheLimitAreStampedAndPrinted) {
+  fs::remove_all(Src());
+  fs::create_directories(Src());
+  const std::string gen = work / "gen/";
+  const std::string doc = std::string(243, 'd') + ".doc";  // 247 bytes
+  const std::string xls = std::string(251, 'x') + ".xls";  // 255 bytes
+  fs::copy_file(gen + "a.doc", Src("/" + doc));
+  fs::copy_file(gen + "c.xls", Src("/" + xls));
+  RunFolderJob(Settings(true, true, false, false, false));
+  EXPECT_EQ(ListTree(Dst()), std::vector<std::string>({doc, xls}));
+  WordInspector word;
+  EXPECT_EQ(word.HeaderShapes(Dst("/" + doc))["s1/primary"].at(0).Name, kMark);
+  fs::remove_all(Dst());
+  window = std::make_shared<RecordingWindow>();
+  RunFolderJob(Settings(false, false, false, true, false));
+  EXPECT_EQ(ListTree(Dst()), std::vector<std::string>({ChangeFileExt(doc, ".pdf"),
+                                                       ChangeFileExt(xls, ".pdf")}));
 }
 
 TEST_F(OfficeRun, EmptyAndSpecialFilesAreNotDocuments) {
