@@ -356,6 +356,23 @@ TEST_F(JobTest, AnEngineErrorFailsThatFileAloneAndTheRunGoesOn) {
   EXPECT_EQ(job->FatalError(), "");
 }
 
+TEST_F(JobTest, APrintThatFailsGivesThatFileNoPdfAndTheRunGoesOn) {
+  WriteFile(src + "/a.doc", "a");
+  WriteFile(src + "/b.doc", "b");
+  server.Fail(CallKind::Call, "App", "PrintOut", "printer gone", 1);
+  auto job = Make(true, false, false, true, false);
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(ActionLines(),
+            Lines({Stamp(src + "/a.doc"), "Print Doc file:" + src + "/a.doc to PDF:" + dst + "/a.pdf",
+                   "Error in " + src + "/a.doc:printer gone", Stamp(src + "/b.doc"),
+                   "Print Doc file:" + src + "/b.doc to PDF:" + dst + "/b.pdf"}));
+  EXPECT_EQ(ListTree(dst), Lines({"b.pdf"}));
+  EXPECT_EQ(job->Counts.Printed, 1);
+  EXPECT_EQ(job->Counts.Failed, 1);
+  EXPECT_EQ(job->DoneCount, 4);
+}
+
 TEST_F(JobTest, ACopyThatFailsIsLoggedAsAnErrorNotAsDone) {
   WriteFile(src + "/a.txt", "a");
   WriteFile(src + "/S/b.txt", "b");
