@@ -217,7 +217,12 @@ std::string TempNameBeside(const std::string& target) {
 }
 
 bool IsWorkFileName(const std::string& name) {
-  if (name.rfind(".~sw", 0) == 0) return true;
+  // ".~sw" + digits + "-" or "_": this system's temporary files, old and new.
+  if (name.rfind(".~sw", 0) == 0) {
+    std::size_t i = 4;
+    while (i < name.size() && name[i] >= '0' && name[i] <= '9') ++i;
+    if (i > 4 && i < name.size() && (name[i] == '-' || name[i] == '_')) return true;
+  }
   return name.rfind(".~lock.", 0) == 0 && name.size() > 8 && name.back() == '#';
 }
 

@@ -161,7 +161,8 @@ TEST(TempNames, StayWithinTheNameLimitAndAreKnownAsWorkFiles) {
   EXPECT_NE(static_cast<unsigned char>(temp.back()) & 0xC0, 0xC0u);
   for (const char* work : {".~lock.a.doc#", ".~sw1-2-a.doc", ".~sw12_3_b.xls"})
     EXPECT_TRUE(IsWorkFileName(work)) << work;
-  for (const char* user : {".~lock.a.doc", "~$a.doc", ".sw1.doc", "a.doc#", ".hidden"})
+  for (const char* user :
+       {".~lock.a.doc", "~$a.doc", ".sw1.doc", "a.doc#", ".hidden", ".~swimming.doc", ".~sw-1.doc"})
     EXPECT_FALSE(IsWorkFileName(user)) << user;
 }
 

@@ -251,6 +251,26 @@ TEST_F(OfficeRun, DocumentsWithNamesUpToTheLimitAreStampedAndPrinted) {
                                                        ChangeFileExt(xls, ".pdf")}));
 }
 
+// A destination on a full file system: the error says so in the user's words and names the
+// user's file, never the temporary one; nothing is left there.
+TEST_F(OfficeRun, AFullDiskIsToldInTheUsersWords) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs a small file system of its own";
+  fs::create_directories(Dst());
+  if (::mount("tmpfs", Dst().c_str(), "tmpfs", 0, "size=4k") != 0)
+    GTEST_SKIP() << "cannot mount a small file system here";
+  struct Unmount {
+    std::string path;
+    ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+  } unmount{Dst()};
+  RunFolderJob(Settings(true, true, false, false, false));
+  EXPECT_THAT(ActionLines(),
+              Contains("Error in " + Src("/a.doc") + ":disk full writing " + Dst("/a.doc")));
+  EXPECT_THAT(ActionLines(),
+              Contains("Error in " + Src("/c.xls") + ":disk full writing " + Dst("/c.xls")));
+  for (const std::string& f : ListTree(Dst())) EXPECT_FALSE(IsWorkFileName(ExtractFileName(f))) << f;
+  EXPECT_FALSE(FileExists(Dst("/a.doc")));
+}
+
 TEST_F(OfficeRun, EmptyAndSpecialFilesAreNotDocuments) {
   WriteFile(Src("/empty.doc"), "");
   WriteFile(Src("/empty.xls"), "");
