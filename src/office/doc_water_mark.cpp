@@ -160,7 +160,7 @@ std::string TDocWaterMark::DocumentName() const { return doc_.Get("Name").AsStri
 void TDocWaterMark::PrintToPrinter() { app_.Call("PrintOut", WithPlaceholders({false}, 18)); }
 
 void TDocWaterMark::ClearPDFDirty() {
-  if (!OpenDoc(ProgramDir() + "Sample.doc")) return;
+  if (!OpenDoc(DataDir() + "Sample.doc")) return;
   PrintToPDFFile(ProgramDir() + "Sample.pdf");
   closeDoc(false);
 }

@@ -51,7 +51,7 @@ class TDocWaterMark {
   void PrintToPDFFile(const std::string& path);
   // Prints on Word's active printer.
   void PrintToPrinter();
-  // Prints "Sample.doc" of the program folder to PDF and closes it. Does nothing more
+  // Prints "Sample.doc" of the data folder (DataDir) to PDF and closes it. Does nothing more
   // when the sample cannot be opened (so no other document is printed or closed).
   void ClearPDFDirty();
   // Builds the preview document (starting Word first if needed); true on success,

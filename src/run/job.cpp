@@ -492,7 +492,9 @@ void TJob::FileFailed(const std::string& source, const std::string& message, int
                       const std::string& writtenDest) {
   // An office error without a text of its own says at least which step it ended.
   std::string text = message;
-  if (text == "The office reported an error" && !step_.empty()) text += " while " + step_;
+  if (!step_.empty() && (text == "The office reported an error" ||
+                         text.rfind("The office refused the operation", 0) == 0))
+    text += " while " + step_;
   WriteLog("Error in " + source + ":" + text, LineKind::Error);
   ++Counts.Failed;
   // The document is closed unsaved; an error of that close adds nothing for the user.

@@ -15,6 +15,7 @@
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextTable.hpp>
 
 #include "office/libreoffice/office_application.h"
 #include "office/libreoffice/shape_objects.h"
@@ -97,8 +98,13 @@ std::vector<Reference<css::text::XTextRange>> SectionStarts(const WordDoc& d) {
     if (!first && pageDesc.isEmpty()) continue;
     Reference<css::text::XTextRange> range(props, UNO_QUERY);
     if (!range.is()) {
-      Reference<css::text::XTextContent> content(props, UNO_QUERY);
-      if (content.is()) range = content->getAnchor();
+      // A table: its place is the start of its first cell (a table cannot report an anchor).
+      Reference<css::text::XTextTable> table(props, UNO_QUERY);
+      if (table.is()) {
+        const auto cells = table->getCellNames();
+        if (cells.hasElements())
+          range.set(table->getCellByName(cells[0]), UNO_QUERY);
+      }
     }
     if (range.is()) starts.push_back(range->getStart());
     first = false;
@@ -266,7 +272,11 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
     auto start = starts[index - 1];
     auto range = std::make_shared<TGuardedObject>(guard);
     range->Func("Select", [d, start](const Args&) {
-      d->cursor->gotoRange(start, false);
+      // A section that starts in a table: the selection moves into the table's first cell.
+      if (start->getText() == d->cursor->getText())
+        d->cursor->gotoRange(start, false);
+      else
+        d->cursor = start->getText()->createTextCursorByRange(start);
       d->Moved();
       return Nothing();
     });
