@@ -236,8 +236,8 @@ int RunNamedJob(const std::string& name, std::ostream& out, std::ostream& err,
   if (!job) return kExitRunError;
   if (job->Refused()) return kExitRunError;  // the run has said why; it wrote no log
   const TJob::RunCounts& counts = job->Counts;
-  if (counts.Stamped + counts.Printed + counts.Copied + counts.Failed == 0 &&
-      counts.Skipped > 0 && !stopSent)
+  if (counts.Stamped + counts.Printed + counts.Copied + counts.Failed == 0 && counts.Skipped > 0 &&
+      !stopSent)
     out << "Nothing to do: every destination exists already.\n";
   out << "Job " << name << ": " << Summary(counts) << "; log: " << ProgramDir() << "sw"
       << profile->Settings.Name << ".log\n";

@@ -144,7 +144,8 @@ std::string CutToBytes(const std::string& s, std::size_t max) {
 }
 
 std::string LowerFirst(std::string text) {
-  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') text[0] = static_cast<char>(text[0] - 'A' + 'a');
+  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+    text[0] = static_cast<char>(text[0] - 'A' + 'a');
   return text;
 }
 
@@ -210,8 +211,8 @@ bool CopyFileChecked(const std::string& source, const std::string& dest, std::st
 
 std::string TempNameBeside(const std::string& target) {
   static std::atomic<unsigned> counter{0};
-  const std::string tag = ".~sw" + std::to_string(::getpid()) + "-" +
-                          std::to_string(counter.fetch_add(1)) + "-";
+  const std::string tag =
+      ".~sw" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)) + "-";
   return ExtractFilePath(target) + tag +
          CutToBytes(ExtractFileName(target), kMaxFileNameBytes - tag.size());
 }

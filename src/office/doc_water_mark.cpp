@@ -34,7 +34,8 @@ TDocWaterMark::TDocWaterMark() {
 void TDocWaterMark::StartFailed(const std::string& reason) {
   if (startFailureShown_) return;
   startFailureShown_ = true;
-  const std::string text = "Word open failed,please make sure your word worked at first\xEF\xBC\x81";
+  const std::string text =
+      "Word open failed,please make sure your word worked at first\xEF\xBC\x81";
   ShowMessage(reason.empty() ? text : text + "\n" + reason);
 }
 

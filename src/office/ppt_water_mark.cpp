@@ -27,7 +27,8 @@ TPptWaterMark::TPptWaterMark() {
 void TPptWaterMark::StartFailed(const std::string& reason) {
   if (startFailureShown_) return;
   startFailureShown_ = true;
-  const std::string text = "Powerpoint open failed,please make sure your Powerpoint worked at first\xEF\xBC\x81";
+  const std::string text =
+      "Powerpoint open failed,please make sure your Powerpoint worked at first\xEF\xBC\x81";
   ShowMessage(reason.empty() ? text : text + "\n" + reason);
 }
 

@@ -19,7 +19,8 @@ TXlsWaterMark::TXlsWaterMark() {
 void TXlsWaterMark::StartFailed(const std::string& reason) {
   if (startFailureShown_) return;
   startFailureShown_ = true;
-  const std::string text = "Excel open failed,please make sure your excel worked at first\xEF\xBC\x81";
+  const std::string text =
+      "Excel open failed,please make sure your excel worked at first\xEF\xBC\x81";
   ShowMessage(reason.empty() ? text : text + "\n" + reason);
 }
 

@@ -185,7 +185,9 @@ bool TPDFStack::PrepareForPrint(const std::string& PDFFileName) {
   return clean;
 }
 
-std::string TPDFStack::OutputPath(const std::string& fileName) const { return OutputPathOf(fileName); }
+std::string TPDFStack::OutputPath(const std::string& fileName) const {
+  return OutputPathOf(fileName);
+}
 
 std::string TPDFStack::OutputPathOf(const std::string& fileName) const {
   // Without an output folder there is nowhere to look (the path would name the root folder).

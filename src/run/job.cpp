@@ -648,9 +648,8 @@ void TJob::FinishRun() {
     // final flush runs even when the sample could not be printed.
     PDFStack->ClearPreItems();
     Guarded("the closing sample page", [&] { PrintSample(); });
-    if (openDocument_ != OpenDocument::None) Guarded("the closing sample page", [&] {
-        CloseOpenDocument();
-      });
+    if (openDocument_ != OpenDocument::None)
+      Guarded("the closing sample page", [&] { CloseOpenDocument(); });
     PDFStack->ClearPreItems();
     ReportFlushErrors();
   }

@@ -22,8 +22,9 @@ struct TMhtmlPart {
 // base64, 7bit, 8bit and binary bodies, nested multiparts). A damaged archive yields what can
 // be read: a missing closing boundary ends the last part at the end of the data, bad escape
 // and base64 characters are skipped, a document that is not multipart at all is taken as one
-// part, and so is a multipart nested more than kMaxNesting levels deep. Parts are found by Content-Location (absolute or relative, resolved against the
-// enclosing Content-Location or Content-Base) and Content-ID.
+// part, and so is a multipart nested more than kMaxNesting levels deep. Parts are found by
+// Content-Location (absolute or relative, resolved against the enclosing Content-Location or
+// Content-Base) and Content-ID.
 class TMhtmlArchive {
  public:
   // Parses data; never throws.

@@ -149,9 +149,10 @@ TEST_F(CliJobs, RunPrintsOneLinePerActionAndLogsTheRun) {
   ASSERT_EQ(out.size(), 3u) << r.out;
   EXPECT_EQ(CountLines(out, "Add watermark into " + Src("/a.doc")), 1) << r.out;
   EXPECT_EQ(CountLines(out, "copy file:" + Src("/notes.txt") + " to:" + Dst("/notes.txt")), 1);
-  EXPECT_EQ(out.back(), "Job Weekly: stamped 1, printed 0, copied 1, skipped 0 (destination "
-                       "exists), failed 0; log: " +
-                           programDir.Path() + "swWeekly.log");
+  EXPECT_EQ(out.back(),
+            "Job Weekly: stamped 1, printed 0, copied 1, skipped 0 (destination "
+            "exists), failed 0; log: " +
+                programDir.Path() + "swWeekly.log");
   EXPECT_EQ(r.out.find('\r'), std::string::npos);  // no progress bar when not a terminal
   EXPECT_EQ(ReadFile(Dst("/notes.txt")), "notes");
   EXPECT_TRUE(FileExists(Dst("/a.doc")));
@@ -238,8 +239,10 @@ TEST_F(CliJobs, ARunWithNothingToDoSaysSo) {
 
 TEST_F(CliJobs, AJobNameThatCannotNameALogIsNotRunAndNamesNoLog) {
   WriteFile(Src("/a.txt"), "a");
-  WriteFile(programDir.Path() + "swOdd.ini", "[BasicInfo]\r\nName=Team/Weekly\r\n[0]\r\nType=1\r\n"
-                                             "Source=" + Src() + "\r\nDest=" + Dst() + "\r\n");
+  WriteFile(programDir.Path() + "swOdd.ini",
+            "[BasicInfo]\r\nName=Team/Weekly\r\n[0]\r\nType=1\r\n"
+            "Source=" +
+                Src() + "\r\nDest=" + Dst() + "\r\n");
   auto r = RunCli({"run", "Team/Weekly"});
   EXPECT_EQ(r.status, cli::kExitRunError);
   EXPECT_NE(r.err.find("\"Team/Weekly\" cannot be run under that name"), std::string::npos)

@@ -131,11 +131,11 @@ class ReadOnlyFolder {
   explicit ReadOnlyFolder(const std::string& folder) : folder_(folder) {
     if (::geteuid() != 0) {
       for (const auto& e : fs::recursive_directory_iterator(folder))
-        fs::permissions(e.path(), fs::perms::owner_write | fs::perms::group_write |
-                                      fs::perms::others_write,
+        fs::permissions(e.path(),
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove);
-      fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write |
-                                  fs::perms::others_write,
+      fs::permissions(folder,
+                      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                       fs::perm_options::remove);
       ok_ = true;
       return;
@@ -186,10 +186,10 @@ TEST_F(OfficeRun, ReadOnlySourcesAreStampedAndInPlaceOnesSayTheyCannotBeWritten)
   job->Resume();
   ASSERT_TRUE(PumpUntil([&] { return window->Count(WM_JOBEND) == 1; }, 480));
   const std::string why = ::geteuid() == 0 ? "read-only file system" : "permission denied";
-  EXPECT_THAT(ActionLines(),
-              Contains("Error in " + Src("/a.doc") + ":cannot write " + Src("/a.doc") + ": " + why));
-  EXPECT_THAT(ActionLines(),
-              Contains("Error in " + Src("/c.xls") + ":cannot write " + Src("/c.xls") + ": " + why));
+  EXPECT_THAT(ActionLines(), Contains("Error in " + Src("/a.doc") + ":cannot write " +
+                                      Src("/a.doc") + ": " + why));
+  EXPECT_THAT(ActionLines(), Contains("Error in " + Src("/c.xls") + ":cannot write " +
+                                      Src("/c.xls") + ": " + why));
   EXPECT_EQ(job->Counts.Failed, 2);
   EXPECT_EQ(Digests(Src()), before) << "the sources stay byte for byte";
 }
@@ -247,8 +247,8 @@ TEST_F(OfficeRun, DocumentsWithNamesUpToTheLimitAreStampedAndPrinted) {
   fs::remove_all(Dst());
   window = std::make_shared<RecordingWindow>();
   RunFolderJob(Settings(false, false, false, true, false));
-  EXPECT_EQ(ListTree(Dst()), std::vector<std::string>({ChangeFileExt(doc, ".pdf"),
-                                                       ChangeFileExt(xls, ".pdf")}));
+  EXPECT_EQ(ListTree(Dst()),
+            std::vector<std::string>({ChangeFileExt(doc, ".pdf"), ChangeFileExt(xls, ".pdf")}));
 }
 
 // A destination on a full file system: the error says so in the user's words and names the
@@ -267,7 +267,8 @@ TEST_F(OfficeRun, AFullDiskIsToldInTheUsersWords) {
               Contains("Error in " + Src("/a.doc") + ":disk full writing " + Dst("/a.doc")));
   EXPECT_THAT(ActionLines(),
               Contains("Error in " + Src("/c.xls") + ":disk full writing " + Dst("/c.xls")));
-  for (const std::string& f : ListTree(Dst())) EXPECT_FALSE(IsWorkFileName(ExtractFileName(f))) << f;
+  for (const std::string& f : ListTree(Dst()))
+    EXPECT_FALSE(IsWorkFileName(ExtractFileName(f))) << f;
   EXPECT_FALSE(FileExists(Dst("/a.doc")));
 }
 

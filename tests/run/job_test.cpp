@@ -335,13 +335,14 @@ TEST_F(JobTest, AnEngineErrorFailsThatFileAloneAndTheRunGoesOn) {
   auto job = Make(true, true, true, false, false);
   job->AddItem(src, dst, "Folder");
   ASSERT_TRUE(RunToEnd(job));
-  EXPECT_EQ(ActionLines(),
-            Lines({Stamp(src + "/a.doc"), Stamp(src + "/b.doc"),
-                   "Error in " + src + "/b.doc:disk full writing " + dst + "/b.doc",
-                   Stamp(src + "/c.doc"), Stamp(src + "/d.xls"),
-                   "Error in " + src + "/d.xls:The office reported an error while adding the watermark",
-                   Stamp(src + "/e.ppt"),
-                   "Error in " + src + "/e.ppt:The office process has ended: bridge gone"}));
+  EXPECT_EQ(
+      ActionLines(),
+      Lines({Stamp(src + "/a.doc"), Stamp(src + "/b.doc"),
+             "Error in " + src + "/b.doc:disk full writing " + dst + "/b.doc",
+             Stamp(src + "/c.doc"), Stamp(src + "/d.xls"),
+             "Error in " + src + "/d.xls:The office reported an error while adding the watermark",
+             Stamp(src + "/e.ppt"),
+             "Error in " + src + "/e.ppt:The office process has ended: bridge gone"}));
   EXPECT_EQ(LogLines().back(), TJob::kHyphenLine);
   EXPECT_EQ(ListTree(dst), Lines({"a.doc", "c.doc"})) << "no copy of a failed file";
   EXPECT_THAT(CallsWith("call App.Documents.Open.Close("), SizeIs(3)) << "b.doc closed unsaved";
@@ -363,10 +364,10 @@ TEST_F(JobTest, APrintThatFailsGivesThatFileNoPdfAndTheRunGoesOn) {
   auto job = Make(true, false, false, true, false);
   job->AddItem(src, dst, "Folder");
   ASSERT_TRUE(RunToEnd(job));
-  EXPECT_EQ(ActionLines(),
-            Lines({Stamp(src + "/a.doc"), "Print Doc file:" + src + "/a.doc to PDF:" + dst + "/a.pdf",
-                   "Error in " + src + "/a.doc:printer gone", Stamp(src + "/b.doc"),
-                   "Print Doc file:" + src + "/b.doc to PDF:" + dst + "/b.pdf"}));
+  EXPECT_EQ(ActionLines(), Lines({Stamp(src + "/a.doc"),
+                                  "Print Doc file:" + src + "/a.doc to PDF:" + dst + "/a.pdf",
+                                  "Error in " + src + "/a.doc:printer gone", Stamp(src + "/b.doc"),
+                                  "Print Doc file:" + src + "/b.doc to PDF:" + dst + "/b.pdf"}));
   EXPECT_EQ(ListTree(dst), Lines({"b.pdf"}));
   EXPECT_EQ(job->Counts.Printed, 1);
   EXPECT_EQ(job->Counts.Failed, 1);
@@ -417,10 +418,10 @@ TEST_F(JobTest, FifosAndSocketsArePassedOverWithOneLineAndNeverOpened) {
   job->AddItem(src + "/pipe.txt", dst + "/single.txt", "File");
   ASSERT_TRUE(RunToEnd(job));  // a FIFO opened for reading would block the run for good
   const std::string reason = ": not a regular file (a FIFO, socket or device)";
-  EXPECT_EQ(ActionLines(),
-            Lines({Copy(src + "/a.txt", dst + "/a.txt"), "Passed over " + src + "/pipe.doc" + reason,
-                   "Passed over " + src + "/pipe.txt" + reason,
-                   "Passed over " + src + "/pipe.txt" + reason}));
+  EXPECT_EQ(ActionLines(), Lines({Copy(src + "/a.txt", dst + "/a.txt"),
+                                  "Passed over " + src + "/pipe.doc" + reason,
+                                  "Passed over " + src + "/pipe.txt" + reason,
+                                  "Passed over " + src + "/pipe.txt" + reason}));
   EXPECT_EQ(ListTree(dst), Lines({"a.txt"}));
   EXPECT_EQ(job->TotalCount, 1 + 1) << "the folder's FIFOs are not counted; a file entry is";
   EXPECT_TRUE(opened.empty());
@@ -512,8 +513,9 @@ TEST_F(JobTest, TwoRunsOfOneJobNeverOverlap) {
             Lines({"The job \"Weekly\" is already running; this run was not started. Wait for "
                    "the other run to end."}));
   EXPECT_FALSE(DirectoryExists(dst + "2/a.txt"));
-  EXPECT_EQ(LogLines(), Lines({TJob::kHyphenLine, TJob::kJobBegin, Copy(src + "/a.txt", dst + "/a.txt"),
-                               TJob::kJobEnd, TJob::kHyphenLine}));
+  EXPECT_EQ(LogLines(),
+            Lines({TJob::kHyphenLine, TJob::kJobBegin, Copy(src + "/a.txt", dst + "/a.txt"),
+                   TJob::kJobEnd, TJob::kHyphenLine}));
   // Once the first has ended, the job can run again.
   window = std::make_shared<RecordingWindow>();
   auto third = Make(true, false, false, false, true);

@@ -3,10 +3,10 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBrowser>
-#include <QThread>
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextImageFormat>
+#include <QThread>
 #include <QtTest>
 
 #include "platform/paths.h"

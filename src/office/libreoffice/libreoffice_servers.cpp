@@ -3,8 +3,8 @@
 #include <atomic>
 
 #include "office/automation/automation.h"
-#include "office/libreoffice/office_process.h"
 #include "office/libreoffice/excel_server.h"
+#include "office/libreoffice/office_process.h"
 #include "office/libreoffice/powerpoint_server.h"
 #include "office/libreoffice/word_server.h"
 
