@@ -76,6 +76,18 @@ std::string MakeProfileDir() {
   return dir;
 }
 
+// Removes a folder tree. Two removals may run at once (a quit on the run's thread and an
+// emergency end on another), each then meeting entries the other has just taken away and
+// stopping early: so try again until the folder is gone.
+void RemoveTree(const std::string& dir) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+    if (!std::filesystem::exists(dir, ec) && !ec) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
 // Every process started and not yet ended, with its profile folder, for EndAll.
 std::mutex g_liveMutex;
 std::map<const TOfficeProcess*, std::pair<pid_t, std::string>>& LiveProcesses() {
@@ -110,8 +122,7 @@ void TOfficeProcess::EndAll() {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
       }
     }
-    std::error_code ec;
-    if (!profileDir.empty()) std::filesystem::remove_all(profileDir, ec);
+    if (!profileDir.empty()) RemoveTree(profileDir);
   }
   LiveProcesses().clear();
 }
@@ -300,8 +311,7 @@ void TOfficeProcess::Detach() {
 
 void TOfficeProcess::RemoveProfile() {
   if (profileDir_.empty()) return;
-  std::error_code ec;
-  std::filesystem::remove_all(profileDir_, ec);
+  RemoveTree(profileDir_);
   profileDir_.clear();
 }
 
