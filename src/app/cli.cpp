@@ -27,6 +27,7 @@ namespace stampwell::cli {
 namespace {
 
 std::atomic<int> g_stopRequests{0};
+std::atomic<bool> g_runInProgress{false};
 
 // Number of UTF-8 code points in s.
 size_t CodePoints(const std::string& s) {
@@ -48,11 +49,13 @@ std::string CutToCodePoints(const std::string& s, size_t max) {
   return s;
 }
 
-// Shows a run on the terminal: a bar with "done/total" and the current action on one line
-// that is redrawn in place, or, when output is not a terminal, each action on its own line.
+// Shows a run: each action and notice the log gets on a line of its own (errors go to the
+// error stream), and on a terminal a bar with "done/total" and the current action below them
+// that is redrawn in place.
 class CliDisplay : public JobDisplay {
  public:
-  CliDisplay(std::ostream& out, const Terminal& terminal) : out_(out), terminal_(terminal) {}
+  CliDisplay(std::ostream& out, std::ostream& err, const Terminal& terminal)
+      : out_(out), err_(err), terminal_(terminal) {}
 
   void SetProgressRange(int, int maximum) override {
     total_ = maximum;
@@ -63,19 +66,23 @@ class CliDisplay : public JobDisplay {
     Redraw();
   }
   void SetActionCaption(const std::string& caption) override {
-    // The caption is cut for a window; a terminal shows the whole action where it can.
+    // The caption is cut for a window; the bar shows the whole action where it can.
     // The worker waits while this runs, so its ActionText is stable here.
-    const std::string text = job ? job->ActionText : caption;
-    if (text == action_) return;  // a refresh of the same action is not a new line
-    action_ = text;
-    if (!terminal_.isTerminal) {
-      out_ << text << '\n';
-      out_.flush();
-    }
+    action_ = job ? TJobLog::EscapeLine(job->ActionText) : caption;
     Redraw();
   }
   void SetStatusCaption(const std::string&) override {}
   void SetStatusPanelText(const std::string&) override {}
+
+  // A line of the run, in the order the log got it (UI thread).
+  void Line(TJob::LineKind kind, const std::string& text) {
+    if (kind == TJob::LineKind::Frame) return;
+    ClearBar();
+    std::ostream& stream = kind == TJob::LineKind::Error ? err_ : out_;
+    stream << text << '\n';
+    stream.flush();
+    if (drawn_) Redraw();
+  }
 
   // The run being shown; set before the UI queue is first served.
   std::shared_ptr<TJob> job;
@@ -86,9 +93,16 @@ class CliDisplay : public JobDisplay {
       out_ << '\n';
       out_.flush();
     }
+    drawn_ = false;
   }
 
  private:
+  void ClearBar() {
+    if (terminal_.isTerminal && drawn_) {
+      out_ << "\r\x1b[2K";
+      out_.flush();
+    }
+  }
   void Redraw() {
     if (!terminal_.isTerminal) return;
     constexpr int kBarWidth = 20;
@@ -106,6 +120,7 @@ class CliDisplay : public JobDisplay {
   }
 
   std::ostream& out_;
+  std::ostream& err_;
   Terminal terminal_;
   int total_ = 0;
   int done_ = 0;
@@ -122,8 +137,8 @@ class CliTarget : public MessageTarget {
   bool ended = false;
 };
 
-// Reads the profiles of the program directory. An unreadable profile is reported and the
-// profiles read before it are kept, as the desktop program does at start-up.
+// Reads the profiles of the program directory. A profile that cannot be read is named and
+// passed over; the others are read all the same. False when one could not be read.
 bool LoadAllProfiles(std::ostream& err) {
   try {
     LoadProfiles();
@@ -132,6 +147,12 @@ bool LoadAllProfiles(std::ostream& err) {
     err << "stampwell-cli: " << e.what() << '\n';
     return false;
   }
+}
+
+std::string Summary(const TJob::RunCounts& c) {
+  return "stamped " + std::to_string(c.Stamped) + ", printed " + std::to_string(c.Printed) +
+         ", copied " + std::to_string(c.Copied) + ", skipped " + std::to_string(c.Skipped) +
+         " (destination exists), failed " + std::to_string(c.Failed);
 }
 
 int Usage(std::ostream& err, const std::string& problem) {
@@ -216,7 +237,7 @@ int RunNamedJob(const std::string& name, const RunOptions& options, std::ostream
   if (!profile) return Usage(err, "no job named \"" + name + "\"");
 
   QueueDispatcher ui;  // this thread is the run's UI thread
-  auto display = std::make_shared<CliDisplay>(out, terminal);
+  auto display = std::make_shared<CliDisplay>(out, err, terminal);
   auto target = std::make_shared<CliTarget>();
   // The run reaches its UI thread through the main dispatcher: this thread, while it lasts.
   struct DispatcherScope {
@@ -224,14 +245,25 @@ int RunNamedJob(const std::string& name, const RunOptions& options, std::ostream
     ~DispatcherScope() { SetMainDispatcher(previous); }
     UiDispatcher* previous;
   } dispatcherScope(&ui);
+  struct RunScope {
+    RunScope() { g_runInProgress = true; }
+    ~RunScope() { g_runInProgress = false; }
+  } runScope;
   std::shared_ptr<TJob> job;
   try {
     // The command line's options apply to this run only; the profile is not changed.
-    auto prepare = [&options](TJob& run) {
+    // Every line of the log is shown, in order, on this thread.
+    std::weak_ptr<CliDisplay> weakDisplay = display;
+    auto hook = [&ui, weakDisplay, &options](TJob& run) {
       if (options.workers) run.Settings.Workers = *options.workers;
       run.Shard = options.shard;
+      run.OnLine = [&ui, weakDisplay](TJob::LineKind kind, const std::string& text) {
+        ui.Post([weakDisplay, kind, text] {
+          if (auto d = weakDisplay.lock()) d->Line(kind, text);
+        });
+      };
     };
-    if (!profile->RunJob(target, display, prepare)) return kExitRunError;
+    if (!profile->RunJob(target, display, hook)) return kExitRunError;
     job = profile->Job.lock();
     display->job = job;
   } catch (const std::exception& e) {
@@ -246,19 +278,26 @@ int RunNamedJob(const std::string& name, const RunOptions& options, std::ostream
       stopSent = true;
     }
   }
-  display->Finish();
   if (job) job->WaitFor();
-  out << "Job " << name << ": " << (job ? job->DoneCount : 0) << " of "
-      << (job ? job->TotalCount : 0) << " actions done; log: " << ProgramDir() << "sw"
-      << (job ? job->LogName() : profile->Settings.Name) << ".log\n";
+  ui.ProcessPending();
+  display->Finish();
+  if (!job) return kExitRunError;
+  if (job->Refused()) return kExitRunError;  // the run has said why; it wrote no log
+  const TJob::RunCounts& counts = job->Counts;
+  if (counts.Stamped + counts.Printed + counts.Copied + counts.Failed == 0 && counts.Skipped > 0 &&
+      !stopSent)
+    out << "Nothing to do: every destination exists already.\n";
+  out << "Job " << name << ": " << Summary(counts) << "; log: " << ProgramDir() << "sw"
+      << job->LogName() << ".log\n";
   if (stopSent) return kExitStopped;
-  if (job && job->EndedOnError()) return kExitRunError;
+  if (job->EndedOnError() || counts.Failed > 0) return kExitRunError;
   return kExitOk;
 }
 
 }  // namespace
 
 void RequestStop() { g_stopRequests.fetch_add(1); }
+bool RunInProgress() { return g_runInProgress.load(); }
 int StopRequests() { return g_stopRequests.load(); }
 void ResetStopRequests() { g_stopRequests.store(0); }
 
@@ -269,8 +308,8 @@ std::string UsageText() {
          ").\n\n"
          "Commands:\n"
          "  list           list the jobs: name, profile file, switches, number of items\n"
-         "  run NAME       run the job named NAME; Ctrl-C stops it after the file in hand,\n"
-         "                 a second Ctrl-C ends at once\n"
+         "  run NAME       run the job named NAME; Ctrl-C (or SIGTERM, SIGHUP) stops it\n"
+         "                 after the file in hand, a second one ends at once\n"
          "    --workers N  handle N files at once, each with its own office processes\n"
          "                 (0: one per processor core; default: the job's Workers, 1)\n"
          "    --shard K/N  handle only shard K (0 .. N-1) of the job's files, logging to\n"
@@ -279,8 +318,8 @@ std::string UsageText() {
          "  history NAME   print the job's log\n"
          "  --help         print this text\n"
          "  --version      print the version\n\n"
-         "Exit status: 0 done, 1 the run ended on an error, 2 bad usage or unknown job,\n"
-         "130 stopped.\n";
+         "Exit status: 0 done, 1 a file failed or the run ended on an error, 2 bad usage\n"
+         "or unknown job, 130 stopped.\n";
 }
 
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

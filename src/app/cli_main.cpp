@@ -1,21 +1,37 @@
 // stampwell-cli: runs saved jobs without a desktop.
-#include <csignal>
-#include <iostream>
-#include <string>
-#include <vector>
-
+#include <pthread.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <iostream>
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "app/cli.h"
+#include "jobs/file_utils.h"
 #include "office/libreoffice/libreoffice_servers.h"
 
 namespace {
 
-// First Ctrl-C: ask the run to stop. Second: end at once.
-void OnInterrupt(int) {
-  if (stampwell::cli::StopRequests() >= 1) _exit(stampwell::cli::kExitStopped);
-  stampwell::cli::RequestStop();
+// SIGINT, SIGTERM and SIGHUP are taken by one thread of their own rather than by a handler,
+// so that ending at once can end the office processes and remove what they and the run
+// were writing. The first signal during a run asks it to stop the way Cancel does (the file
+// in hand is finished, the office processes are quit, the log gets its stop line); the next
+// one, or the first when no run is under way, ends the program at once.
+void WatchSignals(sigset_t signals) {
+  for (;;) {
+    int sig = 0;
+    if (sigwait(&signals, &sig) != 0) continue;
+    if (stampwell::cli::StopRequests() == 0 && stampwell::cli::RunInProgress()) {
+      stampwell::cli::RequestStop();
+      continue;
+    }
+    stampwell::EndAllOfficeProcesses();
+    stampwell::RemoveRegisteredTempFiles();
+    _exit(stampwell::cli::kExitStopped);
+  }
 }
 
 }  // namespace
@@ -23,10 +39,17 @@ void OnInterrupt(int) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
 
-  struct sigaction sa {};
-  sa.sa_handler = OnInterrupt;
-  sigemptyset(&sa.sa_mask);
-  sigaction(SIGINT, &sa, nullptr);
+  // Blocked before any other thread starts, so that every thread inherits the mask and only
+  // the watcher receives them (office processes get their defaults back when started).
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  std::thread(WatchSignals, signals).detach();
+  // A terminal that went away must not end the program in the middle of a write.
+  signal(SIGPIPE, SIG_IGN);
 
   stampwell::cli::Terminal terminal;
   terminal.isTerminal = ::isatty(STDOUT_FILENO) == 1;

@@ -8,8 +8,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <mutex>
+#include <set>
 
 #include "platform/message_sink.h"
 #include "platform/paths.h"
@@ -49,7 +51,10 @@ bool ForceDirectories(const std::string& path) {
   std::string parent = ExtractFilePath(dir);
   if (!parent.empty() && parent != dir && !ForceDirectories(parent)) return false;
   if (::mkdir(dir.c_str(), 0777) == 0) return true;
-  return errno == EEXIST && DirectoryExists(dir);
+  if (errno != EEXIST) return false;
+  if (DirectoryExists(dir)) return true;
+  errno = ENOTDIR;  // a file stands where the folder should be
+  return false;
 }
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
@@ -65,47 +70,83 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-// A name beside dest that no other copy (in this or another process) uses at the same time.
-std::string TempNameFor(const std::string& dest) {
-  static std::atomic<unsigned> counter{0};
-  return ExtractFilePath(dest) + "." + ExtractFileName(dest) + ".swcopy-" +
-         std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
+std::mutex g_tempMutex;
+std::set<std::string>& TempFiles() {
+  static std::set<std::string> files;
+  return files;
 }
 
-bool CopyThroughTemp(const std::string& source, const std::string& dest) {
-  Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!in.valid()) return false;
+// Unregisters and removes a temporary file on every way out of a scope, unless kept.
+class TempFile {
+ public:
+  explicit TempFile(std::string path) : path_(std::move(path)) { RegisterTempFile(path_); }
+  ~TempFile() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+    UnregisterTempFile(path_);
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  // The file has been renamed into place: nothing to remove.
+  void Release() { path_.clear(); }
+
+ private:
+  std::string path_;
+};
+
+bool CopyThroughTemp(const std::string& source, const std::string& dest, std::string* error) {
+  auto fail = [error](std::string text) {
+    if (error) *error = std::move(text);
+    return false;
+  };
+  // A FIFO, socket or device is never opened: opening a FIFO blocks until a writer comes.
   struct stat st {};
-  if (::fstat(in.get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (::stat(source.c_str(), &st) != 0) return fail(ReadErrorText(source, errno));
+  if (!S_ISREG(st.st_mode)) return fail("cannot read " + source + ": not a regular file");
+  Fd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!in.valid()) return fail(ReadErrorText(source, errno));
+  if (::fstat(in.get(), &st) != 0) return fail(ReadErrorText(source, errno));
+  if (!S_ISREG(st.st_mode)) return fail("cannot read " + source + ": not a regular file");
+  ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
 
   std::string folder = ExtractFilePath(dest);
-  if (!folder.empty() && !ForceDirectories(folder)) return false;
+  if (!folder.empty() && !ForceDirectories(folder)) return fail(WriteErrorText(dest, errno));
 
-  std::string temp = TempNameFor(dest);
-  Fd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-  if (!out.valid()) return false;
+  const std::string tempPath = TempNameBeside(dest);
+  TempFile temp(tempPath);
+  Fd out(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!out.valid()) return fail(WriteErrorText(dest, errno));
 
-  bool ok = true;
   char buffer[kCopyBlock];
   auto remaining = static_cast<long long>(st.st_size);
   while (remaining > 0) {
     ssize_t n = ::read(in.get(), buffer, kCopyBlock);
     if (n < 0) {
       if (errno == EINTR) continue;
-      ok = false;
-      break;
+      return fail(ReadErrorText(source, errno));
     }
     if (n == 0) break;
-    if (!WriteAll(out.get(), buffer, static_cast<std::size_t>(n))) {
-      ok = false;
-      break;
-    }
+    if (!WriteAll(out.get(), buffer, static_cast<std::size_t>(n)))
+      return fail(WriteErrorText(dest, errno));
     remaining -= n;
   }
-  if (!out.Close()) ok = false;
-  if (ok && ::rename(temp.c_str(), dest.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+  if (!out.Close()) return fail(WriteErrorText(dest, errno));
+  if (::rename(tempPath.c_str(), dest.c_str()) != 0) return fail(WriteErrorText(dest, errno));
+  temp.Release();
+  return true;
+}
+
+// The first bytes of s that fit in max bytes, never ending inside a UTF-8 character.
+std::string CutToBytes(const std::string& s, std::size_t max) {
+  if (s.size() <= max) return s;
+  std::size_t n = max;
+  while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+  return s.substr(0, n);
+}
+
+std::string LowerFirst(std::string text) {
+  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+    text[0] = static_cast<char>(text[0] - 'A' + 'a');
+  return text;
 }
 
 std::mutex g_desktopMutex;
@@ -161,7 +202,79 @@ bool IsPlainFileName(const std::string& name) {
 }
 
 void CopyFileBlocks(const std::string& source, const std::string& dest) {
-  if (!CopyThroughTemp(source, dest)) ShowMessage("Error in copy" + source);
+  if (!CopyThroughTemp(source, dest, nullptr)) ShowMessage("Error in copy" + source);
+}
+
+bool CopyFileChecked(const std::string& source, const std::string& dest, std::string* error) {
+  return CopyThroughTemp(source, dest, error);
+}
+
+std::string TempNameBeside(const std::string& target) {
+  static std::atomic<unsigned> counter{0};
+  const std::string tag =
+      ".~sw" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)) + "-";
+  return ExtractFilePath(target) + tag +
+         CutToBytes(ExtractFileName(target), kMaxFileNameBytes - tag.size());
+}
+
+bool IsWorkFileName(const std::string& name) {
+  // ".~sw" + digits + "-" or "_": this system's temporary files, old and new.
+  if (name.rfind(".~sw", 0) == 0) {
+    std::size_t i = 4;
+    while (i < name.size() && name[i] >= '0' && name[i] <= '9') ++i;
+    if (i > 4 && i < name.size() && (name[i] == '-' || name[i] == '_')) return true;
+  }
+  return name.rfind(".~lock.", 0) == 0 && name.size() > 8 && name.back() == '#';
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string WriteErrorText(const std::string& path, int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+      return "disk full writing " + path;
+    case EROFS:
+      return "cannot write " + path + ": read-only file system";
+    case EACCES:
+    case EPERM:
+      return "cannot write " + path + ": permission denied";
+    case ENAMETOOLONG:
+      return "cannot write " + path + ": the name is too long";
+    default:
+      return "cannot write " + path + ": " + LowerFirst(std::strerror(error));
+  }
+}
+
+std::string ReadErrorText(const std::string& path, int error) {
+  switch (error) {
+    case ENOENT:
+      return "cannot read " + path + ": the file does not exist";
+    case EACCES:
+    case EPERM:
+      return "cannot read " + path + ": permission denied";
+    default:
+      return "cannot read " + path + ": " + LowerFirst(std::strerror(error));
+  }
+}
+
+void RegisterTempFile(const std::string& path) {
+  std::lock_guard lock(g_tempMutex);
+  TempFiles().insert(path);
+}
+
+void UnregisterTempFile(const std::string& path) {
+  std::lock_guard lock(g_tempMutex);
+  TempFiles().erase(path);
+}
+
+void RemoveRegisteredTempFiles() {
+  std::lock_guard lock(g_tempMutex);
+  for (const std::string& path : TempFiles()) ::unlink(path.c_str());
+  TempFiles().clear();
 }
 
 std::string GetSpecialFolderPath(int csidl) {

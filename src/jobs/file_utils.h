@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace stampwell {
@@ -8,6 +9,36 @@ namespace stampwell {
 // and without a path separator or NUL. Profile and log names are checked with it so that no
 // job name reaches outside the program directory.
 bool IsPlainFileName(const std::string& name);
+
+// The longest file name (one path component) the file systems take, in bytes.
+inline constexpr std::size_t kMaxFileNameBytes = 255;
+
+// A fresh name beside target for a file being written before it is renamed into place.
+// It starts with ".~sw" (see IsWorkFileName) and never exceeds kMaxFileNameBytes, however
+// long target's own name is, and no other writer in this or another process uses it.
+std::string TempNameBeside(const std::string& target);
+
+// True for the names of files that only exist while work is under way: the system's own
+// temporary files (".~sw...") and LibreOffice lock files (".~lock.<name>#"). A folder walk
+// passes them over, so that a trace of an interrupted run is never taken for a document.
+bool IsWorkFileName(const std::string& name);
+
+// True when path is a regular file (symbolic links followed): not a folder, FIFO, socket or
+// device. Only regular files are ever opened as documents or copied.
+bool IsRegularFile(const std::string& path);
+
+// What went wrong while writing path, in the user's words: "cannot write <path>: read-only
+// file system", "disk full writing <path>", "cannot write <path>: permission denied", ...
+std::string WriteErrorText(const std::string& path, int error);
+// The same for reading: "cannot read <path>: ...".
+std::string ReadErrorText(const std::string& path, int error);
+
+// Temporary files being written right now, so that an emergency end (a second Ctrl-C, a
+// fatal signal) can remove them. Registering and removing are thread-safe.
+void RegisterTempFile(const std::string& path);
+void UnregisterTempFile(const std::string& path);
+// Removes every registered temporary file (used on the way out of the program).
+void RemoveRegisteredTempFiles();
 
 // Shell folder numbers understood by GetSpecialFolderPath.
 inline constexpr int CSIDL_DESKTOP = 0;
@@ -19,6 +50,12 @@ inline constexpr int CSIDL_DESKTOP = 0;
 // reported through ShowMessage as "Error in copy" + source; nothing is returned and callers
 // go on. Safe to call from any thread.
 void CopyFileBlocks(const std::string& source, const std::string& dest);
+
+// CopyFileBlocks without the message: true when dest holds the bytes of source; otherwise
+// false, with what went wrong in *error (ReadErrorText / WriteErrorText wording, naming
+// source or dest, never the temporary file). Only a regular source file is copied: a FIFO,
+// socket or device is refused without being opened for reading, so that it cannot block.
+bool CopyFileChecked(const std::string& source, const std::string& dest, std::string* error);
 
 // The file-system path of a shell folder, without a trailing separator, or "" when the
 // folder has none. Only CSIDL_DESKTOP is known: the XDG desktop directory

@@ -38,8 +38,18 @@ std::vector<std::shared_ptr<TJobProfile>>& ProfileList() {
 void LoadProfiles() {
   auto& list = ProfileList();
   list.clear();
-  for (const std::string& name : ProfileFileNames(ProgramDir()))
-    list.push_back(std::make_shared<TJobProfile>(name));
+  std::string message;
+  std::vector<std::string> failed;
+  for (const std::string& name : ProfileFileNames(ProgramDir())) {
+    try {
+      list.push_back(std::make_shared<TJobProfile>(name));
+    } catch (const std::exception& e) {
+      if (!message.empty()) message += '\n';
+      message += name + ": " + e.what();
+      failed.push_back(name);
+    }
+  }
+  if (!failed.empty()) throw EProfileLoadError(message, std::move(failed));
 }
 
 int FindProfile(const std::string& name) {

@@ -29,12 +29,24 @@ TDocWaterMark::TDocWaterMark() {
   DocSettings.DocFontName = "Times New Roman";
 }
 
+// The start failure is told once per engine, with its reason; a later file that cannot
+// start the application fails its open without telling it again.
+void TDocWaterMark::StartFailed(const std::string& reason) {
+  if (startFailureShown_) return;
+  startFailureShown_ = true;
+  const std::string text =
+      "Word open failed,please make sure your word worked at first\xEF\xBC\x81";
+  ShowMessage(reason.empty() ? text : text + "\n" + reason);
+}
+
 void TDocWaterMark::OpenWordApp() {
   try {
     app_ = StartOfficeApplication("Word.Application");
     app_.Put("Visible", false);
+  } catch (const std::exception& e) {
+    StartFailed(e.what());
   } catch (...) {
-    ShowMessage("Word open failed,please make sure your word worked at first\xEF\xBC\x81");
+    StartFailed("");
   }
 }
 
@@ -143,6 +155,8 @@ void TDocWaterMark::PrintToPDF() {
 }
 
 void TDocWaterMark::PrintToPDFFile(const std::string& /*path*/) { PrintToPDF(); }
+
+std::string TDocWaterMark::DocumentName() const { return doc_.Get("Name").AsString(); }
 
 void TDocWaterMark::PrintToPrinter() { app_.Call("PrintOut", WithPlaceholders({false}, 18)); }
 

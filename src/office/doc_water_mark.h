@@ -58,6 +58,10 @@ class TDocWaterMark {
   // otherwise shows the error's message and returns false.
   bool NewSWDoc(bool visible);
 
+  // The open document's Name (its file name; a new document's title, "Document1", ...),
+  // under which Word's PDF printer writes it.
+  std::string DocumentName() const;
+
   // True once Word has been started and not quit since.
   bool AppStarted() const { return !app_.IsEmpty(); }
   // The path last asked to open (stored before the open is tried).
@@ -69,6 +73,8 @@ class TDocWaterMark {
   TPDFStack* PDFStack = nullptr;
 
  private:
+  void StartFailed(const std::string& reason);
+  bool startFailureShown_ = false;
   OleVariant Shapes() const;  // App.Selection.HeaderFooter.Shapes
   void SetSeekView(int view);
   void Stamp(const std::string& name);  // exists, delete, insert

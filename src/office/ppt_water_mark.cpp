@@ -22,14 +22,25 @@ TPptWaterMark::TPptWaterMark() {
   DocSettings.DocFontName = "Times New Roman";
 }
 
+// The start failure is told once per engine, with its reason; a later file that cannot
+// start the application fails its open without telling it again.
+void TPptWaterMark::StartFailed(const std::string& reason) {
+  if (startFailureShown_) return;
+  startFailureShown_ = true;
+  const std::string text =
+      "Powerpoint open failed,please make sure your Powerpoint worked at first\xEF\xBC\x81";
+  ShowMessage(reason.empty() ? text : text + "\n" + reason);
+}
+
 void TPptWaterMark::OpenPptApp() {
   try {
     app_ = StartOfficeApplication("PowerPoint.Application");
     app_.Put("WindowState", kMinimized);
     app_.Put("Visible", true);
+  } catch (const std::exception& e) {
+    StartFailed(e.what());
   } catch (...) {
-    ShowMessage(
-        "Powerpoint open failed,please make sure your Powerpoint worked at first\xEF\xBC\x81");
+    StartFailed("");
   }
 }
 

@@ -55,6 +55,8 @@ class TPptWaterMark {
   TPDFStack* PDFStack = nullptr;  // not owned; only PDFPrinterName is read
 
  private:
+  void StartFailed(const std::string& reason);
+  bool startFailureShown_ = false;
   OleVariant Presentation() const;  // App.ActivePresentation
   OleVariant Shapes() const;        // App.ActivePresentation.SlideMaster.Shapes
 

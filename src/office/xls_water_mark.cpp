@@ -14,11 +14,23 @@ TXlsWaterMark::TXlsWaterMark() {
   DocSettings.DocFontName = "Times New Roman";
 }
 
+// The start failure is told once per engine, with its reason; a later file that cannot
+// start the application fails its open without telling it again.
+void TXlsWaterMark::StartFailed(const std::string& reason) {
+  if (startFailureShown_) return;
+  startFailureShown_ = true;
+  const std::string text =
+      "Excel open failed,please make sure your excel worked at first\xEF\xBC\x81";
+  ShowMessage(reason.empty() ? text : text + "\n" + reason);
+}
+
 void TXlsWaterMark::OpenExcelApp() {
   try {
     app_ = StartOfficeApplication("Excel.Application");
+  } catch (const std::exception& e) {
+    StartFailed(e.what());
   } catch (...) {
-    ShowMessage("Excel open failed,please make sure your excel worked at first\xEF\xBC\x81");
+    StartFailed("");
   }
 }
 

@@ -52,6 +52,8 @@ class TXlsWaterMark {
   TPDFStack* PDFStack = nullptr;  // not owned; only PDFPrinterName is read
 
  private:
+  void StartFailed(const std::string& reason);
+  bool startFailureShown_ = false;
   OleVariant Shapes() const;  // App.ActiveSheet.Shapes
 
   OleVariant app_;

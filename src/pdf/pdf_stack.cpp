@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <system_error>
 
 #include "jobs/file_utils.h"
@@ -44,15 +45,24 @@ bool SameFile(const std::string& a, const std::string& b) {
   return fs::equivalent(a, b, ec) && !ec;
 }
 
-// A name beside path that no file uses yet: "report (1).pdf", "report (2).pdf", ...
+// A name beside path that no file uses yet: "report (1).pdf", "report (2).pdf", ... cut to
+// the name limit where needed. "" when none of the first thousand is free (or usable).
 std::string FreeNameBeside(const std::string& path) {
-  const std::string ext = ExtractFileExt(path);
-  const std::string stem = path.substr(0, path.size() - ext.size());
-  for (int n = 1;; ++n) {
-    std::string candidate = stem + " (" + std::to_string(n) + ")" + ext;
+  const std::string folder = ExtractFilePath(path);
+  const std::string name = ExtractFileName(path);
+  const std::string ext = ExtractFileExt(name);
+  const std::string stem = name.substr(0, name.size() - ext.size());
+  for (int n = 1; n <= 1000; ++n) {
+    const std::string suffix = " (" + std::to_string(n) + ")" + ext;
+    if (suffix.size() >= kMaxFileNameBytes) return std::string();
+    std::string cut = stem.substr(0, std::min(stem.size(), kMaxFileNameBytes - suffix.size()));
+    while (!cut.empty() && (static_cast<unsigned char>(cut.back()) & 0xC0) == 0x80) cut.pop_back();
+    if (!cut.empty() && (static_cast<unsigned char>(cut.back()) & 0xC0) == 0xC0) cut.pop_back();
+    const std::string candidate = folder + cut + suffix;
     std::error_code ec;
     if (!fs::exists(candidate, ec) && !ec) return candidate;
   }
+  return std::string();
 }
 
 }  // namespace
@@ -108,9 +118,12 @@ void TPDFStack::InitStack() {
   PDFFileNames.clear();
   PDFDestFiles.clear();
   itemStates_.clear();
+  itemSources_.clear();
+  errors_.clear();
 }
 
-void TPDFStack::AddPDFPrintItem(const std::string& PDFFileName, const std::string& DestFile) {
+void TPDFStack::AddPDFPrintItem(const std::string& PDFFileName, const std::string& DestFile,
+                                const std::string& Source) {
   // An earlier item still waiting for the same file name can no longer be told apart from
   // this print, which has just written (or will write) that name: the file in the output
   // folder belongs to this item, never to the earlier one.
@@ -120,6 +133,7 @@ void TPDFStack::AddPDFPrintItem(const std::string& PDFFileName, const std::strin
   ClearPreItems();
   PDFFileNames.push_back(PDFFileName);
   PDFDestFiles.push_back(DestFile);
+  itemSources_.push_back(Source.empty() ? DestFile : Source);
   itemStates_.push_back(ItemState::Waiting);
   HasPrintItems = true;
 }
@@ -132,6 +146,19 @@ void TPDFStack::ClearStack() {
   PDFFileNames.clear();
   PDFDestFiles.clear();
   itemStates_.clear();
+  itemSources_.clear();
+}
+
+std::vector<TPDFStack::FlushError> TPDFStack::TakeErrors() {
+  std::vector<FlushError> taken;
+  taken.swap(errors_);
+  return taken;
+}
+
+bool TPDFStack::Awaits(const std::string& PDFFileName) const {
+  for (std::size_t i = 0; i < PDFFileNames.size(); ++i)
+    if (itemStates_[i] == ItemState::Waiting && PDFFileNames[i] == PDFFileName) return true;
+  return false;
 }
 
 bool TPDFStack::PrepareForPrint(const std::string& PDFFileName) {
@@ -146,12 +173,20 @@ bool TPDFStack::PrepareForPrint(const std::string& PDFFileName) {
       // The only copy of that PDF: keep it from being overwritten by the coming print.
       const std::string path = OutputPathOf(PDFFileName);
       if (!path.empty() && FileExists(path)) {
+        const std::string aside = FreeNameBeside(path);
         std::error_code ec;
-        fs::rename(path, FreeNameBeside(path), ec);
+        if (!aside.empty()) fs::rename(path, aside, ec);
+        if (aside.empty() || ec)
+          throw std::runtime_error("cannot print to " + path +
+                                   ": the earlier PDF of that name could not be moved aside");
       }
     }
   }
   return clean;
+}
+
+std::string TPDFStack::OutputPath(const std::string& fileName) const {
+  return OutputPathOf(fileName);
 }
 
 std::string TPDFStack::OutputPathOf(const std::string& fileName) const {
@@ -171,15 +206,17 @@ void TPDFStack::FlushItem(std::size_t i) {
     itemStates_[i] = ItemState::Moved;
     return;
   }
-  CopyFileBlocks(path, dest);
-  if (SameContent(path, dest)) {
+  std::string error;
+  const bool copied = CopyFileChecked(path, dest, &error);
+  if (copied && SameContent(path, dest)) {
     std::error_code ec;
     fs::remove(path, ec);
     itemStates_[i] = ItemState::Moved;
   } else {
-    // The copy reported its failure; the output-folder file is the only copy of this PDF
-    // and stays where it is.
+    // The output-folder file is the only copy of this PDF and stays where it is.
     itemStates_[i] = ItemState::CopyFailed;
+    if (error.empty()) error = "cannot write " + dest + ": the copy differs from the PDF";
+    errors_.push_back({itemSources_[i], error});
   }
 }
 

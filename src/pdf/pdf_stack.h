@@ -46,11 +46,25 @@ class TPDFStack {
   // An earlier item still waiting for the same file name is dropped before the flush: the
   // file of that name now belongs to this print, so it can never reach the earlier item's
   // destination. (PrepareForPrint, called before the print, saves the earlier PDF.)
-  void AddPDFPrintItem(const std::string& PDFFileName, const std::string& DestFile);
+  // Source names the printed document in error reports (DestFile when not given).
+  void AddPDFPrintItem(const std::string& PDFFileName, const std::string& DestFile,
+                       const std::string& Source = "");
   // Moves every pending file that has appeared in the output folder to its destination.
-  // An item is moved at most once; a file whose copy fails stays in the output folder and
-  // its item is not tried again.
+  // An item is moved at most once; a file whose copy fails stays in the output folder, its
+  // item is not tried again, and the failure is kept for TakeErrors (nothing is shown).
   void ClearPreItems();
+  // A PDF that could not be moved to its destination: the printed document (the Source given
+  // to AddPDFPrintItem) and what went wrong, in the user's words.
+  struct FlushError {
+    std::string Source;
+    std::string Message;
+  };
+  // The failures of the flushes since the last call, oldest first.
+  std::vector<FlushError> TakeErrors();
+  // True while an item waits for a file of that name to appear in the output folder.
+  bool Awaits(const std::string& PDFFileName) const;
+  // Where the output folder holds a file of that name; "" without an output folder.
+  std::string OutputPath(const std::string& fileName) const;
   // Ends the list of pending items. Files not moved by then stay in the output folder.
   void ClearStack();
 
@@ -59,8 +73,9 @@ class TPDFStack {
   // its own destination before the new print overwrites it. If an earlier item still waits
   // for a file of that name afterwards, that item is dropped (it can no longer be told apart
   // from the new print), and a file left behind under that name by a failed copy is renamed
-  // aside in the output folder so that the new print cannot overwrite it. Returns true when
-  // no earlier item had to be dropped.
+  // aside in the output folder so that the new print cannot overwrite it; when that cannot be
+  // done (no free name, a failed rename) std::runtime_error says so and nothing is printed
+  // over it. Returns true when no earlier item had to be dropped.
   bool PrepareForPrint(const std::string& PDFFileName);
 
   // The registry view this object reads.
@@ -87,6 +102,8 @@ class TPDFStack {
 
   std::shared_ptr<const TRegistry> registry_;
   std::vector<ItemState> itemStates_;
+  std::vector<std::string> itemSources_;
+  std::vector<FlushError> errors_;
 };
 
 }  // namespace stampwell

@@ -24,6 +24,21 @@ struct TRegistry::Key {
   std::vector<std::unique_ptr<Key>> subkeys;
   std::vector<Value> values;
 
+  Key() = default;
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  // A subtree is released key by key from a list, not by one destructor call per level, so
+  // that a key nested hundreds of thousands deep cannot exhaust the stack.
+  ~Key() {
+    std::vector<std::unique_ptr<Key>> pending = std::move(subkeys);
+    while (!pending.empty()) {
+      std::unique_ptr<Key> key = std::move(pending.back());
+      pending.pop_back();
+      for (auto& child : key->subkeys) pending.push_back(std::move(child));
+      key->subkeys.clear();
+    }
+  }
+
   Key* Child(const std::string& childName) const {
     for (const auto& k : subkeys)
       if (SameText(k->name, childName)) return k.get();

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,11 +31,21 @@ class TXlsWaterMark;
 // owned by a std::shared_ptr; whoever wants to reach it later keeps a std::weak_ptr, which
 // reads empty once the runner is gone. Its end handler (JobTerminate) runs on the UI thread.
 //
-// No exception leaves the run. An engine error ends the run with one log line, "Error in " +
-// file + ":" + message, after which the run finishes the way a stopped run does (end lines,
-// PDF files collected, Office applications quit, log closed) and WM_JOBEND is posted.
-// A run that is to print PDF files while no usable PDF printer exists writes one log line
-// and handles no entry. Once the stop flag is set the display is not touched any more.
+// One file's failure is that file's alone: an error while a document is stamped, saved or
+// printed writes "Error in " + file + ":" + message, closes the document without saving,
+// leaves no destination file for it, counts its planned actions as handled and goes on with
+// the next file. A copy that fails is logged the same way instead of its copy line. Only
+// what is not about one file (an error of the walk itself) ends the run early; it then ends
+// the way a stopped run does and WM_JOBEND is posted. A run that is to print PDF files
+// while no usable PDF printer exists writes one log line and handles no entry.
+// Once the stop flag is set the display is not touched any more.
+//
+// Two runs of one job never overlap: a run holds an advisory lock on its job's log file
+// (released when the run or its process ends); a run that finds the job held, or whose job
+// name cannot name a log file, tells why through ShowMessage, handles nothing and ends.
+//
+// Files passed over: LibreOffice lock files and the system's temporary files (traces of an
+// interrupted run, see IsWorkFileName) silently; FIFOs, sockets and devices with one line.
 //
 // Several workers: with Settings.Workers above 1 (0: one per processor core) the runner's
 // thread walks the entries and hands each file to one of that many workers (TJobPool), each
@@ -73,6 +84,28 @@ class TJob : public TThread {
   static constexpr const char* kNoPdfPrinter =
       "No usable PDF printer is installed, no file of the job was handled";
 
+  // What a line of the run is, for front ends that show it.
+  enum class LineKind {
+    Frame,   // the hyphen line, "Job Begin", "Job End", "Job Terminated by User"
+    Action,  // a stamp, print or copy step
+    Error,   // "Error in ...": a file that failed, or a failure at the end of the run
+    Notice,  // an entry passed over, with its reason
+  };
+  // Called on the worker thread with every line as the log gets it (escaped, without time
+  // stamp), and with kind Error for an Excel or PowerPoint file that cannot be opened, which
+  // the log passes over in silence. Set before the thread starts.
+  std::function<void(LineKind, const std::string&)> OnLine;
+
+  // What became of the files of the run. Written by the worker; read after Finished().
+  struct RunCounts {
+    int Stamped = 0;  // Office files given the watermark (saved, or printed)
+    int Printed = 0;  // PDF files made and delivered
+    int Copied = 0;   // other files copied
+    int Skipped = 0;  // files passed over because their destination exists
+    int Failed = 0;   // files that could not be handled (opened, stamped, saved, printed, copied)
+  };
+  RunCounts Counts;
+
   std::unique_ptr<TPDFStack> PDFStack;
   std::unique_ptr<TDocWaterMark> WordEngine;
   std::unique_ptr<TXlsWaterMark> ExcelEngine;
@@ -95,9 +128,13 @@ class TJob : public TThread {
   // job (the file "sw" + LogName() + ".log").
   std::string LogName() const;
 
-  // True once the run has ended on an error: an engine error that ended it, a PDF job with
-  // no usable PDF printer, or a failure before the log was open (see FatalError).
+  // True once the run has ended on an error: an error that ended it, a PDF job with no
+  // usable PDF printer, a run refused (job held by another run, unusable job name), or a
+  // failure before the log was open (see FatalError). Files that failed do not end the run;
+  // see Counts.Failed.
   bool EndedOnError() const { return endedOnError_ || !FatalError().empty(); }
+  // True when the run was refused before it began (see above); nothing was logged.
+  bool Refused() const { return refused_; }
 
  protected:
   void Execute() override;
@@ -130,11 +167,23 @@ class TJob : public TThread {
   bool NeedProcess(const std::string& source, const std::string& dest) const;
   bool NeedCopy(const std::string& source, const std::string& dest) const;
   bool IsWalkDestination(const std::string& folder) const;
-  void WriteLog(const std::string& text);
+  void WriteLog(const std::string& text, LineKind kind = LineKind::Action);
+  // Takes the job's lock; false (with the user told why) when the run must not start.
+  bool AcquireJobLock();
+  // After an error in the steps of an open document: logs it, closes the document without
+  // saving, removes a destination this file wrote, and counts its planned actions as done.
+  void FileFailed(const std::string& source, const std::string& message, int doneAfter,
+                  const std::string& writtenDest);
+  // A non-regular entry (FIFO, socket, device): one line, then passed over.
+  void PassOverSpecial(const std::string& path);
+  // Logs the PDF files that could not reach their destinations since the last call.
+  void ReportFlushErrors();
   // Before a PDF print: makes sure the PDF file name cannot be confused with an earlier one.
   void PrepareForPrint(const std::string& source, const std::string& pdfFileName);
-  // After an engine error: closes the document that is still open, without saving.
+  // Closes the document that is still open, without saving; errors reach the caller.
   void CloseOpenDocument();
+  // The same once a file's work is complete: an error of the close is passed over.
+  void CloseUnsaved();
   // Runs step, writing an error line instead of letting an engine error escape.
   template <typename Step>
   void Guarded(const std::string& what, Step&& step);
@@ -146,6 +195,7 @@ class TJob : public TThread {
   std::string currentDest_;
   std::string currentKind_;
   std::string currentFile_;
+  std::string step_;  // the step of the file in hand, for error lines
   // The destination folder of the folder entry being walked or counted. A source subfolder
   // that is this folder is passed over: a destination inside its source would otherwise be
   // walked into itself, nesting ever deeper copies until paths grow too long.
@@ -162,6 +212,8 @@ class TJob : public TThread {
   // On a worker's unit: the pool that shows its progress and collects its counts.
   TJobPool* owner_ = nullptr;
   std::atomic<bool> endedOnError_{false};
+  std::atomic<bool> refused_{false};
+  int lockFd_ = -1;  // the job's lock, held while the run lasts
 };
 
 }  // namespace stampwell

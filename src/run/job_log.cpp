@@ -87,7 +87,7 @@ bool TJobLog::WriteLog(const std::string& text) {
   if (mode_ == Mode::Closed) return fail("File not open");
   if (mode_ != Mode::Append) return fail("File not open for output");
   // One write per line, straight to the file: readers see each line as soon as it is logged.
-  const std::string line = TimeStamp(Now()) + text + kCrLf;
+  const std::string line = TimeStamp(Now()) + EscapeLine(text) + kCrLf;
   const char* p = line.data();
   std::size_t left = line.size();
   while (left > 0) {
@@ -100,6 +100,26 @@ bool TJobLog::WriteLog(const std::string& text) {
     left -= static_cast<std::size_t>(n);
   }
   return true;
+}
+
+std::string TJobLog::EscapeLine(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (unsigned char c : text) {
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if ((c < 0x20 && c != '\t') || c == 0x7F) {
+      static const char kHex[] = "0123456789ABCDEF";
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 0xF];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
 }
 
 bool TJobLog::FillBuffer() {

@@ -28,8 +28,12 @@ class TJobLog {
   // append: open for writing at the end, creating the file when missing. Otherwise open an
   // existing file for reading from its start; a missing file gives false and creates nothing.
   bool OpenLog(bool append);
-  // Writes the local time stamp and text as one line.
+  // Writes the local time stamp and text as one line. Line breaks and other control
+  // characters in text (a file name may hold them) are written escaped (EscapeLine), so that
+  // one call is always one line and no text can forge another.
   bool WriteLog(const std::string& text);
+  // text with CR as "\r", LF as "\n" and the other control characters but tab as "\xHH".
+  static std::string EscapeLine(const std::string& text);
   // The next line without its line end (CR LF, LF or CR); false at the end or on an error.
   bool ReadLog(std::string& line);
   // Closes the file; always true.

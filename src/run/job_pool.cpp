@@ -112,8 +112,20 @@ TJobPool::TJobPool(TJob& run, int workers) : run_(run) {
     }
     unit->Log = std::make_unique<TJobLog>(run.LogName());
     unit->Log->OpenLog(true);
+    unit->OnLine = run.OnLine;  // made one at a time below
     worker->unit = std::move(unit);
     workers_.push_back(std::move(worker));
+  }
+  // The run's lines reach its front end one at a time, whichever thread writes them; the
+  // run gets its own hook back in Finish.
+  if (run.OnLine) {
+    frontEnd_ = run.OnLine;
+    auto oneAtATime = [this](TJob::LineKind kind, const std::string& text) {
+      std::lock_guard lock(lineMutex_);
+      frontEnd_(kind, text);
+    };
+    run.OnLine = oneAtATime;
+    for (auto& worker : workers_) worker->unit->OnLine = oneAtATime;
   }
   for (auto& worker : workers_) {
     Worker* w = worker.get();
@@ -151,6 +163,16 @@ void TJobPool::Finish() {
   changed_.notify_all();
   for (auto& worker : workers_)
     if (worker->thread.joinable()) worker->thread.join();
+  if (frontEnd_) run_.OnLine = frontEnd_;
+  // What became of the files: the workers' counts are the run's.
+  for (auto& worker : workers_) {
+    const TJob::RunCounts& c = worker->unit->Counts;
+    run_.Counts.Stamped += c.Stamped;
+    run_.Counts.Printed += c.Printed;
+    run_.Counts.Copied += c.Copied;
+    run_.Counts.Skipped += c.Skipped;
+    run_.Counts.Failed += c.Failed;
+  }
 }
 
 void TJobPool::Serve(Worker& worker) {
@@ -186,7 +208,8 @@ void TJobPool::HandleFile(Worker& worker, const Task& task) {
     } catch (...) {
     }
     run_.endedOnError_ = true;
-    unit.WriteLog("Error in " + task.source + ":" + message);
+    unit.WriteLog("Error in " + task.source + ":" + message, TJob::LineKind::Error);
+    ++unit.Counts.Failed;
     try {
       unit.CloseOpenDocument();
     } catch (...) {
@@ -202,11 +225,14 @@ void TJobPool::EndWorker(Worker& worker) {
     try {
       step();
     } catch (const std::exception& e) {
-      unit.WriteLog("Error in " + what + ":" + e.what());
+      unit.WriteLog("Error in " + what + ":" + e.what(), TJob::LineKind::Error);
     }
   };
   // The worker's prints are complete when the print returns: every one can be moved now.
-  if (unit.PDFStack->HasPrintItems) guarded("PDF", [&] { unit.PDFStack->ClearPreItems(); });
+  if (unit.PDFStack->HasPrintItems) {
+    guarded("PDF", [&] { unit.PDFStack->ClearPreItems(); });
+    unit.ReportFlushErrors();
+  }
   if (unit.WordEngine->AppStarted()) guarded("Word", [&] { unit.WordEngine->CloseWordApp(); });
   if (unit.ExcelEngine->AppStarted())
     guarded("Excel", [&] { unit.ExcelEngine->CloseExcelApp(); });

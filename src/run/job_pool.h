@@ -3,15 +3,16 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-namespace stampwell {
+#include "run/job.h"
 
-class TJob;
+namespace stampwell {
 
 // The workers of a run with several (TJob, Settings.Workers above 1). The run's own thread
 // walks the entries as always and hands each file it would handle to Submit; each worker is
@@ -87,6 +88,8 @@ class TJobPool {
   bool finished_ = false;
 
   std::mutex reportMutex_;  // the run's DoneCount, ActionText and display while workers run
+  std::mutex lineMutex_;    // frontEnd_
+  std::function<void(TJob::LineKind, const std::string&)> frontEnd_;  // the run's own OnLine
 };
 
 }  // namespace stampwell

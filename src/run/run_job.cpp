@@ -12,8 +12,7 @@
 
 namespace stampwell {
 
-bool TJobProfile::RunJob(std::weak_ptr<MessageTarget> MainWindow,
-                         std::weak_ptr<JobDisplay> Display,
+bool TJobProfile::RunJob(std::weak_ptr<MessageTarget> MainWindow, std::weak_ptr<JobDisplay> Display,
                          const std::function<void(TJob&)>& prepare) {
   TIniFile ini(FilePath());
   const std::vector<std::string> sections = ini.ReadSections();

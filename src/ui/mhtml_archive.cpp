@@ -185,7 +185,7 @@ bool TMhtmlArchive::Load(const QString& path) {
   return true;
 }
 
-void TMhtmlArchive::ParseEntity(const QByteArray& entity, const QUrl& base) {
+void TMhtmlArchive::ParseEntity(const QByteArray& entity, const QUrl& base, int depth) {
   qsizetype bodyStart = 0;
   const Headers headers = ParseHeaders(entity, &bodyStart);
   const QByteArray contentType = headers.Get("content-type");
@@ -202,7 +202,7 @@ void TMhtmlArchive::ParseEntity(const QByteArray& entity, const QUrl& base) {
     innerBase = base.isEmpty() ? url : base.resolved(url);
   }
 
-  if (type.startsWith("multipart/")) {
+  if (type.startsWith("multipart/") && depth < kMaxNesting) {
     const QByteArray boundary = Parameter(contentType, "boundary");
     if (parts_.empty() && startId_.isEmpty())
       startId_ = StripAngles(Parameter(contentType, "start"));
@@ -220,7 +220,7 @@ void TMhtmlArchive::ParseEntity(const QByteArray& entity, const QUrl& base) {
             qsizetype end = pos;
             if (end > partStart && entity[end - 1] == '\n') --end;
             if (end > partStart && entity[end - 1] == '\r') --end;
-            ParseEntity(entity.mid(partStart, end - partStart), innerBase);
+            ParseEntity(entity.mid(partStart, end - partStart), innerBase, depth + 1);
           }
           const bool closing = entity.mid(pos + delimiter.size(), 2) == "--";
           if (closing) return;
@@ -230,7 +230,7 @@ void TMhtmlArchive::ParseEntity(const QByteArray& entity, const QUrl& base) {
       }
       // No closing delimiter: the last part runs to the end of the data.
       if (partStart >= 0 && partStart < entity.size()) {
-        ParseEntity(entity.mid(partStart), innerBase);
+        ParseEntity(entity.mid(partStart), innerBase, depth + 1);
       }
       return;
     }

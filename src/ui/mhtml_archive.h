@@ -21,9 +21,10 @@ struct TMhtmlPart {
 // Reader for web archives (MIME HTML: multipart/related with boundaries, quoted-printable,
 // base64, 7bit, 8bit and binary bodies, nested multiparts). A damaged archive yields what can
 // be read: a missing closing boundary ends the last part at the end of the data, bad escape
-// and base64 characters are skipped, and a document that is not multipart at all is taken as
-// one part. Parts are found by Content-Location (absolute or relative, resolved against the
-// enclosing Content-Location or Content-Base) and Content-ID.
+// and base64 characters are skipped, a document that is not multipart at all is taken as one
+// part, and so is a multipart nested more than kMaxNesting levels deep. Parts are found by
+// Content-Location (absolute or relative, resolved against the enclosing Content-Location or
+// Content-Base) and Content-ID.
 class TMhtmlArchive {
  public:
   // Parses data; never throws.
@@ -45,7 +46,11 @@ class TMhtmlArchive {
   static QByteArray DecodeBase64(const QByteArray& data);
 
  private:
-  void ParseEntity(const QByteArray& entity, const QUrl& base);
+  // Multiparts nested deeper than this are not opened: the one at the limit is kept as a
+  // single part, so that hostile input cannot exhaust the stack (one frame per level).
+  static constexpr int kMaxNesting = 64;
+
+  void ParseEntity(const QByteArray& entity, const QUrl& base, int depth = 0);
 
   std::vector<TMhtmlPart> parts_;
   QByteArray startId_;

@@ -102,12 +102,20 @@ TEST_F(CliJobs, ListShowsEveryJobWithItsSwitchesAndItems) {
       << r.out;
 }
 
-TEST_F(CliJobs, ListReportsAnUnreadableProfileAndFailsWithStatusOne) {
+TEST_F(CliJobs, AnUnreadableProfileIsNamedAndTheOtherJobsStillListAndRun) {
   WriteFile(programDir.Path() + "swBroken.ini",
             "[BasicInfo]\r\nName=Broken\r\n[DocInfo]\r\nDocWatermarkColor=notacolour\r\n");
+  SaveProfile("Weekly", Settings(true, false, false, false, true), {Folder()});
+  WriteFile(Src("/a.txt"), "a");
   auto r = RunCli({"list"});
   EXPECT_EQ(r.status, cli::kExitRunError);
-  EXPECT_NE(r.err.find("notacolour"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("swBroken.ini: 'notacolour' is not a valid integer value"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.out.find("Weekly\tswWeekly.ini"), std::string::npos) << r.out;
+  auto run = RunCli({"run", "Weekly"});
+  EXPECT_EQ(run.status, cli::kExitOk) << run.err;
+  EXPECT_EQ(ReadFile(Dst("/a.txt")), "a");
 }
 
 TEST_F(CliJobs, HistoryPrintsTheLogAndUnknownJobsAreUsageErrors) {
@@ -148,7 +156,10 @@ TEST_F(CliJobs, RunPrintsOneLinePerActionAndLogsTheRun) {
   ASSERT_EQ(out.size(), 3u) << r.out;
   EXPECT_EQ(CountLines(out, "Add watermark into " + Src("/a.doc")), 1) << r.out;
   EXPECT_EQ(CountLines(out, "copy file:" + Src("/notes.txt") + " to:" + Dst("/notes.txt")), 1);
-  EXPECT_NE(r.out.find("2 of 2 actions done"), std::string::npos) << r.out;
+  EXPECT_EQ(out.back(),
+            "Job Weekly: stamped 1, printed 0, copied 1, skipped 0 (destination "
+            "exists), failed 0; log: " +
+                programDir.Path() + "swWeekly.log");
   EXPECT_EQ(r.out.find('\r'), std::string::npos);  // no progress bar when not a terminal
   EXPECT_EQ(ReadFile(Dst("/notes.txt")), "notes");
   EXPECT_TRUE(FileExists(Dst("/a.doc")));
@@ -162,7 +173,7 @@ TEST_F(CliJobs, RunWithWorkersAndShardsHandlesEachFileOnce) {
   SaveProfile("Weekly", Settings(true, false, false, false, true), {Folder()});
   auto r = RunCli({"run", "Weekly", "--workers", "2"});
   EXPECT_EQ(r.status, cli::kExitOk) << r.err;
-  EXPECT_NE(r.out.find("5 of 5 actions done"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("stamped 3, printed 0, copied 2, skipped 0"), std::string::npos) << r.out;
   EXPECT_EQ(ListTree(Dst()), ListTree(Src()));
   EXPECT_EQ(CountLines(ActionLines(), "Add watermark into " + Src("/sub/c.doc")), 1);
 
@@ -175,9 +186,12 @@ TEST_F(CliJobs, RunWithWorkersAndShardsHandlesEachFileOnce) {
     const std::string log = "swWeekly.shard-" + std::to_string(k) + ".log";
     EXPECT_NE(shard.out.find("log: " + programDir.Path() + log), std::string::npos) << shard.out;
     EXPECT_TRUE(FileExists(programDir.Path() + log));
-    const auto at = shard.out.find(" actions done");
-    ASSERT_NE(at, std::string::npos);
-    done += std::stoi(shard.out.substr(shard.out.rfind(": ", at) + 2));
+    const auto at = shard.out.find(": stamped ");
+    ASSERT_NE(at, std::string::npos) << shard.out;
+    const int stamped = std::stoi(shard.out.substr(at + 10));
+    const auto copied = shard.out.find("copied ", at);
+    ASSERT_NE(copied, std::string::npos);
+    done += stamped + std::stoi(shard.out.substr(copied + 7));
   }
   EXPECT_EQ(done, 5);
   EXPECT_EQ(ListTree(Dst()), ListTree(Src()));
@@ -220,14 +234,58 @@ TEST_F(CliJobs, CtrlCStopsAfterTheFileInHandAsCancelDoes) {
   EXPECT_TRUE(FileExists(Dst("/") + ExtractFileName(opened.front())));
 }
 
-TEST_F(CliJobs, AnEngineErrorEndsTheRunWithStatusOne) {
+TEST_F(CliJobs, AFailedFileMakesStatusOneWithItsErrorOnStandardErrorAndTheRunGoesOn) {
   WriteFile(Src("/a.doc"), "doc");
+  WriteFile(Src("/b.doc"), "doc");
   SaveProfile("Weekly", Settings(true, false, false, false, false), {Folder()});
-  server.Fail(CallKind::Call, "App.Selection.HeaderFooter.Shapes", "AddTextEffect", "no room");
+  server.Fail(CallKind::Call, "App.Selection.HeaderFooter.Shapes", "AddTextEffect", "no room", 1);
   auto r = RunCli({"run", "Weekly"});
   EXPECT_EQ(r.status, cli::kExitRunError) << r.out << r.err;
-  auto lines = ActionLines();
-  bool errorLine = false;
-  for (const auto& l : lines) errorLine = errorLine || l.find("no room") != std::string::npos;
-  EXPECT_TRUE(errorLine);
+  EXPECT_NE(r.err.find("Error in " + Src("/a.doc") + ":no room\n"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out.find("Error in"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Add watermark into " + Src("/b.doc") + "\n"), std::string::npos);
+  EXPECT_NE(r.out.find("stamped 1, printed 0, copied 0, skipped 0 (destination exists), failed 1"),
+            std::string::npos)
+      << r.out;
+  EXPECT_TRUE(FileExists(Dst("/b.doc")));
+  EXPECT_FALSE(FileExists(Dst("/a.doc")));
+}
+
+TEST_F(CliJobs, EveryActionOfTheLogIsPrintedExcelIncluded) {
+  // Excel steps refresh no display; what is printed follows the log, not the display.
+  WriteFile(Src("/b.xls"), "xls");
+  WriteFile(Src("/c.ppt"), "ppt");
+  SaveProfile("Weekly", Settings(false, true, true, false, false), {Folder()});
+  auto r = RunCli({"run", "Weekly"});
+  EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+  EXPECT_EQ(r.out.rfind("Add watermark into " + Src("/b.xls") + "\nAdd watermark into " +
+                            Src("/c.ppt") + "\nJob Weekly: stamped 2,",
+                        0),
+            0u)
+      << r.out;
+}
+
+TEST_F(CliJobs, ARunWithNothingToDoSaysSo) {
+  WriteFile(Src("/a.doc"), "doc");
+  WriteFile(Dst("/a.doc"), "done before");
+  SaveProfile("Weekly", Settings(true, false, false, false, true), {Folder()});
+  auto r = RunCli({"run", "Weekly"});
+  EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+  EXPECT_NE(r.out.find("Nothing to do: every destination exists already.\n"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("skipped 1 (destination exists)"), std::string::npos) << r.out;
+}
+
+TEST_F(CliJobs, AJobNameThatCannotNameALogIsNotRunAndNamesNoLog) {
+  WriteFile(Src("/a.txt"), "a");
+  WriteFile(programDir.Path() + "swOdd.ini",
+            "[BasicInfo]\r\nName=Team/Weekly\r\n[0]\r\nType=1\r\n"
+            "Source=" +
+                Src() + "\r\nDest=" + Dst() + "\r\n");
+  auto r = RunCli({"run", "Team/Weekly"});
+  EXPECT_EQ(r.status, cli::kExitRunError);
+  EXPECT_NE(r.err.find("\"Team/Weekly\" cannot be run under that name"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.out.find("log:"), std::string::npos) << r.out;
+  EXPECT_FALSE(FileExists(Dst("/a.txt")));
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <string>
@@ -117,6 +119,51 @@ TEST(CopyFileBlocksFailure, WriteFailingPartWayLeavesNoHalfFile) {
   EXPECT_EQ(messages.Messages(), Names(2, "Error in copy" + (dir / "src")));
   EXPECT_EQ(ReadFile(dir / "old"), "previous");
   EXPECT_EQ(ListTree(dir.Path()), (Names{"old", "src"}));
+}
+
+TEST(CopyFileChecked, SaysWhatWentWrongInTheUsersWordsAndNeverOpensAFifo) {
+  TempDir dir;
+  MessageRecorder messages;
+  WriteFile(dir / "src", "bytes");
+  WriteFile(dir / "blocker", "file");
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+  std::string error;
+  EXPECT_FALSE(CopyFileChecked(dir / "fifo", dir / "out", &error));  // would block if opened
+  EXPECT_EQ(error, "cannot read " + (dir / "fifo") + ": not a regular file");
+  EXPECT_FALSE(CopyFileChecked(dir / "missing", dir / "out", &error));
+  EXPECT_EQ(error, "cannot read " + (dir / "missing") + ": the file does not exist");
+  EXPECT_FALSE(CopyFileChecked(dir / "src", dir / "blocker/out", &error));
+  EXPECT_EQ(error, "cannot write " + (dir / "blocker/out") + ": not a directory");
+  EXPECT_TRUE(CopyFileChecked(dir / "src", dir / "copy", &error));
+  EXPECT_EQ(ReadFile(dir / "copy"), "bytes");
+  EXPECT_TRUE(messages.Messages().empty());
+  EXPECT_EQ(WriteErrorText("/x", ENOSPC), "disk full writing /x");
+  EXPECT_EQ(WriteErrorText("/x", EROFS), "cannot write /x: read-only file system");
+}
+
+TEST(TempNames, StayWithinTheNameLimitAndAreKnownAsWorkFiles) {
+  TempDir dir;
+  for (std::size_t length : {5u, 200u, 240u, 241u, 247u, 255u}) {
+    const std::string target = dir / (std::string(length - 4, 'x') + ".doc");
+    const std::string temp = TempNameBeside(target);
+    EXPECT_EQ(ExtractFilePath(temp), ExtractFilePath(target));
+    EXPECT_LE(ExtractFileName(temp).size(), kMaxFileNameBytes) << length;
+    EXPECT_TRUE(IsWorkFileName(ExtractFileName(temp)));
+    EXPECT_NE(temp, TempNameBeside(target)) << "every call gives a new name";
+    WriteFile(dir / "src", "bytes");
+    std::string error;
+    EXPECT_TRUE(CopyFileChecked(dir / "src", target, &error)) << length << error;
+  }
+  // A multi-byte character is never cut in half.
+  std::string wide;
+  for (int i = 0; i < 120; ++i) wide += "\xC3\xA9";
+  const std::string temp = ExtractFileName(TempNameBeside(dir / wide));
+  EXPECT_NE(static_cast<unsigned char>(temp.back()) & 0xC0, 0xC0u);
+  for (const char* work : {".~lock.a.doc#", ".~sw1-2-a.doc", ".~sw12_3_b.xls"})
+    EXPECT_TRUE(IsWorkFileName(work)) << work;
+  for (const char* user :
+       {".~lock.a.doc", "~$a.doc", ".sw1.doc", "a.doc#", ".hidden", ".~swimming.doc", ".~sw-1.doc"})
+    EXPECT_FALSE(IsWorkFileName(user)) << user;
 }
 
 // --- Desktop folder ----------------------------------------------------------------------

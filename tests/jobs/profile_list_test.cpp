@@ -70,12 +70,27 @@ TEST_F(ProfileListTest, ScanKeepsSwFilesWithIniExtensionInListingOrder) {
   EXPECT_TRUE(ProfileList().empty());
 }
 
-TEST_F(ProfileListTest, UnreadableColourStopsTheScanKeepingTheProfilesBefore) {
+TEST_F(ProfileListTest, AnUnreadableProfileIsNamedAndPassedOverAndTheOthersLoad) {
   for (int i = 0; i < 8; ++i)
     Profile("swJob" + std::to_string(i) + ".ini", "J" + std::to_string(i));
   Profile("swBad.ini", "Bad", "not a colour");
-  EXPECT_THROW(LoadProfiles(), EConvertError);
-  EXPECT_EQ(Listed(), ListingBefore("swBad.ini"));
+  Profile("swWorse.ini", "Worse", "nor this");
+  try {
+    LoadProfiles();
+    ADD_FAILURE() << "no error reported";
+  } catch (const EProfileLoadError& e) {
+    const std::string message = e.what();
+    EXPECT_NE(message.find("swBad.ini: 'not a colour' is not a valid integer value"),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find("swWorse.ini: 'nor this'"), std::string::npos) << message;
+    EXPECT_EQ(e.Files.size(), 2u);
+  }
+  Names expected = ListingBefore("");
+  std::erase(expected, "swBad.ini");
+  std::erase(expected, "swWorse.ini");
+  EXPECT_EQ(Listed(), expected);
+  EXPECT_EQ(Listed().size(), 8u);
 }
 
 TEST_F(ProfileListTest, FindProfileTakesTheLastExactMatch) {

@@ -119,19 +119,21 @@ TEST_F(WordEngine, FailedOpenReturnsFalseSilentlyAndKeepsTheDocument) {
   engine.CloseWordApp();
 }
 
-TEST_F(WordEngine, StartFailureShowsItsMessageAndOpenFails) {
+TEST_F(WordEngine, StartFailureShowsItsMessageWithItsReasonOnceAndOpenFails) {
   server.FailCreate("Word.Application", "no office");
   EXPECT_FALSE(engine.OpenDoc("/jobs/in/report.doc"));
-  EXPECT_EQ(messages.Messages(), (Lines{kStartFailed}));
+  EXPECT_EQ(messages.Messages(), (Lines{std::string(kStartFailed) + "\nno office"}));
+  EXPECT_FALSE(engine.OpenDoc("/jobs/in/second.doc"));  // tried again, told once
+  EXPECT_EQ(messages.Messages().size(), 1u);
   EXPECT_FALSE(engine.AppStarted());
   EXPECT_EQ(CoInitializeCount(), baseCo);  // nothing runs, nothing stays initialised
-  EXPECT_EQ(server.Log(), (Lines{"create Word.Application"}));
+  EXPECT_EQ(server.Log(), (Lines{"create Word.Application", "create Word.Application"}));
 }
 
 TEST_F(WordEngine, StartFailureAfterCreationKeepsTheApplication) {
   server.Fail(CallKind::Put, "App", "Visible", "hidden windows refused");
   engine.OpenWordApp();
-  EXPECT_EQ(messages.Messages(), (Lines{kStartFailed}));
+  EXPECT_EQ(messages.Messages(), (Lines{std::string(kStartFailed) + "\nhidden windows refused"}));
   EXPECT_TRUE(engine.AppStarted());
   engine.CloseWordApp();
   EXPECT_EQ(CoInitializeCount(), baseCo);

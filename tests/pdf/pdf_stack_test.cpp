@@ -113,15 +113,20 @@ TEST_F(PdfStackFlush, AFailedCopyKeepsTheOnlyCopyInTheOutputFolder) {
   test::MessageRecorder messages;
   WriteFile(Dest("blocker"), "a file where a folder is needed");
   Print("r.pdf", "precious");
-  stack_->AddPDFPrintItem("r.pdf", Dest("blocker/r.pdf"));
+  stack_->AddPDFPrintItem("r.pdf", Dest("blocker/r.pdf"), "/docs/r.doc");
   stack_->ClearPreItems();
-  ASSERT_EQ(messages.Messages().size(), 1u);
-  EXPECT_EQ(messages.Messages()[0], "Error in copy" + Out("r.pdf"));
+  // The failure is kept for the run to log, naming the document and the destination; no
+  // message box holds up the run.
+  EXPECT_TRUE(messages.Messages().empty());
+  auto errors = stack_->TakeErrors();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].Source, "/docs/r.doc");
+  EXPECT_EQ(errors[0].Message, "cannot write " + Dest("blocker/r.pdf") + ": not a directory");
   EXPECT_EQ(ReadFile(Out("r.pdf")), "precious");
   // A failed item is not tried again at every later flush.
   stack_->ClearPreItems();
   stack_->AddPDFPrintItem("s.pdf", Dest("s.pdf"));
-  EXPECT_EQ(messages.Messages().size(), 1u);
+  EXPECT_TRUE(stack_->TakeErrors().empty());
   EXPECT_EQ(ReadFile(Out("r.pdf")), "precious");
 }
 
@@ -211,4 +216,21 @@ TEST_F(PdfStackFlush, PrepareForPrintKeepsAFailedCopyFromBeingOverwritten) {
   stack_->ClearPreItems();
   EXPECT_EQ(ReadFile(Dest("b/report.pdf")), "from b");
   EXPECT_EQ(ReadFile(Out("report (1).pdf")), "from a");
+}
+
+// The earlier PDF of a name that fills the whole name limit is moved aside under a name cut
+// to fit; the search for a free name always ends.
+TEST_F(PdfStackFlush, PrepareForPrintOfANameAtTheLimitEnds) {
+  test::MessageRecorder messages;
+  WriteFile(Dest("blocker"), "file");
+  const std::string name = std::string(251, 'n') + ".pdf";
+  Print(name, "from a");
+  stack_->AddPDFPrintItem(name, Dest("blocker/x.pdf"));
+  EXPECT_TRUE(stack_->PrepareForPrint(name));
+  EXPECT_FALSE(FileExists(Out(name)));
+  const auto left = test::ListTree(ExtractFilePath(Out(name)));
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_LE(left[0].size(), 255u);
+  EXPECT_EQ(left[0].substr(left[0].size() - 8), " (1).pdf");
+  EXPECT_EQ(ReadFile(Out(left[0])), "from a");
 }

@@ -211,3 +211,21 @@ TEST(RegistryMachine, SetMachineReplacesAndRestores) {
   TRegistry::SetMachine(nullptr);
   EXPECT_FALSE(TRegistry::Machine()->KeyExists("\\Mine"));
 }
+
+// A key 300,000 levels deep is read, looked up and released without one stack frame per
+// level.
+TEST(RegistryFile, AKeyNestedHundredsOfThousandsDeepIsReadAndReleased) {
+  std::string path;
+  for (int i = 0; i < 300000; ++i) path += "\\k";
+  const std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE" +
+                           path + "]\r\n\"Name\"=\"deep\"\r\n";
+  {
+    auto reg = TRegistry::FromText(text, "deep.reg");
+    ASSERT_TRUE(reg);
+    EXPECT_EQ(reg->ReadString(path, "Name"), "deep");
+  }
+  TRegistry built;
+  ASSERT_TRUE(built.AddKey(path));
+  built.DeleteKey("\\k");
+  EXPECT_FALSE(built.KeyExists("\\k\\k"));
+}

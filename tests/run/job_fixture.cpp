@@ -72,7 +72,7 @@ void JobFixture::ScriptOffice() {
   server.SetHandler("App.Documents", "Add", [this](const std::vector<OleVariant>&) {
     if (onNewDocument) onNewDocument();
     std::lock_guard lock(openedMutex);
-    t_last[kLastWord] = "Untitled 1";
+    t_last[kLastWord] = "Document1";  // a new document's title, which names its PDF
     return server.Object("App.Documents.Add");
   });
   for (const std::string doc : {"App.Documents.Open", "App.Documents.Add"}) {
@@ -80,6 +80,7 @@ void JobFixture::ScriptOffice() {
     server.SetValue(doc + ".PageSetup", "OddAndEvenPagesHeaderFooter", false);
     server.SetValue(doc + ".Sections", "Count", 1);
   }
+  server.SetValue("App.Documents.Add", "Name", "Document1");
   server.SetShapes("App.Selection.HeaderFooter.Shapes", {});
   server.SetHandler("App", "PrintOut", [this](const std::vector<OleVariant>&) {
     Print(t_last[kLastWord]);

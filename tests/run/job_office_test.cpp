@@ -2,9 +2,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "jobs/file_utils.h"
 #include "office/automation/automation.h"
 #include "office/libreoffice/libreoffice_servers.h"
 #include "office_documents.h"
@@ -103,6 +113,7 @@ TEST_F(OfficeRun, PdfJobPutsEachPdfAtItsDestination) {
   EXPECT_NE(PdfText(Dst("/a.pdf")).find("Page 1 body text."), std::string::npos);
   for (std::string pdf : {"/a.pdf", "/b.pdf", "/c.pdf", "/d.pdf"})
     EXPECT_FALSE(FileExists(pdfOutputDir + pdf)) << "left in the output folder: " << pdf;
+  EXPECT_EQ(ListTree(pdfOutputDir), std::vector<std::string>{}) << "the sample page is removed";
   EXPECT_THAT(ActionLines(),
               Contains("Print Ppt file:" + Src("/sub/d.ppt") + " to PDF:" + Dst("/sub/d.pdf")));
 }
@@ -132,6 +143,175 @@ TEST_F(OfficeRun, TwoWorkersStampAndPrintEachFileOnce) {
               1)
         << f;
   }
+}
+
+}  // namespace
+}  // namespace stampwell::test
+
+namespace stampwell::test {
+namespace {
+
+// Makes folder read-only for this process while it lives: by permissions for an ordinary
+// user, by a read-only bind mount for root (whom permissions do not stop). Ok() is false
+// when neither can be done here.
+class ReadOnlyFolder {
+ public:
+  explicit ReadOnlyFolder(const std::string& folder) : folder_(folder) {
+    if (::geteuid() != 0) {
+      for (const auto& e : fs::recursive_directory_iterator(folder))
+        fs::permissions(e.path(),
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+      fs::permissions(folder,
+                      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                      fs::perm_options::remove);
+      ok_ = true;
+      return;
+    }
+    if (::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0) return;
+    mounted_ = true;
+    ok_ = ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+  }
+  ~ReadOnlyFolder() {
+    if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+    if (::geteuid() != 0) {
+      fs::permissions(folder_, fs::perms::owner_write, fs::perm_options::add);
+      for (const auto& e : fs::recursive_directory_iterator(folder_))
+        fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::add);
+    }
+  }
+  bool Ok() const { return ok_; }
+
+ private:
+  std::string folder_;
+  bool mounted_ = false;
+  bool ok_ = false;
+};
+
+std::map<std::string, std::string> Digests(const std::string& root) {
+  std::map<std::string, std::string> out;
+  for (const std::string& f : ListTree(root)) out[f] = ReadFile(root + "/" + f);
+  return out;
+}
+
+TEST_F(OfficeRun, ReadOnlySourcesAreStampedAndInPlaceOnesSayTheyCannotBeWritten) {
+  const auto before = Digests(Src());
+  ReadOnlyFolder readOnly(Src());
+  if (!readOnly.Ok()) GTEST_SKIP() << "cannot make a read-only folder here";
+  RunFolderJob(Settings(true, true, true, false, false));
+  WordInspector word;
+  EXPECT_EQ(word.HeaderShapes(Dst("/a.doc"))["s1/primary"].at(0).Name, kMark);
+  EXPECT_THAT(ShapeNames("Excel.Application", Dst("/c.xls")), Contains(kMark));
+  EXPECT_THAT(ShapeNames("PowerPoint.Application", Dst("/sub/d.ppt")), Contains(kMark));
+  EXPECT_EQ(ListTree(Dst()),
+            std::vector<std::string>({"a.doc", "c.xls", "sub/b.doc", "sub/d.ppt"}));
+
+  // In place, the same files cannot be written: each says so and the run goes on.
+  window = std::make_shared<RecordingWindow>();
+  auto job = MakeJob(Settings(true, true, false, false, false));
+  job->AddItem(Src("/a.doc"), Src("/a.doc"), "File");
+  job->AddItem(Src("/c.xls"), Src("/c.xls"), "File");
+  job->Resume();
+  ASSERT_TRUE(PumpUntil([&] { return window->Count(WM_JOBEND) == 1; }, 480));
+  const std::string why = ::geteuid() == 0 ? "read-only file system" : "permission denied";
+  EXPECT_THAT(ActionLines(), Contains("Error in " + Src("/a.doc") + ":cannot write " +
+                                      Src("/a.doc") + ": " + why));
+  EXPECT_THAT(ActionLines(), Contains("Error in " + Src("/c.xls") + ":cannot write " +
+                                      Src("/c.xls") + ": " + why));
+  EXPECT_EQ(job->Counts.Failed, 2);
+  EXPECT_EQ(Digests(Src()), before) << "the sources stay byte for byte";
+}
+
+// LibreOffice writes ".~lock.<name>#" beside every document it opens for writing, and leaves
+// it when it dies. Watched while an in-place run and a copying run go on.
+TEST_F(OfficeRun, NoLockFileOrTemporaryFileAppearsBesideTheDocuments) {
+  std::atomic<bool> done{false};
+  std::mutex seenMutex;
+  std::set<std::string> seen;
+  std::thread watcher([&] {
+    while (!done) {
+      for (const std::string& root : {Src(), Dst()}) {
+        std::error_code ec;
+        for (auto it = fs::recursive_directory_iterator(root, ec);
+             !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+          const std::string name = it->path().filename().string();
+          if (name.rfind(".~lock", 0) == 0 || name.rfind("lu", 0) == 0) {
+            std::lock_guard lock(seenMutex);
+            seen.insert(it->path().string());
+          }
+        }
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  });
+  RunFolderJob(Settings(true, true, true, false, false));
+  window = std::make_shared<RecordingWindow>();
+  auto job = MakeJob(Settings(true, true, true, false, false));
+  job->AddItem(Src(), Src(), "Folder");
+  job->Resume();
+  ASSERT_TRUE(PumpUntil([&] { return window->Count(WM_JOBEND) == 1; }, 480));
+  done = true;
+  watcher.join();
+  EXPECT_THAT(seen, ::testing::IsEmpty());
+  for (const std::string& root : {Src(), Dst()})
+    for (const std::string& f : ListTree(root))
+      EXPECT_FALSE(IsWorkFileName(ExtractFileName(f))) << f;
+  EXPECT_EQ(job->Counts.Stamped, 4);
+}
+
+// Names up to the limit of 255 bytes: the temporary file beside each output stays within it.
+TEST_F(OfficeRun, DocumentsWithNamesUpToTheLimitAreStampedAndPrinted) {
+  fs::remove_all(Src());
+  fs::create_directories(Src());
+  const std::string gen = work / "gen/";
+  const std::string doc = std::string(243, 'd') + ".doc";  // 247 bytes
+  const std::string xls = std::string(251, 'x') + ".xls";  // 255 bytes
+  fs::copy_file(gen + "a.doc", Src("/" + doc));
+  fs::copy_file(gen + "c.xls", Src("/" + xls));
+  RunFolderJob(Settings(true, true, false, false, false));
+  EXPECT_EQ(ListTree(Dst()), std::vector<std::string>({doc, xls}));
+  WordInspector word;
+  EXPECT_EQ(word.HeaderShapes(Dst("/" + doc))["s1/primary"].at(0).Name, kMark);
+  fs::remove_all(Dst());
+  window = std::make_shared<RecordingWindow>();
+  RunFolderJob(Settings(false, false, false, true, false));
+  EXPECT_EQ(ListTree(Dst()),
+            std::vector<std::string>({ChangeFileExt(doc, ".pdf"), ChangeFileExt(xls, ".pdf")}));
+}
+
+// A destination on a full file system: the error says so in the user's words and names the
+// user's file, never the temporary one; nothing is left there.
+TEST_F(OfficeRun, AFullDiskIsToldInTheUsersWords) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs a small file system of its own";
+  fs::create_directories(Dst());
+  if (::mount("tmpfs", Dst().c_str(), "tmpfs", 0, "size=4k") != 0)
+    GTEST_SKIP() << "cannot mount a small file system here";
+  struct Unmount {
+    std::string path;
+    ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+  } unmount{Dst()};
+  RunFolderJob(Settings(true, true, false, false, false));
+  EXPECT_THAT(ActionLines(),
+              Contains("Error in " + Src("/a.doc") + ":disk full writing " + Dst("/a.doc")));
+  EXPECT_THAT(ActionLines(),
+              Contains("Error in " + Src("/c.xls") + ":disk full writing " + Dst("/c.xls")));
+  for (const std::string& f : ListTree(Dst()))
+    EXPECT_FALSE(IsWorkFileName(ExtractFileName(f))) << f;
+  EXPECT_FALSE(FileExists(Dst("/a.doc")));
+}
+
+TEST_F(OfficeRun, EmptyAndSpecialFilesAreNotDocuments) {
+  WriteFile(Src("/empty.doc"), "");
+  WriteFile(Src("/empty.xls"), "");
+  WriteFile(Src("/empty.ppt"), "");
+  ASSERT_EQ(::mkfifo(Src("/sub/pipe.doc").c_str(), 0644), 0);
+  RunFolderJob(Settings(true, true, true, false, false));
+  EXPECT_THAT(ActionLines(), Contains("Error in Open world file:" + Src("/empty.doc")));
+  EXPECT_THAT(ActionLines(), Contains("Passed over " + Src("/sub/pipe.doc") +
+                                      ": not a regular file (a FIFO, socket or device)"));
+  for (std::string f : {"/empty.doc", "/empty.xls", "/empty.ppt", "/sub/pipe.doc"})
+    EXPECT_FALSE(FileExists(Dst(f))) << f;
+  EXPECT_TRUE(FileExists(Dst("/a.doc")));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "jobs/file_utils.h"
@@ -86,10 +88,10 @@ TEST_F(JobTest, SecondRunOnlyWritesTheFrameAndNeverRefreshesTheDisplay) {
   EXPECT_THAT(CallsWith("create"), IsEmpty());
 }
 
-TEST_F(JobTest, PdfOnlyJobPrintsClosesUnsavedThenPrintsTheSampleThenMovesThePdfs) {
+TEST_F(JobTest, PdfOnlyJobPrintsClosesUnsavedThenMovesThePdfsThenPrintsTheSample) {
   WriteFile(src + "/a.doc", "a");
   WriteFile(src + "/b.xls", "b");
-  bool bMovedBeforeSample = true;
+  bool bMovedBeforeSample = false;
   onNewDocument = [&] { bMovedBeforeSample = FileExists(dst + "/b.pdf"); };
   auto job = Make(false, false, false, true, true);
   job->AddItem(src, dst, "Folder");
@@ -97,7 +99,7 @@ TEST_F(JobTest, PdfOnlyJobPrintsClosesUnsavedThenPrintsTheSampleThenMovesThePdfs
   EXPECT_THAT(ActionLines(),
               ElementsAre("Print Doc file:" + src + "/a.doc to PDF:" + dst + "/a.pdf",
                           "Print Xls file:" + src + "/b.xls to PDF:" + dst + "/b.pdf"));
-  EXPECT_FALSE(bMovedBeforeSample);
+  EXPECT_TRUE(bMovedBeforeSample) << "a PDF already written never waits for the sample";
   EXPECT_EQ(ReadFile(dst + "/a.pdf"), "PDF of " + src + "/a.doc");
   EXPECT_EQ(ReadFile(dst + "/b.pdf"), "PDF of " + src + "/b.xls");
   EXPECT_EQ(ListTree(dst), Lines({"a.pdf", "b.pdf"}));
@@ -313,18 +315,230 @@ TEST_F(JobTest, CancelWhileSuspendedEndsTheRun) {
   EXPECT_EQ(ActionLines().back(), TJob::kJobTerminated);
 }
 
-TEST_F(JobTest, AnEngineErrorEndsTheRunWithOneLineAndACleanEnd) {
-  for (std::string f : {"/a.doc", "/b.doc", "/c.doc"}) WriteFile(src + f, f);
-  server.Fail(CallKind::Call, "App.Documents.Open", "SaveAs", "disk full", 2);
-  auto job = Make(true, false, false, false, false);
+TEST_F(JobTest, AnEngineErrorFailsThatFileAloneAndTheRunGoesOn) {
+  for (std::string f : {"/a.doc", "/b.doc", "/c.doc", "/d.xls", "/e.ppt"}) WriteFile(src + f, f);
+  // b.doc: the save writes part of the file, then fails; d.xls: the stamp fails (the error
+  // has no text of its own, so the line says which step it ended);
+  // e.ppt: the office dies while stamping.
+  int saves = 0;
+  server.SetHandler("App.Documents.Open", "SaveAs", [&](const std::vector<OleVariant>& args) {
+    const std::string path = args.at(0).AsString();
+    WriteFile(path, "half");
+    if (++saves == 2) throw EOleError("disk full writing " + path);
+    WriteFile(path, "saved");
+    return OleVariant();
+  });
+  server.Fail(CallKind::Call, "App.ActiveSheet.Shapes", "AddTextEffect",
+              "The office reported an error", 1);
+  server.Fail(CallKind::Call, "App.ActivePresentation.SlideMaster.Shapes", "AddTextEffect",
+              "The office process has ended: bridge gone", 1);
+  auto job = Make(true, true, true, false, false);
   job->AddItem(src, dst, "Folder");
   ASSERT_TRUE(RunToEnd(job));
-  EXPECT_EQ(ActionLines(), Lines({Stamp(src + "/a.doc"), Stamp(src + "/b.doc"),
-                                  "Error in " + src + "/b.doc:disk full"}));
+  EXPECT_EQ(
+      ActionLines(),
+      Lines({Stamp(src + "/a.doc"), Stamp(src + "/b.doc"),
+             "Error in " + src + "/b.doc:disk full writing " + dst + "/b.doc",
+             Stamp(src + "/c.doc"), Stamp(src + "/d.xls"),
+             "Error in " + src + "/d.xls:The office reported an error while adding the watermark",
+             Stamp(src + "/e.ppt"),
+             "Error in " + src + "/e.ppt:The office process has ended: bridge gone"}));
   EXPECT_EQ(LogLines().back(), TJob::kHyphenLine);
-  EXPECT_THAT(CallsWith("call App.Documents.Open.Close("), SizeIs(2)) << "b.doc is closed too";
-  EXPECT_THAT(CallsWith("call App.Quit("), SizeIs(1));
+  EXPECT_EQ(ListTree(dst), Lines({"a.doc", "c.doc"})) << "no copy of a failed file";
+  EXPECT_THAT(CallsWith("call App.Documents.Open.Close("), SizeIs(3)) << "b.doc closed unsaved";
+  EXPECT_THAT(CallsWith("call App.workBooks.Open.Close("), SizeIs(1));
+  EXPECT_THAT(CallsWith("call App.Quit("), SizeIs(3));
+  EXPECT_EQ(job->Counts.Stamped, 2);
+  EXPECT_EQ(job->Counts.Failed, 3);
+  // Failed files count as handled: the display ends at its total.
+  EXPECT_EQ(job->DoneCount, 5);
+  EXPECT_EQ(display->Only("status ").back(), "5 of 5");
+  EXPECT_FALSE(job->EndedOnError());
   EXPECT_EQ(job->FatalError(), "");
+}
+
+TEST_F(JobTest, APrintThatFailsGivesThatFileNoPdfAndTheRunGoesOn) {
+  WriteFile(src + "/a.doc", "a");
+  WriteFile(src + "/b.doc", "b");
+  server.Fail(CallKind::Call, "App", "PrintOut", "printer gone", 1);
+  auto job = Make(true, false, false, true, false);
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(ActionLines(), Lines({Stamp(src + "/a.doc"),
+                                  "Print Doc file:" + src + "/a.doc to PDF:" + dst + "/a.pdf",
+                                  "Error in " + src + "/a.doc:printer gone", Stamp(src + "/b.doc"),
+                                  "Print Doc file:" + src + "/b.doc to PDF:" + dst + "/b.pdf"}));
+  EXPECT_EQ(ListTree(dst), Lines({"b.pdf"}));
+  EXPECT_EQ(job->Counts.Printed, 1);
+  EXPECT_EQ(job->Counts.Failed, 1);
+  EXPECT_EQ(job->DoneCount, 4);
+}
+
+TEST_F(JobTest, ACopyThatFailsIsLoggedAsAnErrorNotAsDone) {
+  WriteFile(src + "/a.txt", "a");
+  WriteFile(src + "/S/b.txt", "b");
+  WriteFile(src + "/z.txt", "z");
+  WriteFile(dst + "/S", "a file where the folder should be");
+  auto job = Make(true, false, false, false, true);
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(ActionLines(),
+            Lines({Copy(src + "/a.txt", dst + "/a.txt"),
+                   "Error in " + src + "/S/b.txt:cannot write " + dst + "/S/b.txt: not a directory",
+                   Copy(src + "/z.txt", dst + "/z.txt")}));
+  EXPECT_EQ(job->Counts.Copied, 2);
+  EXPECT_EQ(job->Counts.Failed, 1);
+  EXPECT_EQ(ListTree(dst), Lines({"S", "a.txt", "z.txt"}));
+}
+
+TEST_F(JobTest, LongFileNamesAreStampedAndCopiedLikeAnyOther) {
+  // Names of 241 to 255 bytes: a temporary name beside them must stay within the limit.
+  const std::string longDoc = std::string(251, 'd') + ".doc";
+  const std::string longTxt = std::string(241, 't') + ".txt";
+  const std::string longerTxt = std::string(251, 'u') + ".txt";
+  WriteFile(src + "/" + longDoc, "d");
+  WriteFile(src + "/" + longTxt, "t");
+  WriteFile(src + "/" + longerTxt, "u");
+  auto job = Make(true, false, false, false, true);
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(ReadFile(dst + "/" + longTxt), "t");
+  EXPECT_EQ(ReadFile(dst + "/" + longerTxt), "u");
+  EXPECT_EQ(ReadFile(dst + "/" + longDoc), "saved");
+  EXPECT_EQ(job->Counts.Failed, 0);
+  EXPECT_EQ(ListTree(dst).size(), 3u) << "no temporary file left";
+}
+
+TEST_F(JobTest, FifosAndSocketsArePassedOverWithOneLineAndNeverOpened) {
+  WriteFile(src + "/a.txt", "a");
+  ASSERT_EQ(::mkfifo((src + "/pipe.txt").c_str(), 0644), 0);
+  ASSERT_EQ(::mkfifo((src + "/pipe.doc").c_str(), 0644), 0);
+  auto job = Make(true, false, false, false, true);
+  job->AddItem(src, dst, "Folder");
+  job->AddItem(src + "/pipe.txt", dst + "/single.txt", "File");
+  ASSERT_TRUE(RunToEnd(job));  // a FIFO opened for reading would block the run for good
+  const std::string reason = ": not a regular file (a FIFO, socket or device)";
+  EXPECT_EQ(ActionLines(), Lines({Copy(src + "/a.txt", dst + "/a.txt"),
+                                  "Passed over " + src + "/pipe.doc" + reason,
+                                  "Passed over " + src + "/pipe.txt" + reason,
+                                  "Passed over " + src + "/pipe.txt" + reason}));
+  EXPECT_EQ(ListTree(dst), Lines({"a.txt"}));
+  EXPECT_EQ(job->TotalCount, 1 + 1) << "the folder's FIFOs are not counted; a file entry is";
+  EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(JobTest, TracesOfEarlierRunsAreNeverCopiedOrStamped) {
+  WriteFile(src + "/a.doc", "a");
+  WriteFile(src + "/.~lock.a.doc#", "lock");
+  WriteFile(src + "/.~sw4242-0-a.doc", "temporary");
+  WriteFile(src + "/.~sw12_3_b.xls", "older temporary");
+  WriteFile(src + "/.hidden.txt", "kept");
+  auto job = Make(true, true, false, false, true);
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(ListTree(dst), Lines({".hidden.txt", "a.doc"}));
+  EXPECT_EQ(opened, Lines({src + "/a.doc"}));
+  EXPECT_EQ(job->TotalCount, 2);
+}
+
+TEST_F(JobTest, TheSamplePageNeverTakesTheNameOfAWaitingPdfAndLeavesNothingBehind) {
+  WriteFile(src + "/Document1.doc", "mine");
+  WriteFile(src + "/b.doc", "b");
+  WriteFile(pdfOutputDir + "/Document1.pdf", "the user's own waiting PDF");
+  auto job = Make(false, false, false, true, false);
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  // The source named like the sample printed over the user's file (as any print does), but
+  // its PDF reached its own destination and the sample reached none.
+  EXPECT_EQ(ReadFile(dst + "/Document1.pdf"), "PDF of " + src + "/Document1.doc");
+  EXPECT_EQ(ListTree(dst), Lines({"Document1.pdf", "b.pdf"}));
+  EXPECT_EQ(ListTree(pdfOutputDir), Lines{}) << "the sample's PDF is removed";
+
+  // A second job while a user's Document1.pdf waits: the sample is not printed over it.
+  WriteFile(pdfOutputDir + "/Document1.pdf", "the user's own waiting PDF");
+  window = std::make_shared<RecordingWindow>();
+  WriteFile(src + "/c.doc", "c");
+  auto again = Make(false, false, false, true, false);
+  again->AddItem(src + "/c.doc", dst + "/c.doc", "File");
+  ASSERT_TRUE(RunToEnd(again));
+  EXPECT_EQ(ReadFile(pdfOutputDir + "/Document1.pdf"), "the user's own waiting PDF");
+  EXPECT_EQ(ListTree(pdfOutputDir), Lines({"Document1.pdf"}));
+  EXPECT_EQ(ReadFile(dst + "/c.pdf"), "PDF of " + src + "/c.doc");
+}
+
+TEST_F(JobTest, EndOfRunErrorsComeBeforeTheClosingLines) {
+  WriteFile(src + "/a.doc", "a");
+  server.Fail(CallKind::Call, "App", "Quit", "the office would not quit", 1);
+  auto job = Make(false, false, false, true, false);
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  const Lines log = LogLines();
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log[log.size() - 3], "Error in Word:the office would not quit");
+  EXPECT_EQ(log[log.size() - 2], TJob::kJobEnd);
+  EXPECT_EQ(log.back(), TJob::kHyphenLine);
+}
+
+TEST_F(JobTest, LineBreaksInFileNamesCannotForgeLogLines) {
+  const std::string name = "evil\r\n2026-01-01 00:00:00 Job End\x01.txt";
+  WriteFile(src + "/" + name, "x");
+  auto job = Make(true, false, false, false, true);
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  const std::string escaped = "evil\\r\\n2026-01-01 00:00:00 Job End\\x01.txt";
+  EXPECT_EQ(ActionLines(), Lines({Copy(src + "/" + escaped, dst + "/" + escaped)}));
+  EXPECT_EQ(ReadFile(dst + "/" + name), "x");
+}
+
+TEST_F(JobTest, TwoRunsOfOneJobNeverOverlap) {
+  WriteFile(src + "/a.txt", "a");
+  MessageRecorder messages;
+  std::shared_ptr<TJob> second;
+  auto first = Make(true, false, false, false, true);
+  first->AddItem(src, dst, "Folder");
+  // While the first run is in its first action, a second run of the same job starts.
+  display->onAction = [&](const std::string&) {
+    if (second) return;
+    second = Make(true, false, false, false, true);
+    second->SetControl(std::make_shared<RecordingWindow>(), std::make_shared<RecordingDisplay>());
+    second->AddItem(src, dst + "2", "Folder");
+    second->Resume();
+    second->WaitFor();
+  };
+  ASSERT_TRUE(RunToEnd(first));
+  ASSERT_TRUE(second);
+  EXPECT_TRUE(second->Refused());
+  EXPECT_TRUE(second->EndedOnError());
+  EXPECT_EQ(messages.Messages(),
+            Lines({"The job \"Weekly\" is already running; this run was not started. Wait for "
+                   "the other run to end."}));
+  EXPECT_FALSE(DirectoryExists(dst + "2/a.txt"));
+  EXPECT_EQ(LogLines(),
+            Lines({TJob::kHyphenLine, TJob::kJobBegin, Copy(src + "/a.txt", dst + "/a.txt"),
+                   TJob::kJobEnd, TJob::kHyphenLine}));
+  // Once the first has ended, the job can run again.
+  window = std::make_shared<RecordingWindow>();
+  auto third = Make(true, false, false, false, true);
+  third->AddItem(src, dst + "3", "Folder");
+  ASSERT_TRUE(RunToEnd(third));
+  EXPECT_FALSE(third->Refused());
+  EXPECT_TRUE(FileExists(dst + "3/a.txt"));
+}
+
+TEST_F(JobTest, AJobNameWithAPathSeparatorIsNotRun) {
+  WriteFile(src + "/a.txt", "a");
+  MessageRecorder messages;
+  jobName = "Weekly/../x";
+  auto job = std::make_shared<TJob>("Weekly/x", true, &ui);
+  job->Settings = Settings(true, false, false, false, true);
+  job->SetControl(window, display);
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_TRUE(job->Refused());
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_NE(messages.Messages()[0].find("\"Weekly/x\" cannot be run under that name"),
+            std::string::npos);
+  EXPECT_FALSE(FileExists(dst + "/a.txt"));
 }
 
 TEST_F(JobTest, PdfJobWithoutUsablePrinterWritesOneLineAndHandlesNothing) {

@@ -6,6 +6,7 @@
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextImageFormat>
+#include <QThread>
 #include <QtTest>
 
 #include "platform/paths.h"
@@ -82,6 +83,27 @@ class HelpViewerTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // --- hostile archives ---
+  // Ten thousand multiparts, each inside the one before: read without one stack frame per
+  // level, the archive gives its outer parts and keeps the deepest levels as one part.
+  void deeplyNestedMultipartsDoNotExhaustTheStack() {
+    constexpr int kLevels = 10000;
+    QByteArray data;
+    for (int i = 0; i < kLevels; ++i)
+      data += "Content-Type: multipart/related; boundary=\"b" + QByteArray::number(i) +
+              "\"\r\n\r\n--b" + QByteArray::number(i) + "\r\n";
+    data += "Content-Type: text/html\r\n\r\n<p>deep</p>\r\n";
+    // On a thread with a small stack, as a reader on a worker thread may have: ten thousand
+    // frames do not fit in it.
+    TMhtmlArchive archive;
+    std::unique_ptr<QThread> reader(QThread::create([&] { archive = TMhtmlArchive::Parse(data); }));
+    reader->setStackSize(512 * 1024);
+    reader->start();
+    QVERIFY(reader->wait(60000));
+    QVERIFY(!archive.Parts().empty());
+    QVERIFY(archive.Parts().size() < size_t(kLevels));
+  }
+
   // --- body decoding ---
   void quotedPrintableDecoding() {
     QCOMPARE(TMhtmlArchive::DecodeQuotedPrintable("a=3Db=C3=A9"), QByteArray("a=b\xC3\xA9"));

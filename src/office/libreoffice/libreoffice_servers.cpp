@@ -4,6 +4,7 @@
 
 #include "office/automation/automation.h"
 #include "office/libreoffice/excel_server.h"
+#include "office/libreoffice/office_process.h"
 #include "office/libreoffice/powerpoint_server.h"
 #include "office/libreoffice/word_server.h"
 
@@ -17,6 +18,7 @@ std::atomic<bool> excelWithoutView{true};
 }  // namespace
 
 void SetOfficeHasDisplay(bool value) { hasDisplay = value; }
+void EndAllOfficeProcesses() { TOfficeProcess::EndAll(); }
 bool OfficeHasDisplay() { return hasDisplay; }
 
 void SetOfficeCallLimit(std::chrono::milliseconds limit) { callLimitMs = limit.count(); }

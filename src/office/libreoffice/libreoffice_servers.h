@@ -9,6 +9,10 @@ namespace stampwell {
 // with a private profile; it ends when the object is quit or destroyed.
 void RegisterLibreOfficeServers();
 
+// Kills every office process this program started that has not ended yet and removes their
+// profile folders, at once; callable from any thread (a program's way out on a signal).
+void EndAllOfficeProcesses();
+
 // Tells the servers whether the program runs with a display. Only then does `Visible` true
 // show a document in a LibreOffice window; without one it has no effect.
 void SetOfficeHasDisplay(bool hasDisplay);

@@ -1,6 +1,12 @@
 #include "office/libreoffice/office_document.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -22,6 +28,7 @@
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/view/XPrintable.hpp>
 
+#include "jobs/file_utils.h"
 #include "platform/paths.h"
 #include "platform/strings.h"
 
@@ -83,11 +90,11 @@ const char* PdfFilterOf(OfficeKind kind) {
   return "";
 }
 
-std::string TempSibling(const std::string& target) {
-  static std::atomic<unsigned> counter{0};
-  std::random_device rd;
-  return ExtractFilePath(target) + ".~sw" + std::to_string(rd() % 100000) + "_" +
-         std::to_string(counter++) + "_" + ExtractFileName(target);
+// Free space of the file system that holds folder is below what a document store needs.
+bool FileSystemFull(const std::string& folder) {
+  struct statvfs fs {};
+  if (::statvfs(folder.empty() ? "." : folder.c_str(), &fs) != 0) return false;
+  return static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize < 1024ull * 1024ull;
 }
 
 void CloseComponent(const Reference<css::lang::XComponent>& component) {
@@ -212,12 +219,20 @@ std::string FilterForExtension(OfficeKind kind, const std::string& path) {
 std::shared_ptr<TOfficeDocument> TOfficeDocument::Open(std::shared_ptr<TOfficeProcess> process,
                                                        OfficeKind kind, const std::string& path,
                                                        bool hidden, bool viewless) {
-  if (!FileExists(path)) throw EOleError("The file does not exist: " + path);
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    throw EOleError("The file does not exist: " + path);
+  // A FIFO, socket or device would block the office or feed it endless bytes.
+  if (!S_ISREG(st.st_mode)) throw EOleError("The file is not a regular file: " + path);
+  // The office would take an empty file for a new, empty document.
+  if (st.st_size == 0) throw EOleError("The file is empty: " + path);
   Reference<css::frame::XComponentLoader> loader(process->Desktop(), UNO_QUERY_THROW);
   // No interaction handler: the office then asks nothing (passwords, repairs, filters) and
-  // fails at once instead.
+  // fails at once instead. The file is opened for reading only: every write goes through
+  // StoreAtomically, so a source the user may read but not write is a document like any
+  // other, and the office keeps no lock on it (no ".~lock.<name>#" beside it).
   Sequence<css::beans::PropertyValue> args =
-      Seq({Prop("Hidden", css::uno::Any(hidden)), Prop("ReadOnly", css::uno::Any(false)),
+      Seq({Prop("Hidden", css::uno::Any(hidden)), Prop("ReadOnly", css::uno::Any(true)),
            Prop("Silent", css::uno::Any(true)), Prop("RepairPackage", css::uno::Any(false)),
            Prop("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE)),
            Prop("UpdateDocMode", css::uno::Any(css::document::UpdateDocMode::NO_UPDATE))});
@@ -296,8 +311,15 @@ Reference<css::frame::XModel> TOfficeDocument::RequireModel() const {
 void TOfficeDocument::StoreAtomically(const std::string& target, const std::string& filter,
                                       const std::string& password) {
   auto model = RequireModel();
-  if (!DirectoryExists(ExtractFilePath(target).empty() ? "." : ExtractFilePath(target)))
-    throw EOleError("The folder does not exist: " + ExtractFilePath(target));
+  const std::string folder = ExtractFilePath(target);
+  if (!DirectoryExists(folder.empty() ? "." : folder))
+    throw EOleError("The folder does not exist: " + folder);
+  // An existing file is replaced with its permissions kept; one the user may not write is
+  // not replaced at all (a rename would go round its protection).
+  struct stat existing {};
+  const bool replaces = ::stat(target.c_str(), &existing) == 0;
+  if (replaces && ::access(target.c_str(), W_OK) != 0)
+    throw EOleError(WriteErrorText(target, errno));
   std::function<void()> afterStore;
   if (storeHook_) afterStore = storeHook_(filter);
   struct Restore {
@@ -312,23 +334,36 @@ void TOfficeDocument::StoreAtomically(const std::string& target, const std::stri
     }
   } restore{afterStore};
   Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
-  const std::string temp = TempSibling(target);
+  // The temporary file is made here first, so that a folder that cannot be written is told
+  // in the user's words rather than in the office's error codes.
+  const std::string temp = TempNameBeside(target);
+  RegisterTempFile(temp);
+  struct Cleanup {
+    const std::string& path;
+    bool keep = false;
+    ~Cleanup() {
+      if (!keep) ::unlink(path.c_str());
+      UnregisterTempFile(path);
+    }
+  } cleanup{temp};
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) throw EOleError(WriteErrorText(target, errno));
+  ::close(fd);
   std::vector<css::beans::PropertyValue> props{Prop("FilterName", css::uno::Any(ToOU(filter))),
                                                Prop("Overwrite", css::uno::Any(true))};
   if (!password.empty()) props.push_back(Prop("Password", css::uno::Any(ToOU(password))));
   Sequence<css::beans::PropertyValue> args = Seq(props);
   try {
     storable->storeToURL(uno::FileUrl(temp), args);
-  } catch (...) {
-    std::remove(temp.c_str());
-    throw;
+  } catch (const css::uno::RuntimeException&) {
+    throw;  // a lost connection: the process guard tells what happened
+  } catch (const css::uno::Exception&) {
+    if (FileSystemFull(folder)) throw EOleError("disk full writing " + target);
+    throw EOleError("cannot write " + target + ": the office could not store the document");
   }
-  std::error_code ec;
-  std::filesystem::rename(temp, target, ec);
-  if (ec) {
-    std::remove(temp.c_str());
-    throw EOleError("Cannot write " + target + ": " + ec.message());
-  }
+  if (replaces) ::chmod(temp.c_str(), existing.st_mode & 07777);
+  if (::rename(temp.c_str(), target.c_str()) != 0) throw EOleError(WriteErrorText(target, errno));
+  cleanup.keep = true;
 }
 
 void TOfficeDocument::Save() {

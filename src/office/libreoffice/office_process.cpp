@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -41,13 +42,18 @@ std::string UniquePipeName() {
          std::to_string(rd());
 }
 
-// Settings of the private profile, written before the first start: no lock files (documents
-// are written through temporary files and renamed, and a stale lock would make the office ask
-// a question nobody answers), no autosave or recovery data, and no preview picture rendered
-// into saved PowerPoint files (as for Word and Excel files, whose filters make none: the
-// picture of the first slide took most of the time of a .ppt save).
+// Settings of the private profile, written before the first start. No document locking at
+// all (UseLocking): documents are written through temporary files and renamed, and the
+// office would otherwise leave ".~lock.<name>#" files beside the user's documents, where an
+// interrupted run leaves them for good; the two finer switches only choose the kind of
+// lock. No temporary files of the office beside the files it writes
+// (TempFileNextToLocalFile), no autosave and no recovery data.
+// No preview picture is rendered into saved PowerPoint files (as for Word and Excel files,
+// whose filters make none): the picture of the first slide took most of a .ppt save.
 constexpr const char* kProfileSettings = R"(<?xml version="1.0" encoding="UTF-8"?>
 <oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
+<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseLocking" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="TempFileNextToLocalFile" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseDocumentOOoLockFile" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseDocumentSystemFileLocking" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="ShowTipOfTheDay" oor:op="fuse"><value>false</value></prop></item>
@@ -73,7 +79,56 @@ std::string MakeProfileDir() {
   return dir;
 }
 
+// Removes a folder tree. Two removals may run at once (a quit on the run's thread and an
+// emergency end on another), each then meeting entries the other has just taken away and
+// stopping early: so try again until the folder is gone.
+void RemoveTree(const std::string& dir) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+    if (!std::filesystem::exists(dir, ec) && !ec) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+// Every process started and not yet ended, with its profile folder, for EndAll.
+std::mutex g_liveMutex;
+std::map<const TOfficeProcess*, std::pair<pid_t, std::string>>& LiveProcesses() {
+  static std::map<const TOfficeProcess*, std::pair<pid_t, std::string>> live;
+  return live;
+}
+
+void NoteLive(const TOfficeProcess* p, pid_t pid, const std::string& profileDir) {
+  std::lock_guard<std::mutex> lock(g_liveMutex);
+  LiveProcesses()[p] = {pid, profileDir};
+}
+
+void NoteGone(const TOfficeProcess* p) {
+  std::lock_guard<std::mutex> lock(g_liveMutex);
+  LiveProcesses().erase(p);
+}
+
 }  // namespace
+
+void TOfficeProcess::EndAll() {
+  std::lock_guard<std::mutex> lock(g_liveMutex);
+  for (const auto& [process, entry] : LiveProcesses()) {
+    const auto& [pid, profileDir] = entry;
+    if (pid > 0) {
+      ::kill(-pid, SIGKILL);
+      ::kill(pid, SIGKILL);
+      // Wait for it (briefly) so that it writes nothing into the folder removed below.
+      for (int i = 0; i < 200; ++i) {
+        const pid_t r = ::waitpid(pid, nullptr, WNOHANG);
+        if (r == pid || (r < 0 && errno == ECHILD)) break;
+        if (r < 0 && errno != EINTR) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    }
+    if (!profileDir.empty()) RemoveTree(profileDir);
+  }
+  LiveProcesses().clear();
+}
 
 std::shared_ptr<TOfficeProcess> TOfficeProcess::Start(bool withDisplay) {
   LocalUnoContext();  // fail early, before a process exists, when UNO cannot start
@@ -119,15 +174,37 @@ void TOfficeProcess::Spawn() {
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
   // Its own process group, so that ending it also ends anything it started.
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+  // Signals blocked or caught in this program (stampwell-cli handles Ctrl-C on a thread of
+  // its own) are restored to their defaults in the child.
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) sigaddset(&defaults, sig);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  posix_spawnattr_setflags(&attr,
+                           POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   posix_spawnattr_setpgroup(&attr, 0);
+  // The office's own temporary files go into the profile folder, so that they go with it
+  // however the process ends.
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e)
+    if (std::strncmp(*e, "TMPDIR=", 7) != 0) env.emplace_back(*e);
+  const std::string tempDir = profileDir_ + "/tmp";
+  std::error_code ec;
+  std::filesystem::create_directories(tempDir, ec);
+  if (!ec) env.push_back("TMPDIR=" + tempDir);
+  std::vector<char*> envp;
+  for (auto& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
   pid_t pid = -1;
-  const int rc = posix_spawn(&pid, exe.c_str(), &actions, &attr, argv.data(), environ);
+  const int rc = posix_spawn(&pid, exe.c_str(), &actions, &attr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
   if (rc != 0) {
     throw EOleError("Cannot start " + exe + ": " + std::strerror(rc));
   }
+  NoteLive(this, pid, profileDir_);
   std::lock_guard<std::mutex> lock(mutex_);
   pid_ = pid;
   reaped_ = false;
@@ -168,6 +245,7 @@ void TOfficeProcess::Connect(Clock::time_point deadline) {
 TOfficeProcess::~TOfficeProcess() {
   if (detached_) {
     StopWatchdog();
+    NoteGone(this);
     return;
   }
   Quit();
@@ -225,17 +303,18 @@ void TOfficeProcess::Quit() {
   Reap(true);
   StopWatchdog();
   RemoveProfile();
+  NoteGone(this);
 }
 
 void TOfficeProcess::Detach() {
   detached_ = true;
   StopWatchdog();
+  NoteGone(this);
 }
 
 void TOfficeProcess::RemoveProfile() {
   if (profileDir_.empty()) return;
-  std::error_code ec;
-  std::filesystem::remove_all(profileDir_, ec);
+  RemoveTree(profileDir_);
   profileDir_.clear();
 }
 

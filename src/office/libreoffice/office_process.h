@@ -45,6 +45,11 @@ class TOfficeProcess {
   // The connection is lost: the process is killed and counts as dead from now on.
   void MarkBroken();
 
+  // Kills every office process of this program that has not ended yet (a process shown to
+  // the user excepted) and removes their profile folders, at once and from any thread; for
+  // the program's way out on a second Ctrl-C or a fatal signal.
+  static void EndAll();
+
   bool Alive();
   // True when the last guarded call ran into the call limit.
   bool TimedOut() const { return timedOut_; }
