@@ -197,5 +197,28 @@ TEST(SavedMarkPlace, ExcelBoxKeepsItsSizeAndCentreWhenTurned) {
   EXPECT_NEAR(turned->cx, flat->cx, 0.04) << test::Describe(turned) << " / " << test::Describe(flat);
 }
 
+// A deck whose slides follow a title master and a slide master and hide both masters' objects
+// (a real file, written by PowerPoint): every slide shows one mark, and a restamp leaves one.
+TEST(SavedMarkSlides, EverySlideShowsOneMarkWhateverItsMaster) {
+  TempDir out;
+  const std::string source = std::string(STAMPWELL_CORPUS_DIR) + "/ppt/ntextract__MxAgCrProd.ppt";
+  const auto settings = Settings(true, true);
+  Stamp("ppt", source, settings, out / "once.ppt");
+  Stamp("ppt", out / "once.ppt", settings, out / "twice.ppt");
+  const auto pdfs =
+      test::RenderToPdf({source, out / "once.ppt", out / "twice.ppt"}, out / "render");
+  for (const int which : {1, 2}) {
+    const auto pages = test::MeasurePdfPages(pdfs[which], {}, 4, pdfs[0]);
+    ASSERT_EQ(pages.size(), 4u);
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+      ASSERT_TRUE(pages[p].has_value()) << "file " << which << " slide " << p + 1;
+      EXPECT_NEAR(pages[p]->opacity, 0.3, kOpacityTolerance)
+          << "file " << which << " slide " << p + 1 << ": " << test::Describe(pages[p]);
+      EXPECT_LE(test::AxisAngleDifference(pages[p]->angle, 45), kAngleTolerance)
+          << "file " << which << " slide " << p + 1 << ": " << test::Describe(pages[p]);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace stampwell
