@@ -232,9 +232,12 @@ void TDocSetFrame::ViewResultClick() {
   auto engine = std::make_unique<TDocWaterMark>();
   try {
     if (!engine->NewSWDoc(true)) return;  // the engine has told the user
-    if (!ReadSettings()) return;          // so has the page
-    engine->DocSettings = DocSettings;
-    engine->AddWaterMark();
+    if (ReadSettings()) {  // else the page has told the user; the sample stays unstamped
+      engine->DocSettings = DocSettings;
+      engine->AddWaterMark();
+    }
+    // A sample for the eye: closing it does not ask to save it.
+    engine->MarkSaved();
   } catch (const std::exception& e) {
     // A failing automation call ends the preview; the user sees what went wrong.
     ShowMessage(e.what());
