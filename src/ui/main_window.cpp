@@ -487,6 +487,14 @@ bool TfrmMain::ResetProfile() {
   if (currentIndex_ < 0 || !currentJob_) return false;
   if (!SettingFrame->ReadSettings()) return false;
   if (!DocSetFrame->ReadSettings()) return false;
+  // The runner of this job writes its log under the job's name until it has ended; the
+  // name (and so the files) change only after that.
+  const QString busy = runControl_->BusyJobName();
+  if (!runControl_->Idle() && busy == Q(currentJob_->Settings.Name) &&
+      SettingFrame->Settings.Name != currentJob_->Settings.Name) {
+    Tell(QString::fromLatin1(kJobIsRunning));
+    SettingFrame->Settings.Name = currentJob_->Settings.Name;
+  }
   const bool saved = jobFiles_->SaveBack(*currentJob_, SettingFrame->Settings,
                                          DocSetFrame->DocSettings, FolderFrame->Entries());
   // A rename that was refused leaves the job its old name; the page and the node show the
@@ -523,6 +531,10 @@ void TfrmMain::DeleteJob() {
     return;
   }
   std::shared_ptr<TJobProfile> job = currentJob_;
+  if (!runControl_->Idle() && runControl_->BusyJobName() == Q(job->Settings.Name)) {
+    Tell(QString::fromLatin1(kJobIsRunning));
+    return;
+  }
   if (!jobFiles_->Delete(*job)) return;
   LoadProfilesReporting();
   RefreshPFList();

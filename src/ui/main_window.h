@@ -52,6 +52,9 @@ class TfrmMain : public QMainWindow {
   static constexpr int kExpandedImage = 15;
   static constexpr int kCollapsedImage = 16;
   static constexpr int kStatusBarHeight = 19;
+  // Said when a rename or a delete would move the files of a job whose runner is going.
+  static constexpr const char* kJobIsRunning =
+      "The job is running, its name and its files can change only when the run has ended!";
 
   explicit TfrmMain(QWidget* parent = nullptr);
   ~TfrmMain() override;

@@ -24,6 +24,12 @@ TRunControl::~TRunControl() {
 
 TfrmProgress* TRunControl::Progress() const { return progress_.get(); }
 
+QString TRunControl::BusyJobName() const {
+  if (Running() && runProfile_) return QString::fromStdString(runProfile_->Settings.Name);
+  if (Draining()) return drainingName_;
+  return QString();
+}
+
 bool TRunControl::Start(const std::shared_ptr<TJobProfile>& profile, QLabel* statusPanel) {
   if (!profile || !Idle()) return false;
   openRun_ = ++lastRun_;

@@ -54,6 +54,9 @@ class TRunControl : public QObject {
   // True while neither a run is open nor a runner finishing: a new run may start.
   bool Idle() const { return !Running() && !Draining(); }
   TfrmProgress* Progress() const;
+  // The name of the job whose runner is going (open or finishing), or empty when idle. Its
+  // files must stay where the runner writes them until it has ended.
+  QString BusyJobName() const;
   // The job of the open run; nothing once it is closed.
   std::shared_ptr<TJobProfile> RunProfile() const { return runProfile_; }
 

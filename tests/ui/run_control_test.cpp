@@ -26,6 +26,7 @@
 #include "jobs/profile_list.h"
 #include "main_test_support.h"
 #include "platform/message_sink.h"
+#include "platform/paths.h"
 #include "platform/thread.h"
 #include "run/job.h"
 #include "support/recording_server.h"
@@ -435,6 +436,37 @@ class RunControlTest : public QObject {
     QVERIFY(w.aRunThisJob->isEnabled());
     QVERIFY(w.RunJobItem->isEnabled());
     QVERIFY(w.ToolBar->findChild<QToolButton*>(QStringLiteral("tbRun"))->isEnabled());
+  }
+
+  void theRunningJobKeepsItsNameAndFilesUntilItsRunnerHasEnded() {
+    CopyJob job(100);
+    TfrmMain w;
+    Start(w, 100);
+    said.Take();
+    w.SettingFrame->sName->setText(QStringLiteral("Renamed"));
+    w.SettingFrame->IsXls->setChecked(true);
+    ClickNode(w, 0);
+    QCOMPARE(said.Take(), QStringList{TfrmMain::kJobIsRunning});
+    QVERIFY(FileExists(job.dir.Path() + "swCopy.ini"));
+    QVERIFY(!FileExists(job.dir.Path() + "swRenamed.ini"));
+    TJobProfile saved("swCopy.ini");
+    QCOMPARE(saved.Settings.Name, std::string("Copy"));
+    QVERIFY(saved.Settings.Xls);  // the rest is saved
+    ClickNode(w, 1);
+    TUiDialogs::SetNextAnswer(TUiDialogs::Kind::Question, QStringLiteral("Yes"));
+    w.aDeleteJob->trigger();
+    QCOMPARE(said.Take(), QStringList{TfrmMain::kJobIsRunning});
+    QVERIFY(FileExists(job.dir.Path() + "swCopy.ini"));
+    TUiDialogs::TakeRequests();
+    w.SuspendJobClick();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 20000);
+    QCOMPARE(said.Take(), QStringList{"Thread Continue"});
+    // Once it has ended, both are possible again.
+    w.SettingFrame->sName->setText(QStringLiteral("Renamed"));
+    ClickNode(w, 0);
+    QVERIFY(said.Take().isEmpty());
+    QCOMPARE(ListTree(job.dir.Path()),
+             (std::vector<std::string>{"swRenamed.ini", "swRenamed.log"}));
   }
 
   void theRunningJobsNodeIsAnimated() {
