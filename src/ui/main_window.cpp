@@ -1,5 +1,4 @@
 #include "ui/main_window.h"
-#include "ui/progress_window.h"
 
 #include <QAction>
 #include <QActionEvent>
@@ -19,18 +18,13 @@
 #include <QTreeWidget>
 #include <algorithm>
 #include <exception>
-#include <filesystem>
 #include <string>
 
-#include "jobs/file_utils.h"
 #include "jobs/job_profile.h"
 #include "jobs/profile_list.h"
 #include "pdf/pdf_stack.h"
-#include "platform/ini_file.h"
 #include "platform/message_sink.h"
 #include "platform/paths.h"
-#include "platform/strings.h"
-#include "run/job.h"
 #include "ui/doc_set_frame.h"
 #include "ui/folder_frame.h"
 #include "ui/history_frame.h"
@@ -603,7 +597,7 @@ void TfrmMain::FormResize() {
   const int treeHeight = std::max(T, room);
   JobTree->setGeometry(client.left(), client.top() + room - treeHeight, client.width(), treeHeight);
   JobPanel->setGeometry(client.left(), client.top() + room, client.width(),
-                        P > 0 ? P : jobPanelDesignHeight_);
+                        jobPanelDesignHeight_);
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
@@ -624,16 +618,17 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 bool TfrmMain::event(QEvent* event) {
-  const int type = static_cast<int>(event->type());
-  if (type >= TJobEvent::WM_JOBEND && type <= TJobEvent::WM_JOBTERMINATE) {
-    // The job messages belong to the run control.
-    if (type == TJobEvent::WM_JOBEND || type == TJobEvent::WM_JOBSUSPEND ||
-        type == TJobEvent::WM_JOBCONTINUE || type == TJobEvent::WM_JOBTERMINATE) {
+  // The job messages posted here belong to the run control.
+  switch (static_cast<int>(event->type())) {
+    case TJobEvent::WM_JOBEND:
+    case TJobEvent::WM_JOBSUSPEND:
+    case TJobEvent::WM_JOBCONTINUE:
+    case TJobEvent::WM_JOBTERMINATE:
       QCoreApplication::sendEvent(runControl_.get(), event);
       return true;
-    }
+    default:
+      return QMainWindow::event(event);
   }
-  return QMainWindow::event(event);
 }
 
 QMenu* TfrmMain::createPopupMenu() {
