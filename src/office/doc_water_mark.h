@@ -57,6 +57,9 @@ class TDocWaterMark {
   // Builds the preview document (starting Word first if needed); true on success,
   // otherwise shows the error's message and returns false.
   bool NewSWDoc(bool visible);
+  // Doc.Saved := true: the document counts as unchanged, so closing it asks nothing. For the
+  // preview document, a sample that nobody saves.
+  void MarkSaved();
 
   // True once Word has been started and not quit since.
   bool AppStarted() const { return !app_.IsEmpty(); }
