@@ -166,6 +166,8 @@ void TDocWaterMark::ClearPDFDirty() {
   closeDoc(false);
 }
 
+void TDocWaterMark::MarkSaved() { doc_.Put("Saved", true); }
+
 bool TDocWaterMark::NewSWDoc(bool visible) {
   if (app_.IsEmpty()) OpenWordApp();
   try {

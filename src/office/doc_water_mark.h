@@ -57,6 +57,9 @@ class TDocWaterMark {
   // Builds the preview document (starting Word first if needed); true on success,
   // otherwise shows the error's message and returns false.
   bool NewSWDoc(bool visible);
+  // Doc.Saved := true: the document counts as unchanged, so closing it asks nothing. For the
+  // preview document, a sample that nobody saves.
+  void MarkSaved();
 
   // The open document's Name (its file name; a new document's title, "Document1", ...),
   // under which Word's PDF printer writes it.

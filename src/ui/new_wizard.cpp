@@ -167,6 +167,7 @@ bool TfrmNewWizard::SaveJob() {
     Tell(FromBytes(e.what()));
     return false;
   }
+  savedFileName_ = profile.FileName;
   return true;
 }
 

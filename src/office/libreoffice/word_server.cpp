@@ -16,6 +16,7 @@
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextTable.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
 
 #include "office/libreoffice/office_application.h"
 #include "office/libreoffice/shape_objects.h"
@@ -234,6 +235,20 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
     if (auto st = weak.lock()) st->active = d;
     return Nothing();
   });
+  // Saved: true while the document has no unsaved changes; setting it to true makes the
+  // office treat the document as unchanged, so closing its window asks nothing.
+  obj->Prop(
+      "Saved",
+      [d](const Args&) {
+        css::uno::Reference<css::util::XModifiable> modifiable(d->doc->Model(),
+                                                              css::uno::UNO_QUERY);
+        return OleVariant(!modifiable.is() || !modifiable->isModified());
+      },
+      [d](const OleVariant& v) {
+        css::uno::Reference<css::util::XModifiable> modifiable(d->doc->Model(),
+                                                              css::uno::UNO_QUERY);
+        if (modifiable.is()) modifiable->setModified(!v.AsBool());
+      });
   obj->Prop("Name", [d](const Args&) { return OleVariant(d->doc->Name()); });
   obj->Prop("FullName", [d](const Args&) { return OleVariant(d->doc->FullName()); });
 

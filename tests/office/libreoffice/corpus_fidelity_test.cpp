@@ -20,6 +20,7 @@
 #include "office_documents.h"
 #include "mark_render.h"
 #include "pdf/pdf_stack.h"
+#include "stamp_engines.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "support/temp_dir.h"
@@ -112,10 +113,8 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
   TRegistry::SetMachine(TRegistry::BuiltIn());
   TPDFStack stack;
   ASSERT_TRUE(stack.PDFUsable);
-  TDocWaterMark word;
-  TXlsWaterMark excel;
-  TPptWaterMark powerpoint;
-  word.PDFStack = excel.PDFStack = powerpoint.PDFStack = &stack;
+  test::TStampEngines engines;
+  engines.SetPdfStack(&stack);
   fs::create_directories(work / "out");
   std::vector<std::string> saved, printed, readable, unstamped;
   for (std::size_t i = 0; i < originals.size(); ++i) {
@@ -127,33 +126,7 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
     bool ok = true;
     for (const bool print : {false, true}) {
       try {
-        bool opened = false;
-        if (kind == "doc") {
-          opened = word.OpenDoc(src);
-          if (opened) {
-            word.DocSettings = Settings();
-            word.AddWaterMark();
-            print ? word.PrintToPDFFile("") : word.SaveAs(target);
-            word.closeDoc(false);
-          }
-        } else if (kind == "xls") {
-          opened = excel.OpenXls(src);
-          if (opened) {
-            excel.DocSettings = Settings();
-            excel.AddWaterMark();
-            print ? excel.PrintToPDFFile("") : excel.SaveAs(target);
-            excel.closeXls(false);
-          }
-        } else {
-          opened = powerpoint.OpenPpt(src);
-          if (opened) {
-            powerpoint.DocSettings = Settings();
-            powerpoint.AddWaterMark();
-            print ? powerpoint.PrintToPDFFile("") : powerpoint.SaveAs(target);
-            powerpoint.closePpt(false);
-          }
-        }
-        if (!opened) {
+        if (!engines.Stamp(kind, src, Settings(), print ? std::string() : target)) {
           ok = false;
           if (!OfKind(kind, src)) {
             --t.readable;
@@ -165,15 +138,6 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
       } catch (const std::exception& e) {
         ok = false;
         t.failures.push_back(name + ": " + e.what());
-        // Leave the engines clean for the next file.
-        for (auto close : {std::function<void()>([&] { word.closeDoc(false); }),
-                           std::function<void()>([&] { excel.closeXls(false); }),
-                           std::function<void()>([&] { powerpoint.closePpt(false); })}) {
-          try {
-            close();
-          } catch (...) {
-          }
-        }
       }
       if (!ok) break;
     }
@@ -184,9 +148,7 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
     readable.push_back(name);
     unstamped.push_back(plain[i]);
   }
-  if (word.AppStarted()) word.CloseWordApp();
-  if (excel.AppStarted()) excel.CloseExcelApp();
-  if (powerpoint.AppStarted()) powerpoint.ClosePptApp();
+  engines.Quit();
   TRegistry::SetMachine(nullptr);
   SetDesktopFolderForTests("");
 

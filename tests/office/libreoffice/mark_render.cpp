@@ -131,24 +131,30 @@ std::vector<fs::path> RenderPages(const std::string& pdf, const fs::path& dir, i
 
 }  // namespace
 
-std::optional<RMarkMeasure> MeasurePdf(const std::string& pdf, RRgb colour, int pages,
-                                       const std::string& referencePdf) {
-  if (pdf.empty() || !fs::exists(pdf)) return std::nullopt;
+std::vector<std::optional<RMarkMeasure>> MeasurePdfPages(const std::string& pdf, RRgb colour,
+                                                         int pages,
+                                                         const std::string& referencePdf) {
+  std::vector<std::optional<RMarkMeasure>> measures;
+  if (pdf.empty() || !fs::exists(pdf)) return measures;
   const fs::path base = fs::path(pdf).parent_path() / (fs::path(pdf).stem().string() + ".pages");
   const auto files = RenderPages(pdf, base / "stamped", pages);
   std::vector<fs::path> refs;
   if (!referencePdf.empty() && fs::exists(referencePdf))
     refs = RenderPages(referencePdf, base / "reference", pages);
-  std::optional<RMarkMeasure> best;
   for (std::size_t i = 0; i < files.size(); ++i) {
     auto m = MeasurePpm(files[i].string(), colour, i < refs.size() ? refs[i].string() : "");
-    if (!m) continue;
-    // "page-1.ppm", "page-01.ppm": the number after the last dash.
-    const std::string stem = files[i].stem().string();
-    m->page = std::atoi(stem.substr(stem.rfind('-') + 1).c_str());
-    if (!best || m->pixels > best->pixels) best = m;
+    if (m) m->page = int(i) + 1;
+    measures.push_back(m);
   }
   fs::remove_all(base);
+  return measures;
+}
+
+std::optional<RMarkMeasure> MeasurePdf(const std::string& pdf, RRgb colour, int pages,
+                                       const std::string& referencePdf) {
+  std::optional<RMarkMeasure> best;
+  for (const auto& m : MeasurePdfPages(pdf, colour, pages, referencePdf))
+    if (m && (!best || m->pixels > best->pixels)) best = m;
   return best;
 }
 

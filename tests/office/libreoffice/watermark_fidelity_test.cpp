@@ -15,6 +15,7 @@
 #include "office_documents.h"
 #include "mark_render.h"
 #include "pdf/pdf_stack.h"
+#include "stamp_engines.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "support/temp_dir.h"
@@ -32,9 +33,7 @@ constexpr double kOpacityTolerance = 0.12;
 struct Fixture {
   TempDir dir;
   std::map<std::string, std::string> sources;  // "doc", "xls", "ppt"
-  TDocWaterMark word;
-  TXlsWaterMark excel;
-  TPptWaterMark powerpoint;
+  test::TStampEngines engines;
   std::unique_ptr<TPDFStack> pdf;
 };
 Fixture* fx = nullptr;
@@ -57,13 +56,11 @@ class FidelityEnvironment : public ::testing::Environment {
     TRegistry::SetMachine(TRegistry::BuiltIn());
     fx->pdf = std::make_unique<TPDFStack>();
     ASSERT_TRUE(fx->pdf->PDFUsable);
-    fx->word.PDFStack = fx->excel.PDFStack = fx->powerpoint.PDFStack = fx->pdf.get();
+    fx->engines.SetPdfStack(fx->pdf.get());
   }
   void TearDown() override {
     if (!fx) return;
-    if (fx->word.AppStarted()) fx->word.CloseWordApp();
-    if (fx->excel.AppStarted()) fx->excel.CloseExcelApp();
-    if (fx->powerpoint.AppStarted()) fx->powerpoint.ClosePptApp();
+    fx->engines.Quit();
     TRegistry::SetMachine(nullptr);
     SetDesktopFolderForTests("");
     delete fx;
@@ -82,25 +79,7 @@ RDocSettings Settings(bool oblique, bool transparent) {
 // Stamps source with settings; saves it as target, or prints it when target is empty.
 void Stamp(const std::string& kind, const std::string& source, const RDocSettings& settings,
            const std::string& target) {
-  if (kind == "doc") {
-    ASSERT_TRUE(fx->word.OpenDoc(source)) << source;
-    fx->word.DocSettings = settings;
-    fx->word.AddWaterMark();
-    target.empty() ? fx->word.PrintToPDFFile("") : fx->word.SaveAs(target);
-    fx->word.closeDoc(false);
-  } else if (kind == "xls") {
-    ASSERT_TRUE(fx->excel.OpenXls(source)) << source;
-    fx->excel.DocSettings = settings;
-    fx->excel.AddWaterMark();
-    target.empty() ? fx->excel.PrintToPDFFile("") : fx->excel.SaveAs(target);
-    fx->excel.closeXls(false);
-  } else {
-    ASSERT_TRUE(fx->powerpoint.OpenPpt(source)) << source;
-    fx->powerpoint.DocSettings = settings;
-    fx->powerpoint.AddWaterMark();
-    target.empty() ? fx->powerpoint.PrintToPDFFile("") : fx->powerpoint.SaveAs(target);
-    fx->powerpoint.closePpt(false);
-  }
+  ASSERT_TRUE(fx->engines.Stamp(kind, source, settings, target)) << source;
 }
 
 // The opacity each engine gives a transparent mark.
@@ -195,6 +174,29 @@ TEST(SavedMarkPlace, ExcelBoxKeepsItsSizeAndCentreWhenTurned) {
   EXPECT_NEAR(flat->w, 400.0 / 600.0, 0.1) << test::Describe(flat);
   EXPECT_LT(flat->h, 0.15) << test::Describe(flat);
   EXPECT_NEAR(turned->cx, flat->cx, 0.04) << test::Describe(turned) << " / " << test::Describe(flat);
+}
+
+// A deck whose slides follow a title master and a slide master and hide both masters' objects
+// (a real file, written by PowerPoint): every slide shows one mark, and a restamp leaves one.
+TEST(SavedMarkSlides, EverySlideShowsOneMarkWhateverItsMaster) {
+  TempDir out;
+  const std::string source = std::string(STAMPWELL_CORPUS_DIR) + "/ppt/ntextract__MxAgCrProd.ppt";
+  const auto settings = Settings(true, true);
+  Stamp("ppt", source, settings, out / "once.ppt");
+  Stamp("ppt", out / "once.ppt", settings, out / "twice.ppt");
+  const auto pdfs =
+      test::RenderToPdf({source, out / "once.ppt", out / "twice.ppt"}, out / "render");
+  for (const int which : {1, 2}) {
+    const auto pages = test::MeasurePdfPages(pdfs[which], {}, 4, pdfs[0]);
+    ASSERT_EQ(pages.size(), 4u);
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+      ASSERT_TRUE(pages[p].has_value()) << "file " << which << " slide " << p + 1;
+      EXPECT_NEAR(pages[p]->opacity, 0.3, kOpacityTolerance)
+          << "file " << which << " slide " << p + 1 << ": " << test::Describe(pages[p]);
+      EXPECT_LE(test::AxisAngleDifference(pages[p]->angle, 45), kAngleTolerance)
+          << "file " << which << " slide " << p + 1 << ": " << test::Describe(pages[p]);
+    }
+  }
 }
 
 }  // namespace

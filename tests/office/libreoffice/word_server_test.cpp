@@ -359,5 +359,19 @@ TEST(WordServerPreview, SampleDocumentGetsWatermarkAndPrintsUnderItsTitle) {
   EXPECT_GT(test::CountPageColours(home / ("PDF/" + files[0])).watermark, 500);
 }
 
+// The preview document is a sample nobody saves: once marked saved, closing it asks nothing.
+TEST(WordServerPreview, SavedTellsAndClearsTheDocumentsChanges) {
+  auto app = CreateOleObject("Word.Application");
+  auto doc = app.Get("Documents").Call("Add");
+  app.Get("Selection").Call("TypeText", {"Stampwell"});
+  EXPECT_FALSE(doc.Get("Saved").AsBool());
+  doc.Put("Saved", true);
+  EXPECT_TRUE(doc.Get("Saved").AsBool());
+  doc.Put("Saved", false);
+  EXPECT_FALSE(doc.Get("Saved").AsBool());
+  doc.Call("Close", {0});
+  app.Call("Quit");
+}
+
 }  // namespace
 }  // namespace stampwell
