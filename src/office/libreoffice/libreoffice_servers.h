@@ -26,7 +26,7 @@ std::chrono::milliseconds OfficeCallLimit();
 // The number of documents an office process opens before it is replaced by a fresh one,
 // between two documents, so that the memory it keeps from document to document stays
 // bounded over long runs (0: never). The default is kOfficeRestartLimit.
-inline constexpr int kOfficeRestartLimit = 200;
+inline constexpr int kOfficeRestartLimit = 500;
 void SetOfficeRestartLimit(int documents);
 int OfficeRestartLimit();
 

@@ -58,8 +58,35 @@ std::shared_ptr<TOfficeDocument> TOfficeApplication::OpenDocument(
   if (counted_.lock() != process) {
     counted_ = process;
     opened_ = 0;
+    documents_.clear();
   }
+  CloseUnreachable();
   ++opened_;
+  auto doc = OpenOn(process, open);
+  if (doc && doc->Process() == process_) documents_.push_back(doc);
+  return doc;
+}
+
+void TOfficeApplication::CloseUnreachable() {
+  std::vector<std::shared_ptr<TOfficeDocument>> kept;
+  for (auto& doc : documents_) {
+    if (doc.use_count() > 1) {
+      kept.push_back(doc);
+      continue;
+    }
+    if (doc->IsClosed()) continue;
+    try {
+      doc->Close();
+    } catch (...) {
+      // Nothing could use it any more; a process that fails here is replaced on next use.
+    }
+  }
+  documents_.swap(kept);
+}
+
+std::shared_ptr<TOfficeDocument> TOfficeApplication::OpenOn(
+    const std::shared_ptr<TOfficeProcess>& process,
+    const std::function<std::shared_ptr<TOfficeDocument>(std::shared_ptr<TOfficeProcess>)>& open) {
   try {
     return open(process);
   } catch (const css::lang::DisposedException&) {

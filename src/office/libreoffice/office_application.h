@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "office/automation/ole_variant.h"
 #include "office/libreoffice/guarded_object.h"
@@ -55,7 +56,18 @@ class TOfficeApplication : public std::enable_shared_from_this<TOfficeApplicatio
   bool mayShowWindows_ = false;
   bool shownToUser_ = false;
   bool quit_ = false;
+  // Closes the documents of documents_ that nothing but that list holds any more.
+  void CloseUnreachable();
+  std::shared_ptr<TOfficeDocument> OpenOn(
+      const std::shared_ptr<TOfficeProcess>& process,
+      const std::function<std::shared_ptr<TOfficeDocument>(std::shared_ptr<TOfficeProcess>)>& open);
+
   int opened_ = 0;  // documents opened by the process counted_
+  // The documents opened by the current process. One that only this list still holds can
+  // be reached by no automation object: nothing can save, print or close it any more. Such
+  // documents (a workbook or presentation saved in place stays open, as in Office) are
+  // closed before the next open, so that they do not pile up in the process.
+  std::vector<std::shared_ptr<TOfficeDocument>> documents_;
   std::weak_ptr<TOfficeProcess> counted_;
 };
 
