@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -28,6 +29,10 @@ namespace {
 
 std::atomic<int> g_stopRequests{0};
 std::atomic<bool> g_runInProgress{false};
+// The run under way, so that a stop request reaches it at once from whichever thread makes
+// it, rather than when this thread next looks.
+std::mutex g_runMutex;
+std::weak_ptr<TThread> g_run;
 
 // Number of UTF-8 code points in s.
 size_t CodePoints(const std::string& s) {
@@ -247,7 +252,11 @@ int RunNamedJob(const std::string& name, const RunOptions& options, std::ostream
   } dispatcherScope(&ui);
   struct RunScope {
     RunScope() { g_runInProgress = true; }
-    ~RunScope() { g_runInProgress = false; }
+    ~RunScope() {
+      g_runInProgress = false;
+      std::lock_guard lock(g_runMutex);
+      g_run.reset();
+    }
   } runScope;
   std::shared_ptr<TJob> job;
   try {
@@ -257,6 +266,10 @@ int RunNamedJob(const std::string& name, const RunOptions& options, std::ostream
     auto hook = [&ui, weakDisplay, &options](TJob& run) {
       if (options.workers) run.Settings.Workers = *options.workers;
       run.Shard = options.shard;
+      {
+        std::lock_guard lock(g_runMutex);
+        g_run = run.weak_from_this();
+      }
       run.OnLine = [&ui, weakDisplay](TJob::LineKind kind, const std::string& text) {
         ui.Post([weakDisplay, kind, text] {
           if (auto d = weakDisplay.lock()) d->Line(kind, text);
@@ -296,7 +309,15 @@ int RunNamedJob(const std::string& name, const RunOptions& options, std::ostream
 
 }  // namespace
 
-void RequestStop() { g_stopRequests.fetch_add(1); }
+void RequestStop() {
+  g_stopRequests.fetch_add(1);
+  std::shared_ptr<TThread> run;
+  {
+    std::lock_guard lock(g_runMutex);
+    run = g_run.lock();
+  }
+  if (run) run->Terminate();
+}
 bool RunInProgress() { return g_runInProgress.load(); }
 int StopRequests() { return g_stopRequests.load(); }
 void ResetStopRequests() { g_stopRequests.store(0); }
