@@ -72,6 +72,7 @@ void TJobProfile::Load() {
   Settings.PDF = ini.ReadBool(kBasicInfo, "PDF", false);
   Settings.OtherFiles = ini.ReadBool(kBasicInfo, "OtherFiles", true);
   Settings.EveryMinutes = ini.ReadInteger(kBasicInfo, "EveryMinutes", 100);
+  Settings.ModernFormats = ini.ReadBool(kBasicInfo, "ModernFormats", false);
   MaxFolder = ini.ReadInteger(kDocInfo, "MaxFolder", 0);
   DocSettings.DocWaterMarkStr = ini.ReadString(kDocInfo, "DocWaterMarkStr", "Confidential");
   DocSettings.DocFontName = ini.ReadString(kDocInfo, "DocFontName", "Arial");
@@ -113,6 +114,8 @@ void TJobProfile::Save() {
   ini.WriteBool(kBasicInfo, "PDF", Settings.PDF);
   ini.WriteBool(kBasicInfo, "OtherFiles", Settings.OtherFiles);
   ini.WriteInteger(kBasicInfo, "EveryMinutes", Settings.EveryMinutes);
+  // Last of its section, where a profile written before the switch existed gets it appended.
+  ini.WriteBool(kBasicInfo, "ModernFormats", Settings.ModernFormats);
   ini.WriteInteger(kDocInfo, "MaxFolder", MaxFolder);
   ini.WriteString(kDocInfo, "DocWaterMarkStr", DocSettings.DocWaterMarkStr);
   ini.WriteString(kDocInfo, "DocFontName", DocSettings.DocFontName);

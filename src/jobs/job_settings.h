@@ -19,6 +19,9 @@ struct RJobSettings {
   bool PDF = false;
   bool OtherFiles = false;
   std::int32_t EveryMinutes = 0;
+  // Also handle the current formats: .docx/.docm/.odt under Doc, .xlsx/.xlsm/.ods under Xls,
+  // .pptx/.pptm/.odp under Ppt (and under PDF). Off for every profile that does not ask.
+  bool ModernFormats = false;
 
   bool operator==(const RJobSettings&) const = default;
 };

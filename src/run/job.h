@@ -105,6 +105,9 @@ class TJob : public TThread {
   void UpdateProgress();
   void JobTerminate();
 
+  // By the extension, in any letter case: .doc is Word, .xls Excel, .ppt PowerPoint, and with
+  // ModernFormats also .docx/.docm/.odt, .xlsx/.xlsm/.ods and .pptx/.pptm/.odp; a kind whose
+  // switch and PDF are both off, and every other extension, is Other.
   FileKind Classify(const std::string& source) const;
   bool NeedProcess(const std::string& source, const std::string& dest) const;
   bool NeedCopy(const std::string& source, const std::string& dest) const;

@@ -63,6 +63,17 @@ TEST(DocumentFormats, LoadedFormatIsKeptAndForeignFormatsAreRefused) {
   EXPECT_EQ(ExportFilterFor(OfficeKind::Writer, "MS Word 95"), "MS Word 97");  // no 95 export
   EXPECT_EQ(ExportFilterFor(OfficeKind::Calc, "MS Excel 97"), "MS Excel 97");
   EXPECT_EQ(ExportFilterFor(OfficeKind::Impress, "MS PowerPoint 97"), "MS PowerPoint 97");
+  // The current formats, the macro-enabled ones with their macros' container, and ODF.
+  for (const char* f : {"MS Word 2007 XML", "MS Word 2007 XML VBA", "Office Open XML Text",
+                        "writer8"})
+    EXPECT_EQ(ExportFilterFor(OfficeKind::Writer, f), f);
+  for (const char* f : {"Calc MS Excel 2007 XML", "Calc MS Excel 2007 VBA XML",
+                        "Calc Office Open XML", "calc8"})
+    EXPECT_EQ(ExportFilterFor(OfficeKind::Calc, f), f);
+  for (const char* f : {"Impress MS PowerPoint 2007 XML", "Impress MS PowerPoint 2007 XML VBA",
+                        "Impress Office Open XML", "impress8"})
+    EXPECT_EQ(ExportFilterFor(OfficeKind::Impress, f), f);
+  EXPECT_EQ(ExportFilterFor(OfficeKind::Calc, "writer8"), "");
   // A text file named .doc, or a workbook handed to Word, is not opened as a document.
   EXPECT_EQ(ExportFilterFor(OfficeKind::Writer, "Text"), "");
   EXPECT_EQ(ExportFilterFor(OfficeKind::Writer, "Text (encoded)"), "");
@@ -76,6 +87,10 @@ TEST(DocumentFormats, NewDocumentsTakeTheFormatTheirExtensionNames) {
   EXPECT_EQ(FilterForExtension(OfficeKind::Writer, "/x/Sample.DOCX"), "MS Word 2007 XML");
   EXPECT_EQ(FilterForExtension(OfficeKind::Calc, "/x/a.xls"), "MS Excel 97");
   EXPECT_EQ(FilterForExtension(OfficeKind::Impress, "/x/a.odp"), "impress8");
+  EXPECT_EQ(FilterForExtension(OfficeKind::Writer, "/x/a.docm"), "MS Word 2007 XML VBA");
+  EXPECT_EQ(FilterForExtension(OfficeKind::Calc, "/x/a.XLSM"), "Calc MS Excel 2007 VBA XML");
+  EXPECT_EQ(FilterForExtension(OfficeKind::Impress, "/x/a.pptm"),
+            "Impress MS PowerPoint 2007 XML VBA");
 }
 
 TEST(UnoBootstrap, IniListsTheOfficeTypesAndServices) {
