@@ -295,7 +295,7 @@ void TOfficeDocument::StoreAtomically(const std::string& target, const std::stri
   auto model = RequireModel();
   if (!DirectoryExists(ExtractFilePath(target).empty() ? "." : ExtractFilePath(target)))
     throw EOleError("The folder does not exist: " + ExtractFilePath(target));
-  if (beforeStore_) beforeStore_();
+  if (beforeStore_) beforeStore_(filter);
   Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
   const std::string temp = TempSibling(target);
   std::vector<css::beans::PropertyValue> props{Prop("FilterName", css::uno::Any(ToOU(filter))),

@@ -61,8 +61,11 @@ class TOfficeDocument {
   // Shows the document's window (only in a process with a display); false when it has none.
   bool Show();
 
-  // Called just before every store: servers record what the file format would lose.
-  void SetBeforeStore(std::function<void()> fn) { beforeStore_ = std::move(fn); }
+  // Called just before every store with the filter it writes with (PDF export included):
+  // servers record what that file format would lose.
+  void SetBeforeStore(std::function<void(const std::string& filter)> fn) {
+    beforeStore_ = std::move(fn);
+  }
 
  private:
   TOfficeDocument() = default;
@@ -76,7 +79,7 @@ class TOfficeDocument {
   std::string path_;
   std::string title_;
   std::string filter_;
-  std::function<void()> beforeStore_;
+  std::function<void(const std::string& filter)> beforeStore_;
 };
 
 // The export filter that keeps a document loaded through importFilter in its format, or ""

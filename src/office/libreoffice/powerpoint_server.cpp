@@ -15,6 +15,7 @@
 #include <com/sun/star/text/XText.hpp>
 
 #include "office/libreoffice/office_application.h"
+#include "office/libreoffice/shape_name_record.h"
 #include "office/libreoffice/shape_objects.h"
 #include "office/libreoffice/uno_convert.h"
 #include "platform/paths.h"
@@ -31,8 +32,7 @@ using Args = DispatchObject::Args;
 
 namespace {
 
-// The user-defined document property that carries shape names through the .ppt format.
-constexpr const char* kNamesProperty = "StampwellShapeNames";
+// LibreOffice writes no shape names into .ppt files; they go through a document property.
 constexpr const char* kPptFilter = "MS PowerPoint 97";
 
 struct PptDoc {
@@ -59,111 +59,28 @@ Reference<css::drawing::XShapes> Master(const TOfficeDocument& doc, sal_Int32 in
   return Reference<css::drawing::XShapes>(Masters(doc)->getByIndex(index), UNO_QUERY_THROW);
 }
 
-std::string ShapeText(const Reference<css::drawing::XShape>& shape) {
-  Reference<css::text::XText> text(shape, UNO_QUERY);
-  return text.is() ? ToStd(text->getString()) : std::string();
-}
-
-std::string ShapeName(const Reference<css::drawing::XShape>& shape) {
-  Reference<css::container::XNamed> named(shape, UNO_QUERY);
-  return named.is() ? ToStd(named->getName()) : std::string();
-}
-
-// Fields are separated by ';', records by '|'; those, '%' and control characters are
-// percent-escaped so that the property holds one printable line.
-std::string Escape(const std::string& s) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : s) {
-    if (c == '%' || c == ';' || c == '|' || c < 0x20) {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
-std::string Unescape(const std::string& s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size()) {
-      out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      out += s[i];
-    }
-  }
-  return out;
-}
-
-Reference<css::beans::XPropertyContainer> UserProperties(const TOfficeDocument& doc) {
-  Reference<css::document::XDocumentPropertiesSupplier> supplier(doc.Model(), UNO_QUERY_THROW);
-  return supplier->getDocumentProperties()->getUserDefinedProperties();
-}
-
-// Before a store in .ppt: write down the name, master and position of every named shape on
-// the masters, with its text to recognise it by.
-void RecordNames(const TOfficeDocument& doc) {
-  if (doc.FilterName() != kPptFilter) return;
-  std::ostringstream records;
+// Every master page, keyed by its index.
+std::vector<RShapePlace> MasterPlaces(const TOfficeDocument& doc) {
+  std::vector<RShapePlace> places;
   auto masters = Masters(doc);
   for (sal_Int32 m = 0, nm = masters->getCount(); m < nm; ++m) {
     auto page = Master(doc, m);
-    for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
-      Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
-      const std::string name = ShapeName(shape);
-      if (name.empty()) continue;
-      records << m << ';' << i << ';' << Escape(name) << ';' << Escape(ShapeText(shape)) << '|';
-    }
+    RShapePlace place{std::to_string(m), {}};
+    for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i)
+      place.Shapes.emplace_back(page->getByIndex(i), UNO_QUERY);
+    places.push_back(std::move(place));
   }
-  auto container = UserProperties(doc);
-  Reference<css::beans::XPropertySet> set(container, UNO_QUERY_THROW);
-  const OUString key = OUString::createFromAscii(kNamesProperty);
-  if (set->getPropertySetInfo()->hasPropertyByName(key))
-    set->setPropertyValue(key, Any(ToOU(records.str())));
-  else
-    container->addProperty(key, css::beans::PropertyAttribute::REMOVABLE, Any(ToOU(records.str())));
+  return places;
+}
+
+// Before a store in .ppt: write down the names of the shapes on the masters.
+void RecordNames(const TOfficeDocument& doc, const std::string& filter) {
+  if (filter == kPptFilter) RecordShapeNames(doc, MasterPlaces(doc));
 }
 
 // After loading a .ppt: give back the recorded names to shapes that came back without one.
-// A shape is matched at its recorded position first, else by its text; names that the file
-// carries itself are left as they are.
 void RestoreNames(const TOfficeDocument& doc) {
-  if (doc.FilterName() != kPptFilter) return;
-  Reference<css::beans::XPropertySet> set(UserProperties(doc), UNO_QUERY_THROW);
-  const OUString key = OUString::createFromAscii(kNamesProperty);
-  if (!set->getPropertySetInfo()->hasPropertyByName(key)) return;
-  OUString value;
-  set->getPropertyValue(key) >>= value;
-  std::istringstream lines(ToStd(value));
-  std::string line;
-  auto masters = Masters(doc);
-  while (std::getline(lines, line, '|')) {
-    std::vector<std::string> f;
-    std::istringstream fields(line);
-    std::string field;
-    while (std::getline(fields, field, ';')) f.push_back(field);
-    if (f.size() < 3) continue;
-    if (f.size() == 3) f.push_back("");
-    const sal_Int32 m = std::stoi(f[0]), index = std::stoi(f[1]);
-    const std::string name = Unescape(f[2]), text = Unescape(f[3]);
-    if (m < 0 || m >= masters->getCount()) continue;
-    auto page = Master(doc, m);
-    auto fits = [&](sal_Int32 i) {
-      Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
-      return shape.is() && ShapeName(shape).empty() && ShapeText(shape) == text
-                 ? shape
-                 : Reference<css::drawing::XShape>();
-    };
-    Reference<css::drawing::XShape> target;
-    if (index >= 0 && index < page->getCount()) target = fits(index);
-    for (sal_Int32 i = 0, n = page->getCount(); !target.is() && i < n; ++i) target = fits(i);
-    if (target.is())
-      Reference<css::container::XNamed>(target, UNO_QUERY_THROW)->setName(ToOU(name));
-  }
+  if (doc.FilterName() == kPptFilter) RestoreShapeNames(doc, MasterPlaces(doc));
 }
 
 std::shared_ptr<PptDoc> Require(const std::shared_ptr<PptState>& s) {
@@ -286,8 +203,8 @@ DispatchPtr CreatePowerPointApplication() {
     });
     RestoreNames(*d->doc);
     std::weak_ptr<TOfficeDocument> weakDoc = d->doc;
-    d->doc->SetBeforeStore([weakDoc] {
-      if (auto doc = weakDoc.lock()) RecordNames(*doc);
+    d->doc->SetBeforeStore([weakDoc](const std::string& filter) {
+      if (auto doc = weakDoc.lock()) RecordNames(*doc, filter);
     });
     s->active = d;
     if (s->app->Visible()) s->app->SetVisible(true, d->doc);

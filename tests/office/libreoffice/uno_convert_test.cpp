@@ -2,7 +2,10 @@
 // and the choice of file formats. No office process is started.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "office/libreoffice/office_document.h"
+#include "office/libreoffice/shape_name_record.h"
 #include "office/libreoffice/uno_bootstrap.h"
 #include "office/libreoffice/uno_convert.h"
 
@@ -107,6 +110,23 @@ TEST(UnoBootstrap, LocalContextComesUpWithTheOfficeTypes) {
   ASSERT_TRUE(context.is());
   EXPECT_TRUE(context->getServiceManager().is());
   EXPECT_EQ(LocalUnoContext(), context);  // bootstrapped once
+}
+
+TEST(ShapeNameRecord, RoundTripsAnyTextAndPassesOverDamagedRecords) {
+  const std::vector<RShapeNameEntry> entries = {
+      {"0", 2, "QuillmarkWaterMarkObject1", "Draft; 100% | final\nline"},
+      {"1/HeaderTextFirst", 0, "A%;|", ""}};
+  const std::string text = EncodeShapeNames(entries);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '|'), 2) << text;
+  EXPECT_EQ(text.find('\n'), std::string::npos) << "one printable line";
+  EXPECT_EQ(DecodeShapeNames(text), entries);
+  // The form .ppt files already carry: master index, position, name, text.
+  EXPECT_EQ(DecodeShapeNames("0;3;QuillmarkWaterMarkObject1;CONFIDENTIAL|"),
+            (std::vector<RShapeNameEntry>{{"0", 3, "QuillmarkWaterMarkObject1", "CONFIDENTIAL"}}));
+  // Damaged records are passed over, the good ones kept; nothing throws.
+  EXPECT_EQ(DecodeShapeNames("0;x;Name;T|0;1;%4;T|0;1;%ZZ;T|0;99999999999;N;T|;;|0;1;;T|"
+                             "0;1;Kept;T%7C|"),
+            (std::vector<RShapeNameEntry>{{"0", 1, "Kept", "T|"}}));
 }
 
 }  // namespace
