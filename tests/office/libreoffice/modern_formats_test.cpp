@@ -66,9 +66,31 @@ double ExpectedOpacity(App app, bool transparent) {
   return app == App::Word ? 0.5 : 0.3;
 }
 
+// A flat OpenDocument with a Basic module "StampwellModule" in its standard library.
+std::string WithBasicModule(const std::string& flat) {
+  const std::string scripts =
+      "<office:scripts><office:script script:language=\"ooo:Basic\">"
+      "<ooo:libraries xmlns:ooo=\"http://openoffice.org/2004/office\" "
+      "xmlns:xlink=\"http://www.w3.org/1999/xlink\"><ooo:library-embedded ooo:name=\"Standard\">"
+      "<ooo:module ooo:name=\"StampwellModule\"><ooo:source-code>Sub StampwellMacro\n"
+      "  MsgBox &quot;kept&quot;\nEnd Sub\n</ooo:source-code></ooo:module>"
+      "</ooo:library-embedded></ooo:libraries></office:script></office:scripts>\n";
+  std::string out = flat;
+  // Scripts come after the settings and before styles and body.
+  size_t at = std::string::npos;
+  for (const char* next : {"<office:automatic-styles>", "<office:master-styles>", "<office:body>"})
+    at = std::min(at, out.find(next));
+  out.insert(at, scripts);
+  // The script language's namespace.
+  const size_t root = out.find("<office:document ") + std::string("<office:document ").size();
+  out.insert(root, "xmlns:script=\"urn:oasis:names:tc:opendocument:xmlns:script:1.0\" ");
+  return out;
+}
+
 struct Fixture {
   TempDir dir;
   std::map<std::string, std::string> sources;  // ext -> path
+  std::map<std::string, std::string> macroSources;  // ext -> path, documents with a macro
   TDocWaterMark word;
   TXlsWaterMark excel;
   TPptWaterMark ppt;
@@ -92,6 +114,23 @@ class ModernEnvironment : public ::testing::Environment {
       ASSERT_TRUE(test::ConvertWithOffice({fx->dir / ("gen/" + source)}, ext, fx->dir / "src"))
           << ext;
       fx->sources[ext] = fx->dir / ("src/" + ChangeFileExt(source, "." + ext));
+    }
+    test::WriteFile(fx->dir / "gen/macro-text.fodt", WithBasicModule(test::OneSectionText()));
+    test::WriteFile(fx->dir / "gen/macro-book.fods", WithBasicModule(test::ThreeSheetWorkbook()));
+    test::WriteFile(fx->dir / "gen/macro-deck.fodp", WithBasicModule(test::TwoSlidePresentation()));
+    const std::map<std::string, std::string> macroFrom = {
+        {"docm", "macro-text.fodt"}, {"odt", "macro-text.fodt"},  {"xlsm", "macro-book.fods"},
+        {"ods", "macro-book.fods"},  {"pptm", "macro-deck.fodp"}, {"odp", "macro-deck.fodp"}};
+    const std::map<std::string, std::string> macroFilter = {
+        {"docm", "MS Word 2007 XML VBA"},
+        {"xlsm", "Calc MS Excel 2007 VBA XML"},
+        {"pptm", "Impress MS PowerPoint 2007 XML VBA"}};
+    for (const auto& [ext, source] : macroFrom) {
+      const std::string filter = macroFilter.count(ext) ? macroFilter.at(ext) : "";
+      ASSERT_TRUE(
+          test::ConvertWithOffice({fx->dir / ("gen/" + source)}, ext, fx->dir / "macro", filter))
+          << ext;
+      fx->macroSources[ext] = fx->dir / ("macro/" + ChangeFileExt(source, "." + ext));
     }
     fx->wordReader = std::make_unique<test::WordInspector>();
     fx->excelReader = CreateOleObject("Excel.Application");
@@ -282,6 +321,36 @@ TEST_P(ModernFormat, LockedOrBrokenFilesFailToOpenAndTheNextOneWorks) {
     const std::string good = Named(work, "good " + what);
     Stamp(F().app, Source(), good);
     EXPECT_EQ(Marks(MarkHostNames(F().app, good)), 1) << "after " << what;
+  }
+}
+
+// Macros stay where the format holds them: the Basic library of an OpenDocument file, and the
+// macro-enabled kind of an Office Open XML file (LibreOffice writes no VBA project of its own,
+// and keeps one it has read).
+TEST(MacroFormats, StampingKeepsMacrosAndTheMacroEnabledFormat) {
+  TempDir out;
+  for (const auto& [ext, source] : fx->macroSources) {
+    const App app = ext[0] == 'd' || ext == "odt" ? App::Word
+                    : ext[0] == 'x' || ext == "ods" ? App::Excel
+                                                     : App::Ppt;
+    const std::string stamped = out / ("stamped." + ext);
+    Stamp(app, source, stamped);
+    EXPECT_EQ(Marks(MarkHostNames(app, stamped)), 1) << ext;
+    if (ext[0] != 'o')
+      ASSERT_NE(test::RunCapture("unzip -p '" + source + "' '\\[Content_Types\\].xml'")
+                    .find("macroEnabled.main+xml"),
+                std::string::npos)
+          << "the " << ext << " made for the test is not macro-enabled";
+    if (ext[0] == 'o') {
+      EXPECT_NE(test::ReadFile(stamped).find("Basic/Standard/StampwellModule.xml"),
+                std::string::npos)
+          << ext << " lost its Basic module";
+    } else {
+      const std::string types =
+          test::RunCapture("unzip -p '" + stamped + "' '\\[Content_Types\\].xml' 2>/dev/null");
+      EXPECT_NE(types.find("macroEnabled.main+xml"), std::string::npos)
+          << ext << " is no longer macro-enabled: " << types;
+    }
   }
 }
 
