@@ -11,6 +11,7 @@
 #include <com/sun/star/document/XDocumentPropertiesSupplier.hpp>
 #include <com/sun/star/drawing/XDrawPage.hpp>
 #include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
+#include <com/sun/star/drawing/XMasterPageTarget.hpp>
 #include <com/sun/star/drawing/XMasterPagesSupplier.hpp>
 #include <com/sun/star/text/XText.hpp>
 
@@ -90,8 +91,24 @@ std::shared_ptr<PptDoc> Require(const std::shared_ptr<PptState>& s) {
   return s->active;
 }
 
+// The presentation's slide master: the master page its first slide shows (the first master
+// page when it has no slide). LibreOffice reads an Office Open XML presentation with one
+// master page per layout and in an order that changes from one save to the next, so the
+// first master page is often one that no slide shows, and a mark found there one time is
+// looked for on another master page the next.
+Reference<css::drawing::XShapes> SlideMasterPage(const TOfficeDocument& doc) {
+  Reference<css::drawing::XDrawPagesSupplier> supplier(doc.Model(), UNO_QUERY_THROW);
+  Reference<css::container::XIndexAccess> slides(supplier->getDrawPages(), UNO_QUERY_THROW);
+  if (slides->getCount() > 0) {
+    Reference<css::drawing::XMasterPageTarget> first(slides->getByIndex(0), UNO_QUERY);
+    if (first.is() && first->getMasterPage().is())
+      return Reference<css::drawing::XShapes>(first->getMasterPage(), UNO_QUERY_THROW);
+  }
+  return Master(doc, 0);
+}
+
 DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc) {
-  auto page = Master(*doc, 0);
+  auto page = SlideMasterPage(*doc);
   Reference<css::beans::XPropertySet> props(page, UNO_QUERY_THROW);
   RShapeHost host{doc, page, {}};
   auto obj = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));

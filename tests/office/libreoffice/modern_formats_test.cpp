@@ -324,6 +324,37 @@ TEST_P(ModernFormat, LockedOrBrokenFilesFailToOpenAndTheNextOneWorks) {
   }
 }
 
+// A presentation with a master page that no slide shows before the one they show. (Read
+// back from .pptx, the first slide shows the second master page and the second slide the
+// first one; .odp drops the unused master page.)
+std::string SecondMasterPresentation() {
+  std::string deck = test::TwoSlidePresentation();
+  const std::string master = "<style:master-page style:name=\"Default\"";
+  const size_t at = deck.find(master);
+  deck.insert(at, "<style:master-page style:name=\"Unused\" style:page-layout-name=\"PM1\"/>\n ");
+  return deck;
+}
+
+// The mark goes to the master page the slides show, and is found there again after the file
+// was saved and read back (LibreOffice reorders the master pages of a .pptx on every save).
+TEST(ModernPresentation, MarkGoesToTheMasterTheSlidesShowAndIsReplacedThere) {
+  TempDir work;
+  test::WriteFile(work / "gen/two.fodp", SecondMasterPresentation());
+  for (const std::string ext : {"pptx", "odp"}) {
+    ASSERT_TRUE(test::ConvertWithOffice({work / "gen/two.fodp"}, ext, work.Path())) << ext;
+    const std::string source = work / ("two." + ext), once = work / ("once." + ext),
+                      twice = work / ("twice." + ext);
+    Stamp(App::Ppt, source, once);
+    Stamp(App::Ppt, once, twice);
+    for (const std::string& file : {once, twice}) {
+      EXPECT_EQ(Marks(MarkHostNames(App::Ppt, file)), 1) << file;
+      const auto seen = test::MeasureMark(test::ReaderPdf(file, work / "reader"), 255, 0, 255);
+      ASSERT_TRUE(seen.has_value()) << file << ": the slides show no mark";
+      EXPECT_EQ(seen->page, 1) << file << ": the first slide shows no mark";
+    }
+  }
+}
+
 // Macros stay where the format holds them: the Basic library of an OpenDocument file, and the
 // macro-enabled kind of an Office Open XML file (LibreOffice writes no VBA project of its own,
 // and keeps one it has read).
