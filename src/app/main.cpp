@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,6 +14,11 @@
 #include "ui/program_windows.h"
 #include "ui/qt_message_sink.h"
 #include "ui/qt_ui_dispatcher.h"
+
+// The desktop entry's and the icon's name, set by the build.
+#ifndef STAMPWELL_APP_ID
+#define STAMPWELL_APP_ID "stampwell"
+#endif
 
 namespace {
 
@@ -60,6 +66,10 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Stampwell"));
+  // Ties the windows to the installed desktop entry (the shell shows its name and icon), and
+  // gives windows without an icon of their own the installed program icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral(STAMPWELL_APP_ID));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(STAMPWELL_APP_ID)));
 
   // The runner's progress reports and end handler, and message boxes raised on the runner's
   // thread, reach the UI thread through these two.

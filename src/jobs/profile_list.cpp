@@ -3,6 +3,8 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "platform/paths.h"
 #include "platform/strings.h"
 
@@ -14,7 +16,7 @@ bool IsProfileFileName(const std::string& name) {
          LowerCase(ExtractFileExt(name)) == ".ini";
 }
 
-// Names of the program directory's profile files, in listing order.
+// Names of the program directory's profile files.
 std::vector<std::string> ProfileFileNames(const std::string& dir) {
   std::vector<std::string> names;
   DIR* d = ::opendir(dir.c_str());
@@ -25,6 +27,12 @@ std::vector<std::string> ProfileFileNames(const std::string& dir) {
     names.push_back(name);
   }
   ::closedir(d);
+  // Sorted by name without regard to case, as the listing of the system the profiles come
+  // from gives them, rather than in the file system's hash order.
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    const std::string la = LowerCase(a), lb = LowerCase(b);
+    return la != lb ? la < lb : a < b;
+  });
   return names;
 }
 

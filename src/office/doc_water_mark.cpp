@@ -147,10 +147,12 @@ void TDocWaterMark::PrintToPDFFile(const std::string& /*path*/) { PrintToPDF(); 
 void TDocWaterMark::PrintToPrinter() { app_.Call("PrintOut", WithPlaceholders({false}, 18)); }
 
 void TDocWaterMark::ClearPDFDirty() {
-  if (!OpenDoc(ProgramDir() + "Sample.doc")) return;
+  if (!OpenDoc(DataDir() + "Sample.doc")) return;
   PrintToPDFFile(ProgramDir() + "Sample.pdf");
   closeDoc(false);
 }
+
+void TDocWaterMark::MarkSaved() { doc_.Put("Saved", true); }
 
 bool TDocWaterMark::NewSWDoc(bool visible) {
   if (app_.IsEmpty()) OpenWordApp();

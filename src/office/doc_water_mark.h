@@ -51,12 +51,15 @@ class TDocWaterMark {
   void PrintToPDFFile(const std::string& path);
   // Prints on Word's active printer.
   void PrintToPrinter();
-  // Prints "Sample.doc" of the program folder to PDF and closes it. Does nothing more
+  // Prints "Sample.doc" of the data folder (DataDir) to PDF and closes it. Does nothing more
   // when the sample cannot be opened (so no other document is printed or closed).
   void ClearPDFDirty();
   // Builds the preview document (starting Word first if needed); true on success,
   // otherwise shows the error's message and returns false.
   bool NewSWDoc(bool visible);
+  // Doc.Saved := true: the document counts as unchanged, so closing it asks nothing. For the
+  // preview document, a sample that nobody saves.
+  void MarkSaved();
 
   // True once Word has been started and not quit since.
   bool AppStarted() const { return !app_.IsEmpty(); }

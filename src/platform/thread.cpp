@@ -124,7 +124,16 @@ void TThread::StartLocked() {
 void TThread::PauseWhileSuspended() const {
   // Fast path for the common case: a check point costs no lock while nobody suspends.
   // A Suspend that races with it takes effect at the next check point.
-  if (suspendCount_.load() == 0) return;
+  if (suspendCount_.load() == 0 || inBeforePause_) return;
+  if (!terminated_) {
+    inBeforePause_ = true;
+    try {
+      const_cast<TThread*>(this)->BeforePause();
+    } catch (...) {
+      // Showing the state is a courtesy; the pause itself must happen.
+    }
+    inBeforePause_ = false;
+  }
   std::unique_lock lock(mutex_);
   cv_.wait(lock, [&] { return suspendCount_ == 0 || terminated_; });
 }

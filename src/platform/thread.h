@@ -86,6 +86,10 @@ class TThread : public std::enable_shared_from_this<TThread> {
   // Runs fn on the UI thread while the worker waits; an exception thrown by fn is rethrown
   // here on the worker. A check point: a suspended worker pauses before fn is posted.
   void Synchronize(const std::function<void()>& fn);
+  // Runs on the worker each time it is about to pause because the thread is suspended (not
+  // when it is stopped), so that it can show the state it pauses in. Within it, check points
+  // do not pause and Synchronize runs at once.
+  virtual void BeforePause() {}
 
  private:
   void StartLocked();
@@ -94,6 +98,7 @@ class TThread : public std::enable_shared_from_this<TThread> {
 
   UiDispatcher* dispatcher_;
   const bool createSuspended_;
+  mutable bool inBeforePause_ = false;  // worker only
   std::atomic<bool> terminated_{false};
 
   mutable std::mutex mutex_;

@@ -465,17 +465,23 @@ void TJob::FinishRun() {
 void TJob::UpdateProgress() {
   if (Terminated()) return;  // the display may already be gone
   const std::string text = DisplayText(ActionText);
+  const std::string& full = ActionText;
   const int done = DoneCount;
   const int total = TotalCount;
-  Synchronize([this, &text, done, total] {
+  Synchronize([this, &text, &full, done, total] {
     if (Terminated()) return;
     auto display = display_.lock();
     if (!display) return;
+    display->SetActionText(full);
     display->SetActionCaption(text);
     display->SetStatusPanelText(text);
     display->SetProgressPosition(done);
     display->SetStatusCaption(std::to_string(done) + " of " + std::to_string(total));
   });
+}
+
+void TJob::BeforePause() {
+  if (DoneCount > 0) UpdateProgress();
 }
 
 void TJob::JobTerminate() {

@@ -86,6 +86,9 @@ class TJob : public TThread {
 
  protected:
   void Execute() override;
+  // A paused run shows its true count and action first: the log may hold steps that no
+  // progress report has shown yet.
+  void BeforePause() override;
 
  private:
   enum class FileKind { Word, Excel, Ppt, Other };

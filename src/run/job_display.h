@@ -14,7 +14,10 @@ class JobDisplay {
   // Progress bar range and position.
   virtual void SetProgressRange(int minimum, int maximum) = 0;
   virtual void SetProgressPosition(int position) = 0;
-  // The label that shows the current action.
+  // The whole current action, given just before SetActionCaption for a display that cuts
+  // it to its own width; the default ignores it.
+  virtual void SetActionText(const std::string& /*text*/) {}
+  // The label that shows the current action (cut to 50 characters and "..").
   virtual void SetActionCaption(const std::string& text) = 0;
   // The label that shows "<done> of <total>".
   virtual void SetStatusCaption(const std::string& text) = 0;

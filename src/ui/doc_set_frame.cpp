@@ -98,7 +98,19 @@ TDocSetFrame::TDocSetFrame(QWidget* parent) : QWidget(parent) {
   wmFont->FontTypes = ftTrueTypeAnsi | ftTrueTypeSymbol;
   wmFont->setGeometry(120, 104, 153, 24);
   wmFont->LoadFonts();
-  connect(wmFont, &TscFontComboBox::clicked, this, [this] { keepStoredFont_ = false; });
+  wmFontSubstitute = new QLabel(GroupBox2);
+  wmFontSubstitute->setObjectName(QStringLiteral("wmFontSubstitute"));
+  wmFontSubstitute->setGeometry(280, 104, 473 - 280 - 8, 24);
+  {
+    QFont italic = wmFontSubstitute->font();
+    italic.setItalic(true);
+    wmFontSubstitute->setFont(italic);
+  }
+  wmFontSubstitute->hide();
+  connect(wmFont, &TscFontComboBox::clicked, this, [this] {
+    keepStoredFont_ = false;
+    wmFontSubstitute->hide();
+  });
 
   wmColor = new TColorListBox(GroupBox2);
   wmColor->setObjectName(QStringLiteral("wmColor"));
@@ -156,9 +168,7 @@ void TDocSetFrame::ShowSettings(const std::optional<RDocSettings>& rec) {
     }
   }
 
-  const QString font = QString::fromStdString(DocSettings.DocFontName);
-  wmFont->SetFontName(font);
-  keepStoredFont_ = !font.isEmpty() && wmFont->FontName() != font;
+  ShowFont(QString::fromStdString(DocSettings.DocFontName));
 
   wmColor->SetSelected(DocSettings.DocWatermarkColor);
   IsTranparent->setChecked(DocSettings.Transparent);
@@ -167,6 +177,33 @@ void TDocSetFrame::ShowSettings(const std::optional<RDocSettings>& rec) {
   } else {
     Style2->setChecked(true);
   }
+}
+
+void TDocSetFrame::ShowFont(const QString& stored) {
+  const QString wanted = stored.isEmpty() ? QString::fromLatin1(kDefaultFont) : stored;
+  auto listed = [this](const QString& face) {
+    for (const QString& e : wmFont->Entries())
+      if (e.startsWith(face + '=')) return true;
+    return false;
+  };
+  QString shown = wanted;
+  if (!listed(wanted)) shown = TscFontComboBox::MatchFamily(wanted);
+  if (listed(shown))
+    wmFont->SetFontName(shown);
+  else if (wmFont->currentIndex() < 0)
+    wmFont->SetFontName(QString());  // nothing chosen yet: the first entry
+  // else the picker keeps the choice it has.
+  const bool substituted = wmFont->FontName() != wanted;
+  // A stored name stays in the profile until the user picks another font; a new job takes
+  // the font it shows.
+  keepStoredFont_ = !stored.isEmpty() && substituted;
+  if (substituted) {
+    wmFontSubstitute->setText(QStringLiteral("in place of %1").arg(wanted));
+    wmFontSubstitute->setToolTip(
+        QStringLiteral("%1 is not installed; %2 is shown and used in its place.")
+            .arg(wanted, wmFont->FontName()));
+  }
+  wmFontSubstitute->setVisible(substituted);
 }
 
 bool TDocSetFrame::ReadSettings() {
@@ -195,9 +232,12 @@ void TDocSetFrame::ViewResultClick() {
   auto engine = std::make_unique<TDocWaterMark>();
   try {
     if (!engine->NewSWDoc(true)) return;  // the engine has told the user
-    if (!ReadSettings()) return;          // so has the page
-    engine->DocSettings = DocSettings;
-    engine->AddWaterMark();
+    if (ReadSettings()) {  // else the page has told the user; the sample stays unstamped
+      engine->DocSettings = DocSettings;
+      engine->AddWaterMark();
+    }
+    // A sample for the eye: closing it does not ask to save it.
+    engine->MarkSaved();
   } catch (const std::exception& e) {
     // A failing automation call ends the preview; the user sees what went wrong.
     ShowMessage(e.what());

@@ -22,7 +22,8 @@ class TscFontComboBox;
 // The watermark page of a job: text, size, font, colour, transparency and style, with a link
 // that shows the current values on a sample document in Word. Keeps its own copy of the
 // job's RDocSettings. Reading never changes a stored colour or font the user did not touch,
-// even when the lists do not offer it.
+// even when the lists do not offer it. A font that is not installed is shown as the family
+// the system's font matching draws in its place, marked as such.
 class TDocSetFrame : public QWidget {
   Q_OBJECT
 
@@ -35,6 +36,8 @@ class TDocSetFrame : public QWidget {
   // Takes the controls into the record; false (after telling the user) when the text is
   // empty. Texts are stored as typed, not trimmed.
   bool ReadSettings();
+  // The font a job without one gets (what a profile without the key reads as).
+  static constexpr const char* kDefaultFont = "Arial";
   // Transparent, oblique, grey; the three strings stay as they are.
   void DefaultValue();
   // Builds the sample document in a visible Word and stamps it with the page's current
@@ -51,6 +54,9 @@ class TDocSetFrame : public QWidget {
   QComboBox* wmSize;
   QLabel* Label5;
   TscFontComboBox* wmFont;
+  // Shown beside the font when the job's font (or the default font of a new job) is not
+  // installed and the family the system draws in its place is shown instead.
+  QLabel* wmFontSubstitute;
   QLabel* Label1;
   TColorListBox* wmColor;
   QCheckBox* IsTranparent;
@@ -64,6 +70,7 @@ class TDocSetFrame : public QWidget {
 
  private:
   void FrameResize();
+  void ShowFont(const QString& stored);
 
   // True while the shown font name is one the picker does not list and the user has not
   // picked another: reading then keeps the stored name.

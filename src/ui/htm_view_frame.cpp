@@ -24,7 +24,7 @@ THtmViewFrame::THtmViewFrame(QWidget* parent) : QWidget(parent) {
 }
 
 void THtmViewFrame::Init() {
-  const std::string path = ProgramDir() + "help.mht";
+  const std::string path = DataDir() + "help.mht";
   if (!FileExists(path)) return;
   HtmBrowser->Navigate(QUrl::fromLocalFile(QString::fromStdString(path)).toString());
 }

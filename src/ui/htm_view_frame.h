@@ -11,7 +11,7 @@ class TMhtBrowser;
 // Anchor of the help heading on PDF output, which the new-job wizard's link leads to.
 inline constexpr const char* kPdfHelpAnchor = "pdf-output";
 
-// The help page: shows the program's help document "help.mht" from the program directory.
+// The help page: shows the program's help document "help.mht" from the program's data folder.
 // A missing document leaves the page blank, with no message.
 class THtmViewFrame : public QWidget {
   Q_OBJECT
@@ -19,7 +19,7 @@ class THtmViewFrame : public QWidget {
  public:
   explicit THtmViewFrame(QWidget* parent = nullptr);
 
-  // Loads ProgramDir() + "help.mht" when it exists.
+  // Loads DataDir() + "help.mht" when it exists.
   void Init();
   // Scrolls the document to a named anchor (kPdfHelpAnchor, ...).
   void ScrollToAnchor(const QString& anchor);

@@ -1,11 +1,12 @@
 #include "ui/main_window.h"
-#include "ui/progress_window.h"
 
 #include <QAction>
+#include <QActionEvent>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -17,28 +18,24 @@
 #include <QTreeWidget>
 #include <algorithm>
 #include <exception>
-#include <filesystem>
 #include <string>
 
-#include "jobs/file_utils.h"
 #include "jobs/job_profile.h"
 #include "jobs/profile_list.h"
 #include "pdf/pdf_stack.h"
-#include "platform/ini_file.h"
 #include "platform/message_sink.h"
 #include "platform/paths.h"
-#include "platform/strings.h"
-#include "run/job.h"
 #include "ui/doc_set_frame.h"
 #include "ui/folder_frame.h"
 #include "ui/history_frame.h"
 #include "ui/htm_view_frame.h"
 #include "ui/images/image_list.h"
 #include "ui/job_event.h"
+#include "ui/job_files.h"
 #include "ui/new_wizard.h"
 #include "ui/program_windows.h"
 #include "ui/progress_window.h"
-#include "ui/run_display.h"
+#include "ui/run_control.h"
 #include "ui/setting_frame.h"
 #include "ui/ui_dialogs.h"
 #include "ui/ui_fonts.h"
@@ -52,38 +49,27 @@ void Tell(const QString& text) { ShowMessage(text.toUtf8().toStdString()); }
 constexpr int kImageRole = Qt::UserRole + 1;
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-std::string S(const QString& s) { return s.toUtf8().toStdString(); }
 
-const QString kTextFilter = QStringLiteral("Text files (*.txt)|*.txt|All files (*.*)|*.*");
-
-// Removes a staged import file unless it was renamed into a profile.
-class StagedFile {
+// A tool button whose hint stays what it was made with: a button showing an action would
+// take the action's text as its hint again whenever the action changes (enabled, disabled).
+class THintButton : public QToolButton {
  public:
-  explicit StagedFile(std::string path) : path_(std::move(path)) {}
-  ~StagedFile() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove(path_, ec);
+  THintButton(QWidget* parent, const QString& hint) : QToolButton(parent), hint_(hint) {}
+
+ protected:
+  void actionEvent(QActionEvent* event) override {
+    QToolButton::actionEvent(event);
+    setToolTip(hint_);
   }
-  void Release() { path_.clear(); }
-  const std::string& Path() const { return path_; }
+  bool event(QEvent* event) override {
+    // No hint at all shows nothing, not the action's text.
+    if (event->type() == QEvent::ToolTip && hint_.isEmpty()) return true;
+    return QToolButton::event(event);
+  }
 
  private:
-  std::string path_;
+  QString hint_;
 };
-
-// The file name under which an import is staged in the program directory: the chosen file's
-// name with ".ini", unless a file of that name exists or it could be taken for a profile, in
-// which case "Import<n>.ini" for the first n not in use. An existing file is never replaced.
-std::string StagingName(const std::string& chosenPath) {
-  const std::string dir = ProgramDir();
-  std::string name = ChangeFileExt(ExtractFileName(chosenPath), ".ini");
-  const bool looksLikeProfile = LowerCase(name).rfind("sw", 0) == 0;
-  if (!looksLikeProfile && !FileExists(dir + name)) return name;
-  for (int n = 1;; ++n) {
-    name = "Import" + std::to_string(n) + ".ini";
-    if (!FileExists(dir + name)) return name;
-  }
-}
 
 }  // namespace
 
@@ -93,6 +79,12 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
   setWindowIcon(TImageList::ProgressFrames().Icon(4));
   setFont(DesktopFont(8));
   resize(636, 502);
+  jobFiles_ = std::make_unique<TJobFiles>(this);
+  runControl_ = std::make_unique<TRunControl>(this);
+  connect(runControl_.get(), &TRunControl::runClosed, this, [this] { OnRunClosed(); });
+  connect(runControl_.get(), &TRunControl::busyChanged, this, [this] { SetRunItemsEnabled(); });
+  connect(runControl_.get(), &TRunControl::runnerEnded, this,
+          [this](const QString& name) { OnRunnerEnded(name); });
 
   CreateActions();
   CreateMenus();
@@ -123,7 +115,6 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
   }
   InitJobPage();
   RefreshPFList();
-  running_ = false;
   ViewRootPage();
   HtmViewFrame = new THtmViewFrame(HelpPanel);
   HtmViewFrame->setObjectName(QStringLiteral("HtmViewFrame"));
@@ -143,7 +134,6 @@ TfrmMain::~TfrmMain() {
       std::fprintf(stderr, "%s\n", e.what());
     }
   }
-  if (runDisplay_) runDisplay_->Detach();
 }
 
 // ---------------------------------------------------------------- construction
@@ -238,12 +228,12 @@ void TfrmMain::CreateToolBar() {
   ToolBar->setIconSize(QSize(16, 16));
   ToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
   auto button = [this](QAction* action, const char* name, const QString& hint, bool showHint) {
-    auto* b = new QToolButton(ToolBar);
+    auto* b = new THintButton(ToolBar, showHint ? hint : QString());
     b->setObjectName(QString::fromLatin1(name));
     b->setDefaultAction(action);
+    b->setToolTip(showHint ? hint : QString());
     b->setFixedWidth(26);
     b->setAutoRaise(true);
-    b->setToolTip(showHint ? hint : QString());
     ToolBar->addWidget(b);
     return b;
   };
@@ -308,7 +298,7 @@ void TfrmMain::CreatePanels() {
   JobTree->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(JobTree, &QTreeWidget::itemClicked, this, [this] { JobTreeClick(); });
   connect(JobTree, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& pos) { PopupMenu->popup(JobTree->viewport()->mapToGlobal(pos)); });
+          [this](const QPoint& pos) { JobTreeContextMenu(pos); });
   // The selected node expands by itself.
   connect(JobTree, &QTreeWidget::currentItemChanged, this, [](QTreeWidgetItem* item) {
     if (item && item->childCount() > 0) item->setExpanded(true);
@@ -326,6 +316,7 @@ void TfrmMain::CreatePanels() {
   JobPageControl->setObjectName(QStringLiteral("JobPageControl"));
   JobPanel->installEventFilter(this);
   HelpPanel->installEventFilter(this);
+  MainPanel->installEventFilter(this);
 }
 
 void TfrmMain::InitJobPage() {
@@ -403,6 +394,8 @@ void TfrmMain::RefreshPFList() {
     auto* node = new QTreeWidgetItem(root, QStringList(Q(profile->Settings.Name)));
     SetNodeImage(node, kJobImage);
   }
+  // The jobs are in sight from the start.
+  root->setExpanded(true);
   UpdateNodeIcon(root);
   currentJob_.reset();
   currentIndex_ = -1;
@@ -427,6 +420,29 @@ void TfrmMain::JobTreeClick() {
     ViewRootPage();
     shownNode_ = 0;
     currentIndex_ = -1;
+  }
+}
+
+// The pop-up acts on the job under the mouse: that node becomes the chosen one first, just
+// as a click makes it (the shown pages are written back, the clicked job is shown).
+void TfrmMain::JobTreeContextMenu(const QPoint& pos) {
+  QTreeWidgetItem* node = JobTree->itemAt(pos);
+  if (node) {
+    JobTree->setCurrentItem(node);
+    JobTreeClick();
+  }
+  PopupMenu->popup(JobTree->viewport()->mapToGlobal(pos));
+}
+
+void TfrmMain::SelectJobFile(const std::string& fileName) {
+  const auto& list = ProfileList();
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (list[i]->FileName != fileName) continue;
+    if (QTreeWidgetItem* node = NodeAt(static_cast<int>(i) + 1)) {
+      JobTree->setCurrentItem(node);
+      JobTreeClick();
+    }
+    return;
   }
 }
 
@@ -465,29 +481,41 @@ bool TfrmMain::ResetProfile() {
   if (currentIndex_ < 0 || !currentJob_) return false;
   if (!SettingFrame->ReadSettings()) return false;
   if (!DocSetFrame->ReadSettings()) return false;
-  currentJob_->Settings = SettingFrame->Settings;
-  currentJob_->DocSettings = DocSetFrame->DocSettings;
-  currentJob_->ClearItems();
-  for (const auto& entry : FolderFrame->Entries()) currentJob_->Items.push_back(entry);
-  try {
-    currentJob_->Save();
-  } catch (const std::exception& e) {
-    Tell(Q(e.what()));
-    return false;
+  // The runner of this job writes its log under the job's name until it has ended; the
+  // name (and so the files) change only after that.
+  const QString busy = runControl_->BusyJobName();
+  if (!runControl_->Idle() && busy == Q(currentJob_->Settings.Name) &&
+      SettingFrame->Settings.Name != currentJob_->Settings.Name) {
+    Tell(QString::fromLatin1(kJobIsRunning));
+    SettingFrame->Settings.Name = currentJob_->Settings.Name;
   }
-  // The node shows the name as saved, so a renamed job reads right in the tree.
+  const bool saved = jobFiles_->SaveBack(*currentJob_, SettingFrame->Settings,
+                                         DocSetFrame->DocSettings, FolderFrame->Entries());
+  // A rename that was refused leaves the job its old name; the page and the node show the
+  // name the job bears.
+  SettingFrame->Settings.Name = currentJob_->Settings.Name;
+  if (SettingFrame->sName->text() != Q(currentJob_->Settings.Name))
+    SettingFrame->sName->setText(Q(currentJob_->Settings.Name));
   if (QTreeWidgetItem* node = NodeAt(currentIndex_ + 1))
     node->setText(0, Q(currentJob_->Settings.Name));
-  return true;
+  return saved;
+}
+
+bool TfrmMain::SaveShownJob() {
+  if (shownNode_ <= 0 || !currentJob_) return true;
+  return ResetProfile();
 }
 
 // ---------------------------------------------------------------- actions
 
 void TfrmMain::NewJob() {
   TfrmNewWizard wizard(this);
+  // Modal to this window only: the help window that its link opens stays usable.
+  wizard.setWindowModality(Qt::WindowModal);
   if (wizard.exec() == QDialog::Accepted) {
     LoadProfilesReporting();
     RefreshPFList();
+    SelectJobFile(wizard.SavedFileName());
   }
 }
 
@@ -496,12 +524,12 @@ void TfrmMain::DeleteJob() {
     Tell(QStringLiteral("Please Select the job at frist!"));
     return;
   }
-  auto& list = ProfileList();
   std::shared_ptr<TJobProfile> job = currentJob_;
-  if (currentIndex_ >= 0 && currentIndex_ < static_cast<int>(list.size()) &&
-      list[static_cast<size_t>(currentIndex_)] == job)
-    list.erase(list.begin() + currentIndex_);
-  job->DeleteFiles();
+  if (!runControl_->Idle() && runControl_->BusyJobName() == Q(job->Settings.Name)) {
+    Tell(QString::fromLatin1(kJobIsRunning));
+    return;
+  }
+  if (!jobFiles_->Delete(*job)) return;
   LoadProfilesReporting();
   RefreshPFList();
 }
@@ -511,55 +539,13 @@ void TfrmMain::ExportJob() {
     Tell(QStringLiteral("Please select the profile which you want to export at first!"));
     return;
   }
-  std::optional<QString> chosen = TUiDialogs::SaveFile(this, QStringLiteral("Export"), kTextFilter);
-  if (!chosen) return;
-  std::string path = S(*chosen);
-  // Default extension: a name typed without one gets ".txt".
-  if (ExtractFileExt(path).empty()) path += ".txt";
-  CopyFileBlocks(ProgramDir() + currentJob_->FileName, path);
+  // The export holds what the user sees.
+  if (!SaveShownJob()) return;
+  jobFiles_->Export(*currentJob_);
 }
 
 void TfrmMain::ImportJob() {
-  std::optional<QString> chosen = TUiDialogs::OpenFile(this, QStringLiteral("Import"), kTextFilter);
-  if (!chosen) return;
-  const std::string dir = ProgramDir();
-  const std::string source = S(*chosen);
-  StagedFile staged(dir + StagingName(source));
-  CopyFileBlocks(source, staged.Path());
-
-  try {
-    std::string name;
-    std::string text;
-    if (FileExists(staged.Path())) {
-      TIniFile ini(staged.Path());
-      name = ini.ReadString("BasicInfo", "Name", "");
-      text = ini.ReadString("DocInfo", "DocWaterMarkStr", "");
-    }
-    if (name.empty() && text.empty()) {
-      Tell(QStringLiteral("This text file seems not one profile export file, please check it!"));
-      return;
-    }
-    // A name holding a separator would place the profile outside the program directory; it
-    // is refused like a name in use.
-    auto taken = [&dir](const std::string& n) {
-      return n.find(PathDelim) != std::string::npos || FileExists(dir + "sw" + n + ".ini");
-    };
-    while (taken(name)) {
-      Tell(QStringLiteral("Already Exist the same name Job!"));
-      std::optional<QString> answer =
-          TUiDialogs::InputBox(this, QStringLiteral("Input Box"),
-                               QStringLiteral("Please Input One Different Name:"), Q(name));
-      // Cancelling returns the proposed value, so the question comes again.
-      name = answer ? S(*answer) : name;
-    }
-    const std::string target = dir + "sw" + name + ".ini";
-    std::filesystem::rename(staged.Path(), target);
-    staged.Release();
-    TIniFile ini(target);
-    ini.WriteString("BasicInfo", "Name", name);
-  } catch (const std::exception& e) {
-    Tell(Q(e.what()));
-  }
+  if (!jobFiles_->Import()) return;
   LoadProfilesReporting();
   RefreshPFList();
 }
@@ -568,17 +554,12 @@ void TfrmMain::ImportJob() {
 // and the program ends when the runner has finished its document, quit its Office
 // applications and closed its log, so that no Office process or half-written log is left.
 void TfrmMain::ExitApp() {
-  std::shared_ptr<TJob> job = runJob_.lock();
-  if (!job) job = drainingJob_.lock();
-  if (!job || job->Finished()) {
-    if (running_) CloseRunJob();
+  if (!runControl_->StopForExit()) {
     quitting_ = true;
     QApplication::quit();
     return;
   }
   exiting_ = true;
-  job->Terminate();
-  if (running_) CloseRunJob();
   for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
 }
 
@@ -596,31 +577,27 @@ void TfrmMain::ToolBarView() { ToolBar->setVisible(aToolBarView->isChecked()); }
 
 void TfrmMain::StatusBarView() { statusBar()->setVisible(aStatusBarView->isChecked()); }
 
-void TfrmMain::PanelView() { JobPanel->setVisible(aPanelView->isChecked()); }
+void TfrmMain::PanelView() {
+  JobPanel->setVisible(aPanelView->isChecked());
+  FormResize();
+}
 
 // ---------------------------------------------------------------- layout
 
+// The job panel keeps its design height at the bottom of the main panel; the tree takes the
+// room above it, and when that is less than the tree's design height the tree keeps that
+// height and moves up, partly out of view. A hidden job panel leaves its room to the tree.
+// The rule depends on the sizes only, never on the layout before, so every size gets the
+// same picture (no gap opens above the tree after a maximised window is restored).
 void TfrmMain::FormResize() {
-  // The rule works on the client area below the tool bar: the main panel plus the status bar.
-  const int W = MainPanel->contentsRect().width();
-  const int H = MainPanel->contentsRect().height() + kStatusBarHeight;
-  const int P = jobPanelDesignHeight_;
+  const QRect client = MainPanel->contentsRect();
+  const int P = JobPanel->isHidden() ? 0 : jobPanelDesignHeight_;
   const int T = treeDesignHeight_;
-  const int x0 = MainPanel->contentsRect().left();
-  const int y0 = MainPanel->contentsRect().top();
-  QRect tree = JobTree->geometry();
-  QRect panel(x0, y0 + H - P - kStatusBarHeight, W, P);
-  tree.setLeft(x0);
-  tree.setWidth(W);
-  if (H > JobTree->height() + JobPanel->height()) {
-    tree.moveTop(y0);
-    tree.setHeight(H - P - kStatusBarHeight);
-  } else {
-    tree.setHeight(T);
-    tree.moveTop(y0 + H - P - T - kStatusBarHeight);
-  }
-  JobTree->setGeometry(tree);
-  JobPanel->setGeometry(panel);
+  const int room = client.height() - P;
+  const int treeHeight = std::max(T, room);
+  JobTree->setGeometry(client.left(), client.top() + room - treeHeight, client.width(), treeHeight);
+  JobPanel->setGeometry(client.left(), client.top() + room, client.width(),
+                        jobPanelDesignHeight_);
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
@@ -641,22 +618,24 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 bool TfrmMain::event(QEvent* event) {
+  // The job messages posted here belong to the run control.
   switch (static_cast<int>(event->type())) {
     case TJobEvent::WM_JOBEND:
-      OnJobEnd(static_cast<TJobEvent*>(event)->Run());
-      return true;
     case TJobEvent::WM_JOBSUSPEND:
-      SuspendRunJob();
-      return true;
     case TJobEvent::WM_JOBCONTINUE:
-      ContinueRunJob();
-      return true;
     case TJobEvent::WM_JOBTERMINATE:
-      TerminateRunJob();
+      QCoreApplication::sendEvent(runControl_.get(), event);
       return true;
     default:
       return QMainWindow::event(event);
   }
+}
+
+QMenu* TfrmMain::createPopupMenu() {
+  auto* menu = new QMenu(this);
+  menu->addAction(aToolBarView);
+  menu->addAction(aStatusBarView);
+  return menu;
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -665,131 +644,91 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     StatusBarDblClick();
     return true;
   }
-  if (event->type() == QEvent::Resize) {
-    // Pages and the help page fill their holders.
-    if (auto* holder = qobject_cast<QWidget*>(watched)) {
-      if (watched == JobPanel) {
-        HelpPanel->setGeometry(JobPanel->rect());
-        JobPageControl->setGeometry(JobPanel->rect());
-      } else {
-        for (QObject* child : holder->children())
-          if (auto* w = qobject_cast<QWidget*>(child)) w->setGeometry(holder->rect());
-      }
-    }
+  if (event->type() != QEvent::Resize) return QMainWindow::eventFilter(watched, event);
+  if (watched == MainPanel) {
+    FormResize();
+  } else if (watched == JobPanel) {
+    HelpPanel->setGeometry(JobPanel->rect());
+    JobPageControl->setGeometry(JobPanel->rect());
+  } else if (watched == HelpPanel || watched->objectName().startsWith(QStringLiteral("Tab_"))) {
+    // Pages and the help page fill their holders. Only those: the status bar lays out its
+    // panels itself, side by side.
+    auto* holder = static_cast<QWidget*>(watched);
+    for (QObject* child : holder->children())
+      if (auto* w = qobject_cast<QWidget*>(child)) w->setGeometry(holder->rect());
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------- run control
 
-TfrmProgress* TfrmMain::ProgressWindow() const { return progress_.data(); }
+TfrmProgress* TfrmMain::ProgressWindow() const { return runControl_->Progress(); }
+bool TfrmMain::Running() const { return runControl_->Running(); }
+bool TfrmMain::Draining() const { return runControl_->Draining(); }
 
-void TfrmMain::SetRunItemsEnabled(bool running) {
+void TfrmMain::SetRunItemsEnabled() {
+  const bool running = runControl_->Running();
   SuspendJobItem->setEnabled(running);
   CancelJobItem->setEnabled(running);
   aJobSuspend->setEnabled(running);
   tbStop->defaultAction()->setEnabled(running);
   // One run at a time: a new run waits until the runner of a cancelled one has really ended.
-  const bool canRun = !running && drainingRun_ == 0;
+  const bool canRun = runControl_->Idle();
   aRunThisJob->setEnabled(canRun);
   RunJobItem->setEnabled(canRun);
 }
 
 void TfrmMain::RunThisJob() {
-  if (!currentJob_ || running_ || drainingRun_ != 0) return;
-  openRun_ = ++lastRun_;
+  if (!currentJob_ || !runControl_->Idle()) return;
+  // The run uses what the user sees: the shown pages go into the job and its file first.
+  if (!SaveShownJob()) return;
   runNode_ = animatedNode_;
   InitRunJob();
   StartAnimate();
-  runProfile_ = currentJob_;
-  auto display = std::make_shared<TRunDisplay>(this, progress_, StatusPanels[3], openRun_);
-  runDisplay_ = display;
-  try {
-    // On failure RunJob has told the user and posted this run's WM_JOBEND, which closes it.
-    runProfile_->RunJob(display, display);
-    runJob_ = runProfile_->Job;
-  } catch (const std::exception& e) {
-    // The runner could not be made (its PDF printer check failed, say): no run is open.
-    CloseRunJob();
-    Tell(Q(e.what()));
-  }
+  runControl_->Start(currentJob_, StatusPanels[3]);
 }
 
 void TfrmMain::InitRunJob() {
-  progress_ = new TfrmProgress(this);
-  progress_->show();
   StatusPanels[1]->setText(QStringLiteral("Runing Job"));
-  running_ = true;
   runMenuSuspended_ = false;
   SuspendJobItem->setText(QStringLiteral("Suspend"));
-  SetRunItemsEnabled(true);
 }
 
 void TfrmMain::CloseRunJob() {
-  // The runner's reports go nowhere from now on.
-  if (runDisplay_) runDisplay_->Detach();
-  if (progress_) delete progress_.data();
-  progress_.clear();
+  if (runControl_->Running())
+    runControl_->Close();
+  else
+    OnRunClosed();
+}
+
+void TfrmMain::OnRunClosed() {
   StatusPanels[1]->setText(QStringLiteral("Job Complete"));
   StatusPanels[3]->setText(QStringLiteral("Completed"));
-  running_ = false;
-  if (openRun_ != 0) {
-    // A runner that has not ended yet (a cancelled run finishing its document) keeps Run
-    // disabled until its WM_JOBEND arrives.
-    std::shared_ptr<TJob> job = runJob_.lock();
-    if (job && !job->Finished()) {
-      drainingRun_ = openRun_;
-      drainingJob_ = job;
-    }
-    openRun_ = 0;
-  }
-  runJob_.reset();
-  runProfile_.reset();
-  SetRunItemsEnabled(false);
+  SetRunItemsEnabled();
   StopAnimate();
 }
 
-void TfrmMain::OnJobEnd(quint64 run) {
+// The runner has closed its log: the history page of that job, when shown, shows the run.
+void TfrmMain::OnRunnerEnded(const QString& jobName) {
   if (exiting_) {
-    drainingRun_ = 0;
-    drainingJob_.reset();
-    quitting_ = true;
-    QApplication::quit();
+    if (runControl_->Idle()) {
+      quitting_ = true;
+      QApplication::quit();
+    }
     return;
   }
-  if (run != 0 && run == drainingRun_) {
-    drainingRun_ = 0;
-    drainingJob_.reset();
-    CloseRunJob();
-    return;
-  }
-  // The end of a run that is no longer open changes nothing.
-  if (run != 0 && run != openRun_) return;
-  CloseRunJob();
+  if (shownNode_ > 0 && currentJob_ && Q(currentJob_->Settings.Name) == jobName)
+    HistoryFrame->LoadHistory(currentJob_->Settings.Name);
 }
 
-void TfrmMain::SuspendRunJob() {
-  if (!running_) return;
-  Tell(QStringLiteral("Thread Suspend"));
-  if (auto job = runJob_.lock()) job->Suspend();
-}
+void TfrmMain::SuspendRunJob() { runControl_->Suspend(); }
 
-void TfrmMain::ContinueRunJob() {
-  if (!running_) return;
-  Tell(QStringLiteral("Thread Continue"));
-  if (auto job = runJob_.lock()) job->Resume();
-}
+void TfrmMain::ContinueRunJob() { runControl_->Continue(); }
 
-void TfrmMain::TerminateRunJob() {
-  if (!running_) return;
-  Tell(QStringLiteral("Thread Terminate"));
-  // Terminate also releases a suspended runner, so a cancelled run always ends.
-  if (auto job = runJob_.lock()) job->Terminate();
-  CloseRunJob();
-}
+void TfrmMain::TerminateRunJob() { runControl_->Cancel(); }
 
 void TfrmMain::SuspendJobClick() {
-  if (!running_) return;
+  if (!runControl_->Running()) return;
   if (!runMenuSuspended_) {
     SuspendJobItem->setText(QStringLiteral("Continue"));
     runMenuSuspended_ = true;
@@ -803,12 +742,7 @@ void TfrmMain::SuspendJobClick() {
 
 void TfrmMain::CancelJobClick() { TerminateRunJob(); }
 
-void TfrmMain::StatusBarDblClick() {
-  if (progress_) {
-    progress_->show();
-    progress_->raise();
-  }
-}
+void TfrmMain::StatusBarDblClick() { runControl_->ShowProgress(); }
 
 void TfrmMain::StartAnimate() {
   animationFrame_ = 0;

@@ -26,20 +26,24 @@ class TDocSetFrame;
 class THistoryFrame;
 class THtmViewFrame;
 class TfrmProgress;
-class TRunDisplay;
+class TJobFiles;
+class TRunControl;
 
 // The program's working window: the job tree above, the help page or the four pages of the
 // chosen job below, and every job operation (new, delete, export, import, run and the run
 // controls). Its creation is the program's start-up work; its destruction saves the job whose
-// pages are shown.
+// pages are shown. The rules of a job's files live in TJobFiles, those of a run in
+// TRunControl; the window keeps the tree, the pages and what the user sees of both.
+//
+// The shown job's pages are written back into its profile before anything acts on the job:
+// another node is clicked (or right-clicked), a run starts, the job is exported.
 //
 // One run at a time: while a run is open, and until the runner of a cancelled run has really
-// ended, Run is disabled. Suspend, continue and cancel reach only the runner of the open run,
-// through a weak reference that reads empty once the runner has ended. Exit during a run stops
-// the runner and ends the program when it has closed down.
+// ended, Run is disabled. Exit during a run stops the runner and ends the program when it has
+// closed down.
 //
-// A tree node finds its job by its place (node i is ProfileList()[i - 1]), so a job renamed on
-// its General page keeps working; the node shows the new name once it is saved.
+// A tree node finds its job by its place (node i is ProfileList()[i - 1]); the tree lists
+// the jobs sorted by name without regard to case, as the profile list holds them.
 class TfrmMain : public QMainWindow {
   Q_OBJECT
  public:
@@ -48,6 +52,9 @@ class TfrmMain : public QMainWindow {
   static constexpr int kExpandedImage = 15;
   static constexpr int kCollapsedImage = 16;
   static constexpr int kStatusBarHeight = 19;
+  // Said when a rename or a delete would move the files of a job whose runner is going.
+  static constexpr const char* kJobIsRunning =
+      "The job is running, its name and its files can change only when the run has ended!";
 
   explicit TfrmMain(QWidget* parent = nullptr);
   ~TfrmMain() override;
@@ -98,9 +105,10 @@ class TfrmMain : public QMainWindow {
   int ShownNode() const { return shownNode_; }
   int AnimatedNode() const { return animatedNode_; }
   int AnimationFrame() const { return animationFrame_; }
-  bool Running() const { return running_; }
+  bool Running() const;
   // True while a cancelled run's runner is still finishing (Run stays disabled).
-  bool Draining() const { return drainingRun_ != 0; }
+  bool Draining() const;
+  TRunControl* RunControl() const { return runControl_.get(); }
   TfrmProgress* ProgressWindow() const;
   // The node at an absolute index (root 0), or nullptr.
   QTreeWidgetItem* NodeAt(int absoluteIndex) const;
@@ -131,6 +139,8 @@ class TfrmMain : public QMainWindow {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  // The tool bar's context menu offers the View menu's own items, so they stay in step.
+  QMenu* createPopupMenu() override;
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -145,8 +155,14 @@ class TfrmMain : public QMainWindow {
   void LoadProfilesReporting();
   void SetNodeImage(QTreeWidgetItem* node, int image);
   void UpdateNodeIcon(QTreeWidgetItem* node);
-  void SetRunItemsEnabled(bool running);
-  void OnJobEnd(quint64 run);
+  void SetRunItemsEnabled();
+  void OnRunClosed();
+  void OnRunnerEnded(const QString& jobName);
+  void JobTreeContextMenu(const QPoint& pos);
+  // Selects the node of the job whose profile file is fileName and shows its pages.
+  void SelectJobFile(const std::string& fileName);
+  // Writes the shown job's pages back; false when a page refused its values.
+  bool SaveShownJob();
   static int AbsoluteIndex(const QTreeWidgetItem* node);
 
   std::unique_ptr<TPDFStack> pdfStack_;
@@ -156,25 +172,15 @@ class TfrmMain : public QMainWindow {
   int jobPanelDesignHeight_ = 340;
   int treeDesignHeight_ = 80;
 
-  bool running_ = false;
   bool runMenuSuspended_ = false;
   int animatedNode_ = -1;
   int animationFrame_ = 0;
-  QPointer<TfrmProgress> progress_;
-  // The open run: its profile stays alive while the run is open, its runner is watched
-  // weakly because it ends its own life.
-  std::shared_ptr<TJobProfile> runProfile_;
-  std::weak_ptr<TJob> runJob_;
-  std::shared_ptr<TRunDisplay> runDisplay_;
-  // Runs are numbered; 0 means none. openRun_ is the open run, drainingRun_ a cancelled run
-  // whose runner has not ended yet, runNode_ the tree node animated for the open run.
-  quint64 lastRun_ = 0;
-  quint64 openRun_ = 0;
-  quint64 drainingRun_ = 0;
-  std::weak_ptr<TJob> drainingJob_;
-  // Exit was asked for while a runner was still going; the program ends with its WM_JOBEND.
+  std::unique_ptr<TJobFiles> jobFiles_;
+  std::unique_ptr<TRunControl> runControl_;
+  // Exit was asked for while a runner was still going; the program ends when it has ended.
   bool exiting_ = false;
   bool quitting_ = false;
+  // The tree node animated for the open run.
   int runNode_ = -1;
 };
 

@@ -169,6 +169,7 @@ bool TfrmNewWizard::SaveJob() {
     Tell(FromBytes(e.what()));
     return false;
   }
+  savedFileName_ = profile.FileName;
   return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <string>
+
 class QLabel;
 class QPushButton;
 
@@ -35,6 +37,8 @@ class TfrmNewWizard : public QDialog {
   // Reads both settings pages and writes the new profile. False, with the user told why,
   // when a page refuses its values, the name is taken or the file cannot be written.
   bool SaveJob();
+  // The file name of the profile written, once SaveJob has succeeded.
+  const std::string& SavedFileName() const { return savedFileName_; }
 
   void btnPreClick();
   void btnNextClick();
@@ -60,6 +64,7 @@ class TfrmNewWizard : public QDialog {
   void FormActivate();
   void KeepStep2Choices();
   bool activated_ = false;
+  std::string savedFileName_;
 };
 
 }  // namespace stampwell

@@ -1,6 +1,5 @@
 #include "ui/progress_window.h"
 
-#include <QFontDatabase>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -11,7 +10,8 @@
 
 namespace stampwell {
 
-TfrmProgress::TfrmProgress(QWidget* owner) : QDialog(owner), target_(owner) {
+TfrmProgress::TfrmProgress(QWidget* owner, QObject* target)
+    : QDialog(owner), target_(target ? target : owner) {
   setObjectName(QStringLiteral("frmProgress"));
   setWindowTitle(QStringLiteral("Job Progress"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -23,18 +23,14 @@ TfrmProgress::TfrmProgress(QWidget* owner) : QDialog(owner), target_(owner) {
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setGeometry(40, 16, 32, 32);
 
+  Image1->setPixmap(TImageList::ProgressFrames().Pixmap(0));
+
   ActionName = new QLabel(QStringLiteral(" "), this);
   ActionName->setObjectName(QStringLiteral("ActionName"));
-  // The runner shows at most 52 characters; a narrow face fits them between the picture and
-  // the buttons.
-  ActionName->setGeometry(112, 32, 256, 18);
-  if (QFontDatabase::hasFamily(QStringLiteral("Liberation Sans Narrow"))) {
-    QFont narrow(QStringLiteral("Liberation Sans Narrow"));
-    narrow.setPointSize(ActionName->font().pointSize());
-    ActionName->setFont(narrow);
-  }
+  // From the picture to the buttons, in the window's own font.
+  ActionName->setGeometry(112, 32, 368 - 112 - 4, 18);
 
-  JobStatus = new QLabel(this);
+  JobStatus = new QLabel(QStringLiteral("0 of 0"), this);
   JobStatus->setObjectName(QStringLiteral("JobStatus"));
   JobStatus->setGeometry(32, 64, 321, 16);
 
@@ -64,6 +60,13 @@ TfrmProgress::TfrmProgress(QWidget* owner) : QDialog(owner), target_(owner) {
   Timer1->setInterval(1000);
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
   Timer1->start();
+}
+
+void TfrmProgress::SetAction(const QString& text) {
+  action_ = text;
+  ActionName->setText(
+      ActionName->fontMetrics().elidedText(text, Qt::ElideMiddle, ActionName->width()));
+  ActionName->setToolTip(text);
 }
 
 void TfrmProgress::btnHideClick() { hide(); }

@@ -10,7 +10,7 @@ QString Q(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s
 
 TRunDisplay::TRunDisplay(QObject* mainWindow, TfrmProgress* progress, QLabel* statusPanel,
                          quint64 run)
-    : mainWindow_(mainWindow), panel_(statusPanel), run_(run) {
+    : mainWindow_(mainWindow), progress_(progress), panel_(statusPanel), run_(run) {
   if (progress) {
     bar_ = progress->JobProgressBar;
     action_ = progress->ActionName;
@@ -19,6 +19,7 @@ TRunDisplay::TRunDisplay(QObject* mainWindow, TfrmProgress* progress, QLabel* st
 }
 
 void TRunDisplay::Detach() {
+  progress_.clear();
   bar_.clear();
   action_.clear();
   status_.clear();
@@ -32,14 +33,23 @@ void TRunDisplay::SetProgressRange(int minimum, int maximum) {
     bar_->setRange(minimum, minimum + 1);
   else
     bar_->setRange(minimum, maximum);
+  // The counter shows the total from the moment it is known.
+  if (status_) status_->setText(QStringLiteral("%1 of %2").arg(minimum).arg(maximum));
 }
 
 void TRunDisplay::SetProgressPosition(int position) {
   if (bar_) bar_->setValue(position);
 }
 
+void TRunDisplay::SetActionText(const std::string& text) { fullAction_ = text; }
+
 void TRunDisplay::SetActionCaption(const std::string& text) {
-  if (action_) action_->setText(Q(text));
+  // The progress window cuts the whole action itself, in the middle, to its width.
+  if (progress_)
+    progress_->SetAction(Q(fullAction_.empty() ? text : fullAction_));
+  else if (action_)
+    action_->setText(Q(text));
+  fullAction_.clear();
 }
 
 void TRunDisplay::SetStatusCaption(const std::string& text) {

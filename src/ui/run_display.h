@@ -27,6 +27,7 @@ class TRunDisplay : public JobDisplay, public MessageTarget {
 
   void SetProgressRange(int minimum, int maximum) override;
   void SetProgressPosition(int position) override;
+  void SetActionText(const std::string& text) override;
   void SetActionCaption(const std::string& text) override;
   void SetStatusCaption(const std::string& text) override;
   void SetStatusPanelText(const std::string& text) override;
@@ -34,8 +35,11 @@ class TRunDisplay : public JobDisplay, public MessageTarget {
 
  private:
   QPointer<QObject> mainWindow_;
+  QPointer<TfrmProgress> progress_;
   QPointer<QProgressBar> bar_;
   QPointer<QLabel> action_;
+  // The whole action of the report in hand, when the runner gave it.
+  std::string fullAction_;
   QPointer<QLabel> status_;
   QPointer<QLabel> panel_;
   quint64 run_;

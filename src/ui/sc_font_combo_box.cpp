@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+#include <fontconfig/fontconfig.h>
+
 #include "ui/form_example_font.h"
 
 static void InitUiResources() { Q_INIT_RESOURCE(ui_resources); }
@@ -94,11 +96,34 @@ TscFontComboBox::TscFontComboBox(QWidget* parent) : QComboBox(parent) {
 
 TscFontComboBox::~TscFontComboBox() = default;
 
+QStringList TscFontComboBox::FamilyNames(const QStringList& qtFamilies) {
+  QStringList names;
+  for (const QString& family : qtFamilies) {
+    QString name = family;
+    // Qt names a family that several foundries supply as "Family [Foundry]".
+    const int bracket = name.lastIndexOf(QStringLiteral(" ["));
+    if (bracket > 0 && name.endsWith(']')) name.truncate(bracket);
+    if (!names.contains(name)) names << name;
+  }
+  return names;
+}
+
 std::vector<TscFontFace> TscFontComboBox::SystemFonts() {
   std::vector<TscFontFace> faces;
-  for (const QString& family : QFontDatabase::families()) {
-    if (QFontDatabase::isPrivateFamily(family)) continue;
-    TscFontFace face{family, std::nullopt};
+  const QStringList all = QFontDatabase::families();
+  QStringList visible;
+  for (const QString& family : all)
+    if (!QFontDatabase::isPrivateFamily(family)) visible << family;
+  for (const QString& name : FamilyNames(visible)) {
+    // The kind of the family is that of the first foundry Qt lists for it.
+    QString family = name;
+    for (const QString& f : visible) {
+      if (f == name || f.startsWith(name + QStringLiteral(" ["))) {
+        family = f;
+        break;
+      }
+    }
+    TscFontFace face{name, std::nullopt};
     if (QFontDatabase::isSmoothlyScalable(family)) {
       const auto systems = QFontDatabase::writingSystems(family);
       if (systems.contains(QFontDatabase::Symbol)) {
@@ -112,6 +137,24 @@ std::vector<TscFontFace> TscFontComboBox::SystemFonts() {
     faces.push_back(std::move(face));
   }
   return faces;
+}
+
+QString TscFontComboBox::MatchFamily(const QString& name) {
+  if (!FcInit()) return QString();
+  const QByteArray utf8 = name.toUtf8();
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.constData()));
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  QString family;
+  FcChar8* value = nullptr;
+  if (match && FcPatternGetString(match, FC_FAMILY, 0, &value) == FcResultMatch)
+    family = QString::fromUtf8(reinterpret_cast<const char*>(value));
+  if (match) FcPatternDestroy(match);
+  FcPatternDestroy(pattern);
+  return family;
 }
 
 void TscFontComboBox::SetFontEnumerator(FontEnumerator enumerator) {

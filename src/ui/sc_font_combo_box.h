@@ -44,7 +44,14 @@ class TscFontComboBox : public QComboBox {
   // The faces of Qt's font database: smoothly scalable fonts count as TrueType, those whose
   // writing systems include Symbol as symbol fonts, those without Latin or Symbol as other
   // character sets; bitmap-only fonts are raster fonts.
+  // Each family is listed once under the name users know it by: a family that several
+  // foundries supply ("C059 [UKWN]", "C059 [urw]") is the one family "C059".
   static std::vector<TscFontFace> SystemFonts();
+  // The families of Qt's list without their foundry, each once, in first-seen order.
+  static QStringList FamilyNames(const QStringList& qtFamilies);
+  // The installed family that the system's font matching (fontconfig) gives for name, the
+  // one a document asking for name is drawn with; empty when nothing matches.
+  static QString MatchFamily(const QString& name);
   // Replaces the font enumeration (tests); takes effect at the next LoadFonts.
   void SetFontEnumerator(FontEnumerator enumerator);
 

@@ -97,6 +97,16 @@ void TUiDialogs::Message(QWidget* parent, const QString& text) {
   box.exec();
 }
 
+bool TUiDialogs::Question(QWidget* parent, const QString& text) {
+  if (auto answer = Intercept({Kind::Question, QString(), text, QString()}))
+    return *answer == QStringLiteral("Yes");
+  QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text,
+                  QMessageBox::Yes | QMessageBox::No,
+                  parent ? parent : QApplication::activeWindow());
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<QString> TUiDialogs::OpenFile(QWidget* parent, const QString& title,
                                             const QString& filter) {
   if (auto answer = Intercept({Kind::OpenFile, title, QString(), filter})) return *answer;

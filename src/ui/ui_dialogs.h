@@ -14,7 +14,7 @@ namespace stampwell {
 // set beforehand (no queued answer means the user cancelled). Use on the UI thread only.
 class TUiDialogs {
  public:
-  enum class Kind { Message, OpenFile, SaveFile, BrowseFolder, InputBox };
+  enum class Kind { Message, Question, OpenFile, SaveFile, BrowseFolder, InputBox };
 
   struct Request {
     Kind kind;
@@ -25,6 +25,9 @@ class TUiDialogs {
 
   // A single-button modal message box.
   static void Message(QWidget* parent, const QString& text);
+  // A modal Yes/No question, No being the default; true for Yes. In test mode the queued
+  // answer "Yes" is Yes, anything else (or none) is No.
+  static bool Question(QWidget* parent, const QString& text);
   // The chosen path, or nothing when the user cancelled. filter uses the "name|pattern|..."
   // form; patterns match without regard to case.
   static std::optional<QString> OpenFile(QWidget* parent, const QString& title,

@@ -46,7 +46,7 @@ class ProfileListTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ProfileListTest, ScanKeepsSwFilesWithIniExtensionInListingOrder) {
+TEST_F(ProfileListTest, ScanKeepsSwFilesWithIniExtensionSortedByNameIgnoringCase) {
   for (int i = 0; i < 12; ++i)
     Profile("swJob" + std::to_string(i) + ".ini", "J" + std::to_string(i));
   Profile("swUpper.INI", "Upper");
@@ -63,6 +63,10 @@ TEST_F(ProfileListTest, ScanKeepsSwFilesWithIniExtensionInListingOrder) {
                                 }),
                  expected.end());
   EXPECT_EQ(expected.size(), 14u);
+  // Sorted as a user reads names, whatever order the file system lists them in.
+  expected = {"SWCaps.ini", "swJob0.ini", "swJob1.ini", "swJob10.ini", "swJob11.ini",
+              "swJob2.ini", "swJob3.ini", "swJob4.ini", "swJob5.ini",  "swJob6.ini",
+              "swJob7.ini", "swJob8.ini", "swJob9.ini", "swUpper.INI"};
   EXPECT_EQ(Listed(), expected);
 
   SetProgramDir(program_.Path() + "missing");
@@ -73,9 +77,10 @@ TEST_F(ProfileListTest, ScanKeepsSwFilesWithIniExtensionInListingOrder) {
 TEST_F(ProfileListTest, UnreadableColourStopsTheScanKeepingTheProfilesBefore) {
   for (int i = 0; i < 8; ++i)
     Profile("swJob" + std::to_string(i) + ".ini", "J" + std::to_string(i));
-  Profile("swBad.ini", "Bad", "not a colour");
+  Profile("swJob4b.ini", "Bad", "not a colour");
   EXPECT_THROW(LoadProfiles(), EConvertError);
-  EXPECT_EQ(Listed(), ListingBefore("swBad.ini"));
+  EXPECT_EQ(Listed(),
+            (Names{"swJob0.ini", "swJob1.ini", "swJob2.ini", "swJob3.ini", "swJob4.ini"}));
 }
 
 TEST_F(ProfileListTest, FindProfileTakesTheLastExactMatch) {

@@ -27,3 +27,48 @@ TEST(Paths, FileNameParts) {
   EXPECT_EQ(ChangeFileExt("/in.x/report", ".pdf"), "/in.x/report.pdf");
   EXPECT_EQ(ChangeFileExt("/in/a.b.xls", ".pdf"), "/in/a.b.pdf");
 }
+
+// An install keeps its data in <prefix>/share/stampwell beside <prefix>/bin; a build tree has
+// no such folder, and a missing one means "not installed".
+TEST(Paths, InstalledDataDirIsTheShareFolderBesideTheBinFolder) {
+  test::TempDir prefix;
+  ASSERT_TRUE(DirectoryExists(prefix.Path()));
+  test::WriteFile(prefix / "bin/stampwell-cli", "");
+  EXPECT_EQ(InstalledDataDir(prefix / "bin/"), "");
+
+  test::WriteFile(prefix / "share/stampwell/help.mht", "");
+  EXPECT_EQ(InstalledDataDir(prefix / "bin/"), prefix / "share/stampwell/");
+  EXPECT_EQ(InstalledDataDir(prefix / "bin"), prefix / "share/stampwell/");
+  EXPECT_EQ(InstalledDataDir(""), "");
+
+  // The tests run from the build tree, which must not pass for an install.
+  EXPECT_EQ(InstalledDataDir(ExecutableDir()), "");
+}
+
+TEST(Paths, UserJobsDirFollowsXdgDataHomeElseHome) {
+  EXPECT_EQ(UserJobsDir("/data/me", "/home/me"), "/data/me/stampwell/");
+  EXPECT_EQ(UserJobsDir("/data/me/", "/home/me"), "/data/me/stampwell/");
+  EXPECT_EQ(UserJobsDir(nullptr, "/home/me"), "/home/me/.local/share/stampwell/");
+  EXPECT_EQ(UserJobsDir(nullptr, "/home/me/"), "/home/me/.local/share/stampwell/");
+  // Empty or relative XDG_DATA_HOME is not to be used.
+  EXPECT_EQ(UserJobsDir("", "/home/me"), "/home/me/.local/share/stampwell/");
+  EXPECT_EQ(UserJobsDir("data", "/home/me"), "/home/me/.local/share/stampwell/");
+  EXPECT_EQ(UserJobsDir("/data/me", ""), "/data/me/stampwell/");
+  EXPECT_EQ(UserJobsDir(nullptr, ""), "");
+  EXPECT_EQ(UserJobsDir("data", "home/me"), "");
+}
+
+// In the build tree the jobs and the data both lie beside the executable; the test hook
+// moves both.
+TEST(Paths, BuildTreeKeepsJobsAndDataBesideTheExecutable) {
+  EXPECT_EQ(ProgramDir(), ExecutableDir());
+  EXPECT_EQ(DataDir(), ExecutableDir());
+  EXPECT_TRUE(FileExists(DataDir() + "help.mht"));
+  {
+    test::ScopedProgramDir dir;
+    EXPECT_EQ(ProgramDir(), dir.Path());
+    EXPECT_EQ(DataDir(), dir.Path());
+  }
+  EXPECT_EQ(ProgramDir(), ExecutableDir());
+  EXPECT_EQ(DataDir(), ExecutableDir());
+}

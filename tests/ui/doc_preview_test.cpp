@@ -70,6 +70,8 @@ class DocPreviewTest : public QObject {
     QVERIFY(Contains(log, "\"UNSAVED TEXT\""));
     QVERIFY(Contains(log, "\"FaceD\""));
     QVERIFY(!Contains(log, "Quit"));  // Word stays open for the user
+    // The sample counts as unchanged once stamped: closing it asks nothing.
+    QCOMPARE(log.back(), std::string("put Preview.Saved = Bool(-1)"));
     QCOMPARE(page->DocSettings.DocWaterMarkStr, std::string("UNSAVED TEXT"));
   }
 
@@ -87,6 +89,7 @@ class DocPreviewTest : public QObject {
     QVERIFY(Contains(log, "call App.Documents.Add"));
     QVERIFY(!Contains(log, "AddTextEffect"));
     QVERIFY(!Contains(log, "Quit"));
+    QCOMPARE(log.back(), std::string("put Preview.Saved = Bool(-1)"));
   }
 
   void wordThatCannotStartShowsOnlyEngineMessages() {

@@ -1,8 +1,13 @@
 // Renders the main window (root page and each job tab), each wizard step, the progress
 // window and the About window to PNG files in the build folder, for a person to look at.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QPainter>
 #include <QProgressBar>
 #include <QSet>
 #include <QTabWidget>
@@ -13,9 +18,11 @@
 #include "pdf/pdf_stack.h"
 #include "support/temp_dir.h"
 #include "ui/about_window.h"
+#include "ui/doc_set_frame.h"
 #include "ui/main_window.h"
 #include "ui/new_wizard.h"
 #include "ui/progress_window.h"
+#include "ui/sc_font_combo_box.h"
 #include "ui/ui_dialogs.h"
 
 using namespace stampwell;
@@ -40,6 +47,18 @@ void Save(QWidget& widget, const QString& name) {
   for (int y = 0; y < image.height(); y += 3)
     for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
   QVERIFY2(colours.size() > 8, qPrintable(name));
+  const QString path = Folder() + QLatin1Char('/') + name + QStringLiteral(".png");
+  QVERIFY2(image.save(path), qPrintable(path));
+}
+
+// The window with a pop-up drawn over it where the pop-up stands on screen.
+void SaveComposite(QWidget& window, QWidget* popup, const QString& name) {
+  QCoreApplication::processEvents();
+  QImage image = window.grab().toImage();
+  QPainter painter(&image);
+  painter.drawImage(window.mapFromGlobal(popup->mapToGlobal(QPoint(0, 0))),
+                    popup->grab().toImage());
+  painter.end();
   const QString path = Folder() + QLatin1Char('/') + name + QStringLiteral(".png");
   QVERIFY2(image.save(path), qPrintable(path));
 }
@@ -82,6 +101,36 @@ class MainScreenshots : public QObject {
       w.JobPageControl->setCurrentIndex(i);
       Save(w, QString::fromLatin1(names[i]));
     }
+    w.JobPageControl->setCurrentIndex(0);
+
+    // Maximised, and back to normal: the status bar and the tree keep their layout.
+    w.showMaximized();
+    QTRY_VERIFY(w.isMaximized());
+    Save(w, QStringLiteral("main_maximised"));
+    w.showNormal();
+    QTRY_VERIFY(!w.isMaximized());
+    Save(w, QStringLiteral("main_normal"));
+
+    // The tree's pop-up over the job under the mouse.
+    QTreeWidgetItem* node = w.NodeAt(2);
+    const QPoint at = w.JobTree->visualItemRect(node).center();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at,
+                                w.JobTree->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(w.JobTree->viewport(), &menuEvent);
+    QTRY_VERIFY(w.PopupMenu->isVisible());
+    Save(*w.PopupMenu, QStringLiteral("main_popup"));
+    SaveComposite(w, w.PopupMenu, QStringLiteral("main_with_popup"));
+    w.PopupMenu->hide();
+
+    // The font list, open on the watermark page.
+    w.JobPageControl->setCurrentIndex(2);
+    QCoreApplication::processEvents();
+    w.DocSetFrame->wmFont->showPopup();
+    QWidget* list = w.DocSetFrame->wmFont->view()->window();
+    QTRY_VERIFY(list->isVisible());
+    Save(*list, QStringLiteral("font_list"));
+    SaveComposite(w, list, QStringLiteral("main_with_font_list"));
+    w.DocSetFrame->wmFont->hidePopup();
     ProfileList().clear();
   }
 
@@ -101,11 +150,13 @@ class MainScreenshots : public QObject {
     QWidget owner;
     TfrmProgress progress(&owner);
     progress.show();
+    Save(progress, QStringLiteral("progress_start"));  // as it opens, before any report
     progress.Timer1Timer();
     progress.Timer1Timer();
     progress.Timer1Timer();
-    progress.ActionName->setText(
-        QStringLiteral("copy file:/srv/reports/2026/week49/summary.txt t.."));
+    progress.SetAction(
+        QStringLiteral("copy file:/srv/reports/2026/week49/department of finance/summary.txt to:"
+                       "/srv/stamped/2026/week49/department of finance/summary.txt"));
     progress.JobStatus->setText(QStringLiteral("3 of 12"));
     progress.JobProgressBar->setRange(0, 12);
     progress.JobProgressBar->setValue(3);

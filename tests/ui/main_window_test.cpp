@@ -4,14 +4,18 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <algorithm>
 
 #include "jobs/job_profile.h"
@@ -24,6 +28,7 @@
 #include "ui/doc_set_frame.h"
 #include "ui/folder_frame.h"
 #include "ui/history_frame.h"
+#include "ui/job_files.h"
 #include "ui/new_wizard.h"
 #include "ui/program_windows.h"
 #include "ui/setting_frame.h"
@@ -50,6 +55,20 @@ int NodeOf(const std::string& name) {
 }
 
 }  // namespace
+
+// Whether a window is blocked by a modal dialog, as Qt tells the window.
+class BlockWatcher : public QObject {
+ public:
+  explicit BlockWatcher(QWidget* window) { window->installEventFilter(this); }
+  bool blocked = false;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::WindowBlocked) blocked = true;
+    if (e->type() == QEvent::WindowUnblocked) blocked = false;
+    return false;
+  }
+};
 
 // Receives the addresses that QDesktopServices would open in the web browser.
 class UrlCatcher : public QObject {
@@ -213,23 +232,105 @@ class MainWindowTest : public QObject {
     QVERIFY(!TJobProfile("swAlpha.ini").Settings.Ppt);
   }
 
-  void aRenamedJobKeepsItsFileAndKeepsWorking() {
+  void aRenamedJobsProfileAndLogMoveTogether() {
     ScopedProgramDir dir;
     WriteProfile(dir.Path(), "Old");
+    WriteProfile(dir.Path(), "Other");
+    WriteFile(dir.Path() + "swOld.log", "2026-01-01 10:00:00 Job Begin\r\n");
+    TfrmMain w;
+    w.show();
+    ClickNode(w, NodeOf("Old"));
+    QTest::keyClick(w.SettingFrame->sName, Qt::Key_End);
+    QTest::keyClicks(w.SettingFrame->sName, QStringLiteral("er"));  // "Older"
+    ClickNode(w, 0);
+    QCOMPARE(w.NodeAt(NodeOf("Older"))->text(0), QStringLiteral("Older"));
+    QCOMPARE(ListTree(dir.Path()),
+             (std::vector<std::string>{"swOlder.ini", "swOlder.log", "swOther.ini"}));
+    QCOMPARE(TJobProfile("swOlder.ini").Settings.Name, std::string("Older"));
+    ClickNode(w, NodeOf("Older"));
+    QCOMPARE(w.HistoryFrame->History->toPlainText(),
+             QStringLiteral("2026-01-01 10:00:00 Job Begin\n"));
+
+    // A name another job has is refused: the job keeps its name and files, the rest is saved.
+    w.SettingFrame->sName->setText(QStringLiteral("Other"));
+    w.SettingFrame->IsPpt->setChecked(true);
+    ClickNode(w, 0);
+    QCOMPARE(said.Take(), QStringList{TJobFiles::kNameTaken});
+    QCOMPARE(ListTree(dir.Path()),
+             (std::vector<std::string>{"swOlder.ini", "swOlder.log", "swOther.ini"}));
+    QVERIFY(TJobProfile("swOlder.ini").Settings.Ppt);
+    QCOMPARE(TJobProfile("swOther.ini").Settings.Name, std::string("Other"));
+    QCOMPARE(w.SettingFrame->sName->text(), QStringLiteral("Older"));
+
+    // Deleting the renamed job leaves nothing of it behind.
+    ClickNode(w, NodeOf("Older"));
+    TUiDialogs::SetNextAnswer(Kind::Question, QStringLiteral("Yes"));
+    w.aDeleteJob->trigger();
+    QCOMPARE(ListTree(dir.Path()), std::vector<std::string>{"swOther.ini"});
+  }
+
+  void exportHoldsWhatThePagesShow() {
+    ScopedProgramDir dir;
+    WriteProfile(dir.Path(), "Alpha");
+    TempDir out;
     TfrmMain w;
     w.show();
     ClickNode(w, 1);
-    w.SettingFrame->sName->setText(QStringLiteral("New"));
-    ClickNode(w, 0);
-    QCOMPARE(w.NodeAt(1)->text(0), QStringLiteral("New"));
-    QCOMPARE(ListTree(dir.Path()), std::vector<std::string>{"swOld.ini"});
-    QCOMPARE(TJobProfile("swOld.ini").Settings.Name, std::string("New"));
-    ClickNode(w, 1);
-    QVERIFY(w.CurrentJob());
-    TempDir out;
-    TUiDialogs::SetNextAnswer(Kind::SaveFile, Q(out.Path() + "renamed.txt"));
+    w.DocSetFrame->wmString->lineEdit()->selectAll();
+    QTest::keyClicks(w.DocSetFrame->wmString->lineEdit(), QStringLiteral("Edited"));
+    TUiDialogs::SetNextAnswer(Kind::SaveFile, Q(out.Path() + "alpha.txt"));
     w.aExportJob->trigger();
-    QCOMPARE(ReadFile(out.Path() + "renamed.txt"), ReadFile(dir.Path() + "swOld.ini"));
+    QCOMPARE(TJobProfile("swAlpha.ini").DocSettings.DocWaterMarkStr, std::string("Edited"));
+    QCOMPARE(ReadFile(out.Path() + "alpha.txt"), ReadFile(dir.Path() + "swAlpha.ini"));
+    // A page that refuses its values stops the export.
+    w.DocSetFrame->wmString->setEditText(QString());
+    TUiDialogs::SetNextAnswer(Kind::SaveFile, Q(out.Path() + "empty.txt"));
+    w.aExportJob->trigger();
+    QCOMPARE(said.Take(), QStringList{"Please select watermark string at first!"});
+    QVERIFY(!FileExists(out.Path() + "empty.txt"));
+  }
+
+  void thePopUpActsOnTheJobUnderTheMouse() {
+    ScopedProgramDir dir;
+    WriteProfile(dir.Path(), "Alpha");
+    WriteProfile(dir.Path(), "Beta");
+    TfrmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    ClickNode(w, NodeOf("Beta"));
+    w.SettingFrame->IsXls->setChecked(true);
+    QTreeWidgetItem* alpha = w.NodeAt(NodeOf("Alpha"));
+    // A right-click: the button goes down and up, and the system asks for the context menu.
+    const QPoint at = w.JobTree->visualItemRect(alpha).center();
+    QTest::mousePress(w.JobTree->viewport(), Qt::RightButton, {}, at);
+    QTest::mouseRelease(w.JobTree->viewport(), Qt::RightButton, {}, at);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at,
+                                w.JobTree->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(w.JobTree->viewport(), &menuEvent);
+    QTRY_VERIFY(w.PopupMenu->isVisible());
+    QCOMPARE(w.JobTree->currentItem(), alpha);
+    QCOMPARE(w.CurrentJob()->Settings.Name, std::string("Alpha"));
+    QCOMPARE(w.SettingFrame->sName->text(), QStringLiteral("Alpha"));
+    QVERIFY(TJobProfile("swBeta.ini").Settings.Xls);  // written back as any job change does
+    TUiDialogs::SetNextAnswer(Kind::Question, QStringLiteral("Yes"));
+    QTest::mouseClick(w.PopupMenu, Qt::LeftButton, {},
+                      w.PopupMenu->actionGeometry(w.aDeleteJob).center());
+    QCOMPARE(ListTree(dir.Path()), std::vector<std::string>{"swBeta.ini"});
+    const auto asked = TUiDialogs::TakeRequests();
+    QCOMPARE(asked.size(), size_t(1));
+    QVERIFY(asked[0].text.contains(QStringLiteral("\"Alpha\"")));
+  }
+
+  void treeIsSortedByNameExpandedAndFollowsTheFiles() {
+    ScopedProgramDir dir;
+    for (const char* name : {"delta", "Bravo", "alpha", "Charlie"}) WriteProfile(dir.Path(), name);
+    TfrmMain w;
+    w.show();
+    QVERIFY(w.NodeAt(0)->isExpanded());
+    QStringList texts;
+    for (int i = 1; i <= 4; ++i) texts << w.NodeAt(i)->text(0);
+    QCOMPARE(texts, (QStringList{"alpha", "Bravo", "Charlie", "delta"}));
+    QVERIFY(w.JobTree->visualItemRect(w.NodeAt(4)).isValid());
   }
 
   void newJobThroughTheWizardIsListed() {
@@ -247,11 +348,46 @@ class MainWindowTest : public QObject {
     w.aNewJob->trigger();
     QCOMPARE(w.NodeAt(0)->childCount(), 2);
     QVERIFY(FileExists(dir.Path() + "swProfile1.ini"));
-    QVERIFY(!w.CurrentJob());
-    QCOMPARE(w.ShownNode(), -1);
+    // The new job is the chosen one, its pages shown.
+    QVERIFY(w.CurrentJob());
+    QCOMPARE(w.CurrentJob()->FileName, std::string("swProfile1.ini"));
+    QCOMPARE(w.JobTree->currentItem(), w.NodeAt(NodeOf("Profile1")));
+    QCOMPARE(w.ShownNode(), NodeOf("Profile1"));
+    QVERIFY(w.JobPageControl->isVisible());
+    QCOMPARE(w.SettingFrame->sName->text(), QStringLiteral("Profile1"));
   }
 
-  void deleteRemovesProfileAndLogWithoutAsking() {
+  void theHelpWindowStaysUsableWhileTheWizardIsOpen() {
+    ScopedProgramDir dir;
+    TfrmMain w;
+    w.show();
+    QWidget help;
+    help.resize(200, 100);
+    BlockWatcher blocked(&help);
+    TProgramWindows::SetHelpWindow(&help);
+    BlockWatcher mainBlocked(&w);
+    bool reached = false, helpShown = false, helpBlocked = true, mainWaits = false;
+    QTimer::singleShot(0, [&] {
+      auto* wizard = qobject_cast<TfrmNewWizard*>(QApplication::activeModalWidget());
+      if (!wizard) return;
+      auto* tips = wizard->findChild<QWidget*>(QStringLiteral("tips"));
+      QTest::mouseClick(tips, Qt::LeftButton, {}, tips->rect().center());
+      helpShown = QTest::qWaitForWindowExposed(&help);
+      QCoreApplication::processEvents();
+      helpBlocked = blocked.blocked;
+      mainWaits = mainBlocked.blocked;
+      reached = true;
+      wizard->btnCancelClick();
+    });
+    w.aNewJob->trigger();
+    TProgramWindows::SetHelpWindow(nullptr);
+    QVERIFY(reached);
+    QVERIFY(helpShown);
+    QVERIFY(!helpBlocked);  // the help window takes input
+    QVERIFY(mainWaits);     // the main window waits for the wizard
+  }
+
+  void deleteAsksNamingTheJobThenRemovesProfileAndLog() {
     ScopedProgramDir dir;
     WriteProfile(dir.Path(), "Alpha");
     WriteProfile(dir.Path(), "Beta");
@@ -259,7 +395,21 @@ class MainWindowTest : public QObject {
     TfrmMain w;
     w.show();
     ClickNode(w, NodeOf("Alpha"));
-    w.aDeleteJob->trigger();
+    TUiDialogs::TakeRequests();
+    TUiDialogs::SetNextAnswer(Kind::Question, QStringLiteral("No"));
+    QTest::mouseClick(w.ToolBar->findChild<QToolButton*>(QStringLiteral("tbDelete")),
+                      Qt::LeftButton);
+    auto asked = TUiDialogs::TakeRequests();
+    QCOMPARE(asked.size(), size_t(1));
+    QCOMPARE(asked[0].kind, Kind::Question);
+    QCOMPARE(asked[0].text, QStringLiteral("Delete the job \"Alpha\" together with its history?"));
+    QCOMPARE(ListTree(dir.Path()),
+             (std::vector<std::string>{"swAlpha.ini", "swAlpha.log", "swBeta.ini"}));
+    QCOMPARE(w.CurrentJob()->Settings.Name, std::string("Alpha"));
+
+    TUiDialogs::SetNextAnswer(Kind::Question, QStringLiteral("Yes"));
+    QTest::mouseClick(w.ToolBar->findChild<QToolButton*>(QStringLiteral("tbDelete")),
+                      Qt::LeftButton);
     QVERIFY(said.Take().isEmpty());
     QCOMPARE(ListTree(dir.Path()), std::vector<std::string>{"swBeta.ini"});
     QCOMPARE(w.NodeAt(0)->childCount(), 1);
@@ -288,7 +438,9 @@ class MainWindowTest : public QObject {
     TUiDialogs::SetNextAnswer(Kind::InputBox, QStringLiteral("a/b"));    // holds a separator
     TUiDialogs::SetNextAnswer(Kind::InputBox, QStringLiteral("Fresh"));
     w.aImportJob->trigger();
-    QCOMPARE(said.Take(), QStringList(4, "Already Exist the same name Job!"));
+    QCOMPARE(said.Take(),
+             (QStringList{"Already Exist the same name Job!", "Already Exist the same name Job!",
+                          "Already Exist the same name Job!", TJobFiles::kSeparatorInName}));
     int asked = 0;
     for (const auto& r : TUiDialogs::TakeRequests()) {
       if (r.kind != Kind::InputBox) continue;
@@ -304,6 +456,19 @@ class MainWindowTest : public QObject {
     QCOMPARE(fresh.Settings.Name, std::string("Fresh"));
     QCOMPARE(fresh.Items.size(), size_t(1));
     QCOMPARE(w.NodeAt(0)->childCount(), 3);
+  }
+
+  void importOfANameWithASeparatorSaysWhy() {
+    ScopedProgramDir dir;
+    TempDir out;
+    WriteFile(out.Path() + "odd.txt", ProfileText("Reports/2026"));
+    TfrmMain w;
+    TUiDialogs::SetNextAnswer(Kind::OpenFile, Q(out.Path() + "odd.txt"));
+    TUiDialogs::SetNextAnswer(Kind::InputBox, QStringLiteral("Reports 2026"));
+    w.aImportJob->trigger();
+    QCOMPARE(said.Take(), QStringList{TJobFiles::kSeparatorInName});
+    QCOMPARE(ListTree(dir.Path()), std::vector<std::string>{"swReports 2026.ini"});
+    QCOMPARE(w.NodeAt(1)->text(0), QStringLiteral("Reports 2026"));
   }
 
   void importNeverReplacesAFileWhileStaging() {
@@ -360,6 +525,72 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.JobTree->height(), 80);
     QVERIFY(w.JobTree->geometry().top() < 0);
     QCOMPARE(w.JobTree->geometry().bottom() + 1, w.JobPanel->geometry().top());
+  }
+
+  void maximisingAndRestoringKeepsTheLayout() {
+    ScopedProgramDir dir;
+    WriteProfile(dir.Path(), "Alpha");
+    TfrmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto check = [&w](const char* when) {
+      QCoreApplication::processEvents();
+      // The status panels lie side by side, in order, inside the bar.
+      for (int i = 0; i < 4; ++i) {
+        const QRect r = w.StatusPanels[i]->geometry();
+        QVERIFY2(w.StatusPanels[i]->isVisible(), when);
+        QVERIFY2(w.statusBar()->rect().contains(r), when);
+        if (i > 0) QVERIFY2(w.StatusPanels[i - 1]->geometry().right() < r.left(), when);
+      }
+      QCOMPARE(w.StatusPanels[0]->width(), w.StatusPanels[0]->minimumWidth());
+      // The tree starts at the top of the main panel and reaches the job panel.
+      QCOMPARE(w.JobTree->geometry().top(), w.MainPanel->contentsRect().top());
+      QCOMPARE(w.JobTree->geometry().bottom() + 1, w.JobPanel->geometry().top());
+      QCOMPARE(w.JobPanel->height(), 340);
+    };
+    check("normal");
+    w.showMaximized();
+    QTRY_VERIFY(w.isMaximized());
+    check("maximised");
+    w.showNormal();
+    QTRY_VERIFY(!w.isMaximized());
+    check("restored");
+    w.resize(700, 520);
+    check("resized");
+  }
+
+  void hidingThePanelGivesItsRoomToTheTree() {
+    ScopedProgramDir dir;
+    TfrmMain w;
+    w.show();
+    w.aPanelView->trigger();
+    QVERIFY(!w.JobPanel->isVisible());
+    QCOMPARE(w.JobTree->geometry().top(), w.MainPanel->contentsRect().top());
+    QCOMPARE(w.JobTree->geometry().bottom(), w.MainPanel->contentsRect().bottom());
+    w.aPanelView->trigger();
+    QVERIFY(w.JobPanel->isVisible());
+    QCOMPARE(w.JobTree->geometry().bottom() + 1, w.JobPanel->geometry().top());
+  }
+
+  void theToolBarsOwnMenuStaysInStepWithTheViewMenu() {
+    ScopedProgramDir dir;
+    TfrmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // A right-click on the tool bar's empty end opens the tool bar's menu.
+    const QPoint end(w.ToolBar->width() - 5, w.ToolBar->height() / 2);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, end, w.ToolBar->mapToGlobal(end));
+    QApplication::sendEvent(w.ToolBar, &event);
+    QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QAction* first = menu->actions().value(0);
+    QVERIFY(first);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(first).center());
+    QVERIFY(!w.ToolBar->isVisible());
+    QVERIFY(!w.aToolBarView->isChecked());
+    w.aToolBarView->trigger();
+    QVERIFY(w.ToolBar->isVisible());
+    QVERIFY(w.aToolBarView->isChecked());
   }
 
   void viewItemsShowAndHideTheirParts() {

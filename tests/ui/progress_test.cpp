@@ -9,13 +9,14 @@
 #include "ui/images/image_list.h"
 #include "ui/job_event.h"
 #include "ui/progress_window.h"
+#include "ui/run_display.h"
 
 using namespace stampwell;
 
 namespace {
 
 // Stands in for the main window: records the job messages posted to it.
-class MessageTarget : public QWidget {
+class JobMessageTarget : public QWidget {
  public:
   std::vector<int> messages;
 
@@ -47,7 +48,7 @@ class ProgressTest : public QObject {
 
  private slots:
   void suspendButtonAlternatesAndPostsSuspendThenContinue() {
-    MessageTarget owner;
+    JobMessageTarget owner;
     TfrmProgress progress(&owner);
     progress.show();
     QCOMPARE(progress.ActionName->text(), QStringLiteral(" "));
@@ -61,7 +62,7 @@ class ProgressTest : public QObject {
   }
 
   void cancelHidesAtOnceAndPostsTerminate() {
-    MessageTarget owner;
+    JobMessageTarget owner;
     TfrmProgress progress(&owner);
     progress.show();
     QTest::mouseClick(progress.btnCancel, Qt::LeftButton);
@@ -71,7 +72,7 @@ class ProgressTest : public QObject {
   }
 
   void hideTitleBarAndEscapeOnlyHide() {
-    MessageTarget owner;
+    JobMessageTarget owner;
     QPointer<TfrmProgress> progress = new TfrmProgress(&owner);
     for (int way = 0; way < 3; ++way) {
       progress->show();
@@ -86,7 +87,7 @@ class ProgressTest : public QObject {
   }
 
   void animationShowsFramesZeroToFourThenAgain() {
-    MessageTarget owner;
+    JobMessageTarget owner;
     TfrmProgress progress(&owner);
     QCOMPARE(progress.Timer1->interval(), 1000);
     QVERIFY(progress.Timer1->isActive());
@@ -95,6 +96,56 @@ class ProgressTest : public QObject {
       QCOMPARE(progress.Image1->pixmap().toImage(),
                TImageList::ProgressFrames().Pixmap(tick % 5).toImage());
     }
+  }
+
+  void theFirstStateShowsAtOnceInTheWindowsFont() {
+    JobMessageTarget owner;
+    TfrmProgress progress(&owner);
+    // Before any tick or report: the first picture and a counter.
+    QCOMPARE(progress.Image1->pixmap().toImage(), TImageList::ProgressFrames().Pixmap(0).toImage());
+    QCOMPARE(progress.JobStatus->text(), QStringLiteral("0 of 0"));
+    QCOMPARE(progress.ActionName->font(), progress.font());
+    QCOMPARE(progress.JobStatus->font(), progress.font());
+  }
+
+  void aLongActionIsCutInTheMiddleWithTheWholeInItsTooltip() {
+    JobMessageTarget owner;
+    TfrmProgress progress(&owner);
+    progress.show();
+    const QString path = QStringLiteral(
+        "copy file:/srv/reports/2026/week49/department of finance/summary of the quarter.txt "
+        "to:/srv/stamped/2026/week49/department of finance/summary of the quarter.txt");
+    progress.SetAction(path);
+    const QString shown = progress.ActionName->text();
+    QVERIFY(shown.size() < path.size());
+    const int cut = shown.indexOf(QChar(0x2026));
+    QVERIFY(cut > 10);
+    QVERIFY(path.startsWith(shown.left(cut)));
+    QVERIFY(path.endsWith(shown.mid(cut + 1)));
+    QVERIFY(shown.mid(cut + 1).size() > 10);
+    QVERIFY(progress.ActionName->fontMetrics().horizontalAdvance(shown) <=
+            progress.ActionName->width());
+    QCOMPARE(progress.ActionName->toolTip(), path);
+    // A short one is shown whole.
+    progress.SetAction(QStringLiteral("copy file:/a to:/b"));
+    QCOMPARE(progress.ActionName->text(), QStringLiteral("copy file:/a to:/b"));
+  }
+
+  void theRunDisplayGivesTheWholeActionAndTheTotalAtOnce() {
+    JobMessageTarget owner;
+    TfrmProgress progress(&owner);
+    QLabel panel;
+    TRunDisplay display(&owner, &progress, &panel, 1);
+    display.SetProgressRange(0, 30);
+    QCOMPARE(progress.JobStatus->text(), QStringLiteral("0 of 30"));
+    const std::string whole = "copy file:/srv/a/very/long/path/that/goes/on/and/on/file.txt to:/x";
+    display.SetActionText(whole);
+    display.SetActionCaption(whole.substr(0, 50) + "..");
+    QCOMPARE(progress.Action(), QString::fromStdString(whole));
+    QCOMPARE(progress.ActionName->toolTip(), QString::fromStdString(whole));
+    // A runner that gives only the cut text is shown as it comes.
+    display.SetActionCaption("copy file:/b to:/c");
+    QCOMPARE(progress.Action(), QStringLiteral("copy file:/b to:/c"));
   }
 
   void theLetterIsDrawnStepByStep() {

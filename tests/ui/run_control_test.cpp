@@ -2,21 +2,41 @@
 // continue from both places, cancel, hide and show again, the end of a run, exit during a run
 // and the tree animation. The job copies plain files, so no Office application is involved.
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
+#include "jobs/job_profile.h"
 #include "jobs/profile_list.h"
 #include "main_test_support.h"
+#include "platform/message_sink.h"
+#include "platform/paths.h"
 #include "platform/thread.h"
+#include "run/job.h"
+#include "support/recording_server.h"
+#include "ui/doc_set_frame.h"
+#include "ui/history_frame.h"
 #include "ui/job_event.h"
 #include "ui/progress_window.h"
 #include "ui/qt_ui_dispatcher.h"
+#include "ui/run_control.h"
+#include "ui/setting_frame.h"
 #include "ui/ui_dialogs.h"
 
 using namespace stampwell;
@@ -73,8 +93,11 @@ bool RunItemsEnabled(TfrmMain& w) {
 // Looks at the progress window when WM_JOBEND reaches the main window, before it is closed.
 class EndWatcher : public QObject {
  public:
-  explicit EndWatcher(TfrmMain* w) : w_(w) { w->installEventFilter(this); }
-  QString status, action;
+  explicit EndWatcher(TfrmMain* w) : w_(w) {
+    w->installEventFilter(this);
+    w->RunControl()->installEventFilter(this);
+  }
+  QString status, action, tooltip;
   int value = -1, maximum = -1;
 
  protected:
@@ -83,6 +106,7 @@ class EndWatcher : public QObject {
     if (e->type() == QEvent::Type(TJobEvent::WM_JOBEND) && p) {
       status = p->JobStatus->text();
       action = p->ActionName->text();
+      tooltip = p->ActionName->toolTip();
       value = p->JobProgressBar->value();
       maximum = p->JobProgressBar->maximum();
     }
@@ -128,8 +152,12 @@ class RunControlTest : public QObject {
     QCOMPARE(end.status, QStringLiteral("3 of 3"));
     QCOMPARE(end.value, 3);
     QCOMPARE(end.maximum, 3);
+    // The whole action, cut in the middle to the line's width, whole in the tooltip.
     QVERIFY(end.action.startsWith(QStringLiteral("copy file:")));
-    QCOMPARE(end.action.size(), 52);  // 50 characters of the long action, then ".."
+    QVERIFY(end.action.contains(QChar(0x2026)));
+    QVERIFY(
+        end.tooltip.startsWith(QStringLiteral("copy file:") + QString::fromStdString(job.source)));
+    QVERIFY(end.tooltip.endsWith(QString::fromStdString(job.dest) + QStringLiteral("/file2.txt")));
     QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Job Complete"));
     QCOMPARE(w.StatusPanels[3]->text(), QStringLiteral("Completed"));
     QVERIFY(!w.ProgressWindow());
@@ -259,6 +287,186 @@ class RunControlTest : public QObject {
     QVERIFY(job.Log().find("Job Terminated by User") != std::string::npos);
     QVERIFY(job.Log().find("Job End") != std::string::npos);
     QVERIFY(said.Take().isEmpty());
+  }
+
+  void aRunUsesWhatThePagesShowAndSavesIt() {
+    CopyJob job(3);
+    TfrmMain w;
+    w.show();
+    ClickNode(w, 1);
+    // Copy other files: off, and a new watermark text, then Run at once.
+    QTest::mouseClick(w.SettingFrame->IsCopy, Qt::LeftButton);
+    QVERIFY(!w.SettingFrame->IsCopy->isChecked());
+    w.DocSetFrame->wmString->lineEdit()->selectAll();
+    QTest::keyClicks(w.DocSetFrame->wmString->lineEdit(), QStringLiteral("Edited"));
+    QTest::mouseClick(w.ToolBar->findChild<QToolButton*>(QStringLiteral("tbRun")), Qt::LeftButton);
+    QVERIFY(w.Running());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 20000);
+    QCOMPARE(job.Copied(), size_t(0));
+    TJobProfile saved("swCopy.ini");
+    QVERIFY(!saved.Settings.OtherFiles);
+    QCOMPARE(saved.DocSettings.DocWaterMarkStr, std::string("Edited"));
+    // A page that refuses its values starts no run.
+    w.DocSetFrame->wmString->setEditText(QString());
+    w.aRunThisJob->trigger();
+    QCOMPARE(said.Take(), QStringList{"Please select watermark string at first!"});
+    QVERIFY(!w.Running());
+  }
+
+  void suspendAndCancelActBeforeTheirMessage() {
+    CopyJob job(300);
+    TfrmMain w;
+    Start(w, 300);  // suspended from the Run menu
+    std::shared_ptr<TJob> runner = ProfileList()[0]->Job.lock();
+    QVERIFY(runner);
+    QStringList seen;
+    ScopedMessageHandler look([&](const std::string& text) {
+      // What holds while the box is still open.
+      if (text == "Thread Suspend") seen << QStringLiteral("suspended %1").arg(runner->Suspended());
+      if (text == "Thread Continue")
+        seen << QStringLiteral("suspended %1").arg(runner->Suspended());
+      if (text == "Thread Terminate")
+        seen << QStringLiteral("stopped %1").arg(w.Draining() || runner->Finished());
+    });
+    w.SuspendJobClick();  // continue
+    TfrmProgress* progress = w.ProgressWindow();
+    QTest::mouseClick(progress->btnSuspend, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QTest::mouseClick(progress->btnCancel, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QCOMPARE(seen, (QStringList{"suspended 0", "suspended 1", "stopped 1"}));
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Draining(), 20000);
+    QVERIFY(job.Copied() < 300);
+  }
+
+  // Excel files are counted without a progress report of their own; a run paused among
+  // them shows the count its log holds, not the last one reported.
+  void aSuspendedRunShowsTheCountItsLogHolds() {
+    ScopedProgramDir dir;
+    TempDir data;
+    const std::string source = data.Path() + "in", dest = data.Path() + "out";
+    for (int i = 0; i < 30; ++i) WriteFile(source + "/book" + std::to_string(i) + ".xls", "xls");
+    std::filesystem::create_directories(dest);
+    WriteFile(dir.Path() + "swBooks.ini",
+              "[BasicInfo]\r\nName=Books\r\nDoc=0\r\nXls=1\r\nPDF=0\r\nOtherFiles=0\r\n"
+              "[DocInfo]\r\nDocWaterMarkStr=Draft\r\n[0]\r\nType=1\r\nSource=" +
+                  source + "\r\nDest=" + dest + "\r\n");
+    RecordingServer office;
+    auto registration = office.RegisterOffice();
+    office.SetShapes("App.ActiveSheet.Shapes", {});
+    // The runner is suspended while it opens the 12th workbook, as a user's click would.
+    std::atomic<int> opened{0};
+    office.SetHandler("App.workBooks", "Open", [&](const std::vector<OleVariant>&) {
+      if (++opened == 12) ProfileList()[0]->Job.lock()->Suspend();
+      return office.Object("App.workBooks.Open");
+    });
+    TfrmMain w;
+    w.show();
+    ClickNode(w, 1);
+    w.RunThisJob();
+    auto logged = [&dir] {
+      const std::string log = ReadFile(dir.Path() + "swBooks.log");
+      int n = 0;
+      for (size_t at = log.find("Add watermark into"); at != std::string::npos;
+           at = log.find("Add watermark into", at + 1))
+        ++n;
+      return n;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(w.ProgressWindow()->JobStatus->text(), QStringLiteral("12 of 30"),
+                              10000);
+    Pump(200);  // paused: nothing moves
+    QCOMPARE(logged(), 12);
+    QCOMPARE(w.ProgressWindow()->JobStatus->text(), QStringLiteral("12 of 30"));
+    QCOMPARE(w.ProgressWindow()->JobProgressBar->value(), 12);
+    w.CancelJobClick();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Draining(), 20000);
+  }
+
+  void theHistoryShowsTheRunWhenItEnds() {
+    CopyJob job(3);
+    TfrmMain w;
+    w.show();
+    ClickNode(w, 1);
+    w.JobPageControl->setCurrentIndex(3);
+    QVERIFY(w.HistoryFrame->History->toPlainText().isEmpty());
+    w.RunThisJob();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 20000);
+    QVERIFY(w.HistoryFrame->History->toPlainText().contains(QStringLiteral("Job End")));
+    QCOMPARE(w.HistoryFrame->History->toPlainText().count(QStringLiteral("copy file:")), 3);
+  }
+
+  void toolBarHintsStayAsTheyWere() {
+    CopyJob job(50);
+    TfrmMain w;
+    auto hints = [&w] {
+      QStringList out;
+      for (const char* name :
+           {"tbNew", "tbDelete", "tbRun", "tbSuspend", "tbStop", "tbHelp", "tbExit"})
+        out << w.ToolBar->findChild<QToolButton*>(QString::fromLatin1(name))->toolTip();
+      return out;
+    };
+    const QStringList atStart{"New Job", "Delete", "Run", "", "Stop", "Help", "Exit"};
+    QCOMPARE(hints(), atStart);
+    Start(w, 50);
+    QCOMPARE(hints(), atStart);
+    // The Suspend button shows no hint at all when the mouse rests on it.
+    QHelpEvent rest(QEvent::ToolTip, QPoint(5, 5), w.tbSuspend->mapToGlobal(QPoint(5, 5)));
+    QVERIFY(QApplication::sendEvent(w.tbSuspend, &rest));
+    QVERIFY(!QToolTip::isVisible());
+    w.SuspendJobClick();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 20000);
+    QCOMPARE(hints(), atStart);
+  }
+
+  void runStaysDisabledUntilACancelledRunnerHasEnded() {
+    CopyJob job(300);
+    TfrmMain w;
+    Start(w, 300);
+    w.SuspendJobClick();  // continue; the runner soon waits for this thread to show progress
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    w.CancelJobClick();
+    QVERIFY(!w.Running());
+    QVERIFY(w.Draining());
+    QVERIFY(!w.aRunThisJob->isEnabled());
+    QVERIFY(!w.RunJobItem->isEnabled());
+    QVERIFY(!w.ToolBar->findChild<QToolButton*>(QStringLiteral("tbRun"))->isEnabled());
+    w.RunThisJob();
+    QVERIFY(!w.Running());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Draining(), 20000);
+    QVERIFY(w.aRunThisJob->isEnabled());
+    QVERIFY(w.RunJobItem->isEnabled());
+    QVERIFY(w.ToolBar->findChild<QToolButton*>(QStringLiteral("tbRun"))->isEnabled());
+  }
+
+  void theRunningJobKeepsItsNameAndFilesUntilItsRunnerHasEnded() {
+    CopyJob job(100);
+    TfrmMain w;
+    Start(w, 100);
+    said.Take();
+    w.SettingFrame->sName->setText(QStringLiteral("Renamed"));
+    w.SettingFrame->IsXls->setChecked(true);
+    ClickNode(w, 0);
+    QCOMPARE(said.Take(), QStringList{TfrmMain::kJobIsRunning});
+    QVERIFY(FileExists(job.dir.Path() + "swCopy.ini"));
+    QVERIFY(!FileExists(job.dir.Path() + "swRenamed.ini"));
+    TJobProfile saved("swCopy.ini");
+    QCOMPARE(saved.Settings.Name, std::string("Copy"));
+    QVERIFY(saved.Settings.Xls);  // the rest is saved
+    ClickNode(w, 1);
+    TUiDialogs::SetNextAnswer(TUiDialogs::Kind::Question, QStringLiteral("Yes"));
+    w.aDeleteJob->trigger();
+    QCOMPARE(said.Take(), QStringList{TfrmMain::kJobIsRunning});
+    QVERIFY(FileExists(job.dir.Path() + "swCopy.ini"));
+    TUiDialogs::TakeRequests();
+    w.SuspendJobClick();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 20000);
+    QCOMPARE(said.Take(), QStringList{"Thread Continue"});
+    // Once it has ended, both are possible again.
+    w.SettingFrame->sName->setText(QStringLiteral("Renamed"));
+    ClickNode(w, 0);
+    QVERIFY(said.Take().isEmpty());
+    QCOMPARE(ListTree(job.dir.Path()),
+             (std::vector<std::string>{"swRenamed.ini", "swRenamed.log"}));
   }
 
   void theRunningJobsNodeIsAnimated() {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QtTest>
@@ -317,6 +318,82 @@ class SettingPagesTest : public QObject {
     }
   }
 
+  void colourSwatchesShowTheirColours() {
+    TColorListBox box;
+    // Independent of the colour encoding: what each name looks like on screen.
+    const std::pair<const char*, QRgb> expected[] = {
+        {"clBlack", 0x000000}, {"clMaroon", 0x800000},     {"clGreen", 0x008000},
+        {"clOlive", 0x808000}, {"clNavy", 0x000080},       {"clPurple", 0x800080},
+        {"clTeal", 0x008080},  {"clGray", 0x808080},       {"clSilver", 0xC0C0C0},
+        {"clRed", 0xFF0000},   {"clLime", 0x00FF00},       {"clYellow", 0xFFFF00},
+        {"clBlue", 0x0000FF},  {"clFuchsia", 0xFF00FF},    {"clAqua", 0x00FFFF},
+        {"clWhite", 0xFFFFFF}, {"clMoneyGreen", 0xC0DCC0}, {"clSkyBlue", 0xA6CAF0},
+        {"clCream", 0xFFFBF0}, {"clMedGray", 0xA0A0A4}};
+    auto swatchCentre = [&box](int index) {
+      const QImage image = box.itemIcon(index).pixmap(box.iconSize()).toImage();
+      return image.pixelColor(image.width() / 2, image.height() / 2);
+    };
+    for (const auto& [name, rgb] : expected) {
+      const int index = box.findText(QString::fromLatin1(name));
+      QVERIFY2(index >= 0, name);
+      QCOMPARE(swatchCentre(index).rgb() & 0xFFFFFF, rgb);
+    }
+    // System colours show the desktop's colour of that role.
+    const int window = box.findText(QStringLiteral("clWindow"));
+    QVERIFY(window >= 0);
+    QCOMPARE(swatchCentre(window), QApplication::palette().color(QPalette::Base));
+    // The entry of an unlisted colour shows that colour too.
+    box.SetSelected(0x00336699);  // blue 0x33, green 0x66, red 0x99
+    QCOMPARE(swatchCentre(box.currentIndex()).rgb() & 0xFFFFFF, QRgb(0x996633));
+  }
+
+  void fontFamiliesAreListedOnceWithoutFoundry() {
+    QCOMPARE(TscFontComboBox::FamilyNames({"C059 [UKWN]", "C059 [urw]", "Nimbus Sans [URW ]",
+                                           "DejaVu Sans", "Nimbus Sans [UKWN]", "Odd [name"}),
+             (QStringList{"C059", "Nimbus Sans", "DejaVu Sans", "Odd [name"}));
+    QStringList listed;
+    for (const TscFontFace& face : TscFontComboBox::SystemFonts()) {
+      QVERIFY2(!face.name.contains(QStringLiteral(" [")), qPrintable(face.name));
+      QVERIFY2(!listed.contains(face.name), qPrintable(face.name));
+      listed << face.name;
+    }
+  }
+
+  // With the fonts installed here: a font that is missing is shown as the family the system
+  // draws in its place, marked on the page, and the stored name stays.
+  void missingFontShowsTheSystemsSubstitute() {
+    TDocSetFrame page;
+    const QStringList families = page.wmFont->Entries();
+    const QString substitute = TscFontComboBox::MatchFamily(QStringLiteral("Nowhere Grotesk"));
+    QVERIFY(!substitute.isEmpty());
+    QVERIFY2(families.contains(substitute + QStringLiteral("=TA")), qPrintable(substitute));
+    page.ShowSettings(SampleDoc());
+    RDocSettings d = SampleDoc();
+    d.DocFontName = "Nowhere Grotesk";
+    page.ShowSettings(d);
+    QCOMPARE(page.wmFont->FontName(), substitute);
+    QVERIFY(!page.wmFontSubstitute->isHidden());
+    QVERIFY(page.wmFontSubstitute->text().contains(QStringLiteral("Nowhere Grotesk")));
+    QVERIFY(page.ReadSettings());
+    QCOMPARE(page.DocSettings.DocFontName, std::string("Nowhere Grotesk"));
+    // An installed font shows itself, unmarked.
+    d.DocFontName = substitute.toStdString();
+    page.ShowSettings(d);
+    QVERIFY(page.wmFontSubstitute->isHidden());
+
+    // A new job starts with the default font, or what the system draws in its place, and
+    // stores what it shows.
+    TDocSetFrame fresh;
+    fresh.DefaultValue();
+    fresh.ShowSettings();
+    const QString arial = families.contains(QStringLiteral("Arial=TA"))
+                              ? QStringLiteral("Arial")
+                              : TscFontComboBox::MatchFamily(QStringLiteral("Arial"));
+    QCOMPARE(fresh.wmFont->FontName(), arial);
+    QVERIFY(fresh.ReadSettings());
+    QCOMPARE(QString::fromStdString(fresh.DocSettings.DocFontName), arial);
+  }
+
   // A stored font that is not installed is kept on reading; the picker keeps its choice.
   void watermarkMissingFontIsKeptOnReading() {
     auto page = MakeDocPage();
@@ -350,10 +427,11 @@ class SettingPagesTest : public QObject {
     });
     page->wmFont->LoadFonts();
     page->wmFont->SetFontName(QStringLiteral("Liberation Serif"));
+    page->wmFont->SetFontName(QStringLiteral("Sans"));
+    QCOMPARE(page->wmFont->FontName(), QStringLiteral("Liberation Serif"));
     RDocSettings d = SampleDoc();
     d.DocFontName = "Sans";
     page->ShowSettings(d);
-    QCOMPARE(page->wmFont->FontName(), QStringLiteral("Liberation Serif"));
     QVERIFY(page->ReadSettings());
     QCOMPARE(page->DocSettings.DocFontName, std::string("Sans"));
   }

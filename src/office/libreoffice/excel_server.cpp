@@ -1,5 +1,9 @@
 #include "office/libreoffice/excel_server.h"
 
+#include <cmath>
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
@@ -71,6 +75,44 @@ DispatchPtr MakeSheet(const std::shared_ptr<TOfficeDocument>& doc,
     }));
   });
   return obj;
+}
+
+// LibreOffice's .xls filter reads a text effect turned by an angle a (0 < a <= 90 degrees,
+// counter-clockwise) back W * sin(a) lower than it wrote it, W being the shape's width (a
+// watermark 400 points wide at 45 degrees comes back 283 points down). Before such a store
+// the text effects are raised by that much, and put back right after it, so that the saved
+// file shows each one where the document does.
+std::function<void()> RaiseTurnedTextEffects(const TOfficeDocument& doc) {
+  std::vector<std::pair<Reference<css::drawing::XShape>, sal_Int32>> moved;
+  Reference<css::sheet::XSpreadsheetDocument> book(doc.Model(), UNO_QUERY_THROW);
+  Reference<css::container::XIndexAccess> sheets(book->getSheets(), UNO_QUERY_THROW);
+  for (sal_Int32 i = 0, n = sheets->getCount(); i < n; ++i) {
+    Reference<css::drawing::XDrawPageSupplier> supplier(sheets->getByIndex(i), UNO_QUERY_THROW);
+    Reference<css::container::XIndexAccess> page(supplier->getDrawPage(), UNO_QUERY_THROW);
+    for (sal_Int32 k = 0, m = page->getCount(); k < m; ++k) {
+      Reference<css::drawing::XShape> shape(page->getByIndex(k), UNO_QUERY);
+      if (!shape.is() || !IsTextEffect(shape)) continue;
+      sal_Int32 angle = 0;
+      Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
+              ->getPropertyValue(OUString("RotateAngle")) >>=
+          angle;
+      if (angle <= 0 || angle > 9000) continue;
+      const auto dy = static_cast<sal_Int32>(
+          std::lround(shape->getSize().Width * std::sin(angle / 100.0 * M_PI / 180.0)));
+      auto pos = shape->getPosition();
+      pos.Y -= dy;
+      shape->setPosition(pos);
+      moved.emplace_back(shape, dy);
+    }
+  }
+  if (moved.empty()) return {};
+  return [moved] {
+    for (const auto& [shape, dy] : moved) {
+      auto pos = shape->getPosition();
+      pos.Y += dy;
+      shape->setPosition(pos);
+    }
+  };
 }
 
 DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s,
@@ -146,6 +188,12 @@ DispatchPtr CreateExcelApplication() {
     const std::string path = ArgAt(a, 0).AsString();
     auto doc = s->app->OpenDocument([&path](std::shared_ptr<TOfficeProcess> process) {
       return TOfficeDocument::Open(std::move(process), OfficeKind::Calc, path, false);
+    });
+    std::weak_ptr<TOfficeDocument> weakDoc = doc;
+    doc->SetStoreHook([weakDoc](const std::string& filter) -> std::function<void()> {
+      auto d = weakDoc.lock();
+      if (!d || filter != "MS Excel 97") return {};
+      return RaiseTurnedTextEffects(*d);
     });
     s->active = doc;
     if (s->app->Visible()) s->app->SetVisible(true, doc);

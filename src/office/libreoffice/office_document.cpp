@@ -151,7 +151,9 @@ Reference<css::lang::XComponent> LoadModelOnly(TOfficeProcess& process, OfficeKi
 std::string ExportFilterFor(OfficeKind kind, const std::string& f) {
   static const std::map<std::string, std::string> writer = {
       {"MS Word 97", "MS Word 97"},
+      {"MS Word 97 Vorlage", "MS Word 97"},
       {"MS Word 95", "MS Word 97"},
+      {"MS Word 95 Vorlage", "MS Word 97"},
       {"MS WinWord 6.0", "MS Word 97"},
       {"MS WinWord 5", "MS Word 97"},
       {"MS Word 2007 XML", "MS Word 2007 XML"},
@@ -162,9 +164,13 @@ std::string ExportFilterFor(OfficeKind kind, const std::string& f) {
       {"writer8", "writer8"}};
   static const std::map<std::string, std::string> calc = {
       {"MS Excel 97", "MS Excel 97"},
+      {"MS Excel 97 Vorlage/Template", "MS Excel 97"},
       {"MS Excel 95", "MS Excel 97"},
+      {"MS Excel 95 Vorlage/Template", "MS Excel 97"},
       {"MS Excel 5.0/95", "MS Excel 97"},
+      {"MS Excel 5.0/95 Vorlage/Template", "MS Excel 97"},
       {"MS Excel 4.0", "MS Excel 97"},
+      {"MS Excel 4.0 Vorlage/Template", "MS Excel 97"},
       {"Calc MS Excel 2007 XML", "Calc MS Excel 2007 XML"},
       {"Calc MS Excel 2007 VBA XML", "Calc MS Excel 2007 VBA XML"},
       {"Calc Office Open XML", "Calc Office Open XML"},
@@ -172,6 +178,9 @@ std::string ExportFilterFor(OfficeKind kind, const std::string& f) {
   static const std::map<std::string, std::string> impress = {
       {"MS PowerPoint 97", "MS PowerPoint 97"},
       {"MS PowerPoint 97 Vorlage", "MS PowerPoint 97"},
+      {"MS PowerPoint 97 AutoPlay", "MS PowerPoint 97"},
+      // PowerPoint 4.0 and 95 files: LibreOffice reads them but writes no such format.
+      {"PowerPoint 3", "MS PowerPoint 97"},
       {"Impress MS PowerPoint 2007 XML", "Impress MS PowerPoint 2007 XML"},
       {"Impress MS PowerPoint 2007 XML VBA", "Impress MS PowerPoint 2007 XML VBA"},
       {"Impress Office Open XML", "Impress Office Open XML"},
@@ -295,7 +304,19 @@ void TOfficeDocument::StoreAtomically(const std::string& target, const std::stri
   auto model = RequireModel();
   if (!DirectoryExists(ExtractFilePath(target).empty() ? "." : ExtractFilePath(target)))
     throw EOleError("The folder does not exist: " + ExtractFilePath(target));
-  if (beforeStore_) beforeStore_(filter);
+  std::function<void()> afterStore;
+  if (storeHook_) afterStore = storeHook_(filter);
+  struct Restore {
+    std::function<void()>& fn;
+    ~Restore() {
+      if (!fn) return;
+      try {
+        fn();
+      } catch (...) {
+        // The store's own outcome is what the caller needs to hear about.
+      }
+    }
+  } restore{afterStore};
   Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
   const std::string temp = TempSibling(target);
   std::vector<css::beans::PropertyValue> props{Prop("FilterName", css::uno::Any(ToOU(filter))),

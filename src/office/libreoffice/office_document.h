@@ -61,11 +61,12 @@ class TOfficeDocument {
   // Shows the document's window (only in a process with a display); false when it has none.
   bool Show();
 
-  // Called just before every store with the filter it writes with (PDF export included):
-  // servers record what that file format would lose.
-  void SetBeforeStore(std::function<void(const std::string& filter)> fn) {
-    beforeStore_ = std::move(fn);
-  }
+  // Called just before every store with the filter about to be used: servers record what the
+  // file format would lose, or adjust the document to a filter's known misreading of it. The
+  // function returned (may be empty) runs right after the store, whether it succeeded or not,
+  // so that the document in memory stays as the calls left it.
+  using StoreHook = std::function<std::function<void()>(const std::string& filter)>;
+  void SetStoreHook(StoreHook fn) { storeHook_ = std::move(fn); }
 
  private:
   TOfficeDocument() = default;
@@ -79,7 +80,7 @@ class TOfficeDocument {
   std::string path_;
   std::string title_;
   std::string filter_;
-  std::function<void(const std::string& filter)> beforeStore_;
+  StoreHook storeHook_;
 };
 
 // The export filter that keeps a document loaded through importFilter in its format, or ""

@@ -1,5 +1,7 @@
 #include "office/libreoffice/office_process.h"
 
+#include <cppuhelper/exc_hlp.hxx>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -296,6 +298,16 @@ TOfficeProcess::Scope::Scope(TOfficeProcess& p) : process_(p), outer_(p.depth_ =
 TOfficeProcess::Scope::~Scope() {
   --process_.depth_;
   if (outer_) process_.Disarm();
+}
+
+std::string TOfficeProcess::ExplainCaught(const css::uno::Exception& e) {
+  std::string message = uno::ToStd(e.Message);
+  // Messages of debug builds carry the source position after the text.
+  if (const auto at = message.find(" at ./"); at != std::string::npos) message.resize(at);
+  if (!message.empty()) return message;
+  std::string type = uno::ToStd(cppu::getCaughtException().getValueTypeName());
+  if (const auto dot = type.rfind('.'); dot != std::string::npos) type = type.substr(dot + 1);
+  return "The office refused the operation (" + type + ")";
 }
 
 EOleError TOfficeProcess::Scope::Failure(const std::string& message) const {

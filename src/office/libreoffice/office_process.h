@@ -57,6 +57,10 @@ class TOfficeProcess {
   css::uno::Reference<css::frame::XDesktop2> Desktop() const { return desktop_; }
   css::uno::Reference<css::uno::XComponentContext> Context() const { return context_; }
 
+  // The office's own words for an exception being handled: its message, or when it gave none,
+  // the kind of error it raised.
+  static std::string ExplainCaught(const css::uno::Exception& e);
+
   // Runs fn under the call limit and translates its failures into EOleError.
   template <class F>
   auto Guard(F&& fn) -> decltype(fn()) {
@@ -70,7 +74,7 @@ class TOfficeProcess {
       throw scope.Failure(uno::ToStd(e.Message));
     } catch (const css::uno::Exception& e) {
       if (!scope.Outer()) throw;
-      throw scope.Failure(uno::ToStd(e.Message));
+      throw scope.Failure(ExplainCaught(e));
     } catch (const EOleError& e) {
       if (!scope.Outer()) throw;
       throw scope.Failure(e.what());

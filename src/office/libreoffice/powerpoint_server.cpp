@@ -16,7 +16,6 @@
 #include <com/sun/star/text/XText.hpp>
 
 #include "office/libreoffice/office_application.h"
-#include "office/libreoffice/shape_name_record.h"
 #include "office/libreoffice/shape_objects.h"
 #include "office/libreoffice/uno_convert.h"
 #include "platform/paths.h"
@@ -33,7 +32,8 @@ using Args = DispatchObject::Args;
 
 namespace {
 
-// LibreOffice writes no shape names into .ppt files; they go through a document property.
+// The user-defined document property that carries shape names through the .ppt format.
+constexpr const char* kNamesProperty = "StampwellShapeNames";
 constexpr const char* kPptFilter = "MS PowerPoint 97";
 
 struct PptDoc {
@@ -60,28 +60,135 @@ Reference<css::drawing::XShapes> Master(const TOfficeDocument& doc, sal_Int32 in
   return Reference<css::drawing::XShapes>(Masters(doc)->getByIndex(index), UNO_QUERY_THROW);
 }
 
-// Every master page, keyed by its index.
-std::vector<RShapePlace> MasterPlaces(const TOfficeDocument& doc) {
-  std::vector<RShapePlace> places;
-  auto masters = Masters(doc);
-  for (sal_Int32 m = 0, nm = masters->getCount(); m < nm; ++m) {
-    auto page = Master(doc, m);
-    RShapePlace place{std::to_string(m), {}};
-    for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i)
-      place.Shapes.emplace_back(page->getByIndex(i), UNO_QUERY);
-    places.push_back(std::move(place));
-  }
-  return places;
+std::string ShapeText(const Reference<css::drawing::XShape>& shape) {
+  Reference<css::text::XText> text(shape, UNO_QUERY);
+  return text.is() ? ToStd(text->getString()) : std::string();
 }
 
-// Before a store in .ppt: write down the names of the shapes on the masters.
-void RecordNames(const TOfficeDocument& doc, const std::string& filter) {
-  if (filter == kPptFilter) RecordShapeNames(doc, MasterPlaces(doc));
+std::string ShapeName(const Reference<css::drawing::XShape>& shape) {
+  Reference<css::container::XNamed> named(shape, UNO_QUERY);
+  return named.is() ? ToStd(named->getName()) : std::string();
+}
+
+// Fields are separated by ';', records by '|'; those, '%' and control characters are
+// percent-escaped so that the property holds one printable line.
+std::string Escape(const std::string& s) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : s) {
+    if (c == '%' || c == ';' || c == '|' || c < 0x20) {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string Unescape(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '%' && i + 2 < s.size()) {
+      out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+Reference<css::beans::XPropertyContainer> UserProperties(const TOfficeDocument& doc) {
+  Reference<css::document::XDocumentPropertiesSupplier> supplier(doc.Model(), UNO_QUERY_THROW);
+  return supplier->getDocumentProperties()->getUserDefinedProperties();
+}
+
+Reference<css::container::XIndexAccess> Slides(const TOfficeDocument& doc) {
+  Reference<css::drawing::XDrawPagesSupplier> supplier(doc.Model(), UNO_QUERY_THROW);
+  return Reference<css::container::XIndexAccess>(supplier->getDrawPages(), UNO_QUERY_THROW);
+}
+
+// The page a name record points at: "<m>" is master m, "s<k>" is slide k.
+Reference<css::drawing::XShapes> RecordedPage(const TOfficeDocument& doc, const std::string& key) {
+  const bool slide = !key.empty() && key[0] == 's';
+  const sal_Int32 index = std::stoi(slide ? key.substr(1) : key);
+  auto pages = slide ? Slides(doc) : Masters(doc);
+  if (index < 0 || index >= pages->getCount()) return {};
+  return Reference<css::drawing::XShapes>(pages->getByIndex(index), UNO_QUERY);
+}
+
+// Before a store in .ppt: write down the name, page and position of every named shape on the
+// masters, and of every named text effect on the slides, with its text to recognise it by.
+void RecordNames(const TOfficeDocument& doc) {
+  if (doc.FilterName() != kPptFilter) return;
+  std::ostringstream records;
+  auto record = [&records](const std::string& key, const Reference<css::drawing::XShapes>& page,
+                           bool textEffectsOnly) {
+    for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
+      Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
+      const std::string name = ShapeName(shape);
+      if (name.empty() || (textEffectsOnly && !IsTextEffect(shape))) continue;
+      records << key << ';' << i << ';' << Escape(name) << ';' << Escape(ShapeText(shape)) << '|';
+    }
+  };
+  for (sal_Int32 m = 0, nm = Masters(doc)->getCount(); m < nm; ++m)
+    record(std::to_string(m), Master(doc, m), false);
+  auto slides = Slides(doc);
+  for (sal_Int32 k = 0, nk = slides->getCount(); k < nk; ++k)
+    record("s" + std::to_string(k),
+           Reference<css::drawing::XShapes>(slides->getByIndex(k), UNO_QUERY_THROW), true);
+  auto container = UserProperties(doc);
+  Reference<css::beans::XPropertySet> set(container, UNO_QUERY_THROW);
+  const OUString key = OUString::createFromAscii(kNamesProperty);
+  if (set->getPropertySetInfo()->hasPropertyByName(key))
+    set->setPropertyValue(key, Any(ToOU(records.str())));
+  else
+    container->addProperty(key, css::beans::PropertyAttribute::REMOVABLE, Any(ToOU(records.str())));
 }
 
 // After loading a .ppt: give back the recorded names to shapes that came back without one.
+// A shape is matched at its recorded position first, else by its text; names that the file
+// carries itself are left as they are. A record that does not read is passed over.
 void RestoreNames(const TOfficeDocument& doc) {
-  if (doc.FilterName() == kPptFilter) RestoreShapeNames(doc, MasterPlaces(doc));
+  if (doc.FilterName() != kPptFilter) return;
+  Reference<css::beans::XPropertySet> set(UserProperties(doc), UNO_QUERY_THROW);
+  const OUString key = OUString::createFromAscii(kNamesProperty);
+  if (!set->getPropertySetInfo()->hasPropertyByName(key)) return;
+  OUString value;
+  set->getPropertyValue(key) >>= value;
+  std::istringstream lines(ToStd(value));
+  std::string line;
+  while (std::getline(lines, line, '|')) {
+    std::vector<std::string> f;
+    std::istringstream fields(line);
+    std::string field;
+    while (std::getline(fields, field, ';')) f.push_back(field);
+    if (f.size() < 3) continue;
+    if (f.size() == 3) f.push_back("");
+    Reference<css::drawing::XShapes> page;
+    sal_Int32 index = -1;
+    try {
+      page = RecordedPage(doc, f[0]);
+      index = std::stoi(f[1]);
+    } catch (const std::exception&) {
+      continue;
+    }
+    if (!page.is()) continue;
+    const std::string name = Unescape(f[2]), text = Unescape(f[3]);
+    auto fits = [&](sal_Int32 i) {
+      Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
+      return shape.is() && ShapeName(shape).empty() && ShapeText(shape) == text
+                 ? shape
+                 : Reference<css::drawing::XShape>();
+    };
+    Reference<css::drawing::XShape> target;
+    if (index >= 0 && index < page->getCount()) target = fits(index);
+    for (sal_Int32 i = 0, n = page->getCount(); !target.is() && i < n; ++i) target = fits(i);
+    if (target.is())
+      Reference<css::container::XNamed>(target, UNO_QUERY_THROW)->setName(ToOU(name));
+  }
 }
 
 std::shared_ptr<PptDoc> Require(const std::shared_ptr<PptState>& s) {
@@ -91,34 +198,116 @@ std::shared_ptr<PptDoc> Require(const std::shared_ptr<PptState>& s) {
   return s->active;
 }
 
-// The presentation's slide master: the master page its first slide shows (the first master
-// page when it has no slide). LibreOffice reads an Office Open XML presentation with one
-// master page per layout and in an order that changes from one save to the next, so the
-// first master page is often one that no slide shows, and a mark found there one time is
-// looked for on another master page the next.
-Reference<css::drawing::XShapes> SlideMasterPage(const TOfficeDocument& doc) {
-  Reference<css::drawing::XDrawPagesSupplier> supplier(doc.Model(), UNO_QUERY_THROW);
-  Reference<css::container::XIndexAccess> slides(supplier->getDrawPages(), UNO_QUERY_THROW);
-  if (slides->getCount() > 0) {
-    Reference<css::drawing::XMasterPageTarget> first(slides->getByIndex(0), UNO_QUERY);
-    if (first.is() && first->getMasterPage().is())
-      return Reference<css::drawing::XShapes>(first->getMasterPage(), UNO_QUERY_THROW);
+// One object standing for several: what is set or called on it is set or called on each;
+// what is read comes from the first. Reading a sub-object gives the same over the sub-objects.
+class TFanOut : public IDispatchObject {
+ public:
+  explicit TFanOut(std::vector<DispatchPtr> targets) : targets_(std::move(targets)) {}
+  OleVariant Get(const std::string& name, const DispatchObject::Args& args) override {
+    std::vector<OleVariant> results;
+    for (auto& t : targets_) results.push_back(t->Get(name, args));
+    return Combine(results);
   }
-  return Master(doc, 0);
+  void Put(const std::string& name, const OleVariant& value) override {
+    for (auto& t : targets_) t->Put(name, value);
+  }
+  OleVariant Call(const std::string& name, const DispatchObject::Args& args) override {
+    std::vector<OleVariant> results;
+    for (auto& t : targets_) results.push_back(t->Call(name, args));
+    return Combine(results);
+  }
+
+ private:
+  static OleVariant Combine(const std::vector<OleVariant>& results) {
+    if (results.size() > 1 && results.front().Type() == VarType::Dispatch) {
+      std::vector<DispatchPtr> subs;
+      for (const auto& r : results) subs.push_back(r.AsDispatch());
+      return OleVariant(DispatchPtr(std::make_shared<TFanOut>(std::move(subs))));
+    }
+    return results.front();
+  }
+  std::vector<DispatchPtr> targets_;
+};
+
+// Where a mark put on the slide master must also go so that every slide shows it: the first
+// master, every other master that a slide follows and shows the objects of, and every slide
+// that hides its master's objects (there the mark is put behind the slide's own content).
+std::vector<Reference<css::drawing::XShapes>> PagesToMark(const TOfficeDocument& doc) {
+  std::vector<Reference<css::drawing::XShapes>> pages{Master(doc, 0)};
+  auto add = [&pages](const Reference<css::drawing::XShapes>& page) {
+    for (const auto& p : pages)
+      if (p == page) return;
+    pages.push_back(page);
+  };
+  auto slides = Slides(doc);
+  for (sal_Int32 i = 0, n = slides->getCount(); i < n; ++i) {
+    Reference<css::drawing::XShapes> slide(slides->getByIndex(i), UNO_QUERY);
+    Reference<css::beans::XPropertySet> props(slide, UNO_QUERY);
+    bool showsMaster = true;
+    if (props.is() && props->getPropertySetInfo()->hasPropertyByName("IsBackgroundObjectsVisible"))
+      props->getPropertyValue(OUString("IsBackgroundObjectsVisible")) >>= showsMaster;
+    if (!showsMaster) {
+      if (slide.is()) add(slide);
+      continue;
+    }
+    Reference<css::drawing::XMasterPageTarget> target(slide, UNO_QUERY);
+    if (!target.is()) continue;
+    Reference<css::drawing::XShapes> master(target->getMasterPage(), UNO_QUERY);
+    if (master.is()) add(master);
+  }
+  return pages;
 }
 
+// The slide master of the presentation. A .ppt made by PowerPoint carries a title master
+// besides the slide master, and later ones several designs, each a master of its own here; a
+// slide may also hide its master's objects. A shape added to the slide master is added to
+// every page PagesToMark names, so that every slide shows it; the copies share the shape's
+// name and take every change made to it, its removal included.
 DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc) {
-  auto page = SlideMasterPage(*doc);
+  auto page = Master(*doc, 0);
   Reference<css::beans::XPropertySet> props(page, UNO_QUERY_THROW);
-  RShapeHost host{doc, page, {}};
   auto obj = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
-  obj->Prop("Shapes", [host, page](const Args&) {
-    return OleVariant(MakeShapesObject(host, [page] {
+  obj->Prop("Shapes", [doc, page](const Args&) {
+    auto masters = PagesToMark(*doc);
+    auto list = [page] {
       std::vector<Reference<css::drawing::XShape>> shapes;
       for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i)
         shapes.emplace_back(page->getByIndex(i), UNO_QUERY);
       return shapes;
-    }));
+    };
+    auto first = MakeShapesObject(RShapeHost{doc, page, {}}, list);
+    auto shapes = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
+    shapes->Prop("Count", [first](const Args& a) { return first->Get("Count", a); });
+    // Item(i): the i-th shape of the slide master, together with its named copies.
+    shapes->Func("Item", [doc, first, masters, list](const Args& a) {
+      const OleVariant item = first->Call("Item", a);
+      const int index = ArgAt(a, 0).AsInt();
+      const std::string name = ShapeName(list()[index - 1]);
+      if (name.empty() || masters.size() < 2) return item;
+      std::vector<DispatchPtr> all{item.AsDispatch()};
+      for (std::size_t m = 1; m < masters.size(); ++m) {
+        for (sal_Int32 i = 0, n = masters[m]->getCount(); i < n; ++i) {
+          Reference<css::drawing::XShape> shape(masters[m]->getByIndex(i), UNO_QUERY);
+          if (shape.is() && ShapeName(shape) == name) {
+            all.push_back(MakeShapeObject(RShapeHost{doc, masters[m], {}}, shape));
+            break;
+          }
+        }
+      }
+      return OleVariant(DispatchPtr(std::make_shared<TFanOut>(std::move(all))));
+    });
+    shapes->Func("AddTextEffect", [doc, masters](const Args& a) {
+      std::vector<DispatchPtr> all;
+      for (const auto& master : masters) {
+        auto collection = MakeShapesObject(RShapeHost{doc, master, {}}, [] {
+          return std::vector<Reference<css::drawing::XShape>>();
+        });
+        all.push_back(collection->Call("AddTextEffect", a).AsDispatch());
+      }
+      if (all.size() == 1) return OleVariant(all.front());
+      return OleVariant(DispatchPtr(std::make_shared<TFanOut>(std::move(all))));
+    });
+    return OleVariant(DispatchPtr(shapes));
   });
   obj->Prop("Width", [props](const Args&) {
     sal_Int32 w = 0;
@@ -220,8 +409,9 @@ DispatchPtr CreatePowerPointApplication() {
     });
     RestoreNames(*d->doc);
     std::weak_ptr<TOfficeDocument> weakDoc = d->doc;
-    d->doc->SetBeforeStore([weakDoc](const std::string& filter) {
-      if (auto doc = weakDoc.lock()) RecordNames(*doc, filter);
+    d->doc->SetStoreHook([weakDoc](const std::string&) -> std::function<void()> {
+      if (auto doc = weakDoc.lock()) RecordNames(*doc);
+      return {};
     });
     s->active = d;
     if (s->app->Visible()) s->app->SetVisible(true, d->doc);

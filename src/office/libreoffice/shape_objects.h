@@ -40,6 +40,9 @@ TGuardedObject::GuardFn GuardOf(const std::shared_ptr<TOfficeProcess>& process);
 css::uno::Reference<css::drawing::XShape> AddFontworkShape(const RShapeHost& host,
                                                            const RTextEffect& effect);
 
+// Whether shape is a text effect: its text laid along a text path and painted with its fill.
+bool IsTextEffect(const css::uno::Reference<css::drawing::XShape>& shape);
+
 // The Office shape object over a shape: Name, Select, Delete, Fill, Line, TextEffect,
 // WrapFormat, Rotation, Left/Top/Width/Height (points), ScaleHeight/ScaleWidth, ZOrder,
 // LockAspectRatio, RelativeVerticalPosition.

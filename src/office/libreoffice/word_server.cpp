@@ -17,6 +17,8 @@
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextTable.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
 
 #include "office/libreoffice/office_application.h"
 #include "office/libreoffice/shape_name_record.h"
@@ -100,8 +102,13 @@ std::vector<Reference<css::text::XTextRange>> SectionStarts(const WordDoc& d) {
     if (!first && pageDesc.isEmpty()) continue;
     Reference<css::text::XTextRange> range(props, UNO_QUERY);
     if (!range.is()) {
-      Reference<css::text::XTextContent> content(props, UNO_QUERY);
-      if (content.is()) range = content->getAnchor();
+      // A table: its place is the start of its first cell (a table cannot report an anchor).
+      Reference<css::text::XTextTable> table(props, UNO_QUERY);
+      if (table.is()) {
+        const auto cells = table->getCellNames();
+        if (cells.hasElements())
+          range.set(table->getCellByName(cells[0]), UNO_QUERY);
+      }
     }
     if (range.is()) starts.push_back(range->getStart());
     first = false;
@@ -229,9 +236,10 @@ std::vector<RShapePlace> HeaderPlaces(const WordDoc& d) {
 void KeepShapeNames(const std::shared_ptr<WordDoc>& d) {
   if (DropsShapeNames(d->doc->FilterName())) RestoreShapeNames(*d->doc, HeaderPlaces(*d));
   std::weak_ptr<WordDoc> weak = d;
-  d->doc->SetBeforeStore([weak](const std::string& filter) {
+  d->doc->SetStoreHook([weak](const std::string& filter) -> std::function<void()> {
     auto doc = weak.lock();
     if (doc && DropsShapeNames(filter)) RecordShapeNames(*doc->doc, HeaderPlaces(*doc));
+    return {};
   });
 }
 
@@ -277,6 +285,20 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
     if (auto st = weak.lock()) st->active = d;
     return Nothing();
   });
+  // Saved: true while the document has no unsaved changes; setting it to true makes the
+  // office treat the document as unchanged, so closing its window asks nothing.
+  obj->Prop(
+      "Saved",
+      [d](const Args&) {
+        css::uno::Reference<css::util::XModifiable> modifiable(d->doc->Model(),
+                                                              css::uno::UNO_QUERY);
+        return OleVariant(!modifiable.is() || !modifiable->isModified());
+      },
+      [d](const OleVariant& v) {
+        css::uno::Reference<css::util::XModifiable> modifiable(d->doc->Model(),
+                                                              css::uno::UNO_QUERY);
+        if (modifiable.is()) modifiable->setModified(!v.AsBool());
+      });
   obj->Prop("Name", [d](const Args&) { return OleVariant(d->doc->Name()); });
   obj->Prop("FullName", [d](const Args&) { return OleVariant(d->doc->FullName()); });
 
@@ -315,7 +337,11 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
     auto start = starts[index - 1];
     auto range = std::make_shared<TGuardedObject>(guard);
     range->Func("Select", [d, start](const Args&) {
-      d->cursor->gotoRange(start, false);
+      // A section that starts in a table: the selection moves into the table's first cell.
+      if (start->getText() == d->cursor->getText())
+        d->cursor->gotoRange(start, false);
+      else
+        d->cursor = start->getText()->createTextCursorByRange(start);
       d->Moved();
       return Nothing();
     });

@@ -17,6 +17,7 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "support/temp_dir.h"
+#include "mark_render.h"
 #include "watermark_checks.h"
 
 namespace stampwell {
@@ -229,8 +230,10 @@ TEST(WordServerPdf, PrintToPdfPrinterWritesColouredWatermarkIntoOutputFolder) {
   ASSERT_TRUE(FileExists(pdf)) << "output folder holds: "
                                << ::testing::PrintToString(test::ListTree(home.Path()));
   EXPECT_NE(test::PdfText(pdf).find("Page 1 body text."), std::string::npos);
-  EXPECT_NE(test::PdfGlyphs(pdf).find(test::Compact(test::JobSettings().DocWaterMarkStr)),
-            std::string::npos);
+  // The mark is a text effect, drawn as outlines: it is found by its look, not as text.
+  const auto mark = test::MeasurePdf(pdf, {255, 0, 0});
+  ASSERT_TRUE(mark.has_value());
+  EXPECT_LE(test::AxisAngleDifference(mark->angle, 45), 4) << test::Describe(mark);
   const auto pixels = test::CountPageColours(pdf);
   // Red at 50 % over white is drawn pink; the watermark must not come out black.
   EXPECT_GT(pixels.watermark, 500) << "pink " << pixels.watermark << " dark " << pixels.dark;
@@ -350,10 +353,24 @@ TEST(WordServerPreview, SampleDocumentGetsWatermarkAndPrintsUnderItsTitle) {
   const std::string text = test::PdfText(home / ("PDF/" + files[0]));
   EXPECT_NE(text.find("Stampwell"), std::string::npos);
   EXPECT_EQ(files[0], "Document1.pdf");
-  EXPECT_NE(test::PdfGlyphs(home / ("PDF/" + files[0]))
-                .find(test::Compact(test::JobSettings().DocWaterMarkStr)),
-            std::string::npos);
+  const auto mark = test::MeasurePdf(home / ("PDF/" + files[0]), {255, 0, 0});
+  ASSERT_TRUE(mark.has_value());
+  EXPECT_LE(test::AxisAngleDifference(mark->angle, 45), 4) << test::Describe(mark);
   EXPECT_GT(test::CountPageColours(home / ("PDF/" + files[0])).watermark, 500);
+}
+
+// The preview document is a sample nobody saves: once marked saved, closing it asks nothing.
+TEST(WordServerPreview, SavedTellsAndClearsTheDocumentsChanges) {
+  auto app = CreateOleObject("Word.Application");
+  auto doc = app.Get("Documents").Call("Add");
+  app.Get("Selection").Call("TypeText", {"Stampwell"});
+  EXPECT_FALSE(doc.Get("Saved").AsBool());
+  doc.Put("Saved", true);
+  EXPECT_TRUE(doc.Get("Saved").AsBool());
+  doc.Put("Saved", false);
+  EXPECT_FALSE(doc.Get("Saved").AsBool());
+  doc.Call("Close", {0});
+  app.Call("Quit");
 }
 
 }  // namespace

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/drawing/XShape.hpp>
+
+#include "office/libreoffice/guarded_object.h"
+#include "office/libreoffice/shape_objects.h"
+
+// The members of the Office shape object, one group per sub-object it serves. Each group
+// holds the conversions between Office's model and LibreOffice's for its properties.
+namespace stampwell::shape {
+
+// What Office remembers about a shape that LibreOffice has no property for.
+struct Extras {
+  bool lockAspectRatio = false;
+  double normalizedHeight = 0;
+  int wrapSide = 0;
+  int relativeVertical = 0;
+  std::uint32_t lineBackColor = 0;
+  int dashStyle = 1;
+  int lineStyle = 1;
+};
+
+// One shape as the member groups see it.
+struct Context {
+  RShapeHost host;
+  css::uno::Reference<css::drawing::XShape> shape;
+  TGuardedObject::GuardFn guard;
+  std::shared_ptr<Extras> extras;
+  bool InWriter() const;
+  bool InCalc() const;
+};
+
+css::uno::Reference<css::beans::XPropertySet> Props(
+    const css::uno::Reference<css::drawing::XShape>& shape);
+
+template <class T>
+T Read(const css::uno::Reference<css::drawing::XShape>& shape, const char* name) {
+  T value{};
+  Props(shape)->getPropertyValue(OUString::createFromAscii(name)) >>= value;
+  return value;
+}
+
+void Write(const css::uno::Reference<css::drawing::XShape>& shape, const char* name,
+           const css::uno::Any& value);
+// Sets a property the shape may not have in every application (AllowOverlap in Calc).
+void WriteIfPresent(const css::uno::Reference<css::drawing::XShape>& shape, const char* name,
+                    const css::uno::Any& value);
+
+// Fill: Visible, Solid, ForeColor.RGB, Transparency.
+void AddFill(TGuardedObject& obj, const Context& c);
+// Line (outline): Visible, Weight, DashStyle, Style, Transparency, ForeColor, BackColor.
+void AddLine(TGuardedObject& obj, const Context& c);
+// TextEffect: NormalizedHeight, Text, FontName, FontSize.
+void AddTextEffect(TGuardedObject& obj, const Context& c);
+// Rotation, LockAspectRatio, Width, Height, ScaleWidth, ScaleHeight.
+void AddSizeAndRotation(TGuardedObject& obj, const Context& c);
+// Left, Top (and in Writer RelativeVerticalPosition).
+void AddPlacement(TGuardedObject& obj, const Context& c);
+// WrapFormat (Writer only): AllowOverlap, Side, Type.
+void AddWrapFormat(TGuardedObject& obj, const Context& c);
+// ZOrder, ZOrderPosition, BehindCells.
+void AddOrder(TGuardedObject& obj, const Context& c);
+
+}  // namespace stampwell::shape
