@@ -170,7 +170,8 @@ int ListJobs(std::ostream& out, std::ostream& err) {
   for (const auto& p : ProfileList()) {
     const RJobSettings& s = p->Settings;
     out << p->Settings.Name << '\t' << p->FileName << '\t' << "Doc=" << s.Doc << " Xls=" << s.Xls
-        << " Ppt=" << s.Ppt << " PDF=" << s.PDF << " OtherFiles=" << s.OtherFiles << '\t'
+        << " Ppt=" << s.Ppt << " PDF=" << s.PDF << " OtherFiles=" << s.OtherFiles
+        << " ModernFormats=" << s.ModernFormats << '\t'
         << p->Items.size() << (p->Items.size() == 1 ? " item" : " items") << '\n';
   }
   return ok ? kExitOk : kExitRunError;

@@ -73,6 +73,7 @@ void TJobProfile::Load() {
   Settings.OtherFiles = ini.ReadBool(kBasicInfo, "OtherFiles", true);
   Settings.EveryMinutes = ini.ReadInteger(kBasicInfo, "EveryMinutes", 100);
   Settings.Workers = ini.ReadInteger(kBasicInfo, "Workers", 1);
+  Settings.ModernFormats = ini.ReadBool(kBasicInfo, "ModernFormats", false);
   MaxFolder = ini.ReadInteger(kDocInfo, "MaxFolder", 0);
   DocSettings.DocWaterMarkStr = ini.ReadString(kDocInfo, "DocWaterMarkStr", "Confidential");
   DocSettings.DocFontName = ini.ReadString(kDocInfo, "DocFontName", "Arial");
@@ -118,6 +119,8 @@ void TJobProfile::Save() {
   // an existing key is left as it is.
   if (Settings.Workers != 1 || ini.ValueExists(kBasicInfo, "Workers"))
     ini.WriteInteger(kBasicInfo, "Workers", Settings.Workers);
+  // Last of its section, where a profile written before the switch existed gets it appended.
+  ini.WriteBool(kBasicInfo, "ModernFormats", Settings.ModernFormats);
   ini.WriteInteger(kDocInfo, "MaxFolder", MaxFolder);
   ini.WriteString(kDocInfo, "DocWaterMarkStr", DocSettings.DocWaterMarkStr);
   ini.WriteString(kDocInfo, "DocFontName", DocSettings.DocFontName);

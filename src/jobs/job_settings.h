@@ -22,6 +22,9 @@ struct RJobSettings {
   // Files handled at once by a run ("Workers" in [BasicInfo]; absent: 1; 0: one per
   // processor core). Only the runner reads it.
   std::int32_t Workers = 1;
+  // Also handle the current formats: .docx/.docm/.odt under Doc, .xlsx/.xlsm/.ods under Xls,
+  // .pptx/.pptm/.odp under Ppt (and under PDF). Off for every profile that does not ask.
+  bool ModernFormats = false;
 
   bool operator==(const RJobSettings&) const = default;
 };

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <initializer_list>
 #include <system_error>
 
 #include "jobs/file_utils.h"
@@ -284,9 +285,17 @@ void TJob::PassOverSpecial(const std::string& path) {
 
 TJob::FileKind TJob::Classify(const std::string& source) const {
   const std::string ext = LowerCase(ExtractFileExt(source));
-  if (ext == ".doc" && (Settings.Doc || Settings.PDF)) return FileKind::Word;
-  if (ext == ".xls" && (Settings.Xls || Settings.PDF)) return FileKind::Excel;
-  if (ext == ".ppt" && (Settings.Ppt || Settings.PDF)) return FileKind::Ppt;
+  auto is = [&](const char* legacy, std::initializer_list<const char*> current) {
+    if (ext == legacy) return true;
+    if (!Settings.ModernFormats) return false;
+    return std::find(current.begin(), current.end(), ext) != current.end();
+  };
+  if (is(".doc", {".docx", ".docm", ".odt"}) && (Settings.Doc || Settings.PDF))
+    return FileKind::Word;
+  if (is(".xls", {".xlsx", ".xlsm", ".ods"}) && (Settings.Xls || Settings.PDF))
+    return FileKind::Excel;
+  if (is(".ppt", {".pptx", ".pptm", ".odp"}) && (Settings.Ppt || Settings.PDF))
+    return FileKind::Ppt;
   return FileKind::Other;
 }
 

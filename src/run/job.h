@@ -166,6 +166,9 @@ class TJob : public TThread {
   // Waits for the pool's files, ends its workers and takes over their counts.
   void EndPool();
 
+  // By the extension, in any letter case: .doc is Word, .xls Excel, .ppt PowerPoint, and with
+  // ModernFormats also .docx/.docm/.odt, .xlsx/.xlsm/.ods and .pptx/.pptm/.odp; a kind whose
+  // switch and PDF are both off, and every other extension, is Other.
   FileKind Classify(const std::string& source) const;
   bool NeedProcess(const std::string& source, const std::string& dest) const;
   bool NeedCopy(const std::string& source, const std::string& dest) const;

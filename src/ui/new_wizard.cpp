@@ -98,8 +98,10 @@ void TfrmNewWizard::CreateFrames() {
   SettingFrame = new TSettingFrame(this);
   SettingFrame->setGeometry(kPageLeft, kPageTop, pageWidth, kPageHeight);
   SettingFrame->ShowSettings();
-  // Shown in its check box when step 2 is entered.
+  // Shown in their check boxes when step 2 is entered. A new job handles the current formats
+  // too; stored jobs keep what they had.
   SettingFrame->Settings.OtherFiles = true;
+  SettingFrame->Settings.ModernFormats = true;
 
   FolderFrame = new TFolderFrame(this);
   FolderFrame->setGeometry(kPageLeft, kPageTop, pageWidth, kPageHeight);
@@ -178,6 +180,7 @@ void TfrmNewWizard::KeepStep2Choices() {
   rec.Doc = SettingFrame->IsDoc->isChecked();
   rec.Xls = SettingFrame->IsXls->isChecked();
   rec.Ppt = SettingFrame->IsPpt->isChecked();
+  rec.ModernFormats = SettingFrame->IsModern->isChecked();
   rec.PDF = SettingFrame->IsPrintPDF->isChecked();
   rec.OtherFiles = SettingFrame->IsCopy->isChecked();
 }

@@ -15,6 +15,13 @@
 namespace stampwell {
 namespace {
 
+// The file type box holds a fourth row for the current formats; the option box below it
+// moves down by that row and gives up the blank space under its last check box, so that
+// both still fit the panel.
+constexpr int kTypesHeight = 121;
+constexpr int kOptionTop = 176;
+constexpr int kOptionHeight = 73;
+
 template <typename W>
 W* Make(QWidget* parent, const char* name) {
   auto* w = new W(parent);  // owned by parent
@@ -56,15 +63,17 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
 
   GroupBox1 = Make<QGroupBox>(LocPanel, "GroupBox1");
   GroupBox1->setTitle(QStringLiteral("File Type Selection"));
-  GroupBox1->setGeometry(88, 48, 321, 105);
+  GroupBox1->setGeometry(88, 48, 321, kTypesHeight);
   IsDoc = MakeCheck(GroupBox1, "IsDoc", QStringLiteral("Add Watermark into &Doc File"), 16, 24);
   IsDoc->setChecked(true);
   IsXls = MakeCheck(GroupBox1, "IsXls", QStringLiteral("Add Watermark into &Xls File"), 16, 48);
   IsPpt = MakeCheck(GroupBox1, "IsPpt", QStringLiteral("Add Watermark into &Ppt File"), 16, 72);
+  IsModern = MakeCheck(GroupBox1, "IsModern",
+                       QStringLiteral("Also .docx, .xlsx, .pptx and OpenDocument files"), 16, 96);
 
   GroupBox2 = Make<QGroupBox>(LocPanel, "GroupBox2");
   GroupBox2->setTitle(QStringLiteral("Option"));
-  GroupBox2->setGeometry(88, 160, 321, 81);
+  GroupBox2->setGeometry(88, kOptionTop, 321, kOptionHeight);
   IsPrintPDF = MakeCheck(GroupBox2, "IsPrintPDF",
                          QStringLiteral("Print Added Watermark Files into PD&F Files"), 8, 16);
   IsCopy = MakeCheck(GroupBox2, "IsCopy",
@@ -74,7 +83,7 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   // centred on the panel) until the longest caption fits, since a clipped caption hides what
   // the option does.
   int needed = 321;
-  for (QCheckBox* box : {IsDoc, IsXls, IsPpt, IsPrintPDF, IsCopy}) {
+  for (QCheckBox* box : {IsDoc, IsXls, IsPpt, IsModern, IsPrintPDF, IsCopy}) {
     box->resize(box->sizeHint().width(), box->height());
     // Never on the box's own caption or frame line.
     const int top = static_cast<QGroupBox*>(box->parentWidget())->contentsRect().top() + 2;
@@ -84,8 +93,8 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   needed = std::min(needed, LocPanel->width());
   if (needed > 321) {
     const int left = (LocPanel->width() - needed) / 2;
-    GroupBox1->setGeometry(left, 48, needed, 105);
-    GroupBox2->setGeometry(left, 160, needed, 81);
+    GroupBox1->setGeometry(left, 48, needed, kTypesHeight);
+    GroupBox2->setGeometry(left, kOptionTop, needed, kOptionHeight);
   }
 }
 
@@ -95,6 +104,7 @@ void TSettingFrame::ShowSettings(const std::optional<RJobSettings>& rec) {
   IsDoc->setChecked(Settings.Doc);
   IsXls->setChecked(Settings.Xls);
   IsPpt->setChecked(Settings.Ppt);
+  IsModern->setChecked(Settings.ModernFormats);
   IsPrintPDF->setChecked(Settings.PDF);
   IsCopy->setChecked(Settings.OtherFiles);
   if (!PDFAvailable) IsPrintPDF->setEnabled(false);
@@ -111,6 +121,7 @@ bool TSettingFrame::ReadSettings() {
   Settings.Doc = IsDoc->isChecked();
   Settings.Xls = IsXls->isChecked();
   Settings.Ppt = IsPpt->isChecked();
+  Settings.ModernFormats = IsModern->isChecked();
   Settings.PDF = IsPrintPDF->isChecked();
   Settings.OtherFiles = IsCopy->isChecked();
   return result;

@@ -14,9 +14,10 @@ class QLineEdit;
 
 namespace stampwell {
 
-// The general page of a job: its name, the file types to stamp, PDF output and copying of
-// other files. Keeps its own copy of the job's RJobSettings; AutoRun and EveryMinutes have no
-// control and pass through a show-and-read cycle unchanged.
+// The general page of a job: its name, the file types to stamp (the legacy formats, and the
+// current ones when ModernFormats is on), PDF output and copying of other files. Keeps its own
+// copy of the job's RJobSettings; AutoRun and EveryMinutes have no control and pass through a
+// show-and-read cycle unchanged.
 class TSettingFrame : public QWidget {
   Q_OBJECT
 
@@ -40,6 +41,7 @@ class TSettingFrame : public QWidget {
   QCheckBox* IsDoc;
   QCheckBox* IsXls;
   QCheckBox* IsPpt;
+  QCheckBox* IsModern;  // ModernFormats
   QGroupBox* GroupBox2;
   QCheckBox* IsPrintPDF;
   QCheckBox* IsCopy;

@@ -127,7 +127,7 @@ TEST_F(JobProfileTest, SaveWritesEveryKeyInOrderAndLoadsBack) {
   p.Save();
   EXPECT_EQ(ReadFile(Dir() + "swWeekly.ini"),
             "[BasicInfo]\r\nName=Weekly\r\nAutoRun=1\r\nDoc=0\r\nXls=1\r\nPpt=1\r\nPDF=1\r\n"
-            "OtherFiles=0\r\nEveryMinutes=-5\r\n"
+            "OtherFiles=0\r\nEveryMinutes=-5\r\nModernFormats=0\r\n"
             "[DocInfo]\r\nMaxFolder=3\r\nDocWaterMarkStr= Draft \r\nDocFontName=Courier New\r\n"
             "DocWatermarkSize=72\r\nDocWatermarkColor=clRed\r\nTransparent=0\r\nHX=0\r\n"
             "[0]\r\nType=0\r\nSource=/in/a.doc\r\nDest=/out/a.doc\r\nComments=one\r\n"
@@ -156,6 +156,36 @@ TEST_F(JobProfileTest, WorkersKeyIsOptionalAndKeptOnSave) {
   Given("swOne.ini", "[BasicInfo]\r\nName=One\r\nWorkers=1\r\n");
   TJobProfile("swOne.ini").Save();
   EXPECT_NE(ReadFile(Dir() + "swOne.ini").find("Workers=1"), std::string::npos);
+}
+
+TEST_F(JobProfileTest, ModernFormatsIsOffWhenAbsentAndSurvivesASave) {
+  // A profile written before the switch existed: everything else kept, the switch off, and the
+  // next save appends the key to its section without disturbing the rest.
+  const std::string old =
+      "[BasicInfo]\r\nName=Old\r\nAutoRun=0\r\nDoc=1\r\nXls=1\r\nPpt=0\r\nPDF=0\r\n"
+      "OtherFiles=1\r\nEveryMinutes=100\r\n[DocInfo]\r\nMaxFolder=0\r\n"
+      "[0]\r\nType=1\r\nSource=/in\r\nDest=/out\r\nComments=\r\n";
+  Given("swOld.ini", old);
+  TJobProfile p("swOld.ini");
+  EXPECT_FALSE(p.Settings.ModernFormats);
+  EXPECT_TRUE(p.Settings.Xls);
+  p.Save();
+  const std::string saved = ReadFile(Dir() + "swOld.ini");
+  EXPECT_NE(saved.find("EveryMinutes=100\r\nModernFormats=0\r\n[DocInfo]"), std::string::npos)
+      << saved;
+  EXPECT_FALSE(TJobProfile("swOld.ini").Settings.ModernFormats);
+
+  for (const char* value : {"1", "-1", "0x1"}) {
+    Given("swOn.ini", std::string("[BasicInfo]\r\nName=On\r\nModernformats=") + value + "\r\n");
+    EXPECT_TRUE(TJobProfile("swOn.ini").Settings.ModernFormats) << value;
+  }
+  Given("swOn.ini", "[BasicInfo]\r\nName=On\r\nModernFormats=yes\r\n");
+  EXPECT_FALSE(TJobProfile("swOn.ini").Settings.ModernFormats) << "unparsable reads the default";
+  TJobProfile on("swOn.ini");
+  on.Settings.ModernFormats = true;
+  on.Save();
+  EXPECT_TRUE(TJobProfile("swOn.ini").Settings.ModernFormats);
+  EXPECT_EQ(TIniFile(Dir() + "swOn.ini").ReadString("BasicInfo", "ModernFormats", ""), "1");
 }
 
 TEST_F(JobProfileTest, UnnamedColourIsWrittenBackInTheSameHexForm) {

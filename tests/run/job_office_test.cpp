@@ -314,5 +314,43 @@ TEST_F(OfficeRun, EmptyAndSpecialFilesAreNotDocuments) {
   EXPECT_TRUE(FileExists(Dst("/a.doc")));
 }
 
+// Current formats beside legacy ones in one folder: copied as other files by a job without the
+// switch, all stamped in their own formats by one job with it.
+TEST_F(OfficeRun, OneJobWithTheSwitchStampsCurrentAndLegacyFilesInOneFolder) {
+  const std::string gen = work / "gen/";
+  for (auto [from, format] : {std::pair<std::string, std::string>{"a.fodt", "docx"},
+                              {"c.fods", "ods"},
+                              {"d.fodp", "pptx"}})
+    ASSERT_TRUE(ConvertWithOffice({gen + from}, format, gen));
+  fs::copy_file(gen + "a.docx", Src("/e.DOCX"));
+  fs::copy_file(gen + "c.ods", Src("/f.ods"));
+  fs::copy_file(gen + "d.pptx", Src("/sub/g.pptx"));
+
+  RunFolderJob(Settings(true, true, true, false, true));
+  for (std::string f : {"/e.DOCX", "/f.ods", "/sub/g.pptx"}) {
+    EXPECT_EQ(ReadFile(Dst(f)), ReadFile(Src(f))) << "copied unchanged: " << f;
+    EXPECT_THAT(ActionLines(), Contains("copy file:" + Src(f) + " to:" + Dst(f)));
+  }
+
+  fs::remove_all(Dst());
+  window = std::make_shared<RecordingWindow>();  // the next run's end is counted afresh
+  RJobSettings modern = Settings(true, true, true, false, true);
+  modern.ModernFormats = true;
+  RunFolderJob(modern);
+  EXPECT_THAT(messages.Messages(), ::testing::IsEmpty());
+  const auto log = ActionLines();
+  for (std::string f : {"/a.doc", "/c.xls", "/sub/b.doc", "/sub/d.ppt", "/e.DOCX", "/f.ods",
+                        "/sub/g.pptx"})
+    EXPECT_THAT(log, Contains("Add watermark into " + Src(f)));
+  WordInspector word;
+  EXPECT_EQ(word.HeaderShapes(Dst("/e.DOCX"))["s1/primary"].at(0).Name, kMark);
+  EXPECT_TRUE(word.HeaderShapes(Src("/e.DOCX"))["s1/primary"].empty()) << "source untouched";
+  EXPECT_THAT(ShapeNames("Excel.Application", Dst("/f.ods")), Contains(kMark));
+  EXPECT_THAT(ShapeNames("PowerPoint.Application", Dst("/sub/g.pptx")), Contains(kMark));
+  // Each in its own format: a zip package, not the legacy binary one.
+  for (std::string f : {"/e.DOCX", "/f.ods", "/sub/g.pptx"})
+    EXPECT_EQ(ReadFile(Dst(f)).substr(0, 2), "PK") << f;
+}
+
 }  // namespace
 }  // namespace stampwell::test

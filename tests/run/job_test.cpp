@@ -75,6 +75,78 @@ TEST_F(JobTest, WatermarkFolderJobWithAndWithoutOtherFiles) {
   }
 }
 
+// The current formats are documents only in a job that asks for them. Then they follow the
+// switch of their application in any letter case, with the "~" rule, counts and log lines of
+// the legacy ones; a kind whose switch is off (here PowerPoint) and look-alike extensions stay
+// other files.
+TEST_F(JobTest, CurrentFormatsAreStampedOnlyInAJobThatAsksForThem) {
+  const Lines words = {"a.DOCX", "b.docm", "c.odt"}, books = {"d.xlsx", "e.XLSM", "f.ods"},
+              others = {"g.pptx", "h.pptm", "i.OdP", "j.docxx", "k.dotx", "l.odg"};
+  for (const Lines* group : {&words, &books, &others})
+    for (const std::string& f : *group) WriteFile(src + "/" + f, f);
+  WriteFile(src + "/~$a.docx", "owner");
+  for (bool modern : {false, true}) {
+    SCOPED_TRACE(modern);
+    const std::string to = dst + (modern ? "On" : "Off");
+    display = std::make_shared<RecordingDisplay>(), window = std::make_shared<RecordingWindow>();
+    RJobSettings settings = Settings(true, true, false, false, true);
+    settings.ModernFormats = modern;
+    auto job = MakeJob(settings);
+    job->AddItem(src, to, "Folder");
+    ASSERT_TRUE(RunToEnd(job));
+    Lines expected;
+    for (const Lines* group : {&words, &books, &others})
+      for (const std::string& f : *group) {
+        const bool stamped = modern && group != &others;
+        expected.push_back(stamped ? Stamp(src + "/" + f) : Copy(src + "/" + f, to + "/" + f));
+        EXPECT_EQ(ReadFile(to + "/" + f), stamped ? "saved" : f) << f;
+      }
+    EXPECT_EQ(ActionLines(), expected);
+    EXPECT_FALSE(FileExists(to + "/~$a.docx"));
+    EXPECT_EQ(job->TotalCount, 12);
+    EXPECT_EQ(job->DoneCount, 12);
+    EXPECT_THAT(CallsWith("App.Documents.Open("), SizeIs(modern ? 3 : 0));
+    EXPECT_THAT(CallsWith("App.workBooks.Open("), SizeIs(modern ? 3 : 0));
+    server.ClearCalls();
+  }
+}
+
+TEST_F(JobTest, CurrentFormatsArePrintedAndStampedInPlaceLikeTheLegacyOnes) {
+  WriteFile(src + "/a.docx", "a");
+  WriteFile(src + "/b.ods", "b");
+  WriteFile(src + "/c.pptm", "c");
+  RJobSettings pdf = Settings(false, false, false, true, false);
+  pdf.ModernFormats = true;
+  auto job = MakeJob(pdf);
+  job->AddItem(src, dst, "Folder");
+  WriteFile(dst + "/c.pdf", "earlier PDF");  // c's PDF exists: passed over, not counted
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(ActionLines(),
+            Lines({"Print Doc file:" + src + "/a.docx to PDF:" + dst + "/a.pdf",
+                   "Print Xls file:" + src + "/b.ods to PDF:" + dst + "/b.pdf"}));
+  EXPECT_EQ(job->TotalCount, 2);
+  EXPECT_EQ(ReadFile(dst + "/a.pdf"), "PDF of " + src + "/a.docx");
+  EXPECT_EQ(ReadFile(dst + "/b.pdf"), "PDF of " + src + "/b.ods");
+
+  window = std::make_shared<RecordingWindow>();
+  server.ClearCalls();
+  RJobSettings inPlace = Settings(true, true, true, false, false);
+  inPlace.ModernFormats = true;
+  job = MakeJob(inPlace);
+  job->AddItem(src, src, "Folder");
+  job->AddItem(src + "/a.docx", src + "/a.docx", "File");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(ActionLines(), Lines({Stamp(src + "/a.docx"), Stamp(src + "/b.ods"),
+                                  Stamp(src + "/c.pptm"), Stamp(src + "/a.docx")}));
+  EXPECT_THAT(CallsWith("App.Documents.Open.SaveAs"), IsEmpty());
+  EXPECT_THAT(CallsWith("call App.Documents.Open.Save()"), SizeIs(2));
+  EXPECT_THAT(server.Log(), testing::IsSupersetOf(Lines{
+                                "call App.workBooks.Open.SaveAs(Str(\"" + src + "/b.ods\"))",
+                                "call App.workBooks.Open.Save()",
+                                "call App.ActivePresentation.SaveAs(Str(\"" + src + "/c.pptm\"))",
+                                "call App.ActivePresentation.Save()"}));
+}
+
 TEST_F(JobTest, SecondRunOnlyWritesTheFrameAndNeverRefreshesTheDisplay) {
   WriteFile(src + "/a.doc", "a");
   WriteFile(src + "/b.txt", "b");

@@ -2,6 +2,7 @@
 // decisions about values the lists do not offer, and the centring layout.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -82,6 +83,26 @@ class SettingPagesTest : public QObject {
     QVERIFY(page.ReadSettings());
     QCOMPARE(page.Settings.Name, std::string("Monthly"));
     QVERIFY(page.Settings.Doc && !page.Settings.Ppt);
+  }
+
+  void generalCurrentFormatsBoxFollowsTheRecord() {
+    TSettingFrame page;
+    auto* box = page.findChild<QCheckBox*>(QStringLiteral("IsModern"));
+    QVERIFY(box);
+    QCOMPARE(box->text(), QStringLiteral("Also .docx, .xlsx, .pptx and OpenDocument files"));
+    QCOMPARE(box->parentWidget(), static_cast<QWidget*>(page.GroupBox1));
+    for (bool on : {true, false}) {
+      RJobSettings job = SampleJob();
+      job.ModernFormats = on;
+      page.ShowSettings(job);
+      QCOMPARE(box->isChecked(), on);
+      QVERIFY(page.ReadSettings());
+      QVERIFY(page.Settings == job);
+      box->setChecked(!on);  // the user's choice is taken, nothing else changes
+      QVERIFY(page.ReadSettings());
+      QCOMPARE(page.Settings.ModernFormats, !on);
+      QVERIFY(page.Settings.Xls && page.Settings.Ppt && !page.Settings.Doc);
+    }
   }
 
   void generalAutoRunAndEveryMinutesPassThrough() {

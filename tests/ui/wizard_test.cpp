@@ -149,6 +149,7 @@ class WizardTest : public QObject {
     TJobProfile saved("swProfile1.ini");
     QCOMPARE(saved.Settings.Name, std::string("Profile1"));
     QVERIFY(saved.Settings.Doc && saved.Settings.OtherFiles);
+    QVERIFY(saved.Settings.ModernFormats);
     QVERIFY(!saved.Settings.PDF && !saved.Settings.AutoRun);
     QCOMPARE(saved.Settings.EveryMinutes, 0);
     QVERIFY(saved.Items.empty());
@@ -163,7 +164,9 @@ class WizardTest : public QObject {
     w.show();
     GoToStep(w, 2);
     w.SettingFrame->sName->setText(QStringLiteral("Weekly"));
+    QVERIFY(w.SettingFrame->IsModern->isChecked());  // a new job handles the current formats
     w.SettingFrame->IsXls->setChecked(true);
+    w.SettingFrame->IsModern->setChecked(false);
     GoToStep(w, 3);
     const std::vector<RJobItem> items = {{1, "/src/a", "/dst/a", "first"},
                                          {0, "/src/b.doc", "/dst/b.doc", ""}};
@@ -172,12 +175,14 @@ class WizardTest : public QObject {
     w.DocSetFrame->wmString->setEditText(QStringLiteral("Internal only"));
     GoToStep(w, 2);
     QVERIFY(w.SettingFrame->IsXls->isChecked());
+    QVERIFY(!w.SettingFrame->IsModern->isChecked());
     QCOMPARE(w.SettingFrame->sName->text(), QStringLiteral("Weekly"));
     GoToStep(w, 4);
     QCOMPARE(w.DocSetFrame->wmString->currentText(), QStringLiteral("Internal only"));
     QVERIFY(w.SaveJob());
     TJobProfile saved("swWeekly.ini");
     QVERIFY(saved.Settings.Xls);
+    QVERIFY(!saved.Settings.ModernFormats);
     QCOMPARE(saved.DocSettings.DocWaterMarkStr, std::string("Internal only"));
     QCOMPARE(saved.Items, items);
   }

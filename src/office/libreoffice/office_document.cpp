@@ -164,6 +164,7 @@ std::string ExportFilterFor(OfficeKind kind, const std::string& f) {
       {"MS WinWord 6.0", "MS Word 97"},
       {"MS WinWord 5", "MS Word 97"},
       {"MS Word 2007 XML", "MS Word 2007 XML"},
+      {"MS Word 2007 XML VBA", "MS Word 2007 XML VBA"},
       {"Office Open XML Text", "Office Open XML Text"},
       {"MS Word 2003 XML", "MS Word 2003 XML"},
       {"Rich Text Format", "Rich Text Format"},
@@ -178,6 +179,7 @@ std::string ExportFilterFor(OfficeKind kind, const std::string& f) {
       {"MS Excel 4.0", "MS Excel 97"},
       {"MS Excel 4.0 Vorlage/Template", "MS Excel 97"},
       {"Calc MS Excel 2007 XML", "Calc MS Excel 2007 XML"},
+      {"Calc MS Excel 2007 VBA XML", "Calc MS Excel 2007 VBA XML"},
       {"Calc Office Open XML", "Calc Office Open XML"},
       {"calc8", "calc8"}};
   static const std::map<std::string, std::string> impress = {
@@ -187,6 +189,7 @@ std::string ExportFilterFor(OfficeKind kind, const std::string& f) {
       // PowerPoint 4.0 and 95 files: LibreOffice reads them but writes no such format.
       {"PowerPoint 3", "MS PowerPoint 97"},
       {"Impress MS PowerPoint 2007 XML", "Impress MS PowerPoint 2007 XML"},
+      {"Impress MS PowerPoint 2007 XML VBA", "Impress MS PowerPoint 2007 XML VBA"},
       {"Impress Office Open XML", "Impress Office Open XML"},
       {"impress8", "impress8"}};
   const auto& table = kind == OfficeKind::Writer ? writer
@@ -201,15 +204,18 @@ std::string FilterForExtension(OfficeKind kind, const std::string& path) {
   switch (kind) {
     case OfficeKind::Writer:
       if (ext == ".docx") return "MS Word 2007 XML";
+      if (ext == ".docm") return "MS Word 2007 XML VBA";
       if (ext == ".odt") return "writer8";
       if (ext == ".rtf") return "Rich Text Format";
       return "MS Word 97";
     case OfficeKind::Calc:
       if (ext == ".xlsx") return "Calc MS Excel 2007 XML";
+      if (ext == ".xlsm") return "Calc MS Excel 2007 VBA XML";
       if (ext == ".ods") return "calc8";
       return "MS Excel 97";
     case OfficeKind::Impress:
       if (ext == ".pptx") return "Impress MS PowerPoint 2007 XML";
+      if (ext == ".pptm") return "Impress MS PowerPoint 2007 XML VBA";
       if (ext == ".odp") return "impress8";
       return "MS PowerPoint 97";
   }

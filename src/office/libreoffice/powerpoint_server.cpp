@@ -229,11 +229,26 @@ class TFanOut : public IDispatchObject {
   std::vector<DispatchPtr> targets_;
 };
 
-// Where a mark put on the slide master must also go so that every slide shows it: the first
+// The presentation's slide master: the master page its first slide shows (the first master
+// page when it has no slide). LibreOffice reads an Office Open XML presentation with one
+// master page per layout, in an order that changes from one save to the next: the first
+// master page is then often one no slide shows, and a mark found on it one time is looked for
+// on another master page the next, so that a restamp adds a second mark beside the first.
+Reference<css::drawing::XShapes> SlideMasterPage(const TOfficeDocument& doc) {
+  auto slides = Slides(doc);
+  if (slides->getCount() > 0) {
+    Reference<css::drawing::XMasterPageTarget> first(slides->getByIndex(0), UNO_QUERY);
+    if (first.is() && first->getMasterPage().is())
+      return Reference<css::drawing::XShapes>(first->getMasterPage(), UNO_QUERY_THROW);
+  }
+  return Master(doc, 0);
+}
+
+// Where a mark put on the slide master must also go so that every slide shows it: the slide
 // master, every other master that a slide follows and shows the objects of, and every slide
 // that hides its master's objects (there the mark is put behind the slide's own content).
 std::vector<Reference<css::drawing::XShapes>> PagesToMark(const TOfficeDocument& doc) {
-  std::vector<Reference<css::drawing::XShapes>> pages{Master(doc, 0)};
+  std::vector<Reference<css::drawing::XShapes>> pages{SlideMasterPage(doc)};
   auto add = [&pages](const Reference<css::drawing::XShapes>& page) {
     for (const auto& p : pages)
       if (p == page) return;
@@ -264,7 +279,7 @@ std::vector<Reference<css::drawing::XShapes>> PagesToMark(const TOfficeDocument&
 // every page PagesToMark names, so that every slide shows it; the copies share the shape's
 // name and take every change made to it, its removal included.
 DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc) {
-  auto page = Master(*doc, 0);
+  auto page = SlideMasterPage(*doc);
   Reference<css::beans::XPropertySet> props(page, UNO_QUERY_THROW);
   auto obj = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
   obj->Prop("Shapes", [doc, page](const Args&) {

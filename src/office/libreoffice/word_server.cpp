@@ -1,5 +1,7 @@
 #include "office/libreoffice/word_server.h"
 
+#include <algorithm>
+
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XContentEnumerationAccess.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
@@ -19,6 +21,7 @@
 #include <com/sun/star/util/XModifiable.hpp>
 
 #include "office/libreoffice/office_application.h"
+#include "office/libreoffice/shape_name_record.h"
 #include "office/libreoffice/shape_objects.h"
 #include "office/libreoffice/uno_convert.h"
 #include "platform/paths.h"
@@ -191,6 +194,53 @@ int PageCount(const WordDoc& d) {
   sal_Int32 pages = 0;
   props->getPropertyValue(OUString("PageCount")) >>= pages;
   return pages;
+}
+
+// The Office Open XML filters, which write no shape names that LibreOffice reads back.
+bool DropsShapeNames(const std::string& filter) {
+  return filter == "MS Word 2007 XML" || filter == "MS Word 2007 XML VBA" ||
+         filter == "Office Open XML Text";
+}
+
+// Every header of the page styles the body uses, in the order of the sections that first use
+// them, keyed by that order and the header's kind: the same keys for the same document after
+// a reload, whatever names the page styles get.
+std::vector<RShapePlace> HeaderPlaces(const WordDoc& d) {
+  std::vector<OUString> styles;
+  for (const auto& start : SectionStarts(d)) {
+    const OUString name = PageStyleAt(start);
+    if (std::find(styles.begin(), styles.end(), name) == styles.end()) styles.push_back(name);
+  }
+  std::vector<RShapePlace> places;
+  for (size_t i = 0; i < styles.size(); ++i) {
+    auto style = PageStyle(d, styles[i]);
+    bool on = false, firstShared = true, leftShared = true;
+    style->getPropertyValue(OUString("HeaderIsOn")) >>= on;
+    if (!on) continue;
+    style->getPropertyValue(OUString("FirstIsShared")) >>= firstShared;
+    style->getPropertyValue(OUString("HeaderIsShared")) >>= leftShared;
+    std::vector<const char*> kinds = {"HeaderText"};
+    if (!firstShared) kinds.push_back("HeaderTextFirst");
+    if (!leftShared) kinds.push_back("HeaderTextLeft");
+    for (const char* kind : kinds) {
+      Reference<css::text::XText> header;
+      style->getPropertyValue(OUString::createFromAscii(kind)) >>= header;
+      if (header.is())
+        places.push_back({std::to_string(i) + "/" + kind, ShapesIn(header)});
+    }
+  }
+  return places;
+}
+
+// Keeps the names of header shapes through the formats that drop them.
+void KeepShapeNames(const std::shared_ptr<WordDoc>& d) {
+  if (DropsShapeNames(d->doc->FilterName())) RestoreShapeNames(*d->doc, HeaderPlaces(*d));
+  std::weak_ptr<WordDoc> weak = d;
+  d->doc->SetStoreHook([weak](const std::string& filter) -> std::function<void()> {
+    auto doc = weak.lock();
+    if (doc && DropsShapeNames(filter)) RecordShapeNames(*doc->doc, HeaderPlaces(*doc));
+    return {};
+  });
 }
 
 std::shared_ptr<WordDoc> Require(const std::shared_ptr<WordState>& s) {
@@ -439,12 +489,14 @@ DispatchPtr CreateWordApplication() {
       return TOfficeDocument::Open(std::move(process), OfficeKind::Writer, path, true);
     });
     auto d = Adopt(s, doc);
+    KeepShapeNames(d);
     if (s->app->Visible()) s->app->SetVisible(true, doc);
     return OleVariant(MakeDocument(s, d));
   });
   documents->Func("Add", [s](const Args&) {
     auto doc = TOfficeDocument::New(s->app->Process(), OfficeKind::Writer, true);
     auto d = Adopt(s, doc);
+    KeepShapeNames(d);
     if (s->app->Visible()) s->app->SetVisible(true, doc);
     return OleVariant(MakeDocument(s, d));
   });

@@ -133,12 +133,13 @@ std::string RunCapture(const std::string& command) {
 }
 
 bool ConvertWithOffice(const std::vector<std::string>& sources, const std::string& format,
-                       const std::string& outDir) {
+                       const std::string& outDir, const std::string& filter) {
   TempDir profile;
   std::ostringstream cmd;
   cmd << "/usr/lib/libreoffice/program/soffice.bin --headless --norestore --nologo "
          "--nolockcheck -env:UserInstallation=file://"
-      << profile.Path() << " --convert-to " << format << " --outdir '" << outDir << "'";
+      << profile.Path() << " --convert-to '" << format << (filter.empty() ? "" : ":" + filter)
+      << "' --outdir '" << outDir << "'";
   for (const auto& s : sources) cmd << " '" << s << "'";
   cmd << " >/dev/null 2>&1";
   // A fresh profile makes the first run end with 81, asking to be started again.

@@ -17,8 +17,9 @@ std::string TwoSlidePresentation();    // two slides, each with a text box
 
 // Converts every file in sources (.fodt/.fods/.fodp) into format ("doc", "xls", "ppt") in
 // outDir with one office command-line run, in a private profile. Returns false on failure.
+// filter names the export filter where the extension alone would pick another one.
 bool ConvertWithOffice(const std::vector<std::string>& sources, const std::string& format,
-                       const std::string& outDir);
+                       const std::string& outDir, const std::string& filter = "");
 
 // Number of soffice.bin processes whose command line contains needle.
 int CountOfficeProcesses(const std::string& needle);

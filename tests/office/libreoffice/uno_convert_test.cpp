@@ -2,7 +2,10 @@
 // and the choice of file formats. No office process is started.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "office/libreoffice/office_document.h"
+#include "office/libreoffice/shape_name_record.h"
 #include "office/libreoffice/uno_bootstrap.h"
 #include "office/libreoffice/uno_convert.h"
 
@@ -63,6 +66,17 @@ TEST(DocumentFormats, LoadedFormatIsKeptAndForeignFormatsAreRefused) {
   EXPECT_EQ(ExportFilterFor(OfficeKind::Writer, "MS Word 95"), "MS Word 97");  // no 95 export
   EXPECT_EQ(ExportFilterFor(OfficeKind::Calc, "MS Excel 97"), "MS Excel 97");
   EXPECT_EQ(ExportFilterFor(OfficeKind::Impress, "MS PowerPoint 97"), "MS PowerPoint 97");
+  // The current formats, the macro-enabled ones with their macros' container, and ODF.
+  for (const char* f : {"MS Word 2007 XML", "MS Word 2007 XML VBA", "Office Open XML Text",
+                        "writer8"})
+    EXPECT_EQ(ExportFilterFor(OfficeKind::Writer, f), f);
+  for (const char* f : {"Calc MS Excel 2007 XML", "Calc MS Excel 2007 VBA XML",
+                        "Calc Office Open XML", "calc8"})
+    EXPECT_EQ(ExportFilterFor(OfficeKind::Calc, f), f);
+  for (const char* f : {"Impress MS PowerPoint 2007 XML", "Impress MS PowerPoint 2007 XML VBA",
+                        "Impress Office Open XML", "impress8"})
+    EXPECT_EQ(ExportFilterFor(OfficeKind::Impress, f), f);
+  EXPECT_EQ(ExportFilterFor(OfficeKind::Calc, "writer8"), "");
   // A text file named .doc, or a workbook handed to Word, is not opened as a document.
   EXPECT_EQ(ExportFilterFor(OfficeKind::Writer, "Text"), "");
   EXPECT_EQ(ExportFilterFor(OfficeKind::Writer, "Text (encoded)"), "");
@@ -76,6 +90,10 @@ TEST(DocumentFormats, NewDocumentsTakeTheFormatTheirExtensionNames) {
   EXPECT_EQ(FilterForExtension(OfficeKind::Writer, "/x/Sample.DOCX"), "MS Word 2007 XML");
   EXPECT_EQ(FilterForExtension(OfficeKind::Calc, "/x/a.xls"), "MS Excel 97");
   EXPECT_EQ(FilterForExtension(OfficeKind::Impress, "/x/a.odp"), "impress8");
+  EXPECT_EQ(FilterForExtension(OfficeKind::Writer, "/x/a.docm"), "MS Word 2007 XML VBA");
+  EXPECT_EQ(FilterForExtension(OfficeKind::Calc, "/x/a.XLSM"), "Calc MS Excel 2007 VBA XML");
+  EXPECT_EQ(FilterForExtension(OfficeKind::Impress, "/x/a.pptm"),
+            "Impress MS PowerPoint 2007 XML VBA");
 }
 
 TEST(UnoBootstrap, IniListsTheOfficeTypesAndServices) {
@@ -92,6 +110,23 @@ TEST(UnoBootstrap, LocalContextComesUpWithTheOfficeTypes) {
   ASSERT_TRUE(context.is());
   EXPECT_TRUE(context->getServiceManager().is());
   EXPECT_EQ(LocalUnoContext(), context);  // bootstrapped once
+}
+
+TEST(ShapeNameRecord, RoundTripsAnyTextAndPassesOverDamagedRecords) {
+  const std::vector<RShapeNameEntry> entries = {
+      {"0", 2, "QuillmarkWaterMarkObject1", "Draft; 100% | final\nline"},
+      {"1/HeaderTextFirst", 0, "A%;|", ""}};
+  const std::string text = EncodeShapeNames(entries);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '|'), 2) << text;
+  EXPECT_EQ(text.find('\n'), std::string::npos) << "one printable line";
+  EXPECT_EQ(DecodeShapeNames(text), entries);
+  // The form .ppt files already carry: master index, position, name, text.
+  EXPECT_EQ(DecodeShapeNames("0;3;QuillmarkWaterMarkObject1;CONFIDENTIAL|"),
+            (std::vector<RShapeNameEntry>{{"0", 3, "QuillmarkWaterMarkObject1", "CONFIDENTIAL"}}));
+  // Damaged records are passed over, the good ones kept; nothing throws.
+  EXPECT_EQ(DecodeShapeNames("0;x;Name;T|0;1;%4;T|0;1;%ZZ;T|0;99999999999;N;T|;;|0;1;;T|"
+                             "0;1;Kept;T%7C|"),
+            (std::vector<RShapeNameEntry>{{"0", 1, "Kept", "T|"}}));
 }
 
 }  // namespace

@@ -1,0 +1,56 @@
+#!/bin/bash
+# Current-format corpus run: the .docx/.xlsx/.pptx files of CORPUS and OpenDocument copies
+# made from them by LibreOffice, stamped (magenta, oblique, transparent), printed to PDF and
+# restamped by stampwell-cli jobs in WORK. Then: measure.py WORK PROBE, table.py WORK.
+set -u
+C=${WORK:-/tmp/stampwell-corpus}; CORPUS=${CORPUS:-../shared/corpus}; CLI=${CLI:-build/default/bin/stampwell-cli}
+rm -rf $C/src $C/out $C/prog $C/home; mkdir -p $C/src $C/out $C/prog $C/home
+export HOME=$C/home
+for k in docx xlsx pptx; do mkdir -p $C/src/$k; cp $CORPUS/$k/* $C/src/$k/; done
+# OpenDocument copies made from them by LibreOffice (no public ODF test files at hand).
+for pair in docx:odt xlsx:ods pptx:odp; do
+  from=${pair%%:*}; to=${pair##*:}; mkdir -p $C/src/$to
+  for attempt in 1 2 3; do
+    /usr/lib/libreoffice/program/soffice.bin --headless --norestore --nologo --nolockcheck \
+      -env:UserInstallation=file://$C/convprof --convert-to $to --outdir $C/src/$to $C/src/$from/* >/dev/null 2>&1 && break
+  done
+done
+cp "$CLI" $C/prog/
+
+profile() { # name pdf dest
+  {
+    printf '%s\r\n' "[BasicInfo]" "Name=$1" "AutoRun=0" "Doc=1" "Xls=1" "Ppt=1" "PDF=$2" "OtherFiles=0" "EveryMinutes=100" "ModernFormats=1" \
+      "[DocInfo]" "MaxFolder=0" "DocWaterMarkStr=CONFIDENTIAL" "DocFontName=DejaVu Sans" "DocWatermarkSize=60" \
+      "DocWatermarkColor=\$00FF00FF" "Transparent=1" "HX=1"
+    n=0; for k in docx odt xlsx ods pptx odp; do
+      printf '%s\r\n' "[$n]" "Type=1" "Source=$4/$k" "Dest=$3/$k" "Comments="; n=$((n+1)); done
+  } > $C/prog/sw$1.ini
+}
+rm -rf $C/src-Save $C/src-Pdf $C/setaside; cp -r $C/src $C/src-Save; cp -r $C/src $C/src-Pdf
+profile Save 0 $C/out/save $C/src-Save
+profile Pdf 1 $C/out/pdf $C/src-Pdf
+profile Restamp 0 $C/out/restamp $C/out/save
+# A run ends on the first engine error today: the failed file is set aside (listed in
+# failed-<job>.txt) and the job run again; files whose destination exists are passed over.
+runjob() {
+  job=$1; start=$(date +%s); : > $C/failed-$job.txt; runs=0
+  while true; do
+    runs=$((runs+1))
+    $C/prog/stampwell-cli run $job >> $C/$job.out 2>> $C/$job.err
+    bad=$(python3 -c '
+import sys
+lines = open(sys.argv[1], encoding="utf-8", errors="replace").read().splitlines()
+begin = max(i for i, l in enumerate(lines) if l.endswith("Job Begin"))
+bad = ""
+for l in lines[begin:]:
+    m = l[20:]
+    if m.startswith("Error in "):
+        bad = m[len("Error in "):].split(":")[0]
+print(bad)' $C/prog/sw$job.log)
+    [ -z "$bad" ] && break
+    [ -f "$bad" ] || { echo "$job: error outside a file: $bad"; break; }
+    echo "$bad" >> $C/failed-$job.txt; mkdir -p $C/setaside/$job; mv "$bad" $C/setaside/$job/
+  done
+  echo "$job: $runs runs, $(wc -l < $C/failed-$job.txt) failed, $(( $(date +%s) - start )) s"
+}
+runjob Save; runjob Pdf; runjob Restamp

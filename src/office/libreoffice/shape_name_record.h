@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <com/sun/star/drawing/XShape.hpp>
+
+#include "office/libreoffice/office_document.h"
+
+namespace stampwell {
+
+// Shape names carried through file formats that drop them, in a user-defined document property
+// ("StampwellShapeNames"), which those formats keep. The engines recognise their watermark
+// only by its name, so a name lost in the file would leave the old mark beside the new one.
+//
+// A place is where named shapes live (a page header, a master page). Its key must name the
+// same place again when the file is loaded another time; a place's shapes are listed in order.
+struct RShapePlace {
+  std::string Key;
+  std::vector<css::uno::Reference<css::drawing::XShape>> Shapes;
+};
+
+// Writes down every named shape of places: its place, position, name and text (to recognise it
+// by), replacing an earlier record.
+void RecordShapeNames(const TOfficeDocument& doc, const std::vector<RShapePlace>& places);
+
+// Gives the recorded names back to shapes that came back without one: the shape at the recorded
+// position of its place when its text matches, else the first unnamed shape of that place with
+// the recorded text. Names the file carries itself are kept; without a record nothing changes.
+void RestoreShapeNames(const TOfficeDocument& doc, const std::vector<RShapePlace>& places);
+
+// One recorded shape, and the property's text for a list of them: fields separated by ';',
+// records by '|'; those two, '%' and control characters percent-escaped. Decoding passes over
+// records it cannot read, so a damaged property never keeps a file from opening.
+struct RShapeNameEntry {
+  std::string Key;
+  int Index = 0;
+  std::string Name;
+  std::string Text;
+
+  bool operator==(const RShapeNameEntry&) const = default;
+};
+std::string EncodeShapeNames(const std::vector<RShapeNameEntry>& entries);
+std::vector<RShapeNameEntry> DecodeShapeNames(const std::string& text);
+
+}  // namespace stampwell
