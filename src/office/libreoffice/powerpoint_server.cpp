@@ -1,5 +1,6 @@
 #include "office/libreoffice/powerpoint_server.h"
 
+#include <cctype>
 #include <sstream>
 
 #include <com/sun/star/beans/PropertyAttribute.hpp>
@@ -90,7 +91,9 @@ std::string Escape(const std::string& s) {
 std::string Unescape(const std::string& s) {
   std::string out;
   for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size()) {
+    // A damaged escape is kept as it stands: the record then matches nothing.
+    if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
       out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
       i += 2;
     } else {
