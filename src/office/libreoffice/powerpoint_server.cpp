@@ -1,7 +1,5 @@
 #include "office/libreoffice/powerpoint_server.h"
 
-#include <cctype>
-#include <sstream>
 
 #include <com/sun/star/beans/PropertyAttribute.hpp>
 #include <com/sun/star/beans/XPropertyContainer.hpp>
@@ -17,6 +15,7 @@
 #include <com/sun/star/text/XText.hpp>
 
 #include "office/libreoffice/office_application.h"
+#include "office/libreoffice/shape_name_record.h"
 #include "office/libreoffice/shape_objects.h"
 #include "office/libreoffice/uno_convert.h"
 #include "platform/paths.h"
@@ -34,7 +33,6 @@ using Args = DispatchObject::Args;
 namespace {
 
 // The user-defined document property that carries shape names through the .ppt format.
-constexpr const char* kNamesProperty = "StampwellShapeNames";
 constexpr const char* kPptFilter = "MS PowerPoint 97";
 
 struct PptDoc {
@@ -61,51 +59,9 @@ Reference<css::drawing::XShapes> Master(const TOfficeDocument& doc, sal_Int32 in
   return Reference<css::drawing::XShapes>(Masters(doc)->getByIndex(index), UNO_QUERY_THROW);
 }
 
-std::string ShapeText(const Reference<css::drawing::XShape>& shape) {
-  Reference<css::text::XText> text(shape, UNO_QUERY);
-  return text.is() ? ToStd(text->getString()) : std::string();
-}
-
 std::string ShapeName(const Reference<css::drawing::XShape>& shape) {
   Reference<css::container::XNamed> named(shape, UNO_QUERY);
   return named.is() ? ToStd(named->getName()) : std::string();
-}
-
-// Fields are separated by ';', records by '|'; those, '%' and control characters are
-// percent-escaped so that the property holds one printable line.
-std::string Escape(const std::string& s) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : s) {
-    if (c == '%' || c == ';' || c == '|' || c < 0x20) {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
-std::string Unescape(const std::string& s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    // A damaged escape is kept as it stands: the record then matches nothing.
-    if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
-        std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
-      out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      out += s[i];
-    }
-  }
-  return out;
-}
-
-Reference<css::beans::XPropertyContainer> UserProperties(const TOfficeDocument& doc) {
-  Reference<css::document::XDocumentPropertiesSupplier> supplier(doc.Model(), UNO_QUERY_THROW);
-  return supplier->getDocumentProperties()->getUserDefinedProperties();
 }
 
 Reference<css::container::XIndexAccess> Slides(const TOfficeDocument& doc) {
@@ -113,85 +69,36 @@ Reference<css::container::XIndexAccess> Slides(const TOfficeDocument& doc) {
   return Reference<css::container::XIndexAccess>(supplier->getDrawPages(), UNO_QUERY_THROW);
 }
 
-// The page a name record points at: "<m>" is master m, "s<k>" is slide k.
-Reference<css::drawing::XShapes> RecordedPage(const TOfficeDocument& doc, const std::string& key) {
-  const bool slide = !key.empty() && key[0] == 's';
-  const sal_Int32 index = std::stoi(slide ? key.substr(1) : key);
-  auto pages = slide ? Slides(doc) : Masters(doc);
-  if (index < 0 || index >= pages->getCount()) return {};
-  return Reference<css::drawing::XShapes>(pages->getByIndex(index), UNO_QUERY);
-}
-
-// Before a store in .ppt: write down the name, page and position of every named shape on the
-// masters, and of every named text effect on the slides, with its text to recognise it by.
-void RecordNames(const TOfficeDocument& doc) {
-  if (doc.FilterName() != kPptFilter) return;
-  std::ostringstream records;
-  auto record = [&records](const std::string& key, const Reference<css::drawing::XShapes>& page,
+// Where named shapes live in a presentation, for the names record: every master ("<m>") with
+// all its shapes, and every slide ("s<k>") with its text effects (marks put on a slide that
+// hides its master's objects).
+std::vector<RShapePlace> NamedShapePlaces(const TOfficeDocument& doc) {
+  std::vector<RShapePlace> places;
+  auto collect = [&places](const std::string& key, const Reference<css::drawing::XShapes>& page,
                            bool textEffectsOnly) {
+    RShapePlace place{key, {}};
     for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
       Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
-      const std::string name = ShapeName(shape);
-      if (name.empty() || (textEffectsOnly && !IsTextEffect(shape))) continue;
-      records << key << ';' << i << ';' << Escape(name) << ';' << Escape(ShapeText(shape)) << '|';
+      if (shape.is() && (!textEffectsOnly || IsTextEffect(shape))) place.Shapes.push_back(shape);
     }
+    places.push_back(std::move(place));
   };
   for (sal_Int32 m = 0, nm = Masters(doc)->getCount(); m < nm; ++m)
-    record(std::to_string(m), Master(doc, m), false);
+    collect(std::to_string(m), Master(doc, m), false);
   auto slides = Slides(doc);
   for (sal_Int32 k = 0, nk = slides->getCount(); k < nk; ++k)
-    record("s" + std::to_string(k),
-           Reference<css::drawing::XShapes>(slides->getByIndex(k), UNO_QUERY_THROW), true);
-  auto container = UserProperties(doc);
-  Reference<css::beans::XPropertySet> set(container, UNO_QUERY_THROW);
-  const OUString key = OUString::createFromAscii(kNamesProperty);
-  if (set->getPropertySetInfo()->hasPropertyByName(key))
-    set->setPropertyValue(key, Any(ToOU(records.str())));
-  else
-    container->addProperty(key, css::beans::PropertyAttribute::REMOVABLE, Any(ToOU(records.str())));
+    collect("s" + std::to_string(k),
+            Reference<css::drawing::XShapes>(slides->getByIndex(k), UNO_QUERY_THROW), true);
+  return places;
 }
 
-// After loading a .ppt: give back the recorded names to shapes that came back without one.
-// A shape is matched at its recorded position first, else by its text; names that the file
-// carries itself are left as they are. A record that does not read is passed over.
+// .ppt files keep no shape names: they travel in the names record.
+void RecordNames(const TOfficeDocument& doc) {
+  if (doc.FilterName() == kPptFilter) RecordShapeNames(doc, NamedShapePlaces(doc));
+}
+
 void RestoreNames(const TOfficeDocument& doc) {
-  if (doc.FilterName() != kPptFilter) return;
-  Reference<css::beans::XPropertySet> set(UserProperties(doc), UNO_QUERY_THROW);
-  const OUString key = OUString::createFromAscii(kNamesProperty);
-  if (!set->getPropertySetInfo()->hasPropertyByName(key)) return;
-  OUString value;
-  set->getPropertyValue(key) >>= value;
-  std::istringstream lines(ToStd(value));
-  std::string line;
-  while (std::getline(lines, line, '|')) {
-    std::vector<std::string> f;
-    std::istringstream fields(line);
-    std::string field;
-    while (std::getline(fields, field, ';')) f.push_back(field);
-    if (f.size() < 3) continue;
-    if (f.size() == 3) f.push_back("");
-    Reference<css::drawing::XShapes> page;
-    sal_Int32 index = -1;
-    try {
-      page = RecordedPage(doc, f[0]);
-      index = std::stoi(f[1]);
-    } catch (const std::exception&) {
-      continue;
-    }
-    if (!page.is()) continue;
-    const std::string name = Unescape(f[2]), text = Unescape(f[3]);
-    auto fits = [&](sal_Int32 i) {
-      Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
-      return shape.is() && ShapeName(shape).empty() && ShapeText(shape) == text
-                 ? shape
-                 : Reference<css::drawing::XShape>();
-    };
-    Reference<css::drawing::XShape> target;
-    if (index >= 0 && index < page->getCount()) target = fits(index);
-    for (sal_Int32 i = 0, n = page->getCount(); !target.is() && i < n; ++i) target = fits(i);
-    if (target.is())
-      Reference<css::container::XNamed>(target, UNO_QUERY_THROW)->setName(ToOU(name));
-  }
+  if (doc.FilterName() == kPptFilter) RestoreShapeNames(doc, NamedShapePlaces(doc));
 }
 
 std::shared_ptr<PptDoc> Require(const std::shared_ptr<PptState>& s) {
