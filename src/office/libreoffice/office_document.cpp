@@ -28,6 +28,8 @@
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/view/XPrintable.hpp>
 
+#include "office/libreoffice/ooxml_package.h"
+#include "office/libreoffice/uno_convert.h"
 #include "jobs/file_utils.h"
 #include "platform/paths.h"
 #include "platform/strings.h"
@@ -366,6 +368,15 @@ void TOfficeDocument::StoreAtomically(const std::string& target, const std::stri
   } catch (const css::uno::Exception&) {
     if (FileSystemFull(folder)) throw EOleError("disk full writing " + target);
     throw EOleError("cannot write " + target + ": the office could not store the document");
+  }
+  if (kind_ == OfficeKind::Writer && IsWordOpenXmlFilter(filter) && password.empty()) {
+    try {
+      CompleteVmlShapeTypes(process_->Context(), temp);
+    } catch (const css::uno::RuntimeException&) {
+      throw;
+    } catch (const css::uno::Exception&) {
+      throw EOleError("cannot write " + target + ": the stored package could not be completed");
+    }
   }
   if (replaces) ::chmod(temp.c_str(), existing.st_mode & 07777);
   if (::rename(temp.c_str(), target.c_str()) != 0) throw EOleError(WriteErrorText(target, errno));

@@ -11,6 +11,7 @@
 #include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySetInfo.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/drawing/FillStyle.hpp>
 #include <com/sun/star/drawing/LineStyle.hpp>
@@ -25,6 +26,7 @@
 #include <com/sun/star/text/WrapTextMode.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/text/XTextTable.hpp>
 
 #include "office/libreoffice/shape_parts.h"
 #include "office/libreoffice/uno_convert.h"
@@ -80,6 +82,24 @@ void MakeTextPath(const Reference<css::drawing::XShape>& shape) {
         Any(css::uno::Sequence<css::beans::PropertyValue>(items.data(), sal_Int32(items.size()))));
 }
 
+// Where a shape is anchored in a header: its start, or where the header holds only a table
+// (Word allows it; the text then has no start of its own), the start of its first cell.
+Reference<css::text::XTextRange> FirstParagraphStart(const Reference<css::text::XText>& text) {
+  Reference<css::container::XEnumerationAccess> access(text, UNO_QUERY_THROW);
+  auto e = access->createEnumeration();
+  if (e->hasMoreElements()) {
+    Reference<css::text::XTextTable> table(e->nextElement(), UNO_QUERY);
+    if (table.is()) {
+      const auto cells = table->getCellNames();
+      if (cells.hasElements()) {
+        Reference<css::text::XText> cell(table->getCellByName(cells[0]), UNO_QUERY_THROW);
+        return FirstParagraphStart(cell);
+      }
+    }
+  }
+  return text->getStart();
+}
+
 }  // namespace
 
 TGuardedObject::GuardFn GuardOf(const std::shared_ptr<TOfficeProcess>& process) {
@@ -106,7 +126,8 @@ Reference<css::drawing::XShape> AddFontworkShape(const RShapeHost& host,
   if (IsWriter(host)) {
     Write(shape, "AnchorType", Any(css::text::TextContentAnchorType_AT_PARAGRAPH));
     Reference<css::text::XTextContent> content(shape, UNO_QUERY_THROW);
-    host.HeaderText->insertTextContent(host.HeaderText->getStart(), content, false);
+    const auto at = FirstParagraphStart(host.HeaderText);
+    at->getText()->insertTextContent(at, content, false);
     Write(shape, "HoriOrient", Any(css::text::HoriOrientation::NONE));
     Write(shape, "HoriOrientPosition", Any(uno::PointsToHmm(effect.Left)));
     Write(shape, "VertOrient", Any(css::text::VertOrientation::NONE));

@@ -1,6 +1,7 @@
 #include "office/libreoffice/word_server.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XContentEnumerationAccess.hpp>
@@ -21,6 +22,7 @@
 #include <com/sun/star/util/XModifiable.hpp>
 
 #include "office/libreoffice/office_application.h"
+#include "office/libreoffice/ooxml_package.h"
 #include "office/libreoffice/shape_name_record.h"
 #include "office/libreoffice/shape_objects.h"
 #include "office/libreoffice/uno_convert.h"
@@ -171,20 +173,32 @@ std::vector<Reference<css::drawing::XShape>> ShapesIn(const Reference<css::text:
       if (!known) result.push_back(shape);
     }
   };
-  Reference<css::container::XEnumerationAccess> access(header, UNO_QUERY_THROW);
-  auto paragraphs = access->createEnumeration();
-  while (paragraphs->hasMoreElements()) {
-    Reference<css::uno::XInterface> paragraph(paragraphs->nextElement(), UNO_QUERY);
-    add(paragraph);  // shapes anchored at the paragraph
-    // Shapes anchored at a character are listed by the "Frame" portions.
-    Reference<css::container::XEnumerationAccess> portions(paragraph, UNO_QUERY);
-    if (!portions.is()) continue;
-    auto pe = portions->createEnumeration();
-    while (pe->hasMoreElements()) {
-      Reference<css::uno::XInterface> portion(pe->nextElement(), UNO_QUERY);
-      add(portion);
-    }
-  }
+  // Paragraphs of the header, and of the cells of its tables (a header may hold only a
+  // table, and a mark is then anchored in its first cell).
+  std::function<void(const Reference<css::container::XEnumerationAccess>&)> walk =
+      [&](const Reference<css::container::XEnumerationAccess>& text) {
+        if (!text.is()) return;
+        auto paragraphs = text->createEnumeration();
+        while (paragraphs->hasMoreElements()) {
+          Reference<css::uno::XInterface> paragraph(paragraphs->nextElement(), UNO_QUERY);
+          if (Reference<css::text::XTextTable> table(paragraph, UNO_QUERY); table.is()) {
+            for (const auto& cell : table->getCellNames())
+              walk(Reference<css::container::XEnumerationAccess>(table->getCellByName(cell),
+                                                                 UNO_QUERY));
+            continue;
+          }
+          add(paragraph);  // shapes anchored at the paragraph
+          // Shapes anchored at a character are listed by the "Frame" portions.
+          Reference<css::container::XEnumerationAccess> portions(paragraph, UNO_QUERY);
+          if (!portions.is()) continue;
+          auto pe = portions->createEnumeration();
+          while (pe->hasMoreElements()) {
+            Reference<css::uno::XInterface> portion(pe->nextElement(), UNO_QUERY);
+            add(portion);
+          }
+        }
+      };
+  walk(Reference<css::container::XEnumerationAccess>(header, UNO_QUERY_THROW));
   return result;
 }
 
@@ -197,10 +211,7 @@ int PageCount(const WordDoc& d) {
 }
 
 // The Office Open XML filters, which write no shape names that LibreOffice reads back.
-bool DropsShapeNames(const std::string& filter) {
-  return filter == "MS Word 2007 XML" || filter == "MS Word 2007 XML VBA" ||
-         filter == "Office Open XML Text";
-}
+bool DropsShapeNames(const std::string& filter) { return IsWordOpenXmlFilter(filter); }
 
 // Every header of the page styles the body uses, in the order of the sections that first use
 // them, keyed by that order and the header's kind: the same keys for the same document after

@@ -11,7 +11,7 @@
 #include <map>
 
 #include "jobs/file_utils.h"
-#include "mark_measure.h"
+#include "mark_render.h"
 #include "office/automation/automation.h"
 #include "office/doc_water_mark.h"
 #include "office/libreoffice/libreoffice_servers.h"
@@ -348,7 +348,7 @@ TEST(ModernPresentation, MarkGoesToTheMasterTheSlidesShowAndIsReplacedThere) {
     Stamp(App::Ppt, once, twice);
     for (const std::string& file : {once, twice}) {
       EXPECT_EQ(Marks(MarkHostNames(App::Ppt, file)), 1) << file;
-      const auto seen = test::MeasureMark(test::ReaderPdf(file, work / "reader"), 255, 0, 255);
+      const auto seen = test::MeasureSaved(file, work / "reader");
       ASSERT_TRUE(seen.has_value()) << file << ": the slides show no mark";
       EXPECT_EQ(seen->page, 1) << file << ": the first slide shows no mark";
     }
@@ -367,11 +367,12 @@ TEST(MacroFormats, StampingKeepsMacrosAndTheMacroEnabledFormat) {
     const std::string stamped = out / ("stamped." + ext);
     Stamp(app, source, stamped);
     EXPECT_EQ(Marks(MarkHostNames(app, stamped)), 1) << ext;
-    if (ext[0] != 'o')
+    if (ext[0] != 'o') {
       ASSERT_NE(test::RunCapture("unzip -p '" + source + "' '\\[Content_Types\\].xml'")
                     .find("macroEnabled.main+xml"),
                 std::string::npos)
           << "the " << ext << " made for the test is not macro-enabled";
+    }
     if (ext[0] == 'o') {
       EXPECT_NE(test::ReadFile(stamped).find("Basic/Standard/StampwellModule.xml"),
                 std::string::npos)
@@ -403,7 +404,7 @@ TEST_P(ModernLook, SavedFileAndPdfShowTheMarkAsSet) {
   const RDocSettings settings = Magenta(look.oblique, look.transparent);
   const std::string saved = out / ("saved." + format.ext);
   Stamp(format.app, fx->sources.at(format.ext), saved, settings);
-  const auto savedLook = test::MeasureMark(test::ReaderPdf(saved, out / "reader"), 255, 0, 255);
+  const auto savedLook = test::MeasureSaved(saved, out / "reader");
 
   SetDesktopFolderForTests(home / "Desktop");
   TRegistry::SetMachine(TRegistry::BuiltIn());
@@ -431,7 +432,7 @@ TEST_P(ModernLook, SavedFileAndPdfShowTheMarkAsSet) {
   SetDesktopFolderForTests("");
   const std::string pdf = home / "PDF/saved.pdf";
   ASSERT_TRUE(FileExists(pdf)) << ::testing::PrintToString(test::ListTree(home.Path()));
-  const auto pdfLook = test::MeasureMark(pdf, 255, 0, 255);
+  const auto pdfLook = test::MeasurePdf(pdf, {});
   std::cout << "[ look     ] " << format.ext << (look.oblique ? " oblique" : " horizontal")
             << (look.transparent ? " transparent" : " solid") << ": saved "
             << test::Describe(savedLook) << " | pdf " << test::Describe(pdfLook) << "\n";
