@@ -176,6 +176,42 @@ TEST(SavedMarkPlace, ExcelBoxKeepsItsSizeAndCentreWhenTurned) {
   EXPECT_NEAR(turned->cx, flat->cx, 0.04) << test::Describe(turned) << " / " << test::Describe(flat);
 }
 
+// A sheet that prints only its print range (one row here): the mark is placed below it, and the
+// range grows to take it in, so that the printout and the saved file show what the sheet does,
+// with the cells that printed before still printed.
+TEST(SavedMarkPlace, ExcelPrintRangeGrowsToTakeInTheMark) {
+  TempDir out;
+  test::WriteFile(out / "src/ranged.fods", R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:body><office:spreadsheet>
+ <table:table table:name="Ranged" table:print-ranges="Ranged.A1:Ranged.B1">
+  <table:table-row><table:table-cell office:value-type="string"><text:p>printedcell</text:p></table:table-cell></table:table-row>
+ </table:table>
+</office:spreadsheet></office:body></office:document>
+)");
+  const auto settings = Settings(true, true);
+  for (const std::string ext : {"xls", "xlsx", "ods"}) {
+    ASSERT_TRUE(test::ConvertWithOffice({out / "src/ranged.fods"}, ext, out.Path())) << ext;
+    const std::string source = out / ("ranged." + ext), once = out / ("once." + ext),
+                      twice = out / ("twice." + ext);
+    // The unstamped sheet prints its one row and nothing of the place the mark goes to.
+    const auto plain = test::RenderToPdf({source}, out / ("plain-" + ext));
+    ASSERT_FALSE(test::MeasurePdf(plain[0], {}).has_value()) << ext;
+    Stamp("xls", source, settings, once);
+    Stamp("xls", once, settings, twice);
+    const auto pdfs = test::RenderToPdf({once, twice}, out / ("render-" + ext));
+    for (const auto& pdf : pdfs) {
+      ExpectTrueToSetting("xls", test::MeasurePdf(pdf, {}), true, true, ext + " " + pdf);
+      EXPECT_NE(test::RunCapture("pdftotext '" + pdf + "' -").find("printedcell"),
+                std::string::npos)
+          << ext << ": the print range lost its own cells";
+    }
+  }
+}
+
 // A deck whose slides follow a title master and a slide master and hide both masters' objects
 // (a real file, written by PowerPoint): every slide shows one mark, and a restamp leaves one.
 TEST(SavedMarkSlides, EverySlideShowsOneMarkWhateverItsMaster) {
