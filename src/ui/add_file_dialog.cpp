@@ -17,6 +17,11 @@ bool ExtensionIn(const std::string& path, std::initializer_list<const char*> all
   return false;
 }
 
+bool CurrentFormat(const std::string& path) {
+  return ExtensionIn(path, {".docx", ".docm", ".odt", ".xlsx", ".xlsm", ".ods", ".pptx", ".pptm",
+                            ".odp"});
+}
+
 }  // namespace
 
 TfrmAddFile::TfrmAddFile(QWidget* parent) : QDialog(parent) {
@@ -61,10 +66,15 @@ void TfrmAddFile::FormShow() {
 }
 
 void TfrmAddFile::btnSourceClick() {
-  if (auto path = TUiDialogs::OpenFile(
-          this, QString(),
-          QStringLiteral("Word files (*.Doc)|*.Doc|Excel files (*.Xls)|*.Xls|Powerpoint "
-                         "Files(*.Ppt)|*.Ppt"))) {
+  const QString filter =
+      CurrentFormats
+          ? QStringLiteral("Word files (*.doc, *.docx, *.docm, *.odt)|*.doc;*.docx;*.docm;*.odt|"
+                           "Excel files (*.xls, *.xlsx, *.xlsm, *.ods)|*.xls;*.xlsx;*.xlsm;*.ods|"
+                           "Powerpoint Files(*.ppt, *.pptx, *.pptm, *.odp)|"
+                           "*.ppt;*.pptx;*.pptm;*.odp")
+          : QStringLiteral("Word files (*.Doc)|*.Doc|Excel files (*.Xls)|*.Xls|Powerpoint "
+                           "Files(*.Ppt)|*.Ppt");
+  if (auto path = TUiDialogs::OpenFile(this, QString(), filter)) {
     Source->setText(*path);
   }
 }
@@ -82,9 +92,19 @@ void TfrmAddFile::btnOKClick() {
   }
   // Only the source's kind decides the engine; the destination may also be a PDF. Both
   // refusals speak of the source extension.
-  if (!ExtensionIn(source, {".doc", ".xls", ".ppt"}) ||
-      !ExtensionIn(dest, {".doc", ".xls", ".ppt", ".pdf"})) {
-    ShowMessage("Source File Extension Only Can Be .doc/.xls/.ppt!");
+  const bool current = CurrentFormats && CurrentFormat(source);
+  if (current && !CurrentFormat(dest) && !ExtensionIn(dest, {".pdf"})) {
+    ShowMessage(
+        "Destination File Extension Must Be One Of The Current Formats "
+        "(.docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp) Or .pdf!");
+    return;
+  }
+  if (!current && (!ExtensionIn(source, {".doc", ".xls", ".ppt"}) ||
+                   !ExtensionIn(dest, {".doc", ".xls", ".ppt", ".pdf"}))) {
+    ShowMessage(CurrentFormats
+                    ? "Source File Extension Only Can Be .doc/.xls/.ppt, "
+                      ".docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp!"
+                    : "Source File Extension Only Can Be .doc/.xls/.ppt!");
     return;
   }
   Rec.Type = 0;

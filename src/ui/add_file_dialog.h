@@ -21,6 +21,9 @@ class TfrmAddFile : public QDialog {
   explicit TfrmAddFile(QWidget* parent = nullptr);
 
   RJobItem Rec;
+  // The job also stamps current formats (.docx, .xlsx, .pptx, OpenDocument): they are then
+  // offered and accepted as well.
+  bool CurrentFormats = false;
 
   QLabel* Label1;
   QLineEdit* Source;

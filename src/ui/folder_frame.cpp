@@ -114,6 +114,7 @@ void TFolderFrame::AddFolderClick() {
 
 void TFolderFrame::AddFileClick() {
   auto dialog = std::make_unique<TfrmAddFile>(this);
+  dialog->CurrentFormats = CurrentFormats && CurrentFormats();
   if (dialog->exec() == QDialog::Accepted) entries_.push_back(dialog->Rec);
   dialog.reset();
   RefreshList();
@@ -132,6 +133,7 @@ void TFolderFrame::EdititClick() {
     if (dialog->exec() == QDialog::Accepted) entries_[index] = dialog->Rec;
   } else {
     auto dialog = std::make_unique<TfrmAddFile>(this);
+    dialog->CurrentFormats = CurrentFormats && CurrentFormats();
     dialog->Rec = entries_[index];
     if (dialog->exec() == QDialog::Accepted) entries_[index] = dialog->Rec;
   }

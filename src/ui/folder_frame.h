@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -33,6 +34,10 @@ class TFolderFrame : public QWidget {
 
   // Index of the last entry with exactly this source and destination, or -1.
   int FindIndex(const std::string& source, const std::string& dest) const;
+
+  // Whether the job also stamps current formats, asked when a file entry is added or edited
+  // (the file dialog then offers and accepts them). Unset: legacy formats only.
+  std::function<bool()> CurrentFormats;
 
   void AddFolderClick();
   void AddFileClick();

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionEvent>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
@@ -334,6 +335,7 @@ void TfrmMain::InitJobPage() {
   FolderFrame = new TFolderFrame;
   place(FolderFrame, "Folders/Files Of Job");
   FolderFrame->InitEntries();
+  FolderFrame->CurrentFormats = [this] { return SettingFrame->IsModern->isChecked(); };
   DocSetFrame = new TDocSetFrame;
   place(DocSetFrame, "Watermark Settings");
   DocSetFrame->ShowSettings();

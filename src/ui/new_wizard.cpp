@@ -106,6 +106,7 @@ void TfrmNewWizard::CreateFrames() {
   FolderFrame = new TFolderFrame(this);
   FolderFrame->setGeometry(kPageLeft, kPageTop, pageWidth, kPageHeight);
   FolderFrame->InitEntries();
+  FolderFrame->CurrentFormats = [this] { return SettingFrame->IsModern->isChecked(); };
 
   DocSetFrame = new TDocSetFrame(this);
   DocSetFrame->setGeometry(kPageLeft, kPageTop, pageWidth, kPageHeight);

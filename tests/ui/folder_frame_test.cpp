@@ -301,6 +301,55 @@ class FolderFrameTest : public QObject {
     if (accepted) QVERIFY(dialog.Rec == File(source.toStdString(), dest.toStdString()));
   }
 
+  // A job that also stamps the current formats: its file entries may name them, and keep the
+  // legacy ones; a current source goes to a current or PDF destination.
+  void fileDialogWithCurrentFormats_data() {
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("dest");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow(".docx to .docx") << "/a/r.docx" << "/b/r.docx" << true;
+    QTest::newRow(".ODS in any case") << "/a/r.ODS" << "/b/r.ods" << true;
+    QTest::newRow(".pptm to pdf") << "/a/r.pptm" << "/b/r.pdf" << true;
+    QTest::newRow("legacy kept") << "/a/r.xls" << "/b/r.xls" << true;
+    QTest::newRow(".docx to a text file") << "/a/r.docx" << "/b/r.txt" << false;
+    QTest::newRow(".txt refused") << "/a/r.txt" << "/b/r.docx" << false;
+  }
+  void fileDialogWithCurrentFormats() {
+    QFETCH(QString, source);
+    QFETCH(QString, dest);
+    QFETCH(bool, accepted);
+    TfrmAddFile dialog;
+    dialog.CurrentFormats = true;
+    dialog.Source->setText(source);
+    dialog.Dest->setText(dest);
+    test::MessageRecorder messages;
+    dialog.btnOKClick();
+    QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
+    QCOMPARE(messages.Messages().size(), std::size_t(accepted ? 0 : 1));
+    if (accepted) QVERIFY(dialog.Rec == File(source.toStdString(), dest.toStdString()));
+  }
+
+  void pageTellsTheFileDialogWhetherTheJobTakesCurrentFormats() {
+    TFolderFrame page;
+    bool current = false;
+    page.CurrentFormats = [&current] { return current; };
+    for (const bool on : {false, true}) {
+      current = on;
+      bool seen = !on;
+      OnNextDialog<TfrmAddFile>([&seen](TfrmAddFile* d) {
+        seen = d->CurrentFormats;
+        d->Source->setText(QStringLiteral("/a/r.docx"));
+        d->Dest->setText(QStringLiteral("/b/r.docx"));
+        d->btnOK->click();
+        if (d->isVisible()) d->btnCancel->click();  // refused: it stays open
+      });
+      test::MessageRecorder messages;
+      page.AddFileClick();
+      QCOMPARE(seen, on);
+      QCOMPARE(page.Entries().size(), std::size_t(on ? 1 : 0));
+    }
+  }
+
   void fileDialogWarnsOnSamePathButAccepts() {
     TfrmAddFile dialog;
     dialog.Source->setText(QStringLiteral("/a/r.xls"));
