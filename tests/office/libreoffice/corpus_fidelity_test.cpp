@@ -96,7 +96,7 @@ bool OfKind(const std::string& kind, const std::string& path) {
 
 struct Tally {
   int files = 0, readable = 0, stamped = 0, savedVisible = 0, savedTrue = 0, pdfVisible = 0,
-      pdfTrue = 0;
+      pdfTrue = 0, restampedTrue = 0;
   std::vector<std::string> failures;
 };
 
@@ -142,7 +142,7 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
   test::TStampEngines engines;
   engines.SetPdfStack(&stack);
   fs::create_directories(work / "out");
-  std::vector<std::string> saved, printed, readable, unstamped;
+  std::vector<std::string> saved, printed, readable, unstamped, restamped;
   for (std::size_t i = 0; i < originals.size(); ++i) {
     if (plain[i].empty()) continue;
     ++t.readable;
@@ -168,7 +168,18 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
       if (!ok) break;
     }
     if (!ok) continue;
+    // A restamp of the saved file must replace its mark, not add a second one over it (which
+    // shows as a mark more opaque than set).
+    const std::string again = work / ("again/" + name);
+    fs::create_directories(work / "again");
+    try {
+      if (!engines.Stamp(kind, target, Settings(), again))
+        t.failures.push_back(name + ": the saved file cannot be opened again");
+    } catch (const std::exception& e) {
+      t.failures.push_back(name + ": restamp: " + e.what());
+    }
     ++t.stamped;
+    restamped.push_back(again);
     saved.push_back(target);
     printed.push_back(work / ("home/PDF/" + fs::path(name).stem().string() + ".pdf"));
     readable.push_back(name);
@@ -179,6 +190,7 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
   SetDesktopFolderForTests("");
 
   const auto rendered = test::RenderToPdf(saved, work / "reread");
+  const auto renderedAgain = test::RenderToPdf(restamped, work / "reread-again");
   for (std::size_t i = 0; i < saved.size(); ++i) {
     // Measured over a white page, and where that finds no mark true to the setting (coloured
     // backgrounds, pictures), against the same page of the unstamped file.
@@ -192,6 +204,10 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
     };
     const auto s = measure(rendered[i]);
     const auto p = measure(printed[i]);
+    const auto r = measure(renderedAgain[i]);
+    const bool rt = TrueToSetting(kind, r);
+    t.restampedTrue += rt;
+    if (!rt) t.failures.push_back(readable[i] + ": restamped " + test::Describe(r));
     t.savedVisible += s.has_value();
     t.pdfVisible += p.has_value();
     const bool st = TrueToSetting(kind, s), pt = TrueToSetting(kind, p);
@@ -203,9 +219,9 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
   }
   std::printf(
       "corpus %s: files %d, readable %d, stamped %d, saved visible %d, saved true %d, "
-      "pdf visible %d, pdf true %d\n",
+      "pdf visible %d, pdf true %d, restamped true %d\n",
       GetParam().c_str(), t.files, t.readable, t.stamped, t.savedVisible, t.savedTrue, t.pdfVisible,
-      t.pdfTrue);
+      t.pdfTrue, t.restampedTrue);
   for (const auto& f : t.failures) std::printf("  %s\n", f.c_str());
 
   // For a look at the files themselves: STAMPWELL_KEEP_CORPUS_OUTPUT=<folder> keeps them there.
@@ -221,6 +237,7 @@ TEST_P(Corpus, ReadableFilesAreStampedVisiblyAndTrueToTheSetting) {
   EXPECT_GE(t.stamped * 100, t.readable * 95);
   EXPECT_GE(t.savedTrue * 100, t.readable * 95);
   EXPECT_GE(t.pdfTrue * 100, t.readable * 95);
+  EXPECT_GE(t.restampedTrue * 100, t.readable * 95);
 }
 
 std::string KindName(const ::testing::TestParamInfo<std::string>& info) { return info.param; }
