@@ -1,5 +1,7 @@
 #include "office/libreoffice/powerpoint_server.h"
 
+#include <optional>
+#include <utility>
 
 #include <com/sun/star/beans/PropertyAttribute.hpp>
 #include <com/sun/star/beans/XPropertyContainer.hpp>
@@ -39,6 +41,10 @@ struct PptDoc {
   std::shared_ptr<TOfficeDocument> doc;
   bool printInBackground = true;
   std::string printer;
+  // The slide master object, made once per presentation: the engine asks for it and for its
+  // shapes many times while it stamps, and which pages it covers cannot change while the
+  // presentation is open (no slide or master is added or removed through this server).
+  DispatchPtr slideMaster;
 };
 
 struct PptState {
@@ -187,63 +193,67 @@ std::vector<Reference<css::drawing::XShapes>> PagesToMark(const TOfficeDocument&
 // besides the slide master, and later ones several designs, each a master of its own here; a
 // slide may also hide its master's objects. A shape added to the slide master is added to
 // every page PagesToMark names, so that every slide shows it; the copies share the shape's
-// name and take every change made to it, its removal included.
+// name and take every change made to it, its removal included. The pages are found once,
+// when the object is made.
 DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc) {
-  auto page = SlideMasterPage(*doc);
+  const auto masters = PagesToMark(*doc);
+  const auto page = masters.front();
   Reference<css::beans::XPropertySet> props(page, UNO_QUERY_THROW);
-  auto obj = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
-  obj->Prop("Shapes", [doc, page](const Args&) {
-    auto masters = PagesToMark(*doc);
-    auto list = [page] {
-      std::vector<Reference<css::drawing::XShape>> shapes;
-      for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i)
-        shapes.emplace_back(page->getByIndex(i), UNO_QUERY);
-      return shapes;
-    };
-    auto first = MakeShapesObject(RShapeHost{doc, page, {}}, list);
-    auto shapes = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
-    shapes->Prop("Count", [first](const Args& a) { return first->Get("Count", a); });
-    // Item(i): the i-th shape of the slide master, together with its named copies.
-    shapes->Func("Item", [doc, first, masters, list](const Args& a) {
-      const OleVariant item = first->Call("Item", a);
-      const int index = ArgAt(a, 0).AsInt();
-      const std::string name = ShapeName(list()[index - 1]);
-      if (name.empty() || masters.size() < 2) return item;
-      std::vector<DispatchPtr> all{item.AsDispatch()};
-      for (std::size_t m = 1; m < masters.size(); ++m) {
-        for (sal_Int32 i = 0, n = masters[m]->getCount(); i < n; ++i) {
-          Reference<css::drawing::XShape> shape(masters[m]->getByIndex(i), UNO_QUERY);
-          if (shape.is() && ShapeName(shape) == name) {
-            all.push_back(MakeShapeObject(RShapeHost{doc, masters[m], {}}, shape));
-            break;
-          }
+  auto guard = GuardOf(doc->Process());
+  auto obj = std::make_shared<TGuardedObject>(guard);
+  const RShapeHost host{doc, page, {}};
+  auto count = [page] { return page->getCount(); };
+  auto shapes = std::make_shared<TGuardedObject>(guard);
+  shapes->Prop("Count", [count](const Args&) { return OleVariant(int(count())); });
+  // Item(i): the i-th shape of the slide master, together with its named copies.
+  shapes->Func("Item", [doc, host, masters, page](const Args& a) {
+    const int index = ArgAt(a, 0).AsInt();
+    if (index < 1 || index > page->getCount())
+      throw EOleError("The index into the specified collection is out of bounds.");
+    Reference<css::drawing::XShape> shape(page->getByIndex(index - 1), UNO_QUERY);
+    DispatchPtr item = MakeShapeObject(host, shape);
+    if (masters.size() < 2) return OleVariant(item);
+    const std::string name = ShapeName(shape);
+    if (name.empty()) return OleVariant(item);
+    std::vector<DispatchPtr> all{item};
+    for (std::size_t m = 1; m < masters.size(); ++m) {
+      for (sal_Int32 i = 0, n = masters[m]->getCount(); i < n; ++i) {
+        Reference<css::drawing::XShape> copy(masters[m]->getByIndex(i), UNO_QUERY);
+        if (copy.is() && ShapeName(copy) == name) {
+          all.push_back(MakeShapeObject(RShapeHost{doc, masters[m], {}}, copy));
+          break;
         }
       }
-      return OleVariant(DispatchPtr(std::make_shared<TFanOut>(std::move(all))));
-    });
-    shapes->Func("AddTextEffect", [doc, masters](const Args& a) {
-      std::vector<DispatchPtr> all;
-      for (const auto& master : masters) {
-        auto collection = MakeShapesObject(RShapeHost{doc, master, {}}, [] {
-          return std::vector<Reference<css::drawing::XShape>>();
-        });
-        all.push_back(collection->Call("AddTextEffect", a).AsDispatch());
-      }
-      if (all.size() == 1) return OleVariant(all.front());
-      return OleVariant(DispatchPtr(std::make_shared<TFanOut>(std::move(all))));
-    });
-    return OleVariant(DispatchPtr(shapes));
+    }
+    return OleVariant(DispatchPtr(std::make_shared<TFanOut>(std::move(all))));
   });
-  obj->Prop("Width", [props](const Args&) {
-    sal_Int32 w = 0;
-    props->getPropertyValue(OUString("Width")) >>= w;
-    return OleVariant(uno::HmmToPoints(w));
+  shapes->Func("AddTextEffect", [doc, masters](const Args& a) {
+    std::vector<DispatchPtr> all;
+    for (const auto& master : masters) {
+      auto collection = MakeShapesObject(RShapeHost{doc, master, {}}, [] {
+        return std::vector<Reference<css::drawing::XShape>>();
+      });
+      all.push_back(collection->Call("AddTextEffect", a).AsDispatch());
+    }
+    if (all.size() == 1) return OleVariant(all.front());
+    return OleVariant(DispatchPtr(std::make_shared<TFanOut>(std::move(all))));
   });
-  obj->Prop("Height", [props](const Args&) {
-    sal_Int32 h = 0;
-    props->getPropertyValue(OUString("Height")) >>= h;
-    return OleVariant(uno::HmmToPoints(h));
-  });
+  obj->Prop("Shapes", [shapes](const Args&) { return OleVariant(DispatchPtr(shapes)); });
+  // The size of the master page, read once: the slide size does not change here.
+  auto size = std::make_shared<std::optional<std::pair<sal_Int32, sal_Int32>>>();
+  auto pageSize = [props, size] {
+    if (!size->has_value()) {
+      sal_Int32 w = 0, h = 0;
+      props->getPropertyValue(OUString("Width")) >>= w;
+      props->getPropertyValue(OUString("Height")) >>= h;
+      *size = std::pair{w, h};
+    }
+    return size->value();
+  };
+  obj->Prop("Width",
+            [pageSize](const Args&) { return OleVariant(uno::HmmToPoints(pageSize().first)); });
+  obj->Prop("Height",
+            [pageSize](const Args&) { return OleVariant(uno::HmmToPoints(pageSize().second)); });
   return obj;
 }
 
@@ -265,7 +275,10 @@ DispatchPtr MakePresentation(const std::shared_ptr<PptState>& s, const std::shar
     if (auto st = weak.lock(); st && st->active == d) st->active.reset();
     return Nothing();
   });
-  obj->Prop("SlideMaster", [doc](const Args&) { return OleVariant(MakeSlideMaster(doc)); });
+  obj->Prop("SlideMaster", [d](const Args&) {
+    if (!d->slideMaster) d->slideMaster = MakeSlideMaster(d->doc);
+    return OleVariant(d->slideMaster);
+  });
   auto slides = std::make_shared<TGuardedObject>(guard);
   auto pages = [doc] {
     Reference<css::drawing::XDrawPagesSupplier> supplier(doc->Model(), UNO_QUERY_THROW);

@@ -40,8 +40,20 @@ TGuardedObject::GuardFn GuardOf(const std::shared_ptr<TOfficeProcess>& process);
 css::uno::Reference<css::drawing::XShape> AddFontworkShape(const RShapeHost& host,
                                                            const RTextEffect& effect);
 
+// The type name of LibreOffice's custom shapes, text effects among them.
+inline constexpr char kCustomShapeType[] = "com.sun.star.drawing.CustomShape";
+
 // Whether shape is a text effect: its text laid along a text path and painted with its fill.
+// Only custom shapes have a geometry; any other shape is told apart by its type alone.
 bool IsTextEffect(const css::uno::Reference<css::drawing::XShape>& shape);
+// The same judged from a custom shape's CustomShapeGeometry value.
+bool IsTextEffectGeometry(const css::uno::Any& geometry);
+
+// The values of the named properties of object, in one call where it can set and read many
+// at once (the names in ascending order, as that call requires); a property the object does
+// not have reads as an empty value.
+std::vector<css::uno::Any> ReadProperties(const css::uno::Reference<css::uno::XInterface>& object,
+                                          const std::vector<const char*>& names);
 
 // The Office shape object over a shape: Name, Select, Delete, Fill, Line, TextEffect,
 // WrapFormat, Rotation, Left/Top/Width/Height (points), ScaleHeight/ScaleWidth, ZOrder,

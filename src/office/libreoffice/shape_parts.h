@@ -25,31 +25,44 @@ struct Extras {
   int lineStyle = 1;
 };
 
+// A shape of the office process and its property set. The property set is asked for once,
+// when first needed, and kept: each query of an interface is a round trip to the office.
+class TShapeRef {
+ public:
+  explicit TShapeRef(css::uno::Reference<css::drawing::XShape> shape) : shape_(std::move(shape)) {}
+  const css::uno::Reference<css::drawing::XShape>& Shape() const { return shape_; }
+  const css::uno::Reference<css::beans::XPropertySet>& Props() const;
+
+ private:
+  css::uno::Reference<css::drawing::XShape> shape_;
+  mutable css::uno::Reference<css::beans::XPropertySet> props_;
+};
+using PShape = std::shared_ptr<const TShapeRef>;
+
 // One shape as the member groups see it.
 struct Context {
   RShapeHost host;
-  css::uno::Reference<css::drawing::XShape> shape;
+  PShape shape;
   TGuardedObject::GuardFn guard;
   std::shared_ptr<Extras> extras;
   bool InWriter() const;
   bool InCalc() const;
 };
 
-css::uno::Reference<css::beans::XPropertySet> Props(
-    const css::uno::Reference<css::drawing::XShape>& shape);
+inline const css::uno::Reference<css::beans::XPropertySet>& Props(const PShape& shape) {
+  return shape->Props();
+}
 
 template <class T>
-T Read(const css::uno::Reference<css::drawing::XShape>& shape, const char* name) {
+T Read(const PShape& shape, const char* name) {
   T value{};
   Props(shape)->getPropertyValue(OUString::createFromAscii(name)) >>= value;
   return value;
 }
 
-void Write(const css::uno::Reference<css::drawing::XShape>& shape, const char* name,
-           const css::uno::Any& value);
+void Write(const PShape& shape, const char* name, const css::uno::Any& value);
 // Sets a property the shape may not have in every application (AllowOverlap in Calc).
-void WriteIfPresent(const css::uno::Reference<css::drawing::XShape>& shape, const char* name,
-                    const css::uno::Any& value);
+void WriteIfPresent(const PShape& shape, const char* name, const css::uno::Any& value);
 
 // Fill: Visible, Solid, ForeColor.RGB, Transparency.
 void AddFill(TGuardedObject& obj, const Context& c);

@@ -1,3 +1,4 @@
+#include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/drawing/FillStyle.hpp>
 #include <com/sun/star/drawing/LineStyle.hpp>
 #include <com/sun/star/text/XText.hpp>
@@ -27,16 +28,16 @@ DispatchPtr ColorObject(TGuardedObject::GuardFn guard, std::function<std::uint32
 
 }  // namespace
 
-Reference<css::beans::XPropertySet> Props(const Reference<css::drawing::XShape>& shape) {
-  return Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW);
+const Reference<css::beans::XPropertySet>& TShapeRef::Props() const {
+  if (!props_.is()) props_.set(shape_, UNO_QUERY_THROW);
+  return props_;
 }
 
-void Write(const Reference<css::drawing::XShape>& shape, const char* name, const Any& value) {
+void Write(const PShape& shape, const char* name, const Any& value) {
   Props(shape)->setPropertyValue(OUString::createFromAscii(name), value);
 }
 
-void WriteIfPresent(const Reference<css::drawing::XShape>& shape, const char* name,
-                    const Any& value) {
+void WriteIfPresent(const PShape& shape, const char* name, const Any& value) {
   try {
     Props(shape)->setPropertyValue(OUString::createFromAscii(name), value);
   } catch (const css::beans::UnknownPropertyException&) {
@@ -150,11 +151,11 @@ void AddTextEffect(TGuardedObject& obj, const Context& c) {
       [extras](const Args&) { return OleVariant(extras->normalizedHeight != 0); },
       [extras](const OleVariant& v) { extras->normalizedHeight = v.AsDouble(); });
   effect->Prop("Text", [shape](const Args&) {
-    return OleVariant(ToStd(Reference<css::text::XText>(shape, UNO_QUERY_THROW)->getString()));
+    return OleVariant(ToStd(Reference<css::text::XText>(shape->Shape(), UNO_QUERY_THROW)->getString()));
   });
   effect->Prop("FontName", [shape](const Args&) {
     // The font of the text itself: what the file keeps and what is drawn.
-    auto text = Reference<css::text::XText>(shape, UNO_QUERY_THROW);
+    auto text = Reference<css::text::XText>(shape->Shape(), UNO_QUERY_THROW);
     auto cursor = text->createTextCursor();
     cursor->gotoStart(false);
     cursor->goRight(1, true);
