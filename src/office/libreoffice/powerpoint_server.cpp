@@ -89,8 +89,10 @@ std::vector<RShapePlace> NamedShapePlaces(const TOfficeDocument& doc) {
     }
     places.push_back(std::move(place));
   };
-  for (sal_Int32 m = 0, nm = Masters(doc)->getCount(); m < nm; ++m)
-    collect(std::to_string(m), Master(doc, m), false);
+  auto masters = Masters(doc);
+  for (sal_Int32 m = 0, nm = masters->getCount(); m < nm; ++m)
+    collect(std::to_string(m),
+            Reference<css::drawing::XShapes>(masters->getByIndex(m), UNO_QUERY_THROW), false);
   auto slides = Slides(doc);
   for (sal_Int32 k = 0, nk = slides->getCount(); k < nk; ++k)
     collect("s" + std::to_string(k),
@@ -104,7 +106,8 @@ void RecordNames(const TOfficeDocument& doc) {
 }
 
 void RestoreNames(const TOfficeDocument& doc) {
-  if (doc.FilterName() == kPptFilter) RestoreShapeNames(doc, NamedShapePlaces(doc));
+  if (doc.FilterName() == kPptFilter)
+    RestoreShapeNames(doc, [&doc] { return NamedShapePlaces(doc); });
 }
 
 std::shared_ptr<PptDoc> Require(const std::shared_ptr<PptState>& s) {
@@ -202,15 +205,11 @@ DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc) {
   auto guard = GuardOf(doc->Process());
   auto obj = std::make_shared<TGuardedObject>(guard);
   const RShapeHost host{doc, page, {}};
-  auto count = [page] { return page->getCount(); };
   auto shapes = std::make_shared<TGuardedObject>(guard);
-  shapes->Prop("Count", [count](const Args&) { return OleVariant(int(count())); });
+  shapes->Prop("Count", [page](const Args&) { return OleVariant(int(page->getCount())); });
   // Item(i): the i-th shape of the slide master, together with its named copies.
   shapes->Func("Item", [doc, host, masters, page](const Args& a) {
-    const int index = ArgAt(a, 0).AsInt();
-    if (index < 1 || index > page->getCount())
-      throw EOleError("The index into the specified collection is out of bounds.");
-    Reference<css::drawing::XShape> shape(page->getByIndex(index - 1), UNO_QUERY);
+    const Reference<css::drawing::XShape> shape = PageShapes(page).At(ArgAt(a, 0).AsInt() - 1);
     DispatchPtr item = MakeShapeObject(host, shape);
     if (masters.size() < 2) return OleVariant(item);
     const std::string name = ShapeName(shape);
@@ -293,12 +292,7 @@ DispatchPtr MakePresentation(const std::shared_ptr<PptState>& s, const std::shar
     auto slide = std::make_shared<TGuardedObject>(guard);
     RShapeHost host{doc, page, {}};
     slide->Prop("Shapes", [host, page](const Args&) {
-      return OleVariant(MakeShapesObject(host, [page] {
-        std::vector<Reference<css::drawing::XShape>> shapes;
-        for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i)
-          shapes.emplace_back(page->getByIndex(i), UNO_QUERY);
-        return shapes;
-      }));
+      return OleVariant(MakeShapesObject(host, PageShapes(page)));
     });
     return OleVariant(DispatchPtr(slide));
   });
@@ -347,8 +341,9 @@ DispatchPtr CreatePowerPointApplication() {
     });
     RestoreNames(*d->doc);
     std::weak_ptr<TOfficeDocument> weakDoc = d->doc;
-    d->doc->SetStoreHook([weakDoc](const std::string&) -> std::function<void()> {
-      if (auto doc = weakDoc.lock()) RecordNames(*doc);
+    // Only a .ppt needs the record; a PDF keeps no shapes to name.
+    d->doc->SetStoreHook([weakDoc](const std::string& filter) -> std::function<void()> {
+      if (auto doc = weakDoc.lock(); doc && filter == kPptFilter) RecordNames(*doc);
       return {};
     });
     s->active = d;

@@ -130,13 +130,17 @@ void RecordShapeNames(const TOfficeDocument& doc, const std::vector<RShapePlace>
     container->addProperty(key, css::beans::PropertyAttribute::REMOVABLE, value);
 }
 
-void RestoreShapeNames(const TOfficeDocument& doc, const std::vector<RShapePlace>& places) {
+void RestoreShapeNames(const TOfficeDocument& doc,
+                       const std::function<std::vector<RShapePlace>()>& listPlaces) {
   Reference<css::beans::XPropertySet> set(UserProperties(doc), UNO_QUERY_THROW);
   const OUString key = OUString::createFromAscii(kNamesProperty);
   if (!set->getPropertySetInfo()->hasPropertyByName(key)) return;
   OUString value;
   if (!(set->getPropertyValue(key) >>= value)) return;
-  for (const auto& e : DecodeShapeNames(ToStd(value))) {
+  const auto entries = DecodeShapeNames(ToStd(value));
+  if (entries.empty()) return;
+  const auto places = listPlaces();
+  for (const auto& e : entries) {
     for (const auto& place : places) {
       if (place.Key != e.Key) continue;
       auto fits = [&](size_t i) {

@@ -20,6 +20,7 @@
 #include <com/sun/star/drawing/TextFitToSizeType.hpp>
 #include <com/sun/star/drawing/XEnhancedCustomShapeDefaulter.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/text/HoriOrientation.hpp>
 #include <com/sun/star/text/RelOrientation.hpp>
@@ -45,24 +46,6 @@ namespace {
 
 bool IsWriter(const RShapeHost& host) { return host.Doc->Kind() == OfficeKind::Writer; }
 
-// Sets several properties of object at once where it can (one call to the office instead of
-// one per property), else one by one. names must be in ascending order. Note that a shape's
-// setPropertyValues passes over a name it does not know or a value of the wrong type in
-// silence; only names and values every caller's objects take belong here.
-void WriteProperties(const Reference<css::uno::XInterface>& object,
-                     const std::vector<const char*>& names, const std::vector<Any>& values) {
-  css::uno::Sequence<OUString> keys(sal_Int32(names.size()));
-  for (std::size_t i = 0; i < names.size(); ++i)
-    keys.getArray()[i] = OUString::createFromAscii(names[i]);
-  Reference<css::beans::XMultiPropertySet> multi(object, UNO_QUERY);
-  if (multi.is()) {
-    multi->setPropertyValues(keys,
-                             css::uno::Sequence<Any>(values.data(), sal_Int32(values.size())));
-    return;
-  }
-  Reference<css::beans::XPropertySet> props(object, UNO_QUERY_THROW);
-  for (std::size_t i = 0; i < names.size(); ++i) props->setPropertyValue(keys[sal_Int32(i)], values[i]);
-}
 
 // The geometry of a text effect proper: LibreOffice's "fontwork-plain-text" defaults with
 // TextPath on, so that the text is laid along the shape's text path and painted with the
@@ -105,6 +88,21 @@ css::uno::Sequence<css::beans::PropertyValue> TextEffectGeometry(
 }
 
 }  // namespace
+
+void WriteProperties(const Reference<css::uno::XInterface>& object,
+                     const std::vector<const char*>& names, const std::vector<Any>& values) {
+  css::uno::Sequence<OUString> keys(sal_Int32(names.size()));
+  for (std::size_t i = 0; i < names.size(); ++i)
+    keys.getArray()[i] = OUString::createFromAscii(names[i]);
+  Reference<css::beans::XMultiPropertySet> multi(object, UNO_QUERY);
+  if (multi.is()) {
+    multi->setPropertyValues(keys,
+                             css::uno::Sequence<Any>(values.data(), sal_Int32(values.size())));
+    return;
+  }
+  Reference<css::beans::XPropertySet> props(object, UNO_QUERY_THROW);
+  for (std::size_t i = 0; i < names.size(); ++i) props->setPropertyValue(keys[sal_Int32(i)], values[i]);
+}
 
 TGuardedObject::GuardFn GuardOf(const std::shared_ptr<TOfficeProcess>& process) {
   std::weak_ptr<TOfficeProcess> weak = process;
@@ -238,17 +236,43 @@ DispatchPtr MakeShapeObject(const RShapeHost& host, const Reference<css::drawing
   return obj;
 }
 
+namespace {
+
+EOleError OutOfBounds() {
+  return EOleError("The index into the specified collection is out of bounds.");
+}
+
+}  // namespace
+
+RShapeList PageShapes(const Reference<css::drawing::XShapes>& page) {
+  return {[page] { return int(page->getCount()); },
+          [page](int i) {
+            try {
+              if (i < 0) throw OutOfBounds();
+              return Reference<css::drawing::XShape>(page->getByIndex(i), UNO_QUERY);
+            } catch (const css::lang::IndexOutOfBoundsException&) {
+              throw OutOfBounds();
+            }
+          }};
+}
+
 DispatchPtr MakeShapesObject(const RShapeHost& host,
                              std::function<std::vector<Reference<css::drawing::XShape>>()> list) {
+  return MakeShapesObject(host, RShapeList{[list] { return int(list().size()); },
+                                           [list](int i) {
+                                             const auto shapes = list();
+                                             if (i < 0 || i >= int(shapes.size()))
+                                               throw OutOfBounds();
+                                             return shapes[std::size_t(i)];
+                                           }});
+}
+
+DispatchPtr MakeShapesObject(const RShapeHost& host, RShapeList shapes) {
   auto obj = std::make_shared<TGuardedObject>(GuardOf(host.Doc->Process()));
   using Args = DispatchObject::Args;
-  obj->Prop("Count", [list](const Args&) { return OleVariant(int(list().size())); });
-  obj->Func("Item", [host, list](const Args& a) {
-    const auto shapes = list();
-    const int index = ArgAt(a, 0).AsInt();
-    if (index < 1 || index > int(shapes.size()))
-      throw EOleError("The index into the specified collection is out of bounds.");
-    return OleVariant(MakeShapeObject(host, shapes[index - 1]));
+  obj->Prop("Count", [shapes](const Args&) { return OleVariant(shapes.Count()); });
+  obj->Func("Item", [host, shapes](const Args& a) {
+    return OleVariant(MakeShapeObject(host, shapes.At(ArgAt(a, 0).AsInt() - 1)));
   });
   obj->Func("AddTextEffect", [host](const Args& a) {
     RTextEffect effect;

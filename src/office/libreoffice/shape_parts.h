@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
+#include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 
@@ -32,10 +34,14 @@ class TShapeRef {
   explicit TShapeRef(css::uno::Reference<css::drawing::XShape> shape) : shape_(std::move(shape)) {}
   const css::uno::Reference<css::drawing::XShape>& Shape() const { return shape_; }
   const css::uno::Reference<css::beans::XPropertySet>& Props() const;
+  // Empty when the shape cannot set several properties at once.
+  const css::uno::Reference<css::beans::XMultiPropertySet>& MultiProps() const;
 
  private:
   css::uno::Reference<css::drawing::XShape> shape_;
   mutable css::uno::Reference<css::beans::XPropertySet> props_;
+  mutable css::uno::Reference<css::beans::XMultiPropertySet> multi_;
+  mutable bool multiKnown_ = false;
 };
 using PShape = std::shared_ptr<const TShapeRef>;
 
@@ -61,6 +67,12 @@ T Read(const PShape& shape, const char* name) {
 }
 
 void Write(const PShape& shape, const char* name, const css::uno::Any& value);
+// Sets several properties in one call to the office; names in ascending order. The shapes of
+// every application take a set of properties at once; those of LibreOffice pass over a name
+// they do not know or a value of the wrong type in silence, so only names every shape of the
+// caller's application has belong here.
+void WriteMany(const PShape& shape, const std::vector<const char*>& names,
+               const std::vector<css::uno::Any>& values);
 // Sets a property the shape may not have in every application (AllowOverlap in Calc).
 void WriteIfPresent(const PShape& shape, const char* name, const css::uno::Any& value);
 

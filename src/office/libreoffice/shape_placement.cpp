@@ -75,11 +75,12 @@ void AddWriterPlacement(TGuardedObject& obj, const Context& c) {
       [shape](const OleVariant& v) {
         const double left = v.AsDouble();
         if (left == kCentred) {
-          Write(shape, "HoriOrient", Any(css::text::HoriOrientation::CENTER));
-          Write(shape, "HoriOrientRelation", Any(css::text::RelOrientation::PAGE_PRINT_AREA));
+          WriteMany(shape, {"HoriOrient", "HoriOrientRelation"},
+                    {Any(css::text::HoriOrientation::CENTER),
+                     Any(css::text::RelOrientation::PAGE_PRINT_AREA)});
         } else {
-          Write(shape, "HoriOrient", Any(css::text::HoriOrientation::NONE));
-          Write(shape, "HoriOrientPosition", Any(sal_Int32(uno::PointsToHmm(left))));
+          WriteMany(shape, {"HoriOrient", "HoriOrientPosition"},
+                    {Any(css::text::HoriOrientation::NONE), Any(sal_Int32(uno::PointsToHmm(left)))});
         }
       });
   obj.Prop(
@@ -92,14 +93,14 @@ void AddWriterPlacement(TGuardedObject& obj, const Context& c) {
       [shape, extras](const OleVariant& v) {
         const double top = v.AsDouble();
         if (top == kCentred) {
-          Write(shape, "VertOrient", Any(css::text::VertOrientation::CENTER));
           // Centred on the margin (text area) or on the page, as the relative position says.
-          Write(shape, "VertOrientRelation",
-                Any(extras->relativeVertical == 1 ? css::text::RelOrientation::PAGE_FRAME
-                                                  : css::text::RelOrientation::PAGE_PRINT_AREA));
+          WriteMany(shape, {"VertOrient", "VertOrientRelation"},
+                    {Any(css::text::VertOrientation::CENTER),
+                     Any(extras->relativeVertical == 1 ? css::text::RelOrientation::PAGE_FRAME
+                                                       : css::text::RelOrientation::PAGE_PRINT_AREA)});
         } else {
-          Write(shape, "VertOrient", Any(css::text::VertOrientation::NONE));
-          Write(shape, "VertOrientPosition", Any(sal_Int32(uno::PointsToHmm(top))));
+          WriteMany(shape, {"VertOrient", "VertOrientPosition"},
+                    {Any(css::text::VertOrientation::NONE), Any(sal_Int32(uno::PointsToHmm(top)))});
         }
       });
   obj.Prop(
@@ -233,12 +234,12 @@ void AddWrapFormat(TGuardedObject& obj, const Context& c) {
       [shape](const OleVariant& v) {
         switch (v.AsInt()) {
           case 3:  // in front of the text
-            Write(shape, "TextWrap", Any(css::text::WrapTextMode_THROUGH));
-            Write(shape, "Opaque", Any(true));
+            WriteMany(shape, {"Opaque", "TextWrap"},
+                      {Any(true), Any(css::text::WrapTextMode_THROUGH)});
             break;
           case 5:  // behind the text
-            Write(shape, "TextWrap", Any(css::text::WrapTextMode_THROUGH));
-            Write(shape, "Opaque", Any(false));
+            WriteMany(shape, {"Opaque", "TextWrap"},
+                      {Any(false), Any(css::text::WrapTextMode_THROUGH)});
             break;
           case 4:  // top and bottom
             Write(shape, "TextWrap", Any(css::text::WrapTextMode_NONE));

@@ -37,6 +37,27 @@ void Write(const PShape& shape, const char* name, const Any& value) {
   Props(shape)->setPropertyValue(OUString::createFromAscii(name), value);
 }
 
+const Reference<css::beans::XMultiPropertySet>& TShapeRef::MultiProps() const {
+  if (!multiKnown_) {
+    multi_.set(shape_, css::uno::UNO_QUERY);
+    multiKnown_ = true;
+  }
+  return multi_;
+}
+
+void WriteMany(const PShape& shape, const std::vector<const char*>& names,
+               const std::vector<Any>& values) {
+  css::uno::Sequence<OUString> keys(sal_Int32(names.size()));
+  for (std::size_t i = 0; i < names.size(); ++i)
+    keys.getArray()[i] = OUString::createFromAscii(names[i]);
+  if (const auto& multi = shape->MultiProps(); multi.is()) {
+    multi->setPropertyValues(keys, css::uno::Sequence<Any>(values.data(), sal_Int32(values.size())));
+    return;
+  }
+  for (std::size_t i = 0; i < names.size(); ++i)
+    Props(shape)->setPropertyValue(keys[sal_Int32(i)], values[i]);
+}
+
 void WriteIfPresent(const PShape& shape, const char* name, const Any& value) {
   try {
     Props(shape)->setPropertyValue(OUString::createFromAscii(name), value);
