@@ -490,7 +490,12 @@ DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
     headerFooter->Prop("Shapes", [d, host](const Args&) {
       RShapeHost h = host;
       if (!h.HeaderText.is()) h.HeaderText = SelectedHeader(*d, true);
-      return OleVariant(MakeShapesObject(h, [d] { return ShapesIn(SelectedHeader(*d, false)); }));
+      // Every shape of the document is on its draw page: when that is empty (as in most
+      // files before their first stamp), one call tells that the header has none either.
+      return OleVariant(MakeShapesObject(h, [d] {
+        if (DrawPage(*d)->getCount() == 0) return std::vector<Reference<css::drawing::XShape>>();
+        return ShapesIn(SelectedHeader(*d, false));
+      }));
     });
     headerFooter->Prop("IsHeader", [](const Args&) { return OleVariant(true); });
     return OleVariant(DispatchPtr(headerFooter));
