@@ -4,6 +4,7 @@
 #include <utility>
 
 #include <com/sun/star/beans/PropertyAttribute.hpp>
+#include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertyContainer.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -178,8 +179,11 @@ std::vector<Reference<css::drawing::XShapes>> PagesToMark(const TOfficeDocument&
     Reference<css::drawing::XShapes> slide(slides->getByIndex(i), UNO_QUERY);
     Reference<css::beans::XPropertySet> props(slide, UNO_QUERY);
     bool showsMaster = true;
-    if (props.is() && props->getPropertySetInfo()->hasPropertyByName("IsBackgroundObjectsVisible"))
-      props->getPropertyValue(OUString("IsBackgroundObjectsVisible")) >>= showsMaster;
+    try {
+      if (props.is()) props->getPropertyValue(OUString("IsBackgroundObjectsVisible")) >>= showsMaster;
+    } catch (const css::beans::UnknownPropertyException&) {
+      // A page without the property shows its master's objects.
+    }
     if (!showsMaster) {
       if (slide.is()) add(slide);
       continue;

@@ -208,7 +208,7 @@ std::vector<Any> ReadProperties(const Reference<css::uno::XInterface>& object,
 }
 
 DispatchPtr MakeShapeObject(const RShapeHost& host, const Reference<css::drawing::XShape>& shape) {
-  const shape::Context c{host, std::make_shared<const shape::TShapeRef>(shape),
+  const shape::Context c{host, std::make_shared<const shape::TShapeRef>(shape, host.Doc->Process()),
                          GuardOf(host.Doc->Process()), std::make_shared<shape::Extras>()};
   auto obj = std::make_shared<TGuardedObject>(c.guard);
   using Args = DispatchObject::Args;
@@ -233,6 +233,10 @@ DispatchPtr MakeShapeObject(const RShapeHost& host, const Reference<css::drawing
   shape::AddPlacement(*obj, c);
   shape::AddWrapFormat(*obj, c);
   shape::AddOrder(*obj, c);
+  // These touch the shape alone (the sub-objects are made here, not in the office): writes of
+  // its properties held back may wait through them.
+  obj->WritesOnly({"Select", "Fill", "Line", "TextEffect", "WrapFormat", "Rotation",
+                   "LockAspectRatio", "RelativeVerticalPosition", "Left", "Top"});
   return obj;
 }
 

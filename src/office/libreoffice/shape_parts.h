@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
@@ -10,6 +12,7 @@
 #include <com/sun/star/drawing/XShape.hpp>
 
 #include "office/libreoffice/guarded_object.h"
+#include "office/libreoffice/office_process.h"
 #include "office/libreoffice/shape_objects.h"
 
 // The members of the Office shape object, one group per sub-object it serves. Each group
@@ -29,19 +32,33 @@ struct Extras {
 
 // A shape of the office process and its property set. The property set is asked for once,
 // when first needed, and kept: each query of an interface is a round trip to the office.
-class TShapeRef {
+//
+// Property writes are held and sent together in one call (setPropertyValues, in the order of
+// the names, as that call requires; a later write of a name replaces an earlier one): before
+// anything else is done with the shape here, and before the next call into the office process
+// that may depend on them (TOfficeProcess::HoldWrites). The writes of one shape do not depend
+// on each other's order: each sets an independent attribute.
+class TShapeRef : public std::enable_shared_from_this<TShapeRef> {
  public:
-  explicit TShapeRef(css::uno::Reference<css::drawing::XShape> shape) : shape_(std::move(shape)) {}
-  const css::uno::Reference<css::drawing::XShape>& Shape() const { return shape_; }
+  TShapeRef(css::uno::Reference<css::drawing::XShape> shape,
+            std::weak_ptr<TOfficeProcess> process)
+      : shape_(std::move(shape)), process_(std::move(process)) {}
+  // The shape and its property set, with every held write sent first.
+  const css::uno::Reference<css::drawing::XShape>& Shape() const;
   const css::uno::Reference<css::beans::XPropertySet>& Props() const;
   // Empty when the shape cannot set several properties at once.
   const css::uno::Reference<css::beans::XMultiPropertySet>& MultiProps() const;
+  void Hold(const char* name, const css::uno::Any& value) const;
+  void SendHeld() const;
 
  private:
   css::uno::Reference<css::drawing::XShape> shape_;
+  std::weak_ptr<TOfficeProcess> process_;
   mutable css::uno::Reference<css::beans::XPropertySet> props_;
   mutable css::uno::Reference<css::beans::XMultiPropertySet> multi_;
   mutable bool multiKnown_ = false;
+  mutable std::map<std::string, css::uno::Any> held_;
+  mutable bool registered_ = false;
 };
 using PShape = std::shared_ptr<const TShapeRef>;
 

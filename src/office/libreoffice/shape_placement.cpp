@@ -249,6 +249,7 @@ void AddWrapFormat(TGuardedObject& obj, const Context& c) {
             break;
         }
       });
+  wrap->WritesOnly({"AllowOverlap", "Side", "Type"});
   obj.Prop("WrapFormat", [wrap](const Args&) { return OleVariant(DispatchPtr(wrap)); });
 }
 
