@@ -6,13 +6,16 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
@@ -60,6 +63,16 @@ class TOfficeProcess {
   bool HasDisplay() const { return withDisplay_; }
   // Numbers new documents per application, as Office titles them ("Document1", ...).
   int NextDocumentNumber() { return ++documentNumber_; }
+
+  // What opening a document without a view needs from the process and that stays the same
+  // for its life: the service manager, the type detection and the preferred filter of each
+  // type found so far (each one a call to the office less per document).
+  struct RLoadCache {
+    css::uno::Reference<css::lang::XMultiComponentFactory> serviceManager;
+    css::uno::Reference<css::document::XTypeDetection> detection;
+    std::map<OUString, OUString> preferredFilters;
+  };
+  RLoadCache& LoadCache() { return loadCache_; }
 
   css::uno::Reference<css::frame::XDesktop2> Desktop() const { return desktop_; }
   css::uno::Reference<css::uno::XComponentContext> Context() const { return context_; }
@@ -159,6 +172,7 @@ class TOfficeProcess {
   int depth_ = 0;
   int documentNumber_ = 0;  // nesting of Guard on the calling thread
   std::vector<std::function<void()>> heldWrites_;
+  RLoadCache loadCache_;
   std::atomic<bool> timedOut_{false};
   std::atomic<bool> broken_{false};
 };
