@@ -264,11 +264,11 @@ bool KeepsBehindCells(const std::string& filter) { return filter.empty() || filt
 // front of it, counted without self; -1 if there is none.
 sal_Int32 FrontmostBackdrop(const Reference<css::drawing::XShapes>& page,
                             const Reference<css::drawing::XShape>& self) {
-  Reference<css::beans::XPropertySet> pageProps(page, UNO_QUERY);
+  // A page without a size (none of the office's pages) has no backdrop.
   sal_Int32 width = 0, height = 0;
-  if (!pageProps.is() || !pageProps->getPropertySetInfo()->hasPropertyByName("Width")) return -1;
-  pageProps->getPropertyValue(OUString("Width")) >>= width;
-  pageProps->getPropertyValue(OUString("Height")) >>= height;
+  const auto size = ReadProperties(page, {"Height", "Width"});
+  size[0] >>= height;
+  size[1] >>= width;
   const double pageArea = double(width) * height;
   if (pageArea <= 0) return -1;
   sal_Int32 found = -1, own = -1;
