@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 
 #include <algorithm>
 
@@ -16,11 +17,17 @@ namespace stampwell {
 namespace {
 
 // The file type box holds a fourth row for the current formats; the option box below it
-// moves down by that row and gives up the blank space under its last check box, so that
-// both still fit the panel.
+// moves down by that row and holds a third row, the number of workers, with its rows closer
+// together. The panel grows by that row and still fits the page (and the wizard's).
 constexpr int kTypesHeight = 121;
 constexpr int kOptionTop = 176;
-constexpr int kOptionHeight = 73;
+constexpr int kOptionHeight = 91;
+constexpr int kPanelHeight = 268;
+// The most workers the box offers; a profile may hold more (or less than 0), which the page
+// then shows at the nearest end and keeps as it is unless the user changes the box.
+constexpr int kMaxWorkers = 64;
+
+int Shown(int workers) { return std::clamp(workers, 0, kMaxWorkers); }
 
 template <typename W>
 W* Make(QWidget* parent, const char* name) {
@@ -47,7 +54,7 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
 
   LocPanel = Make<QFrame>(this, "LocPanel");
   LocPanel->setFrameShape(QFrame::NoFrame);
-  LocPanel->setGeometry(0, 8, 500, 250);
+  LocPanel->setGeometry(0, (273 - kPanelHeight) / 2, 500, kPanelHeight);
 
   Label1 = Make<QLabel>(LocPanel, "Label1");
   Label1->setText(QStringLiteral("Profile Name:"));
@@ -78,7 +85,22 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
                          QStringLiteral("Print Added Watermark Files into PD&F Files"), 8, 16);
   IsCopy = MakeCheck(GroupBox2, "IsCopy",
                      QStringLiteral("Copy &other type files(except:doc,xls,ppt) also in folders"),
-                     8, 48);
+                     8, 40);
+  WorkersLabel = Make<QLabel>(GroupBox2, "WorkersLabel");
+  WorkersLabel->setText(QStringLiteral("&Workers (files at once):"));
+  WorkersLabel->adjustSize();
+  Workers = Make<QSpinBox>(GroupBox2, "Workers");
+  Workers->setRange(0, kMaxWorkers);
+  Workers->setSpecialValueText(QStringLiteral("one per core"));
+  Workers->setValue(1);
+  Workers->setToolTip(
+      QStringLiteral("How many files a run stamps at the same time, each in an office process of "
+                     "its own. More than one is faster on a machine with several processor "
+                     "cores."));
+  WorkersLabel->setBuddy(Workers);
+  Workers->resize(Workers->sizeHint().width(), 21);
+  WorkersLabel->move(8 + 4, 62 + (21 - WorkersLabel->height()) / 2);
+  Workers->move(WorkersLabel->x() + WorkersLabel->width() + 6, 62);
   // The desktop font may be wider than the designed one: the group boxes grow (staying
   // centred on the panel) until the longest caption fits, since a clipped caption hides what
   // the option does.
@@ -90,6 +112,7 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
     if (box->y() < top) box->move(box->x(), top);
     needed = std::max(needed, box->x() + box->width() + 8);
   }
+  needed = std::max(needed, Workers->x() + Workers->width() + 8);
   needed = std::min(needed, LocPanel->width());
   if (needed > 321) {
     const int left = (LocPanel->width() - needed) / 2;
@@ -107,6 +130,7 @@ void TSettingFrame::ShowSettings(const std::optional<RJobSettings>& rec) {
   IsModern->setChecked(Settings.ModernFormats);
   IsPrintPDF->setChecked(Settings.PDF);
   IsCopy->setChecked(Settings.OtherFiles);
+  Workers->setValue(Shown(Settings.Workers));
   if (!PDFAvailable) IsPrintPDF->setEnabled(false);
 }
 
@@ -124,6 +148,8 @@ bool TSettingFrame::ReadSettings() {
   Settings.ModernFormats = IsModern->isChecked();
   Settings.PDF = IsPrintPDF->isChecked();
   Settings.OtherFiles = IsCopy->isChecked();
+  // A value the box cannot show stays as the profile holds it until the user changes it.
+  if (Workers->value() != Shown(Settings.Workers)) Settings.Workers = Workers->value();
   return result;
 }
 

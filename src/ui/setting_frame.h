@@ -11,13 +11,14 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 
 namespace stampwell {
 
 // The general page of a job: its name, the file types to stamp (the legacy formats, and the
-// current ones when ModernFormats is on), PDF output and copying of other files. Keeps its own
-// copy of the job's RJobSettings; AutoRun and EveryMinutes have no control and pass through a
-// show-and-read cycle unchanged.
+// current ones when ModernFormats is on), PDF output, copying of other files and how many
+// files a run handles at once (Workers). Keeps its own copy of the job's RJobSettings;
+// AutoRun and EveryMinutes have no control and pass through a show-and-read cycle unchanged.
 class TSettingFrame : public QWidget {
   Q_OBJECT
 
@@ -45,6 +46,8 @@ class TSettingFrame : public QWidget {
   QGroupBox* GroupBox2;
   QCheckBox* IsPrintPDF;
   QCheckBox* IsCopy;
+  QLabel* WorkersLabel;
+  QSpinBox* Workers;  // 0 shows as "one per core"
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

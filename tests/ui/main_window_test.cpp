@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -182,6 +183,27 @@ class MainWindowTest : public QObject {
     QCOMPARE(alpha.Items,
              (std::vector<RJobItem>{{0, "/x.doc", "/y.doc", "note"}, {1, "/a", "/b", ""}}));
     QVERIFY(said.Take().isEmpty());
+  }
+
+  void theWorkersBoxIsLoadedFromAndSavedToTheProfile() {
+    ScopedProgramDir dir;
+    std::string text = ProfileText("Alpha");
+    text.insert(text.find("[DocInfo]"), "Workers=2\r\n");
+    WriteFile(dir.Path() + "swAlpha.ini", text);
+    WriteProfile(dir.Path(), "Beta");  // no Workers key: one at a time
+    TfrmMain w;
+    w.show();
+    ClickNode(w, NodeOf("Alpha"));
+    QCOMPARE(w.SettingFrame->Workers->value(), 2);
+    w.SettingFrame->Workers->setValue(0);
+    ClickNode(w, NodeOf("Beta"));
+    QCOMPARE(w.SettingFrame->Workers->value(), 1);
+    QCOMPARE(TJobProfile("swAlpha.ini").Settings.Workers, 0);
+    QVERIFY(ReadFile(dir.Path() + "swAlpha.ini").find("Workers=0\r\n") != std::string::npos);
+    // Saving a job whose box was left alone adds no key to its profile.
+    ClickNode(w, NodeOf("Alpha"));
+    QVERIFY(ReadFile(dir.Path() + "swBeta.ini").find("Workers") == std::string::npos);
+    QCOMPARE(TJobProfile("swBeta.ini").Settings.Workers, 1);
   }
 
   void clickingTheShownJobSavesButDoesNotReload() {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QtTest>
 
 #include "pdf/pdf_stack.h"
@@ -105,6 +106,52 @@ class SettingPagesTest : public QObject {
     }
   }
 
+  void generalWorkersBoxFollowsTheRecord() {
+    TSettingFrame page;
+    auto* box = page.findChild<QSpinBox*>(QStringLiteral("Workers"));
+    QVERIFY(box);
+    QCOMPARE(box->parentWidget(), static_cast<QWidget*>(page.GroupBox2));
+    QCOMPARE(page.WorkersLabel->buddy(), static_cast<QWidget*>(box));
+    QCOMPARE(box->value(), 1);  // a new job: one file at a time
+    for (int workers : {1, 0, 4}) {
+      RJobSettings job = SampleJob();
+      job.Workers = workers;
+      page.ShowSettings(job);
+      QCOMPARE(box->value(), workers);
+      QVERIFY(page.ReadSettings());
+      QVERIFY(page.Settings == job);
+    }
+    // 0 reads "one per core" in the box, as the profile means it.
+    page.ShowSettings(RJobSettings{});
+    box->setValue(0);
+    QCOMPARE(box->text(), QStringLiteral("one per core"));
+    QVERIFY(page.ReadSettings());
+    QCOMPARE(page.Settings.Workers, 0);
+    // The user's choice is taken; nothing else changes.
+    page.ShowSettings(SampleJob());
+    box->setValue(3);
+    QVERIFY(page.ReadSettings());
+    RJobSettings expected = SampleJob();
+    expected.Workers = 3;
+    QVERIFY(page.Settings == expected);
+  }
+
+  void generalWorkersOutsideTheBoxStayUnlessChanged() {
+    TSettingFrame page;
+    auto* box = page.Workers;
+    for (int stored : {500, -2}) {
+      RJobSettings job = SampleJob();
+      job.Workers = stored;
+      page.ShowSettings(job);
+      QCOMPARE(box->value(), stored > 0 ? box->maximum() : 0);
+      QVERIFY(page.ReadSettings());
+      QCOMPARE(page.Settings.Workers, stored);  // shown at the end of the range, kept as is
+      box->setValue(2);
+      QVERIFY(page.ReadSettings());
+      QCOMPARE(page.Settings.Workers, 2);
+    }
+  }
+
   void generalAutoRunAndEveryMinutesPassThrough() {
     TSettingFrame page;
     page.ShowSettings(SampleJob());
@@ -165,10 +212,11 @@ class SettingPagesTest : public QObject {
   void generalPanelIsCentred() {
     TSettingFrame page;
     page.show();
+    const int height = page.LocPanel->height();
     page.resize(700, 400);
-    QCOMPARE(page.LocPanel->pos(), QPoint(100, 75));
+    QCOMPARE(page.LocPanel->pos(), QPoint(100, (400 - height) / 2));
     page.resize(701, 401);  // integer division
-    QCOMPARE(page.LocPanel->pos(), QPoint(100, 75));
+    QCOMPARE(page.LocPanel->pos(), QPoint(100, (401 - height) / 2));
     page.resize(400, 200);  // smaller than the panel: pinned to the corner
     QCOMPARE(page.LocPanel->pos(), QPoint(0, 0));
   }

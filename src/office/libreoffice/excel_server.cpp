@@ -120,12 +120,7 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
     return OleVariant();
   });
   obj->Prop("Shapes", [host, page](const Args&) {
-    return OleVariant(MakeShapesObject(host, [page] {
-      std::vector<Reference<css::drawing::XShape>> shapes;
-      for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i)
-        shapes.emplace_back(page->getByIndex(i), UNO_QUERY);
-      return shapes;
-    }));
+    return OleVariant(MakeShapesObject(host, PageShapes(page)));
   });
   return obj;
 }

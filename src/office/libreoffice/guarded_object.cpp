@@ -1,5 +1,8 @@
 #include "office/libreoffice/guarded_object.h"
 
+#include <optional>
+
+#include "office/libreoffice/office_process.h"
 #include "platform/strings.h"
 
 namespace stampwell {
@@ -21,16 +24,26 @@ TGuardedObject& TGuardedObject::FuncUnguarded(const std::string& name, Method ca
   return *this;
 }
 
+TGuardedObject& TGuardedObject::WritesOnly(std::initializer_list<const char*> names) {
+  for (const char* name : names) writesOnly_.insert(LowerCase(name));
+  return *this;
+}
+
 OleVariant TGuardedObject::Run(const std::function<OleVariant()>& fn) {
   return guard_ ? guard_(fn) : fn();
 }
 
 OleVariant TGuardedObject::Get(const std::string& name, const Args& args) {
-  if (unguarded_.count(LowerCase(name))) return DispatchObject::Get(name, args);
+  const std::string key = LowerCase(name);
+  if (unguarded_.count(key)) return DispatchObject::Get(name, args);
+  std::optional<TOfficeProcess::TWritesMayWait> mayWait;
+  if (writesOnly_.count(key)) mayWait.emplace();
   return Run([&] { return DispatchObject::Get(name, args); });
 }
 
 void TGuardedObject::Put(const std::string& name, const OleVariant& value) {
+  std::optional<TOfficeProcess::TWritesMayWait> mayWait;
+  if (writesOnly_.count(LowerCase(name))) mayWait.emplace();
   Run([&] {
     DispatchObject::Put(name, value);
     return OleVariant();
@@ -38,7 +51,10 @@ void TGuardedObject::Put(const std::string& name, const OleVariant& value) {
 }
 
 OleVariant TGuardedObject::Call(const std::string& name, const Args& args) {
-  if (unguarded_.count(LowerCase(name))) return DispatchObject::Call(name, args);
+  const std::string key = LowerCase(name);
+  if (unguarded_.count(key)) return DispatchObject::Call(name, args);
+  std::optional<TOfficeProcess::TWritesMayWait> mayWait;
+  if (writesOnly_.count(key)) mayWait.emplace();
   return Run([&] { return DispatchObject::Call(name, args); });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,6 +23,10 @@ class TGuardedObject : public DispatchObject {
   TGuardedObject& Func(const std::string& name, Method call);
   // A method that runs outside the guard (Quit must work when the process is gone).
   TGuardedObject& FuncUnguarded(const std::string& name, Method call);
+  // Members that only write properties of the object's own shape, read only what sending
+  // those writes first keeps right, or touch nothing in the office: property writes held
+  // back for one call (TOfficeProcess::HoldWrites) may stay held while they run.
+  TGuardedObject& WritesOnly(std::initializer_list<const char*> names);
 
   OleVariant Get(const std::string& name, const Args& args) override;
   void Put(const std::string& name, const OleVariant& value) override;
@@ -31,6 +36,7 @@ class TGuardedObject : public DispatchObject {
   OleVariant Run(const std::function<OleVariant()>& fn);
   GuardFn guard_;
   std::set<std::string> unguarded_;  // lower-case names
+  std::set<std::string> writesOnly_;  // lower-case names
 };
 
 // The argument at index i; an empty variant when it was not given or is the placeholder.

@@ -118,10 +118,14 @@ Reference<css::lang::XComponent> LoadModelOnly(TOfficeProcess& process, OfficeKi
                                                const std::string& path,
                                                const Sequence<css::beans::PropertyValue>& args) {
   auto ctx = process.Context();
-  auto smgr = ctx->getServiceManager();
-  Reference<css::document::XTypeDetection> detection(
-      smgr->createInstanceWithContext(OUString("com.sun.star.document.TypeDetection"), ctx),
-      UNO_QUERY_THROW);
+  auto& cache = process.LoadCache();
+  if (!cache.serviceManager.is()) cache.serviceManager = ctx->getServiceManager();
+  auto smgr = cache.serviceManager;
+  if (!cache.detection.is())
+    cache.detection.set(
+        smgr->createInstanceWithContext(OUString("com.sun.star.document.TypeDetection"), ctx),
+        UNO_QUERY_THROW);
+  auto detection = cache.detection;
   Sequence<css::beans::PropertyValue> descriptor =
       Seq({Prop("URL", css::uno::Any(uno::FileUrl(path)))});
   const OUString type = detection->queryTypeByDescriptor(descriptor, true);
@@ -130,11 +134,16 @@ Reference<css::lang::XComponent> LoadModelOnly(TOfficeProcess& process, OfficeKi
   for (const auto& p : descriptor)
     if (p.Name == "FilterName") p.Value >>= filter;
   if (filter.isEmpty()) {
-    Reference<css::container::XNameAccess> types(detection, UNO_QUERY_THROW);
-    Sequence<css::beans::PropertyValue> typeProps;
-    types->getByName(type) >>= typeProps;
-    for (const auto& p : typeProps)
-      if (p.Name == "PreferredFilter") p.Value >>= filter;
+    if (auto known = cache.preferredFilters.find(type); known != cache.preferredFilters.end()) {
+      filter = known->second;
+    } else {
+      Reference<css::container::XNameAccess> types(detection, UNO_QUERY_THROW);
+      Sequence<css::beans::PropertyValue> typeProps;
+      types->getByName(type) >>= typeProps;
+      for (const auto& p : typeProps)
+        if (p.Name == "PreferredFilter") p.Value >>= filter;
+      cache.preferredFilters.emplace(type, filter);
+    }
   }
   if (filter.isEmpty()) return {};
   Reference<css::frame::XLoadable> model(

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -365,6 +366,20 @@ void TOfficeProcess::Disarm() {
     armed_ = false;
   }
   wake_.notify_all();
+}
+
+void TOfficeProcess::SendHeldWrites() {
+  auto held = std::move(heldWrites_);
+  heldWrites_.clear();
+  std::exception_ptr first;
+  for (auto& send : held) {
+    try {
+      send();
+    } catch (...) {
+      if (!first) first = std::current_exception();
+    }
+  }
+  if (first) std::rethrow_exception(first);
 }
 
 TOfficeProcess::Scope::Scope(TOfficeProcess& p) : process_(p), outer_(p.depth_ == 0) {

@@ -5,12 +5,17 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
@@ -59,6 +64,16 @@ class TOfficeProcess {
   // Numbers new documents per application, as Office titles them ("Document1", ...).
   int NextDocumentNumber() { return ++documentNumber_; }
 
+  // What opening a document without a view needs from the process and that stays the same
+  // for its life: the service manager, the type detection and the preferred filter of each
+  // type found so far (each one a call to the office less per document).
+  struct RLoadCache {
+    css::uno::Reference<css::lang::XMultiComponentFactory> serviceManager;
+    css::uno::Reference<css::document::XTypeDetection> detection;
+    std::map<OUString, OUString> preferredFilters;
+  };
+  RLoadCache& LoadCache() { return loadCache_; }
+
   css::uno::Reference<css::frame::XDesktop2> Desktop() const { return desktop_; }
   css::uno::Reference<css::uno::XComponentContext> Context() const { return context_; }
 
@@ -66,11 +81,38 @@ class TOfficeProcess {
   // the kind of error it raised.
   static std::string ExplainCaught(const css::uno::Exception& e);
 
+  // Property writes held back so that several go to the office in one call (shapes hold the
+  // writes of the Office members that only set their own properties). Whatever is held is
+  // sent at the start of the next guarded call that may depend on it, that is every call not
+  // made under a TWritesMayWait, and by the holder itself before it reads anything. send is
+  // called at most once.
+  void HoldWrites(std::function<void()> send) { heldWrites_.push_back(std::move(send)); }
+  // Sends every held write now; the first failure is thrown after the rest are sent.
+  void SendHeldWrites();
+
+  // While one lives on this thread, guarded calls leave held writes held: the call only
+  // writes properties of one shape (or touches nothing in the office).
+  class TWritesMayWait {
+   public:
+    TWritesMayWait() { ++Depth(); }
+    ~TWritesMayWait() { --Depth(); }
+    TWritesMayWait(const TWritesMayWait&) = delete;
+    TWritesMayWait& operator=(const TWritesMayWait&) = delete;
+    static bool Active() { return Depth() > 0; }
+
+   private:
+    static int& Depth() {
+      thread_local int depth = 0;
+      return depth;
+    }
+  };
+
   // Runs fn under the call limit and translates its failures into EOleError.
   template <class F>
   auto Guard(F&& fn) -> decltype(fn()) {
     Scope scope(*this);
     try {
+      if (scope.Outer() && !heldWrites_.empty() && !TWritesMayWait::Active()) SendHeldWrites();
       return fn();
     } catch (const css::lang::DisposedException& e) {
       // The bridge is gone: the process is dead or dying and cannot serve another call.
@@ -129,6 +171,8 @@ class TOfficeProcess {
   std::chrono::milliseconds armedLimit_{0};
   int depth_ = 0;
   int documentNumber_ = 0;  // nesting of Guard on the calling thread
+  std::vector<std::function<void()>> heldWrites_;
+  RLoadCache loadCache_;
   std::atomic<bool> timedOut_{false};
   std::atomic<bool> broken_{false};
 };

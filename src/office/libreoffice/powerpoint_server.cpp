@@ -1,7 +1,10 @@
 #include "office/libreoffice/powerpoint_server.h"
 
+#include <optional>
+#include <utility>
 
 #include <com/sun/star/beans/PropertyAttribute.hpp>
+#include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertyContainer.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -35,10 +38,54 @@ namespace {
 // The user-defined document property that carries shape names through the .ppt format.
 constexpr const char* kPptFilter = "MS PowerPoint 97";
 
+// The master pages and slides of a presentation, listed once: no slide or master is added or
+// removed through this server, and the names record and the slide master ask for them again
+// and again.
+class TPptPages {
+ public:
+  explicit TPptPages(std::weak_ptr<TOfficeDocument> doc) : doc_(std::move(doc)) {}
+  const std::vector<Reference<css::drawing::XShapes>>& Masters() {
+    List();
+    return masters_;
+  }
+  const std::vector<Reference<css::drawing::XShapes>>& Slides() {
+    List();
+    return slides_;
+  }
+
+ private:
+  void List() {
+    if (listed_) return;
+    auto doc = doc_.lock();
+    if (!doc) throw EOleError("No presentation is open.");
+    auto fill = [](const Reference<css::container::XIndexAccess>& pages,
+                   std::vector<Reference<css::drawing::XShapes>>& into) {
+      for (sal_Int32 i = 0, n = pages->getCount(); i < n; ++i)
+        into.emplace_back(pages->getByIndex(i), UNO_QUERY_THROW);
+    };
+    Reference<css::drawing::XMasterPagesSupplier> masters(doc->Model(), UNO_QUERY_THROW);
+    fill(Reference<css::container::XIndexAccess>(masters->getMasterPages(), UNO_QUERY_THROW),
+         masters_);
+    Reference<css::drawing::XDrawPagesSupplier> slides(doc->Model(), UNO_QUERY_THROW);
+    fill(Reference<css::container::XIndexAccess>(slides->getDrawPages(), UNO_QUERY_THROW),
+         slides_);
+    listed_ = true;
+  }
+
+  std::weak_ptr<TOfficeDocument> doc_;
+  bool listed_ = false;
+  std::vector<Reference<css::drawing::XShapes>> masters_, slides_;
+};
+
 struct PptDoc {
   std::shared_ptr<TOfficeDocument> doc;
+  std::shared_ptr<TPptPages> pages;
   bool printInBackground = true;
   std::string printer;
+  // The slide master object, made once per presentation: the engine asks for it and for its
+  // shapes many times while it stamps, and which pages it covers cannot change while the
+  // presentation is open (no slide or master is added or removed through this server).
+  DispatchPtr slideMaster;
 };
 
 struct PptState {
@@ -50,29 +97,15 @@ struct PptState {
 
 OleVariant Nothing() { return OleVariant(); }
 
-Reference<css::container::XIndexAccess> Masters(const TOfficeDocument& doc) {
-  Reference<css::drawing::XMasterPagesSupplier> supplier(doc.Model(), UNO_QUERY_THROW);
-  return Reference<css::container::XIndexAccess>(supplier->getMasterPages(), UNO_QUERY_THROW);
-}
-
-Reference<css::drawing::XShapes> Master(const TOfficeDocument& doc, sal_Int32 index) {
-  return Reference<css::drawing::XShapes>(Masters(doc)->getByIndex(index), UNO_QUERY_THROW);
-}
-
 std::string ShapeName(const Reference<css::drawing::XShape>& shape) {
   Reference<css::container::XNamed> named(shape, UNO_QUERY);
   return named.is() ? ToStd(named->getName()) : std::string();
 }
 
-Reference<css::container::XIndexAccess> Slides(const TOfficeDocument& doc) {
-  Reference<css::drawing::XDrawPagesSupplier> supplier(doc.Model(), UNO_QUERY_THROW);
-  return Reference<css::container::XIndexAccess>(supplier->getDrawPages(), UNO_QUERY_THROW);
-}
-
 // Where named shapes live in a presentation, for the names record: every master ("<m>") with
 // all its shapes, and every slide ("s<k>") with its text effects (marks put on a slide that
 // hides its master's objects).
-std::vector<RShapePlace> NamedShapePlaces(const TOfficeDocument& doc) {
+std::vector<RShapePlace> NamedShapePlaces(TPptPages& pages) {
   std::vector<RShapePlace> places;
   auto collect = [&places](const std::string& key, const Reference<css::drawing::XShapes>& page,
                            bool textEffectsOnly) {
@@ -83,22 +116,21 @@ std::vector<RShapePlace> NamedShapePlaces(const TOfficeDocument& doc) {
     }
     places.push_back(std::move(place));
   };
-  for (sal_Int32 m = 0, nm = Masters(doc)->getCount(); m < nm; ++m)
-    collect(std::to_string(m), Master(doc, m), false);
-  auto slides = Slides(doc);
-  for (sal_Int32 k = 0, nk = slides->getCount(); k < nk; ++k)
-    collect("s" + std::to_string(k),
-            Reference<css::drawing::XShapes>(slides->getByIndex(k), UNO_QUERY_THROW), true);
+  const auto& masters = pages.Masters();
+  for (std::size_t m = 0; m < masters.size(); ++m) collect(std::to_string(m), masters[m], false);
+  const auto& slides = pages.Slides();
+  for (std::size_t k = 0; k < slides.size(); ++k) collect("s" + std::to_string(k), slides[k], true);
   return places;
 }
 
 // .ppt files keep no shape names: they travel in the names record.
-void RecordNames(const TOfficeDocument& doc) {
-  if (doc.FilterName() == kPptFilter) RecordShapeNames(doc, NamedShapePlaces(doc));
+void RecordNames(const TOfficeDocument& doc, TPptPages& pages) {
+  if (doc.FilterName() == kPptFilter) RecordShapeNames(doc, NamedShapePlaces(pages));
 }
 
-void RestoreNames(const TOfficeDocument& doc) {
-  if (doc.FilterName() == kPptFilter) RestoreShapeNames(doc, NamedShapePlaces(doc));
+void RestoreNames(const TOfficeDocument& doc, const std::shared_ptr<TPptPages>& pages) {
+  if (doc.FilterName() == kPptFilter)
+    RestoreShapeNames(doc, [&pages] { return NamedShapePlaces(*pages); });
 }
 
 std::shared_ptr<PptDoc> Require(const std::shared_ptr<PptState>& s) {
@@ -144,37 +176,44 @@ class TFanOut : public IDispatchObject {
 // master page per layout, in an order that changes from one save to the next: the first
 // master page is then often one no slide shows, and a mark found on it one time is looked for
 // on another master page the next, so that a restamp adds a second mark beside the first.
-Reference<css::drawing::XShapes> SlideMasterPage(const TOfficeDocument& doc) {
-  auto slides = Slides(doc);
-  if (slides->getCount() > 0) {
-    Reference<css::drawing::XMasterPageTarget> first(slides->getByIndex(0), UNO_QUERY);
-    if (first.is() && first->getMasterPage().is())
-      return Reference<css::drawing::XShapes>(first->getMasterPage(), UNO_QUERY_THROW);
-  }
-  return Master(doc, 0);
-}
-
+//
 // Where a mark put on the slide master must also go so that every slide shows it: the slide
 // master, every other master that a slide follows and shows the objects of, and every slide
 // that hides its master's objects (there the mark is put behind the slide's own content).
-std::vector<Reference<css::drawing::XShapes>> PagesToMark(const TOfficeDocument& doc) {
-  std::vector<Reference<css::drawing::XShapes>> pages{SlideMasterPage(doc)};
+// The first of the pages returned is the slide master.
+std::vector<Reference<css::drawing::XShapes>> PagesToMark(TPptPages& pptPages) {
+  std::vector<Reference<css::drawing::XShapes>> pages;
   auto add = [&pages](const Reference<css::drawing::XShapes>& page) {
     for (const auto& p : pages)
       if (p == page) return;
     pages.push_back(page);
   };
-  auto slides = Slides(doc);
-  for (sal_Int32 i = 0, n = slides->getCount(); i < n; ++i) {
-    Reference<css::drawing::XShapes> slide(slides->getByIndex(i), UNO_QUERY);
+  const auto& slides = pptPages.Slides();
+  // The slide master: the master page of the first slide, else the first master page.
+  Reference<css::drawing::XShapes> firstMaster;
+  if (!slides.empty()) {
+    Reference<css::drawing::XMasterPageTarget> first(slides.front(), UNO_QUERY);
+    if (first.is()) firstMaster.set(first->getMasterPage(), UNO_QUERY);
+  }
+  if (!firstMaster.is()) {
+    if (pptPages.Masters().empty()) throw EOleError("The presentation has no slide master");
+    firstMaster = pptPages.Masters().front();
+  }
+  pages.push_back(firstMaster);
+  for (std::size_t i = 0; i < slides.size(); ++i) {
+    const Reference<css::drawing::XShapes>& slide = slides[i];
     Reference<css::beans::XPropertySet> props(slide, UNO_QUERY);
     bool showsMaster = true;
-    if (props.is() && props->getPropertySetInfo()->hasPropertyByName("IsBackgroundObjectsVisible"))
-      props->getPropertyValue(OUString("IsBackgroundObjectsVisible")) >>= showsMaster;
+    try {
+      if (props.is()) props->getPropertyValue(OUString("IsBackgroundObjectsVisible")) >>= showsMaster;
+    } catch (const css::beans::UnknownPropertyException&) {
+      // A page without the property shows its master's objects.
+    }
     if (!showsMaster) {
-      if (slide.is()) add(slide);
+      add(slide);
       continue;
     }
+    if (i == 0) continue;  // its master is the slide master, already listed
     Reference<css::drawing::XMasterPageTarget> target(slide, UNO_QUERY);
     if (!target.is()) continue;
     Reference<css::drawing::XShapes> master(target->getMasterPage(), UNO_QUERY);
@@ -187,63 +226,63 @@ std::vector<Reference<css::drawing::XShapes>> PagesToMark(const TOfficeDocument&
 // besides the slide master, and later ones several designs, each a master of its own here; a
 // slide may also hide its master's objects. A shape added to the slide master is added to
 // every page PagesToMark names, so that every slide shows it; the copies share the shape's
-// name and take every change made to it, its removal included.
-DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc) {
-  auto page = SlideMasterPage(*doc);
+// name and take every change made to it, its removal included. The pages are found once,
+// when the object is made.
+DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc, TPptPages& pages) {
+  const auto masters = PagesToMark(pages);
+  const auto page = masters.front();
   Reference<css::beans::XPropertySet> props(page, UNO_QUERY_THROW);
-  auto obj = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
-  obj->Prop("Shapes", [doc, page](const Args&) {
-    auto masters = PagesToMark(*doc);
-    auto list = [page] {
-      std::vector<Reference<css::drawing::XShape>> shapes;
-      for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i)
-        shapes.emplace_back(page->getByIndex(i), UNO_QUERY);
-      return shapes;
-    };
-    auto first = MakeShapesObject(RShapeHost{doc, page, {}}, list);
-    auto shapes = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
-    shapes->Prop("Count", [first](const Args& a) { return first->Get("Count", a); });
-    // Item(i): the i-th shape of the slide master, together with its named copies.
-    shapes->Func("Item", [doc, first, masters, list](const Args& a) {
-      const OleVariant item = first->Call("Item", a);
-      const int index = ArgAt(a, 0).AsInt();
-      const std::string name = ShapeName(list()[index - 1]);
-      if (name.empty() || masters.size() < 2) return item;
-      std::vector<DispatchPtr> all{item.AsDispatch()};
-      for (std::size_t m = 1; m < masters.size(); ++m) {
-        for (sal_Int32 i = 0, n = masters[m]->getCount(); i < n; ++i) {
-          Reference<css::drawing::XShape> shape(masters[m]->getByIndex(i), UNO_QUERY);
-          if (shape.is() && ShapeName(shape) == name) {
-            all.push_back(MakeShapeObject(RShapeHost{doc, masters[m], {}}, shape));
-            break;
-          }
+  auto guard = GuardOf(doc->Process());
+  auto obj = std::make_shared<TGuardedObject>(guard);
+  const RShapeHost host{doc, page, {}};
+  auto shapes = std::make_shared<TGuardedObject>(guard);
+  shapes->Prop("Count", [page](const Args&) { return OleVariant(int(page->getCount())); });
+  // Item(i): the i-th shape of the slide master, together with its named copies.
+  shapes->Func("Item", [doc, host, masters, page](const Args& a) {
+    const Reference<css::drawing::XShape> shape = PageShapes(page).At(ArgAt(a, 0).AsInt() - 1);
+    DispatchPtr item = MakeShapeObject(host, shape);
+    if (masters.size() < 2) return OleVariant(item);
+    const std::string name = ShapeName(shape);
+    if (name.empty()) return OleVariant(item);
+    std::vector<DispatchPtr> all{item};
+    for (std::size_t m = 1; m < masters.size(); ++m) {
+      for (sal_Int32 i = 0, n = masters[m]->getCount(); i < n; ++i) {
+        Reference<css::drawing::XShape> copy(masters[m]->getByIndex(i), UNO_QUERY);
+        if (copy.is() && ShapeName(copy) == name) {
+          all.push_back(MakeShapeObject(RShapeHost{doc, masters[m], {}}, copy));
+          break;
         }
       }
-      return OleVariant(DispatchPtr(std::make_shared<TFanOut>(std::move(all))));
-    });
-    shapes->Func("AddTextEffect", [doc, masters](const Args& a) {
-      std::vector<DispatchPtr> all;
-      for (const auto& master : masters) {
-        auto collection = MakeShapesObject(RShapeHost{doc, master, {}}, [] {
-          return std::vector<Reference<css::drawing::XShape>>();
-        });
-        all.push_back(collection->Call("AddTextEffect", a).AsDispatch());
-      }
-      if (all.size() == 1) return OleVariant(all.front());
-      return OleVariant(DispatchPtr(std::make_shared<TFanOut>(std::move(all))));
-    });
-    return OleVariant(DispatchPtr(shapes));
+    }
+    return OleVariant(DispatchPtr(std::make_shared<TFanOut>(std::move(all))));
   });
-  obj->Prop("Width", [props](const Args&) {
-    sal_Int32 w = 0;
-    props->getPropertyValue(OUString("Width")) >>= w;
-    return OleVariant(uno::HmmToPoints(w));
+  shapes->Func("AddTextEffect", [doc, masters](const Args& a) {
+    std::vector<DispatchPtr> all;
+    for (const auto& master : masters) {
+      auto collection = MakeShapesObject(RShapeHost{doc, master, {}}, [] {
+        return std::vector<Reference<css::drawing::XShape>>();
+      });
+      all.push_back(collection->Call("AddTextEffect", a).AsDispatch());
+    }
+    if (all.size() == 1) return OleVariant(all.front());
+    return OleVariant(DispatchPtr(std::make_shared<TFanOut>(std::move(all))));
   });
-  obj->Prop("Height", [props](const Args&) {
-    sal_Int32 h = 0;
-    props->getPropertyValue(OUString("Height")) >>= h;
-    return OleVariant(uno::HmmToPoints(h));
-  });
+  obj->Prop("Shapes", [shapes](const Args&) { return OleVariant(DispatchPtr(shapes)); });
+  // The size of the master page, read once: the slide size does not change here.
+  auto size = std::make_shared<std::optional<std::pair<sal_Int32, sal_Int32>>>();
+  auto pageSize = [props, size] {
+    if (!size->has_value()) {
+      sal_Int32 w = 0, h = 0;
+      props->getPropertyValue(OUString("Width")) >>= w;
+      props->getPropertyValue(OUString("Height")) >>= h;
+      *size = std::pair{w, h};
+    }
+    return size->value();
+  };
+  obj->Prop("Width",
+            [pageSize](const Args&) { return OleVariant(uno::HmmToPoints(pageSize().first)); });
+  obj->Prop("Height",
+            [pageSize](const Args&) { return OleVariant(uno::HmmToPoints(pageSize().second)); });
   return obj;
 }
 
@@ -265,7 +304,10 @@ DispatchPtr MakePresentation(const std::shared_ptr<PptState>& s, const std::shar
     if (auto st = weak.lock(); st && st->active == d) st->active.reset();
     return Nothing();
   });
-  obj->Prop("SlideMaster", [doc](const Args&) { return OleVariant(MakeSlideMaster(doc)); });
+  obj->Prop("SlideMaster", [d](const Args&) {
+    if (!d->slideMaster) d->slideMaster = MakeSlideMaster(d->doc, *d->pages);
+    return OleVariant(d->slideMaster);
+  });
   auto slides = std::make_shared<TGuardedObject>(guard);
   auto pages = [doc] {
     Reference<css::drawing::XDrawPagesSupplier> supplier(doc->Model(), UNO_QUERY_THROW);
@@ -280,12 +322,7 @@ DispatchPtr MakePresentation(const std::shared_ptr<PptState>& s, const std::shar
     auto slide = std::make_shared<TGuardedObject>(guard);
     RShapeHost host{doc, page, {}};
     slide->Prop("Shapes", [host, page](const Args&) {
-      return OleVariant(MakeShapesObject(host, [page] {
-        std::vector<Reference<css::drawing::XShape>> shapes;
-        for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i)
-          shapes.emplace_back(page->getByIndex(i), UNO_QUERY);
-        return shapes;
-      }));
+      return OleVariant(MakeShapesObject(host, PageShapes(page)));
     });
     return OleVariant(DispatchPtr(slide));
   });
@@ -332,10 +369,13 @@ DispatchPtr CreatePowerPointApplication() {
     d->doc = s->app->OpenDocument([&path](std::shared_ptr<TOfficeProcess> process) {
       return TOfficeDocument::Open(std::move(process), OfficeKind::Impress, path, true, true);
     });
-    RestoreNames(*d->doc);
+    d->pages = std::make_shared<TPptPages>(d->doc);
+    RestoreNames(*d->doc, d->pages);
     std::weak_ptr<TOfficeDocument> weakDoc = d->doc;
-    d->doc->SetStoreHook([weakDoc](const std::string&) -> std::function<void()> {
-      if (auto doc = weakDoc.lock()) RecordNames(*doc);
+    // Only a .ppt needs the record; a PDF keeps no shapes to name.
+    d->doc->SetStoreHook([weakDoc, pages = d->pages](const std::string& filter)
+                             -> std::function<void()> {
+      if (auto doc = weakDoc.lock(); doc && filter == kPptFilter) RecordNames(*doc, *pages);
       return {};
     });
     s->active = d;

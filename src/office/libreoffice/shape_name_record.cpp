@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include <com/sun/star/beans/PropertyAttribute.hpp>
+#include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertyContainer.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNamed.hpp>
@@ -124,19 +125,27 @@ void RecordShapeNames(const TOfficeDocument& doc, const std::vector<RShapePlace>
   Reference<css::beans::XPropertySet> set(container, UNO_QUERY_THROW);
   const OUString key = OUString::createFromAscii(kNamesProperty);
   const Any value(ToOU(EncodeShapeNames(entries)));
-  if (set->getPropertySetInfo()->hasPropertyByName(key))
+  try {
     set->setPropertyValue(key, value);
-  else
+  } catch (const css::beans::UnknownPropertyException&) {
     container->addProperty(key, css::beans::PropertyAttribute::REMOVABLE, value);
+  }
 }
 
-void RestoreShapeNames(const TOfficeDocument& doc, const std::vector<RShapePlace>& places) {
+void RestoreShapeNames(const TOfficeDocument& doc,
+                       const std::function<std::vector<RShapePlace>()>& listPlaces) {
   Reference<css::beans::XPropertySet> set(UserProperties(doc), UNO_QUERY_THROW);
   const OUString key = OUString::createFromAscii(kNamesProperty);
-  if (!set->getPropertySetInfo()->hasPropertyByName(key)) return;
   OUString value;
-  if (!(set->getPropertyValue(key) >>= value)) return;
-  for (const auto& e : DecodeShapeNames(ToStd(value))) {
+  try {
+    if (!(set->getPropertyValue(key) >>= value)) return;
+  } catch (const css::beans::UnknownPropertyException&) {
+    return;  // no record
+  }
+  const auto entries = DecodeShapeNames(ToStd(value));
+  if (entries.empty()) return;
+  const auto places = listPlaces();
+  for (const auto& e : entries) {
     for (const auto& place : places) {
       if (place.Key != e.Key) continue;
       auto fits = [&](size_t i) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,10 @@ void RecordShapeNames(const TOfficeDocument& doc, const std::vector<RShapePlace>
 // Gives the recorded names back to shapes that came back without one: the shape at the recorded
 // position of its place when its text matches, else the first unnamed shape of that place with
 // the recorded text. Names the file carries itself are kept; without a record nothing changes.
-void RestoreShapeNames(const TOfficeDocument& doc, const std::vector<RShapePlace>& places);
+// places is asked for only when the document holds a record: listing them costs many calls to
+// the office, and most files never had a name taken from them.
+void RestoreShapeNames(const TOfficeDocument& doc,
+                       const std::function<std::vector<RShapePlace>()>& places);
 
 // One recorded shape, and the property's text for a list of them: fields separated by ';',
 // records by '|'; those two, '%' and control characters percent-escaped. Decoding passes over

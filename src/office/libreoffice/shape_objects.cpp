@@ -1,6 +1,8 @@
 #include "office/libreoffice/shape_objects.h"
 
 #include <cmath>
+#include <map>
+#include <mutex>
 
 #include <com/sun/star/awt/FontSlant.hpp>
 #include <com/sun/star/awt/FontWeight.hpp>
@@ -9,6 +11,7 @@
 #include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/UnknownPropertyException.hpp>
+#include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySetInfo.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
@@ -18,6 +21,7 @@
 #include <com/sun/star/drawing/TextFitToSizeType.hpp>
 #include <com/sun/star/drawing/XEnhancedCustomShapeDefaulter.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/text/HoriOrientation.hpp>
 #include <com/sun/star/text/RelOrientation.hpp>
@@ -44,30 +48,31 @@ namespace {
 
 bool IsWriter(const RShapeHost& host) { return host.Doc->Kind() == OfficeKind::Writer; }
 
-void Write(const Reference<css::drawing::XShape>& shape, const char* name, const Any& value) {
-  Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
-      ->setPropertyValue(OUString::createFromAscii(name), value);
-}
 
-// Sets a property the shape may not have in every application.
-void WriteIfPresent(const Reference<css::drawing::XShape>& shape, const char* name,
-                    const Any& value) {
-  try {
-    Write(shape, name, value);
-  } catch (const css::beans::UnknownPropertyException&) {
+// The geometry of a text effect proper: LibreOffice's "fontwork-plain-text" defaults with
+// TextPath on, so that the text is laid along the shape's text path and painted with the
+// shape's fill. The fontwork defaults give the geometry but leave TextPath out; without it the
+// shape is a plain box whose text is drawn as ordinary text in the character colour, and the
+// binary filters then write neither the text effect nor its opacity (the mark comes back
+// solid, turned twice in a sheet, or not at all).
+//
+// The defaults set nothing but the geometry (every other property of a shape made with them
+// equals that of one given the geometry alone), and the geometry is the same for every shape:
+// it is taken from the first shape made, per application, and given to the later ones as it is.
+css::uno::Sequence<css::beans::PropertyValue> TextEffectGeometry(
+    OfficeKind kind, const Reference<css::drawing::XShape>& shape) {
+  static std::mutex mutex;
+  static std::map<OfficeKind, css::uno::Sequence<css::beans::PropertyValue>> known;
+  {
+    std::lock_guard lock(mutex);
+    auto it = known.find(kind);
+    if (it != known.end()) return it->second;
   }
-}
-
-// Makes the shape a text effect proper: its text is laid along the shape's text path and
-// painted with the shape's fill. The fontwork defaults give the geometry but leave TextPath
-// out; without it the shape is a plain box whose text is drawn as ordinary text in the
-// character colour, and the binary filters then write neither the text effect nor its
-// opacity (the mark comes back solid, turned twice in a sheet, or not at all).
-void MakeTextPath(const Reference<css::drawing::XShape>& shape) {
+  Reference<css::drawing::XEnhancedCustomShapeDefaulter> defaulter(shape, UNO_QUERY_THROW);
+  defaulter->createCustomShapeDefaults(OUString("fontwork-plain-text"));
   css::uno::Sequence<css::beans::PropertyValue> geometry;
   Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
-          ->getPropertyValue(OUString("CustomShapeGeometry")) >>=
-      geometry;
+          ->getPropertyValue(OUString("CustomShapeGeometry")) >>= geometry;
   std::vector<css::beans::PropertyValue> items;
   for (const auto& item : geometry)
     if (item.Name != "TextPath") items.push_back(item);
@@ -78,8 +83,10 @@ void MakeTextPath(const Reference<css::drawing::XShape>& shape) {
   path.Name = "TextPath";
   path.Value <<= css::uno::Sequence<css::beans::PropertyValue>(&on, 1);
   items.push_back(path);
-  Write(shape, "CustomShapeGeometry",
-        Any(css::uno::Sequence<css::beans::PropertyValue>(items.data(), sal_Int32(items.size()))));
+  css::uno::Sequence<css::beans::PropertyValue> result(items.data(), sal_Int32(items.size()));
+  std::lock_guard lock(mutex);
+  known.emplace(kind, result);
+  return result;
 }
 
 // Where a shape is anchored in a header: its start, or where the header holds only a table
@@ -102,6 +109,21 @@ Reference<css::text::XTextRange> FirstParagraphStart(const Reference<css::text::
 
 }  // namespace
 
+void WriteProperties(const Reference<css::uno::XInterface>& object,
+                     const std::vector<const char*>& names, const std::vector<Any>& values) {
+  css::uno::Sequence<OUString> keys(sal_Int32(names.size()));
+  for (std::size_t i = 0; i < names.size(); ++i)
+    keys.getArray()[i] = OUString::createFromAscii(names[i]);
+  Reference<css::beans::XMultiPropertySet> multi(object, UNO_QUERY);
+  if (multi.is()) {
+    multi->setPropertyValues(keys,
+                             css::uno::Sequence<Any>(values.data(), sal_Int32(values.size())));
+    return;
+  }
+  Reference<css::beans::XPropertySet> props(object, UNO_QUERY_THROW);
+  for (std::size_t i = 0; i < names.size(); ++i) props->setPropertyValue(keys[sal_Int32(i)], values[i]);
+}
+
 TGuardedObject::GuardFn GuardOf(const std::shared_ptr<TOfficeProcess>& process) {
   std::weak_ptr<TOfficeProcess> weak = process;
   return [weak](const std::function<OleVariant()>& fn) {
@@ -113,6 +135,8 @@ TGuardedObject::GuardFn GuardOf(const std::shared_ptr<TOfficeProcess>& process) 
 
 Reference<css::drawing::XShape> AddFontworkShape(const RShapeHost& host,
                                                  const RTextEffect& effect) {
+  // Every step below is a call to the office; the properties go in groups, in as few calls
+  // as the order of the steps allows.
   Reference<css::lang::XMultiServiceFactory> factory(host.Doc->Model(), UNO_QUERY_THROW);
   Reference<css::drawing::XShape> shape(
       factory->createInstance(OUString("com.sun.star.drawing.CustomShape")), UNO_QUERY_THROW);
@@ -124,51 +148,43 @@ Reference<css::drawing::XShape> AddFontworkShape(const RShapeHost& host,
   const double widthPt = std::max<std::size_t>(glyphs, 1) * size * 0.5;
   shape->setSize(css::awt::Size(uno::PointsToHmm(widthPt), uno::PointsToHmm(size * 1.2)));
   if (IsWriter(host)) {
-    Write(shape, "AnchorType", Any(css::text::TextContentAnchorType_AT_PARAGRAPH));
+    Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
+        ->setPropertyValue(OUString("AnchorType"),
+                           Any(css::text::TextContentAnchorType_AT_PARAGRAPH));
     Reference<css::text::XTextContent> content(shape, UNO_QUERY_THROW);
     const auto at = FirstParagraphStart(host.HeaderText);
     at->getText()->insertTextContent(at, content, false);
-    Write(shape, "HoriOrient", Any(css::text::HoriOrientation::NONE));
-    Write(shape, "HoriOrientPosition", Any(uno::PointsToHmm(effect.Left)));
-    Write(shape, "VertOrient", Any(css::text::VertOrientation::NONE));
-    Write(shape, "VertOrientPosition", Any(uno::PointsToHmm(effect.Top)));
+    WriteProperties(shape, {"HoriOrient", "HoriOrientPosition", "VertOrient", "VertOrientPosition"},
+                    {Any(css::text::HoriOrientation::NONE), Any(uno::PointsToHmm(effect.Left)),
+                     Any(css::text::VertOrientation::NONE), Any(uno::PointsToHmm(effect.Top))});
   } else {
     host.Container->add(shape);
     shape->setPosition(
         css::awt::Point(uno::PointsToHmm(effect.Left), uno::PointsToHmm(effect.Top)));
   }
-  Reference<css::drawing::XEnhancedCustomShapeDefaulter> defaulter(shape, UNO_QUERY_THROW);
-  defaulter->createCustomShapeDefaults(OUString("fontwork-plain-text"));
-  // Like WordArt, the text is stretched to the shape: the shape's size decides, not the text.
-  WriteIfPresent(shape, "TextAutoGrowHeight", Any(false));
-  WriteIfPresent(shape, "TextAutoGrowWidth", Any(false));
-  MakeTextPath(shape);
-  Reference<css::text::XText>(shape, UNO_QUERY_THROW)->setString(ToOU(effect.Text));
-  Write(shape, "CharFontName", Any(ToOU(effect.FontName)));
-  Write(shape, "CharHeight", Any(float(size)));
-  {
-    // The binary formats take the text effect's font from the text itself.
-    auto text = Reference<css::text::XText>(shape, UNO_QUERY_THROW);
-    auto cursor = text->createTextCursor();
-    cursor->gotoStart(false);
-    cursor->gotoEnd(true);
-    Reference<css::beans::XPropertySet> cp(cursor, UNO_QUERY_THROW);
-    cp->setPropertyValue(OUString("CharFontName"), Any(ToOU(effect.FontName)));
-    cp->setPropertyValue(OUString("CharHeight"), Any(float(size)));
-  }
-  Write(shape, "CharWeight",
-        Any(effect.Bold ? css::awt::FontWeight::BOLD : css::awt::FontWeight::NORMAL));
-  Write(shape, "CharPosture",
-        Any(effect.Italic ? css::awt::FontSlant_ITALIC : css::awt::FontSlant_NONE));
+  // Like WordArt, the text is stretched to the shape: the shape's size decides, not the text
+  // (set before the text goes in, which would otherwise grow the shape).
+  WriteProperties(shape, {"CustomShapeGeometry", "TextAutoGrowHeight", "TextAutoGrowWidth"},
+                  {Any(TextEffectGeometry(host.Doc->Kind(), shape)), Any(false), Any(false)});
+  auto text = Reference<css::text::XText>(shape, UNO_QUERY_THROW);
+  text->setString(ToOU(effect.Text));
+  WriteProperties(
+      shape, {"CharFontName", "CharHeight", "CharPosture", "CharWeight"},
+      {Any(ToOU(effect.FontName)), Any(float(size)),
+       Any(effect.Italic ? css::awt::FontSlant_ITALIC : css::awt::FontSlant_NONE),
+       Any(effect.Bold ? css::awt::FontWeight::BOLD : css::awt::FontWeight::NORMAL)});
+  // The binary formats take the text effect's font from the text itself.
+  auto cursor = text->createTextCursor();
+  cursor->gotoStart(false);
+  cursor->gotoEnd(true);
+  WriteProperties(cursor, {"CharFontName", "CharHeight"},
+                  {Any(ToOU(effect.FontName)), Any(float(size))});
   return shape;
 }
 
-bool IsTextEffect(const Reference<css::drawing::XShape>& shape) {
-  Reference<css::beans::XPropertySet> props(shape, UNO_QUERY);
-  if (!props.is() || !props->getPropertySetInfo()->hasPropertyByName("CustomShapeGeometry"))
-    return false;
+bool IsTextEffectGeometry(const Any& value) {
   css::uno::Sequence<css::beans::PropertyValue> geometry;
-  props->getPropertyValue(OUString("CustomShapeGeometry")) >>= geometry;
+  if (!(value >>= geometry)) return false;
   for (const auto& item : geometry) {
     if (item.Name != "TextPath") continue;
     css::uno::Sequence<css::beans::PropertyValue> path;
@@ -181,9 +197,40 @@ bool IsTextEffect(const Reference<css::drawing::XShape>& shape) {
   return false;
 }
 
+bool IsTextEffect(const Reference<css::drawing::XShape>& shape) {
+  if (!shape.is() || shape->getShapeType() != kCustomShapeType) return false;
+  Reference<css::beans::XPropertySet> props(shape, UNO_QUERY);
+  return props.is() && IsTextEffectGeometry(props->getPropertyValue(OUString("CustomShapeGeometry")));
+}
+
+std::vector<Any> ReadProperties(const Reference<css::uno::XInterface>& object,
+                                const std::vector<const char*>& names) {
+  css::uno::Sequence<OUString> keys(sal_Int32(names.size()));
+  for (std::size_t i = 0; i < names.size(); ++i)
+    keys.getArray()[i] = OUString::createFromAscii(names[i]);
+  Reference<css::beans::XMultiPropertySet> multi(object, UNO_QUERY);
+  if (multi.is()) {
+    try {
+      const auto values = multi->getPropertyValues(keys);
+      return std::vector<Any>(values.begin(), values.end());
+    } catch (const css::beans::UnknownPropertyException&) {
+      // Read them one by one below.
+    }
+  }
+  std::vector<Any> values(names.size());
+  Reference<css::beans::XPropertySet> props(object, UNO_QUERY_THROW);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    try {
+      values[i] = props->getPropertyValue(keys[sal_Int32(i)]);
+    } catch (const css::beans::UnknownPropertyException&) {
+    }
+  }
+  return values;
+}
+
 DispatchPtr MakeShapeObject(const RShapeHost& host, const Reference<css::drawing::XShape>& shape) {
-  const shape::Context c{host, shape, GuardOf(host.Doc->Process()),
-                         std::make_shared<shape::Extras>()};
+  const shape::Context c{host, std::make_shared<const shape::TShapeRef>(shape, host.Doc->Process()),
+                         GuardOf(host.Doc->Process()), std::make_shared<shape::Extras>()};
   auto obj = std::make_shared<TGuardedObject>(c.guard);
   using Args = DispatchObject::Args;
   obj->Prop(
@@ -207,20 +254,50 @@ DispatchPtr MakeShapeObject(const RShapeHost& host, const Reference<css::drawing
   shape::AddPlacement(*obj, c);
   shape::AddWrapFormat(*obj, c);
   shape::AddOrder(*obj, c);
+  // These touch the shape alone (the sub-objects are made here, not in the office): writes of
+  // its properties held back may wait through them.
+  obj->WritesOnly({"Select", "Fill", "Line", "TextEffect", "WrapFormat", "Rotation",
+                   "LockAspectRatio", "RelativeVerticalPosition", "Left", "Top"});
   return obj;
+}
+
+namespace {
+
+EOleError OutOfBounds() {
+  return EOleError("The index into the specified collection is out of bounds.");
+}
+
+}  // namespace
+
+RShapeList PageShapes(const Reference<css::drawing::XShapes>& page) {
+  return {[page] { return int(page->getCount()); },
+          [page](int i) {
+            try {
+              if (i < 0) throw OutOfBounds();
+              return Reference<css::drawing::XShape>(page->getByIndex(i), UNO_QUERY);
+            } catch (const css::lang::IndexOutOfBoundsException&) {
+              throw OutOfBounds();
+            }
+          }};
 }
 
 DispatchPtr MakeShapesObject(const RShapeHost& host,
                              std::function<std::vector<Reference<css::drawing::XShape>>()> list) {
+  return MakeShapesObject(host, RShapeList{[list] { return int(list().size()); },
+                                           [list](int i) {
+                                             const auto shapes = list();
+                                             if (i < 0 || i >= int(shapes.size()))
+                                               throw OutOfBounds();
+                                             return shapes[std::size_t(i)];
+                                           }});
+}
+
+DispatchPtr MakeShapesObject(const RShapeHost& host, RShapeList shapes) {
   auto obj = std::make_shared<TGuardedObject>(GuardOf(host.Doc->Process()));
   using Args = DispatchObject::Args;
-  obj->Prop("Count", [list](const Args&) { return OleVariant(int(list().size())); });
-  obj->Func("Item", [host, list](const Args& a) {
-    const auto shapes = list();
-    const int index = ArgAt(a, 0).AsInt();
-    if (index < 1 || index > int(shapes.size()))
-      throw EOleError("The index into the specified collection is out of bounds.");
-    return OleVariant(MakeShapeObject(host, shapes[index - 1]));
+  obj->Prop("Count", [shapes](const Args&) { return OleVariant(shapes.Count()); });
+  obj->Func("Item", [host, shapes](const Args& a) {
+    return OleVariant(MakeShapeObject(host, shapes.At(ArgAt(a, 0).AsInt() - 1)));
   });
   obj->Func("AddTextEffect", [host](const Args& a) {
     RTextEffect effect;

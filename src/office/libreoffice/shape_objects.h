@@ -40,8 +40,28 @@ TGuardedObject::GuardFn GuardOf(const std::shared_ptr<TOfficeProcess>& process);
 css::uno::Reference<css::drawing::XShape> AddFontworkShape(const RShapeHost& host,
                                                            const RTextEffect& effect);
 
+// The type name of LibreOffice's custom shapes, text effects among them.
+inline constexpr char kCustomShapeType[] = "com.sun.star.drawing.CustomShape";
+
 // Whether shape is a text effect: its text laid along a text path and painted with its fill.
+// Only custom shapes have a geometry; any other shape is told apart by its type alone.
 bool IsTextEffect(const css::uno::Reference<css::drawing::XShape>& shape);
+// The same judged from a custom shape's CustomShapeGeometry value.
+bool IsTextEffectGeometry(const css::uno::Any& geometry);
+
+// The values of the named properties of object, in one call where it can set and read many
+// at once (the names in ascending order, as that call requires); a property the object does
+// not have reads as an empty value.
+// Sets several properties of object at once where it can (one call to the office instead of
+// one per property), else one by one; names in ascending order. A shape's setPropertyValues
+// passes over a name it does not know or a value of the wrong type in silence: only names
+// and values every caller's objects take belong here.
+void WriteProperties(const css::uno::Reference<css::uno::XInterface>& object,
+                     const std::vector<const char*>& names,
+                     const std::vector<css::uno::Any>& values);
+
+std::vector<css::uno::Any> ReadProperties(const css::uno::Reference<css::uno::XInterface>& object,
+                                          const std::vector<const char*>& names);
 
 // The Office shape object over a shape: Name, Select, Delete, Fill, Line, TextEffect,
 // WrapFormat, Rotation, Left/Top/Width/Height (points), ScaleHeight/ScaleWidth, ZOrder,
@@ -49,8 +69,18 @@ bool IsTextEffect(const css::uno::Reference<css::drawing::XShape>& shape);
 DispatchPtr MakeShapeObject(const RShapeHost& host,
                             const css::uno::Reference<css::drawing::XShape>& shape);
 
-// The Office Shapes collection: Count, Item(i) from 1, AddTextEffect. list gives the shapes
-// in their current order each time it is asked.
+// The shapes of a collection in their current order: how many there are, and the one at a
+// place counted from 0 (EOleError for a place outside the collection).
+struct RShapeList {
+  std::function<int()> Count;
+  std::function<css::uno::Reference<css::drawing::XShape>(int)> At;
+};
+// The shapes of a draw page, each asked for only when needed.
+RShapeList PageShapes(const css::uno::Reference<css::drawing::XShapes>& page);
+
+// The Office Shapes collection: Count, Item(i) from 1, AddTextEffect.
+DispatchPtr MakeShapesObject(const RShapeHost& host, RShapeList shapes);
+// The same over a list made whole each time it is asked.
 DispatchPtr MakeShapesObject(
     const RShapeHost& host,
     std::function<std::vector<css::uno::Reference<css::drawing::XShape>>()> list);

@@ -3,6 +3,7 @@
 #include <com/sun/star/awt/Point.hpp>
 #include <com/sun/star/awt/Rectangle.hpp>
 #include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/drawing/XShapes.hpp>
 #include <com/sun/star/drawing/FillStyle.hpp>
 #include <com/sun/star/text/HoriOrientation.hpp>
 #include <com/sun/star/text/RelOrientation.hpp>
@@ -32,18 +33,32 @@ struct Frame {
   double cx, cy, w, h;
 };
 
-Frame FrameOf(const Reference<css::drawing::XShape>& shape) {
+// The centre of the shape's bounding box, in 1/100 mm: the one point that turning the shape
+// about its centre does not move.
+struct Centre {
+  double cx, cy;
+};
+
+Centre CentreOf(const PShape& shape) {
   const auto bound = Read<css::awt::Rectangle>(shape, "BoundRect");
-  const auto size = shape->getSize();
-  return {bound.X + bound.Width / 2.0, bound.Y + bound.Height / 2.0, double(size.Width),
-          double(size.Height)};
+  return {bound.X + bound.Width / 2.0, bound.Y + bound.Height / 2.0};
 }
 
-void MoveBy(const Reference<css::drawing::XShape>& shape, double dx, double dy) {
-  auto pos = shape->getPosition();
-  pos.X += static_cast<sal_Int32>(std::lround(dx));
-  pos.Y += static_cast<sal_Int32>(std::lround(dy));
-  shape->setPosition(pos);
+Frame FrameOf(const PShape& shape, const css::awt::Size& size) {
+  const Centre c = CentreOf(shape);
+  return {c.cx, c.cy, double(size.Width), double(size.Height)};
+}
+
+Frame FrameOf(const PShape& shape) { return FrameOf(shape, shape->Shape()->getSize()); }
+
+void MoveBy(const PShape& shape, double dx, double dy) {
+  const auto x = static_cast<sal_Int32>(std::lround(dx));
+  const auto y = static_cast<sal_Int32>(std::lround(dy));
+  if (x == 0 && y == 0) return;  // already in place: spare the office two calls
+  auto pos = shape->Shape()->getPosition();
+  pos.X += x;
+  pos.Y += y;
+  shape->Shape()->setPosition(pos);
 }
 
 void AddWriterPlacement(TGuardedObject& obj, const Context& c) {
@@ -60,11 +75,12 @@ void AddWriterPlacement(TGuardedObject& obj, const Context& c) {
       [shape](const OleVariant& v) {
         const double left = v.AsDouble();
         if (left == kCentred) {
-          Write(shape, "HoriOrient", Any(css::text::HoriOrientation::CENTER));
-          Write(shape, "HoriOrientRelation", Any(css::text::RelOrientation::PAGE_PRINT_AREA));
+          WriteMany(shape, {"HoriOrient", "HoriOrientRelation"},
+                    {Any(css::text::HoriOrientation::CENTER),
+                     Any(css::text::RelOrientation::PAGE_PRINT_AREA)});
         } else {
-          Write(shape, "HoriOrient", Any(css::text::HoriOrientation::NONE));
-          Write(shape, "HoriOrientPosition", Any(sal_Int32(uno::PointsToHmm(left))));
+          WriteMany(shape, {"HoriOrient", "HoriOrientPosition"},
+                    {Any(css::text::HoriOrientation::NONE), Any(sal_Int32(uno::PointsToHmm(left)))});
         }
       });
   obj.Prop(
@@ -77,14 +93,14 @@ void AddWriterPlacement(TGuardedObject& obj, const Context& c) {
       [shape, extras](const OleVariant& v) {
         const double top = v.AsDouble();
         if (top == kCentred) {
-          Write(shape, "VertOrient", Any(css::text::VertOrientation::CENTER));
           // Centred on the margin (text area) or on the page, as the relative position says.
-          Write(shape, "VertOrientRelation",
-                Any(extras->relativeVertical == 1 ? css::text::RelOrientation::PAGE_FRAME
-                                                  : css::text::RelOrientation::PAGE_PRINT_AREA));
+          WriteMany(shape, {"VertOrient", "VertOrientRelation"},
+                    {Any(css::text::VertOrientation::CENTER),
+                     Any(extras->relativeVertical == 1 ? css::text::RelOrientation::PAGE_FRAME
+                                                       : css::text::RelOrientation::PAGE_PRINT_AREA)});
         } else {
-          Write(shape, "VertOrient", Any(css::text::VertOrientation::NONE));
-          Write(shape, "VertOrientPosition", Any(sal_Int32(uno::PointsToHmm(top))));
+          WriteMany(shape, {"VertOrient", "VertOrientPosition"},
+                    {Any(css::text::VertOrientation::NONE), Any(sal_Int32(uno::PointsToHmm(top)))});
         }
       });
   obj.Prop(
@@ -139,10 +155,10 @@ void AddSizeAndRotation(TGuardedObject& obj, const Context& c) {
       [shape, writer](const OleVariant& v) {
         // On a page LibreOffice turns a shape about its position; Office turns it about its
         // centre, which stays where it was.
-        const Frame before = writer ? Frame{} : FrameOf(shape);
+        const Centre before = writer ? Centre{} : CentreOf(shape);
         Write(shape, "RotateAngle", Any(sal_Int32(uno::ClockwiseDegreesToRotateAngle(v.AsDouble()))));
         if (writer) return;
-        const Frame after = FrameOf(shape);
+        const Centre after = CentreOf(shape);
         MoveBy(shape, before.cx - after.cx, before.cy - after.cy);
       });
   obj.Prop(
@@ -153,13 +169,13 @@ void AddSizeAndRotation(TGuardedObject& obj, const Context& c) {
   // keeps the frame's top left corner (on a page; a Writer header shape keeps its anchoring).
   auto resize = [shape, writer](double widthFactor, double heightFactor, double width,
                                 double height) {
-    const Frame before = writer ? Frame{} : FrameOf(shape);
-    auto size = shape->getSize();
+    auto size = shape->Shape()->getSize();
+    const Frame before = writer ? Frame{} : FrameOf(shape, size);
     if (width >= 0) size.Width = uno::PointsToHmm(width);
     if (height >= 0) size.Height = uno::PointsToHmm(height);
     size.Width = static_cast<sal_Int32>(std::lround(size.Width * widthFactor));
     size.Height = static_cast<sal_Int32>(std::lround(size.Height * heightFactor));
-    shape->setSize(size);
+    shape->Shape()->setSize(size);
     if (writer) return;
     const Frame after = FrameOf(shape);
     MoveBy(shape, (before.cx - before.w / 2) - (after.cx - after.w / 2),
@@ -167,11 +183,11 @@ void AddSizeAndRotation(TGuardedObject& obj, const Context& c) {
   };
   obj.Prop(
       "Width",
-      [shape](const Args&) { return OleVariant(uno::HmmToPoints(shape->getSize().Width)); },
+      [shape](const Args&) { return OleVariant(uno::HmmToPoints(shape->Shape()->getSize().Width)); },
       [resize](const OleVariant& v) { resize(1, 1, v.AsDouble(), -1); });
   obj.Prop(
       "Height",
-      [shape](const Args&) { return OleVariant(uno::HmmToPoints(shape->getSize().Height)); },
+      [shape](const Args&) { return OleVariant(uno::HmmToPoints(shape->Shape()->getSize().Height)); },
       [resize](const OleVariant& v) { resize(1, 1, -1, v.AsDouble()); });
   obj.Func("ScaleHeight", [resize](const Args& a) {
     resize(1, ArgAt(a, 0).AsDouble(), -1, -1);
@@ -218,12 +234,12 @@ void AddWrapFormat(TGuardedObject& obj, const Context& c) {
       [shape](const OleVariant& v) {
         switch (v.AsInt()) {
           case 3:  // in front of the text
-            Write(shape, "TextWrap", Any(css::text::WrapTextMode_THROUGH));
-            Write(shape, "Opaque", Any(true));
+            WriteMany(shape, {"Opaque", "TextWrap"},
+                      {Any(true), Any(css::text::WrapTextMode_THROUGH)});
             break;
           case 5:  // behind the text
-            Write(shape, "TextWrap", Any(css::text::WrapTextMode_THROUGH));
-            Write(shape, "Opaque", Any(false));
+            WriteMany(shape, {"Opaque", "TextWrap"},
+                      {Any(false), Any(css::text::WrapTextMode_THROUGH)});
             break;
           case 4:  // top and bottom
             Write(shape, "TextWrap", Any(css::text::WrapTextMode_NONE));
@@ -233,6 +249,7 @@ void AddWrapFormat(TGuardedObject& obj, const Context& c) {
             break;
         }
       });
+  wrap->WritesOnly({"AllowOverlap", "Side", "Type"});
   obj.Prop("WrapFormat", [wrap](const Args&) { return OleVariant(DispatchPtr(wrap)); });
 }
 
@@ -247,27 +264,32 @@ bool KeepsBehindCells(const std::string& filter) { return filter.empty() || filt
 // front of it, counted without self; -1 if there is none.
 sal_Int32 FrontmostBackdrop(const Reference<css::drawing::XShapes>& page,
                             const Reference<css::drawing::XShape>& self) {
-  Reference<css::beans::XPropertySet> pageProps(page, UNO_QUERY);
+  // A page without a size (none of the office's pages) has no backdrop.
   sal_Int32 width = 0, height = 0;
-  if (!pageProps.is() || !pageProps->getPropertySetInfo()->hasPropertyByName("Width")) return -1;
-  pageProps->getPropertyValue(OUString("Width")) >>= width;
-  pageProps->getPropertyValue(OUString("Height")) >>= height;
+  const auto size = ReadProperties(page, {"Height", "Width"});
+  size[0] >>= height;
+  size[1] >>= width;
   const double pageArea = double(width) * height;
   if (pageArea <= 0) return -1;
   sal_Int32 found = -1, own = -1;
   for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
     Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
     if (shape == self) own = i;
-    if (!shape.is() || shape == self || IsTextEffect(shape)) continue;
-    Reference<css::beans::XPropertySet> props(shape, UNO_QUERY);
-    const auto info = props->getPropertySetInfo();
-    const bool picture = shape->getShapeType() == "com.sun.star.drawing.GraphicObjectShape";
-    bool filled = false;
-    if (info->hasPropertyByName("FillStyle"))
-      filled = Read<css::drawing::FillStyle>(shape, "FillStyle") != css::drawing::FillStyle_NONE;
+    if (!shape.is() || shape == self) continue;
+    // One call for the fill (and a custom shape's geometry) of each shape; a shape without
+    // such a property reads it as empty. The bounds, which the office may have to lay the
+    // shape's text out for, are read only for a backdrop candidate.
+    const OUString type = shape->getShapeType();
+    const bool custom = type == kCustomShapeType;
+    const auto values = ReadProperties(shape, custom ? std::vector<const char*>{"CustomShapeGeometry", "FillStyle"}
+                                                     : std::vector<const char*>{"FillStyle"});
+    if (custom && IsTextEffectGeometry(values.front())) continue;
+    const bool picture = type == "com.sun.star.drawing.GraphicObjectShape";
+    css::drawing::FillStyle fill = css::drawing::FillStyle_NONE;
+    const bool filled = (values.back() >>= fill) && fill != css::drawing::FillStyle_NONE;
     if (!picture && !filled) continue;
     css::awt::Rectangle r;
-    if (info->hasPropertyByName("BoundRect")) props->getPropertyValue(OUString("BoundRect")) >>= r;
+    ReadProperties(shape, {"BoundRect"}).front() >>= r;
     const double x0 = std::max<double>(r.X, 0), y0 = std::max<double>(r.Y, 0);
     const double x1 = std::min<double>(r.X + r.Width, width);
     const double y1 = std::min<double>(r.Y + r.Height, height);
@@ -302,7 +324,7 @@ void AddOrder(TGuardedObject& obj, const Context& c) {
       if (calc && KeepsBehindCells(host.Doc->FilterName()))
         Write(shape, "LayerID", Any(sal_Int16(1)));
       sal_Int32 back = 0;
-      if (impress && host.Container.is()) back = FrontmostBackdrop(host.Container, shape) + 1;
+      if (impress && host.Container.is()) back = FrontmostBackdrop(host.Container, shape->Shape()) + 1;
       Write(shape, "ZOrder", Any(back));
     } else if (cmd == 0 || cmd == 2) {
       if (calc) Write(shape, "LayerID", Any(sal_Int16(0)));

@@ -1,3 +1,4 @@
+#include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/drawing/FillStyle.hpp>
 #include <com/sun/star/drawing/LineStyle.hpp>
 #include <com/sun/star/text/XText.hpp>
@@ -22,21 +23,72 @@ DispatchPtr ColorObject(TGuardedObject::GuardFn guard, std::function<std::uint32
   obj->Prop(
       "RGB", [get](const Args&) { return OleVariant(int(get())); },
       [put](const OleVariant& v) { put(static_cast<std::uint32_t>(v.AsInt())); });
+  obj->WritesOnly({"RGB"});
   return obj;
 }
 
 }  // namespace
 
-Reference<css::beans::XPropertySet> Props(const Reference<css::drawing::XShape>& shape) {
-  return Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW);
+const Reference<css::drawing::XShape>& TShapeRef::Shape() const {
+  SendHeld();
+  return shape_;
 }
 
-void Write(const Reference<css::drawing::XShape>& shape, const char* name, const Any& value) {
-  Props(shape)->setPropertyValue(OUString::createFromAscii(name), value);
+const Reference<css::beans::XPropertySet>& TShapeRef::Props() const {
+  SendHeld();
+  if (!props_.is()) props_.set(shape_, UNO_QUERY_THROW);
+  return props_;
 }
 
-void WriteIfPresent(const Reference<css::drawing::XShape>& shape, const char* name,
-                    const Any& value) {
+const Reference<css::beans::XMultiPropertySet>& TShapeRef::MultiProps() const {
+  if (!multiKnown_) {
+    multi_.set(shape_, css::uno::UNO_QUERY);
+    multiKnown_ = true;
+  }
+  return multi_;
+}
+
+void TShapeRef::Hold(const char* name, const Any& value) const {
+  held_[name] = value;
+  if (registered_) return;
+  auto process = process_.lock();
+  if (!process) throw EOleError("The office application has been quit");
+  registered_ = true;
+  // The process keeps the shape until its writes are sent, even when the Office object over
+  // it is already gone.
+  process->HoldWrites([self = shared_from_this()] {
+    self->registered_ = false;
+    self->SendHeld();
+  });
+}
+
+void TShapeRef::SendHeld() const {
+  if (held_.empty()) return;
+  const auto held = std::move(held_);
+  held_.clear();
+  css::uno::Sequence<OUString> names(sal_Int32(held.size()));
+  css::uno::Sequence<Any> values(sal_Int32(held.size()));
+  sal_Int32 i = 0;
+  for (const auto& [name, value] : held) {
+    names.getArray()[i] = OUString::createFromAscii(name.c_str());
+    values.getArray()[i++] = value;
+  }
+  if (const auto& multi = MultiProps(); multi.is() && held.size() > 1) {
+    multi->setPropertyValues(names, values);
+    return;
+  }
+  if (!props_.is()) props_.set(shape_, UNO_QUERY_THROW);
+  for (i = 0; i < names.getLength(); ++i) props_->setPropertyValue(names[i], values[i]);
+}
+
+void Write(const PShape& shape, const char* name, const Any& value) { shape->Hold(name, value); }
+
+void WriteMany(const PShape& shape, const std::vector<const char*>& names,
+               const std::vector<Any>& values) {
+  for (std::size_t i = 0; i < names.size(); ++i) shape->Hold(names[i], values[i]);
+}
+
+void WriteIfPresent(const PShape& shape, const char* name, const Any& value) {
   try {
     Props(shape)->setPropertyValue(OUString::createFromAscii(name), value);
   } catch (const css::beans::UnknownPropertyException&) {
@@ -81,6 +133,7 @@ void AddFill(TGuardedObject& obj, const Context& c) {
         guard, [shape] { return uno::UnoToOfficeRgb(Read<sal_Int32>(shape, "FillColor")); },
         [shape](std::uint32_t rgb) { Write(shape, "FillColor", Any(uno::OfficeRgbToUno(rgb))); }));
   });
+  fill->WritesOnly({"Visible", "Solid", "Transparency", "ForeColor"});
   obj.Prop("Fill", [fill](const Args&) { return OleVariant(DispatchPtr(fill)); });
 }
 
@@ -138,6 +191,8 @@ void AddLine(TGuardedObject& obj, const Context& c) {
         guard, [extras] { return extras->lineBackColor; },
         [extras](std::uint32_t rgb) { extras->lineBackColor = rgb; }));
   });
+  line->WritesOnly({"Visible", "Weight", "DashStyle", "Style", "Transparency", "ForeColor",
+                    "BackColor"});
   obj.Prop("Line", [line](const Args&) { return OleVariant(DispatchPtr(line)); });
 }
 
@@ -150,11 +205,11 @@ void AddTextEffect(TGuardedObject& obj, const Context& c) {
       [extras](const Args&) { return OleVariant(extras->normalizedHeight != 0); },
       [extras](const OleVariant& v) { extras->normalizedHeight = v.AsDouble(); });
   effect->Prop("Text", [shape](const Args&) {
-    return OleVariant(ToStd(Reference<css::text::XText>(shape, UNO_QUERY_THROW)->getString()));
+    return OleVariant(ToStd(Reference<css::text::XText>(shape->Shape(), UNO_QUERY_THROW)->getString()));
   });
   effect->Prop("FontName", [shape](const Args&) {
     // The font of the text itself: what the file keeps and what is drawn.
-    auto text = Reference<css::text::XText>(shape, UNO_QUERY_THROW);
+    auto text = Reference<css::text::XText>(shape->Shape(), UNO_QUERY_THROW);
     auto cursor = text->createTextCursor();
     cursor->gotoStart(false);
     cursor->goRight(1, true);
@@ -166,6 +221,7 @@ void AddTextEffect(TGuardedObject& obj, const Context& c) {
   effect->Prop("FontSize", [shape](const Args&) {
     return OleVariant(double(Read<float>(shape, "CharHeight")));
   });
+  effect->WritesOnly({"NormalizedHeight", "Text", "FontName", "FontSize"});
   obj.Prop("TextEffect", [effect](const Args&) { return OleVariant(DispatchPtr(effect)); });
 }
 

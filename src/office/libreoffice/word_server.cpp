@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
+#include <optional>
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XContentEnumerationAccess.hpp>
@@ -58,6 +60,19 @@ struct WordDoc {
   mutable Reference<css::text::XText> header;
   mutable bool headerKnown = false;
   void Moved() const { headerKnown = false; }
+  // What the engine asks for again and again, found once: the draw page, the page styles
+  // by name, and (until the body text is edited) where the sections start and the style of
+  // the first page.
+  mutable Reference<css::drawing::XShapes> drawPage;
+  mutable Reference<css::container::XNameAccess> pageStyles;
+  mutable std::map<OUString, Reference<css::beans::XPropertySet>> styles;
+  mutable std::optional<std::vector<Reference<css::text::XTextRange>>> sectionStarts;
+  mutable OUString firstPageStyle;
+  void Edited() const {
+    Moved();
+    sectionStarts.reset();
+    firstPageStyle.clear();
+  }
 };
 
 struct WordState {
@@ -73,10 +88,15 @@ Reference<css::text::XTextDocument> TextDoc(const WordDoc& d) {
 }
 
 Reference<css::beans::XPropertySet> PageStyle(const WordDoc& d, const OUString& name) {
-  Reference<css::style::XStyleFamiliesSupplier> families(d.doc->Model(), UNO_QUERY_THROW);
-  Reference<css::container::XNameAccess> styles(
-      families->getStyleFamilies()->getByName(OUString("PageStyles")), UNO_QUERY_THROW);
-  return Reference<css::beans::XPropertySet>(styles->getByName(name), UNO_QUERY_THROW);
+  if (auto it = d.styles.find(name); it != d.styles.end()) return it->second;
+  if (!d.pageStyles.is()) {
+    Reference<css::style::XStyleFamiliesSupplier> families(d.doc->Model(), UNO_QUERY_THROW);
+    d.pageStyles.set(families->getStyleFamilies()->getByName(OUString("PageStyles")),
+                     UNO_QUERY_THROW);
+  }
+  Reference<css::beans::XPropertySet> style(d.pageStyles->getByName(name), UNO_QUERY_THROW);
+  d.styles.emplace(name, style);
+  return style;
 }
 
 OUString PageStyleAt(const Reference<css::text::XTextRange>& range) {
@@ -88,7 +108,7 @@ OUString PageStyleAt(const Reference<css::text::XTextRange>& range) {
 
 // The body's paragraphs (and tables) where a Word section starts: the first one, and every
 // one that applies a page style.
-std::vector<Reference<css::text::XTextRange>> SectionStarts(const WordDoc& d) {
+std::vector<Reference<css::text::XTextRange>> FindSectionStarts(const WordDoc& d) {
   std::vector<Reference<css::text::XTextRange>> starts;
   Reference<css::container::XEnumerationAccess> access(TextDoc(d)->getText(), UNO_QUERY_THROW);
   auto e = access->createEnumeration();
@@ -119,9 +139,16 @@ std::vector<Reference<css::text::XTextRange>> SectionStarts(const WordDoc& d) {
   return starts;
 }
 
+// Every paragraph of the body is asked for its page style: found once per edit of the body.
+const std::vector<Reference<css::text::XTextRange>>& SectionStarts(const WordDoc& d) {
+  if (!d.sectionStarts) d.sectionStarts = FindSectionStarts(d);
+  return *d.sectionStarts;
+}
+
 // The page style that governs the document's page setup: the one its first page uses.
 Reference<css::beans::XPropertySet> FirstPageStyle(const WordDoc& d) {
-  return PageStyle(d, PageStyleAt(TextDoc(d)->getText()->getStart()));
+  if (d.firstPageStyle.isEmpty()) d.firstPageStyle = PageStyleAt(TextDoc(d)->getText()->getStart());
+  return PageStyle(d, d.firstPageStyle);
 }
 
 // The header the selection stands in after SeekView; turns the header on when create is set.
@@ -152,8 +179,10 @@ Reference<css::text::XText> SelectedHeader(const WordDoc& d, bool create) {
 }
 
 Reference<css::drawing::XShapes> DrawPage(const WordDoc& d) {
+  if (d.drawPage.is()) return d.drawPage;
   Reference<css::drawing::XDrawPageSupplier> supplier(d.doc->Model(), UNO_QUERY_THROW);
-  return Reference<css::drawing::XShapes>(supplier->getDrawPage(), UNO_QUERY_THROW);
+  d.drawPage.set(supplier->getDrawPage(), UNO_QUERY_THROW);
+  return d.drawPage;
 }
 
 // The shapes anchored in a header, found through the header's paragraphs: the draw page would
@@ -245,7 +274,8 @@ std::vector<RShapePlace> HeaderPlaces(const WordDoc& d) {
 
 // Keeps the names of header shapes through the formats that drop them.
 void KeepShapeNames(const std::shared_ptr<WordDoc>& d) {
-  if (DropsShapeNames(d->doc->FilterName())) RestoreShapeNames(*d->doc, HeaderPlaces(*d));
+  if (DropsShapeNames(d->doc->FilterName()))
+    RestoreShapeNames(*d->doc, [&d] { return HeaderPlaces(*d); });
   std::weak_ptr<WordDoc> weak = d;
   d->doc->SetStoreHook([weak](const std::string& filter) -> std::function<void()> {
     auto doc = weak.lock();
@@ -341,7 +371,7 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
   auto sections = std::make_shared<TGuardedObject>(guard);
   sections->Prop("Count", [d](const Args&) { return OleVariant(int(SectionStarts(*d).size())); });
   sections->Func("Item", [d, guard](const Args& a) {
-    const auto starts = SectionStarts(*d);
+    const auto& starts = SectionStarts(*d);
     const int index = ArgAt(a, 0).AsInt();
     if (index < 1 || index > int(starts.size()))
       throw EOleError("The requested member of the collection does not exist.");
@@ -436,7 +466,7 @@ DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
     d->cursor->getText()->insertString(Reference<css::text::XTextRange>(d->cursor.get()),
                                        ToOU(ArgAt(a, 0).AsString()), true);
     d->cursor->collapseToEnd();
-    d->Moved();
+    d->Edited();
     return Nothing();
   });
   obj->Func("TypeParagraph", [s](const Args&) {
@@ -445,7 +475,7 @@ DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
                                                  css::text::ControlCharacter::PARAGRAPH_BREAK,
                                                  false);
     d->cursor->collapseToEnd();
-    d->Moved();
+    d->Edited();
     return Nothing();
   });
   obj->Func("MoveRight", [s](const Args& a) {
@@ -471,7 +501,12 @@ DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
     headerFooter->Prop("Shapes", [d, host](const Args&) {
       RShapeHost h = host;
       if (!h.HeaderText.is()) h.HeaderText = SelectedHeader(*d, true);
-      return OleVariant(MakeShapesObject(h, [d] { return ShapesIn(SelectedHeader(*d, false)); }));
+      // Every shape of the document is on its draw page: when that is empty (as in most
+      // files before their first stamp), one call tells that the header has none either.
+      return OleVariant(MakeShapesObject(h, [d] {
+        if (DrawPage(*d)->getCount() == 0) return std::vector<Reference<css::drawing::XShape>>();
+        return ShapesIn(SelectedHeader(*d, false));
+      }));
     });
     headerFooter->Prop("IsHeader", [](const Args&) { return OleVariant(true); });
     return OleVariant(DispatchPtr(headerFooter));

@@ -258,6 +258,50 @@ TEST(PowerPointServer, ShapeNamesSurviveTheLegacyFormatOnlyThroughTheServer) {
   deck.Call("Close");
 }
 
+// Property writes are held back and sent together: they must reach every later reader, the
+// same shape read through another object, the geometry they change and the saved file, also
+// when the object that made them is gone by then.
+TEST(PowerPointServer, HeldShapeWritesReachLaterReadersAndTheFile) {
+  TempDir out;
+  auto deck = fx->pptReader.Get("Presentations").Call("Open", {fx->ppt});
+  auto shapes = deck.Get("SlideMaster").Get("Shapes");
+  const int before = shapes.Get("Count").AsInt();
+  {
+    OleVariant mark = shapes.Call("AddTextEffect", {0, "held", "Arial", 40, 0, 0, 100, 100});
+    mark.Get("Fill").Put("Visible", true);
+    mark.Get("Fill").Get("ForeColor").Put("RGB", 0x0000FF);
+    mark.Get("Fill").Put("Transparency", 0.25);
+    mark.Get("Line").Put("Visible", false);
+    mark.Put("Rotation", 30);  // reads the shape's bounds: what is held goes first
+    mark.Get("Fill").Get("ForeColor").Put("RGB", 0x00FF00);  // the later write wins
+  }
+  auto again = shapes.Call("Item", {before + 1});
+  test::ShapeInfo s = test::Describe(again);
+  EXPECT_EQ(s.Text, "held");
+  EXPECT_EQ(s.Rgb, 0x00FF00);
+  EXPECT_NEAR(s.Transparency, 0.25, 0.01);
+  EXPECT_FALSE(s.LineVisible);
+  EXPECT_NEAR(s.Rotation, 30, 0.01);
+  // Held again, then sent by the save alone.
+  again.Get("Fill").Put("Transparency", 0.5);
+  deck.Call("SaveAs", {out / "held.ppt"});
+  deck.Call("Close");
+  deck = fx->pptReader.Get("Presentations").Call("Open", {out / "held.ppt"});
+  shapes = deck.Get("SlideMaster").Get("Shapes");
+  ASSERT_EQ(shapes.Get("Count").AsInt(), before + 1);
+  bool found = false;
+  for (int i = 1; i <= before + 1; ++i) {
+    s = test::Describe(shapes.Call("Item", {i}));
+    if (s.Text != "held") continue;
+    found = true;
+    EXPECT_EQ(s.Rgb, 0x00FF00);
+    EXPECT_NEAR(s.Transparency, 0.5, 0.01);
+    EXPECT_FALSE(s.LineVisible);
+  }
+  EXPECT_TRUE(found);
+  deck.Call("Close");
+}
+
 class PdfPrinterTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(PdfPrinterTest, PrintWritesThePdfIntoThePrinterFolder) {
