@@ -137,20 +137,24 @@ TEST(ExcelServer, ActiveSheetOfDamagedFilesIsNoAnswer) {
   for (std::size_t cut : {std::size_t{512}, std::size_t{1000}, bytes.size() / 2, bytes.size() - 1}) {
     test::WriteFile(work / "cut.xls", bytes.substr(0, cut));
     const auto sheet = XlsActiveSheet(work / "cut.xls");
-    if (sheet) EXPECT_EQ(*sheet, 1) << cut;
+    if (sheet) {
+      EXPECT_EQ(*sheet, 1) << cut;
+    }
   }
   std::string damaged = bytes;
   for (std::size_t i = 0x2C; i < damaged.size(); i += 97) damaged[i] = static_cast<char>(0xFF);
   test::WriteFile(work / "damaged.xls", damaged);
   const auto sheet = XlsActiveSheet(work / "damaged.xls");
-  if (sheet) EXPECT_LT(*sheet, 3);
+  if (sheet) {
+    EXPECT_LT(*sheet, 3);
+  }
 }
 
 TEST(ExcelServer, StampPutsOneSizedRotatedTransparentShapeBehindTheCellsOfTheActiveSheet) {
   TempDir out;
   StampXls(fx->xls, out / "once.xls");
   StampXls(out / "once.xls", out / "twice.xls");  // stamping again replaces the shape
-  for (const std::string file : {out / "once.xls", out / "twice.xls"}) {
+  for (const std::string& file : {out / "once.xls", out / "twice.xls"}) {
     auto book = fx->excelReader.Get("workBooks").Call("Open", {file});
     auto sheets = book.Get("Worksheets");
     EXPECT_TRUE(Names(sheets.Call("Item", {"First"}).Get("Shapes")).empty()) << file;
@@ -219,7 +223,7 @@ TEST(PowerPointServer, StampPutsOneCentredShapeBehindTheMasterShapesAndLeavesSli
   TempDir out;
   StampPpt(fx->ppt, out / "once.ppt");
   StampPpt(out / "once.ppt", out / "twice.ppt");
-  for (const std::string file : {out / "once.ppt", out / "twice.ppt"}) {
+  for (const std::string& file : {out / "once.ppt", out / "twice.ppt"}) {
     auto deck = fx->pptReader.Get("Presentations").Call("Open", {file});
     auto master = deck.Get("SlideMaster");
     auto shapes = master.Get("Shapes");
