@@ -15,6 +15,7 @@
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/sheet/XNamedRange.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
 #include <com/sun/star/sheet/XPrintAreas.hpp>
@@ -43,13 +44,18 @@ namespace {
 // An open workbook. One whose active sheet could be read from the file itself is loaded
 // without a view (much faster); viewSheet is then the sheet a view would show, and a view
 // is made only if a sheet is activated. Otherwise the workbook has a view from the start.
+// A text effect added to a sheet through the server, and that sheet.
+struct RAddedTextEffect {
+  Reference<css::sheet::XSpreadsheet> Sheet;
+  Reference<css::drawing::XShape> Shape;
+};
+using AddedTextEffects = std::shared_ptr<std::vector<RAddedTextEffect>>;
+
 struct Book {
   std::shared_ptr<TOfficeDocument> doc;
   int viewSheet = -1;  // the sheet shown by the workbook, when it has no view
+  AddedTextEffects added = std::make_shared<std::vector<RAddedTextEffect>>();
 };
-
-// A shape's identity across the interfaces it is reached through.
-using ShapeId = Reference<css::uno::XInterface>;
 using BookPtr = std::shared_ptr<Book>;
 
 struct ExcelState {
@@ -105,7 +111,10 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
   if (!sheet.is()) sheet = ActiveSheet(*book);
   Reference<css::drawing::XDrawPageSupplier> supplier(sheet, UNO_QUERY_THROW);
   Reference<css::drawing::XShapes> page(supplier->getDrawPage(), UNO_QUERY_THROW);
-  RShapeHost host{doc, page, {}};
+  RShapeHost host{doc, page, {}, {}};
+  host.TextEffectAdded = [added = book->added, sheet](const Reference<css::drawing::XShape>& shape) {
+    added->push_back({sheet, shape});
+  };
   auto obj = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
   obj->Prop("Name", [sheet](const Args&) {
     return OleVariant(
@@ -163,21 +172,6 @@ std::function<void()> RaiseTurnedTextEffects(const TOfficeDocument& doc) {
   };
 }
 
-// The text effects of every sheet of the workbook.
-std::vector<ShapeId> TextEffects(const TOfficeDocument& doc) {
-  std::vector<ShapeId> found;
-  auto sheets = SheetsOf(doc);
-  for (sal_Int32 i = 0, n = sheets->getCount(); i < n; ++i) {
-    Reference<css::drawing::XDrawPageSupplier> supplier(sheets->getByIndex(i), UNO_QUERY_THROW);
-    Reference<css::container::XIndexAccess> page(supplier->getDrawPage(), UNO_QUERY_THROW);
-    for (sal_Int32 k = 0, m = page->getCount(); k < m; ++k) {
-      Reference<css::drawing::XShape> shape(page->getByIndex(k), UNO_QUERY);
-      if (shape.is() && IsTextEffect(shape)) found.emplace_back(shape, UNO_QUERY);
-    }
-  }
-  return found;
-}
-
 // The index of the column (or row) of lines that holds the position at (1/100 mm).
 sal_Int32 LineAt(const Reference<css::container::XIndexAccess>& lines, sal_Int32 at,
                  bool columns) {
@@ -194,54 +188,45 @@ sal_Int32 LineAt(const Reference<css::container::XIndexAccess>& lines, sal_Int32
 
 // A sheet with print ranges prints nothing else: a text effect added outside them would be on
 // no printed page and in no PDF, though the sheet shows it. The first print range of its sheet
-// grows to the cells under every text effect added since the workbook was loaded (known: those
-// it had then), so that the printout carries what the sheet shows. Sheets printed whole, and
-// text effects already inside a print range, are left as they are.
-void KeepAddedTextEffectsPrinted(const TOfficeDocument& doc, const std::vector<ShapeId>& known) {
-  auto sheets = SheetsOf(doc);
-  for (sal_Int32 i = 0, n = sheets->getCount(); i < n; ++i) {
-    Reference<css::sheet::XPrintAreas> printAreas(sheets->getByIndex(i), UNO_QUERY);
+// grows to the cells under each text effect added through the server (added), so that the
+// printout carries what the sheet shows. Sheets printed whole, and text effects already inside
+// a print range, are left as they are.
+void KeepAddedTextEffectsPrinted(const std::vector<RAddedTextEffect>& added) {
+  for (const auto& [sheet, shape] : added) {
+    Reference<css::sheet::XPrintAreas> printAreas(sheet, UNO_QUERY);
     if (!printAreas.is()) continue;
     auto areas = printAreas->getPrintAreas();
     if (!areas.hasElements()) continue;
-    Reference<css::sheet::XSpreadsheet> sheet(printAreas, UNO_QUERY_THROW);
-    Reference<css::drawing::XDrawPageSupplier> supplier(sheet, UNO_QUERY_THROW);
-    Reference<css::container::XIndexAccess> page(supplier->getDrawPage(), UNO_QUERY_THROW);
-    bool grown = false;
-    for (sal_Int32 k = 0, m = page->getCount(); k < m; ++k) {
-      Reference<css::drawing::XShape> shape(page->getByIndex(k), UNO_QUERY);
-      if (!shape.is() || !IsTextEffect(shape)) continue;
-      if (std::find(known.begin(), known.end(), ShapeId(shape, UNO_QUERY)) != known.end())
-        continue;
-      css::awt::Rectangle box;
+    css::awt::Rectangle box;
+    try {
       Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
               ->getPropertyValue(OUString("BoundRect")) >>= box;
-      bool inside = false;
-      for (const auto& area : areas) {
-        Reference<css::beans::XPropertySet> range(
-            sheet->getCellRangeByPosition(area.StartColumn, area.StartRow, area.EndColumn,
-                                          area.EndRow),
-            UNO_QUERY_THROW);
-        css::awt::Point at;
-        css::awt::Size size;
-        range->getPropertyValue(OUString("Position")) >>= at;
-        range->getPropertyValue(OUString("Size")) >>= size;
-        inside = inside || (box.X >= at.X && box.Y >= at.Y &&
-                            box.X + box.Width <= at.X + size.Width &&
-                            box.Y + box.Height <= at.Y + size.Height);
-      }
-      if (inside) continue;
-      Reference<css::table::XColumnRowRange> lines(sheet, UNO_QUERY_THROW);
-      Reference<css::container::XIndexAccess> columns(lines->getColumns(), UNO_QUERY_THROW);
-      Reference<css::container::XIndexAccess> rows(lines->getRows(), UNO_QUERY_THROW);
-      auto& first = areas.getArray()[0];
-      first.StartColumn = std::min(first.StartColumn, LineAt(columns, std::max(box.X, 0), true));
-      first.StartRow = std::min(first.StartRow, LineAt(rows, std::max(box.Y, 0), false));
-      first.EndColumn = std::max(first.EndColumn, LineAt(columns, box.X + box.Width, true));
-      first.EndRow = std::max(first.EndRow, LineAt(rows, box.Y + box.Height, false));
-      grown = true;
+    } catch (const css::lang::DisposedException&) {
+      continue;  // deleted since
     }
-    if (!grown) continue;
+    bool inside = false;
+    for (const auto& area : areas) {
+      Reference<css::beans::XPropertySet> range(
+          sheet->getCellRangeByPosition(area.StartColumn, area.StartRow, area.EndColumn,
+                                        area.EndRow),
+          UNO_QUERY_THROW);
+      css::awt::Point at;
+      css::awt::Size size;
+      range->getPropertyValue(OUString("Position")) >>= at;
+      range->getPropertyValue(OUString("Size")) >>= size;
+      inside = inside || (box.X >= at.X && box.Y >= at.Y &&
+                          box.X + box.Width <= at.X + size.Width &&
+                          box.Y + box.Height <= at.Y + size.Height);
+    }
+    if (inside) continue;
+    Reference<css::table::XColumnRowRange> lines(sheet, UNO_QUERY_THROW);
+    Reference<css::container::XIndexAccess> columns(lines->getColumns(), UNO_QUERY_THROW);
+    Reference<css::container::XIndexAccess> rows(lines->getRows(), UNO_QUERY_THROW);
+    auto& first = areas.getArray()[0];
+    first.StartColumn = std::min(first.StartColumn, LineAt(columns, std::max(box.X, 0), true));
+    first.StartRow = std::min(first.StartRow, LineAt(rows, std::max(box.Y, 0), false));
+    first.EndColumn = std::max(first.EndColumn, LineAt(columns, box.X + box.Width, true));
+    first.EndRow = std::max(first.EndRow, LineAt(rows, box.Y + box.Height, false));
     printAreas->setPrintAreas(areas);
     // A workbook read from Office Open XML keeps its print range also as the sheet's name
     // "_xlnm.Print_Area", which is written back beside the range and wins when the file is
@@ -254,10 +239,10 @@ void KeepAddedTextEffectsPrinted(const TOfficeDocument& doc, const std::vector<S
     }
     const OUString printName("_xlnm.Print_Area");
     if (names.is() && names->hasByName(printName) && areas.getLength() == 1) {
-      const auto& a = areas[0];
       OUString absolute;
       Reference<css::beans::XPropertySet>(
-          sheet->getCellRangeByPosition(a.StartColumn, a.StartRow, a.EndColumn, a.EndRow),
+          sheet->getCellRangeByPosition(first.StartColumn, first.StartRow, first.EndColumn,
+                                        first.EndRow),
           UNO_QUERY_THROW)
               ->getPropertyValue(OUString("AbsoluteName")) >>= absolute;
       Reference<css::sheet::XNamedRange>(names->getByName(printName), UNO_QUERY_THROW)
@@ -362,11 +347,11 @@ DispatchPtr CreateExcelApplication() {
     }
     book->doc = doc;
     std::weak_ptr<TOfficeDocument> weakDoc = doc;
-    doc->SetStoreHook([weakDoc, known = TextEffects(*doc)](
+    doc->SetStoreHook([weakDoc, added = book->added](
                           const std::string& filter) -> std::function<void()> {
       auto d = weakDoc.lock();
       if (!d) return {};
-      KeepAddedTextEffectsPrinted(*d, known);
+      KeepAddedTextEffectsPrinted(*added);
       if (filter != "MS Excel 97") return {};
       return RaiseTurnedTextEffects(*d);
     });

@@ -234,7 +234,7 @@ DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc, TPptPag
   Reference<css::beans::XPropertySet> props(page, UNO_QUERY_THROW);
   auto guard = GuardOf(doc->Process());
   auto obj = std::make_shared<TGuardedObject>(guard);
-  const RShapeHost host{doc, page, {}};
+  const RShapeHost host{doc, page, {}, {}};
   auto shapes = std::make_shared<TGuardedObject>(guard);
   shapes->Prop("Count", [page](const Args&) { return OleVariant(int(page->getCount())); });
   // Item(i): the i-th shape of the slide master, together with its named copies.
@@ -249,7 +249,7 @@ DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc, TPptPag
       for (sal_Int32 i = 0, n = masters[m]->getCount(); i < n; ++i) {
         Reference<css::drawing::XShape> copy(masters[m]->getByIndex(i), UNO_QUERY);
         if (copy.is() && ShapeName(copy) == name) {
-          all.push_back(MakeShapeObject(RShapeHost{doc, masters[m], {}}, copy));
+          all.push_back(MakeShapeObject(RShapeHost{doc, masters[m], {}, {}}, copy));
           break;
         }
       }
@@ -259,7 +259,7 @@ DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc, TPptPag
   shapes->Func("AddTextEffect", [doc, masters](const Args& a) {
     std::vector<DispatchPtr> all;
     for (const auto& master : masters) {
-      auto collection = MakeShapesObject(RShapeHost{doc, master, {}}, [] {
+      auto collection = MakeShapesObject(RShapeHost{doc, master, {}, {}}, [] {
         return std::vector<Reference<css::drawing::XShape>>();
       });
       all.push_back(collection->Call("AddTextEffect", a).AsDispatch());
@@ -320,7 +320,7 @@ DispatchPtr MakePresentation(const std::shared_ptr<PptState>& s, const std::shar
     if (index < 1 || index > list->getCount()) throw EOleError("Slides.Item: index out of range");
     Reference<css::drawing::XShapes> page(list->getByIndex(index - 1), UNO_QUERY_THROW);
     auto slide = std::make_shared<TGuardedObject>(guard);
-    RShapeHost host{doc, page, {}};
+    RShapeHost host{doc, page, {}, {}};
     slide->Prop("Shapes", [host, page](const Args&) {
       return OleVariant(MakeShapesObject(host, PageShapes(page)));
     });

@@ -308,7 +308,9 @@ DispatchPtr MakeShapesObject(const RShapeHost& host, RShapeList shapes) {
     effect.Italic = !ArgAt(a, 5).IsEmpty() && ArgAt(a, 5).AsBool();
     effect.Left = ArgAt(a, 6).IsEmpty() ? 0 : ArgAt(a, 6).AsDouble();
     effect.Top = ArgAt(a, 7).IsEmpty() ? 0 : ArgAt(a, 7).AsDouble();
-    return OleVariant(MakeShapeObject(host, AddFontworkShape(host, effect)));
+    const auto shape = AddFontworkShape(host, effect);
+    if (host.TextEffectAdded) host.TextEffectAdded(shape);
+    return OleVariant(MakeShapeObject(host, shape));
   });
   return obj;
 }

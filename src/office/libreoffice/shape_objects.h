@@ -30,6 +30,8 @@ struct RShapeHost {
   std::shared_ptr<TOfficeDocument> Doc;
   css::uno::Reference<css::drawing::XShapes> Container;  // the draw page holding the shapes
   css::uno::Reference<css::text::XText> HeaderText;      // Writer only: the header
+  // Told of every text effect added through the host's Shapes (may be empty).
+  std::function<void(const css::uno::Reference<css::drawing::XShape>&)> TextEffectAdded;
 };
 
 // The guard that bounds every call of an object of doc's process.

@@ -496,7 +496,7 @@ DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
     if (!st) throw EOleError("Word has been quit");
     auto d = Require(st);
     auto header = SelectedHeader(*d, false);  // raises outside a header view
-    RShapeHost host{d->doc, DrawPage(*d), header};
+    RShapeHost host{d->doc, DrawPage(*d), header, {}};
     auto headerFooter = std::make_shared<TGuardedObject>(GuardOf(d->doc->Process()));
     headerFooter->Prop("Shapes", [d, host](const Args&) {
       RShapeHost h = host;
