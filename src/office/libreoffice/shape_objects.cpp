@@ -89,8 +89,8 @@ css::uno::Sequence<css::beans::PropertyValue> TextEffectGeometry(
   return result;
 }
 
-// Where a shape is anchored in a header: its start, or where the header holds only a table
-// (Word allows it; the text then has no start of its own), the start of its first cell.
+}  // namespace
+
 Reference<css::text::XTextRange> FirstParagraphStart(const Reference<css::text::XText>& text) {
   Reference<css::container::XEnumerationAccess> access(text, UNO_QUERY_THROW);
   auto e = access->createEnumeration();
@@ -106,8 +106,6 @@ Reference<css::text::XTextRange> FirstParagraphStart(const Reference<css::text::
   }
   return text->getStart();
 }
-
-}  // namespace
 
 void WriteProperties(const Reference<css::uno::XInterface>& object,
                      const std::vector<const char*>& names, const std::vector<Any>& values) {

@@ -42,6 +42,11 @@ TGuardedObject::GuardFn GuardOf(const std::shared_ptr<TOfficeProcess>& process);
 css::uno::Reference<css::drawing::XShape> AddFontworkShape(const RShapeHost& host,
                                                            const RTextEffect& effect);
 
+// Where text starts: its start, or where it begins with a table (a Word header may hold only
+// a table, and the text then has no start of its own), the start of the table's first cell.
+css::uno::Reference<css::text::XTextRange> FirstParagraphStart(
+    const css::uno::Reference<css::text::XText>& text);
+
 // The type name of LibreOffice's custom shapes, text effects among them.
 inline constexpr char kCustomShapeType[] = "com.sun.star.drawing.CustomShape";
 

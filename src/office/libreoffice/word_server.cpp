@@ -129,7 +129,8 @@ std::vector<Reference<css::text::XTextRange>> FindSectionStarts(const WordDoc& d
       if (table.is()) {
         const auto cells = table->getCellNames();
         if (cells.hasElements())
-          range.set(table->getCellByName(cells[0]), UNO_QUERY);
+          range = FirstParagraphStart(
+              Reference<css::text::XText>(table->getCellByName(cells[0]), UNO_QUERY_THROW));
       }
     }
     if (range.is()) starts.push_back(range->getStart());
