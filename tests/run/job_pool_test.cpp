@@ -26,7 +26,10 @@ namespace fs = std::filesystem;
 
 class PoolTest : public JobFixture {
  protected:
-  PoolTest() { SetMainDispatcher(&ui); }
+  PoolTest() {
+    SetMainDispatcher(&ui);
+    server.SetShapesPerThread(true);  // each worker stamps in an office of its own
+  }
   ~PoolTest() override { SetMainDispatcher(nullptr); }
 
   // A tree of Office files and other files, some of one name in several folders.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <sstream>
+#include <thread>
 
 #include "office/automation/automation.h"
 #include "platform/strings.h"
@@ -67,7 +69,21 @@ struct RecordingServer::State {
   std::vector<RecordedCall> calls;
   std::map<std::string, OleVariant> values;  // by Key(path, member)
   std::map<std::string, Handler> handlers;
-  std::map<std::string, Collection> collections;  // by lower-case path
+  std::map<std::string, Collection> collections;  // by lower-case path (and thread)
+  bool shapesPerThread = false;
+
+  // The key of path's collection for the calling thread: the path itself, or with shapes per
+  // thread, the path and the thread, its collection starting as a copy of the path's own.
+  // Empty when path holds no collection.
+  std::string CollectionKey(const std::string& path) {
+    const std::string base = LowerCase(path);
+    if (!collections.count(base)) return {};
+    if (!shapesPerThread) return base;
+    std::ostringstream key;
+    key << base << '@' << std::this_thread::get_id();
+    if (!collections.count(key.str())) collections[key.str()] = collections[base];
+    return key.str();
+  }
   std::vector<Failure> failures;
   std::map<std::string, std::string> createFailures;  // lower-case identifier -> message
 };
@@ -127,8 +143,9 @@ class RecordingObject : public IDispatchObject,
         result = OleVariant(it->name);
       return true;
     }
-    auto c = state_->collections.find(LowerCase(path_));
-    if (c == state_->collections.end() || kind == CallKind::Put) return false;
+    const std::string key = state_->CollectionKey(path_);
+    if (key.empty() || kind == CallKind::Put) return false;
+    auto c = state_->collections.find(key);
     Collection& coll = c->second;
     if (SameText(member, "Count")) {
       result = OleVariant(int(coll.shapes.size()));
@@ -317,10 +334,15 @@ void RecordingServer::FailCreate(const std::string& progId, const std::string& m
   state_->createFailures[LowerCase(progId)] = message;
 }
 
+void RecordingServer::SetShapesPerThread(bool perThread) {
+  std::lock_guard lock(state_->mutex);
+  state_->shapesPerThread = perThread;
+}
+
 std::vector<std::string> RecordingServer::Shapes(const std::string& path) const {
   std::lock_guard lock(state_->mutex);
   std::vector<std::string> names;
-  auto c = state_->collections.find(LowerCase(path));
+  auto c = state_->collections.find(state_->CollectionKey(path));
   if (c != state_->collections.end())
     for (const auto& s : c->second.shapes) names.push_back(s.name);
   return names;

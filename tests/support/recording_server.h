@@ -99,6 +99,9 @@ class RecordingServer {
   // An object of this server whose path is path.
   OleVariant Object(const std::string& path);
   void SetShapes(const std::string& path, std::vector<std::string> names);
+  // Each thread sees its own copy of every shape collection, as each worker of a run has an
+  // office of its own (a shape one deletes is not gone for another).
+  void SetShapesPerThread(bool perThread);
   void Fail(CallKind kind, const std::string& path, const std::string& member,
             const std::string& message, int nth = 1);
   void FailCreate(const std::string& progId, const std::string& message);
