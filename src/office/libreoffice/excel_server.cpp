@@ -12,7 +12,9 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/drawing/HomogenMatrix3.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
+#include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
@@ -28,6 +30,7 @@
 #include "office/libreoffice/libreoffice_servers.h"
 #include "office/libreoffice/office_application.h"
 #include "office/libreoffice/shape_objects.h"
+#include "office/libreoffice/shape_parts.h"
 #include "office/libreoffice/uno_convert.h"
 #include "office/libreoffice/xls_window.h"
 #include "platform/paths.h"
@@ -140,35 +143,42 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
 // the text effects are raised by that much, and put back right after it, so that the saved
 // file shows each one where the document does.
 std::function<void()> RaiseTurnedTextEffects(const TOfficeDocument& doc) {
-  std::vector<std::pair<Reference<css::drawing::XShape>, sal_Int32>> moved;
-  Reference<css::sheet::XSpreadsheetDocument> book(doc.Model(), UNO_QUERY_THROW);
-  Reference<css::container::XIndexAccess> sheets(book->getSheets(), UNO_QUERY_THROW);
-  for (sal_Int32 i = 0, n = sheets->getCount(); i < n; ++i) {
-    Reference<css::drawing::XDrawPageSupplier> supplier(sheets->getByIndex(i), UNO_QUERY_THROW);
-    Reference<css::container::XIndexAccess> page(supplier->getDrawPage(), UNO_QUERY_THROW);
+  struct Raised {
+    Reference<css::drawing::XShape> shape;
+    css::awt::Point from;
+  };
+  std::vector<Raised> raised;
+  Reference<css::drawing::XDrawPagesSupplier> supplier(doc.Model(), UNO_QUERY_THROW);
+  Reference<css::container::XIndexAccess> pages(supplier->getDrawPages(), UNO_QUERY_THROW);
+  for (sal_Int32 i = 0, n = pages->getCount(); i < n; ++i) {
+    Reference<css::container::XIndexAccess> page(pages->getByIndex(i), UNO_QUERY_THROW);
     for (sal_Int32 k = 0, m = page->getCount(); k < m; ++k) {
       Reference<css::drawing::XShape> shape(page->getByIndex(k), UNO_QUERY);
       if (!shape.is() || !IsTextEffect(shape)) continue;
+      const auto values = ReadProperties(shape, {"RotateAngle", "Transformation"});
       sal_Int32 angle = 0;
-      Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
-              ->getPropertyValue(OUString("RotateAngle")) >>=
-          angle;
+      values[0] >>= angle;
       if (angle <= 0 || angle > 9000) continue;
-      const auto dy = static_cast<sal_Int32>(
-          std::lround(shape->getSize().Width * std::sin(angle / 100.0 * M_PI / 180.0)));
-      auto pos = shape->getPosition();
-      pos.Y -= dy;
-      shape->setPosition(pos);
-      moved.emplace_back(shape, dy);
+      css::drawing::HomogenMatrix3 matrix;
+      values[1] >>= matrix;
+      const shape::Placement placement = shape::PlacementOf(matrix);
+      // A frame that is not mirrored has its position at its first corner, where the
+      // transformation puts the unit square's: read there, the office need not lay the text
+      // effect out again as it does to answer getPosition.
+      const css::awt::Point from =
+          placement.height > 0
+              ? css::awt::Point(static_cast<sal_Int32>(std::lround(matrix.Line1.Column3)),
+                                static_cast<sal_Int32>(std::lround(matrix.Line2.Column3)))
+              : shape->getPosition();
+      const auto dy = static_cast<sal_Int32>(std::lround(
+          std::lround(placement.width) * std::sin(angle / 100.0 * M_PI / 180.0)));
+      shape->setPosition(css::awt::Point(from.X, from.Y - dy));
+      raised.push_back({shape, from});
     }
   }
-  if (moved.empty()) return {};
-  return [moved] {
-    for (const auto& [shape, dy] : moved) {
-      auto pos = shape->getPosition();
-      pos.Y += dy;
-      shape->setPosition(pos);
-    }
+  if (raised.empty()) return {};
+  return [raised] {
+    for (const auto& r : raised) r.shape->setPosition(r.from);
   };
 }
 

@@ -1,5 +1,6 @@
 #include "office/libreoffice/powerpoint_server.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -75,7 +76,102 @@ class TPptPages {
   std::weak_ptr<TOfficeDocument> doc_;
   bool listed_ = false;
   std::vector<Reference<css::drawing::XShapes>> masters_, slides_;
+
+ public:
+  // The names a presentation read from .ppt carries are those given through this server and
+  // those brought back from its record: the format keeps no names of its own. Such a
+  // presentation keeps a list of its named shapes, so that its record is written without
+  // asking every shape of every master and slide for its name on each save.
+  void TrackNames() { tracking_ = true; }
+  bool TracksNames() const { return tracking_; }
+  void Named(const Reference<css::drawing::XShape>& shape,
+             const Reference<css::drawing::XShapes>& page, const std::string& name) {
+    if (!tracking_) return;
+    for (auto& n : named_) {
+      if (n.shape == shape) {
+        n.page = page;
+        n.name = name;
+        return;
+      }
+    }
+    named_.push_back({shape, page, name});
+  }
+  void Removed(const Reference<css::drawing::XShape>& shape) {
+    std::erase_if(named_, [&shape](const TNamed& n) { return n.shape == shape; });
+  }
+  // The page a place key of the record names ("<m>" a master, "s<k>" a slide); empty if none.
+  Reference<css::drawing::XShapes> PageOf(const std::string& key) {
+    const bool slide = !key.empty() && key[0] == 's';
+    const std::string digits = slide ? key.substr(1) : key;
+    if (digits.empty() || digits.size() > 6 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+      return {};
+    const auto& list = slide ? Slides() : Masters();
+    const std::size_t i = std::stoul(digits);
+    return i < list.size() ? list[i] : Reference<css::drawing::XShapes>();
+  }
+  // The record of the named shapes listed, in the order of their places and positions. On a
+  // slide, as in NamedShapePlaces, only text effects count and are counted.
+  std::vector<RShapeNameEntry> NamedEntries() {
+    std::vector<std::pair<std::size_t, RShapeNameEntry>> ordered;
+    const auto& masters = Masters();
+    const auto& slides = Slides();
+    for (const auto& n : named_) {
+      if (n.name.empty()) continue;
+      std::size_t place = 0;
+      std::string key;
+      bool slide = false;
+      for (std::size_t m = 0; m < masters.size() && key.empty(); ++m)
+        if (masters[m] == n.page) place = m, key = std::to_string(m);
+      for (std::size_t k = 0; k < slides.size() && key.empty(); ++k)
+        if (slides[k] == n.page) place = masters.size() + k, key = "s" + std::to_string(k), slide = true;
+      if (key.empty()) continue;
+      int index = 0;
+      bool found = false;
+      for (sal_Int32 i = 0, count = n.page->getCount(); i < count && !found; ++i) {
+        Reference<css::drawing::XShape> shape(n.page->getByIndex(i), UNO_QUERY);
+        if (shape == n.shape)
+          found = true;
+        else if (!slide || IsTextEffect(shape))
+          ++index;
+      }
+      if (!found || (slide && !IsTextEffect(n.shape))) continue;
+      ordered.push_back({place, {key, index, n.name, ShapeText(n.shape)}});
+    }
+    std::stable_sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) {
+      return a.first != b.first ? a.first < b.first : a.second.Index < b.second.Index;
+    });
+    std::vector<RShapeNameEntry> entries;
+    for (auto& [place, entry] : ordered) entries.push_back(std::move(entry));
+    return entries;
+  }
+
+ private:
+  struct TNamed {
+    Reference<css::drawing::XShape> shape;
+    Reference<css::drawing::XShapes> page;
+    std::string name;
+  };
+  bool tracking_ = false;
+  std::vector<TNamed> named_;
 };
+
+// A host for the shapes of one page of the presentation: names given and shapes removed
+// through it are told to the presentation's list of named shapes.
+RShapeHost PageHost(const std::shared_ptr<TOfficeDocument>& doc,
+                    const std::shared_ptr<TPptPages>& pages,
+                    const Reference<css::drawing::XShapes>& page) {
+  RShapeHost host{doc, page, {}, {}};
+  std::weak_ptr<TPptPages> weak = pages;
+  host.ShapeNamed = [weak, page](const Reference<css::drawing::XShape>& shape,
+                                 const std::string& name) {
+    if (auto p = weak.lock()) p->Named(shape, page, name);
+  };
+  host.ShapeRemoved = [weak](const Reference<css::drawing::XShape>& shape) {
+    if (auto p = weak.lock()) p->Removed(shape);
+  };
+  return host;
+}
 
 struct PptDoc {
   std::shared_ptr<TOfficeDocument> doc;
@@ -125,12 +221,18 @@ std::vector<RShapePlace> NamedShapePlaces(TPptPages& pages) {
 
 // .ppt files keep no shape names: they travel in the names record.
 void RecordNames(const TOfficeDocument& doc, TPptPages& pages) {
-  if (doc.FilterName() == kPptFilter) RecordShapeNames(doc, NamedShapePlaces(pages));
+  if (doc.FilterName() != kPptFilter) return;
+  if (pages.TracksNames())
+    WriteShapeNameRecord(doc, pages.NamedEntries());
+  else
+    RecordShapeNames(doc, NamedShapePlaces(pages));
 }
 
 void RestoreNames(const TOfficeDocument& doc, const std::shared_ptr<TPptPages>& pages) {
-  if (doc.FilterName() == kPptFilter)
-    RestoreShapeNames(doc, [&pages] { return NamedShapePlaces(*pages); });
+  if (doc.FilterName() != kPptFilter) return;
+  pages->TrackNames();
+  for (const auto& r : RestoreShapeNames(doc, [&pages] { return NamedShapePlaces(*pages); }))
+    if (auto page = pages->PageOf(r.Key); page.is()) pages->Named(r.Shape, page, r.Name);
 }
 
 std::shared_ptr<PptDoc> Require(const std::shared_ptr<PptState>& s) {
@@ -228,17 +330,18 @@ std::vector<Reference<css::drawing::XShapes>> PagesToMark(TPptPages& pptPages) {
 // every page PagesToMark names, so that every slide shows it; the copies share the shape's
 // name and take every change made to it, its removal included. The pages are found once,
 // when the object is made.
-DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc, TPptPages& pages) {
-  const auto masters = PagesToMark(pages);
+DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc,
+                            const std::shared_ptr<TPptPages>& pages) {
+  const auto masters = PagesToMark(*pages);
   const auto page = masters.front();
   Reference<css::beans::XPropertySet> props(page, UNO_QUERY_THROW);
   auto guard = GuardOf(doc->Process());
   auto obj = std::make_shared<TGuardedObject>(guard);
-  const RShapeHost host{doc, page, {}, {}};
+  const RShapeHost host = PageHost(doc, pages, page);
   auto shapes = std::make_shared<TGuardedObject>(guard);
   shapes->Prop("Count", [page](const Args&) { return OleVariant(int(page->getCount())); });
   // Item(i): the i-th shape of the slide master, together with its named copies.
-  shapes->Func("Item", [doc, host, masters, page](const Args& a) {
+  shapes->Func("Item", [doc, pages, host, masters, page](const Args& a) {
     const Reference<css::drawing::XShape> shape = PageShapes(page).At(ArgAt(a, 0).AsInt() - 1);
     DispatchPtr item = MakeShapeObject(host, shape);
     if (masters.size() < 2) return OleVariant(item);
@@ -249,17 +352,17 @@ DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc, TPptPag
       for (sal_Int32 i = 0, n = masters[m]->getCount(); i < n; ++i) {
         Reference<css::drawing::XShape> copy(masters[m]->getByIndex(i), UNO_QUERY);
         if (copy.is() && ShapeName(copy) == name) {
-          all.push_back(MakeShapeObject(RShapeHost{doc, masters[m], {}, {}}, copy));
+          all.push_back(MakeShapeObject(PageHost(doc, pages, masters[m]), copy));
           break;
         }
       }
     }
     return OleVariant(DispatchPtr(std::make_shared<TFanOut>(std::move(all))));
   });
-  shapes->Func("AddTextEffect", [doc, masters](const Args& a) {
+  shapes->Func("AddTextEffect", [doc, pages, masters](const Args& a) {
     std::vector<DispatchPtr> all;
     for (const auto& master : masters) {
-      auto collection = MakeShapesObject(RShapeHost{doc, master, {}, {}}, [] {
+      auto collection = MakeShapesObject(PageHost(doc, pages, master), [] {
         return std::vector<Reference<css::drawing::XShape>>();
       });
       all.push_back(collection->Call("AddTextEffect", a).AsDispatch());
@@ -283,6 +386,8 @@ DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc, TPptPag
             [pageSize](const Args&) { return OleVariant(uno::HmmToPoints(pageSize().first)); });
   obj->Prop("Height",
             [pageSize](const Args&) { return OleVariant(uno::HmmToPoints(pageSize().second)); });
+  // Neither the page's size nor its shapes object depends on shape properties still held.
+  obj->WritesOnly({"Shapes", "Width", "Height"});
   return obj;
 }
 
@@ -305,22 +410,24 @@ DispatchPtr MakePresentation(const std::shared_ptr<PptState>& s, const std::shar
     return Nothing();
   });
   obj->Prop("SlideMaster", [d](const Args&) {
-    if (!d->slideMaster) d->slideMaster = MakeSlideMaster(d->doc, *d->pages);
+    if (!d->slideMaster) d->slideMaster = MakeSlideMaster(d->doc, d->pages);
     return OleVariant(d->slideMaster);
   });
+  // Which pages the slide master covers does not depend on shape properties still held.
+  obj->WritesOnly({"SlideMaster"});
   auto slides = std::make_shared<TGuardedObject>(guard);
   auto pages = [doc] {
     Reference<css::drawing::XDrawPagesSupplier> supplier(doc->Model(), UNO_QUERY_THROW);
     return Reference<css::container::XIndexAccess>(supplier->getDrawPages(), UNO_QUERY_THROW);
   };
   slides->Prop("Count", [pages](const Args&) { return OleVariant(int(pages()->getCount())); });
-  slides->Func("Item", [doc, pages, guard](const Args& a) {
+  slides->Func("Item", [doc, d, pages, guard](const Args& a) {
     auto list = pages();
     const int index = ArgAt(a, 0).AsInt();
     if (index < 1 || index > list->getCount()) throw EOleError("Slides.Item: index out of range");
     Reference<css::drawing::XShapes> page(list->getByIndex(index - 1), UNO_QUERY_THROW);
     auto slide = std::make_shared<TGuardedObject>(guard);
-    RShapeHost host{doc, page, {}, {}};
+    const RShapeHost host = PageHost(doc, d->pages, page);
     slide->Prop("Shapes", [host, page](const Args&) {
       return OleVariant(MakeShapesObject(host, PageShapes(page)));
     });
@@ -386,6 +493,8 @@ DispatchPtr CreatePowerPointApplication() {
             [presentations](const Args&) { return OleVariant(DispatchPtr(presentations)); });
   app->Prop("ActivePresentation",
             [s](const Args&) { return OleVariant(MakePresentation(s, Require(s))); });
+  // The presentation object is made here, without a call into the office.
+  app->WritesOnly({"ActivePresentation"});
   auto window = std::make_shared<TGuardedObject>(s->app->Guard());
   // The view type only matters to a window on screen; the document model is the same.
   window->Prop(

@@ -70,17 +70,17 @@ std::string ShapeName(const Reference<css::drawing::XShape>& shape) {
   return named.is() ? ToStd(named->getName()) : std::string();
 }
 
-std::string ShapeText(const Reference<css::drawing::XShape>& shape) {
-  Reference<css::text::XText> text(shape, UNO_QUERY);
-  return text.is() ? ToStd(text->getString()) : std::string();
-}
-
 Reference<css::beans::XPropertyContainer> UserProperties(const TOfficeDocument& doc) {
   Reference<css::document::XDocumentPropertiesSupplier> supplier(doc.Model(), UNO_QUERY_THROW);
   return supplier->getDocumentProperties()->getUserDefinedProperties();
 }
 
 }  // namespace
+
+std::string ShapeText(const Reference<css::drawing::XShape>& shape) {
+  Reference<css::text::XText> text(shape, UNO_QUERY);
+  return text.is() ? ToStd(text->getString()) : std::string();
+}
 
 std::string EncodeShapeNames(const std::vector<RShapeNameEntry>& entries) {
   std::ostringstream out;
@@ -121,6 +121,10 @@ void RecordShapeNames(const TOfficeDocument& doc, const std::vector<RShapePlace>
       if (!name.empty())
         entries.push_back({place.Key, int(i), name, ShapeText(place.Shapes[i])});
     }
+  WriteShapeNameRecord(doc, entries);
+}
+
+void WriteShapeNameRecord(const TOfficeDocument& doc, const std::vector<RShapeNameEntry>& entries) {
   auto container = UserProperties(doc);
   Reference<css::beans::XPropertySet> set(container, UNO_QUERY_THROW);
   const OUString key = OUString::createFromAscii(kNamesProperty);
@@ -132,18 +136,19 @@ void RecordShapeNames(const TOfficeDocument& doc, const std::vector<RShapePlace>
   }
 }
 
-void RestoreShapeNames(const TOfficeDocument& doc,
-                       const std::function<std::vector<RShapePlace>()>& listPlaces) {
+std::vector<RRestoredName> RestoreShapeNames(
+    const TOfficeDocument& doc, const std::function<std::vector<RShapePlace>()>& listPlaces) {
+  std::vector<RRestoredName> restored;
   Reference<css::beans::XPropertySet> set(UserProperties(doc), UNO_QUERY_THROW);
   const OUString key = OUString::createFromAscii(kNamesProperty);
   OUString value;
   try {
-    if (!(set->getPropertyValue(key) >>= value)) return;
+    if (!(set->getPropertyValue(key) >>= value)) return restored;
   } catch (const css::beans::UnknownPropertyException&) {
-    return;  // no record
+    return restored;  // no record
   }
   const auto entries = DecodeShapeNames(ToStd(value));
-  if (entries.empty()) return;
+  if (entries.empty()) return restored;
   const auto places = listPlaces();
   for (const auto& e : entries) {
     for (const auto& place : places) {
@@ -157,11 +162,14 @@ void RestoreShapeNames(const TOfficeDocument& doc,
         target = place.Shapes[size_t(e.Index)];
       for (size_t i = 0; !target.is() && i < place.Shapes.size(); ++i)
         if (fits(i)) target = place.Shapes[i];
-      if (target.is())
+      if (target.is()) {
         Reference<css::container::XNamed>(target, UNO_QUERY_THROW)->setName(ToOU(e.Name));
+        restored.push_back({e.Key, target, e.Name});
+      }
       break;
     }
   }
+  return restored;
 }
 
 }  // namespace stampwell

@@ -25,13 +25,20 @@ struct RShapePlace {
 // by), replacing an earlier record.
 void RecordShapeNames(const TOfficeDocument& doc, const std::vector<RShapePlace>& places);
 
+// A shape given its name back, and the key of its place.
+struct RRestoredName {
+  std::string Key;
+  css::uno::Reference<css::drawing::XShape> Shape;
+  std::string Name;
+};
+
 // Gives the recorded names back to shapes that came back without one: the shape at the recorded
 // position of its place when its text matches, else the first unnamed shape of that place with
 // the recorded text. Names the file carries itself are kept; without a record nothing changes.
 // places is asked for only when the document holds a record: listing them costs many calls to
-// the office, and most files never had a name taken from them.
-void RestoreShapeNames(const TOfficeDocument& doc,
-                       const std::function<std::vector<RShapePlace>()>& places);
+// the office, and most files never had a name taken from them. Returns the shapes named.
+std::vector<RRestoredName> RestoreShapeNames(
+    const TOfficeDocument& doc, const std::function<std::vector<RShapePlace>()>& places);
 
 // One recorded shape, and the property's text for a list of them: fields separated by ';',
 // records by '|'; those two, '%' and control characters percent-escaped. Decoding passes over
@@ -45,6 +52,10 @@ struct RShapeNameEntry {
   bool operator==(const RShapeNameEntry&) const = default;
 };
 std::string EncodeShapeNames(const std::vector<RShapeNameEntry>& entries);
+// Writes entries as the document's record, replacing an earlier one.
+void WriteShapeNameRecord(const TOfficeDocument& doc, const std::vector<RShapeNameEntry>& entries);
+// The text a shape's entry recognises it by.
+std::string ShapeText(const css::uno::Reference<css::drawing::XShape>& shape);
 std::vector<RShapeNameEntry> DecodeShapeNames(const std::string& text);
 
 }  // namespace stampwell

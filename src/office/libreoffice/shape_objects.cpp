@@ -237,12 +237,15 @@ DispatchPtr MakeShapeObject(const RShapeHost& host, const Reference<css::drawing
         return OleVariant(
             ToStd(Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->getName()));
       },
-      [shape](const OleVariant& v) {
-        Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->setName(ToOU(v.AsString()));
+      [host, shape](const OleVariant& v) {
+        const std::string name = v.AsString();
+        Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->setName(ToOU(name));
+        if (host.ShapeNamed) host.ShapeNamed(shape, name);
       });
   obj->Func("Select", [](const Args&) { return OleVariant(); });
   obj->Func("Delete", [host, shape](const Args&) {
     if (host.Container.is()) host.Container->remove(shape);
+    if (host.ShapeRemoved) host.ShapeRemoved(shape);
     return OleVariant();
   });
   shape::AddFill(*obj, c);
@@ -252,10 +255,11 @@ DispatchPtr MakeShapeObject(const RShapeHost& host, const Reference<css::drawing
   shape::AddPlacement(*obj, c);
   shape::AddWrapFormat(*obj, c);
   shape::AddOrder(*obj, c);
-  // These touch the shape alone (the sub-objects are made here, not in the office): writes of
-  // its properties held back may wait through them.
+  // These touch the shape alone (the sub-objects are made here, not in the office), or read
+  // only other shapes (ZOrder, which writes its own order as a held write): writes of its
+  // properties held back may wait through them.
   obj->WritesOnly({"Select", "Fill", "Line", "TextEffect", "WrapFormat", "Rotation",
-                   "LockAspectRatio", "RelativeVerticalPosition", "Left", "Top"});
+                   "LockAspectRatio", "RelativeVerticalPosition", "Left", "Top", "ZOrder"});
   return obj;
 }
 

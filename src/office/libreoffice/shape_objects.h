@@ -32,6 +32,11 @@ struct RShapeHost {
   css::uno::Reference<css::text::XText> HeaderText;      // Writer only: the header
   // Told of every text effect added through the host's Shapes (may be empty).
   std::function<void(const css::uno::Reference<css::drawing::XShape>&)> TextEffectAdded;
+  // Told of every name given through the host's shape objects, and of every shape they remove
+  // (may be empty).
+  std::function<void(const css::uno::Reference<css::drawing::XShape>&, const std::string&)>
+      ShapeNamed;
+  std::function<void(const css::uno::Reference<css::drawing::XShape>&)> ShapeRemoved;
 };
 
 // The guard that bounds every call of an object of doc's process.

@@ -9,6 +9,7 @@
 
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/drawing/HomogenMatrix3.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 
 #include "office/libreoffice/guarded_object.h"
@@ -48,7 +49,14 @@ class TShapeRef : public std::enable_shared_from_this<TShapeRef> {
   const css::uno::Reference<css::beans::XPropertySet>& Props() const;
   // Empty when the shape cannot set several properties at once.
   const css::uno::Reference<css::beans::XMultiPropertySet>& MultiProps() const;
+  // The shape with its held writes still held: for telling it apart from other shapes.
+  const css::uno::Reference<css::drawing::XShape>& ShapeKeepingHeld() const { return shape_; }
+  // The property set with the held writes still held: only for reading what none of them can
+  // change.
+  const css::uno::Reference<css::beans::XPropertySet>& PropsKeepingHeld() const;
   void Hold(const char* name, const css::uno::Any& value) const;
+  // The value held for the name, not yet sent; null when none is.
+  const css::uno::Any* Held(const char* name) const;
   void SendHeld() const;
 
  private:
@@ -83,6 +91,18 @@ T Read(const PShape& shape, const char* name) {
   return value;
 }
 
+// The value a property has or is about to have: its held write, else read from the office with
+// the other held writes left held. Only for a property that no write of another one changes.
+template <class T>
+T ReadOwn(const PShape& shape, const char* name) {
+  T value{};
+  if (const css::uno::Any* held = shape->Held(name))
+    *held >>= value;
+  else
+    shape->PropsKeepingHeld()->getPropertyValue(OUString::createFromAscii(name)) >>= value;
+  return value;
+}
+
 void Write(const PShape& shape, const char* name, const css::uno::Any& value);
 // Sets several properties in one call to the office; names in ascending order. The shapes of
 // every application take a set of properties at once; those of LibreOffice pass over a name
@@ -107,5 +127,26 @@ void AddPlacement(TGuardedObject& obj, const Context& c);
 void AddWrapFormat(TGuardedObject& obj, const Context& c);
 // ZOrder, ZOrderPosition, BehindCells.
 void AddOrder(TGuardedObject& obj, const Context& c);
+
+// Where a shape on a page stands, as its transformation (the unit square mapped onto the
+// shape's frame) tells: the frame scaled, sheared and turned about its centre, which is then
+// put at (cx, cy). Office's Left and Top are the corner of the unturned frame around that
+// centre, and Office turns a shape about its centre.
+//
+// The transformation is read in one call that the office answers from what it keeps. Its
+// position (getPosition) and bounds (BoundRect) would do as well, but asking for them makes the
+// office lay a text effect's outline out again after every change of size or angle, a
+// millisecond each time, several times over one stamp. A change is held as a write of the
+// whole transformation (see TShapeRef), so that a run of changes of size, angle and place
+// reaches the office as one.
+struct Placement {
+  double width = 0;   // along the turned frame's first axis, in 1/100 mm
+  double height = 0;  // along its second axis; negative for a mirrored frame
+  double skew = 0;    // the shear: height times the tangent of the shear angle
+  double angle = 0;   // radians, clockwise on the page (whose y axis points down)
+  double cx = 0, cy = 0;
+};
+Placement PlacementOf(const css::drawing::HomogenMatrix3& m);
+css::drawing::HomogenMatrix3 MatrixOf(const Placement& p);
 
 }  // namespace stampwell::shape

@@ -5,6 +5,7 @@
 #include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/drawing/XShapes.hpp>
 #include <com/sun/star/drawing/FillStyle.hpp>
+#include <com/sun/star/drawing/HomogenMatrix3.hpp>
 #include <com/sun/star/text/HoriOrientation.hpp>
 #include <com/sun/star/text/RelOrientation.hpp>
 #include <com/sun/star/text/VertOrientation.hpp>
@@ -20,45 +21,69 @@ using css::uno::Reference;
 using css::uno::UNO_QUERY;
 using Args = DispatchObject::Args;
 
+Placement PlacementOf(const css::drawing::HomogenMatrix3& m) {
+  const double a = m.Line1.Column1, b = m.Line2.Column1;
+  const double c = m.Line1.Column2, d = m.Line2.Column2;
+  Placement p;
+  p.width = std::hypot(a, b);
+  p.angle = p.width > 0 ? std::atan2(b, a) : 0.0;
+  const double cs = std::cos(p.angle), sn = std::sin(p.angle);
+  p.height = cs * d - sn * c;
+  p.skew = cs * c + sn * d;
+  p.cx = m.Line1.Column3 + (a + c) / 2;
+  p.cy = m.Line2.Column3 + (b + d) / 2;
+  return p;
+}
+
+css::drawing::HomogenMatrix3 MatrixOf(const Placement& p) {
+  const double cs = std::cos(p.angle), sn = std::sin(p.angle);
+  const double a = p.width * cs, b = p.width * sn;
+  const double c = p.skew * cs - p.height * sn, d = p.skew * sn + p.height * cs;
+  css::drawing::HomogenMatrix3 m;
+  m.Line1.Column1 = a;
+  m.Line1.Column2 = c;
+  m.Line1.Column3 = p.cx - (a + c) / 2;
+  m.Line2.Column1 = b;
+  m.Line2.Column2 = d;
+  m.Line2.Column3 = p.cy - (b + d) / 2;
+  m.Line3.Column1 = 0;
+  m.Line3.Column2 = 0;
+  m.Line3.Column3 = 1;
+  return m;
+}
+
 namespace {
 
 // Office's value for "centred" in Left and Top.
 constexpr double kCentred = -999995;
 constexpr double kPt = 2540.0 / 72.0;
 
-// Centre of the shape's bounding box and its unrotated size, in 1/100 mm. Office's Left and
-// Top are the unrotated frame's corner; LibreOffice reports a rotated shape's position from
-// its rotated outline, so the frame is rebuilt around the (rotation-invariant) centre.
-struct Frame {
-  double cx, cy, w, h;
-};
+constexpr const char* kTransformation = "Transformation";
 
-// The centre of the shape's bounding box, in 1/100 mm: the one point that turning the shape
-// about its centre does not move.
-struct Centre {
-  double cx, cy;
-};
-
-Centre CentreOf(const PShape& shape) {
-  const auto bound = Read<css::awt::Rectangle>(shape, "BoundRect");
-  return {bound.X + bound.Width / 2.0, bound.Y + bound.Height / 2.0};
+// The shape's placement with every change made here, sent or still held. Reading it leaves
+// other held writes held: fill, line, name and order do not move a shape.
+Placement CurrentPlacement(const PShape& shape) {
+  css::drawing::HomogenMatrix3 m;
+  if (const Any* held = shape->Held(kTransformation))
+    *held >>= m;
+  else
+    shape->PropsKeepingHeld()->getPropertyValue(OUString::createFromAscii(kTransformation)) >>= m;
+  return PlacementOf(m);
 }
 
-Frame FrameOf(const PShape& shape, const css::awt::Size& size) {
-  const Centre c = CentreOf(shape);
-  return {c.cx, c.cy, double(size.Width), double(size.Height)};
+void Place(const PShape& shape, const Placement& p) {
+  Write(shape, kTransformation, Any(MatrixOf(p)));
 }
 
-Frame FrameOf(const PShape& shape) { return FrameOf(shape, shape->Shape()->getSize()); }
+// The angle in Office's clockwise degrees, to the office's hundredth of a degree, from 0 up to
+// 360; and back.
+double ClockwiseDegrees(const Placement& p) {
+  return uno::RotateAngleToClockwiseDegrees(
+      uno::ClockwiseDegreesToRotateAngle(p.angle * 180.0 / M_PI));
+}
 
-void MoveBy(const PShape& shape, double dx, double dy) {
-  const auto x = static_cast<sal_Int32>(std::lround(dx));
-  const auto y = static_cast<sal_Int32>(std::lround(dy));
-  if (x == 0 && y == 0) return;  // already in place: spare the office two calls
-  auto pos = shape->Shape()->getPosition();
-  pos.X += x;
-  pos.Y += y;
-  shape->Shape()->setPosition(pos);
+double ClockwiseRadians(double degrees) {
+  return -uno::ClockwiseDegreesToRotateAngle(degrees) / 100.0 * M_PI / 180.0;
 }
 
 void AddWriterPlacement(TGuardedObject& obj, const Context& c) {
@@ -121,22 +146,24 @@ void AddPagePlacement(TGuardedObject& obj, const Context& c) {
   obj.Prop(
       "Left",
       [shape](const Args&) {
-        const Frame f = FrameOf(shape);
-        return OleVariant((f.cx - f.w / 2) / kPt);
+        const Placement p = CurrentPlacement(shape);
+        return OleVariant((p.cx - p.width / 2) / kPt);
       },
       [shape](const OleVariant& v) {
-        const Frame f = FrameOf(shape);
-        MoveBy(shape, v.AsDouble() * kPt - (f.cx - f.w / 2), 0);
+        Placement p = CurrentPlacement(shape);
+        p.cx = std::round(v.AsDouble() * kPt) + p.width / 2;
+        Place(shape, p);
       });
   obj.Prop(
       "Top",
       [shape](const Args&) {
-        const Frame f = FrameOf(shape);
-        return OleVariant((f.cy - f.h / 2) / kPt);
+        const Placement p = CurrentPlacement(shape);
+        return OleVariant((p.cy - std::abs(p.height) / 2) / kPt);
       },
       [shape](const OleVariant& v) {
-        const Frame f = FrameOf(shape);
-        MoveBy(shape, 0, v.AsDouble() * kPt - (f.cy - f.h / 2));
+        Placement p = CurrentPlacement(shape);
+        p.cy = std::round(v.AsDouble() * kPt) + std::abs(p.height) / 2;
+        Place(shape, p);
       });
 }
 
@@ -146,20 +173,24 @@ void AddSizeAndRotation(TGuardedObject& obj, const Context& c) {
   auto shape = c.shape;
   auto extras = c.extras;
   const bool writer = c.InWriter();
+  // A Writer header shape turns about its centre as its anchoring keeps it; on a page the
+  // placement turns the frame about its centre.
   obj.Prop(
       "Rotation",
-      [shape](const Args&) {
+      [shape, writer](const Args&) {
+        if (!writer) return OleVariant(ClockwiseDegrees(CurrentPlacement(shape)));
         return OleVariant(
             uno::RotateAngleToClockwiseDegrees(Read<sal_Int32>(shape, "RotateAngle")));
       },
       [shape, writer](const OleVariant& v) {
-        // On a page LibreOffice turns a shape about its position; Office turns it about its
-        // centre, which stays where it was.
-        const Centre before = writer ? Centre{} : CentreOf(shape);
-        Write(shape, "RotateAngle", Any(sal_Int32(uno::ClockwiseDegreesToRotateAngle(v.AsDouble()))));
-        if (writer) return;
-        const Centre after = CentreOf(shape);
-        MoveBy(shape, before.cx - after.cx, before.cy - after.cy);
+        if (writer) {
+          Write(shape, "RotateAngle",
+                Any(sal_Int32(uno::ClockwiseDegreesToRotateAngle(v.AsDouble()))));
+          return;
+        }
+        Placement p = CurrentPlacement(shape);
+        p.angle = ClockwiseRadians(v.AsDouble());
+        Place(shape, p);
       });
   obj.Prop(
       "LockAspectRatio", [extras](const Args&) { return OleVariant(extras->lockAspectRatio); },
@@ -169,25 +200,41 @@ void AddSizeAndRotation(TGuardedObject& obj, const Context& c) {
   // keeps the frame's top left corner (on a page; a Writer header shape keeps its anchoring).
   auto resize = [shape, writer](double widthFactor, double heightFactor, double width,
                                 double height) {
-    auto size = shape->Shape()->getSize();
-    const Frame before = writer ? Frame{} : FrameOf(shape, size);
-    if (width >= 0) size.Width = uno::PointsToHmm(width);
-    if (height >= 0) size.Height = uno::PointsToHmm(height);
-    size.Width = static_cast<sal_Int32>(std::lround(size.Width * widthFactor));
-    size.Height = static_cast<sal_Int32>(std::lround(size.Height * heightFactor));
-    shape->Shape()->setSize(size);
-    if (writer) return;
-    const Frame after = FrameOf(shape);
-    MoveBy(shape, (before.cx - before.w / 2) - (after.cx - after.w / 2),
-           (before.cy - before.h / 2) - (after.cy - after.h / 2));
+    auto scaled = [](double current, double points, double factor) {
+      const double size = points >= 0 ? uno::PointsToHmm(points) : current;
+      return double(std::lround(size * factor));
+    };
+    if (writer) {
+      auto size = shape->Shape()->getSize();
+      size.Width = static_cast<sal_Int32>(scaled(size.Width, width, widthFactor));
+      size.Height = static_cast<sal_Int32>(scaled(size.Height, height, heightFactor));
+      shape->Shape()->setSize(size);
+      return;
+    }
+    Placement p = CurrentPlacement(shape);
+    const double w = scaled(std::lround(p.width), width, widthFactor);
+    const double h0 = std::abs(p.height);
+    const double h = scaled(std::lround(h0), height, heightFactor);
+    p.cx += (w - p.width) / 2;
+    p.cy += (h - h0) / 2;
+    p.width = w;
+    if (h0 > 0) p.skew *= h / h0;
+    p.height = p.height < 0 ? -h : h;
+    Place(shape, p);
   };
   obj.Prop(
       "Width",
-      [shape](const Args&) { return OleVariant(uno::HmmToPoints(shape->Shape()->getSize().Width)); },
+      [shape, writer](const Args&) {
+        if (!writer) return OleVariant(CurrentPlacement(shape).width / kPt);
+        return OleVariant(uno::HmmToPoints(shape->Shape()->getSize().Width));
+      },
       [resize](const OleVariant& v) { resize(1, 1, v.AsDouble(), -1); });
   obj.Prop(
       "Height",
-      [shape](const Args&) { return OleVariant(uno::HmmToPoints(shape->Shape()->getSize().Height)); },
+      [shape, writer](const Args&) {
+        if (!writer) return OleVariant(std::abs(CurrentPlacement(shape).height) / kPt);
+        return OleVariant(uno::HmmToPoints(shape->Shape()->getSize().Height));
+      },
       [resize](const OleVariant& v) { resize(1, 1, -1, v.AsDouble()); });
   obj.Func("ScaleHeight", [resize](const Args& a) {
     resize(1, ArgAt(a, 0).AsDouble(), -1, -1);
@@ -197,6 +244,8 @@ void AddSizeAndRotation(TGuardedObject& obj, const Context& c) {
     resize(ArgAt(a, 0).AsDouble(), 1, -1, -1);
     return OleVariant();
   });
+  // On a page, every member above only writes the shape's own placement or reads it.
+  if (!writer) obj.WritesOnly({"Width", "Height", "ScaleHeight", "ScaleWidth"});
 }
 
 void AddPlacement(TGuardedObject& obj, const Context& c) {
@@ -324,7 +373,7 @@ void AddOrder(TGuardedObject& obj, const Context& c) {
       if (calc && KeepsBehindCells(host.Doc->FilterName()))
         Write(shape, "LayerID", Any(sal_Int16(1)));
       sal_Int32 back = 0;
-      if (impress && host.Container.is()) back = FrontmostBackdrop(host.Container, shape->Shape()) + 1;
+      if (impress && host.Container.is()) back = FrontmostBackdrop(host.Container, shape->ShapeKeepingHeld()) + 1;
       Write(shape, "ZOrder", Any(back));
     } else if (cmd == 0 || cmd == 2) {
       if (calc) Write(shape, "LayerID", Any(sal_Int16(0)));

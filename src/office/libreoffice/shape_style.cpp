@@ -36,8 +36,17 @@ const Reference<css::drawing::XShape>& TShapeRef::Shape() const {
 
 const Reference<css::beans::XPropertySet>& TShapeRef::Props() const {
   SendHeld();
+  return PropsKeepingHeld();
+}
+
+const Reference<css::beans::XPropertySet>& TShapeRef::PropsKeepingHeld() const {
   if (!props_.is()) props_.set(shape_, UNO_QUERY_THROW);
   return props_;
+}
+
+const Any* TShapeRef::Held(const char* name) const {
+  const auto it = held_.find(name);
+  return it == held_.end() ? nullptr : &it->second;
 }
 
 const Reference<css::beans::XMultiPropertySet>& TShapeRef::MultiProps() const {
@@ -166,7 +175,7 @@ void AddLine(TGuardedObject& obj, const Context& c) {
         extras->dashStyle = v.AsInt();
         // Only solid lines are drawn by this server; a visible line becomes solid.
         if (extras->dashStyle == 1 &&
-            Read<css::drawing::LineStyle>(shape, "LineStyle") != css::drawing::LineStyle_NONE)
+            ReadOwn<css::drawing::LineStyle>(shape, "LineStyle") != css::drawing::LineStyle_NONE)
           Write(shape, "LineStyle", Any(css::drawing::LineStyle_SOLID));
       });
   line->Prop(

@@ -2,6 +2,7 @@
 // driven through the Excel and PowerPoint engines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -199,6 +200,38 @@ TEST(ExcelServer, NewWatermarkSitsAtTheBackAtItsPlace) {
   book.Call("Close");
 }
 
+// Changes of size, angle and place are held and reach the office together: what the shape
+// reports before they are sent is what the office holds after, read through a fresh object,
+// in a sheet as on a slide master.
+TEST(ShapePlacement, HeldChangesAreWhatTheOfficeHolds) {
+  auto check = [](OleVariant shapes, const std::string& where) {
+    const int before = shapes.Get("Count").AsInt();
+    auto shape = shapes.Call("AddTextEffect", {0, "placed", "Arial", 36, 0, 0, 60, 40});
+    shape.Call("ScaleHeight", {1.5, false});
+    shape.Call("ScaleWidth", {2, false});
+    shape.Put("Rotation", 300);
+    shape.Put("Left", 120);
+    shape.Put("Height", 90);
+    shape.Put("Width", 350);
+    const double left = shape.Get("Left").AsDouble(), top = shape.Get("Top").AsDouble();
+    EXPECT_NEAR(left, 120, 0.05) << where;
+    EXPECT_NEAR(top, 40, 0.05) << where;  // a change of size keeps the unturned corner
+    EXPECT_NEAR(shape.Get("Rotation").AsDouble(), 300, 0.01) << where;
+    auto fresh = shapes.Call("Item", {before + 1});
+    EXPECT_NEAR(fresh.Get("Left").AsDouble(), left, 0.05) << where;
+    EXPECT_NEAR(fresh.Get("Top").AsDouble(), top, 0.05) << where;
+    EXPECT_NEAR(fresh.Get("Width").AsDouble(), 350, 0.05) << where;
+    EXPECT_NEAR(fresh.Get("Height").AsDouble(), 90, 0.05) << where;
+    EXPECT_NEAR(fresh.Get("Rotation").AsDouble(), 300, 0.01) << where;
+  };
+  auto book = fx->excelReader.Get("workBooks").Call("Open", {fx->xls});
+  check(fx->excelReader.Get("ActiveSheet").Get("Shapes"), "sheet");
+  book.Call("Close");
+  auto deck = fx->pptReader.Get("Presentations").Call("Open", {fx->ppt});
+  check(deck.Get("SlideMaster").Get("Shapes"), "slide master");
+  deck.Call("Close");
+}
+
 TEST(ExcelServer, InPlaceSaveAndCloseWithoutSaving) {
   TempDir work;
   const std::string file = work / "book.xls";
@@ -260,6 +293,44 @@ TEST(PowerPointServer, ShapeNamesSurviveTheLegacyFormatOnlyThroughTheServer) {
   auto names = Names(deck.Get("SlideMaster").Get("Shapes"));
   EXPECT_EQ(std::count(names.begin(), names.end(), kName1), 1);
   deck.Call("Close");
+}
+
+// The record of names a .ppt carries follows what was done through the server: a name given
+// and then changed is recorded as it ends, a named shape removed is not recorded, and a name
+// brought back from the record is kept through the next save, on a master as on a slide.
+TEST(PowerPointServer, NamesRecordFollowsNamingAndRemoval) {
+  TempDir out;
+  auto named = [](OleVariant shapes) {
+    std::vector<std::string> names;
+    for (const auto& n : Names(shapes))
+      if (!n.empty()) names.push_back(n);
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  auto deck = fx->pptReader.Get("Presentations").Call("Open", {fx->ppt});
+  auto shapes = deck.Get("SlideMaster").Get("Shapes");
+  auto kept = shapes.Call("AddTextEffect", {0, "kept", "Arial", 30, 0, 0, 10, 10});
+  auto gone = shapes.Call("AddTextEffect", {0, "gone", "Arial", 30, 0, 0, 10, 200});
+  kept.Put("Name", "first name");
+  gone.Put("Name", "removed");
+  kept.Put("Name", "kept mark");
+  gone.Call("Delete");
+  auto slideShapes = deck.Get("Slides").Call("Item", {2}).Get("Shapes");
+  slideShapes.Call("AddTextEffect", {0, "on slide", "Arial", 30, 0, 0, 10, 10}).Put("Name", "slide mark");
+  deck.Call("SaveAs", {out / "named.ppt"});
+  deck.Call("Close");
+
+  for (const std::string file : {"named.ppt", "again.ppt"}) {
+    deck = fx->pptReader.Get("Presentations").Call("Open", {out / file});
+    EXPECT_EQ(named(deck.Get("SlideMaster").Get("Shapes")), std::vector<std::string>{"kept mark"})
+        << file;
+    EXPECT_EQ(named(deck.Get("Slides").Call("Item", {2}).Get("Shapes")),
+              std::vector<std::string>{"slide mark"})
+        << file;
+    EXPECT_TRUE(named(deck.Get("Slides").Call("Item", {1}).Get("Shapes")).empty()) << file;
+    deck.Call("SaveAs", {out / "again.ppt"});  // names brought back are recorded again
+    deck.Call("Close");
+  }
 }
 
 // Property writes are held back and sent together: they must reach every later reader, the

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 #include "office/libreoffice/office_document.h"
 #include "office/libreoffice/ooxml_package.h"
 #include "office/libreoffice/shape_name_record.h"
+#include "office/libreoffice/shape_parts.h"
 #include "office/libreoffice/uno_bootstrap.h"
 #include "office/libreoffice/uno_convert.h"
 
@@ -167,6 +170,65 @@ TEST(WordPackageShapeTypes, OnlyTheWordOpenXmlFiltersAreCompleted) {
     EXPECT_TRUE(IsWordOpenXmlFilter(f)) << f;
   for (const char* f : {"MS Word 97", "writer8", "Calc MS Excel 2007 XML", ""})
     EXPECT_FALSE(IsWordOpenXmlFilter(f)) << f;
+}
+
+css::drawing::HomogenMatrix3 Matrix(double a, double b, double c, double d, double tx, double ty) {
+  css::drawing::HomogenMatrix3 m;
+  m.Line1.Column1 = a;
+  m.Line1.Column2 = c;
+  m.Line1.Column3 = tx;
+  m.Line2.Column1 = b;
+  m.Line2.Column2 = d;
+  m.Line2.Column3 = ty;
+  m.Line3.Column1 = 0;
+  m.Line3.Column2 = 0;
+  m.Line3.Column3 = 1;
+  return m;
+}
+
+// A shape's transformation read as a frame and written back: nothing is lost, shear and
+// mirroring included, and a new angle turns the frame about its centre.
+TEST(ShapePlacement, TransformationRoundTripsAndTurnsAboutTheCentre) {
+  const double r = std::sqrt(0.5);
+  const std::vector<css::drawing::HomogenMatrix3> frames = {
+      Matrix(4000, 0, 0, 1000, 500, 700),                          // plain
+      Matrix(4000 * r, -4000 * r, 1000 * r, 1000 * r, 100, 3000),  // turned 45 degrees
+      Matrix(4000, 0, 300, 1000, 0, 0),                            // sheared
+      Matrix(-4000, 0, 0, 1000, 5000, 0),                          // mirrored
+      Matrix(4000 * r, 4000 * r, 1000 * r, -1000 * r, 0, 0)};      // mirrored and turned
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    const auto& m = frames[i];
+    const auto back = shape::MatrixOf(shape::PlacementOf(m));
+    EXPECT_NEAR(back.Line1.Column1, m.Line1.Column1, 1e-6) << i;
+    EXPECT_NEAR(back.Line1.Column2, m.Line1.Column2, 1e-6) << i;
+    EXPECT_NEAR(back.Line1.Column3, m.Line1.Column3, 1e-6) << i;
+    EXPECT_NEAR(back.Line2.Column1, m.Line2.Column1, 1e-6) << i;
+    EXPECT_NEAR(back.Line2.Column2, m.Line2.Column2, 1e-6) << i;
+    EXPECT_NEAR(back.Line2.Column3, m.Line2.Column3, 1e-6) << i;
+  }
+
+  // 4000 x 1000 with its corner at (500, 700), centred at (2500, 1200).
+  auto p = shape::PlacementOf(frames[0]);
+  EXPECT_NEAR(p.width, 4000, 1e-9);
+  EXPECT_NEAR(p.height, 1000, 1e-9);
+  EXPECT_NEAR(p.cx, 2500, 1e-9);
+  EXPECT_NEAR(p.cy, 1200, 1e-9);
+  EXPECT_NEAR(shape::PlacementOf(frames[1]).angle, -M_PI / 4, 1e-9);  // rising to the right
+  // Turned a quarter clockwise about that centre, it stands 1000 wide and 4000 high.
+  p.angle = M_PI / 2;
+  const auto t = shape::MatrixOf(p);
+  std::vector<double> xs, ys;
+  for (auto [u, v] : {std::pair{0.0, 0.0}, {1.0, 0.0}, {0.0, 1.0}, {1.0, 1.0}}) {
+    xs.push_back(t.Line1.Column1 * u + t.Line1.Column2 * v + t.Line1.Column3);
+    ys.push_back(t.Line2.Column1 * u + t.Line2.Column2 * v + t.Line2.Column3);
+  }
+  EXPECT_NEAR(*std::min_element(xs.begin(), xs.end()), 2000, 1e-6);
+  EXPECT_NEAR(*std::max_element(xs.begin(), xs.end()), 3000, 1e-6);
+  EXPECT_NEAR(*std::min_element(ys.begin(), ys.end()), -800, 1e-6);
+  EXPECT_NEAR(*std::max_element(ys.begin(), ys.end()), 3200, 1e-6);
+  // The frame's first corner went to the top right: turned clockwise on the page.
+  EXPECT_NEAR(t.Line1.Column3, 3000, 1e-6);
+  EXPECT_NEAR(t.Line2.Column3, -800, 1e-6);
 }
 
 }  // namespace
