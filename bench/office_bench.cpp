@@ -306,17 +306,41 @@ int main(int argc, char** argv) {
     double save = 0, pdf = 0, parallel = 0;
     Steps steps;
   };
-  std::vector<Result> results;
+  // Every kind's engine is made and warmed first (the process started, the filters loaded);
+  // then the files go through in turns of a few of each kind after the other, so that a change
+  // in the machine's load during the run weighs on every kind alike and the kinds' rates
+  // compare.
+  std::vector<Result> results(kinds.size());
+  std::vector<Engine> engines;
   for (const auto& [kind, files] : kinds) {
-    Result r;
-    Engine e = MakeEngine(kind, &stack);
-    if (e.open(files[0])) e.close();  // warm up: start the process, load the filters once
-    r.save = Pass(e, files, dir / "out", false, &r.steps);
-    r.pdf = Pass(e, files, dir / "out", true);
-    e.quit();
-    if (workers > 1) r.parallel = ParallelRate(kind, files, dir / ("par-" + kind), workers, &stack);
-    results.push_back(r);
+    engines.push_back(MakeEngine(kind, &stack));
+    if (engines.back().open(files[0])) engines.back().close();
   }
+  constexpr int kTurn = 5;
+  for (const bool pdf : {false, true}) {
+    std::vector<double> seconds(kinds.size());
+    for (int first = 0; first < n; first += kTurn) {
+      for (std::size_t k = 0; k < kinds.size(); ++k) {
+        const auto& files = kinds[k].second;
+        const std::vector<std::string> turn(files.begin() + first,
+                                            files.begin() + std::min(n, first + kTurn));
+        Steps steps;
+        seconds[k] += turn.size() / Pass(engines[k], turn, dir / "out", pdf, &steps);
+        if (pdf) continue;
+        results[k].steps.open += steps.open;
+        results[k].steps.stamp += steps.stamp;
+        results[k].steps.save += steps.save;
+        results[k].steps.close += steps.close;
+      }
+    }
+    for (std::size_t k = 0; k < kinds.size(); ++k) (pdf ? results[k].pdf : results[k].save) = n / seconds[k];
+  }
+  for (auto& e : engines) e.quit();
+  engines.clear();
+  if (workers > 1)
+    for (std::size_t k = 0; k < kinds.size(); ++k)
+      results[k].parallel = ParallelRate(kinds[k].first, kinds[k].second,
+                                         dir / ("par-" + kinds[k].first), workers, &stack);
 
   // Baseline: one office run per file, on a profile that has already been initialised.
   test::TempDir profile;
