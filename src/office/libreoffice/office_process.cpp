@@ -324,6 +324,7 @@ void TOfficeProcess::StartWatchdog() {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stopWatchdog_) {
       if (!armed_) {
+        watchdogWakes_ = Clock::time_point::max();
         wake_.wait(lock);
         continue;
       }
@@ -336,6 +337,9 @@ void TOfficeProcess::StartWatchdog() {
         }
         continue;
       }
+      // Disarming does not wake the watchdog, and a later deadline need not: it wakes at the
+      // one it waits for and looks again.
+      watchdogWakes_ = deadline_;
       wake_.wait_until(lock, deadline_);
     }
   });
@@ -351,21 +355,20 @@ void TOfficeProcess::StopWatchdog() {
 }
 
 void TOfficeProcess::Arm(std::chrono::milliseconds limit) {
+  bool early = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     armed_ = true;
     armedLimit_ = limit;
     deadline_ = Clock::now() + limit;
+    early = deadline_ < watchdogWakes_;
   }
-  wake_.notify_all();
+  if (early) wake_.notify_all();
 }
 
 void TOfficeProcess::Disarm() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    armed_ = false;
-  }
-  wake_.notify_all();
+  std::lock_guard<std::mutex> lock(mutex_);
+  armed_ = false;
 }
 
 void TOfficeProcess::SendHeldWrites() {

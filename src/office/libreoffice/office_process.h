@@ -168,6 +168,11 @@ class TOfficeProcess {
   bool stopWatchdog_ = false;
   bool armed_ = false;
   std::chrono::steady_clock::time_point deadline_;
+  // When the watchdog wakes by itself: at the deadline it waits for, never while nothing is
+  // armed. A call is armed and disarmed around every call into the office; the watchdog is
+  // woken only when it would otherwise wake too late, not twice per call (on a machine with
+  // two cores, those wake-ups cost the office and the caller time they would share).
+  std::chrono::steady_clock::time_point watchdogWakes_ = std::chrono::steady_clock::time_point::max();
   std::chrono::milliseconds armedLimit_{0};
   int depth_ = 0;
   int documentNumber_ = 0;  // nesting of Guard on the calling thread
