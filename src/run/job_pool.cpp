@@ -15,6 +15,7 @@
 #include "office/xls_water_mark.h"
 #include "pdf/pdf_printer.h"
 #include "pdf/pdf_stack.h"
+#include "platform/core_claim.h"
 #include "platform/paths.h"
 #include "run/job.h"
 #include "run/job_log.h"
@@ -87,7 +88,7 @@ int TJobPool::Resolve(int workers) {
   return cores > 0 ? static_cast<int>(cores) : 1;
 }
 
-TJobPool::TJobPool(TJob& run, int workers) : run_(run) {
+TJobPool::TJobPool(TJob& run, int workers) : run_(run), ownCores_(TCoreClaim::Wanted(workers)) {
   const std::string outputDir = run.PDFStack->PDFOutputDir;
   for (int i = 0; i < workers; ++i) {
     auto worker = std::make_unique<Worker>();
@@ -176,6 +177,9 @@ void TJobPool::Finish() {
 }
 
 void TJobPool::Serve(Worker& worker) {
+  // Taken before the worker's first office process starts, which then runs on the same core;
+  // given back after the last one has quit.
+  const std::unique_ptr<TCoreClaim> core = ownCores_ ? TCoreClaim::Take() : nullptr;
   SetThreadPdfOutputDir(worker.pdfDir);
   for (;;) {
     Task task;

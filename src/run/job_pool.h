@@ -32,6 +32,9 @@ namespace stampwell {
 //   of the same name in different folders never meet. What is left there at the end (a copy
 //   that failed) is moved up into the output folder, where a run with one worker leaves it.
 // - Progress is shown through the run: its DoneCount is the sum over the workers.
+// - With two or more workers and a core for each (TCoreClaim::Wanted), each worker holds a
+//   core of its own for the run, and its office processes, started from its thread, run
+//   there too; a worker that finds no free core runs where the scheduler puts it.
 // - A suspended run stops handing out files; the workers finish those already handed over
 //   (one each at most) and then wait.
 class TJobPool {
@@ -86,6 +89,7 @@ class TJobPool {
   std::deque<Task> queue_;
   bool closing_ = false;
   bool finished_ = false;
+  bool ownCores_ = false;  // each worker claims a core of its own
 
   std::mutex reportMutex_;  // the run's DoneCount, ActionText and display while workers run
   std::mutex lineMutex_;    // frontEnd_

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <set>
@@ -18,6 +20,7 @@
 #include "office/automation/automation.h"
 #include "office/libreoffice/libreoffice_servers.h"
 #include "office_documents.h"
+#include "platform/core_claim.h"
 #include "platform/window_messages.h"
 #include "run/job_fixture.h"
 #include "watermark_checks.h"
@@ -118,13 +121,55 @@ TEST_F(OfficeRun, PdfJobPutsEachPdfAtItsDestination) {
               Contains("Print Ppt file:" + Src("/sub/d.ppt") + " to PDF:" + Dst("/sub/d.pdf")));
 }
 
+// The cores each office process that is a child of this program may run on, as the kernel
+// lists them ("0", "0-3"), by process id.
+std::map<std::string, std::string> OfficeCores() {
+  std::map<std::string, std::string> cores;
+  const std::string self = std::to_string(::getpid());
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    std::ifstream status(entry.path() / "status");
+    std::string line, name, ppid, allowed;
+    while (std::getline(status, line)) {
+      if (line.rfind("Name:", 0) == 0) name = line.substr(line.find_first_not_of(" \t", 5));
+      if (line.rfind("PPid:", 0) == 0) ppid = line.substr(line.find_first_not_of(" \t", 5));
+      if (line.rfind("Cpus_allowed_list:", 0) == 0)
+        allowed = line.substr(line.find_first_not_of(" \t", 18));
+    }
+    if (name == "soffice.bin" && ppid == self) cores[entry.path().filename()] = allowed;
+  }
+  return cores;
+}
+
 // Two workers, each with its own office processes: the same files as one worker, and two
-// documents of one name printed at the same time each reach their own PDF.
+// documents of one name printed at the same time each reach their own PDF. Where the machine
+// has a core for each, each worker's office processes run on one core, not the other's.
 TEST_F(OfficeRun, TwoWorkersStampAndPrintEachFileOnce) {
   fs::copy_file(Src("/sub/b.doc"), Src("/sub/a.doc"));  // a.doc's name, b.doc's text
   RJobSettings settings = Settings(true, true, true, true, false);
   settings.Workers = 2;
+  TCoreClaim::SetCoreClaimFolder(work / "cores");  // apart from other programs' claims
+  std::map<std::string, std::string> seen;  // every office process seen during the run
+  std::atomic<bool> running{true};
+  std::thread watch([&] {
+    while (running) {
+      for (const auto& [pid, cores] : OfficeCores()) seen[pid] = cores;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
   RunFolderJob(settings);
+  running = false;
+  watch.join();
+  TCoreClaim::SetCoreClaimFolder("");
+  ASSERT_FALSE(seen.empty());
+  if (TCoreClaim::Wanted(2)) {
+    std::set<std::string> cores;
+    for (const auto& [pid, allowed] : seen) {
+      EXPECT_EQ(allowed.find_first_not_of("0123456789"), std::string::npos)
+          << "office process " << pid << " may run on " << allowed;
+      cores.insert(allowed);
+    }
+    EXPECT_LE(cores.size(), 2u) << "two workers, a core each";
+  }
   EXPECT_THAT(messages.Messages(), ::testing::IsEmpty());
   EXPECT_EQ(ListTree(Dst()), std::vector<std::string>({"a.pdf", "c.pdf", "sub/a.pdf",
                                                        "sub/b.pdf", "sub/d.pdf"}));
