@@ -31,7 +31,6 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
-#include <tuple>
 #include <thread>
 #include <vector>
 
@@ -43,6 +42,7 @@
 #include "office/xls_water_mark.h"
 #include "office_documents.h"
 #include "pdf/pdf_stack.h"
+#include "platform/core_claim.h"
 #include "platform/registry.h"
 #include "support/temp_dir.h"
 #include "watermark_checks.h"
@@ -156,58 +156,100 @@ double Pass(Engine& e, const std::vector<std::string>& files, const std::string&
   return rate;
 }
 
-// Stamp+save with one engine and with `workers` engines at once, each in its own thread with
-// its own office process (as a run with that many workers has), measured in turns: a few files
-// through the first engine alone, then as many through every engine at once, and again, so
-// that both rates see the same load on the machine. The clock starts once every engine is warm.
-// Returns documents per second alone and together.
-std::pair<double, double> WorkerRates(const std::string& kind, const std::vector<std::string>& files,
-                                      const std::string& out, int workers, TPDFStack* stack) {
+// The machine's processor time so far, from /proc/stat, in clock ticks: busy (user, system,
+// interrupts), idle, waiting for the disk, and stolen by the hypervisor for other guests.
+struct CpuTicks {
+  double busy = 0, idle = 0, iowait = 0, steal = 0;
+  CpuTicks operator-(const CpuTicks& o) const {
+    return {busy - o.busy, idle - o.idle, iowait - o.iowait, steal - o.steal};
+  }
+  CpuTicks& operator+=(const CpuTicks& o) {
+    busy += o.busy, idle += o.idle, iowait += o.iowait, steal += o.steal;
+    return *this;
+  }
+};
+
+CpuTicks MachineTicks() {
+  std::ifstream stat("/proc/stat");
+  std::string cpu;
+  double user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0, steal = 0;
+  stat >> cpu >> user >> nice >> system >> idle >> iowait >> irq >> softirq >> steal;
+  return {user + nice + system + irq + softirq, idle, iowait, steal};
+}
+
+// One way of running engines, measured over every turn it had: the files, the time, and what
+// the machine's processors did meanwhile.
+struct Phase {
+  std::size_t files = 0;
+  double seconds = 0;
+  CpuTicks ticks;
+  double Rate() const { return seconds > 0 ? double(files) / seconds : 0; }
+  // Cores' worth of the given ticks over the phase's time.
+  double Cores(double t) const { return seconds > 0 ? t / double(::sysconf(_SC_CLK_TCK)) / seconds : 0; }
+};
+
+// Stamp+save measured three ways, each in its own thread with its own office process, in
+// turns: a few files through the engine of a run with one worker; as many through one engine
+// held on one core (what each worker of a run with several gets, alone); as many through every
+// worker's engine at once, with a core each when a run's pool would claim one. The turns
+// repeat, so that every way sees the same load on the machine. The clock starts once every
+// engine is warm.
+struct WorkerFigures {
+  Phase alone, aloneOnOneCore, together;
+};
+
+WorkerFigures WorkerRates(const std::string& kind, const std::vector<std::string>& files,
+                          const std::string& out, int workers, TPDFStack* stack) {
   // Long enough turns that the engines of a turn together, which end it when the last one is
   // done, spend little of it waiting for each other.
   constexpr std::size_t kTurn = 20;
   const std::size_t w = static_cast<std::size_t>(workers);
-  const std::size_t rounds = std::max<std::size_t>(1, files.size() / (kTurn * (1 + w)));
-  auto file = [&files](std::size_t i) { return files[i % files.size()]; };
-  // alone[r]: the first engine's files of round r; together[r][k]: engine k's.
-  std::vector<std::vector<std::string>> alone(rounds);
-  std::vector<std::vector<std::vector<std::string>>> together(rounds, std::vector<std::vector<std::string>>(w));
+  const std::size_t rounds = std::max<std::size_t>(1, files.size() / (kTurn * (2 + w)));
+  // Engine 0 runs alone in phase 0, engine 1 alone on one core in phase 1, engines 2.. together
+  // in phase 2; each takes its files from the list in turn.
+  const std::size_t engines = 2 + w;
+  auto phaseOf = [](std::size_t engine) { return std::min<std::size_t>(engine, 2); };
+  std::vector<std::vector<std::vector<std::string>>> turns(rounds, std::vector<std::vector<std::string>>(engines));
   std::size_t next = 0;
-  for (std::size_t r = 0; r < rounds; ++r) {
-    for (std::size_t i = 0; i < kTurn; ++i) alone[r].push_back(file(next++));
-    for (std::size_t k = 0; k < w; ++k)
-      for (std::size_t i = 0; i < kTurn; ++i) together[r][k].push_back(file(next++));
-  }
-  std::barrier sync(static_cast<std::ptrdiff_t>(w + 1));
+  for (std::size_t r = 0; r < rounds; ++r)
+    for (std::size_t k = 0; k < engines; ++k)
+      for (std::size_t i = 0; i < kTurn; ++i) turns[r][k].push_back(files[next++ % files.size()]);
+  const bool ownCores = TCoreClaim::Wanted(workers);
+  test::TempDir soloClaims;  // the lone engine's core is not one the workers may not take
+  std::barrier sync(static_cast<std::ptrdiff_t>(engines + 1));
   std::vector<std::thread> threads;
-  for (std::size_t k = 0; k < w; ++k) {
+  for (std::size_t k = 0; k < engines; ++k) {
     threads.emplace_back([&, k] {
+      std::unique_ptr<TCoreClaim> core;
+      if (k == 1) core = TCoreClaim::Take(soloClaims.Path());
+      if (k >= 2 && ownCores) core = TCoreClaim::Take();
       Engine e = MakeEngine(kind, stack);
-      const std::string dir = out + "/w" + std::to_string(k);
+      const std::string dir = out + "/e" + std::to_string(k);
       fs::create_directories(dir);
       if (e.open(files[0])) e.close();  // warm: the process started, the filters loaded
       sync.arrive_and_wait();
-      for (std::size_t r = 0; r < rounds; ++r) {
-        if (k == 0) Pass(e, alone[r], dir, false);
-        sync.arrive_and_wait();
-        Pass(e, together[r][k], dir, false);
-        sync.arrive_and_wait();
-      }
+      for (std::size_t r = 0; r < rounds; ++r)
+        for (std::size_t phase = 0; phase < 3; ++phase) {
+          if (phase == phaseOf(k)) Pass(e, turns[r][k], dir, false);
+          sync.arrive_and_wait();
+        }
       e.quit();
     });
   }
-  double aloneSeconds = 0, togetherSeconds = 0;
+  WorkerFigures figures;
+  Phase* phases[] = {&figures.alone, &figures.aloneOnOneCore, &figures.together};
   sync.arrive_and_wait();  // every engine warm
-  for (std::size_t r = 0; r < rounds; ++r) {
-    auto t = Clock::now();
-    sync.arrive_and_wait();
-    aloneSeconds += Seconds(t);
-    t = Clock::now();
-    sync.arrive_and_wait();
-    togetherSeconds += Seconds(t);
-  }
+  for (std::size_t r = 0; r < rounds; ++r)
+    for (Phase* phase : phases) {
+      const auto t = Clock::now();
+      const CpuTicks ticks = MachineTicks();
+      sync.arrive_and_wait();
+      phase->seconds += Seconds(t);
+      phase->ticks += MachineTicks() - ticks;
+      phase->files += kTurn * (phase == &figures.together ? w : 1);
+    }
   for (auto& t : threads) t.join();
-  return {double(rounds * kTurn) / aloneSeconds, double(rounds * kTurn * w) / togetherSeconds};
+  return figures;
 }
 
 // Resident size in MB of the soffice.bin processes that are children of this program.
@@ -329,8 +371,9 @@ int main(int argc, char** argv) {
   probe.Call("Quit");
 
   struct Result {
-    double save = 0, pdf = 0, alone = 0, parallel = 0;
+    double save = 0, pdf = 0;
     Steps steps;
+    WorkerFigures workers;
   };
   // Every kind's engine is made and warmed first (the process started, the filters loaded);
   // then the files go through in turns of a few of each kind after the other, so that a change
@@ -365,8 +408,8 @@ int main(int argc, char** argv) {
   engines.clear();
   if (workers > 1)
     for (std::size_t k = 0; k < kinds.size(); ++k)
-      std::tie(results[k].alone, results[k].parallel) = WorkerRates(
-          kinds[k].first, kinds[k].second, dir / ("par-" + kinds[k].first), workers, &stack);
+      results[k].workers =
+          WorkerRates(kinds[k].first, kinds[k].second, dir / ("par-" + kinds[k].first), workers, &stack);
 
   // Baseline: one office run per file, on a profile that has already been initialised.
   test::TempDir profile;
@@ -402,15 +445,31 @@ int main(int argc, char** argv) {
   std::printf(".xls / .doc stamp+SaveAs: %.0f%%; .ppt / .doc: %.0f%%\n",
               100 * results[1].save / results[0].save, 100 * results[2].save / results[0].save);
   if (workers > 1) {
-    std::printf("stamp+SaveAs with 1 and %d workers, in turns (documents/s, ratio):\n", workers);
-    for (std::size_t i = 0; i < kinds.size(); ++i)
-      std::printf("  .%s  %6.1f  %6.1f  %.2fx\n", kinds[i].first.c_str(), results[i].alone,
-                  results[i].parallel, results[i].parallel / results[i].alone);
+    std::printf("stamp+SaveAs with 1 and %d workers, in turns (documents/s, ratio); %s:\n", workers,
+                TCoreClaim::Wanted(workers) ? "the workers hold a core each"
+                                            : "the workers hold no core of their own here");
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+      const WorkerFigures& f = results[i].workers;
+      std::printf("  .%s  %6.1f  %6.1f  %.2fx   (1 worker held on one core: %.1f; %d workers / that: %.2fx)\n",
+                  kinds[i].first.c_str(), f.alone.Rate(), f.together.Rate(),
+                  f.together.Rate() / f.alone.Rate(), f.aloneOnOneCore.Rate(), workers,
+                  f.together.Rate() / f.aloneOnOneCore.Rate());
+    }
+    std::printf("cores busy / idle / waiting for the disk / stolen by other guests:\n");
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+      const WorkerFigures& f = results[i].workers;
+      for (auto [name, p] : {std::pair{"1 worker", &f.alone}, {"1 on one core", &f.aloneOnOneCore},
+                             {"N workers", &f.together}})
+        std::printf("  .%s %-13s %.2f / %.2f / %.2f / %.2f\n", kinds[i].first.c_str(), name,
+                    p->Cores(p->ticks.busy), p->Cores(p->ticks.idle), p->Cores(p->ticks.iowait),
+                    p->Cores(p->ticks.steal));
+    }
   }
   std::printf("baseline soffice --convert-to doc per file: %6.2f documents/s (%d runs)\n", baseRate,
               baselineRuns);
   std::printf("warm .doc stamping / baseline: %.1fx", results[0].save / baseRate);
-  if (workers > 1) std::printf("; with %d workers: %.1fx", workers, results[0].parallel / baseRate);
+  if (workers > 1)
+    std::printf("; with %d workers: %.1fx", workers, results[0].workers.together.Rate() / baseRate);
   std::printf("\nfailed files: %d\n", failures.load());
   return failures == 0 ? 0 : 1;
 }
