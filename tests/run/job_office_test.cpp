@@ -121,21 +121,15 @@ TEST_F(OfficeRun, PdfJobPutsEachPdfAtItsDestination) {
               Contains("Print Ppt file:" + Src("/sub/d.ppt") + " to PDF:" + Dst("/sub/d.pdf")));
 }
 
-// The cores each office process that is a child of this program may run on, as the kernel
-// lists them ("0", "0-3"), by process id.
-std::map<std::string, std::string> OfficeCores() {
-  std::map<std::string, std::string> cores;
-  const std::string self = std::to_string(::getpid());
-  for (const auto& entry : fs::directory_iterator("/proc")) {
-    std::ifstream status(entry.path() / "status");
-    std::string line, name, ppid, allowed;
-    while (std::getline(status, line)) {
-      if (line.rfind("Name:", 0) == 0) name = line.substr(line.find_first_not_of(" \t", 5));
-      if (line.rfind("PPid:", 0) == 0) ppid = line.substr(line.find_first_not_of(" \t", 5));
+// The cores each office process of this program may run on, as the kernel lists them ("0",
+// "0-3"), by process id. Its office processes are those whose pipe is named after it.
+std::map<int, std::string> OfficeCores() {
+  std::map<int, std::string> cores;
+  for (int pid : OfficePids("stampwell_" + std::to_string(::getpid()) + "_")) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
       if (line.rfind("Cpus_allowed_list:", 0) == 0)
-        allowed = line.substr(line.find_first_not_of(" \t", 18));
-    }
-    if (name == "soffice.bin" && ppid == self) cores[entry.path().filename()] = allowed;
+        cores[pid] = line.substr(line.find_first_not_of(" \t", 18));
   }
   return cores;
 }
@@ -148,7 +142,7 @@ TEST_F(OfficeRun, TwoWorkersStampAndPrintEachFileOnce) {
   RJobSettings settings = Settings(true, true, true, true, false);
   settings.Workers = 2;
   TCoreClaim::SetCoreClaimFolder(work / "cores");  // apart from other programs' claims
-  std::map<std::string, std::string> seen;  // every office process seen during the run
+  std::map<int, std::string> seen;  // every office process seen during the run
   std::atomic<bool> running{true};
   std::thread watch([&] {
     while (running) {
