@@ -29,12 +29,26 @@ QLabel* MakeLink(QWidget* parent, const QString& objectName, const QString& text
 
 }  // namespace
 
-QString TfrmAbout::SupportUrl() { return QStringLiteral("https://stampwell.example.com/support"); }
-QString TfrmAbout::HomeUrl() { return QStringLiteral("https://stampwell.example.com/"); }
+// The build's version and the project's addresses, set by the build. An address the project
+// does not have yet is empty, and its link is left out rather than pointing anywhere else.
+#ifndef STAMPWELL_VERSION
+#define STAMPWELL_VERSION "0.0.0"
+#endif
+#ifndef STAMPWELL_HOMEPAGE_URL
+#define STAMPWELL_HOMEPAGE_URL ""
+#endif
+#ifndef STAMPWELL_SUPPORT_URL
+#define STAMPWELL_SUPPORT_URL ""
+#endif
+
+QString TfrmAbout::SupportUrl() { return QStringLiteral(STAMPWELL_SUPPORT_URL); }
+QString TfrmAbout::HomeUrl() { return QStringLiteral(STAMPWELL_HOMEPAGE_URL); }
+QString TfrmAbout::VersionNumber() { return QStringLiteral(STAMPWELL_VERSION); }
+QString TfrmAbout::LicenseUrl() { return QStringLiteral("https://www.gnu.org/licenses/gpl-3.0.html"); }
 
 TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("frmAbout"));
-  setWindowTitle(QStringLiteral("About.."));
+  setWindowTitle(tr("About.."));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
 
@@ -49,13 +63,21 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner) {
   bold.setPointSizeF(bold.pointSizeF() * 1.5);
   Name->setFont(bold);
 
-  Version = new QLabel(QStringLiteral("Version: 2.0"), this);
+  Version = new QLabel(tr("Version: %1").arg(VersionNumber()), this);
   Version->setObjectName(QStringLiteral("Version"));
-  SupportLink =
-      MakeLink(this, QStringLiteral("SupportLink"), QStringLiteral("Support"), SupportUrl());
-  HomeLink = MakeLink(this, QStringLiteral("HomeLink"), QStringLiteral("Home page"), HomeUrl());
+  License = new QLabel(
+      tr("Free software under the GNU General Public License, version 3 or later "
+         "(GPL-3.0-or-later), without any warranty."),
+      this);
+  License->setObjectName(QStringLiteral("License"));
+  License->setWordWrap(true);
+  LicenseLink = MakeLink(this, QStringLiteral("LicenseLink"), tr("Licence"), LicenseUrl());
+  if (!SupportUrl().isEmpty())
+    SupportLink = MakeLink(this, QStringLiteral("SupportLink"), tr("Support"), SupportUrl());
+  if (!HomeUrl().isEmpty())
+    HomeLink = MakeLink(this, QStringLiteral("HomeLink"), tr("Home page"), HomeUrl());
 
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  auto* ok = new QPushButton(tr("OK"), this);
   ok->setObjectName(QStringLiteral("btnOK"));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -66,9 +88,11 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner) {
   head->addWidget(Name);
   head->addStretch();
   auto* links = new QHBoxLayout;
-  links->addWidget(SupportLink);
-  links->addSpacing(24);
-  links->addWidget(HomeLink);
+  for (QLabel* link : {LicenseLink, SupportLink, HomeLink}) {
+    if (!link) continue;
+    if (links->count() > 0) links->addSpacing(24);
+    links->addWidget(link);
+  }
   links->addStretch();
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -79,9 +103,12 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner) {
   all->addSpacing(8);
   all->addWidget(Version);
   all->addSpacing(8);
+  all->addWidget(License);
+  all->addSpacing(8);
   all->addLayout(links);
   all->addSpacing(12);
   all->addLayout(buttons);
+  License->setMinimumWidth(320);
   setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
 }
 

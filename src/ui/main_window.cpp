@@ -510,8 +510,11 @@ bool TfrmMain::SaveShownJob() {
 
 // ---------------------------------------------------------------- actions
 
-void TfrmMain::NewJob() {
+void TfrmMain::NewJob() { NewJobFrom({}); }
+
+void TfrmMain::NewJobFrom(const std::vector<RJobItem>& sources) {
   TfrmNewWizard wizard(this);
+  if (!sources.empty()) wizard.SetSources(sources);
   // Modal to this window only: the help window that its link opens stays usable.
   wizard.setWindowModality(Qt::WindowModal);
   if (wizard.exec() == QDialog::Accepted) {

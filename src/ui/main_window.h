@@ -3,6 +3,9 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
+#include <vector>
+
+#include "jobs/job_settings.h"
 
 class QAction;
 class QFrame;
@@ -61,6 +64,8 @@ class TfrmMain : public QMainWindow {
 
   // --- actions
   void NewJob();
+  // The new-job wizard with these entries already on its folders and files page.
+  void NewJobFrom(const std::vector<RJobItem>& sources);
   void DeleteJob();
   void ExportJob();
   void ImportJob();

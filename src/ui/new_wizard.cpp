@@ -114,6 +114,10 @@ void TfrmNewWizard::CreateFrames() {
   DocSetFrame->ShowSettings();
 }
 
+void TfrmNewWizard::SetSources(const std::vector<RJobItem>& items) {
+  FolderFrame->LoadEntries(items);
+}
+
 void TfrmNewWizard::ShowPage(int Step) {
   if (Step < 1 || Step > kLastStep) return;
   QWidget* pages[kLastStep] = {JobTypeFrame, SettingFrame, FolderFrame, DocSetFrame};
