@@ -26,12 +26,12 @@ bool CurrentFormat(const std::string& path) {
 
 TfrmAddFile::TfrmAddFile(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmAddFile"));
-  setWindowTitle(QStringLiteral("Add Files"));
+  setWindowTitle(tr("Add Files"));
   const TItemDialogLayout l = TItemDialogLayout::Build(
-      this, 489, 178, QStringLiteral("&Source File:"), QStringLiteral("Source"),
-      QStringLiteral("&Destionation File:"), QStringLiteral("Dest"),
-      QStringLiteral("Note: If Destination file is the same with Source, it mean just add the "
-                     "water mark to original file"));
+      this, 489, 178, tr("&Source File:"), QStringLiteral("Source"), tr("&Destionation File:"),
+      QStringLiteral("Dest"),
+      tr("Note: If Destination file is the same with Source, it mean just add the "
+         "water mark to original file"));
   Label1 = l.sourceLabel;
   Source = l.source;
   btnSource = l.btnSource;
@@ -67,13 +67,12 @@ void TfrmAddFile::FormShow() {
 
 void TfrmAddFile::btnSourceClick() {
   const QString filter =
-      CurrentFormats
-          ? QStringLiteral("Word files (*.doc, *.docx, *.docm, *.odt)|*.doc;*.docx;*.docm;*.odt|"
-                           "Excel files (*.xls, *.xlsx, *.xlsm, *.ods)|*.xls;*.xlsx;*.xlsm;*.ods|"
-                           "Powerpoint Files(*.ppt, *.pptx, *.pptm, *.odp)|"
-                           "*.ppt;*.pptx;*.pptm;*.odp")
-          : QStringLiteral("Word files (*.Doc)|*.Doc|Excel files (*.Xls)|*.Xls|Powerpoint "
-                           "Files(*.Ppt)|*.Ppt");
+      CurrentFormats ? tr("Word files (*.doc, *.docx, *.docm, *.odt)|*.doc;*.docx;*.docm;*.odt|"
+                          "Excel files (*.xls, *.xlsx, *.xlsm, *.ods)|*.xls;*.xlsx;*.xlsm;*.ods|"
+                          "Powerpoint Files(*.ppt, *.pptx, *.pptm, *.odp)|"
+                          "*.ppt;*.pptx;*.pptm;*.odp")
+                     : tr("Word files (*.Doc)|*.Doc|Excel files (*.Xls)|*.Xls|Powerpoint "
+                          "Files(*.Ppt)|*.Ppt");
   if (auto path = TUiDialogs::OpenFile(this, QString(), filter)) {
     Source->setText(*path);
   }
@@ -87,24 +86,24 @@ void TfrmAddFile::btnOKClick() {
   const std::string source = Source->text().toStdString();
   const std::string dest = Dest->text().toStdString();
   if (source.empty() || dest.empty()) {
-    ShowMessage("please input source File and destionation File at first");
+    ShowMessage(tr("please input source File and destionation File at first").toStdString());
     return;
   }
   // Only the source's kind decides the engine; the destination may also be a PDF. Both
   // refusals speak of the source extension.
   const bool current = CurrentFormats && CurrentFormat(source);
   if (current && !CurrentFormat(dest) && !ExtensionIn(dest, {".pdf"})) {
-    ShowMessage(
-        "Destination File Extension Must Be One Of The Current Formats "
-        "(.docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp) Or .pdf!");
+    ShowMessage(tr("Destination File Extension Must Be One Of The Current Formats "
+                   "(.docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp) Or .pdf!")
+                    .toStdString());
     return;
   }
   if (!current && (!ExtensionIn(source, {".doc", ".xls", ".ppt"}) ||
                    !ExtensionIn(dest, {".doc", ".xls", ".ppt", ".pdf"}))) {
-    ShowMessage(CurrentFormats
-                    ? "Source File Extension Only Can Be .doc/.xls/.ppt, "
-                      ".docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp!"
-                    : "Source File Extension Only Can Be .doc/.xls/.ppt!");
+    ShowMessage((CurrentFormats ? tr("Source File Extension Only Can Be .doc/.xls/.ppt, "
+                                     ".docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp!")
+                                : tr("Source File Extension Only Can Be .doc/.xls/.ppt!"))
+                    .toStdString());
     return;
   }
   Rec.Type = 0;
@@ -112,9 +111,9 @@ void TfrmAddFile::btnOKClick() {
   Rec.Dest = dest;
   Rec.Comments = sComments->text().toStdString();
   if (source == dest) {
-    ShowMessage(
-        "Since destination file are the same with source, please close all office "
-        "application when running job!");
+    ShowMessage(tr("Since destination file are the same with source, please close all office "
+                   "application when running job!")
+                    .toStdString());
   }
   accept();
 }

@@ -27,8 +27,7 @@ TFolderFrame::TFolderFrame(QWidget* parent) : QWidget(parent) {
   FolderList = new QTreeWidget(LocPanel);
   FolderList->setObjectName(QStringLiteral("FolderList"));
   FolderList->setColumnCount(3);
-  FolderList->setHeaderLabels({QStringLiteral("Source Dir/File"),
-                               QStringLiteral("Destination Dir/File"), QStringLiteral("Comments")});
+  FolderList->setHeaderLabels({tr("Source Dir/File"), tr("Destination Dir/File"), tr("Comments")});
   for (int c = 0; c < 3; ++c) FolderList->setColumnWidth(c, 150);
   FolderList->setRootIsDecorated(false);
   FolderList->setItemsExpandable(false);
@@ -49,11 +48,11 @@ TFolderFrame::TFolderFrame(QWidget* parent) : QWidget(parent) {
     action->setObjectName(QString::fromLatin1(name));
     connect(action, &QAction::triggered, this, fn);
   };
-  addAction(QStringLiteral("Add Folder"), "AddFolder", &TFolderFrame::AddFolderClick);
-  addAction(QStringLiteral("Add File"), "AddFile", &TFolderFrame::AddFileClick);
+  addAction(tr("Add Folder"), "AddFolder", &TFolderFrame::AddFolderClick);
+  addAction(tr("Add File"), "AddFile", &TFolderFrame::AddFileClick);
   PopupMenu1->addSeparator();
-  addAction(QStringLiteral("Edit"), "Editit", &TFolderFrame::EdititClick);
-  addAction(QStringLiteral("Delete"), "Deleteit", &TFolderFrame::DeleteitClick);
+  addAction(tr("Edit"), "Editit", &TFolderFrame::EdititClick);
+  addAction(tr("Delete"), "Deleteit", &TFolderFrame::DeleteitClick);
 
   connect(FolderList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     PopupMenu1->popup(FolderList->viewport()->mapToGlobal(pos));
@@ -122,7 +121,7 @@ void TFolderFrame::AddFileClick() {
 
 void TFolderFrame::EdititClick() {
   if (FolderList->selectedItems().isEmpty()) {
-    ShowMessage("Please select one Row which you want edit at first!");
+    ShowMessage(tr("Please select one Row which you want edit at first!").toStdString());
     return;
   }
   const int index = SelectedEntry();
@@ -142,7 +141,7 @@ void TFolderFrame::EdititClick() {
 
 void TFolderFrame::DeleteitClick() {
   if (FolderList->selectedItems().isEmpty()) {
-    ShowMessage("Please select one Row which you want delete at first!");
+    ShowMessage(tr("Please select one Row which you want delete at first!").toStdString());
     return;
   }
   const int index = SelectedEntry();

@@ -143,27 +143,27 @@ void TfrmMain::CreateActions() {
   const TImageList& images = TImageList::MainImages();
   auto make = [this, &images](QAction*& action, const char* name, const char* caption,
                               const char* category, int image, void (TfrmMain::*op)()) {
-    action = new QAction(QString::fromLatin1(caption), this);
+    action = new QAction(tr(caption), this);
     action->setObjectName(QString::fromLatin1(name));
     action->setProperty("category", QString::fromLatin1(category));
     if (image >= 0) action->setIcon(images.Icon(image));
     if (op) connect(action, &QAction::triggered, this, [this, op] { (this->*op)(); });
   };
-  make(aNewJob, "NewJob", "New", "Job", 0, &TfrmMain::NewJob);
-  make(aDeleteJob, "DeleteJob", "Delete", "Job", 8, &TfrmMain::DeleteJob);
-  make(aExportJob, "ExportJob", "Export", "Job", -1, &TfrmMain::ExportJob);
-  make(aImportJob, "ImportJob", "Import", "Job", -1, &TfrmMain::ImportJob);
-  make(aExitApp, "ExitApp", "Exit", "App", 13, &TfrmMain::ExitApp);
-  make(aRunThisJob, "RunThisJob", "Run", "JobRun", 9, &TfrmMain::RunThisJob);
+  make(aNewJob, "NewJob", QT_TR_NOOP("New"), "Job", 0, &TfrmMain::NewJob);
+  make(aDeleteJob, "DeleteJob", QT_TR_NOOP("Delete"), "Job", 8, &TfrmMain::DeleteJob);
+  make(aExportJob, "ExportJob", QT_TR_NOOP("Export"), "Job", -1, &TfrmMain::ExportJob);
+  make(aImportJob, "ImportJob", QT_TR_NOOP("Import"), "Job", -1, &TfrmMain::ImportJob);
+  make(aExitApp, "ExitApp", QT_TR_NOOP("Exit"), "App", 13, &TfrmMain::ExitApp);
+  make(aRunThisJob, "RunThisJob", QT_TR_NOOP("Run"), "JobRun", 9, &TfrmMain::RunThisJob);
   // The tool bar's Suspend does what the Run menu's "Suspend" does.
-  make(aJobSuspend, "JobSuspend", "Suspend", "JobRun", 10, &TfrmMain::SuspendJobClick);
-  make(aPreviewJob, "PreviewJob", "Preview", "JobRun", -1, nullptr);
-  make(aAboutHelp, "AboutHelp", "About..", "Help", -1, &TfrmMain::AboutHelp);
-  make(aHelpHelp, "HelpHelp", "Help", "Help", 12, &TfrmMain::HelpHelp);
-  make(aRefreshView, "RefreshView", "Refresh", "View", -1, &TfrmMain::RefreshView);
-  make(aToolBarView, "ToolBarView", "Tool Bar", "View", -1, nullptr);
-  make(aStatusBarView, "StatusBarView", "Status Bar", "View", -1, nullptr);
-  make(aPanelView, "PanelView", "Panel", "View", -1, nullptr);
+  make(aJobSuspend, "JobSuspend", QT_TR_NOOP("Suspend"), "JobRun", 10, &TfrmMain::SuspendJobClick);
+  make(aPreviewJob, "PreviewJob", QT_TR_NOOP("Preview"), "JobRun", -1, nullptr);
+  make(aAboutHelp, "AboutHelp", QT_TR_NOOP("About.."), "Help", -1, &TfrmMain::AboutHelp);
+  make(aHelpHelp, "HelpHelp", QT_TR_NOOP("Help"), "Help", 12, &TfrmMain::HelpHelp);
+  make(aRefreshView, "RefreshView", QT_TR_NOOP("Refresh"), "View", -1, &TfrmMain::RefreshView);
+  make(aToolBarView, "ToolBarView", QT_TR_NOOP("Tool Bar"), "View", -1, nullptr);
+  make(aStatusBarView, "StatusBarView", QT_TR_NOOP("Status Bar"), "View", -1, nullptr);
+  make(aPanelView, "PanelView", QT_TR_NOOP("Panel"), "View", -1, nullptr);
   connect(aToolBarView, &QAction::triggered, this, [this] { ToolBarView(); });
   connect(aStatusBarView, &QAction::triggered, this, [this] { StatusBarView(); });
   connect(aPanelView, &QAction::triggered, this, [this] { PanelView(); });
@@ -173,21 +173,21 @@ void TfrmMain::CreateActions() {
   }
   aJobSuspend->setEnabled(false);
 
-  RunJobItem = new QAction(QStringLiteral("Run Job"), this);
+  RunJobItem = new QAction(tr("Run Job"), this);
   RunJobItem->setObjectName(QStringLiteral("RunJobItem"));
   connect(RunJobItem, &QAction::triggered, this, [this] { RunThisJob(); });
-  SuspendJobItem = new QAction(QStringLiteral("Suspend"), this);
+  SuspendJobItem = new QAction(tr("Suspend"), this);
   SuspendJobItem->setObjectName(QStringLiteral("SuspendJobItem"));
   SuspendJobItem->setEnabled(false);
   connect(SuspendJobItem, &QAction::triggered, this, [this] { SuspendJobClick(); });
-  CancelJobItem = new QAction(QStringLiteral("Cancel Job"), this);
+  CancelJobItem = new QAction(tr("Cancel Job"), this);
   CancelJobItem->setObjectName(QStringLiteral("CancelJobItem"));
   CancelJobItem->setEnabled(false);
   connect(CancelJobItem, &QAction::triggered, this, [this] { CancelJobClick(); });
 }
 
 void TfrmMain::CreateMenus() {
-  QMenu* job = menuBar()->addMenu(QStringLiteral("Job"));
+  QMenu* job = menuBar()->addMenu(tr("Job"));
   job->setObjectName(QStringLiteral("JobMenu"));
   job->addAction(aNewJob);
   job->addAction(aDeleteJob);
@@ -197,19 +197,19 @@ void TfrmMain::CreateMenus() {
   job->addSeparator();
   job->addAction(aExitApp);
 
-  QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
+  QMenu* view = menuBar()->addMenu(tr("View"));
   view->setObjectName(QStringLiteral("ViewMenu"));
   for (QAction* a : {aToolBarView, aStatusBarView, aPanelView}) view->addAction(a);
   view->addSeparator();
   view->addAction(aRefreshView);
 
-  QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
+  QMenu* run = menuBar()->addMenu(tr("Run"));
   run->setObjectName(QStringLiteral("RunMenu"));
   run->addAction(RunJobItem);
   run->addAction(SuspendJobItem);
   run->addAction(CancelJobItem);
 
-  QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+  QMenu* help = menuBar()->addMenu(tr("Help"));
   help->setObjectName(QStringLiteral("HelpMenu"));
   help->addAction(aHelpHelp);
   help->addAction(aAboutHelp);
@@ -223,7 +223,7 @@ void TfrmMain::CreateMenus() {
 }
 
 void TfrmMain::CreateToolBar() {
-  ToolBar = addToolBar(QStringLiteral("Tool Bar"));
+  ToolBar = addToolBar(tr("Tool Bar"));
   ToolBar->setObjectName(QStringLiteral("ToolBar"));
   ToolBar->setMovable(false);
   ToolBar->setIconSize(QSize(16, 16));
@@ -238,22 +238,22 @@ void TfrmMain::CreateToolBar() {
     ToolBar->addWidget(b);
     return b;
   };
-  button(aNewJob, "tbNew", QStringLiteral("New Job"), true);
+  button(aNewJob, "tbNew", tr("New Job"), true);
   ToolBar->addSeparator();
-  button(aDeleteJob, "tbDelete", QStringLiteral("Delete"), true);
+  button(aDeleteJob, "tbDelete", tr("Delete"), true);
   ToolBar->addSeparator();
-  button(aRunThisJob, "tbRun", QStringLiteral("Run"), true);
-  tbSuspend = button(aJobSuspend, "tbSuspend", QStringLiteral("Suspend"), false);
+  button(aRunThisJob, "tbRun", tr("Run"), true);
+  tbSuspend = button(aJobSuspend, "tbSuspend", tr("Suspend"), false);
   // The Stop button is no action of its own: it cancels the open run like "Cancel Job".
-  auto* stop = new QAction(TImageList::MainImages().Icon(11), QStringLiteral("Stop Job"), this);
+  auto* stop = new QAction(TImageList::MainImages().Icon(11), tr("Stop Job"), this);
   stop->setObjectName(QStringLiteral("StopJob"));
   stop->setEnabled(false);
   connect(stop, &QAction::triggered, this, [this] { CancelJobClick(); });
-  tbStop = button(stop, "tbStop", QStringLiteral("Stop"), true);
+  tbStop = button(stop, "tbStop", tr("Stop"), true);
   ToolBar->addSeparator();
-  button(aHelpHelp, "tbHelp", QStringLiteral("Help"), true);
+  button(aHelpHelp, "tbHelp", tr("Help"), true);
   ToolBar->addSeparator();
-  button(aExitApp, "tbExit", QStringLiteral("Exit"), true);
+  button(aExitApp, "tbExit", tr("Exit"), true);
 }
 
 void TfrmMain::CreateStatusBar() {
@@ -261,10 +261,10 @@ void TfrmMain::CreateStatusBar() {
   bar->setObjectName(QStringLiteral("StatusBar"));
   bar->setSizeGripEnabled(true);
   bar->setFixedHeight(kStatusBarHeight + 3);
-  const char* texts[4] = {"Status:", "", "Job status:", ""};
+  const char* texts[4] = {QT_TR_NOOP("Status:"), "", QT_TR_NOOP("Job status:"), ""};
   const int widths[4] = {50, 150, 50, 50};
   for (int i = 0; i < 4; ++i) {
-    auto* label = new QLabel(QString::fromLatin1(texts[i]), bar);
+    auto* label = new QLabel(*texts[i] ? tr(texts[i]) : QString(), bar);
     label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);
@@ -326,21 +326,21 @@ void TfrmMain::InitJobPage() {
     holder->setObjectName(QStringLiteral("Tab_") + page->objectName());
     page->setParent(holder);
     holder->installEventFilter(this);
-    JobPageControl->addTab(holder, QString::fromLatin1(tab));
+    JobPageControl->addTab(holder, tr(tab));
     page->show();
   };
   SettingFrame = new TSettingFrame;
-  place(SettingFrame, "General");
+  place(SettingFrame, QT_TR_NOOP("General"));
   SettingFrame->ShowSettings();
   FolderFrame = new TFolderFrame;
-  place(FolderFrame, "Folders/Files Of Job");
+  place(FolderFrame, QT_TR_NOOP("Folders/Files Of Job"));
   FolderFrame->InitEntries();
   FolderFrame->CurrentFormats = [this] { return SettingFrame->IsModern->isChecked(); };
   DocSetFrame = new TDocSetFrame;
-  place(DocSetFrame, "Watermark Settings");
+  place(DocSetFrame, QT_TR_NOOP("Watermark Settings"));
   DocSetFrame->ShowSettings();
   HistoryFrame = new THistoryFrame;
-  place(HistoryFrame, "Job History");
+  place(HistoryFrame, QT_TR_NOOP("Job History"));
 }
 
 // LoadProfiles, telling the user when a profile cannot be read. The profiles read before the
@@ -389,7 +389,7 @@ void TfrmMain::UpdateNodeIcon(QTreeWidgetItem* node) {
 
 void TfrmMain::RefreshPFList() {
   JobTree->clear();
-  auto* root = new QTreeWidgetItem(JobTree, QStringList(QStringLiteral("Job Profiles")));
+  auto* root = new QTreeWidgetItem(JobTree, QStringList(tr("Job Profiles")));
   root->setData(0, kImageRole, kJobImage);
   const auto& list = ProfileList();
   for (const auto& profile : list) {
@@ -488,7 +488,7 @@ bool TfrmMain::ResetProfile() {
   const QString busy = runControl_->BusyJobName();
   if (!runControl_->Idle() && busy == Q(currentJob_->Settings.Name) &&
       SettingFrame->Settings.Name != currentJob_->Settings.Name) {
-    Tell(QString::fromLatin1(kJobIsRunning));
+    Tell(tr(kJobIsRunning));
     SettingFrame->Settings.Name = currentJob_->Settings.Name;
   }
   const bool saved = jobFiles_->SaveBack(*currentJob_, SettingFrame->Settings,
@@ -526,12 +526,12 @@ void TfrmMain::NewJobFrom(const std::vector<RJobItem>& sources) {
 
 void TfrmMain::DeleteJob() {
   if (!currentJob_) {
-    Tell(QStringLiteral("Please Select the job at frist!"));
+    Tell(tr("Please Select the job at frist!"));
     return;
   }
   std::shared_ptr<TJobProfile> job = currentJob_;
   if (!runControl_->Idle() && runControl_->BusyJobName() == Q(job->Settings.Name)) {
-    Tell(QString::fromLatin1(kJobIsRunning));
+    Tell(tr(kJobIsRunning));
     return;
   }
   if (!jobFiles_->Delete(*job)) return;
@@ -541,7 +541,7 @@ void TfrmMain::DeleteJob() {
 
 void TfrmMain::ExportJob() {
   if (!currentJob_) {
-    Tell(QStringLiteral("Please select the profile which you want to export at first!"));
+    Tell(tr("Please select the profile which you want to export at first!"));
     return;
   }
   // The export holds what the user sees.
@@ -694,9 +694,9 @@ void TfrmMain::RunThisJob() {
 }
 
 void TfrmMain::InitRunJob() {
-  StatusPanels[1]->setText(QStringLiteral("Runing Job"));
+  StatusPanels[1]->setText(tr("Runing Job"));
   runMenuSuspended_ = false;
-  SuspendJobItem->setText(QStringLiteral("Suspend"));
+  SuspendJobItem->setText(tr("Suspend"));
 }
 
 void TfrmMain::CloseRunJob() {
@@ -707,8 +707,8 @@ void TfrmMain::CloseRunJob() {
 }
 
 void TfrmMain::OnRunClosed() {
-  StatusPanels[1]->setText(QStringLiteral("Job Complete"));
-  StatusPanels[3]->setText(QStringLiteral("Completed"));
+  StatusPanels[1]->setText(tr("Job Complete"));
+  StatusPanels[3]->setText(tr("Completed"));
   SetRunItemsEnabled();
   StopAnimate();
 }
@@ -735,11 +735,11 @@ void TfrmMain::TerminateRunJob() { runControl_->Cancel(); }
 void TfrmMain::SuspendJobClick() {
   if (!runControl_->Running()) return;
   if (!runMenuSuspended_) {
-    SuspendJobItem->setText(QStringLiteral("Continue"));
+    SuspendJobItem->setText(tr("Continue"));
     runMenuSuspended_ = true;
     SuspendRunJob();
   } else {
-    SuspendJobItem->setText(QStringLiteral("Suspend"));
+    SuspendJobItem->setText(tr("Suspend"));
     runMenuSuspended_ = false;
     ContinueRunJob();
   }

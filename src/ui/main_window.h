@@ -56,8 +56,8 @@ class TfrmMain : public QMainWindow {
   static constexpr int kCollapsedImage = 16;
   static constexpr int kStatusBarHeight = 19;
   // Said when a rename or a delete would move the files of a job whose runner is going.
-  static constexpr const char* kJobIsRunning =
-      "The job is running, its name and its files can change only when the run has ended!";
+  static constexpr const char* kJobIsRunning = QT_TR_NOOP(
+      "The job is running, its name and its files can change only when the run has ended!");
 
   explicit TfrmMain(QWidget* parent = nullptr);
   ~TfrmMain() override;

@@ -53,7 +53,7 @@ QString FromBytes(const std::string& s) { return QString::fromUtf8(s.data(), qsi
 
 TfrmNewWizard::TfrmNewWizard(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("frmNewWizard"));
-  setWindowTitle(QStringLiteral("Wizard Of New Job "));
+  setWindowTitle(tr("Wizard Of New Job "));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
   setFont(DesktopFont(8));
@@ -65,16 +65,16 @@ TfrmNewWizard::TfrmNewWizard(QWidget* owner) : QDialog(owner) {
   Image1->setPixmap(SidePicture());
 
   auto button = [this](const char* name, const char* caption, int left, int width) {
-    auto* b = new QPushButton(QString::fromLatin1(caption), this);
+    auto* b = new QPushButton(tr(caption), this);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(left, 304, width, 25);
     b->setAutoDefault(false);
     return b;
   };
-  btnPre = button("btnPre", "&Previous", 224, 85);
-  btnNext = button("btnNext", "&Next", 328, 85);
-  btnSave = button("btnSave", "&Save As Profile", 424, 85);
-  btnCancel = button("btnCancel", "&Cancel", 520, 75);
+  btnPre = button("btnPre", QT_TR_NOOP("&Previous"), 224, 85);
+  btnNext = button("btnNext", QT_TR_NOOP("&Next"), 328, 85);
+  btnSave = button("btnSave", QT_TR_NOOP("&Save As Profile"), 424, 85);
+  btnCancel = button("btnCancel", QT_TR_NOOP("&Cancel"), 520, 75);
   connect(btnPre, &QPushButton::clicked, this, [this] { btnPreClick(); });
   connect(btnNext, &QPushButton::clicked, this, [this] { btnNextClick(); });
   connect(btnSave, &QPushButton::clicked, this, [this] { btnSaveClick(); });
@@ -127,7 +127,7 @@ void TfrmNewWizard::ShowPage(int Step) {
   btnNext->setEnabled(Step < kLastStep);
   btnSave->setEnabled(Step == kLastStep);
   btnCancel->setEnabled(true);
-  btnNext->setText(QStringLiteral("Next"));
+  btnNext->setText(tr("Next"));
 }
 
 void TfrmNewWizard::SetSettings() {
@@ -135,15 +135,15 @@ void TfrmNewWizard::SetSettings() {
   if (JobTypeFrame->WaterMark->isChecked()) {
     rec.Doc = true;
     rec.PDF = false;
-    SettingFrame->IsPrintPDF->setText(QStringLiteral("Print Doc/Xls/Ppt Files into PDF Files"));
+    SettingFrame->IsPrintPDF->setText(tr("Print Doc/Xls/Ppt Files into PDF Files"));
   } else if (JobTypeFrame->PrintPDF->isChecked()) {
     rec.Doc = false;
     rec.PDF = true;
-    SettingFrame->IsPrintPDF->setText(QStringLiteral("Print Doc/Xls/Ppt Files into PDF Files"));
+    SettingFrame->IsPrintPDF->setText(tr("Print Doc/Xls/Ppt Files into PDF Files"));
   } else if (JobTypeFrame->WatermarkPDF->isChecked()) {
     rec.Doc = true;
     rec.PDF = true;
-    SettingFrame->IsPrintPDF->setText(QStringLiteral("Print Watermark Added Files into PDF Files"));
+    SettingFrame->IsPrintPDF->setText(tr("Print Watermark Added Files into PDF Files"));
   }
 }
 
@@ -161,11 +161,11 @@ bool TfrmNewWizard::SaveJob() {
   // A separator in the name would put the profile outside the program directory; such a file
   // cannot be made where profiles live, as on a system whose file names refuse it.
   if (profile.Settings.Name.find(PathDelim) != std::string::npos) {
-    Tell(QStringLiteral("Unable to write to ") + FromBytes(ProgramDir() + profile.FileName));
+    Tell(tr("Unable to write to ") + FromBytes(ProgramDir() + profile.FileName));
     return false;
   }
   if (profile.Exists()) {
-    Tell(QStringLiteral("The same name job have been Exist,please change your new job name!"));
+    Tell(tr("The same name job have been Exist,please change your new job name!"));
     return false;
   }
   try {

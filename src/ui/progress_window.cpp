@@ -13,7 +13,7 @@ namespace stampwell {
 TfrmProgress::TfrmProgress(QWidget* owner, QObject* target)
     : QDialog(owner), target_(target ? target : owner) {
   setObjectName(QStringLiteral("frmProgress"));
-  setWindowTitle(QStringLiteral("Job Progress"));
+  setWindowTitle(tr("Job Progress"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
   setModal(false);
@@ -30,7 +30,7 @@ TfrmProgress::TfrmProgress(QWidget* owner, QObject* target)
   // From the picture to the buttons, in the window's own font.
   ActionName->setGeometry(112, 32, 368 - 112 - 4, 18);
 
-  JobStatus = new QLabel(QStringLiteral("0 of 0"), this);
+  JobStatus = new QLabel(tr("0 of 0"), this);
   JobStatus->setObjectName(QStringLiteral("JobStatus"));
   JobStatus->setGeometry(32, 64, 321, 16);
 
@@ -42,15 +42,15 @@ TfrmProgress::TfrmProgress(QWidget* owner, QObject* target)
   JobProgressBar->setTextVisible(false);
 
   auto button = [this](const char* name, const char* caption, int top) {
-    auto* b = new QPushButton(QString::fromLatin1(caption), this);
+    auto* b = new QPushButton(tr(caption), this);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(376, top, 65, 25);
     b->setAutoDefault(false);
     return b;
   };
-  btnHide = button("btnHide", "Hide", 16);
-  btnSuspend = button("btnSuspend", "Suspend", 56);
-  btnCancel = button("btnCancel", "Cancel", 96);
+  btnHide = button("btnHide", QT_TR_NOOP("Hide"), 16);
+  btnSuspend = button("btnSuspend", QT_TR_NOOP("Suspend"), 56);
+  btnCancel = button("btnCancel", QT_TR_NOOP("Cancel"), 96);
   connect(btnHide, &QPushButton::clicked, this, [this] { btnHideClick(); });
   connect(btnSuspend, &QPushButton::clicked, this, [this] { btnSuspendClick(); });
   connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
@@ -73,11 +73,11 @@ void TfrmProgress::btnHideClick() { hide(); }
 
 void TfrmProgress::btnSuspendClick() {
   if (suspendToggle_) {
-    btnSuspend->setText(QStringLiteral("Continue"));
+    btnSuspend->setText(tr("Continue"));
     suspendToggle_ = false;
     TJobEvent::Post(target_, TJobEvent::WM_JOBSUSPEND);
   } else {
-    btnSuspend->setText(QStringLiteral("Suspend"));
+    btnSuspend->setText(tr("Suspend"));
     suspendToggle_ = true;
     TJobEvent::Post(target_, TJobEvent::WM_JOBCONTINUE);
   }

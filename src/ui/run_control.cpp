@@ -92,13 +92,13 @@ void TRunControl::OnJobEnd(quint64 run) {
 void TRunControl::Suspend() {
   if (!Running()) return;
   if (auto job = runJob_.lock()) job->Suspend();
-  ShowMessage("Thread Suspend");
+  ShowMessage(tr("Thread Suspend").toStdString());
 }
 
 void TRunControl::Continue() {
   if (!Running()) return;
   if (auto job = runJob_.lock()) job->Resume();
-  ShowMessage("Thread Continue");
+  ShowMessage(tr("Thread Continue").toStdString());
 }
 
 void TRunControl::Cancel() {
@@ -106,7 +106,7 @@ void TRunControl::Cancel() {
   // Terminate also releases a suspended runner, so a cancelled run always ends.
   if (auto job = runJob_.lock()) job->Terminate();
   Close();
-  ShowMessage("Thread Terminate");
+  ShowMessage(tr("Thread Terminate").toStdString());
 }
 
 void TRunControl::ShowProgress() {

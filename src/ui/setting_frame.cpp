@@ -57,7 +57,7 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   LocPanel->setGeometry(0, (273 - kPanelHeight) / 2, 500, kPanelHeight);
 
   Label1 = Make<QLabel>(LocPanel, "Label1");
-  Label1->setText(QStringLiteral("Profile Name:"));
+  Label1->setText(tr("Profile Name:"));
   Label1->adjustSize();
   Label1->move(96, 20);
 
@@ -69,34 +69,33 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   Label1->setBuddy(sName);
 
   GroupBox1 = Make<QGroupBox>(LocPanel, "GroupBox1");
-  GroupBox1->setTitle(QStringLiteral("File Type Selection"));
+  GroupBox1->setTitle(tr("File Type Selection"));
   GroupBox1->setGeometry(88, 48, 321, kTypesHeight);
-  IsDoc = MakeCheck(GroupBox1, "IsDoc", QStringLiteral("Add Watermark into &Doc File"), 16, 24);
+  IsDoc = MakeCheck(GroupBox1, "IsDoc", tr("Add Watermark into &Doc File"), 16, 24);
   IsDoc->setChecked(true);
-  IsXls = MakeCheck(GroupBox1, "IsXls", QStringLiteral("Add Watermark into &Xls File"), 16, 48);
-  IsPpt = MakeCheck(GroupBox1, "IsPpt", QStringLiteral("Add Watermark into &Ppt File"), 16, 72);
-  IsModern = MakeCheck(GroupBox1, "IsModern",
-                       QStringLiteral("Also .docx, .xlsx, .pptx and OpenDocument files"), 16, 96);
+  IsXls = MakeCheck(GroupBox1, "IsXls", tr("Add Watermark into &Xls File"), 16, 48);
+  IsPpt = MakeCheck(GroupBox1, "IsPpt", tr("Add Watermark into &Ppt File"), 16, 72);
+  IsModern = MakeCheck(GroupBox1, "IsModern", tr("Also .docx, .xlsx, .pptx and OpenDocument files"),
+                       16, 96);
 
   GroupBox2 = Make<QGroupBox>(LocPanel, "GroupBox2");
-  GroupBox2->setTitle(QStringLiteral("Option"));
+  GroupBox2->setTitle(tr("Option"));
   GroupBox2->setGeometry(88, kOptionTop, 321, kOptionHeight);
-  IsPrintPDF = MakeCheck(GroupBox2, "IsPrintPDF",
-                         QStringLiteral("Print Added Watermark Files into PD&F Files"), 8, 16);
+  IsPrintPDF =
+      MakeCheck(GroupBox2, "IsPrintPDF", tr("Print Added Watermark Files into PD&F Files"), 8, 16);
   IsCopy = MakeCheck(GroupBox2, "IsCopy",
-                     QStringLiteral("Copy &other type files(except:doc,xls,ppt) also in folders"),
-                     8, 40);
+                     tr("Copy &other type files(except:doc,xls,ppt) also in folders"), 8, 40);
   WorkersLabel = Make<QLabel>(GroupBox2, "WorkersLabel");
-  WorkersLabel->setText(QStringLiteral("&Workers (files at once):"));
+  WorkersLabel->setText(tr("&Workers (files at once):"));
   WorkersLabel->adjustSize();
   Workers = Make<QSpinBox>(GroupBox2, "Workers");
   Workers->setRange(0, kMaxWorkers);
-  Workers->setSpecialValueText(QStringLiteral("one per core"));
+  Workers->setSpecialValueText(tr("one per core"));
   Workers->setValue(1);
   Workers->setToolTip(
-      QStringLiteral("How many files a run stamps at the same time, each in an office process of "
-                     "its own. More than one is faster on a machine with several processor "
-                     "cores."));
+      tr("How many files a run stamps at the same time, each in an office process of "
+         "its own. More than one is faster on a machine with several processor "
+         "cores."));
   WorkersLabel->setBuddy(Workers);
   Workers->resize(Workers->sizeHint().width(), 21);
   WorkersLabel->move(8 + 4, 62 + (21 - WorkersLabel->height()) / 2);
@@ -138,7 +137,7 @@ bool TSettingFrame::ReadSettings() {
   const QString name = sName->text();
   bool result = true;
   if (name.isEmpty()) {
-    ShowMessage("Profile cann't be empty, Please input it.");
+    ShowMessage(tr("Profile cann't be empty, Please input it.").toStdString());
     result = false;
   }
   Settings.Name = name.toStdString();
