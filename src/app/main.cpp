@@ -122,9 +122,9 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::vector<std::string> refused;
-  const std::vector<RJobItem> sources = JobItemsForSources(paths, &refused);
-  for (const std::string& path : refused)
+  const RHandedSources handed = JobItemsForSources(paths);
+  const std::vector<RJobItem>& sources = handed.Items;
+  for (const std::string& path : handed.Refused)
     std::fprintf(stderr,
                  "stampwell: %s is neither a folder nor a document Stampwell handles; left out\n",
                  path.c_str());

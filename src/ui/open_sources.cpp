@@ -26,15 +26,15 @@ bool OpenableFile(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::vector<RJobItem> JobItemsForSources(const std::vector<std::string>& paths,
-                                         std::vector<std::string>* refused) {
+RHandedSources JobItemsForSources(const std::vector<std::string>& paths) {
   namespace fs = std::filesystem;
-  std::vector<RJobItem> items;
+  RHandedSources result;
+  std::vector<RJobItem>& items = result.Items;
   for (const std::string& given : paths) {
     std::error_code ec;
     fs::path path = fs::absolute(fs::path(given), ec);
     if (ec || given.empty()) {
-      if (refused) refused->push_back(given);
+      result.Refused.push_back(given);
       continue;
     }
     path = path.lexically_normal();
@@ -44,7 +44,7 @@ std::vector<RJobItem> JobItemsForSources(const std::vector<std::string>& paths,
     RJobItem item;
     if (fs::is_directory(path, ec)) {
       if (path == path.root_path()) {
-        if (refused) refused->push_back(given);
+        result.Refused.push_back(given);
         continue;
       }
       item.Type = 1;
@@ -57,7 +57,7 @@ std::vector<RJobItem> JobItemsForSources(const std::vector<std::string>& paths,
       dest.replace_filename(path.stem().string() + "-stamped" + path.extension().string());
       item.Dest = dest.string();
     } else {
-      if (refused) refused->push_back(given);
+      result.Refused.push_back(given);
       continue;
     }
     const bool seen = std::any_of(items.begin(), items.end(), [&](const RJobItem& other) {
@@ -65,7 +65,7 @@ std::vector<RJobItem> JobItemsForSources(const std::vector<std::string>& paths,
     });
     if (!seen) items.push_back(item);
   }
-  return items;
+  return result;
 }
 
 }  // namespace stampwell

@@ -14,9 +14,12 @@ namespace stampwell {
 // beside it. Both destinations can be changed in the wizard before the job is saved; none is
 // ever the source itself, so a job made this way never writes over what it was given.
 // Relative paths are taken from the current folder. Paths that are neither such a file nor
-// an existing folder go into refused, in order, and get no entry; a path given twice gets
-// one entry.
-std::vector<RJobItem> JobItemsForSources(const std::vector<std::string>& paths,
-                                         std::vector<std::string>* refused);
+// an existing folder are refused, in order, and get no entry; a path given twice gets one
+// entry.
+struct RHandedSources {
+  std::vector<RJobItem> Items;
+  std::vector<std::string> Refused;
+};
+RHandedSources JobItemsForSources(const std::vector<std::string>& paths);
 
 }  // namespace stampwell

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <memory>
 
 #include "platform/paths.h"
 
@@ -13,22 +14,22 @@ QString TranslationsDir() {
 }
 
 QString InstallTranslations(QCoreApplication& app, const QLocale& locale) {
-  // Owned by the application, so they live as long as the texts they translate.
-  auto* qt = new QTranslator(&app);
+  // Once loaded, owned by the application, so they live as long as the texts they translate.
+  auto qt = std::make_unique<QTranslator>();
   if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-               QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-    QCoreApplication::installTranslator(qt);
-  else
-    delete qt;
-
-  auto* own = new QTranslator(&app);
-  // QTranslator tries each of the locale's UI languages in turn ("de_AT" finds "de").
-  if (own->load(locale, QStringLiteral("stampwell"), QStringLiteral("_"), TranslationsDir())) {
-    QCoreApplication::installTranslator(own);
-    return own->filePath();
+               QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    qt->setParent(&app);
+    QCoreApplication::installTranslator(qt.release());
   }
-  delete own;
-  return QString();
+
+  auto own = std::make_unique<QTranslator>();
+  // QTranslator tries each of the locale's UI languages in turn ("de_AT" finds "de").
+  if (!own->load(locale, QStringLiteral("stampwell"), QStringLiteral("_"), TranslationsDir()))
+    return QString();
+  const QString loaded = own->filePath();
+  own->setParent(&app);
+  QCoreApplication::installTranslator(own.release());
+  return loaded;
 }
 
 }  // namespace stampwell

@@ -48,11 +48,9 @@ class OpenWithTest : public QObject {
     std::filesystem::create_directories(dir / "Reports/2026");
     for (const char* name : {"a.DOC", "b.xlsx", "c.pdf", "d.pptx", "notes.txt", "e.odt"})
       WriteFile(dir / name, "x");
-    std::vector<std::string> refused;
-    const auto items = JobItemsForSources(
+    const auto [items, refused] = JobItemsForSources(
         {dir / "Reports/", dir / "a.DOC", dir / "b.xlsx", dir / "notes.txt", dir / "c.pdf",
-         dir / "missing.doc", dir / "Reports", dir / "d.pptx", dir / "e.odt", "/"},
-        &refused);
+         dir / "missing.doc", dir / "Reports", dir / "d.pptx", dir / "e.odt", "/"});
     const std::vector<RJobItem> expected = {
         // A trailing separator still names the folder; its destination is a sibling.
         Item(1, root + "/Reports", root + "/Reports-stamped"),
@@ -75,7 +73,7 @@ class OpenWithTest : public QObject {
     WriteFile(dir / "in/x.ppt", "x");
     const QString before = QDir::currentPath();
     QDir::setCurrent(QString::fromStdString(dir / "in"));
-    const auto items = JobItemsForSources({"x.ppt", "../in"}, nullptr);
+    const auto items = JobItemsForSources({"x.ppt", "../in"}).Items;
     QDir::setCurrent(before);
     QCOMPARE(items.size(), std::size_t(2));
     QCOMPARE(items[0].Source, dir / "in/x.ppt");
@@ -88,7 +86,7 @@ class OpenWithTest : public QObject {
     TempDir dir;
     WriteFile(dir / "Letters/one.doc", "x");
     WriteFile(dir / "sheet.xls", "x");
-    const auto items = JobItemsForSources({dir / "Letters", dir / "sheet.xls"}, nullptr);
+    const auto items = JobItemsForSources({dir / "Letters", dir / "sheet.xls"}).Items;
     TfrmMain w;
     w.show();
     QStringList rows;
