@@ -51,6 +51,7 @@ expected_files() {  # expected_files <app id>
     echo share/metainfo/$id.metainfo.xml
     echo share/stampwell/Sample.doc
     echo share/stampwell/help.mht
+    for lang in de fr; do echo share/stampwell/help_$lang.mht; done
     for lang in de fr; do echo share/stampwell/translations/stampwell_$lang.qm; done
   } | LC_ALL=C sort
 }

@@ -11,7 +11,9 @@
 
 #include "main_test_support.h"
 #include "platform/paths.h"
+#include "ui/htm_view_frame.h"
 #include "ui/main_window.h"
+#include "ui/mht_browser.h"
 #include "ui/new_wizard.h"
 #include "ui/translations.h"
 
@@ -142,6 +144,25 @@ class TranslationsTest : public QObject {
       TfrmMain w;
       QCOMPARE(w.aNewJob->text(), QStringLiteral("New"));
     }
+  }
+
+  void theHelpIsShownInTheUsersLanguage() {
+    const struct {
+      const char* locale;
+      const char* heading;
+    } cases[] = {{"de_DE", "Hilfe zu Stampwell"},
+                 {"fr_BE", "Aide de Stampwell"},
+                 {"en_GB", "Stampwell Help"},
+                 {"it_IT", "Stampwell Help"}};
+    for (const auto& c : cases) {
+      QLocale::setDefault(QLocale(QLatin1String(c.locale)));
+      THtmViewFrame page;
+      page.Init();
+      const QString text = page.HtmBrowser->toPlainText();
+      QVERIFY2(text.contains(QLatin1String(c.heading)),
+               qPrintable(c.locale + (": " + text.left(80))));
+    }
+    QLocale::setDefault(QLocale::c());
   }
 };
 
