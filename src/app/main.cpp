@@ -68,7 +68,7 @@ constexpr const char* kUsage =
     "  --version  print the version\n\n"
     "Saved jobs run without a desktop through stampwell-cli (see stampwell-cli --help).\n";
 
-// What the command line asks for before any window: 0 or 2 to end with at once, -1 to go on.
+// Answers --help and --version before any window or display: 0 when answered, -1 to go on.
 int AnswerWithoutWindow(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
