@@ -66,8 +66,8 @@ grep -q "libgtest\|libbenchmark\|-dev" <<<"$depends" && bad "Depends names test 
 listing=$(dpkg-deb -c "$deb")
 files=$(awk '$1 !~ /^d/ {print $6}' <<<"$listing" | sed 's|^\./usr/||' | LC_ALL=C sort)
 expected=$({ expected_files "$id"
-  printf '%s\n' share/doc/stampwell/README.md share/doc/stampwell/changelog.gz \
-    share/doc/stampwell/copyright; } | LC_ALL=C sort)
+  printf '%s\n' share/doc/stampwell/README.md.gz share/doc/stampwell/changelog.gz \
+    share/doc/stampwell/copyright share/lintian/overrides/stampwell; } | LC_ALL=C sort)
 if [ "$files" != "$expected" ]; then
   bad "packaged files differ from the expected list:"
   diff <(echo "$expected") <(echo "$files")
