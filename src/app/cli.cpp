@@ -70,10 +70,12 @@ class CliDisplay : public JobDisplay {
     done_ = position;
     Redraw();
   }
+  void SetActionText(const std::string& text) override { fullAction_ = text; }
   void SetActionCaption(const std::string& caption) override {
-    // The caption is cut for a window; the bar shows the whole action where it can.
-    // The worker waits while this runs, so its ActionText is stable here.
-    action_ = job ? TJobLog::EscapeLine(job->ActionText) : caption;
+    // The caption is cut for a window; the bar shows the whole action where it can (the
+    // whole text comes just before the caption).
+    action_ = fullAction_.empty() ? caption : TJobLog::EscapeLine(fullAction_);
+    fullAction_.clear();
     Redraw();
   }
   void SetStatusCaption(const std::string&) override {}
@@ -130,6 +132,7 @@ class CliDisplay : public JobDisplay {
   int total_ = 0;
   int done_ = 0;
   std::string action_;
+  std::string fullAction_;  // the whole action given with the caption that follows
   bool drawn_ = false;
 };
 
