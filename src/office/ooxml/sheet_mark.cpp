@@ -114,7 +114,7 @@ struct RSheetPlan {
 // area when one is defined, else from A1 to the last cell holding something. Empty when
 // nothing of the sheet prints.
 RSheetPlan PlanSheet(const pugi::xml_node& ws, const std::string& s, const std::string& printArea,
-                     bool firstPageOnly) {
+                     bool firstPageOnly, int drawnCol, int drawnRow) {
   RSheetPlan plan;
   RGrid& grid = plan.grid;
   auto child = [&](const pugi::xml_node& n, const char* name) { return n.child((s + name).c_str()); };
@@ -154,6 +154,9 @@ RSheetPlan PlanSheet(const pugi::xml_node& ws, const std::string& s, const std::
       lastCol = std::max(lastCol, col);
     }
   }
+  // Shapes and charts print too: the range reaches the last cell they lie on.
+  lastCol = std::max(lastCol, drawnCol);
+  lastRow = std::max(lastRow, drawnRow);
   int c0 = 1, r0 = 1, c1 = lastCol, r1 = lastRow;
   const bool hasArea = !printArea.empty() && ParseArea(printArea, c0, r0, c1, r1);
   if (!hasArea && (lastRow == 0 || lastCol == 0)) {
@@ -229,30 +232,32 @@ std::string MarkAnchor(const std::string& x, const std::string& a, const RMarkSt
   for (int r = page.r0; r <= page.r1; ++r) areaH += grid.Row(r);
   for (int c = 1; c < page.c0; ++c) originX += grid.Col(c);
   for (int r = 1; r < page.r0; ++r) originY += grid.Row(r);
-  // The text's box, made smaller when, turned, it would not lie wholly inside the area.
+  // The text's box, made smaller when it would not lie inside the area, turned or not
+  // (the anchor is the box before turning). The area is the page as this sheet's widths
+  // and heights give it; a reader whose default font is wider makes cells wider and pages
+  // hold fewer of them, so the mark keeps to the first part of the area, its centre at
+  // 45 % of it, its size at most 60 % of it.
   double w = TextWidthEm(style.Text) * style.SizePt, h = style.SizePt * 1.2;
   const double turn = style.Rotation() * M_PI / 180;
   const double boxW = std::abs(w * std::cos(turn)) + std::abs(h * std::sin(turn));
   const double boxH = std::abs(w * std::sin(turn)) + std::abs(h * std::cos(turn));
-  const double fit = std::min({1.0, areaW * 0.9 / boxW, areaH * 0.9 / boxH});
+  const double fit = std::min({1.0, areaW * 0.6 / std::max(boxW, w), areaH * 0.6 / std::max(boxH, h)});
   w *= fit;
   h *= fit;
-  const double left = (areaW - w) / 2, top = (areaH - h) / 2;
+  const double left = areaW * 0.45 - w / 2, top = areaH * 0.45 - h / 2;
   const auto from = CellAt(left, page.c0, colSize), fromRow = CellAt(top, page.r0, rowSize);
-  const auto to = CellAt(left + w, page.c0, colSize), toRow = CellAt(top + h, page.r0, rowSize);
   const auto emu = [](double pt) { return std::to_string(std::llround(pt * kEmuPerPoint)); };
   const double size = std::max(1.0, std::floor(style.SizePt * fit));
   const std::string alpha = style.Transparent ? "<" + a + "alpha val=\"30000\"/>" : "";
   const std::string font = XmlEscape(style.Font);
-  return "<" + x + "twoCellAnchor editAs=\"absolute\"><" + x + "from><" + x + "col>" +
+  // Anchored to one cell with its own extent: the mark keeps its size whatever width the
+  // reader gives the columns it lies over.
+  return "<" + x + "oneCellAnchor><" + x + "from><" + x + "col>" +
          std::to_string(from.first - 1) + "</" + x + "col><" + x + "colOff>" +
          std::to_string(from.second) + "</" + x + "colOff><" + x + "row>" +
          std::to_string(fromRow.first - 1) + "</" + x + "row><" + x + "rowOff>" +
-         std::to_string(fromRow.second) + "</" + x + "rowOff></" + x + "from><" + x + "to><" + x +
-         "col>" + std::to_string(to.first - 1) + "</" + x + "col><" + x + "colOff>" +
-         std::to_string(to.second) + "</" + x + "colOff><" + x + "row>" +
-         std::to_string(toRow.first - 1) + "</" + x + "row><" + x + "rowOff>" +
-         std::to_string(toRow.second) + "</" + x + "rowOff></" + x + "to><" + x +
+         std::to_string(fromRow.second) + "</" + x + "rowOff></" + x + "from><" + x +
+         "ext cx=\"" + emu(w) + "\" cy=\"" + emu(h) + "\"/><" + x +
          "sp macro=\"\" textlink=\"\"><" + x + "nvSpPr><" + x + "cNvPr id=\"" +
          std::to_string(id) + "\" name=\"" + MarkName(number) + "\"/><" + x + "cNvSpPr><" + a +
          "spLocks noChangeAspect=\"1\"/></" + x + "cNvSpPr></" + x + "nvSpPr><" + x + "spPr><" + a +
@@ -270,7 +275,7 @@ std::string MarkAnchor(const std::string& x, const std::string& a, const RMarkSt
          "srgbClr></" + a + "solidFill><" + a + "latin typeface=\"" + font + "\"/><" + a +
          "cs typeface=\"" + font + "\"/></" + a + "rPr><" + a + "t>" + XmlEscape(style.Text) +
          "</" + a + "t></" + a + "r></" + a + "p></" + x + "txBody></" + x + "sp><" + x +
-         "clientData/></" + x + "twoCellAnchor>";
+         "clientData/></" + x + "oneCellAnchor>";
 }
 
 // The name of the shape an anchor holds.
@@ -314,6 +319,7 @@ int StampWorkbook(TZipPackage& package, const RMarkStyle& style,
   struct RSheet {
     int index;
     std::string part;
+    bool wanted;  // visible and, when only the active sheet is stamped, the active one
   };
   std::vector<RSheet> sheets;
   int index = 0;
@@ -321,12 +327,12 @@ int StampWorkbook(TZipPackage& package, const RMarkStyle& style,
   for (const auto& sheet : bookRoot.child((s + "sheets").c_str()).children(sheetName.c_str())) {
     const int at = index++;
     const std::string state = sheet.attribute("state").value();
-    if (state == "hidden" || state == "veryHidden") continue;
-    if (options.ActiveSheetOnly && at != activeTab) continue;
     const auto* rel = bookRels.ById(sheet.attribute((r + "id").c_str()).value());
     if (!rel || !IsRelType(rel->Type, "worksheet")) continue;  // chart and dialog sheets
     const std::string part = bookRels.TargetOf(rel->Id);
-    if (package.Has(part)) sheets.push_back({at, part});
+    if (!package.Has(part)) continue;
+    const bool visible = state != "hidden" && state != "veryHidden";
+    sheets.push_back({at, part, visible && (!options.ActiveSheetOnly || at == activeTab)});
   }
 
   int marks = 0;
@@ -338,9 +344,6 @@ int StampWorkbook(TZipPackage& package, const RMarkStyle& style,
     std::string ss;
     if (wsNames.Prefix(ns::S, ss) && !ss.empty()) ss += ":";
     const auto area = printAreas.find(sheet.index);
-    const RSheetPlan plan =
-        PlanSheet(wsRoot, ss, area == printAreas.end() ? "" : area->second, firstPageOnly);
-    if (plan.pages.empty()) return 0;
 
     TRelationships sheetRels(package, sheet.part);
     std::string drawingPart;
@@ -348,9 +351,37 @@ int StampWorkbook(TZipPackage& package, const RMarkStyle& style,
     if (const auto drawing = wsRoot.child((ss + "drawing").c_str()))
       drawingPart = sheetRels.TargetOf(drawing.attribute(rId.c_str()).value());
     pugi::xml_document drawing;
-    if (!drawingPart.empty() && package.Has(drawingPart)) {
-      ParseXml(drawing, package.Read(drawingPart), drawingPart);
-    } else {
+    const bool hasDrawing = !drawingPart.empty() && package.Has(drawingPart);
+    if (hasDrawing) ParseXml(drawing, package.Read(drawingPart), drawingPart);
+    // The last cell the sheet's other shapes reach (1-based), from their anchors.
+    int drawnCol = 0, drawnRow = 0;
+    for (const auto& anchor : drawing.document_element().children()) {
+      if (IsMarkName(AnchoredName(anchor))) continue;
+      for (const auto& corner : anchor.children()) {
+        const std::string local = LocalName(corner.name());
+        if (local != "from" && local != "to") continue;
+        for (const auto& c : corner.children()) {
+          const std::string which = LocalName(c.name());
+          if (which == "col") drawnCol = std::max(drawnCol, c.text().as_int() + 1);
+          if (which == "row") drawnRow = std::max(drawnRow, c.text().as_int() + 1);
+        }
+      }
+    }
+    const RSheetPlan plan =
+        sheet.wanted ? PlanSheet(wsRoot, ss, area == printAreas.end() ? "" : area->second,
+                                 firstPageOnly, drawnCol, drawnRow)
+                     : RSheetPlan();
+    if (plan.pages.empty()) {
+      // Not stamped this time: only an earlier mark of this program goes.
+      if (!hasDrawing) return 0;
+      std::vector<pugi::xml_node> earlier;
+      for (const auto& anchor : drawing.document_element().children())
+        if (IsMarkName(AnchoredName(anchor))) earlier.push_back(anchor);
+      for (auto& anchor : earlier) drawing.document_element().remove_child(anchor);
+      if (!earlier.empty()) package.Write(drawingPart, SerializeXml(drawing));
+      return 0;
+    }
+    if (!hasDrawing) {
       drawingPart = FreePartName(package, "xl/drawings/", "drawing", ".xml");
       const std::string xml =
           std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
@@ -400,8 +431,9 @@ int StampWorkbook(TZipPackage& package, const RMarkStyle& style,
     return placed;
   };
   for (const auto& sheet : sheets) marks += stamp(sheet, options.ActiveSheetOnly);
-  // A workbook with nothing that prints still carries the mark, on its first sheet.
-  if (marks == 0 && !sheets.empty()) marks += stamp(sheets.front(), true);
+  // A workbook with nothing that prints still carries the mark, on its first sheet shown.
+  for (const auto& sheet : sheets)
+    if (marks == 0 && sheet.wanted) marks += stamp(sheet, true);
   types.Save();
   return marks;
 }
