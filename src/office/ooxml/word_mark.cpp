@@ -366,7 +366,11 @@ int StampWordDocument(TZipPackage& package, const RMarkStyle& style) {
           std::string(found.node().attribute("id").value()) == kTextPathType)
         hasType = true;
     // Word puts its watermark into the header's first paragraph, after its properties.
+    // (A header whose paragraphs all sit in a content control, a page number block for
+    // one, gets it in the control's first paragraph: a new paragraph would add a line.)
     pugi::xml_node paragraph = hdr.child((p.w + "p").c_str());
+    if (!paragraph)
+      paragraph = hdr.child((p.w + "sdt").c_str()).child((p.w + "sdtContent").c_str()).child((p.w + "p").c_str());
     if (!paragraph) paragraph = hdr.append_child((p.w + "p").c_str());
     pugi::xml_document fragment;
     const std::string run = MarkRun(p, style, MarkName(marks + 1), 2049 + marks, !hasType, header.area);

@@ -258,6 +258,22 @@ TEST(WordPackage, OtherShapesOfAHeaderStayAndShareTheirShapeType) {
   EXPECT_EQ(doc.select_nodes("//w:r").size(), 4u) << "the mark's run replaced, no empty run left";
 }
 
+TEST(WordPackage, AHeaderInAContentControlTakesTheMarkInItsFirstParagraph) {
+  test::TempDir dir;
+  const std::string header = Header(
+      "<w:sdt><w:sdtPr><w:docPartObj><w:docPartGallery w:val=\"Page Numbers (Top of Page)\"/>"
+      "</w:docPartObj></w:sdtPr><w:sdtContent><w:p><w:r><w:t>Page</w:t></w:r></w:p>"
+      "</w:sdtContent></w:sdt>");
+  test::WritePackage(dir / "in.docx",
+                     WordPackage("<w:sectPr>" + Ref("default", 1) + "</w:sectPr>",
+                                 {{"header1.xml", header}}, false));
+  const auto r = Stamp(dir / "in.docx", dir / "out.docx");
+  pugi::xml_document doc;
+  doc.load_string(r.after.at("word/header1.xml").data.c_str());
+  EXPECT_EQ(doc.select_nodes("//w:p").size(), 1u) << "no paragraph added";
+  EXPECT_TRUE(doc.select_node("//w:sdtContent/w:p/w:r/w:pict/v:shape"));
+}
+
 TEST(WordPackage, AMarkTheLibreOfficePathRecordedIsReplaced) {
   test::TempDir dir;
   // That path's Word files lose shape names; the names are kept in a custom property.
