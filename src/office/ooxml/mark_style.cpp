@@ -25,7 +25,6 @@ RMarkStyle MarkStyleOf(const RDocSettings& settings) {
 }
 
 std::string RgbHex(TColor color) {
-  if (color & 0xFF000000u) color = 0;  // system colours, clNone, clDefault
   char hex[7];
   std::snprintf(hex, sizeof hex, "%02X%02X%02X", unsigned(color & 0xFF),
                 unsigned((color >> 8) & 0xFF), unsigned((color >> 16) & 0xFF));

@@ -24,7 +24,8 @@ struct RMarkStyle {
 // are taken as that. The font defaults to Times New Roman, as the Office engines' does.
 RMarkStyle MarkStyleOf(const RDocSettings& settings);
 
-// A 0x00BBGGRR colour as "RRGGBB"; a system colour, clNone or clDefault as black.
+// A 0x00BBGGRR colour as "RRGGBB". The high byte is not looked at, as on the office path
+// (a system colour, clNone or clDefault is read as the RGB of its low bytes).
 std::string RgbHex(TColor color);
 
 // The width of text set in one line, in ems (estimated from typical sans-serif advances:
