@@ -11,6 +11,7 @@
 
 #include <pugixml.hpp>
 
+#include "office/ooxml/mark_style.h"
 #include "office/ooxml/ooxml_water_mark.h"
 #include "office/ooxml/vml_shape_types.h"
 #include "package_check.h"
@@ -617,6 +618,33 @@ TEST(WordPackageShapeTypes, APackageIsCompletedInPlace) {
   EXPECT_EQ(after.at("word/document.xml").data, before.at("word/document.xml").data);
   EXPECT_EQ(ooxml::CompleteVmlShapeTypes(dir / "lo.docx"), 0);
   EXPECT_THROW(ooxml::CompleteVmlShapeTypes(dir / "missing.docx"), ooxml::EPackageError);
+}
+
+}  // namespace
+}  // namespace stampwell
+
+namespace stampwell {
+namespace {
+
+TEST(MarkStyle, SettingsInThePackagesUnitsAndOurNamesOnly) {
+  RDocSettings s = Settings();
+  s.DocWatermarkSize = " 2000 ";
+  EXPECT_EQ(ooxml::MarkStyleOf(s).SizePt, 1638);
+  s.DocWatermarkSize = "0";
+  EXPECT_THROW(ooxml::MarkStyleOf(s), std::invalid_argument);
+  s.DocWatermarkSize = "";
+  EXPECT_THROW(ooxml::MarkStyleOf(s), std::invalid_argument);
+  s.DocWatermarkSize = "40";
+  s.DocFontName = "";
+  EXPECT_EQ(ooxml::MarkStyleOf(s).Font, "Times New Roman");
+  EXPECT_EQ(ooxml::RgbHex(0x000000FF), "FF0000");
+  EXPECT_EQ(ooxml::RgbHex(0x00FF0000), "0000FF");
+  EXPECT_TRUE(ooxml::IsMarkName("QuillmarkWaterMarkObject1"));
+  EXPECT_TRUE(ooxml::IsMarkName("QuillmarkWaterMarkObject12"));
+  EXPECT_FALSE(ooxml::IsMarkName("QuillmarkWaterMarkObject"));
+  EXPECT_FALSE(ooxml::IsMarkName("QuillmarkWatermarkObject1"));
+  EXPECT_FALSE(ooxml::IsMarkName("QuillmarkWaterMarkObject1 copy"));
+  EXPECT_FALSE(ooxml::IsMarkName("PowerPlusWaterMarkObject1"));
 }
 
 }  // namespace
