@@ -3,6 +3,7 @@
 // rendered and the mark measured against the same page of the unstamped file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "mark_render.h"
@@ -43,11 +44,16 @@ TEST_P(OoxmlRendering, EveryPageShowsTheMarkAsSet) {
   ASSERT_FALSE(pdfs[1].empty()) << "the office could not open the stamped file";
   const auto pages = test::MeasurePdfPages(pdfs[1], {255, 0, 255}, 0, pdfs[0]);
   ASSERT_FALSE(pages.empty());
-  int marked = 0;
+  int marked = 0, most = 0;
+  for (const auto& m : pages)
+    if (m) most = std::max(most, m->pixels);
   for (std::size_t p = 0; p < pages.size(); ++p) {
     const auto& m = pages[p];
     if (!m) continue;
     ++marked;
+    // The look is measured where the mark shows whole; slide content in front of it leaves
+    // only pieces on some pages (a mark behind the placeholders, as the Office one is).
+    if (m->pixels < most / 2) continue;
     EXPECT_LT(test::AxisAngleDifference(m->angle, 45), 4) << "page " << p + 1 << test::Describe(m);
     EXPECT_NEAR(m->opacity, GetParam().opacity, 0.12) << "page " << p + 1 << test::Describe(m);
     // Wholly on the page: the box keeps off the edges.
@@ -63,7 +69,9 @@ INSTANTIATE_TEST_SUITE_P(
                       RCase{"docx/poi__60329.docx", 0.5},
                       RCase{"xlsx/poi__GeneralFormatTests.xlsx", 0.3},  // several sheets
                       RCase{"xlsx/poi__123233_charts.xlsx", 0.3},
-                      RCase{"pptx/poi__45541_Footer.pptx", 0.3}),
+                      // 19 slides (a deck whose slides cover the master with opaque tables
+                      // hides a mark that lies behind them, as PowerPoint's own does)
+                      RCase{"pptx/poi__bug62513.pptx", 0.3}),
     [](const ::testing::TestParamInfo<RCase>& info) {
       std::string name = fs::path(info.param.file).stem();
       for (char& c : name)
