@@ -4,6 +4,7 @@
 
 #include "jobs/file_utils.h"
 #include "office/office_file_engines.h"
+#include "office/ooxml/ooxml_water_mark.h"
 #include "platform/paths.h"
 #include "platform/strings.h"
 
@@ -20,6 +21,49 @@ bool RFileKind::Takes(const std::string& source, const RJobSettings& settings) c
 }
 
 const std::vector<RFileKind>& StandardFileKinds() {
+  static const std::vector<RFileKind> kinds = [] {
+    std::vector<RFileKind> list = PackageFileKinds();
+    const auto& office = OfficeFileKinds();
+    list.insert(list.end(), office.begin(), office.end());
+    return list;
+  }();
+  return kinds;
+}
+
+const std::vector<RFileKind>& PackageFileKinds() {
+  static const std::vector<RFileKind> kinds = [] {
+    using K = RFileKind;
+    std::vector<RFileKind> list;
+    // Each stamped in its own package; its PDF printed from the saved stamped package by the
+    // office engine of its application. Every open that fails is logged with its reason.
+    auto package = [&](const char* name, std::vector<std::string> extensions,
+                       bool RJobSettings::*stampSwitch, const char* printTag, const char* printWith,
+                       const RFileKind& like) {
+      K kind;
+      kind.name = name;
+      kind.modernExtensions = std::move(extensions);
+      kind.stampSwitch = stampSwitch;
+      kind.enabledBy = &RJobSettings::ModernFormats;
+      kind.printTag = printTag;
+      kind.openFailure = K::OpenFailure::Log;
+      kind.stampOrder = like.stampOrder;
+      kind.printOrder = like.printOrder;
+      kind.pdfBy = K::PdfBy::KindEngine;
+      kind.printWith = printWith;
+      kind.makeEngine = [](TPDFStack&) { return std::make_unique<TOoxmlWaterMark>(); };
+      list.push_back(std::move(kind));
+    };
+    const auto& office = OfficeFileKinds();
+    package("Word package", {".docx", ".docm"}, &RJobSettings::Doc, "Doc", "Word", office[0]);
+    package("Excel package", {".xlsx", ".xlsm"}, &RJobSettings::Xls, "Xls", "Excel", office[1]);
+    package("PowerPoint package", {".pptx", ".pptm"}, &RJobSettings::Ppt, "Ppt", "PowerPoint",
+            office[2]);
+    return list;
+  }();
+  return kinds;
+}
+
+const std::vector<RFileKind>& OfficeFileKinds() {
   static const std::vector<RFileKind> kinds = [] {
     using K = RFileKind;
     std::vector<RFileKind> list;

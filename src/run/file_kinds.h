@@ -64,9 +64,18 @@ struct RFileKind {
 };
 
 // The kinds a run knows, in the order they are tried (the first that takes a file has it):
-// Word (.doc; .docx/.docm/.odt), Excel (.xls; .xlsx/.xlsm/.ods) and PowerPoint (.ppt;
-// .pptx/.pptm/.odp) through the office engines.
+// PackageFileKinds(), then OfficeFileKinds().
 const std::vector<RFileKind>& StandardFileKinds();
+// The current Office formats in a job with ModernFormats, stamped in their own package
+// without an office process (TOoxmlWaterMark): .docx/.docm under Doc, .xlsx/.xlsm under Xls,
+// .pptx/.pptm under Ppt. Their PDFs are printed by the office kind of their application
+// from the saved stamped package. Their open failures are logged ("Error in <file>:signed
+// document, not stamped").
+const std::vector<RFileKind>& PackageFileKinds();
+// Word (.doc; .docx/.docm/.odt), Excel (.xls; .xlsx/.xlsm/.ods) and PowerPoint (.ppt;
+// .pptx/.pptm/.odp) through the office engines; in the standard kinds, the current Office
+// formats reach them only for printing.
+const std::vector<RFileKind>& OfficeFileKinds();
 
 // The kind of source among kinds, or nullptr: a file the run copies (or passes over).
 const RFileKind* KindOf(const std::vector<RFileKind>& kinds, const std::string& source,

@@ -121,6 +121,30 @@ TEST_F(OfficeRun, PdfJobPutsEachPdfAtItsDestination) {
               Contains("Print Ppt file:" + Src("/sub/d.ppt") + " to PDF:" + Dst("/sub/d.pdf")));
 }
 
+// A PDF of a current-format file is printed by LibreOffice from the package the package
+// engine stamped: the mark is in the PDF, the source is not changed, no stamped copy is left
+// at the destination.
+TEST_F(OfficeRun, CurrentFormatsArePrintedFromTheirStampedPackage) {
+  const std::string corpus = STAMPWELL_CORPUS_DIR;
+  fs::copy_file(corpus + "/docx/poi__ThreeColHead.docx", Src("/e.docx"));
+  fs::copy_file(corpus + "/xlsx/poi__WithVariousData.xlsx", Src("/f.xlsx"));
+  const std::string before = ReadFile(Src("/e.docx"));
+  RJobSettings settings = Settings(true, true, false, true, false);
+  settings.ModernFormats = true;
+  RunFolderJob(settings);
+  EXPECT_THAT(messages.Messages(), ::testing::IsEmpty());
+  const auto log = ActionLines();
+  for (std::string f : {"/e", "/f"}) {
+    const std::string source = Src(f + (f == "/e" ? ".docx" : ".xlsx"));
+    EXPECT_THAT(log, Contains("Add watermark into " + source));
+    ASSERT_TRUE(FileExists(Dst(f + ".pdf"))) << f;
+    // The mark is drawn, not set as text: its red shows on the first page.
+    EXPECT_GT(CountPageColours(Dst(f + ".pdf"), 1).watermark, 300) << f;
+  }
+  EXPECT_EQ(ReadFile(Src("/e.docx")), before);
+  EXPECT_FALSE(FileExists(Dst("/e.docx")));
+}
+
 // The cores each office process of this program may run on, as the kernel lists them ("0",
 // "0-3"), by process id. Its office processes are those whose pipe is named after it.
 std::map<int, std::string> OfficeCores() {
