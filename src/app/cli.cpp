@@ -12,6 +12,7 @@
 #include "platform/message_sink.h"
 #include "platform/message_target.h"
 #include "platform/paths.h"
+#include "platform/strings.h"
 #include "platform/thread.h"
 #include "platform/ui_dispatcher.h"
 #include "platform/window_messages.h"
@@ -33,26 +34,6 @@ std::atomic<bool> g_runInProgress{false};
 // it, rather than when this thread next looks.
 std::mutex g_runMutex;
 std::weak_ptr<TThread> g_run;
-
-// Number of UTF-8 code points in s.
-size_t CodePoints(const std::string& s) {
-  size_t n = 0;
-  for (unsigned char c : s)
-    if ((c & 0xC0) != 0x80) ++n;
-  return n;
-}
-
-// The first max code points of s.
-std::string CutToCodePoints(const std::string& s, size_t max) {
-  size_t n = 0;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-      if (n == max) return s.substr(0, i);
-      ++n;
-    }
-  }
-  return s;
-}
 
 // Shows a run: each action and notice the log gets on a line of its own (errors go to the
 // error stream), and on a terminal a bar with "done/total" and the current action below them
@@ -120,7 +101,7 @@ class CliDisplay : public JobDisplay {
                        "] " + std::to_string(done_) + "/" + std::to_string(total_);
     if (!action_.empty()) line += " " + action_;
     size_t width = terminal_.width > 1 ? static_cast<size_t>(terminal_.width - 1) : 79;
-    if (CodePoints(line) > width) line = CutToCodePoints(line, width);
+    if (Utf8Length(line) > width) line = Utf8CutToChars(line, width);
     out_ << "\r\x1b[K" << line;
     out_.flush();
     drawn_ = true;

@@ -87,19 +87,25 @@ void TJobProfile::Load() {
 
 void TJobProfile::LoadItems() {
   ClearItems();
-  if (!IsPlainFileName(FileName)) return;
+  Items = ReadItems();
+}
+
+std::vector<RJobItem> TJobProfile::ReadItems() const {
+  std::vector<RJobItem> items;
+  if (!IsPlainFileName(FileName)) return items;
   TIniFile ini(FilePath());
   for (const std::string& section : ini.ReadSections()) {
-    if (section == kBasicInfo) continue;
+    if (SameText(section, kBasicInfo) || SameText(section, kDocInfo)) continue;
     RJobItem item;
-    std::int32_t type = ini.ReadInteger(section, "Type", 1);
+    const std::int32_t type = ini.ReadInteger(section, "Type", 1);
     item.Source = ini.ReadString(section, "Source", "");
     item.Dest = ini.ReadString(section, "Dest", "");
     item.Comments = ini.ReadString(section, "Comments", "");
     if (item.Source.empty() || item.Dest.empty()) continue;
     item.Type = static_cast<std::uint8_t>(type & 0xFF);
-    Items.push_back(std::move(item));
+    items.push_back(std::move(item));
   }
+  return items;
 }
 
 void TJobProfile::Save() {

@@ -100,16 +100,9 @@ void TJob::SetControl(std::weak_ptr<MessageTarget> MainWindow, std::weak_ptr<Job
 }
 
 std::string TJob::DisplayText(const std::string& actionText) {
-  constexpr int kShown = 50;
-  int characters = 0;
-  for (std::size_t i = 0; i < actionText.size(); ++i) {
-    // A character starts at every byte that is not a UTF-8 continuation byte.
-    if ((static_cast<unsigned char>(actionText[i]) & 0xC0) != 0x80) {
-      if (characters == kShown) return actionText.substr(0, i) + "..";
-      ++characters;
-    }
-  }
-  return actionText;
+  constexpr std::size_t kShown = 50;
+  if (Utf8Length(actionText) <= kShown) return actionText;
+  return Utf8CutToChars(actionText, kShown) + "..";
 }
 
 // ---- the run -------------------------------------------------------------------------------

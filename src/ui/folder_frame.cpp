@@ -9,8 +9,7 @@
 #include <memory>
 
 #include "platform/message_sink.h"
-#include "ui/add_file_dialog.h"
-#include "ui/add_folder_dialog.h"
+#include "ui/item_dialog.h"
 #include "ui/ui_fonts.h"
 
 namespace stampwell {

@@ -709,4 +709,24 @@ TEST_F(JobTest, RunJobWithABrokenPrinterSetupTellsAndClosesTheRun) {
   EXPECT_EQ(Ends(), 1);
 }
 
+TEST_F(JobTest, AnItemRunsAsTheKindThePagesShow) {
+  // Type is a byte: 256 is 0, a single file; 300 is 44, a folder. A "docinfo" section with a
+  // source is no item for either.
+  WriteFile(src + "/one.txt", "1");
+  WriteFile(src + "/F/two.txt", "2");
+  WriteFile(ProgramDir() + "swWeekly.ini",
+            "[BasicInfo]\r\nName=Weekly\r\nOtherFiles=1\r\n"
+            "[0]\r\nType=256\r\nSource=" + src + "/one.txt\r\nDest=" + dst + "/one.txt\r\n"
+            "[1]\r\nType=300\r\nSource=" + src + "/F\r\nDest=" + dst + "/F\r\n"
+            "[docinfo]\r\nSource=" + src + "\r\nDest=" + dst + "/all\r\n");
+  TJobProfile profile("swWeekly.ini");
+  ASSERT_EQ(profile.Items.size(), 2u);
+  EXPECT_EQ(profile.Items[0].Type, 0) << "shown as a file";
+  EXPECT_EQ(profile.Items[1].Type, 44) << "shown as a folder";
+  ASSERT_TRUE(profile.RunJob(window, display));
+  ASSERT_TRUE(PumpUntil([&] { return Ends() == 1; }));
+  EXPECT_EQ(ActionLines(), Lines({Copy(src + "/one.txt", dst + "/one.txt"),
+                                  Copy(src + "/F/two.txt", dst + "/F/two.txt")}));
+}
+
 }  // namespace

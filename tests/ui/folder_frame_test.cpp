@@ -11,8 +11,7 @@
 #include <functional>
 
 #include "support/temp_dir.h"
-#include "ui/add_file_dialog.h"
-#include "ui/add_folder_dialog.h"
+#include "ui/item_dialog.h"
 #include "ui/folder_frame.h"
 #include "ui/ui_dialogs.h"
 

@@ -16,8 +16,7 @@
 
 #include "pdf/pdf_stack.h"
 #include "support/temp_dir.h"
-#include "ui/add_file_dialog.h"
-#include "ui/add_folder_dialog.h"
+#include "ui/item_dialog.h"
 #include "ui/doc_set_frame.h"
 #include "ui/folder_frame.h"
 #include "ui/form_example_font.h"
