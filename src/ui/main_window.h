@@ -156,6 +156,11 @@ class TfrmMain : public QMainWindow {
   void SetNodeImage(QTreeWidgetItem* node, int image);
   void UpdateNodeIcon(QTreeWidgetItem* node);
   void SetRunItemsEnabled();
+  // Delete and Export need a chosen job.
+  void SetJobItemsEnabled();
+  // The pages show no job's values (after its delete).
+  void ClearJobPages();
+  void ShowRunState();
   void OnRunClosed();
   void OnRunnerEnded(const QString& jobName);
   void JobTreeContextMenu(const QPoint& pos);

@@ -67,9 +67,9 @@ class OfficeRunTest : public QObject {
       w.JobTree->setCurrentItem(w.NodeAt(1));
       w.JobTreeClick();
       w.aRunThisJob->trigger();
-      QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Runing Job"));
+      QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Running"));
       QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 300000);
-      QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Job Complete"));
+      QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Ready"));
       QCOMPARE(w.StatusPanels[3]->text(), QStringLiteral("Completed"));
       QVERIFY(w.aRunThisJob->isEnabled());
     }
