@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QSet>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -437,6 +439,19 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.NodeAt(0)->childCount(), 1);
     QCOMPARE(w.NodeAt(1)->text(0), QStringLiteral("Beta"));
     QVERIFY(!w.CurrentJob());
+    // Nothing of the deleted job is left on screen, and nothing is left to delete.
+    QVERIFY(w.HelpPanel->isVisible());
+    QVERIFY(!w.JobPageControl->isVisible());
+    QVERIFY(w.SettingFrame->sName->text().isEmpty());
+    QVERIFY(w.FolderFrame->Entries().empty());
+    QVERIFY(w.HistoryFrame->History->toPlainText().isEmpty());
+    QVERIFY(!w.aDeleteJob->isEnabled());
+    QVERIFY(!w.ToolBar->findChild<QToolButton*>(QStringLiteral("tbDelete"))->isEnabled());
+    // Choosing a job makes Delete available again.
+    ClickNode(w, 1);
+    QVERIFY(w.aDeleteJob->isEnabled());
+    ClickNode(w, 0);
+    QVERIFY(!w.aDeleteJob->isEnabled());
   }
 
   void exportThenImportUnderATakenNameAsksUntilAFreeOne() {
@@ -478,6 +493,12 @@ class MainWindowTest : public QObject {
     QCOMPARE(fresh.Settings.Name, std::string("Fresh"));
     QCOMPARE(fresh.Items.size(), size_t(1));
     QCOMPARE(w.NodeAt(0)->childCount(), 3);
+    // The imported job is the chosen one, its pages shown.
+    QVERIFY(w.CurrentJob());
+    QCOMPARE(w.CurrentJob()->Settings.Name, std::string("Fresh"));
+    QCOMPARE(w.JobTree->currentItem(), w.NodeAt(NodeOf("Fresh")));
+    QVERIFY(w.JobPageControl->isVisible());
+    QCOMPARE(w.SettingFrame->sName->text(), QStringLiteral("Fresh"));
   }
 
   void importOfANameWithASeparatorSaysWhy() {
@@ -629,6 +650,88 @@ class MainWindowTest : public QObject {
       QVERIFY(item->isChecked());
       QVERIFY(part->isVisible());
     }
+  }
+
+  // The usual keys reach the usual actions: Ctrl+N the wizard, Del the chosen job (from the
+  // tree only), F1 the help, F5 a run, Ctrl+Q quit (asking while a job runs).
+  void theUsualKeysReachTheirActions() {
+    ScopedProgramDir dir;
+    WriteProfile(dir.Path(), "Alpha");
+    TfrmMain w;
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    bool wizardOpened = false;
+    QTimer::singleShot(0, [&] {
+      auto* wizard = qobject_cast<TfrmNewWizard*>(QApplication::activeModalWidget());
+      wizardOpened = wizard != nullptr;
+      if (wizard) wizard->btnCancelClick();
+    });
+    QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(wizardOpened);
+
+    ClickNode(w, 1);
+    QApplication::setActiveWindow(&w);
+    w.JobTree->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.JobTree));
+    TUiDialogs::TakeRequests();
+    TUiDialogs::SetNextAnswer(Kind::Question, QStringLiteral("No"));
+    QTest::keyClick(w.JobTree, Qt::Key_Delete);
+    auto asked = TUiDialogs::TakeRequests();
+    QCOMPARE(asked.size(), size_t(1));
+    QCOMPARE(asked[0].text, QStringLiteral("Delete the job \"Alpha\" together with its history?"));
+    // In a text field Del deletes a character, not the job.
+    w.SettingFrame->sName->setFocus();
+    w.SettingFrame->sName->setCursorPosition(0);
+    QTest::keyClick(w.SettingFrame->sName, Qt::Key_Delete);
+    QVERIFY(TUiDialogs::TakeRequests().empty());
+    QCOMPARE(w.SettingFrame->sName->text(), QStringLiteral("lpha"));
+    w.SettingFrame->sName->setText(QStringLiteral("Alpha"));
+
+    QWidget help;
+    TProgramWindows::SetHelpWindow(&help);
+    QTest::keyClick(&w, Qt::Key_F1);
+    QVERIFY(help.isVisible());
+    TProgramWindows::SetHelpWindow(nullptr);
+    QApplication::setActiveWindow(&w);
+
+    // F5 runs the chosen job; its folder does not exist, so the run ends at once.
+    w.JobTree->setFocus();
+    QTest::keyClick(&w, Qt::Key_F5);
+    QVERIFY(w.ProgressWindow());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Running() && !w.Draining(), 20000);
+
+    const auto keys = [](QAction* a) { return a->shortcut(); };
+    QCOMPARE(keys(w.aNewJob), QKeySequence(QKeySequence::New));
+    QCOMPARE(keys(w.aExitApp), QKeySequence(QKeySequence::Quit));
+    QCOMPARE(keys(w.aHelpHelp), QKeySequence(QKeySequence::HelpContents));
+    QCOMPARE(keys(w.RunJobItem), QKeySequence(Qt::Key_F5));
+  }
+
+  // Every menu and every item in it has its own underlined letter.
+  void menusHaveMnemonics() {
+    ScopedProgramDir dir;
+    TfrmMain w;
+    const auto letter = [](const QString& text) {
+      const int at = text.indexOf(QLatin1Char('&'));
+      return at < 0 || at + 1 >= text.size() ? QChar() : text.at(at + 1).toLower();
+    };
+    QSet<QChar> titles;
+    for (QAction* m : w.menuBar()->actions()) {
+      const QChar c = letter(m->text());
+      QVERIFY2(!c.isNull(), qPrintable(m->text()));
+      QVERIFY2(!titles.contains(c), qPrintable(m->text()));
+      titles << c;
+      QSet<QChar> items;
+      for (QAction* a : m->menu()->actions()) {
+        if (a->isSeparator()) continue;
+        const QChar i = letter(a->text());
+        QVERIFY2(!i.isNull(), qPrintable(a->text()));
+        QVERIFY2(!items.contains(i), qPrintable(a->text()));
+        items << i;
+      }
+    }
+    QCOMPARE(titles.size(), 4);
   }
 
   void aboutAndHelp() {
