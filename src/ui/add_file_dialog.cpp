@@ -26,12 +26,12 @@ bool CurrentFormat(const std::string& path) {
 
 TfrmAddFile::TfrmAddFile(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmAddFile"));
-  setWindowTitle(QStringLiteral("Add Files"));
+  setWindowTitle(tr("Add File"));
   const TItemDialogLayout l = TItemDialogLayout::Build(
-      this, 489, 178, QStringLiteral("&Source File:"), QStringLiteral("Source"),
-      QStringLiteral("&Destionation File:"), QStringLiteral("Dest"),
-      QStringLiteral("Note: If Destination file is the same with Source, it mean just add the "
-                     "water mark to original file"));
+      this, 489, 178, tr("&Source file:"), QStringLiteral("Source"),
+      tr("&Destination file:"), QStringLiteral("Dest"),
+      tr("Note: when the destination is the source file itself, the watermark is added to "
+         "the original file."));
   Label1 = l.sourceLabel;
   Source = l.source;
   btnSource = l.btnSource;
@@ -87,24 +87,27 @@ void TfrmAddFile::btnOKClick() {
   const std::string source = Source->text().toStdString();
   const std::string dest = Dest->text().toStdString();
   if (source.empty() || dest.empty()) {
-    ShowMessage("please input source File and destionation File at first");
+    ShowMessage(tr("Please enter a source file and a destination file first.").toStdString());
     return;
   }
   // Only the source's kind decides the engine; the destination may also be a PDF. Both
   // refusals speak of the source extension.
   const bool current = CurrentFormats && CurrentFormat(source);
   if (current && !CurrentFormat(dest) && !ExtensionIn(dest, {".pdf"})) {
-    ShowMessage(
-        "Destination File Extension Must Be One Of The Current Formats "
-        "(.docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp) Or .pdf!");
+    ShowMessage(tr("The destination must be a file of one of the current formats "
+                   "(.docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp) or a .pdf file.")
+                    .toStdString());
     return;
   }
   if (!current && (!ExtensionIn(source, {".doc", ".xls", ".ppt"}) ||
                    !ExtensionIn(dest, {".doc", ".xls", ".ppt", ".pdf"}))) {
-    ShowMessage(CurrentFormats
-                    ? "Source File Extension Only Can Be .doc/.xls/.ppt, "
-                      ".docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp!"
-                    : "Source File Extension Only Can Be .doc/.xls/.ppt!");
+    ShowMessage((CurrentFormats
+                     ? tr("Only .doc, .xls, .ppt and .docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/"
+                          ".pptm/.odp files can be added; the destination may also be a .pdf "
+                          "file.")
+                     : tr("Only .doc, .xls and .ppt files can be added; the destination may also "
+                          "be a .pdf file."))
+                    .toStdString());
     return;
   }
   Rec.Type = 0;
@@ -112,9 +115,9 @@ void TfrmAddFile::btnOKClick() {
   Rec.Dest = dest;
   Rec.Comments = sComments->text().toStdString();
   if (source == dest) {
-    ShowMessage(
-        "Since destination file are the same with source, please close all office "
-        "application when running job!");
+    ShowMessage(tr("The destination is the source itself: please close the file in every "
+                   "office program before the job runs.")
+                    .toStdString());
   }
   accept();
 }

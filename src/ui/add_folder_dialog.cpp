@@ -8,12 +8,12 @@ namespace stampwell {
 
 TfrmAddFolder::TfrmAddFolder(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmAddFolder"));
-  setWindowTitle(QStringLiteral("Add Folder"));
+  setWindowTitle(tr("Add Folder"));
   const TItemDialogLayout l = TItemDialogLayout::Build(
-      this, 486, 171, QStringLiteral("&Source Directory:"), QStringLiteral("SourceDir"),
-      QStringLiteral("&Destionation Directory:"), QStringLiteral("DestDir"),
-      QStringLiteral("Note: If Destination Directory is the same with Source, it mean just add "
-                     "the water mark to original file"));
+      this, 486, 171, tr("&Source folder:"), QStringLiteral("SourceDir"),
+      tr("&Destination folder:"), QStringLiteral("DestDir"),
+      tr("Note: when the destination is the source folder itself, the watermark is added to "
+         "the original files."));
   Label1 = l.sourceLabel;
   SourceDir = l.source;
   btnSource = l.btnSource;
@@ -48,13 +48,13 @@ void TfrmAddFolder::FormShow() {
 }
 
 void TfrmAddFolder::btnSourceClick() {
-  if (auto path = TUiDialogs::BrowseFolder(this, QStringLiteral("Please specify a directory"))) {
+  if (auto path = TUiDialogs::BrowseFolder(this, tr("Choose a folder"))) {
     SourceDir->setText(*path);
   }
 }
 
 void TfrmAddFolder::btnDestClick() {
-  if (auto path = TUiDialogs::BrowseFolder(this, QStringLiteral("Please specify a directory"))) {
+  if (auto path = TUiDialogs::BrowseFolder(this, tr("Choose a folder"))) {
     DestDir->setText(*path);
   }
 }
@@ -65,13 +65,13 @@ void TfrmAddFolder::btnOKClick() {
   Rec.Dest = DestDir->text().toStdString();
   Rec.Comments = sComments->text().toStdString();
   if (Rec.Source.empty() || Rec.Dest.empty()) {
-    ShowMessage("please input source dir and destionation directory at first");
+    ShowMessage(tr("Please enter a source folder and a destination folder first.").toStdString());
     return;
   }
   if (Rec.Source == Rec.Dest) {
-    ShowMessage(
-        "Since destination folder are the same with  source, please close all office "
-        "application when running job!");
+    ShowMessage(tr("The destination is the source itself: please close its files in every "
+                   "office program before the job runs.")
+                    .toStdString());
   }
   accept();
 }

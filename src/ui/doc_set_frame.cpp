@@ -126,18 +126,18 @@ TDocSetFrame::TDocSetFrame(QWidget* parent) : QWidget(parent) {
   Style1->setChecked(true);
   Style1->adjustSize();
   Style1->move(120, 188);
-  Style2 = new QRadioButton(QStringLiteral("horizontal "), GroupBox2);
+  Style2 = new QRadioButton(tr("Horizontal"), GroupBox2);
   Style2->setObjectName(QStringLiteral("Style2"));
   Style2->adjustSize();
   Style2->move(216, 188);
 
-  ViewResult = new TLinkLabel(QStringLiteral("View your settings in Word"), GroupBox2);
+  ViewResult = new TLinkLabel(tr("Preview the watermark in LibreOffice"), GroupBox2);
   ViewResult->setObjectName(QStringLiteral("ViewResult"));
   ViewResult->adjustSize();
   ViewResult->move(312, 192);
   connect(ViewResult, &TLinkLabel::clicked, this, &TDocSetFrame::ViewResultClick);
 
-  Label2 = MakeLabel(GroupBox2, "Label2", QStringLiteral("Watermark &String:"), 24, 28, wmString);
+  Label2 = MakeLabel(GroupBox2, "Label2", tr("Watermark &text:"), 24, 28, wmString);
   Label4 = MakeLabel(GroupBox2, "Label4", QStringLiteral("Si&ze: "), 32, 68, wmSize);
   Label5 = MakeLabel(GroupBox2, "Label5", QStringLiteral("&Font:"), 32, 109, wmFont);
   Label1 = MakeLabel(GroupBox2, "Label1", QStringLiteral("C&olor: "), 32, 148, wmColor);
@@ -214,7 +214,7 @@ bool TDocSetFrame::ReadSettings() {
   DocSettings.Transparent = IsTranparent->isChecked();
   DocSettings.HX = Style1->isChecked();
   if (DocSettings.DocWaterMarkStr.empty()) {
-    ShowMessage("Please select watermark string at first!");
+    ShowMessage(tr("Please enter the watermark text first.").toStdString());
     return false;
   }
   return true;

@@ -27,8 +27,8 @@ TFolderFrame::TFolderFrame(QWidget* parent) : QWidget(parent) {
   FolderList = new QTreeWidget(LocPanel);
   FolderList->setObjectName(QStringLiteral("FolderList"));
   FolderList->setColumnCount(3);
-  FolderList->setHeaderLabels({QStringLiteral("Source Dir/File"),
-                               QStringLiteral("Destination Dir/File"), QStringLiteral("Comments")});
+  FolderList->setHeaderLabels({tr("Source folder/file"),
+                               tr("Destination folder/file"), QStringLiteral("Comments")});
   for (int c = 0; c < 3; ++c) FolderList->setColumnWidth(c, 150);
   FolderList->setRootIsDecorated(false);
   FolderList->setItemsExpandable(false);
@@ -122,7 +122,7 @@ void TFolderFrame::AddFileClick() {
 
 void TFolderFrame::EdititClick() {
   if (FolderList->selectedItems().isEmpty()) {
-    ShowMessage("Please select one Row which you want edit at first!");
+    ShowMessage(tr("Please select the row to edit first.").toStdString());
     return;
   }
   const int index = SelectedEntry();
@@ -142,7 +142,7 @@ void TFolderFrame::EdititClick() {
 
 void TFolderFrame::DeleteitClick() {
   if (FolderList->selectedItems().isEmpty()) {
-    ShowMessage("Please select one Row which you want delete at first!");
+    ShowMessage(tr("Please select the row to remove first.").toStdString());
     return;
   }
   const int index = SelectedEntry();

@@ -9,7 +9,7 @@ namespace stampwell {
 
 TfrmHelp::TfrmHelp(QWidget* mainWindow) : QWidget(nullptr, Qt::Window), mainWindow_(mainWindow) {
   setObjectName(QStringLiteral("frmHelp"));
-  setWindowTitle(QStringLiteral("Help of Stampwell"));
+  setWindowTitle(tr("Stampwell Help"));
   setFont(DesktopFont(8));
   resize(588, 410);
   FormCreate();

@@ -557,7 +557,7 @@ void TfrmMain::ClearJobPages() {
 
 void TfrmMain::DeleteJob() {
   if (!currentJob_) {
-    Tell(QStringLiteral("Please Select the job at frist!"));
+    Tell(tr("Please select a job first."));
     return;
   }
   std::shared_ptr<TJobProfile> job = currentJob_;
@@ -578,7 +578,7 @@ void TfrmMain::DeleteJob() {
 
 void TfrmMain::ExportJob() {
   if (!currentJob_) {
-    Tell(QStringLiteral("Please select the profile which you want to export at first!"));
+    Tell(tr("Please select the job to export first."));
     return;
   }
   // The export holds what the user sees.

@@ -53,7 +53,7 @@ QString FromBytes(const std::string& s) { return QString::fromUtf8(s.data(), qsi
 
 TfrmNewWizard::TfrmNewWizard(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("frmNewWizard"));
-  setWindowTitle(QStringLiteral("Wizard Of New Job "));
+  setWindowTitle(tr("New Job Wizard"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
   setFont(DesktopFont(8));
@@ -131,15 +131,15 @@ void TfrmNewWizard::SetSettings() {
   if (JobTypeFrame->WaterMark->isChecked()) {
     rec.Doc = true;
     rec.PDF = false;
-    SettingFrame->IsPrintPDF->setText(QStringLiteral("Print Doc/Xls/Ppt Files into PDF Files"));
+    SettingFrame->IsPrintPDF->setText(tr("Print office files to PDF files"));
   } else if (JobTypeFrame->PrintPDF->isChecked()) {
     rec.Doc = false;
     rec.PDF = true;
-    SettingFrame->IsPrintPDF->setText(QStringLiteral("Print Doc/Xls/Ppt Files into PDF Files"));
+    SettingFrame->IsPrintPDF->setText(tr("Print office files to PDF files"));
   } else if (JobTypeFrame->WatermarkPDF->isChecked()) {
     rec.Doc = true;
     rec.PDF = true;
-    SettingFrame->IsPrintPDF->setText(QStringLiteral("Print Watermark Added Files into PDF Files"));
+    SettingFrame->IsPrintPDF->setText(tr("Print the watermarked files to PDF files"));
   }
 }
 
@@ -161,7 +161,7 @@ bool TfrmNewWizard::SaveJob() {
     return false;
   }
   if (profile.Exists()) {
-    Tell(QStringLiteral("The same name job have been Exist,please change your new job name!"));
+    Tell(tr("A job of this name exists already; please choose another name."));
     return false;
   }
   try {

@@ -57,7 +57,7 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   LocPanel->setGeometry(0, (273 - kPanelHeight) / 2, 500, kPanelHeight);
 
   Label1 = Make<QLabel>(LocPanel, "Label1");
-  Label1->setText(QStringLiteral("Profile Name:"));
+  Label1->setText(tr("Job name:"));
   Label1->adjustSize();
   Label1->move(96, 20);
 
@@ -69,12 +69,12 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   Label1->setBuddy(sName);
 
   GroupBox1 = Make<QGroupBox>(LocPanel, "GroupBox1");
-  GroupBox1->setTitle(QStringLiteral("File Type Selection"));
+  GroupBox1->setTitle(tr("File types"));
   GroupBox1->setGeometry(88, 48, 321, kTypesHeight);
-  IsDoc = MakeCheck(GroupBox1, "IsDoc", QStringLiteral("Add Watermark into &Doc File"), 16, 24);
+  IsDoc = MakeCheck(GroupBox1, "IsDoc", tr("Add a watermark to &Word files (.doc)"), 16, 24);
   IsDoc->setChecked(true);
-  IsXls = MakeCheck(GroupBox1, "IsXls", QStringLiteral("Add Watermark into &Xls File"), 16, 48);
-  IsPpt = MakeCheck(GroupBox1, "IsPpt", QStringLiteral("Add Watermark into &Ppt File"), 16, 72);
+  IsXls = MakeCheck(GroupBox1, "IsXls", tr("Add a watermark to &Excel files (.xls)"), 16, 48);
+  IsPpt = MakeCheck(GroupBox1, "IsPpt", tr("Add a watermark to &PowerPoint files (.ppt)"), 16, 72);
   IsModern = MakeCheck(GroupBox1, "IsModern",
                        QStringLiteral("Also .docx, .xlsx, .pptx and OpenDocument files"), 16, 96);
 
@@ -82,9 +82,9 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   GroupBox2->setTitle(QStringLiteral("Option"));
   GroupBox2->setGeometry(88, kOptionTop, 321, kOptionHeight);
   IsPrintPDF = MakeCheck(GroupBox2, "IsPrintPDF",
-                         QStringLiteral("Print Added Watermark Files into PD&F Files"), 8, 16);
+                         tr("Print the watermarked files to PD&F files"), 8, 16);
   IsCopy = MakeCheck(GroupBox2, "IsCopy",
-                     QStringLiteral("Copy &other type files(except:doc,xls,ppt) also in folders"),
+                     tr("Copy all &other files of the folders too"),
                      8, 40);
   WorkersLabel = Make<QLabel>(GroupBox2, "WorkersLabel");
   WorkersLabel->setText(QStringLiteral("&Workers (files at once):"));
@@ -138,7 +138,7 @@ bool TSettingFrame::ReadSettings() {
   const QString name = sName->text();
   bool result = true;
   if (name.isEmpty()) {
-    ShowMessage("Profile cann't be empty, Please input it.");
+    ShowMessage(tr("The job name cannot be empty; please enter one.").toStdString());
     result = false;
   }
   Settings.Name = name.toStdString();

@@ -123,8 +123,8 @@ class FolderFrameTest : public QObject {
     page.EdititClick();
     page.DeleteitClick();
     QCOMPARE(messages.Messages(),
-             (std::vector<std::string>{"Please select one Row which you want edit at first!",
-                                       "Please select one Row which you want delete at first!"}));
+             (std::vector<std::string>{"Please select the row to edit first.",
+                                       "Please select the row to remove first."}));
     QCOMPARE(page.Entries().size(), std::size_t{1});
   }
 
@@ -213,7 +213,7 @@ class FolderFrameTest : public QObject {
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(
         messages.Messages(),
-        std::vector<std::string>{"please input source dir and destionation directory at first"});
+        std::vector<std::string>{"Please enter a source folder and a destination folder first."});
   }
 
   void folderDialogWarnsOnSamePathButAccepts() {
@@ -224,8 +224,8 @@ class FolderFrameTest : public QObject {
     dialog.btnOKClick();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(messages.Messages(),
-             std::vector<std::string>{"Since destination folder are the same with  source, please "
-                                      "close all office application when running job!"});
+             std::vector<std::string>{"The destination is the source itself: please close its "
+                                      "files in every office program before the job runs."});
     QVERIFY(dialog.Rec == Folder("/same", "/same"));
   }
 
@@ -241,7 +241,7 @@ class FolderFrameTest : public QObject {
     QCOMPARE(dialog.DestDir->text(), QStringLiteral("/typed"));
     const auto requests = TUiDialogs::TakeRequests();
     QCOMPARE(requests.size(), std::size_t{2});
-    QCOMPARE(requests[0].title, QStringLiteral("Please specify a directory"));
+    QCOMPARE(requests[0].title, QStringLiteral("Choose a folder"));
   }
 
   void folderDialogTabOrder() {
@@ -260,8 +260,9 @@ class FolderFrameTest : public QObject {
     QTest::addColumn<QString>("dest");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("accepted");
-    const QString ext = "Source File Extension Only Can Be .doc/.xls/.ppt!";
-    const QString missing = "please input source File and destionation File at first";
+    const QString ext =
+        "Only .doc, .xls and .ppt files can be added; the destination may also be a .pdf file.";
+    const QString missing = "Please enter a source file and a destination file first.";
     QTest::newRow("upper-case .DOC") << "/a/R.DOC"
                                      << "/b/R.doc"
                                      << "" << true;
@@ -359,8 +360,8 @@ class FolderFrameTest : public QObject {
     dialog.btnOKClick();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(messages.Messages(),
-             std::vector<std::string>{"Since destination file are the same with source, please "
-                                      "close all office application when running job!"});
+             std::vector<std::string>{"The destination is the source itself: please close the "
+                                      "file in every office program before the job runs."});
     QVERIFY(dialog.Rec == File("/a/r.xls", "/a/r.xls", "in place"));
   }
 

@@ -1,7 +1,9 @@
 // The main window: start-up, the tree and the pages, save back, new, delete, export, import,
 // the resize rule and the About window. Message boxes go through the message sink; file
 // dialogs and the input box are answered through the dialog hooks.
+#include <QAbstractButton>
 #include <QAction>
+#include <QGroupBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -28,6 +30,8 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "ui/about_window.h"
+#include "ui/add_file_dialog.h"
+#include "ui/add_folder_dialog.h"
 #include "ui/doc_set_frame.h"
 #include "ui/folder_frame.h"
 #include "ui/history_frame.h"
@@ -231,7 +235,7 @@ class MainWindowTest : public QObject {
     w.DocSetFrame->wmString->setEditText(QString());
     const std::string before = ReadFile(dir.Path() + "swAlpha.ini");
     ClickNode(w, 0);
-    QCOMPARE(said.Take(), QStringList(2, "Please select watermark string at first!"));
+    QCOMPARE(said.Take(), QStringList(2, "Please enter the watermark text first."));
     QCOMPARE(ReadFile(dir.Path() + "swAlpha.ini"), before);
     QVERIFY(w.HelpPanel->isVisible());
     QVERIFY(!w.CurrentJob());
@@ -310,7 +314,7 @@ class MainWindowTest : public QObject {
     w.DocSetFrame->wmString->setEditText(QString());
     TUiDialogs::SetNextAnswer(Kind::SaveFile, Q(out.Path() + "empty.txt"));
     w.aExportJob->trigger();
-    QCOMPARE(said.Take(), QStringList{"Please select watermark string at first!"});
+    QCOMPARE(said.Take(), QStringList{"Please enter the watermark text first."});
     QVERIFY(!FileExists(out.Path() + "empty.txt"));
   }
 
@@ -476,14 +480,14 @@ class MainWindowTest : public QObject {
     TUiDialogs::SetNextAnswer(Kind::InputBox, QStringLiteral("Fresh"));
     w.aImportJob->trigger();
     QCOMPARE(said.Take(),
-             (QStringList{"Already Exist the same name Job!", "Already Exist the same name Job!",
-                          "Already Exist the same name Job!", TJobFiles::kSeparatorInName}));
+             (QStringList{"A job of this name exists already.", "A job of this name exists already.",
+                          "A job of this name exists already.", TJobFiles::kSeparatorInName}));
     int asked = 0;
     for (const auto& r : TUiDialogs::TakeRequests()) {
       if (r.kind != Kind::InputBox) continue;
       ++asked;
-      QCOMPARE(r.title, QStringLiteral("Input Box"));
-      QCOMPARE(r.text, QStringLiteral("Please Input One Different Name:"));
+      QCOMPARE(r.title, QStringLiteral("Import Job"));
+      QCOMPARE(r.text, QStringLiteral("Please enter another name:"));
     }
     QCOMPARE(asked, 4);
     QCOMPARE(ListTree(dir.Path()),
@@ -543,7 +547,7 @@ class MainWindowTest : public QObject {
     TUiDialogs::SetNextAnswer(Kind::OpenFile, Q(out.Path() + "letter.txt"));
     w.aImportJob->trigger();
     QCOMPARE(said.Take(),
-             QStringList{"This text file seems not one profile export file, please check it!"});
+             QStringList{"This text file does not look like an exported job; please check it."});
     QVERIFY(ListTree(dir.Path()).empty());  // the staged copy is gone
     // A text without a name is enough: it becomes the job with the empty name.
     TUiDialogs::SetNextAnswer(Kind::OpenFile, Q(out.Path() + "x.txt"));
@@ -734,22 +738,63 @@ class MainWindowTest : public QObject {
     QCOMPARE(titles.size(), 4);
   }
 
+  // The words of every window: none of the old misspellings, no Windows-only names.
+  void theWindowsSpeakPlainEnglish() {
+    ScopedProgramDir dir;
+    WriteProfile(dir.Path(), "Alpha");
+    TfrmMain w;
+    w.show();
+    ClickNode(w, 1);
+    TfrmNewWizard wizard(&w);
+    TfrmAddFile addFile;
+    TfrmAddFolder addFolder;
+    TfrmAbout about;
+    QStringList texts;
+    auto collect = [&texts](QWidget* top) {
+      QList<QWidget*> all = top->findChildren<QWidget*>();
+      all << top;
+      for (QWidget* widget : all) {
+        texts << widget->windowTitle() << widget->toolTip();
+        if (auto* l = qobject_cast<QLabel*>(widget)) texts << l->text();
+        if (auto* b = qobject_cast<QAbstractButton*>(widget)) texts << b->text();
+        if (auto* g = qobject_cast<QGroupBox*>(widget)) texts << g->title();
+        if (auto* t = qobject_cast<QTabWidget*>(widget))
+          for (int i = 0; i < t->count(); ++i) texts << t->tabText(i);
+        for (QAction* a : widget->actions()) texts << a->text();
+      }
+    };
+    for (QWidget* top : {static_cast<QWidget*>(&w), static_cast<QWidget*>(&wizard),
+                         static_cast<QWidget*>(&addFile), static_cast<QWidget*>(&addFolder),
+                         static_cast<QWidget*>(&about)})
+      collect(top);
+    for (QAction* m : w.menuBar()->actions()) {
+      texts << m->text();
+      for (QAction* a : m->menu()->actions()) texts << a->text();
+    }
+    const QString all = texts.join(QLatin1Char('\n'));
+    QVERIFY(all.contains(QStringLiteral("Preview the watermark in LibreOffice")));
+    for (const char* wrong : {"Runing", "WaterMark", "Wizard Of", "it mean", "water mark",
+                              "Copy other type", "in Word", "Destionation", "frist", "cann't",
+                              "Exist", "Version: 2.0", "example.com", "About.."})
+      QVERIFY2(!all.contains(QString::fromLatin1(wrong)), wrong);
+  }
+
   void aboutAndHelp() {
     TfrmAbout about;
-    QCOMPARE(about.Version->text(), QStringLiteral("Version: 2.0"));
+    // The build's own version (the project's, as the command line reports it), and no link
+    // to a web site: the link opens the help that comes with the program.
+    QCOMPARE(about.Version->text(), QStringLiteral("Version ") + QStringLiteral(STAMPWELL_VERSION));
     QVERIFY(about.Name->font().bold());
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
-    emit about.SupportLink->linkActivated(TfrmAbout::SupportUrl());
-    emit about.HomeLink->linkActivated(TfrmAbout::HomeUrl());
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    QCOMPARE(catcher.urls,
-             (QList<QUrl>{QUrl(TfrmAbout::SupportUrl()), QUrl(TfrmAbout::HomeUrl())}));
+    QVERIFY(!about.HelpLink->text().contains(QStringLiteral("http")));
+    QVERIFY(!about.findChild<QLabel*>(QStringLiteral("SupportLink")));
 
     ScopedProgramDir dir;
     TfrmMain w;
     QWidget help;
     TProgramWindows::SetHelpWindow(&help);
+    emit about.HelpLink->linkActivated(QStringLiteral("#help"));
+    QVERIFY(help.isVisible());
+    help.hide();
     w.aHelpHelp->trigger();
     QVERIFY(help.isVisible());
     TProgramWindows::SetHelpWindow(nullptr);

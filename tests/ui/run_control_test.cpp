@@ -338,7 +338,7 @@ class RunControlTest : public QObject {
     // A page that refuses its values starts no run.
     w.DocSetFrame->wmString->setEditText(QString());
     w.aRunThisJob->trigger();
-    QCOMPARE(said.Take(), QStringList{"Please select watermark string at first!"});
+    QCOMPARE(said.Take(), QStringList{"Please enter the watermark text first."});
     QVERIFY(!w.Running());
   }
 

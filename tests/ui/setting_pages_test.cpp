@@ -177,7 +177,7 @@ class SettingPagesTest : public QObject {
     test::MessageRecorder messages;
     QVERIFY(!page.ReadSettings());
     QCOMPARE(messages.Messages(),
-             std::vector<std::string>{"Profile cann't be empty, Please input it."});
+             std::vector<std::string>{"The job name cannot be empty; please enter one."});
   }
 
   void generalBlankNameIsAcceptedUnchanged() {
@@ -263,7 +263,7 @@ class SettingPagesTest : public QObject {
     test::MessageRecorder messages;
     QVERIFY(!page->ReadSettings());
     QCOMPARE(messages.Messages(),
-             std::vector<std::string>{"Please select watermark string at first!"});
+             std::vector<std::string>{"Please enter the watermark text first."});
   }
 
   void watermarkSizeSelection_data() {
@@ -299,7 +299,7 @@ class SettingPagesTest : public QObject {
     d.HX = false;
     page->ShowSettings(d);
     QVERIFY(page->Style2->isChecked());
-    QCOMPARE(page->Style2->text(), QStringLiteral("horizontal "));
+    QCOMPARE(page->Style2->text(), QStringLiteral("Horizontal"));
     QVERIFY(page->ReadSettings());
     QVERIFY(!page->DocSettings.HX);
   }
