@@ -61,7 +61,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x,
 
 TDocSetFrame::TDocSetFrame(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("DocSetFrame"));
-  setFont(DesktopFont(8));
+  setFont(DesktopFont());
   resize(498, 264);
 
   LocPanel = new QFrame(this);
@@ -89,7 +89,7 @@ TDocSetFrame::TDocSetFrame(QWidget* parent) : QWidget(parent) {
 
   wmFont = new TscFontComboBox(GroupBox2);
   wmFont->setObjectName(QStringLiteral("wmFont"));
-  QFont pickerFont = DesktopFont(8);
+  QFont pickerFont = DesktopFont();
   pickerFont.setPixelSize(13);
   wmFont->setFont(pickerFont);
   wmFont->setMaxVisibleItems(12);

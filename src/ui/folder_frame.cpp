@@ -17,7 +17,7 @@ namespace stampwell {
 
 TFolderFrame::TFolderFrame(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("FolderFrame"));
-  setFont(DesktopFont(8));
+  setFont(DesktopFont());
   resize(526, 321);
 
   LocPanel = new QFrame(this);

@@ -10,7 +10,7 @@ namespace stampwell {
 TfrmHelp::TfrmHelp(QWidget* mainWindow) : QWidget(nullptr, Qt::Window), mainWindow_(mainWindow) {
   setObjectName(QStringLiteral("frmHelp"));
   setWindowTitle(tr("Stampwell Help"));
-  setFont(DesktopFont(8));
+  setFont(DesktopFont());
   resize(588, 410);
   FormCreate();
 }

@@ -23,7 +23,7 @@ THistoryFrame::THistoryFrame(QWidget* parent) : QWidget(parent) {
   History = new QPlainTextEdit(LocPanel);
   History->setObjectName(QStringLiteral("History"));
   History->setReadOnly(true);
-  History->setFont(DesktopFont(8));
+  History->setFont(DesktopFont());
   History->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   History->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   History->setLineWrapMode(QPlainTextEdit::WidgetWidth);

@@ -34,7 +34,7 @@ TJobTypeFrame::TJobTypeFrame(QWidget* parent) : QWidget(parent) {
   JobPanel->setObjectName(QStringLiteral("JobPanel"));
   JobPanel->setFrameShape(QFrame::NoFrame);
   JobPanel->setGeometry(0, 16, 500, 250);
-  JobPanel->setFont(DesktopFont(8));
+  JobPanel->setFont(DesktopFont());
 
   Label1 =
       Place(new QLabel(tr("Choose what the job does"), JobPanel), "Label1", 56, 48);

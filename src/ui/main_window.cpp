@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 #include <QSettings>
 #include <QSplitter>
 #include <algorithm>
@@ -82,8 +83,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Stampwell"));
   setWindowIcon(TImageList::ProgressFrames().Icon(4));
-  setFont(DesktopFont(8));
-  resize(636, 502);
+  // The desktop's font, at the desktop's size.
+  setFont(QApplication::font());
   jobFiles_ = std::make_unique<TJobFiles>(this);
   runControl_ = std::make_unique<TRunControl>(this);
   connect(runControl_.get(), &TRunControl::runClosed, this, [this] { OnRunClosed(); });
@@ -104,8 +105,6 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
 
   // FormCreate, in its order.
   LoadProfilesReporting();
-  jobPanelDesignHeight_ = 340;
-  treeDesignHeight_ = 80;
   shownNode_ = -1;
   currentIndex_ = -1;
   currentJob_.reset();
@@ -126,10 +125,11 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
   HtmViewFrame->setGeometry(HelpPanel->rect());
   HtmViewFrame->show();
   HtmViewFrame->Init();
-  FormResize();
+  RestoreWindowState();
 }
 
 TfrmMain::~TfrmMain() {
+  SaveWindowState();
   // FormDestroy: the shown job's pages go back into its file. A runner still going (the
   // window destroyed without Exit) reports into nothing from now on.
   if (shownNode_ > 0) {
@@ -299,8 +299,14 @@ void TfrmMain::CreatePanels() {
   MainPanel->setFrameShape(QFrame::Panel);
   MainPanel->setFrameShadow(QFrame::Sunken);
   setCentralWidget(MainPanel);
+  auto* mainLayout = new QVBoxLayout(MainPanel);
+  mainLayout->setContentsMargins(0, 0, 0, 0);
+  Splitter = new QSplitter(Qt::Vertical, MainPanel);
+  Splitter->setObjectName(QStringLiteral("Splitter"));
+  Splitter->setChildrenCollapsible(false);
+  mainLayout->addWidget(Splitter);
 
-  JobTree = new QTreeWidget(MainPanel);
+  JobTree = new QTreeWidget(Splitter);
   JobTree->setObjectName(QStringLiteral("JobTree"));
   JobTree->setHeaderHidden(true);
   JobTree->setColumnCount(1);
@@ -325,15 +331,21 @@ void TfrmMain::CreatePanels() {
   connect(JobTree, &QTreeWidget::itemCollapsed, this,
           [this](QTreeWidgetItem* i) { UpdateNodeIcon(i); });
 
-  JobPanel = new QWidget(MainPanel);
+  JobPanel = new QWidget(Splitter);
   JobPanel->setObjectName(QStringLiteral("JobPanel"));
+  JobTree->setMinimumHeight(60);
+  JobPanel->setMinimumHeight(120);
+  Splitter->addWidget(JobTree);
+  Splitter->addWidget(JobPanel);
+  // The pages take what the window gains; the tree keeps its height.
+  Splitter->setStretchFactor(0, 0);
+  Splitter->setStretchFactor(1, 1);
   HelpPanel = new QWidget(JobPanel);
   HelpPanel->setObjectName(QStringLiteral("HelpPanel"));
   JobPageControl = new QTabWidget(JobPanel);
   JobPageControl->setObjectName(QStringLiteral("JobPageControl"));
   JobPanel->installEventFilter(this);
   HelpPanel->installEventFilter(this);
-  MainPanel->installEventFilter(this);
 }
 
 void TfrmMain::InitJobPage() {
@@ -627,32 +639,36 @@ void TfrmMain::ToolBarView() { ToolBar->setVisible(aToolBarView->isChecked()); }
 
 void TfrmMain::StatusBarView() { statusBar()->setVisible(aStatusBarView->isChecked()); }
 
-void TfrmMain::PanelView() {
-  JobPanel->setVisible(aPanelView->isChecked());
-  FormResize();
-}
+void TfrmMain::PanelView() { JobPanel->setVisible(aPanelView->isChecked()); }
 
 // ---------------------------------------------------------------- layout
 
-// The job panel keeps its design height at the bottom of the main panel; the tree takes the
-// room above it, and when that is less than the tree's design height the tree keeps that
-// height and moves up, partly out of view. A hidden job panel leaves its room to the tree.
-// The rule depends on the sizes only, never on the layout before, so every size gets the
-// same picture (no gap opens above the tree after a maximised window is restored).
-void TfrmMain::FormResize() {
-  const QRect client = MainPanel->contentsRect();
-  const int P = JobPanel->isHidden() ? 0 : jobPanelDesignHeight_;
-  const int T = treeDesignHeight_;
-  const int room = client.height() - P;
-  const int treeHeight = std::max(T, room);
-  JobTree->setGeometry(client.left(), client.top() + room - treeHeight, client.width(), treeHeight);
-  JobPanel->setGeometry(client.left(), client.top() + room, client.width(),
-                        jobPanelDesignHeight_);
+// The splitter lays out the tree and the pages; a hidden job panel leaves its room to the
+// tree. Kept for the callers that ask for a layout pass.
+void TfrmMain::FormResize() { MainPanel->layout()->activate(); }
+
+void TfrmMain::resizeEvent(QResizeEvent* event) { QMainWindow::resizeEvent(event); }
+
+std::unique_ptr<QSettings> TfrmMain::WindowSettings() {
+  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                     QStringLiteral("stampwell"), QStringLiteral("stampwell"));
 }
 
-void TfrmMain::resizeEvent(QResizeEvent* event) {
-  QMainWindow::resizeEvent(event);
-  FormResize();
+void TfrmMain::RestoreWindowState() {
+  const std::unique_ptr<QSettings> settings = WindowSettings();
+  const QByteArray geometry = settings->value(QStringLiteral("MainWindow/geometry")).toByteArray();
+  if (geometry.isEmpty() || !restoreGeometry(geometry)) {
+    resize(kFirstWidth, kFirstHeight);
+    Splitter->setSizes({kFirstTreeHeight, kFirstHeight});
+  }
+  const QByteArray split = settings->value(QStringLiteral("MainWindow/splitter")).toByteArray();
+  if (!split.isEmpty()) Splitter->restoreState(split);
+}
+
+void TfrmMain::SaveWindowState() const {
+  const std::unique_ptr<QSettings> settings = WindowSettings();
+  settings->setValue(QStringLiteral("MainWindow/geometry"), saveGeometry());
+  settings->setValue(QStringLiteral("MainWindow/splitter"), Splitter->saveState());
 }
 
 // ---------------------------------------------------------------- events
@@ -695,9 +711,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (event->type() != QEvent::Resize) return QMainWindow::eventFilter(watched, event);
-  if (watched == MainPanel) {
-    FormResize();
-  } else if (watched == JobPanel) {
+  if (watched == JobPanel) {
     HelpPanel->setGeometry(JobPanel->rect());
     JobPageControl->setGeometry(JobPanel->rect());
   } else if (watched == HelpPanel || watched->objectName().startsWith(QStringLiteral("Tab_"))) {

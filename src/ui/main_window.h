@@ -11,6 +11,8 @@ class QMenu;
 class QTabWidget;
 class QTimer;
 class QToolBar;
+class QSettings;
+class QSplitter;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -81,6 +83,16 @@ class TfrmMain : public QMainWindow {
   void RefreshJobPage();
   // Writes the pages back into the current job and its file; false when nothing was saved.
   bool ResetProfile();
+  // The window's size and place and the splitter's line, as the user left them; a first start
+  // gets a size that shows a good part of the tree and the pages.
+  void RestoreWindowState();
+  void SaveWindowState() const;
+  // Where the window state is kept: the user's Stampwell settings (QSettings, INI format).
+  static std::unique_ptr<QSettings> WindowSettings();
+  // The size of a first start.
+  static constexpr int kFirstWidth = 900;
+  static constexpr int kFirstHeight = 720;
+  static constexpr int kFirstTreeHeight = 200;
   void FormResize();
   // The image the tree shows for a node: 15/16 for a node with children (expanded or not),
   // else the node's own image (0, or the frame of a running animation).
@@ -124,6 +136,8 @@ class TfrmMain : public QMainWindow {
   QToolBar* ToolBar;
   QToolButton *tbSuspend, *tbStop;
   QFrame* MainPanel;
+  // The tree above, the pages below; the user moves the line between them.
+  QSplitter* Splitter;
   QTreeWidget* JobTree;
   QWidget* JobPanel;
   QWidget* HelpPanel;
@@ -174,8 +188,6 @@ class TfrmMain : public QMainWindow {
   std::shared_ptr<TJobProfile> currentJob_;
   int currentIndex_ = -1;
   int shownNode_ = -1;
-  int jobPanelDesignHeight_ = 340;
-  int treeDesignHeight_ = 80;
 
   bool runMenuSuspended_ = false;
   int animatedNode_ = -1;

@@ -56,7 +56,7 @@ TfrmNewWizard::TfrmNewWizard(QWidget* owner) : QDialog(owner) {
   setWindowTitle(tr("New Job Wizard"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
-  setFont(DesktopFont(8));
+  setFont(DesktopFont());
   setFixedSize(627, 364);
 
   Image1 = new QLabel(this);

@@ -49,7 +49,7 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, 
 
 TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("SettingFrame"));
-  setFont(DesktopFont(8));
+  setFont(DesktopFont());
   resize(504, 273);
 
   LocPanel = Make<QFrame>(this, "LocPanel");

@@ -19,6 +19,7 @@
 #include "support/temp_dir.h"
 #include "ui/about_window.h"
 #include "ui/doc_set_frame.h"
+#include "main_test_support.h"
 #include "ui/main_window.h"
 #include "ui/new_wizard.h"
 #include "ui/progress_window.h"

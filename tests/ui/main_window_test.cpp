@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSet>
+#include <QSettings>
+#include <QSplitter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -557,21 +559,81 @@ class MainWindowTest : public QObject {
     QVERIFY(said.Take().isEmpty());
   }
 
-  void resizeKeepsTheJobPanelAtItsDesignHeight() {
+  // The pages take what the window gains, the tree keeps its height; the user moves the line
+  // between them.
+  void thePagesGrowWithTheWindow() {
     ScopedProgramDir dir;
+    WriteProfile(dir.Path(), "Alpha");
     TfrmMain w;
     w.show();
-    w.resize(636, 700);
+    ClickNode(w, 1);
+    w.resize(800, 600);
     QCoreApplication::processEvents();
-    QCOMPARE(w.JobPanel->height(), 340);
-    QCOMPARE(w.JobTree->geometry().bottom() + 1, w.JobPanel->geometry().top());
-    QCOMPARE(w.JobPanel->geometry().bottom(), w.MainPanel->contentsRect().bottom());
-    // Too short for both: the tree keeps 80 pixels and moves up, partly out of view.
-    w.resize(636, 300);
+    const int tree = w.JobTree->height();
+    const int pages = w.JobPanel->height();
+    const int pageWidth = w.SettingFrame->parentWidget()->width();
+    w.resize(1000, 800);
     QCoreApplication::processEvents();
-    QCOMPARE(w.JobTree->height(), 80);
-    QVERIFY(w.JobTree->geometry().top() < 0);
-    QCOMPARE(w.JobTree->geometry().bottom() + 1, w.JobPanel->geometry().top());
+    QCOMPARE(w.JobTree->height(), tree);
+    QCOMPARE(w.JobPanel->height(), pages + 200);
+    QCOMPARE(w.JobPageControl->height(), w.JobPanel->height());
+    QVERIFY(w.SettingFrame->parentWidget()->width() >= pageWidth + 190);
+    w.JobPageControl->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    QCOMPARE(w.FolderFrame->size(), w.FolderFrame->parentWidget()->size());
+    QVERIFY(w.FolderFrame->width() >= pageWidth + 190);
+    w.Splitter->setSizes({tree + 100, pages + 100});
+    QCoreApplication::processEvents();
+    QCOMPARE(w.JobTree->height(), tree + 100);
+  }
+
+  // Size, place and splitter come back as the user left them; a first start is big enough
+  // for more than four jobs in the tree; the windows use the desktop's font.
+  void theWindowRemembersItsSizeAndSplitter() {
+    ScopedProgramDir dir;
+    for (int i = 0; i < 8; ++i) WriteProfile(dir.Path(), "Job" + std::to_string(i));
+    TempDir config;
+    ScopedWindowSettings::Use(config.Path());
+    QList<int> split;
+    {
+      TfrmMain w;
+      w.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&w));
+      int shown = 0;
+      for (int i = 1; i <= 8; ++i)
+        shown += w.JobTree->viewport()->rect().contains(
+            w.JobTree->visualItemRect(w.NodeAt(i)).bottomLeft());
+      QVERIFY2(shown > 4, qPrintable(QString::number(shown)));
+      w.resize(840, 650);
+      w.Splitter->setSizes({260, 300});
+      QCoreApplication::processEvents();
+      split = w.Splitter->sizes();
+    }
+    QVERIFY(FileExists(config.Path() + "stampwell/stampwell.ini"));
+    TfrmMain again;
+    again.show();
+    QCoreApplication::processEvents();
+    QCOMPARE(again.size(), QSize(840, 650));
+    QCOMPARE(again.Splitter->sizes(), split);
+    QCOMPARE(again.Splitter->sizes().value(0), 260);
+    ScopedWindowSettings::Use(g_windowSettings.Path());
+  }
+
+  void theWindowsUseTheDesktopsFont() {
+    ScopedProgramDir dir;
+    const QFont before = QApplication::font();
+    QFont desktop = before;
+    desktop.setPointSize(13);
+    QApplication::setFont(desktop);
+    {
+      TfrmMain w;
+      QCOMPARE(w.font().pointSize(), 13);
+      QCOMPARE(w.SettingFrame->font().pointSize(), 13);
+      QCOMPARE(w.HistoryFrame->History->font().pointSize(), 13);
+      TfrmAddFolder dialog;
+      QCOMPARE(dialog.font().pointSize(), 13);
+    }
+    QApplication::setFont(before);
   }
 
   void maximisingAndRestoringKeepsTheLayout() {
@@ -591,9 +653,10 @@ class MainWindowTest : public QObject {
       }
       QCOMPARE(w.StatusPanels[0]->width(), w.StatusPanels[0]->minimumWidth());
       // The tree starts at the top of the main panel and reaches the job panel.
-      QCOMPARE(w.JobTree->geometry().top(), w.MainPanel->contentsRect().top());
-      QCOMPARE(w.JobTree->geometry().bottom() + 1, w.JobPanel->geometry().top());
-      QCOMPARE(w.JobPanel->height(), 340);
+      QCOMPARE(w.Splitter->geometry().top(), w.MainPanel->contentsRect().top());
+      QCOMPARE(w.JobTree->geometry().top(), 0);
+      QVERIFY2(w.JobTree->geometry().bottom() < w.JobPanel->geometry().top(), when);
+      QCOMPARE(w.JobPanel->geometry().bottom(), w.Splitter->rect().bottom());
     };
     check("normal");
     w.showMaximized();
@@ -611,12 +674,14 @@ class MainWindowTest : public QObject {
     TfrmMain w;
     w.show();
     w.aPanelView->trigger();
+    QCoreApplication::processEvents();
     QVERIFY(!w.JobPanel->isVisible());
-    QCOMPARE(w.JobTree->geometry().top(), w.MainPanel->contentsRect().top());
-    QCOMPARE(w.JobTree->geometry().bottom(), w.MainPanel->contentsRect().bottom());
+    QCOMPARE(w.JobTree->geometry().top(), 0);
+    QCOMPARE(w.JobTree->height(), w.Splitter->height());
     w.aPanelView->trigger();
+    QCoreApplication::processEvents();
     QVERIFY(w.JobPanel->isVisible());
-    QCOMPARE(w.JobTree->geometry().bottom() + 1, w.JobPanel->geometry().top());
+    QVERIFY(w.JobTree->geometry().bottom() < w.JobPanel->geometry().top());
   }
 
   void theToolBarsOwnMenuStaysInStepWithTheViewMenu() {

@@ -14,6 +14,7 @@
 #include "office_documents.h"
 #include "platform/thread.h"
 #include "support/temp_dir.h"
+#include "main_test_support.h"
 #include "ui/main_window.h"
 #include "ui/qt_ui_dispatcher.h"
 #include "ui/ui_dialogs.h"
