@@ -1,11 +1,13 @@
 #include "ui/doc_set_frame.h"
 
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QToolButton>
 
 #include <memory>
 
@@ -115,11 +117,17 @@ TDocSetFrame::TDocSetFrame(QWidget* parent) : QWidget(parent) {
   wmColor = new TColorListBox(GroupBox2);
   wmColor->setObjectName(QStringLiteral("wmColor"));
   wmColor->setGeometry(120, 144, 153, 22);
+  wmColorPick = new QToolButton(GroupBox2);
+  wmColorPick->setObjectName(QStringLiteral("wmColorPick"));
+  wmColorPick->setText(tr("..."));
+  wmColorPick->setToolTip(tr("Choose any colour"));
+  wmColorPick->setGeometry(276, 144, std::max(24, wmColorPick->sizeHint().width()), 22);
+  connect(wmColorPick, &QToolButton::clicked, this, &TDocSetFrame::ChooseColorClick);
 
   IsTranparent = new QCheckBox(QStringLiteral("&Transparent"), GroupBox2);
   IsTranparent->setObjectName(QStringLiteral("IsTranparent"));
   IsTranparent->setChecked(true);
-  IsTranparent->setGeometry(304, 148, std::max(97, IsTranparent->sizeHint().width()), 22);
+  IsTranparent->setGeometry(312, 144, std::max(97, IsTranparent->sizeHint().width()), 22);
 
   Style1 = new QRadioButton(QStringLiteral("Oblique"), GroupBox2);
   Style1->setObjectName(QStringLiteral("Style1"));
@@ -131,7 +139,7 @@ TDocSetFrame::TDocSetFrame(QWidget* parent) : QWidget(parent) {
   Style2->adjustSize();
   Style2->move(216, 188);
 
-  ViewResult = new TLinkLabel(tr("Preview the watermark in LibreOffice"), GroupBox2);
+  ViewResult = new TLinkLabel(tr("Preview in LibreOffice"), GroupBox2);
   ViewResult->setObjectName(QStringLiteral("ViewResult"));
   ViewResult->adjustSize();
   ViewResult->move(312, 192);
@@ -142,6 +150,15 @@ TDocSetFrame::TDocSetFrame(QWidget* parent) : QWidget(parent) {
   Label5 = MakeLabel(GroupBox2, "Label5", QStringLiteral("&Font:"), 32, 109, wmFont);
   Label1 = MakeLabel(GroupBox2, "Label1", QStringLiteral("C&olor: "), 32, 148, wmColor);
   Label3 = MakeLabel(GroupBox2, "Label3", QStringLiteral("&Style: "), 32, 190, Style1);
+}
+
+void TDocSetFrame::ChooseColorClick() {
+  QColorDialog dialog(TColorListBox::ToQColor(wmColor->Selected()), this);
+  dialog.setObjectName(QStringLiteral("ColorDialog"));
+  dialog.setWindowTitle(tr("Watermark Colour"));
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QColor chosen = dialog.selectedColor();
+  if (chosen.isValid()) wmColor->SetSelected(TColorListBox::FromQColor(chosen));
 }
 
 void TDocSetFrame::ShowSettings(const std::optional<RDocSettings>& rec) {

@@ -837,7 +837,7 @@ class MainWindowTest : public QObject {
       for (QAction* a : m->menu()->actions()) texts << a->text();
     }
     const QString all = texts.join(QLatin1Char('\n'));
-    QVERIFY(all.contains(QStringLiteral("Preview the watermark in LibreOffice")));
+    QVERIFY(all.contains(QStringLiteral("Preview in LibreOffice")));
     for (const char* wrong : {"Runing", "WaterMark", "Wizard Of", "it mean", "water mark",
                               "Copy other type", "in Word", "Destionation", "frist", "cann't",
                               "Exist", "Version: 2.0", "example.com", "About.."})
