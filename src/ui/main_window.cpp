@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,6 +86,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Stampwell"));
   setWindowIcon(TImageList::ProgressFrames().Icon(4));
+  setAcceptDrops(true);
   // The desktop's font, at the desktop's size.
   setFont(QApplication::font());
   jobFiles_ = std::make_unique<TJobFiles>(this);
@@ -349,26 +353,26 @@ void TfrmMain::CreatePanels() {
 }
 
 void TfrmMain::InitJobPage() {
-  auto place = [this](QWidget* page, const char* tab) {
+  auto place = [this](QWidget* page, const QString& tab) {
     auto* holder = new QWidget(JobPageControl);
     holder->setObjectName(QStringLiteral("Tab_") + page->objectName());
     page->setParent(holder);
     holder->installEventFilter(this);
-    JobPageControl->addTab(holder, QString::fromLatin1(tab));
+    JobPageControl->addTab(holder, tab);
     page->show();
   };
   SettingFrame = new TSettingFrame;
-  place(SettingFrame, "General");
+  place(SettingFrame, tr("General"));
   SettingFrame->ShowSettings();
   FolderFrame = new TFolderFrame;
-  place(FolderFrame, "Folders/Files Of Job");
+  place(FolderFrame, tr("Folders and Files"));
   FolderFrame->InitEntries();
   FolderFrame->CurrentFormats = [this] { return SettingFrame->IsModern->isChecked(); };
   DocSetFrame = new TDocSetFrame;
-  place(DocSetFrame, "Watermark Settings");
+  place(DocSetFrame, tr("Watermark"));
   DocSetFrame->ShowSettings();
   HistoryFrame = new THistoryFrame;
-  place(HistoryFrame, "Job History");
+  place(HistoryFrame, tr("History"));
 }
 
 // LoadProfiles, telling the user when a profile cannot be read. The profiles read before the
@@ -541,8 +545,11 @@ bool TfrmMain::SaveShownJob() {
 
 // ---------------------------------------------------------------- actions
 
-void TfrmMain::NewJob() {
+void TfrmMain::NewJob() { NewJobFor({}); }
+
+void TfrmMain::NewJobFor(const QStringList& paths) {
   TfrmNewWizard wizard(this);
+  if (!paths.isEmpty()) wizard.FolderFrame->AddDropped(paths);
   // Modal to this window only: the help window that its link opens stays usable.
   wizard.setWindowModality(Qt::WindowModal);
   if (wizard.exec() == QDialog::Accepted) {
@@ -681,6 +688,21 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
   }
   event->ignore();
   ExitApp();
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (TFolderFrame::LocalPaths(event->mimeData()).isEmpty()) return;
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+  const QStringList paths = TFolderFrame::LocalPaths(event->mimeData());
+  if (paths.isEmpty()) return;
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+  // The wizard is modal: it opens once the drop is over, so the file manager is not held.
+  QTimer::singleShot(0, this, [this, paths] { NewJobFor(paths); });
 }
 
 bool TfrmMain::event(QEvent* event) {

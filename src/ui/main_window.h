@@ -63,6 +63,8 @@ class TfrmMain : public QMainWindow {
 
   // --- actions
   void NewJob();
+  // The wizard of a new job whose folders and files are these (dropped on the window).
+  void NewJobFor(const QStringList& paths);
   void DeleteJob();
   void ExportJob();
   void ImportJob();
@@ -156,6 +158,9 @@ class TfrmMain : public QMainWindow {
   // The tool bar's context menu offers the View menu's own items, so they stay in step.
   QMenu* createPopupMenu() override;
   void closeEvent(QCloseEvent* event) override;
+  // Folders and files dropped on the window (not on a job's folder list) start a new job.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 

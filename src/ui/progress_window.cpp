@@ -163,7 +163,8 @@ void TfrmProgress::UpdateTimes(qint64 elapsedMs) {
   // An empty run shows a range of one step it never takes.
   const int total = JobProgressBar->maximum() - JobProgressBar->minimum();
   QString line = tr("Elapsed %1").arg(Duration(elapsedMs));
-  if (done > 0 && elapsedMs > 0) {
+  // A pace needs a second of running time to mean anything.
+  if (done > 0 && elapsedMs >= 1000) {
     const double rate = done * 1000.0 / double(elapsedMs);
     line += QStringLiteral(" \u00b7 ") + tr("%1 files per second").arg(rate, 0, 'f', 1);
     if (!ended_ && total > done)

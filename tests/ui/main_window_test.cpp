@@ -10,6 +10,9 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QUrl>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSet>
@@ -775,6 +778,62 @@ class MainWindowTest : public QObject {
     QCOMPARE(keys(w.aExitApp), QKeySequence(QKeySequence::Quit));
     QCOMPARE(keys(w.aHelpHelp), QKeySequence(QKeySequence::HelpContents));
     QCOMPARE(keys(w.RunJobItem), QKeySequence(Qt::Key_F5));
+  }
+
+  // Folders dropped on the main window open the wizard of a new job for them; dropped on the
+  // shown job's folder list they become that job's entries.
+  void droppedFoldersStartANewJobOrJoinTheShownOne() {
+    ScopedProgramDir dir;
+    WriteProfile(dir.Path(), "Alpha");
+    TempDir data;
+    WriteFile(data.Path() + "Reports/a.doc", "doc");
+    TfrmMain w;
+    w.show();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(Q(data.Path() + "Reports"))});
+    const QPoint at = w.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    QVERIFY(enter.isAccepted());
+    std::vector<std::string> inWizard;
+    bool opened = false;
+    QTimer::singleShot(50, [&] {
+      auto* wizard = qobject_cast<TfrmNewWizard*>(QApplication::activeModalWidget());
+      if (!wizard) return;
+      opened = true;
+      for (const RJobItem& item : wizard->FolderFrame->Entries()) inWizard.push_back(item.Source);
+      for (int i = 0; i < 3; ++i) wizard->btnNextClick();
+      wizard->btnSaveClick();
+    });
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+    QVERIFY(drop.isAccepted());
+    QTRY_VERIFY(opened);
+    QCOMPARE(inWizard, std::vector<std::string>{data.Path() + "Reports"});
+    // The new job holds the folder and is the chosen one.
+    QTRY_VERIFY(w.CurrentJob() && w.CurrentJob()->FileName == "swProfile1.ini");
+    QCOMPARE(w.CurrentJob()->Items.size(), size_t(1));
+    QCOMPARE(w.CurrentJob()->Items[0].Dest, data.Path() + "Reports (stamped)");
+
+    // Dropped on the folder list of the shown job: an entry of that job, no wizard.
+    ClickNode(w, NodeOf("Alpha"));
+    w.JobPageControl->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    QWidget* list = w.FolderFrame->FolderList->viewport();
+    QDragEnterEvent enterList(list->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+    QApplication::sendEvent(list, &enterList);
+    QVERIFY(enterList.isAccepted());
+    QDropEvent onList(QPointF(list->rect().center()), Qt::CopyAction, &mime, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(list, &onList);
+    QVERIFY(onList.isAccepted());
+    QCOMPARE(w.FolderFrame->Entries().size(), size_t(2));
+    QVERIFY(!qobject_cast<TfrmNewWizard*>(QApplication::activeModalWidget()));
+    ClickNode(w, 0);  // saved with the job
+    TJobProfile alpha("swAlpha.ini");
+    QCOMPARE(alpha.Items.size(), size_t(2));
+    QCOMPARE(alpha.Items[1].Source, data.Path() + "Reports");
   }
 
   // Every menu and every item in it has its own underlined letter.
