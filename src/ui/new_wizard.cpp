@@ -64,17 +64,23 @@ TfrmNewWizard::TfrmNewWizard(QWidget* owner) : QDialog(owner) {
   Image1->setGeometry(16, 24, 113, 289);
   Image1->setPixmap(SidePicture());
 
-  auto button = [this](const char* name, const char* caption, int left, int width) {
-    auto* b = new QPushButton(QString::fromLatin1(caption), this);
+  auto button = [this](const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, this);
     b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(left, 304, width, 25);
     b->setAutoDefault(false);
     return b;
   };
-  btnPre = button("btnPre", "&Previous", 224, 85);
-  btnNext = button("btnNext", "&Next", 328, 85);
-  btnSave = button("btnSave", "&Save As Profile", 424, 85);
-  btnCancel = button("btnCancel", "&Cancel", 520, 75);
+  btnPre = button("btnPre", tr("&Previous"));
+  btnNext = button("btnNext", tr("&Next"));
+  btnSave = button("btnSave", tr("&Save Job"));
+  btnCancel = button("btnCancel", tr("&Cancel"));
+  // Right-aligned in a row, each as wide as its caption needs (at least the designed 85).
+  int right = width() - 32;
+  for (QPushButton* b : {btnCancel, btnSave, btnNext, btnPre}) {
+    const int w = std::max(85, b->sizeHint().width());
+    b->setGeometry(right - w, 304, w, 25);
+    right -= w + 12;
+  }
   connect(btnPre, &QPushButton::clicked, this, [this] { btnPreClick(); });
   connect(btnNext, &QPushButton::clicked, this, [this] { btnNextClick(); });
   connect(btnSave, &QPushButton::clicked, this, [this] { btnSaveClick(); });
