@@ -1,6 +1,5 @@
 // The history page: the runs newest first with their failures, and the job's log as written,
-// all runs in order, nothing for a job that
-// never ran, and never touches the log file.
+// all runs in order, nothing for a job that never ran, and never touches the log file.
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
