@@ -311,6 +311,13 @@ class HelpViewerTest : public QObject {
       QVERIFY2(text.contains(QString::fromLatin1(topic)), topic);
     }
     QCOMPARE(LoadedImages(browser), 1);
+    // The help speaks of this program on this system, in the windows' own words.
+    for (const char* wrong : {"registry", "Distiller", "Adobe", "WaterMark", "in Word",
+                              "Copy other type", "Save As Profile", "Folders/Files Of Job"})
+      QVERIFY2(!text.contains(QString::fromLatin1(wrong)), wrong);
+    for (const char* shown : {"Preview in LibreOffice", "Ctrl+N", "Nothing to do: every "
+                              "destination exists", "Cancelled after 7 of 30"})
+      QVERIFY2(text.contains(QString::fromLatin1(shown)), shown);
     // The wizard's link lands on that heading.
     browser.show();
     browser.scrollToAnchor(QString::fromLatin1(kPdfHelpAnchor));
