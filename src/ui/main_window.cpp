@@ -201,6 +201,10 @@ void TfrmMain::CreateActions() {
   CancelJobItem->setObjectName(QStringLiteral("CancelJobItem"));
   CancelJobItem->setEnabled(false);
   connect(CancelJobItem, &QAction::triggered, this, [this] { CancelJobClick(); });
+  ShowProgressItem = new QAction(tr("Show &Progress"), this);
+  ShowProgressItem->setObjectName(QStringLiteral("ShowProgressItem"));
+  ShowProgressItem->setEnabled(false);
+  connect(ShowProgressItem, &QAction::triggered, this, [this] { StatusBarDblClick(); });
 }
 
 void TfrmMain::CreateMenus() {
@@ -225,6 +229,8 @@ void TfrmMain::CreateMenus() {
   run->addAction(RunJobItem);
   run->addAction(SuspendJobItem);
   run->addAction(CancelJobItem);
+  run->addSeparator();
+  run->addAction(ShowProgressItem);
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->setObjectName(QStringLiteral("HelpMenu"));
@@ -757,6 +763,7 @@ void TfrmMain::SetRunItemsEnabled() {
   ShowRunState();
   SuspendJobItem->setEnabled(running);
   CancelJobItem->setEnabled(running);
+  ShowProgressItem->setEnabled(runControl_->Progress() != nullptr);
   aJobSuspend->setEnabled(running);
   tbStop->defaultAction()->setEnabled(running);
   // One run at a time: a new run waits until the runner of a cancelled one has really ended.

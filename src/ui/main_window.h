@@ -134,6 +134,8 @@ class TfrmMain : public QMainWindow {
       *aPreviewJob, *aAboutHelp, *aHelpHelp, *aRefreshView, *aToolBarView, *aStatusBarView,
       *aPanelView;
   QAction *RunJobItem, *SuspendJobItem, *CancelJobItem;
+  // Shows the progress window again: of the run going, or the end of the last one.
+  QAction* ShowProgressItem;
   QMenu* PopupMenu;
   QToolBar* ToolBar;
   QToolButton *tbSuspend, *tbStop;

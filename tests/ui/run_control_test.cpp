@@ -178,10 +178,14 @@ class RunControlTest : public QObject {
     QCOMPARE(job.Copied(), size_t(3));
     QVERIFY(job.Log().find("Job End") != std::string::npos);
     QVERIFY(said.Take().isEmpty());
-    // Closed, it comes back with the end of the run.
+    // Closed, it comes back with the end of the run: from the status bar or the Run menu.
     QTest::mouseClick(progress->btnHide, Qt::LeftButton);
     QVERIFY(!progress->isVisible());
     w.StatusBarDblClick();
+    QVERIFY(progress->isVisible());
+    QTest::mouseClick(progress->btnHide, Qt::LeftButton);
+    QVERIFY(w.ShowProgressItem->isEnabled());
+    w.ShowProgressItem->trigger();
     QVERIFY(progress->isVisible());
     QCOMPARE(progress->Headline->text(), QStringLiteral("Completed"));
   }
