@@ -27,6 +27,7 @@ void ForceDirectories(const std::string& folder) {
 
 bool NeedProcess(const RJobSettings& settings, const std::string& source, const std::string& dest,
                  const std::string& pdf) {
+  if (settings.Overwrite) return true;
   if (settings.PDF) return !FileExists(pdf);
   return !(dest != source && FileExists(dest));
 }
@@ -35,7 +36,11 @@ std::string PdfOf(const std::string& dest, const std::string& pdf) {
   return pdf.empty() ? ChangeFileExt(dest, ".pdf") : pdf;
 }
 
-bool NeedCopy(const std::string& dest) { return !FileExists(dest); }
+// A copy onto its own source is never made; with Overwrite an existing copy is made again.
+bool NeedCopy(const RJobSettings& settings, const std::string& source, const std::string& dest) {
+  if (settings.Overwrite) return dest != source;
+  return !FileExists(dest);
+}
 
 // A folder of its own in the system's temporary folder, removed with what it holds.
 class TTempFolder {
@@ -80,7 +85,7 @@ int TFileWorker::PlannedActions(const std::vector<RFileKind>& kinds, const RJobS
     if (!NeedProcess(settings, source, dest, PdfOf(dest, pdf))) return 0;
     return (kind->Stamps(settings) ? 1 : 0) + (settings.PDF ? 1 : 0);
   }
-  return settings.OtherFiles && NeedCopy(dest) ? 1 : 0;
+  return settings.OtherFiles && NeedCopy(settings, source, dest) ? 1 : 0;
 }
 
 void TFileWorker::WriteLog(const std::string& text, RunLineKind kind) {
@@ -249,7 +254,7 @@ void TFileWorker::FileFailed(const std::string& source, const std::string& messa
 
 void TFileWorker::CopyOther(const std::string& source, const std::string& dest) {
   if (!settings_.OtherFiles) return;
-  if (!NeedCopy(dest)) {
+  if (!NeedCopy(settings_, source, dest)) {
     progress_.Count(&RRunCounts::Skipped);
     return;
   }

@@ -35,7 +35,8 @@ constexpr int kLineRole = Qt::UserRole + 1;
 QString THistoryRun::Headline() const {
   if (cancelled) return THistoryFrame::tr("Cancelled");
   if (!ended) return THistoryFrame::tr("Did not finish");
-  if (failed > 0) return THistoryFrame::tr("Completed: %n file(s) failed", nullptr, failed);
+  if (failed == 1) return THistoryFrame::tr("Completed: 1 file failed");
+  if (failed > 1) return THistoryFrame::tr("Completed: %1 files failed").arg(failed);
   return THistoryFrame::tr("Completed");
 }
 

@@ -190,6 +190,7 @@ void TfrmNewWizard::KeepStep2Choices() {
   rec.ModernFormats = SettingFrame->IsModern->isChecked();
   rec.PDF = SettingFrame->IsPrintPDF->isChecked();
   rec.OtherFiles = SettingFrame->IsCopy->isChecked();
+  rec.Overwrite = SettingFrame->IsOverwrite->isChecked();
 }
 
 void TfrmNewWizard::btnPreClick() {

@@ -16,7 +16,8 @@ QString TRunOutcome::Headline() const {
   if (endedOnError) return QObject::tr("Stopped by an error");
   if (failed > 0) return QObject::tr("Completed: %1 of %2 files failed").arg(failed).arg(Files());
   if (skipped > 0 && std::max(stamped, printed) + copied == 0)
-    return QObject::tr("Nothing to do: every destination exists");
+    return skipped == 1 ? QObject::tr("Nothing to do: 1 destination exists")
+                        : QObject::tr("Nothing to do: %1 destinations exist").arg(skipped);
   return QObject::tr("Completed");
 }
 

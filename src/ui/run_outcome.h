@@ -17,7 +17,7 @@ struct TRunOutcome {
   // The files the run went through: a stamped file that is also printed counts once.
   int Files() const;
   // "Completed", "Completed: 3 of 30 files failed", "Cancelled after 7 of 30",
-  // "Nothing to do: every destination exists", "Stopped by an error".
+  // "Nothing to do: 30 destinations exist", "Stopped by an error".
   QString Headline() const;
   // "stamped 3, printed 0, copied 2, skipped 0, failed 1".
   QString Summary() const;

@@ -267,6 +267,39 @@ TEST_F(OutputNamesTest, OutputsOfOneRunNeverReplaceEachOther) {
   EXPECT_EQ(ReadFile(Dst("/sub/a (fk2).pdf")), "kept");
 }
 
+// With "Replace existing destinations" a run stamps, prints and copies again where its
+// destinations exist; never onto a source, and still never over another output of the run.
+TEST_F(OutputNamesTest, ReplaceExistingDestinationsStampsAgain) {
+  WriteFile(Src("/r.fak"), "r");
+  WriteFile(Src("/notes.txt"), "new notes");
+  WriteFile(Dst("/r.fak"), "stamped last week");
+  WriteFile(Dst("/notes.txt"), "old notes");
+  auto skipping = MakeJob(Settings(true, false, false, false, true));
+  skipping->FileKinds.insert(skipping->FileKinds.begin(), FakeKind());
+  skipping->AddItem(Src(), Dst(), "Folder");
+  ASSERT_TRUE(RunToEnd(skipping));
+  skipping->WaitFor();
+  EXPECT_EQ(skipping->Counts.Skipped, 2);
+  EXPECT_EQ(ReadFile(Dst("/r.fak")), "stamped last week");
+
+  window = std::make_shared<RecordingWindow>();
+  RJobSettings settings = Settings(true, false, false, false, true);
+  settings.Overwrite = true;
+  auto replacing = MakeJob(settings);
+  replacing->FileKinds.insert(replacing->FileKinds.begin(), FakeKind());
+  replacing->AddItem(Src(), Dst(), "Folder");
+  replacing->AddItem(Src(), Src(), "Folder");  // in place: the copies would be the sources
+  ASSERT_TRUE(RunToEnd(replacing));
+  replacing->WaitFor();
+  EXPECT_EQ(ReadFile(Dst("/r.fak")), "stamped " + Src("/r.fak"));
+  EXPECT_EQ(ReadFile(Dst("/notes.txt")), "new notes");
+  EXPECT_EQ(ReadFile(Src("/notes.txt")), "new notes");
+  EXPECT_EQ(replacing->Counts.Copied, 1);
+  EXPECT_EQ(replacing->Counts.Stamped, 2);  // the in-place stamp is the source itself
+  EXPECT_EQ(replacing->Counts.Skipped, 1);  // no copy onto its own source
+  EXPECT_EQ(replacing->TotalCount, replacing->DoneCount);
+}
+
 TEST(OutputNames, ClaimsGiveTaggedNamesInTheSameFolder) {
   TOutputNames names;
   EXPECT_EQ(names.Claim("/o/r.pdf", "doc"), "/o/r.pdf");

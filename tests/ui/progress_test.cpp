@@ -160,7 +160,7 @@ class ProgressTest : public QObject {
     TRunOutcome skipped;
     skipped.ended = true;
     skipped.skipped = 30;
-    QCOMPARE(skipped.Headline(), QStringLiteral("Nothing to do: every destination exists"));
+    QCOMPARE(skipped.Headline(), QStringLiteral("Nothing to do: 30 destinations exist"));
     skipped.failed = 1;  // a failure is never "nothing to do"
     QCOMPARE(skipped.Headline(), QStringLiteral("Completed: 1 of 31 files failed"));
     TRunOutcome cancelled;

@@ -595,9 +595,22 @@ class RunControlTest : public QObject {
     QVERIFY(progress->btnSuspend->isEnabled());
     QCOMPARE(progress->btnHide->text(), QStringLiteral("&Hide"));
     QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 20000);
-    QCOMPARE(w.StatusPanels[3]->text(), QStringLiteral("Nothing to do: every destination exists"));
+    QCOMPARE(w.StatusPanels[3]->text(), QStringLiteral("Nothing to do: 3 destinations exist"));
     QCOMPARE(progress->Summary->text(),
              QStringLiteral("stamped 0, printed 0, copied 0, skipped 3, failed 0"));
+
+    // "Replace existing destinations" on the General page: the next run copies them again.
+    WriteFile(job.source + "/file0.txt", "changed");
+    w.JobPageControl->setCurrentIndex(0);
+    QTest::mouseClick(w.SettingFrame->IsOverwrite, Qt::LeftButton);
+    QVERIFY(w.SettingFrame->IsOverwrite->isChecked());
+    w.RunThisJob();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 20000);
+    QCOMPARE(w.StatusPanels[3]->text(), QStringLiteral("Completed"));
+    QCOMPARE(progress->Summary->text(),
+             QStringLiteral("stamped 0, printed 0, copied 3, skipped 0, failed 0"));
+    QCOMPARE(ReadFile(job.dest + "/file0.txt"), std::string("changed"));
+    QVERIFY(TJobProfile("swCopy.ini").Settings.Overwrite);
   }
 
   // The status bar says "Suspended" while a run is held, from either place, and "Running"

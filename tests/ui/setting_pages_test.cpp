@@ -110,6 +110,24 @@ class SettingPagesTest : public QObject {
     }
   }
 
+  void generalReplaceExistingDestinationsFollowsTheRecord() {
+    TSettingFrame page;
+    QCOMPARE(page.IsOverwrite->text(), QStringLiteral("Replace e&xisting destinations"));
+    QCOMPARE(page.IsOverwrite->parentWidget(), static_cast<QWidget*>(page.GroupBox2));
+    QVERIFY(!page.IsOverwrite->isChecked());  // a new job skips what exists
+    for (bool on : {true, false}) {
+      RJobSettings job = SampleJob();
+      job.Overwrite = on;
+      page.ShowSettings(job);
+      QCOMPARE(page.IsOverwrite->isChecked(), on);
+      QVERIFY(page.ReadSettings());
+      QVERIFY(page.Settings == job);
+      QTest::mouseClick(page.IsOverwrite, Qt::LeftButton);
+      QVERIFY(page.ReadSettings());
+      QCOMPARE(page.Settings.Overwrite, !on);
+    }
+  }
+
   void generalWorkersBoxFollowsTheRecord() {
     TSettingFrame page;
     auto* box = page.findChild<QSpinBox*>(QStringLiteral("Workers"));
