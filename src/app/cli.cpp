@@ -284,7 +284,10 @@ int RunNamedJob(const std::string& name, const RunOptions& options, std::ostream
   const TJob::RunCounts& counts = job->Counts;
   if (counts.Stamped + counts.Printed + counts.Copied + counts.Failed == 0 && counts.Skipped > 0 &&
       !stopSent)
-    out << "Nothing to do: every destination exists already.\n";
+    out << "Nothing to do: "
+        << (counts.Skipped == 1 ? std::string("1 destination exists")
+                                : std::to_string(counts.Skipped) + " destinations exist")
+        << "\n";
   out << "Job " << name << ": " << Summary(counts) << "; log: " << ProgramDir() << "sw"
       << job->LogName() << ".log\n";
   if (stopSent) return kExitStopped;

@@ -74,6 +74,7 @@ void TJobProfile::Load() {
   Settings.EveryMinutes = ini.ReadInteger(kBasicInfo, "EveryMinutes", 100);
   Settings.Workers = ini.ReadInteger(kBasicInfo, "Workers", 1);
   Settings.ModernFormats = ini.ReadBool(kBasicInfo, "ModernFormats", false);
+  Settings.Overwrite = ini.ReadBool(kBasicInfo, "Overwrite", false);
   MaxFolder = ini.ReadInteger(kDocInfo, "MaxFolder", 0);
   DocSettings.DocWaterMarkStr = ini.ReadString(kDocInfo, "DocWaterMarkStr", "Confidential");
   DocSettings.DocFontName = ini.ReadString(kDocInfo, "DocFontName", "Arial");
@@ -127,6 +128,9 @@ void TJobProfile::Save() {
     ini.WriteInteger(kBasicInfo, "Workers", Settings.Workers);
   // Last of its section, where a profile written before the switch existed gets it appended.
   ini.WriteBool(kBasicInfo, "ModernFormats", Settings.ModernFormats);
+  // Written once set, so that a profile of a job that never replaced stays as it was.
+  if (Settings.Overwrite || ini.ValueExists(kBasicInfo, "Overwrite"))
+    ini.WriteBool(kBasicInfo, "Overwrite", Settings.Overwrite);
   ini.WriteInteger(kDocInfo, "MaxFolder", MaxFolder);
   ini.WriteString(kDocInfo, "DocWaterMarkStr", DocSettings.DocWaterMarkStr);
   ini.WriteString(kDocInfo, "DocFontName", DocSettings.DocFontName);

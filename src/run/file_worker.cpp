@@ -25,12 +25,22 @@ void ForceDirectories(const std::string& folder) {
   fs::create_directories(folder, ec);
 }
 
-bool NeedProcess(const RJobSettings& settings, const std::string& source, const std::string& dest) {
-  if (settings.PDF) return !FileExists(ChangeFileExt(dest, ".pdf"));
+bool NeedProcess(const RJobSettings& settings, const std::string& source, const std::string& dest,
+                 const std::string& pdf) {
+  if (settings.Overwrite) return true;
+  if (settings.PDF) return !FileExists(pdf);
   return !(dest != source && FileExists(dest));
 }
 
-bool NeedCopy(const std::string& dest) { return !FileExists(dest); }
+std::string PdfOf(const std::string& dest, const std::string& pdf) {
+  return pdf.empty() ? ChangeFileExt(dest, ".pdf") : pdf;
+}
+
+// A copy onto its own source is never made; with Overwrite an existing copy is made again.
+bool NeedCopy(const RJobSettings& settings, const std::string& source, const std::string& dest) {
+  if (settings.Overwrite) return dest != source;
+  return !FileExists(dest);
+}
 
 // A folder of its own in the system's temporary folder, removed with what it holds.
 class TTempFolder {
@@ -69,12 +79,13 @@ TFileWorker::TFileWorker(const RJobSettings& settings, const RDocSettings& docSe
 TFileWorker::~TFileWorker() = default;
 
 int TFileWorker::PlannedActions(const std::vector<RFileKind>& kinds, const RJobSettings& settings,
-                                const std::string& source, const std::string& dest) {
+                                const std::string& source, const std::string& dest,
+                                const std::string& pdf) {
   if (const RFileKind* kind = KindOf(kinds, source, settings)) {
-    if (!NeedProcess(settings, source, dest)) return 0;
+    if (!NeedProcess(settings, source, dest, PdfOf(dest, pdf))) return 0;
     return (kind->Stamps(settings) ? 1 : 0) + (settings.PDF ? 1 : 0);
   }
-  return settings.OtherFiles && NeedCopy(dest) ? 1 : 0;
+  return settings.OtherFiles && NeedCopy(settings, source, dest) ? 1 : 0;
 }
 
 void TFileWorker::WriteLog(const std::string& text, RunLineKind kind) {
@@ -88,10 +99,11 @@ TFileEngine& TFileWorker::EngineOf(const RFileKind& kind) {
   return *engines_[i];
 }
 
-void TFileWorker::ProcessFile(const std::string& source, const std::string& dest) {
+void TFileWorker::ProcessFile(const std::string& source, const std::string& dest,
+                              const std::string& pdf) {
   currentFile_ = source;
   if (const RFileKind* kind = KindOf(kinds_, source, settings_))
-    RunSteps(*kind, source, dest);
+    RunSteps(*kind, source, dest, PdfOf(dest, pdf));
   else
     CopyOther(source, dest);
 }
@@ -119,9 +131,9 @@ void TFileWorker::Step(RFileKind::StepOrder order, const std::string& action, in
 // description). An open that fails is the kind's own business; any error after the open is
 // this file's failure alone.
 void TFileWorker::RunSteps(const RFileKind& kind, const std::string& source,
-                           const std::string& dest) {
+                           const std::string& dest, const std::string& pdf) {
   step_.clear();
-  if (!NeedProcess(settings_, source, dest)) {
+  if (!NeedProcess(settings_, source, dest, pdf)) {
     progress_.Count(&RRunCounts::Skipped);
     return;
   }
@@ -160,7 +172,7 @@ void TFileWorker::RunSteps(const RFileKind& kind, const std::string& source,
       }
     }
     if (settings_.PDF) {
-      const std::string pdfPath = ChangeFileExt(dest, ".pdf");
+      const std::string& pdfPath = pdf;
       Step(kind.printOrder, "Print " + kind.printTag + " file:" + source + " to PDF:" + pdfPath,
            counted, [&] { MakePdf(kind, engine, source, pdfPath); });
       if (kind.pdfBy != RFileKind::PdfBy::Engine) {
@@ -242,7 +254,7 @@ void TFileWorker::FileFailed(const std::string& source, const std::string& messa
 
 void TFileWorker::CopyOther(const std::string& source, const std::string& dest) {
   if (!settings_.OtherFiles) return;
-  if (!NeedCopy(dest)) {
+  if (!NeedCopy(settings_, source, dest)) {
     progress_.Count(&RRunCounts::Skipped);
     return;
   }

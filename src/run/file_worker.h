@@ -39,11 +39,14 @@ class TFileWorker {
 
   // The counts a file will add to the run's total: its planned actions, 0 when its
   // destination exists or it is neither stamped nor copied.
+  // pdf: the PDF file the document gets (empty: dest with the extension ".pdf").
   static int PlannedActions(const std::vector<RFileKind>& kinds, const RJobSettings& settings,
-                            const std::string& source, const std::string& dest);
+                            const std::string& source, const std::string& dest,
+                            const std::string& pdf = std::string());
 
-  // Handles one file (a document of a kind, or another file to copy).
-  void ProcessFile(const std::string& source, const std::string& dest);
+  // Handles one file (a document of a kind, or another file to copy); pdf as above.
+  void ProcessFile(const std::string& source, const std::string& dest,
+                   const std::string& pdf = std::string());
   // Closes the document that is still open, without saving; errors reach the caller.
   void CloseOpenDocument();
   // Logs the PDF files that could not reach their destinations since the last call.
@@ -63,7 +66,8 @@ class TFileWorker {
 
  private:
   // The one pipeline: the steps of one document of kind.
-  void RunSteps(const RFileKind& kind, const std::string& source, const std::string& dest);
+  void RunSteps(const RFileKind& kind, const std::string& source, const std::string& dest,
+                const std::string& pdf);
   // One step's action line, count and display in the kind's order, around work.
   template <typename Work>
   void Step(RFileKind::StepOrder order, const std::string& action, int& counted, Work&& work);

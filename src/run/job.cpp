@@ -189,6 +189,7 @@ void TJob::InitRun() {
 
 void TJob::CountItems() {
   TotalCount = 0;
+  countedOutputs_ = TOutputNames();
   const bool stamps = Settings.Doc || Settings.Xls || Settings.Ppt;
   for (const Item& item : items_) {
     if (item.source.empty() || item.dest.empty()) break;
@@ -213,22 +214,35 @@ void TJob::CountItems() {
 
 void TJob::CountFolder(const std::string& source, const std::string& dest) {
   for (const FolderEntry& entry : ListFolder(source)) {
-    if (entry.folder) {
-      const std::string from = source + PathDelim + entry.name;
-      if (!IsWalkDestination(from)) CountFolder(from, dest + PathDelim + entry.name);
-    } else if (entry.name[0] != '~' && !entry.special) {
-      CountFile(source + PathDelim + entry.name, dest + PathDelim + entry.name);
-    }
+    if (!entry.folder) continue;
+    const std::string from = source + PathDelim + entry.name;
+    if (!IsWalkDestination(from)) CountFolder(from, dest + PathDelim + entry.name);
+  }
+  // The files with the outputs the walk will give them (the same plan, made apart).
+  for (const RPlannedFile& file :
+       PlanFolderFiles(FileKinds, Settings, source, dest, FileNames(source), countedOutputs_)) {
+    if (!InShard(file.source)) continue;
+    TotalCount += TFileWorker::PlannedActions(FileKinds, Settings, file.source, file.dest, file.pdf);
   }
 }
 
-void TJob::CountFile(const std::string& source, const std::string& dest) {
-  if (!InShard(source)) return;
-  TotalCount += TFileWorker::PlannedActions(FileKinds, Settings, source, dest);
+std::vector<std::string> TJob::FileNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : ListFolder(folder))
+    if (!entry.folder && !entry.special && entry.name[0] != '~') names.push_back(entry.name);
+  return names;
 }
 
 void TJob::WalkFolder(const std::string& source, const std::string& dest) {
   const std::vector<FolderEntry> entries = ListFolder(source);
+  // Every file of the folder has its outputs before the first is handled, so that a later
+  // file's output never takes the name of an earlier one's, nor the reverse.
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : entries)
+    if (!entry.folder && !entry.special && entry.name[0] != '~') names.push_back(entry.name);
+  const std::vector<RPlannedFile> planned =
+      PlanFolderFiles(FileKinds, Settings, source, dest, names, outputs_);
+  std::size_t next = 0;
   for (const FolderEntry& entry : entries) {
     if (Terminated()) {
       WriteLog(kJobTerminated, LineKind::Frame);
@@ -241,20 +255,34 @@ void TJob::WalkFolder(const std::string& source, const std::string& dest) {
       if (!DirectoryExists(to)) ForceDirectories(to);
       WalkFolder(from, to);
     } else if (entry.name[0] != '~') {
-      if (entry.special)
+      if (entry.special) {
         PassOverSpecial(from);
-      else
-        ProcessFile(from, to);
+      } else {
+        const RPlannedFile& file = planned[next++];
+        if (!InShard(file.source)) continue;
+        TellRenamed(file);
+        ProcessFile(file.source, file.dest, file.pdf);
+      }
     }
   }
 }
 
+void TJob::TellRenamed(const RPlannedFile& file) {
+  if (file.plainPdf.empty()) return;
+  WriteLog("PDF of " + file.source + " named " + file.pdf + ": " + file.plainPdf +
+               " is another output of this run",
+           LineKind::Notice);
+}
+
 void TJob::RunFileItem(const std::string& source, const std::string& dest) {
   if (!FileExists(source)) return;
-  if (IsRegularFile(source))
-    ProcessFile(source, dest);
-  else
+  if (!IsRegularFile(source)) {
     PassOverSpecial(source);
+    return;
+  }
+  const RPlannedFile file = PlanSingleFile(FileKinds, Settings, source, dest, outputs_);
+  if (InShard(source)) TellRenamed(file);
+  ProcessFile(file.source, file.dest, file.pdf);
 }
 
 void TJob::PassOverSpecial(const std::string& path) {
@@ -268,14 +296,15 @@ bool TJob::IsWalkDestination(const std::string& folder) const {
   return !walkDest_.empty() && fs::equivalent(folder, walkDest_, ec) && !ec;
 }
 
-void TJob::ProcessFile(const std::string& source, const std::string& dest) {
+void TJob::ProcessFile(const std::string& source, const std::string& dest,
+                       const std::string& pdf) {
   if (!InShard(source)) return;
   currentFile_ = source;
   if (pool_) {  // one of the workers handles it
-    pool_->Submit(source, dest);
+    pool_->Submit(source, dest, pdf);
     return;
   }
-  worker_->ProcessFile(source, dest);
+  worker_->ProcessFile(source, dest, pdf);
 }
 
 // ---- the job's lock ------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include "jobs/job_settings.h"
 #include "platform/thread.h"
 #include "run/file_kinds.h"
+#include "run/output_names.h"
 #include "run/run_progress.h"
 #include "run/shard.h"
 
@@ -144,10 +145,15 @@ class TJob : public TThread {
 
   void InitRun();
   void CountFolder(const std::string& source, const std::string& dest);
-  void CountFile(const std::string& source, const std::string& dest);
   void WalkFolder(const std::string& source, const std::string& dest);
   void RunFileItem(const std::string& source, const std::string& dest);
-  void ProcessFile(const std::string& source, const std::string& dest);
+  void ProcessFile(const std::string& source, const std::string& dest,
+                   const std::string& pdf = std::string());
+  // The names of a folder's files to walk or count (not the subfolders, nor what is passed
+  // over), in the walk's order.
+  static std::vector<std::string> FileNames(const std::string& folder);
+  // Logs that a document's PDF did not get its plain name, and why.
+  void TellRenamed(const RPlannedFile& file);
   void FinishRun();
   // Copies the sink's count and file counts into DoneCount, TotalCount and Counts.
   void Publish();
@@ -189,6 +195,10 @@ class TJob : public TThread {
   // that is this folder is passed over: a destination inside its source would otherwise be
   // walked into itself, nesting ever deeper copies until paths grow too long.
   std::string walkDest_;
+  // The outputs the walk has given out (and, apart from them, those the count has planned):
+  // no output of the run replaces another.
+  TOutputNames outputs_;
+  TOutputNames countedOutputs_;
   bool finishing_ = false;  // FinishRun has begun
   // The source of the entry in hand: files are placed in shards by their path below it.
   std::string itemSource_;

@@ -124,12 +124,13 @@ TJobPool::TJobPool(RPoolRun run, int workers)
 
 TJobPool::~TJobPool() { Finish(); }
 
-void TJobPool::Submit(const std::string& source, const std::string& dest) {
+void TJobPool::Submit(const std::string& source, const std::string& dest,
+                      const std::string& pdf) {
   for (;;) {
     {
       std::unique_lock lock(mutex_);
       if (queue_.size() < workers_.size()) {
-        queue_.push_back({source, dest});
+        queue_.push_back({source, dest, pdf});
         lock.unlock();
         changed_.notify_all();
         return;
@@ -179,7 +180,7 @@ void TJobPool::Serve(Worker& worker) {
 void TJobPool::HandleFile(Worker& worker, const Task& task) {
   TFileWorker& files = *worker.files;
   try {
-    files.ProcessFile(task.source, task.dest);
+    files.ProcessFile(task.source, task.dest, task.pdf);
   } catch (...) {
     // This file's failure alone: its document is closed unsaved, the worker goes on.
     std::string message = "unknown error";

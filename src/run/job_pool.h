@@ -68,7 +68,7 @@ class TJobPool {
 
   // Hands one file to the next free worker; waits while every worker has a file waiting.
   // Returns without handing it over once the run's stop flag is set. Run's thread only.
-  void Submit(const std::string& source, const std::string& dest);
+  void Submit(const std::string& source, const std::string& dest, const std::string& pdf);
   // Waits until the files handed over are done (or, after a stop, the files in hand), then
   // lets every worker collect its PDF files and quit its Office applications. Run's thread
   // only; later calls do nothing.
@@ -87,6 +87,7 @@ class TJobPool {
   struct Task {
     std::string source;
     std::string dest;
+    std::string pdf;  // the PDF file the document gets (empty: dest with ".pdf")
   };
 
   void Serve(Worker& worker);

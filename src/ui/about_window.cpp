@@ -8,34 +8,20 @@
 #include <QVBoxLayout>
 
 #include "ui/images/image_list.h"
+#include "ui/program_windows.h"
+
+#ifndef STAMPWELL_VERSION
+#define STAMPWELL_VERSION "0.0.0"
+#endif
 
 namespace stampwell {
-namespace {
 
-QLabel* MakeLink(QWidget* parent, const QString& objectName, const QString& text,
-                 const QString& url) {
-  auto* label = new QLabel(parent);
-  label->setObjectName(objectName);
-  // The link opens through QDesktopServices, so that tests can catch it with a URL handler.
-  label->setText(QStringLiteral("<a href=\"%1\" style=\"text-decoration: underline\">%2</a>")
-                     .arg(url, text.toHtmlEscaped()));
-  label->setTextFormat(Qt::RichText);
-  label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-  label->setOpenExternalLinks(false);
-  QObject::connect(label, &QLabel::linkActivated,
-                   [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
-  return label;
-}
-
-}  // namespace
-
-QString TfrmAbout::SupportUrl() { return QStringLiteral("https://stampwell.example.com/support"); }
-QString TfrmAbout::HomeUrl() { return QStringLiteral("https://stampwell.example.com/"); }
+QString TfrmAbout::BuildVersion() { return QStringLiteral(STAMPWELL_VERSION); }
 
 TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("frmAbout"));
-  setWindowTitle(QStringLiteral("About.."));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+  setWindowTitle(tr("About Stampwell"));
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
 
   auto* icon = new QLabel(this);
@@ -49,13 +35,21 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner) {
   bold.setPointSizeF(bold.pointSizeF() * 1.5);
   Name->setFont(bold);
 
-  Version = new QLabel(QStringLiteral("Version: 2.0"), this);
+  Version = new QLabel(tr("Version %1").arg(BuildVersion()), this);
   Version->setObjectName(QStringLiteral("Version"));
-  SupportLink =
-      MakeLink(this, QStringLiteral("SupportLink"), QStringLiteral("Support"), SupportUrl());
-  HomeLink = MakeLink(this, QStringLiteral("HomeLink"), QStringLiteral("Home page"), HomeUrl());
+  Description = new QLabel(
+      tr("Stamps a text watermark into Word, Excel and PowerPoint files in bulk, and prints "
+         "them to PDF files, with LibreOffice."),
+      this);
+  Description->setObjectName(QStringLiteral("Description"));
+  Description->setWordWrap(true);
+  HelpLink = new QLabel(
+      QStringLiteral("<a href=\"#help\">%1</a>").arg(tr("Open the help").toHtmlEscaped()), this);
+  HelpLink->setObjectName(QStringLiteral("HelpLink"));
+  HelpLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+  connect(HelpLink, &QLabel::linkActivated, this, [] { TProgramWindows::ShowHelp(); });
 
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  auto* ok = new QPushButton(tr("OK"), this);
   ok->setObjectName(QStringLiteral("btnOK"));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -66,9 +60,7 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner) {
   head->addWidget(Name);
   head->addStretch();
   auto* links = new QHBoxLayout;
-  links->addWidget(SupportLink);
-  links->addSpacing(24);
-  links->addWidget(HomeLink);
+  links->addWidget(HelpLink);
   links->addStretch();
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -79,10 +71,13 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner) {
   all->addSpacing(8);
   all->addWidget(Version);
   all->addSpacing(8);
+  all->addWidget(Description);
+  all->addSpacing(8);
   all->addLayout(links);
   all->addSpacing(12);
   all->addLayout(buttons);
-  setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
+  Description->setMinimumWidth(320);
+  setFixedSize(sizeHint().expandedTo(QSize(360, 0)));
 }
 
 void TfrmAbout::showEvent(QShowEvent* event) {

@@ -7,21 +7,20 @@ class QLabel;
 
 namespace stampwell {
 
-// The About window: the program's name and version and two links that open the maker's
-// support and home pages in the default web browser. Created once at start, shown modally
-// by the About action.
+// The About window: the program's name, the version of this build, what it does, and a link
+// to the help that comes with it. Created once at start, shown modally by the About action.
 class TfrmAbout : public QDialog {
   Q_OBJECT
  public:
   explicit TfrmAbout(QWidget* owner = nullptr);
 
-  static QString SupportUrl();
-  static QString HomeUrl();
+  // The version the build was made as ("0.1.0").
+  static QString BuildVersion();
 
   QLabel* Name = nullptr;
   QLabel* Version = nullptr;
-  QLabel* SupportLink = nullptr;
-  QLabel* HomeLink = nullptr;
+  QLabel* Description = nullptr;
+  QLabel* HelpLink = nullptr;
 
  protected:
   void showEvent(QShowEvent* event) override;

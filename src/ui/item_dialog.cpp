@@ -39,44 +39,43 @@ struct RItemTexts {
 
 const RItemTexts kFileTexts = {
     "frmAddFile",
-    "Add Files",
+    QT_TRANSLATE_NOOP("stampwell::TItemDialog", "Add File"),
     489,
     178,
-    "&Source File:",
+    QT_TRANSLATE_NOOP("stampwell::TItemDialog", "&Source file:"),
     "Source",
-    "&Destionation File:",
+    QT_TRANSLATE_NOOP("stampwell::TItemDialog", "&Destination file:"),
     "Dest",
-    "Note: If Destination file is the same with Source, it mean just add the water mark to "
-    "original file",
-    "please input source File and destionation File at first",
-    "Since destination file are the same with source, please close all office application when "
-    "running job!"};
+    QT_TRANSLATE_NOOP("stampwell::TItemDialog", "Note: when the destination is the source file itself, the watermark is added to the "
+                      "original file."),
+    QT_TRANSLATE_NOOP("stampwell::TItemDialog", "Please enter a source file and a destination file first."),
+    QT_TRANSLATE_NOOP("stampwell::TItemDialog", "The destination is the source itself: please close the file in every office program "
+                      "before the job runs.")};
 
 const RItemTexts kFolderTexts = {
     "frmAddFolder",
-    "Add Folder",
+    QT_TRANSLATE_NOOP("stampwell::TItemDialog", "Add Folder"),
     486,
     171,
-    "&Source Directory:",
+    QT_TRANSLATE_NOOP("stampwell::TItemDialog", "&Source folder:"),
     "SourceDir",
-    "&Destionation Directory:",
+    QT_TRANSLATE_NOOP("stampwell::TItemDialog", "&Destination folder:"),
     "DestDir",
-    "Note: If Destination Directory is the same with Source, it mean just add the water mark to "
-    "original file",
-    "please input source dir and destionation directory at first",
-    "Since destination folder are the same with  source, please close all office application "
-    "when running job!"};
+    QT_TRANSLATE_NOOP("stampwell::TItemDialog", "Note: when the destination is the source folder itself, the watermark is added to the "
+                      "original files."),
+    QT_TRANSLATE_NOOP("stampwell::TItemDialog", "Please enter a source folder and a destination folder first."),
+    QT_TRANSLATE_NOOP("stampwell::TItemDialog", "The destination is the source itself: please close its files in every office program "
+                      "before the job runs.")};
 
 }  // namespace
 
 TItemDialog::TItemDialog(Kind kind, QWidget* parent) : QDialog(parent), kind_(kind) {
   const RItemTexts& t = kind == Kind::File ? kFileTexts : kFolderTexts;
   setObjectName(QString::fromLatin1(t.objectName));
-  setWindowTitle(QString::fromLatin1(t.title));
+  setWindowTitle(tr(t.title));
   const TItemDialogLayout l = TItemDialogLayout::Build(
-      this, t.width, t.height, QString::fromLatin1(t.sourceCaption),
-      QString::fromLatin1(t.sourceName), QString::fromLatin1(t.destCaption),
-      QString::fromLatin1(t.destName), QString::fromLatin1(t.note));
+      this, t.width, t.height, tr(t.sourceCaption), QString::fromLatin1(t.sourceName),
+      tr(t.destCaption), QString::fromLatin1(t.destName), tr(t.note));
   Label1 = l.sourceLabel;
   Source = l.source;
   btnSource = l.btnSource;
@@ -111,7 +110,7 @@ void TItemDialog::FormShow() {
 
 void TItemDialog::btnSourceClick() {
   if (kind_ == Kind::Folder) {
-    if (auto path = TUiDialogs::BrowseFolder(this, QStringLiteral("Please specify a directory")))
+    if (auto path = TUiDialogs::BrowseFolder(this, tr("Choose a folder")))
       Source->setText(*path);
     return;
   }
@@ -128,7 +127,7 @@ void TItemDialog::btnSourceClick() {
 
 void TItemDialog::btnDestClick() {
   if (kind_ == Kind::Folder) {
-    if (auto path = TUiDialogs::BrowseFolder(this, QStringLiteral("Please specify a directory")))
+    if (auto path = TUiDialogs::BrowseFolder(this, tr("Choose a folder")))
       Dest->setText(*path);
     return;
   }
@@ -140,17 +139,20 @@ bool TItemDialog::FileExtensionsOk(const std::string& source, const std::string&
   // refusals speak of the source extension.
   const bool current = CurrentFormats && CurrentFormat(source);
   if (current && !CurrentFormat(dest) && !ExtensionIn(dest, {".pdf"})) {
-    ShowMessage(
-        "Destination File Extension Must Be One Of The Current Formats "
-        "(.docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp) Or .pdf!");
+    ShowMessage(tr("The destination must be a file of one of the current formats "
+                   "(.docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp) or a .pdf file.")
+                    .toStdString());
     return false;
   }
   if (!current && (!ExtensionIn(source, {".doc", ".xls", ".ppt"}) ||
                    !ExtensionIn(dest, {".doc", ".xls", ".ppt", ".pdf"}))) {
-    ShowMessage(CurrentFormats
-                    ? "Source File Extension Only Can Be .doc/.xls/.ppt, "
-                      ".docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp!"
-                    : "Source File Extension Only Can Be .doc/.xls/.ppt!");
+    ShowMessage((CurrentFormats
+                     ? tr("Only .doc, .xls, .ppt and .docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/"
+                          ".pptm/.odp files can be added; the destination may also be a .pdf "
+                          "file.")
+                     : tr("Only .doc, .xls and .ppt files can be added; the destination may also "
+                          "be a .pdf file."))
+                    .toStdString());
     return false;
   }
   return true;
@@ -168,7 +170,7 @@ void TItemDialog::btnOKClick() {
     Rec.Comments = comments;
   }
   if (source.empty() || dest.empty()) {
-    ShowMessage(t.missingPath);
+    ShowMessage(tr(t.missingPath).toStdString());
     return;
   }
   if (kind_ == Kind::File && !FileExtensionsOk(source, dest)) return;
@@ -176,7 +178,7 @@ void TItemDialog::btnOKClick() {
   Rec.Source = source;
   Rec.Dest = dest;
   Rec.Comments = comments;
-  if (source == dest) ShowMessage(t.samePath);
+  if (source == dest) ShowMessage(tr(t.samePath).toStdString());
   accept();
 }
 

@@ -1,5 +1,6 @@
 #include "ui/job_files.h"
 
+#include <QObject>
 #include <QString>
 
 #include <algorithm>
@@ -75,7 +76,7 @@ std::string StagingName(const std::string& chosenPath) {
 const char* const TJobFiles::kSeparatorInName =
     "A job name cannot hold the path separator \"/\", please input another name!";
 const char* const TJobFiles::kNameTaken =
-    "The same name job have been Exist,please change your new job name!";
+    "A job of this name exists already; please choose another name.";
 
 TJobFiles::TJobFiles(QWidget* dialogParent) : parent_(dialogParent) {}
 
@@ -171,7 +172,7 @@ std::optional<std::string> TJobFiles::Import() {
       text = ini.ReadString("DocInfo", "DocWaterMarkStr", "");
     }
     if (name.empty() && text.empty()) {
-      Tell("This text file seems not one profile export file, please check it!");
+      Tell(QObject::tr("This text file does not look like an exported job; please check it.").toStdString());
       return std::nullopt;
     }
     // Asked again until the name is free; a name with a separator would place the profile
@@ -180,12 +181,12 @@ std::optional<std::string> TJobFiles::Import() {
       if (HoldsSeparator(name))
         Tell(kSeparatorInName);
       else if (FileExists(dir + ProfileFileName(name)))
-        Tell("Already Exist the same name Job!");
+        Tell(QObject::tr("A job of this name exists already.").toStdString());
       else
         break;
       std::optional<QString> answer =
-          TUiDialogs::InputBox(parent_, QStringLiteral("Input Box"),
-                               QStringLiteral("Please Input One Different Name:"), Q(name));
+          TUiDialogs::InputBox(parent_, QObject::tr("Import Job"),
+                               QObject::tr("Please enter another name:"), Q(name));
       // Cancelling returns the proposed value, so the question comes again.
       name = answer ? S(*answer) : name;
     }

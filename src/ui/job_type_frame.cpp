@@ -34,19 +34,19 @@ TJobTypeFrame::TJobTypeFrame(QWidget* parent) : QWidget(parent) {
   JobPanel->setObjectName(QStringLiteral("JobPanel"));
   JobPanel->setFrameShape(QFrame::NoFrame);
   JobPanel->setGeometry(0, 16, 500, 250);
-  JobPanel->setFont(DesktopFont(8));
+  JobPanel->setFont(DesktopFont());
 
   Label1 =
-      Place(new QLabel(QStringLiteral("Please select your job type"), JobPanel), "Label1", 56, 48);
+      Place(new QLabel(tr("Choose what the job does"), JobPanel), "Label1", 56, 48);
   WaterMark =
-      Place(new QRadioButton(QStringLiteral("Add WaterMark into Doc/Xls/Ppt files"), JobPanel),
+      Place(new QRadioButton(tr("Add a watermark to office files"), JobPanel),
             "WaterMark", 96, 80);
   PrintPDF =
-      Place(new QRadioButton(QStringLiteral("Print Doc/Xls/Ppt Files Into PDF Files"), JobPanel),
+      Place(new QRadioButton(tr("Print office files to PDF files"), JobPanel),
             "PrintPDF", 96, 112);
   WatermarkPDF = Place(
       new QRadioButton(
-          QStringLiteral("Add Watermark into Doc/Xls/Ppt files and then Print them to PDF files"),
+          tr("Add a watermark to office files, then print them to PDF files"),
           JobPanel),
       "WatermarkPDF", 96, 144);
   auto* group = new QButtonGroup(this);
@@ -56,7 +56,7 @@ TJobTypeFrame::TJobTypeFrame(QWidget* parent) : QWidget(parent) {
   group->addButton(WatermarkPDF);
   WaterMark->setChecked(true);
 
-  tips = new TLinkLabel(QStringLiteral("Notes:How to enable this software batch print PDF files ?"),
+  tips = new TLinkLabel(tr("How are PDF files printed?"),
                         JobPanel);
   Place(tips, "tips", 96, 176);
   connect(tips, &TLinkLabel::clicked, this, [this] { tipsClick(); });

@@ -206,3 +206,109 @@ TEST_F(FileKindsTest, AnEngineThatCannotPrintHasAnotherKindPrintItsStampedCopy) 
 }
 
 }  // namespace
+
+namespace {
+
+class OutputNamesTest : public FileKindsTest {
+ protected:
+  std::shared_ptr<TJob> RunTwoKinds() {
+    window = std::make_shared<RecordingWindow>();
+    auto job = MakeJob(Settings(true, false, false, true, true));
+    RFileKind second = FakeKind();
+    second.name = "Fake2";
+    second.extensions = {".fk2"};
+    second.printTag = "Fk2";
+    job->FileKinds.insert(job->FileKinds.begin(), {FakeKind(), second});
+    job->AddItem(Src(), Dst(), "Folder");
+    job->AddItem(Src("/sub/a.fak"), Dst("/sub/a.pdf"), "File");  // the same PDF again
+    EXPECT_TRUE(RunToEnd(job));
+    job->WaitFor();
+    return job;
+  }
+};
+
+// No output of a run replaces another output of the same run: documents whose PDFs would
+// share a name, and a PDF copied along beside a document printed under its name, each keep
+// their own file under a name that the next run finds again (and skips).
+TEST_F(OutputNamesTest, OutputsOfOneRunNeverReplaceEachOther) {
+  WriteFile(Src("/memo.fak"), "memo");
+  WriteFile(Src("/memo.pdf"), "the user's memo.pdf");
+  WriteFile(Src("/sub/a.fak"), "a");
+  WriteFile(Src("/sub/a.fk2"), "a2");
+  auto job = RunTwoKinds();
+
+  EXPECT_EQ(ReadFile(Dst("/memo.pdf")), "the user's memo.pdf");  // the copy keeps its name
+  EXPECT_EQ(ReadFile(Dst("/memo (fak).pdf")), "PDF of stamped " + Src("/memo.fak"));
+  EXPECT_EQ(ReadFile(Dst("/sub/a.pdf")), "PDF of stamped " + Src("/sub/a.fak"));
+  EXPECT_EQ(ReadFile(Dst("/sub/a (fk2).pdf")), "PDF of stamped " + Src("/sub/a.fk2"));
+  // The file entry names a.fak's PDF once more: a third name, not a replacement.
+  EXPECT_EQ(ReadFile(Dst("/sub/a (fak).pdf")), "PDF of stamped " + Src("/sub/a.fak"));
+  EXPECT_EQ(ListTree(Dst()), (Lines{"memo (fak).pdf", "memo.pdf", "sub/a (fak).pdf",
+                                    "sub/a (fk2).pdf", "sub/a.pdf"}));
+  const Lines log = LogLines();
+  auto logged = [&log](const std::string& text) {
+    for (const std::string& line : log)
+      if (line.find(text) != std::string::npos) return true;
+    return false;
+  };
+  EXPECT_TRUE(logged("PDF of " + Src("/memo.fak") + " named " + Dst("/memo (fak).pdf") + ": " +
+                     Dst("/memo.pdf") + " is another output of this run"));
+  EXPECT_TRUE(logged("PDF of " + Src("/sub/a.fk2") + " named " + Dst("/sub/a (fk2).pdf") + ": " +
+                     Dst("/sub/a.pdf") + " is another output of this run"));
+  EXPECT_EQ(job->Counts.Printed, 4);
+  EXPECT_EQ(job->Counts.Copied, 1);
+  EXPECT_EQ(job->TotalCount, job->DoneCount);
+
+  // The next run plans the same names: every destination exists, nothing is replaced.
+  WriteFile(Dst("/sub/a (fk2).pdf"), "kept");
+  auto again = RunTwoKinds();
+  EXPECT_EQ(again->Counts.Skipped, 5);
+  EXPECT_EQ(again->Counts.Printed + again->Counts.Copied + again->Counts.Failed, 0);
+  EXPECT_EQ(ReadFile(Dst("/sub/a (fk2).pdf")), "kept");
+}
+
+// With "Replace existing destinations" a run stamps, prints and copies again where its
+// destinations exist; never onto a source, and still never over another output of the run.
+TEST_F(OutputNamesTest, ReplaceExistingDestinationsStampsAgain) {
+  WriteFile(Src("/r.fak"), "r");
+  WriteFile(Src("/notes.txt"), "new notes");
+  WriteFile(Dst("/r.fak"), "stamped last week");
+  WriteFile(Dst("/notes.txt"), "old notes");
+  auto skipping = MakeJob(Settings(true, false, false, false, true));
+  skipping->FileKinds.insert(skipping->FileKinds.begin(), FakeKind());
+  skipping->AddItem(Src(), Dst(), "Folder");
+  ASSERT_TRUE(RunToEnd(skipping));
+  skipping->WaitFor();
+  EXPECT_EQ(skipping->Counts.Skipped, 2);
+  EXPECT_EQ(ReadFile(Dst("/r.fak")), "stamped last week");
+
+  window = std::make_shared<RecordingWindow>();
+  RJobSettings settings = Settings(true, false, false, false, true);
+  settings.Overwrite = true;
+  auto replacing = MakeJob(settings);
+  replacing->FileKinds.insert(replacing->FileKinds.begin(), FakeKind());
+  replacing->AddItem(Src(), Dst(), "Folder");
+  replacing->AddItem(Src(), Src(), "Folder");  // in place: the copies would be the sources
+  ASSERT_TRUE(RunToEnd(replacing));
+  replacing->WaitFor();
+  EXPECT_EQ(ReadFile(Dst("/r.fak")), "stamped " + Src("/r.fak"));
+  EXPECT_EQ(ReadFile(Dst("/notes.txt")), "new notes");
+  EXPECT_EQ(ReadFile(Src("/notes.txt")), "new notes");
+  EXPECT_EQ(replacing->Counts.Copied, 1);
+  EXPECT_EQ(replacing->Counts.Stamped, 2);  // the in-place stamp is the source itself
+  EXPECT_EQ(replacing->Counts.Skipped, 1);  // no copy onto its own source
+  EXPECT_EQ(replacing->TotalCount, replacing->DoneCount);
+}
+
+TEST(OutputNames, ClaimsGiveTaggedNamesInTheSameFolder) {
+  TOutputNames names;
+  EXPECT_EQ(names.Claim("/o/r.pdf", "doc"), "/o/r.pdf");
+  EXPECT_EQ(names.Claim("/o/r.pdf", "xls"), "/o/r (xls).pdf");
+  EXPECT_EQ(names.Claim("/o/r.pdf", "xls"), "/o/r (xls 2).pdf");
+  EXPECT_EQ(names.Claim("/o/README", "2"), "/o/README");
+  EXPECT_EQ(names.Claim("/o/README", "2"), "/o/README (2)");
+  EXPECT_TRUE(names.Claimed("/o/r (xls).pdf"));
+  EXPECT_FALSE(names.Claimed("/p/r.pdf"));
+}
+
+}  // namespace
