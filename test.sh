@@ -7,3 +7,11 @@ scripts/install-deps.sh
 cmake --preset default
 cmake --build --preset default
 ctest --preset default "$@"
+# On CI (CI set) or when asked (STAMPWELL_TSAN=1): the threaded tests that need no office
+# (runner, pool, thread, core claims, command line) once more under ThreadSanitizer, built
+# apart in build/tsan.
+if [[ -n "${CI:-}" || -n "${STAMPWELL_TSAN:-}" ]]; then
+  cmake --preset tsan
+  cmake --build --preset tsan
+  ctest --preset tsan
+fi

@@ -8,9 +8,10 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 BASE_PKGS=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+  libzip-dev libpugixml-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig1-dev poppler-utils xvfb xauth
   fonts-dejavu-core fonts-liberation procps x11-utils
-  dpkg-dev file desktop-file-utils appstream man-db unzip
+  dpkg-dev file desktop-file-utils appstream man-db unzip python3
   debhelper lintian fakeroot qt6-l10n-tools qt6-tools-dev)
 OFFICE_PKGS=(libreoffice-writer libreoffice-calc libreoffice-impress libreoffice-dev
   libreoffice-script-provider-python-)

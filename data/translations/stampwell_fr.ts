@@ -2,6 +2,48 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr_FR" sourcelanguage="en">
 <context>
+    <name>QObject</name>
+    <message>
+        <source>Cancelled after %1 of %2</source>
+        <translation>Annulé après %1 sur %2</translation>
+    </message>
+    <message>
+        <source>Stopped by an error</source>
+        <translation>Arrêté par une erreur</translation>
+    </message>
+    <message>
+        <source>Completed: %1 of %2 files failed</source>
+        <translation>Terminé : %1 fichiers sur %2 en échec</translation>
+    </message>
+    <message>
+        <source>Nothing to do: 1 destination exists</source>
+        <translation>Rien à faire : 1 destination existe déjà</translation>
+    </message>
+    <message>
+        <source>Nothing to do: %1 destinations exist</source>
+        <translation>Rien à faire : %1 destinations existent déjà</translation>
+    </message>
+    <message>
+        <source>Completed</source>
+        <translation>Terminé</translation>
+    </message>
+    <message>
+        <source>stamped %1, printed %2, copied %3, skipped %4, failed %5</source>
+        <translation>%1 tamponnés, %2 imprimés, %3 copiés, %4 ignorés, %5 en échec</translation>
+    </message>
+</context>
+<context>
+    <name>stampwell::TColorListBox</name>
+    <message>
+        <source>Desktop: %1</source>
+        <translation>Bureau : %1</translation>
+    </message>
+    <message>
+        <source>Custom %1</source>
+        <translation>Personnalisée %1</translation>
+    </message>
+</context>
+<context>
     <name>stampwell::TDocSetFrame</name>
     <message>
         <source>Watermark Settings</source>
@@ -14,18 +56,6 @@
     <message>
         <source>Oblique</source>
         <translation>Oblique</translation>
-    </message>
-    <message>
-        <source>horizontal </source>
-        <translation>Horizontal </translation>
-    </message>
-    <message>
-        <source>View your settings in Word</source>
-        <translation>Voir vos réglages dans Word</translation>
-    </message>
-    <message>
-        <source>Watermark &amp;String:</source>
-        <translation>&amp;Texte du filigrane :</translation>
     </message>
     <message>
         <source>Si&amp;ze: </source>
@@ -52,20 +82,36 @@
         <translation>%1 n’est pas installée ; %2 est affichée et utilisée à sa place.</translation>
     </message>
     <message>
-        <source>Please select watermark string at first!</source>
-        <translation>Veuillez d’abord choisir le texte du filigrane !</translation>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>Choose any colour</source>
+        <translation>Choisir une couleur quelconque</translation>
+    </message>
+    <message>
+        <source>Horizontal</source>
+        <translation>Horizontal</translation>
+    </message>
+    <message>
+        <source>Preview in LibreOffice</source>
+        <translation>Aperçu dans LibreOffice</translation>
+    </message>
+    <message>
+        <source>Watermark &amp;text:</source>
+        <translation>&amp;Texte du filigrane :</translation>
+    </message>
+    <message>
+        <source>Watermark Colour</source>
+        <translation>Couleur du filigrane</translation>
+    </message>
+    <message>
+        <source>Please enter the watermark text first.</source>
+        <translation>Veuillez d&apos;abord saisir le texte du filigrane.</translation>
     </message>
 </context>
 <context>
     <name>stampwell::TFolderFrame</name>
-    <message>
-        <source>Source Dir/File</source>
-        <translation>Dossier/fichier source</translation>
-    </message>
-    <message>
-        <source>Destination Dir/File</source>
-        <translation>Dossier/fichier de destination</translation>
-    </message>
     <message>
         <source>Comments</source>
         <translation>Commentaires</translation>
@@ -83,16 +129,170 @@
         <translation>Modifier</translation>
     </message>
     <message>
-        <source>Delete</source>
-        <translation>Supprimer</translation>
+        <source>Source folder/file</source>
+        <translation>Dossier/fichier source</translation>
     </message>
     <message>
-        <source>Please select one Row which you want edit at first!</source>
-        <translation>Veuillez d’abord choisir la ligne à modifier !</translation>
+        <source>Destination folder/file</source>
+        <translation>Dossier/fichier de destination</translation>
     </message>
     <message>
-        <source>Please select one Row which you want delete at first!</source>
-        <translation>Veuillez d’abord choisir la ligne à supprimer !</translation>
+        <source>Drop folders and files here to add them</source>
+        <translation>Déposez ici des dossiers et des fichiers pour les ajouter</translation>
+    </message>
+    <message>
+        <source>Add F&amp;older...</source>
+        <translation>Ajouter un d&amp;ossier...</translation>
+    </message>
+    <message>
+        <source>Add F&amp;ile...</source>
+        <translation>Ajouter un f&amp;ichier...</translation>
+    </message>
+    <message>
+        <source>&amp;Edit...</source>
+        <translation>&amp;Modifier...</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>&amp;Retirer</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Retirer</translation>
+    </message>
+    <message>
+        <source>%1 (stamped)</source>
+        <translation>%1 (tamponné)</translation>
+    </message>
+    <message>
+        <source>Please select the row to edit first.</source>
+        <translation>Veuillez d&apos;abord sélectionner la ligne à modifier.</translation>
+    </message>
+    <message>
+        <source>Please select the row to remove first.</source>
+        <translation>Veuillez d&apos;abord sélectionner la ligne à retirer.</translation>
+    </message>
+</context>
+<context>
+    <name>stampwell::THistoryFrame</name>
+    <message>
+        <source>Cancelled</source>
+        <translation>Annulé</translation>
+    </message>
+    <message>
+        <source>Did not finish</source>
+        <translation>Non terminé</translation>
+    </message>
+    <message>
+        <source>Completed: 1 file failed</source>
+        <translation>Terminé : 1 fichier en échec</translation>
+    </message>
+    <message>
+        <source>Completed: %1 files failed</source>
+        <translation>Terminé : %1 fichiers en échec</translation>
+    </message>
+    <message>
+        <source>Completed</source>
+        <translation>Terminé</translation>
+    </message>
+    <message>
+        <source>%1  %2 (stamped %3, printed %4, copied %5, failed %6)</source>
+        <translation>%1  %2 (%3 tamponnés, %4 imprimés, %5 copiés, %6 en échec)</translation>
+    </message>
+    <message>
+        <source>the file could not be opened (damaged, protected by a password, or not of its kind)</source>
+        <translation>le fichier n&apos;a pas pu être ouvert (endommagé, protégé par un mot de passe ou d&apos;un autre type)</translation>
+    </message>
+    <message>
+        <source>the office program reported an error%1</source>
+        <translation>le programme bureautique a signalé une erreur%1</translation>
+    </message>
+    <message>
+        <source>the office program refused%1</source>
+        <translation>le programme bureautique a refusé%1</translation>
+    </message>
+    <message>
+        <source>Runs, newest first</source>
+        <translation>Exécutions, les plus récentes d&apos;abord</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+</context>
+<context>
+    <name>stampwell::TItemDialog</name>
+    <message>
+        <source>Add File</source>
+        <translation>Ajouter un fichier</translation>
+    </message>
+    <message>
+        <source>&amp;Source file:</source>
+        <translation>Fichier &amp;source :</translation>
+    </message>
+    <message>
+        <source>&amp;Destination file:</source>
+        <translation>Fichier de &amp;destination :</translation>
+    </message>
+    <message>
+        <source>Note: when the destination is the source file itself, the watermark is added to the original file.</source>
+        <translation>Remarque : si la destination est le fichier source lui-même, le filigrane est ajouté au fichier d&apos;origine.</translation>
+    </message>
+    <message>
+        <source>Please enter a source file and a destination file first.</source>
+        <translation>Veuillez d&apos;abord indiquer un fichier source et un fichier de destination.</translation>
+    </message>
+    <message>
+        <source>The destination is the source itself: please close the file in every office program before the job runs.</source>
+        <translation>La destination est la source elle-même : veuillez fermer le fichier dans tous les programmes bureautiques avant l&apos;exécution de la tâche.</translation>
+    </message>
+    <message>
+        <source>Add Folder</source>
+        <translation>Ajouter un dossier</translation>
+    </message>
+    <message>
+        <source>&amp;Source folder:</source>
+        <translation>Dossier &amp;source :</translation>
+    </message>
+    <message>
+        <source>&amp;Destination folder:</source>
+        <translation>Dossier de &amp;destination :</translation>
+    </message>
+    <message>
+        <source>Note: when the destination is the source folder itself, the watermark is added to the original files.</source>
+        <translation>Remarque : si la destination est le dossier source lui-même, le filigrane est ajouté aux fichiers d&apos;origine.</translation>
+    </message>
+    <message>
+        <source>Please enter a source folder and a destination folder first.</source>
+        <translation>Veuillez d&apos;abord indiquer un dossier source et un dossier de destination.</translation>
+    </message>
+    <message>
+        <source>The destination is the source itself: please close its files in every office program before the job runs.</source>
+        <translation>La destination est la source elle-même : veuillez fermer ses fichiers dans tous les programmes bureautiques avant l&apos;exécution de la tâche.</translation>
+    </message>
+    <message>
+        <source>Choose a folder</source>
+        <translation>Choisir un dossier</translation>
+    </message>
+    <message>
+        <source>Word files (*.doc, *.docx, *.docm, *.odt)|*.doc;*.docx;*.docm;*.odt|Excel files (*.xls, *.xlsx, *.xlsm, *.ods)|*.xls;*.xlsx;*.xlsm;*.ods|Powerpoint Files(*.ppt, *.pptx, *.pptm, *.odp)|*.ppt;*.pptx;*.pptm;*.odp</source>
+        <translation>Fichiers Word (*.doc, *.docx, *.docm, *.odt)|*.doc;*.docx;*.docm;*.odt|Fichiers Excel (*.xls, *.xlsx, *.xlsm, *.ods)|*.xls;*.xlsx;*.xlsm;*.ods|Fichiers PowerPoint (*.ppt, *.pptx, *.pptm, *.odp)|*.ppt;*.pptx;*.pptm;*.odp</translation>
+    </message>
+    <message>
+        <source>Word files (*.Doc)|*.Doc|Excel files (*.Xls)|*.Xls|Powerpoint Files(*.Ppt)|*.Ppt</source>
+        <translation>Fichiers Word (*.Doc)|*.Doc|Fichiers Excel (*.Xls)|*.Xls|Fichiers PowerPoint (*.Ppt)|*.Ppt</translation>
+    </message>
+    <message>
+        <source>The destination must be a file of one of the current formats (.docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp) or a .pdf file.</source>
+        <translation>La destination doit être un fichier de l&apos;un des formats actuels (.docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp) ou un fichier .pdf.</translation>
+    </message>
+    <message>
+        <source>Only .doc, .xls, .ppt and .docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp files can be added; the destination may also be a .pdf file.</source>
+        <translation>Seuls les fichiers .doc, .xls, .ppt et .docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp peuvent être ajoutés ; la destination peut aussi être un fichier .pdf.</translation>
+    </message>
+    <message>
+        <source>Only .doc, .xls and .ppt files can be added; the destination may also be a .pdf file.</source>
+        <translation>Seuls les fichiers .doc, .xls et .ppt peuvent être ajoutés ; la destination peut aussi être un fichier .pdf.</translation>
     </message>
 </context>
 <context>
@@ -121,10 +321,6 @@
         <translation>Un nom de tâche ne peut pas contenir le séparateur de chemin « / », veuillez saisir un autre nom !</translation>
     </message>
     <message>
-        <source>The same name job have been Exist,please change your new job name!</source>
-        <translation>Une tâche de ce nom existe déjà, veuillez changer le nom de la nouvelle tâche !</translation>
-    </message>
-    <message>
         <source>Unable to write to %1</source>
         <translation>Impossible d’écrire dans %1</translation>
     </message>
@@ -141,43 +337,47 @@
         <translation>Importer</translation>
     </message>
     <message>
-        <source>This text file seems not one profile export file, please check it!</source>
-        <translation>Ce fichier texte ne semble pas être un profil exporté, veuillez le vérifier !</translation>
+        <source>A job of this name exists already; please choose another name.</source>
+        <translation>Une tâche de ce nom existe déjà ; veuillez choisir un autre nom.</translation>
     </message>
     <message>
-        <source>Already Exist the same name Job!</source>
-        <translation>Une tâche de ce nom existe déjà !</translation>
+        <source>This text file does not look like an exported job; please check it.</source>
+        <translation>Ce fichier texte ne ressemble pas à une tâche exportée ; veuillez le vérifier.</translation>
     </message>
     <message>
-        <source>Input Box</source>
-        <translation>Saisie</translation>
+        <source>A job of this name exists already.</source>
+        <translation>Une tâche de ce nom existe déjà.</translation>
     </message>
     <message>
-        <source>Please Input One Different Name:</source>
+        <source>Import Job</source>
+        <translation>Importer une tâche</translation>
+    </message>
+    <message>
+        <source>Please enter another name:</source>
         <translation>Veuillez saisir un autre nom :</translation>
     </message>
 </context>
 <context>
     <name>stampwell::TJobTypeFrame</name>
     <message>
-        <source>Please select your job type</source>
-        <translation>Veuillez choisir le type de tâche</translation>
+        <source>Choose what the job does</source>
+        <translation>Choisissez ce que fait la tâche</translation>
     </message>
     <message>
-        <source>Add WaterMark into Doc/Xls/Ppt files</source>
-        <translation>Ajouter un filigrane aux fichiers Doc/Xls/Ppt</translation>
+        <source>Add a watermark to office files</source>
+        <translation>Ajouter un filigrane aux fichiers bureautiques</translation>
     </message>
     <message>
-        <source>Print Doc/Xls/Ppt Files Into PDF Files</source>
-        <translation>Imprimer les fichiers Doc/Xls/Ppt en fichiers PDF</translation>
+        <source>Print office files to PDF files</source>
+        <translation>Imprimer les fichiers bureautiques en fichiers PDF</translation>
     </message>
     <message>
-        <source>Add Watermark into Doc/Xls/Ppt files and then Print them to PDF files</source>
-        <translation>Ajouter un filigrane aux fichiers Doc/Xls/Ppt puis les imprimer en fichiers PDF</translation>
+        <source>Add a watermark to office files, then print them to PDF files</source>
+        <translation>Ajouter un filigrane aux fichiers bureautiques, puis les imprimer en fichiers PDF</translation>
     </message>
     <message>
-        <source>Notes:How to enable this software batch print PDF files ?</source>
-        <translation>Remarque : comment permettre à ce logiciel d’imprimer des PDF par lots ?</translation>
+        <source>How are PDF files printed?</source>
+        <translation>Comment les fichiers PDF sont-ils imprimés ?</translation>
     </message>
 </context>
 <context>
@@ -205,40 +405,12 @@
 <context>
     <name>stampwell::TSettingFrame</name>
     <message>
-        <source>Profile Name:</source>
-        <translation>Nom du profil :</translation>
-    </message>
-    <message>
-        <source>File Type Selection</source>
-        <translation>Types de fichiers</translation>
-    </message>
-    <message>
-        <source>Add Watermark into &amp;Doc File</source>
-        <translation>Ajouter un filigrane aux fichiers &amp;Doc</translation>
-    </message>
-    <message>
-        <source>Add Watermark into &amp;Xls File</source>
-        <translation>Ajouter un filigrane aux fichiers &amp;Xls</translation>
-    </message>
-    <message>
-        <source>Add Watermark into &amp;Ppt File</source>
-        <translation>Ajouter un filigrane aux fichiers &amp;Ppt</translation>
-    </message>
-    <message>
         <source>Also .docx, .xlsx, .pptx and OpenDocument files</source>
         <translation>Aussi les fichiers .docx, .xlsx, .pptx et OpenDocument</translation>
     </message>
     <message>
         <source>Option</source>
         <translation>Options</translation>
-    </message>
-    <message>
-        <source>Print Added Watermark Files into PD&amp;F Files</source>
-        <translation>Imprimer les fichiers filigranés en fichiers PD&amp;F</translation>
-    </message>
-    <message>
-        <source>Copy &amp;other type files(except:doc,xls,ppt) also in folders</source>
-        <translation>Copier aussi les fichiers d’&amp;autres types (sauf doc, xls, ppt) des dossiers</translation>
     </message>
     <message>
         <source>&amp;Workers (files at once):</source>
@@ -253,20 +425,48 @@
         <translation>Nombre de fichiers qu’une exécution marque en même temps, chacun dans son propre processus bureautique. Plus d’un est plus rapide sur une machine à plusieurs cœurs.</translation>
     </message>
     <message>
-        <source>Profile cann&apos;t be empty, Please input it.</source>
-        <translation>Le nom du profil ne peut pas être vide, veuillez le saisir.</translation>
+        <source>Job name:</source>
+        <translation>Nom de la tâche :</translation>
+    </message>
+    <message>
+        <source>File types</source>
+        <translation>Types de fichiers</translation>
+    </message>
+    <message>
+        <source>Add a watermark to &amp;Word files (.doc)</source>
+        <translation>Ajouter un filigrane aux fichiers &amp;Word (.doc)</translation>
+    </message>
+    <message>
+        <source>Add a watermark to &amp;Excel files (.xls)</source>
+        <translation>Ajouter un filigrane aux fichiers &amp;Excel (.xls)</translation>
+    </message>
+    <message>
+        <source>Add a watermark to &amp;PowerPoint files (.ppt)</source>
+        <translation>Ajouter un filigrane aux fichiers &amp;PowerPoint (.ppt)</translation>
+    </message>
+    <message>
+        <source>Print the watermarked files to PD&amp;F files</source>
+        <translation>Imprimer les fichiers filigranés en fichiers PD&amp;F</translation>
+    </message>
+    <message>
+        <source>Copy all &amp;other files of the folders too</source>
+        <translation>Copier aussi tous les &amp;autres fichiers des dossiers</translation>
+    </message>
+    <message>
+        <source>Replace e&amp;xisting destinations</source>
+        <translation>Remplacer les destinations e&amp;xistantes</translation>
+    </message>
+    <message>
+        <source>Off, a run passes over every file whose destination exists. On, it stamps, prints and copies those files again, replacing their destinations (never another output of the same run).</source>
+        <translation>Désactivé : une exécution passe chaque fichier dont la destination existe. Activé : elle tamponne, imprime et copie à nouveau ces fichiers et remplace leurs destinations (jamais une autre sortie de la même exécution).</translation>
+    </message>
+    <message>
+        <source>The job name cannot be empty; please enter one.</source>
+        <translation>Le nom de la tâche ne peut pas être vide ; veuillez en saisir un.</translation>
     </message>
 </context>
 <context>
     <name>stampwell::TfrmAbout</name>
-    <message>
-        <source>About..</source>
-        <translation>À propos..</translation>
-    </message>
-    <message>
-        <source>Version: %1</source>
-        <translation>Version : %1</translation>
-    </message>
     <message>
         <source>Free software under the GNU General Public License, version 3 or later (GPL-3.0-or-later), without any warranty.</source>
         <translation>Logiciel libre sous la licence publique générale GNU, version 3 ou ultérieure (GPL-3.0-or-later), sans aucune garantie.</translation>
@@ -287,113 +487,35 @@
         <source>OK</source>
         <translation>OK</translation>
     </message>
-</context>
-<context>
-    <name>stampwell::TfrmAddFile</name>
     <message>
-        <source>Add Files</source>
-        <translation>Ajouter des fichiers</translation>
+        <source>About Stampwell</source>
+        <translation>À propos de Stampwell</translation>
     </message>
     <message>
-        <source>&amp;Source File:</source>
-        <translation>Fichier &amp;source :</translation>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
     </message>
     <message>
-        <source>&amp;Destionation File:</source>
-        <translation>Fichier de &amp;destination :</translation>
+        <source>Stamps a text watermark into Word, Excel and PowerPoint files in bulk, and prints them to PDF files, with LibreOffice.</source>
+        <translation>Ajoute en série un filigrane texte aux fichiers Word, Excel et PowerPoint et les imprime en fichiers PDF, avec LibreOffice.</translation>
     </message>
     <message>
-        <source>Note: If Destination file is the same with Source, it mean just add the water mark to original file</source>
-        <translation>Remarque : si le fichier de destination est la source, le filigrane est ajouté au fichier d’origine.</translation>
-    </message>
-    <message>
-        <source>Word files (*.doc, *.docx, *.docm, *.odt)|*.doc;*.docx;*.docm;*.odt|Excel files (*.xls, *.xlsx, *.xlsm, *.ods)|*.xls;*.xlsx;*.xlsm;*.ods|Powerpoint Files(*.ppt, *.pptx, *.pptm, *.odp)|*.ppt;*.pptx;*.pptm;*.odp</source>
-        <translation>Fichiers Word (*.doc, *.docx, *.docm, *.odt)|*.doc;*.docx;*.docm;*.odt|Fichiers Excel (*.xls, *.xlsx, *.xlsm, *.ods)|*.xls;*.xlsx;*.xlsm;*.ods|Fichiers PowerPoint (*.ppt, *.pptx, *.pptm, *.odp)|*.ppt;*.pptx;*.pptm;*.odp</translation>
-    </message>
-    <message>
-        <source>Word files (*.Doc)|*.Doc|Excel files (*.Xls)|*.Xls|Powerpoint Files(*.Ppt)|*.Ppt</source>
-        <translation>Fichiers Word (*.Doc)|*.Doc|Fichiers Excel (*.Xls)|*.Xls|Fichiers PowerPoint (*.Ppt)|*.Ppt</translation>
-    </message>
-    <message>
-        <source>please input source File and destionation File at first</source>
-        <translation>Veuillez d’abord saisir le fichier source et le fichier de destination</translation>
-    </message>
-    <message>
-        <source>Destination File Extension Must Be One Of The Current Formats (.docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp) Or .pdf!</source>
-        <translation>L’extension du fichier de destination doit être l’un des formats actuels (.docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp) ou .pdf !</translation>
-    </message>
-    <message>
-        <source>Source File Extension Only Can Be .doc/.xls/.ppt, .docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp!</source>
-        <translation>L’extension du fichier source ne peut être que .doc/.xls/.ppt, .docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp !</translation>
-    </message>
-    <message>
-        <source>Source File Extension Only Can Be .doc/.xls/.ppt!</source>
-        <translation>L’extension du fichier source ne peut être que .doc/.xls/.ppt !</translation>
-    </message>
-    <message>
-        <source>Since destination file are the same with source, please close all office application when running job!</source>
-        <translation>Comme le fichier de destination est la source, veuillez fermer toutes les applications bureautiques pendant l’exécution de la tâche !</translation>
-    </message>
-</context>
-<context>
-    <name>stampwell::TfrmAddFolder</name>
-    <message>
-        <source>Add Folder</source>
-        <translation>Ajouter un dossier</translation>
-    </message>
-    <message>
-        <source>&amp;Source Directory:</source>
-        <translation>Dossier &amp;source :</translation>
-    </message>
-    <message>
-        <source>&amp;Destionation Directory:</source>
-        <translation>Dossier de &amp;destination :</translation>
-    </message>
-    <message>
-        <source>Note: If Destination Directory is the same with Source, it mean just add the water mark to original file</source>
-        <translation>Remarque : si le dossier de destination est la source, le filigrane est ajouté aux fichiers d’origine.</translation>
-    </message>
-    <message>
-        <source>Please specify a directory</source>
-        <translation>Veuillez choisir un dossier</translation>
-    </message>
-    <message>
-        <source>please input source dir and destionation directory at first</source>
-        <translation>Veuillez d’abord saisir le dossier source et le dossier de destination</translation>
-    </message>
-    <message>
-        <source>Since destination folder are the same with  source, please close all office application when running job!</source>
-        <translation>Comme le dossier de destination est la source, veuillez fermer toutes les applications bureautiques pendant l’exécution de la tâche !</translation>
+        <source>Open the help</source>
+        <translation>Ouvrir l&apos;aide</translation>
     </message>
 </context>
 <context>
     <name>stampwell::TfrmHelp</name>
     <message>
-        <source>Help of Stampwell</source>
+        <source>Stampwell Help</source>
         <translation>Aide de Stampwell</translation>
     </message>
 </context>
 <context>
     <name>stampwell::TfrmMain</name>
     <message>
-        <source>New</source>
-        <translation>Nouveau</translation>
-    </message>
-    <message>
         <source>Delete</source>
         <translation>Supprimer</translation>
-    </message>
-    <message>
-        <source>Export</source>
-        <translation>Exporter</translation>
-    </message>
-    <message>
-        <source>Import</source>
-        <translation>Importer</translation>
-    </message>
-    <message>
-        <source>Exit</source>
-        <translation>Quitter</translation>
     </message>
     <message>
         <source>Run</source>
@@ -408,44 +530,12 @@
         <translation>Aperçu</translation>
     </message>
     <message>
-        <source>About..</source>
-        <translation>À propos..</translation>
-    </message>
-    <message>
         <source>Help</source>
         <translation>Aide</translation>
     </message>
     <message>
-        <source>Refresh</source>
-        <translation>Actualiser</translation>
-    </message>
-    <message>
         <source>Tool Bar</source>
         <translation>Barre d’outils</translation>
-    </message>
-    <message>
-        <source>Status Bar</source>
-        <translation>Barre d’état</translation>
-    </message>
-    <message>
-        <source>Panel</source>
-        <translation>Panneau</translation>
-    </message>
-    <message>
-        <source>Run Job</source>
-        <translation>Exécuter la tâche</translation>
-    </message>
-    <message>
-        <source>Cancel Job</source>
-        <translation>Annuler la tâche</translation>
-    </message>
-    <message>
-        <source>Job</source>
-        <translation>Tâche</translation>
-    </message>
-    <message>
-        <source>View</source>
-        <translation>Affichage</translation>
     </message>
     <message>
         <source>New Job</source>
@@ -472,56 +562,140 @@
         <translation>Général</translation>
     </message>
     <message>
-        <source>Folders/Files Of Job</source>
-        <translation>Dossiers/fichiers de la tâche</translation>
-    </message>
-    <message>
-        <source>Watermark Settings</source>
-        <translation>Réglages du filigrane</translation>
-    </message>
-    <message>
-        <source>Job History</source>
-        <translation>Historique de la tâche</translation>
-    </message>
-    <message>
         <source>Job Profiles</source>
         <translation>Profils de tâches</translation>
-    </message>
-    <message>
-        <source>Please Select the job at frist!</source>
-        <translation>Veuillez d’abord choisir la tâche !</translation>
-    </message>
-    <message>
-        <source>Please select the profile which you want to export at first!</source>
-        <translation>Veuillez d’abord choisir le profil à exporter !</translation>
-    </message>
-    <message>
-        <source>Runing Job</source>
-        <translation>Tâche en cours</translation>
-    </message>
-    <message>
-        <source>Job Complete</source>
-        <translation>Tâche terminée</translation>
-    </message>
-    <message>
-        <source>Completed</source>
-        <translation>Terminé</translation>
-    </message>
-    <message>
-        <source>Continue</source>
-        <translation>Reprendre</translation>
     </message>
     <message>
         <source>The job is running, its name and its files can change only when the run has ended!</source>
         <translation>La tâche est en cours ; son nom et ses fichiers ne peuvent changer qu’à la fin de l’exécution !</translation>
     </message>
+    <message>
+        <source>&amp;New Job...</source>
+        <translation>&amp;Nouvelle tâche...</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>&amp;Supprimer</translation>
+    </message>
+    <message>
+        <source>&amp;Export...</source>
+        <translation>&amp;Exporter...</translation>
+    </message>
+    <message>
+        <source>&amp;Import...</source>
+        <translation>&amp;Importer...</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Quitter</translation>
+    </message>
+    <message>
+        <source>&amp;Run</source>
+        <translation>E&amp;xécuter</translation>
+    </message>
+    <message>
+        <source>&amp;Suspend</source>
+        <translation>&amp;Suspendre</translation>
+    </message>
+    <message>
+        <source>&amp;About Stampwell</source>
+        <translation>À &amp;propos de Stampwell</translation>
+    </message>
+    <message>
+        <source>Stampwell &amp;Help</source>
+        <translation>&amp;Aide de Stampwell</translation>
+    </message>
+    <message>
+        <source>&amp;Refresh</source>
+        <translation>&amp;Actualiser</translation>
+    </message>
+    <message>
+        <source>&amp;Tool Bar</source>
+        <translation>&amp;Barre d&apos;outils</translation>
+    </message>
+    <message>
+        <source>&amp;Status Bar</source>
+        <translation>Barre d&apos;é&amp;tat</translation>
+    </message>
+    <message>
+        <source>&amp;Panel</source>
+        <translation>&amp;Panneau</translation>
+    </message>
+    <message>
+        <source>&amp;Run Job</source>
+        <translation>E&amp;xécuter la tâche</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel Job</source>
+        <translation>&amp;Annuler la tâche</translation>
+    </message>
+    <message>
+        <source>Show &amp;Progress</source>
+        <translation>Afficher la &amp;progression</translation>
+    </message>
+    <message>
+        <source>&amp;Job</source>
+        <translation>&amp;Tâche</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Affichage</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>A&amp;ide</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Quitter</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Prêt</translation>
+    </message>
+    <message>
+        <source>Folders and Files</source>
+        <translation>Dossiers et fichiers</translation>
+    </message>
+    <message>
+        <source>Watermark</source>
+        <translation>Filigrane</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>Historique</translation>
+    </message>
+    <message>
+        <source>Please select a job first.</source>
+        <translation>Veuillez d&apos;abord sélectionner une tâche.</translation>
+    </message>
+    <message>
+        <source>Please select the job to export first.</source>
+        <translation>Veuillez d&apos;abord sélectionner la tâche à exporter.</translation>
+    </message>
+    <message>
+        <source>A job is running. Stop it and quit Stampwell?</source>
+        <translation>Une tâche est en cours. L&apos;arrêter et quitter Stampwell ?</translation>
+    </message>
+    <message>
+        <source>Suspended</source>
+        <translation>Suspendu</translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation>En cours</translation>
+    </message>
+    <message>
+        <source>Stopping</source>
+        <translation>Arrêt en cours</translation>
+    </message>
+    <message>
+        <source>C&amp;ontinue</source>
+        <translation>C&amp;ontinuer</translation>
+    </message>
 </context>
 <context>
     <name>stampwell::TfrmNewWizard</name>
-    <message>
-        <source>Wizard Of New Job </source>
-        <translation>Assistant de nouvelle tâche </translation>
-    </message>
     <message>
         <source>&amp;Previous</source>
         <translation>&amp;Précédent</translation>
@@ -529,10 +703,6 @@
     <message>
         <source>&amp;Next</source>
         <translation>&amp;Suivant</translation>
-    </message>
-    <message>
-        <source>&amp;Save As Profile</source>
-        <translation>&amp;Enregistrer le profil</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
@@ -543,20 +713,28 @@
         <translation>Suivant</translation>
     </message>
     <message>
-        <source>Print Doc/Xls/Ppt Files into PDF Files</source>
-        <translation>Imprimer les fichiers Doc/Xls/Ppt en fichiers PDF</translation>
-    </message>
-    <message>
-        <source>Print Watermark Added Files into PDF Files</source>
-        <translation>Imprimer les fichiers filigranés en fichiers PDF</translation>
-    </message>
-    <message>
         <source>Unable to write to </source>
         <translation>Impossible d’écrire : </translation>
     </message>
     <message>
-        <source>The same name job have been Exist,please change your new job name!</source>
-        <translation>Une tâche de ce nom existe déjà, veuillez changer le nom de la nouvelle tâche !</translation>
+        <source>New Job Wizard</source>
+        <translation>Assistant de nouvelle tâche</translation>
+    </message>
+    <message>
+        <source>&amp;Save Job</source>
+        <translation>&amp;Enregistrer la tâche</translation>
+    </message>
+    <message>
+        <source>Print office files to PDF files</source>
+        <translation>Imprimer les fichiers bureautiques en fichiers PDF</translation>
+    </message>
+    <message>
+        <source>Print the watermarked files to PDF files</source>
+        <translation>Imprimer les fichiers filigranés en fichiers PDF</translation>
+    </message>
+    <message>
+        <source>A job of this name exists already; please choose another name.</source>
+        <translation>Une tâche de ce nom existe déjà ; veuillez choisir un autre nom.</translation>
     </message>
 </context>
 <context>
@@ -566,24 +744,44 @@
         <translation>Progression de la tâche</translation>
     </message>
     <message>
-        <source>0 of 0</source>
-        <translation>0 sur 0</translation>
+        <source>%1 of %2</source>
+        <translation>%1 sur %2</translation>
     </message>
     <message>
-        <source>Hide</source>
-        <translation>Masquer</translation>
+        <source>&amp;Hide</source>
+        <translation>&amp;Masquer</translation>
     </message>
     <message>
-        <source>Suspend</source>
-        <translation>Suspendre</translation>
+        <source>&amp;Suspend</source>
+        <translation>&amp;Suspendre</translation>
     </message>
     <message>
-        <source>Cancel</source>
-        <translation>Annuler</translation>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Annuler</translation>
     </message>
     <message>
-        <source>Continue</source>
-        <translation>Reprendre</translation>
+        <source>Stopping after the file in hand</source>
+        <translation>Arrêt après le fichier en cours</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Fermer</translation>
+    </message>
+    <message>
+        <source>Elapsed %1</source>
+        <translation>Écoulé : %1</translation>
+    </message>
+    <message>
+        <source>%1 files per second</source>
+        <translation>%1 fichiers par seconde</translation>
+    </message>
+    <message>
+        <source>about %1 left</source>
+        <translation>environ %1 restant</translation>
+    </message>
+    <message>
+        <source>C&amp;ontinue</source>
+        <translation>C&amp;ontinuer</translation>
     </message>
 </context>
 </TS>

@@ -12,6 +12,7 @@
 #include "platform/message_sink.h"
 #include "platform/message_target.h"
 #include "platform/paths.h"
+#include "platform/strings.h"
 #include "platform/thread.h"
 #include "platform/ui_dispatcher.h"
 #include "platform/window_messages.h"
@@ -34,26 +35,6 @@ std::atomic<bool> g_runInProgress{false};
 std::mutex g_runMutex;
 std::weak_ptr<TThread> g_run;
 
-// Number of UTF-8 code points in s.
-size_t CodePoints(const std::string& s) {
-  size_t n = 0;
-  for (unsigned char c : s)
-    if ((c & 0xC0) != 0x80) ++n;
-  return n;
-}
-
-// The first max code points of s.
-std::string CutToCodePoints(const std::string& s, size_t max) {
-  size_t n = 0;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-      if (n == max) return s.substr(0, i);
-      ++n;
-    }
-  }
-  return s;
-}
-
 // Shows a run: each action and notice the log gets on a line of its own (errors go to the
 // error stream), and on a terminal a bar with "done/total" and the current action below them
 // that is redrawn in place.
@@ -70,10 +51,12 @@ class CliDisplay : public JobDisplay {
     done_ = position;
     Redraw();
   }
+  void SetActionText(const std::string& text) override { fullAction_ = text; }
   void SetActionCaption(const std::string& caption) override {
-    // The caption is cut for a window; the bar shows the whole action where it can.
-    // The worker waits while this runs, so its ActionText is stable here.
-    action_ = job ? TJobLog::EscapeLine(job->ActionText) : caption;
+    // The caption is cut for a window; the bar shows the whole action where it can (the
+    // whole text comes just before the caption).
+    action_ = fullAction_.empty() ? caption : TJobLog::EscapeLine(fullAction_);
+    fullAction_.clear();
     Redraw();
   }
   void SetStatusCaption(const std::string&) override {}
@@ -118,7 +101,7 @@ class CliDisplay : public JobDisplay {
                        "] " + std::to_string(done_) + "/" + std::to_string(total_);
     if (!action_.empty()) line += " " + action_;
     size_t width = terminal_.width > 1 ? static_cast<size_t>(terminal_.width - 1) : 79;
-    if (CodePoints(line) > width) line = CutToCodePoints(line, width);
+    if (Utf8Length(line) > width) line = Utf8CutToChars(line, width);
     out_ << "\r\x1b[K" << line;
     out_.flush();
     drawn_ = true;
@@ -130,6 +113,7 @@ class CliDisplay : public JobDisplay {
   int total_ = 0;
   int done_ = 0;
   std::string action_;
+  std::string fullAction_;  // the whole action given with the caption that follows
   bool drawn_ = false;
 };
 
@@ -300,7 +284,10 @@ int RunNamedJob(const std::string& name, const RunOptions& options, std::ostream
   const TJob::RunCounts& counts = job->Counts;
   if (counts.Stamped + counts.Printed + counts.Copied + counts.Failed == 0 && counts.Skipped > 0 &&
       !stopSent)
-    out << "Nothing to do: every destination exists already.\n";
+    out << "Nothing to do: "
+        << (counts.Skipped == 1 ? std::string("1 destination exists")
+                                : std::to_string(counts.Skipped) + " destinations exist")
+        << "\n";
   out << "Job " << name << ": " << Summary(counts) << "; log: " << ProgramDir() << "sw"
       << job->LogName() << ".log\n";
   if (stopSent) return kExitStopped;

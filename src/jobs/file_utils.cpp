@@ -135,14 +135,6 @@ bool CopyThroughTemp(const std::string& source, const std::string& dest, std::st
   return true;
 }
 
-// The first bytes of s that fit in max bytes, never ending inside a UTF-8 character.
-std::string CutToBytes(const std::string& s, std::size_t max) {
-  if (s.size() <= max) return s;
-  std::size_t n = max;
-  while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
-  return s.substr(0, n);
-}
-
 std::string LowerFirst(std::string text) {
   if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
     text[0] = static_cast<char>(text[0] - 'A' + 'a');
@@ -214,7 +206,7 @@ std::string TempNameBeside(const std::string& target) {
   const std::string tag =
       ".~sw" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)) + "-";
   return ExtractFilePath(target) + tag +
-         CutToBytes(ExtractFileName(target), kMaxFileNameBytes - tag.size());
+         Utf8CutToBytes(ExtractFileName(target), kMaxFileNameBytes - tag.size());
 }
 
 bool IsWorkFileName(const std::string& name) {

@@ -74,6 +74,7 @@ void TJobProfile::Load() {
   Settings.EveryMinutes = ini.ReadInteger(kBasicInfo, "EveryMinutes", 100);
   Settings.Workers = ini.ReadInteger(kBasicInfo, "Workers", 1);
   Settings.ModernFormats = ini.ReadBool(kBasicInfo, "ModernFormats", false);
+  Settings.Overwrite = ini.ReadBool(kBasicInfo, "Overwrite", false);
   MaxFolder = ini.ReadInteger(kDocInfo, "MaxFolder", 0);
   DocSettings.DocWaterMarkStr = ini.ReadString(kDocInfo, "DocWaterMarkStr", "Confidential");
   DocSettings.DocFontName = ini.ReadString(kDocInfo, "DocFontName", "Arial");
@@ -87,19 +88,25 @@ void TJobProfile::Load() {
 
 void TJobProfile::LoadItems() {
   ClearItems();
-  if (!IsPlainFileName(FileName)) return;
+  Items = ReadItems();
+}
+
+std::vector<RJobItem> TJobProfile::ReadItems() const {
+  std::vector<RJobItem> items;
+  if (!IsPlainFileName(FileName)) return items;
   TIniFile ini(FilePath());
   for (const std::string& section : ini.ReadSections()) {
-    if (section == kBasicInfo) continue;
+    if (SameText(section, kBasicInfo) || SameText(section, kDocInfo)) continue;
     RJobItem item;
-    std::int32_t type = ini.ReadInteger(section, "Type", 1);
+    const std::int32_t type = ini.ReadInteger(section, "Type", 1);
     item.Source = ini.ReadString(section, "Source", "");
     item.Dest = ini.ReadString(section, "Dest", "");
     item.Comments = ini.ReadString(section, "Comments", "");
     if (item.Source.empty() || item.Dest.empty()) continue;
     item.Type = static_cast<std::uint8_t>(type & 0xFF);
-    Items.push_back(std::move(item));
+    items.push_back(std::move(item));
   }
+  return items;
 }
 
 void TJobProfile::Save() {
@@ -121,6 +128,9 @@ void TJobProfile::Save() {
     ini.WriteInteger(kBasicInfo, "Workers", Settings.Workers);
   // Last of its section, where a profile written before the switch existed gets it appended.
   ini.WriteBool(kBasicInfo, "ModernFormats", Settings.ModernFormats);
+  // Written once set, so that a profile of a job that never replaced stays as it was.
+  if (Settings.Overwrite || ini.ValueExists(kBasicInfo, "Overwrite"))
+    ini.WriteBool(kBasicInfo, "Overwrite", Settings.Overwrite);
   ini.WriteInteger(kDocInfo, "MaxFolder", MaxFolder);
   ini.WriteString(kDocInfo, "DocWaterMarkStr", DocSettings.DocWaterMarkStr);
   ini.WriteString(kDocInfo, "DocFontName", DocSettings.DocFontName);

@@ -47,9 +47,14 @@ class TJobProfile {
   bool Exists() const;
   // Reads the fixed sections into Settings, MaxFolder and DocSettings, then LoadItems.
   void Load();
-  // Replaces Items by the file's item sections (any section but "BasicInfo" whose "Source"
-  // and "Dest" are both set), in file order.
+  // Replaces Items by ReadItems().
   void LoadItems();
+  // The file's item sections, in file order: every section but "BasicInfo" and "DocInfo"
+  // (in any letter case) whose "Source" and "Dest" are both set. The one reading of item
+  // sections, for the pages and for the runner alike: Type is stored as a byte, so a
+  // written value keeps its low 8 bits (absent: 1), and 0 is a single file, anything else
+  // a folder (Type=256 reads as 0: a single file; Type=300 as 44: a folder).
+  std::vector<RJobItem> ReadItems() const;
   // Writes Settings, MaxFolder, DocSettings and Items; nothing while FileName is empty.
   void Save();
   // EraseItemSections, then Items as sections "0", "1", ...
@@ -64,7 +69,7 @@ class TJobProfile {
 
   // Builds a runner from this profile and starts it (defined with the runner, in
   // src/run/run_job.cpp; link stampwell_run to use it). The settings are copied from this
-  // object, the items are read afresh from the file. MainWindow receives WM_JOBEND when the
+  // object, the items are read afresh from the file (ReadItems). MainWindow receives WM_JOBEND when the
   // run has ended; Display receives the progress reports. Both may go away during the run.
   // When the runner cannot be made (PDF printer detection raised a registry error), shows the
   // error, posts WM_JOBEND at once and returns false.

@@ -25,6 +25,10 @@ struct RJobSettings {
   // Also handle the current formats: .docx/.docm/.odt under Doc, .xlsx/.xlsm/.ods under Xls,
   // .pptx/.pptm/.odp under Ppt (and under PDF). Off for every profile that does not ask.
   bool ModernFormats = false;
+  // Replace existing destinations ("Overwrite" in [BasicInfo]; absent: 0): a run stamps,
+  // prints and copies again where its destinations exist. Off, an existing destination is
+  // skipped. Never an output of the same run, and never a source.
+  bool Overwrite = false;
 
   bool operator==(const RJobSettings&) const = default;
 };

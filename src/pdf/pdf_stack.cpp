@@ -10,6 +10,7 @@
 #include "pdf/pdf_printer.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "platform/strings.h"
 
 namespace stampwell {
 
@@ -55,9 +56,7 @@ std::string FreeNameBeside(const std::string& path) {
   for (int n = 1; n <= 1000; ++n) {
     const std::string suffix = " (" + std::to_string(n) + ")" + ext;
     if (suffix.size() >= kMaxFileNameBytes) return std::string();
-    std::string cut = stem.substr(0, std::min(stem.size(), kMaxFileNameBytes - suffix.size()));
-    while (!cut.empty() && (static_cast<unsigned char>(cut.back()) & 0xC0) == 0x80) cut.pop_back();
-    if (!cut.empty() && (static_cast<unsigned char>(cut.back()) & 0xC0) == 0xC0) cut.pop_back();
+    const std::string cut = Utf8CutToBytes(stem, kMaxFileNameBytes - suffix.size());
     const std::string candidate = folder + cut + suffix;
     std::error_code ec;
     if (!fs::exists(candidate, ec) && !ec) return candidate;

@@ -31,4 +31,31 @@ std::string Trim(std::string_view s) {
   return std::string(s.substr(b, e - b));
 }
 
+namespace {
+bool StartsCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
+}  // namespace
+
+std::size_t Utf8Length(std::string_view s) {
+  std::size_t n = 0;
+  for (char c : s) n += StartsCharacter(c);
+  return n;
+}
+
+std::string Utf8CutToChars(std::string_view s, std::size_t maxChars) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (!StartsCharacter(s[i])) continue;
+    if (n == maxChars) return std::string(s.substr(0, i));
+    ++n;
+  }
+  return std::string(s);
+}
+
+std::string Utf8CutToBytes(std::string_view s, std::size_t maxBytes) {
+  if (s.size() <= maxBytes) return std::string(s);
+  std::size_t n = maxBytes;
+  while (n > 0 && !StartsCharacter(s[n])) --n;
+  return std::string(s.substr(0, n));
+}
+
 }  // namespace stampwell

@@ -11,15 +11,13 @@
 #include <system_error>
 
 #include "jobs/file_utils.h"
-#include "office/doc_water_mark.h"
-#include "office/ppt_water_mark.h"
-#include "office/xls_water_mark.h"
 #include "pdf/pdf_stack.h"
 #include "platform/message_sink.h"
 #include "platform/message_target.h"
 #include "platform/paths.h"
 #include "platform/strings.h"
 #include "platform/window_messages.h"
+#include "run/file_worker.h"
 #include "run/job_display.h"
 #include "run/job_log.h"
 #include "run/job_pool.h"
@@ -75,23 +73,25 @@ void ForceDirectories(const std::string& folder) {
 }  // namespace
 
 TJob::TJob(const std::string& jobName, bool CreateSuspended, UiDispatcher* dispatcher)
-    : TThread(CreateSuspended, dispatcher), JobName(jobName) {
+    : TThread(CreateSuspended, dispatcher),
+      JobName(jobName),
+      progress_([this](const TRunProgress::Snapshot& s) { ShowProgress(s); }) {
   FreeOnTerminate = true;
   OnTerminate = [this] { JobTerminate(); };
-  PDFStack = std::make_unique<TPDFStack>();
+  pdfStack_ = std::make_unique<TPDFStack>();
 }
 
 // The worker uses the members below; it must be gone before they are (it normally is: a
 // running TJob keeps itself alive).
 TJob::~TJob() {
   EndThread();
+  pool_.reset();
+  worker_.reset();
   if (lockFd_ >= 0) ::close(lockFd_);
 }
 
 void TJob::AddItem(const std::string& Source, const std::string& Dest, const std::string& Kind) {
-  Sources.push_back(Source);
-  Dests.push_back(Dest);
-  Kinds.push_back(Kind);
+  items_.push_back({Source, Dest, Kind});
 }
 
 void TJob::SetControl(std::weak_ptr<MessageTarget> MainWindow, std::weak_ptr<JobDisplay> Display) {
@@ -100,16 +100,9 @@ void TJob::SetControl(std::weak_ptr<MessageTarget> MainWindow, std::weak_ptr<Job
 }
 
 std::string TJob::DisplayText(const std::string& actionText) {
-  constexpr int kShown = 50;
-  int characters = 0;
-  for (std::size_t i = 0; i < actionText.size(); ++i) {
-    // A character starts at every byte that is not a UTF-8 continuation byte.
-    if ((static_cast<unsigned char>(actionText[i]) & 0xC0) != 0x80) {
-      if (characters == kShown) return actionText.substr(0, i) + "..";
-      ++characters;
-    }
-  }
-  return actionText;
+  constexpr std::size_t kShown = 50;
+  if (Utf8Length(actionText) <= kShown) return actionText;
+  return Utf8CutToChars(actionText, kShown) + "..";
 }
 
 // ---- the run -------------------------------------------------------------------------------
@@ -132,7 +125,7 @@ void TJob::Execute() {
   try {
     InitRun();
     logOpen = true;
-    if (Settings.PDF && !PDFStack->PDFUsable) {
+    if (Settings.PDF && !pdfStack_->PDFUsable) {
       WriteLog(kNoPdfPrinter, LineKind::Error);
       endedOnError_ = true;
       FinishRun();
@@ -140,17 +133,14 @@ void TJob::Execute() {
     }
     CountItems();
     StartPool();
-    for (std::size_t i = 0; i < Sources.size(); ++i) {
-      currentSource_ = Sources[i];
-      currentDest_ = Dests[i];
-      currentKind_ = Kinds[i];
-      itemSource_ = currentSource_;
-      if (currentSource_.empty() || currentDest_.empty()) break;
-      if (currentKind_ == "Folder") {
-        walkDest_ = currentDest_;
-        if (DirectoryExists(currentSource_)) WalkFolder(currentSource_, currentDest_);
+    for (const Item& item : items_) {
+      itemSource_ = item.source;
+      if (item.source.empty() || item.dest.empty()) break;
+      if (item.kind == "Folder") {
+        walkDest_ = item.dest;
+        if (DirectoryExists(item.source)) WalkFolder(item.source, item.dest);
       } else {
-        RunFileItem(currentSource_, currentDest_);
+        RunFileItem(item.source, item.dest);
       }
       if (Terminated()) {
         WriteLog(kJobTerminated, LineKind::Frame);
@@ -161,94 +151,98 @@ void TJob::Execute() {
     EndPool();
     // Word shows a step before counting it, so the last report of a run can be one short;
     // a run that did something ends by showing its final count.
-    if (DoneCount > 0) UpdateProgress();
+    progress_.ShowIfBegun();
     FinishRun();
   } catch (const std::exception& e) {
     if (!logOpen) throw;  // nothing was started; the thread records the error
     endedOnError_ = true;
-    WriteLog("Error in " + currentFile_ + ":" + e.what(), LineKind::Error);
+    const std::string file = worker_ ? worker_->CurrentFile() : currentFile_;
+    WriteLog("Error in " + file + ":" + e.what(), LineKind::Error);
     if (finishing_) {
       // The end itself failed past its guarded steps: at least close the log.
-      if (Log) Log->CloseLog();
-      Log.reset();
+      if (log_) log_->CloseLog();
+      log_.reset();
+      Publish();
       return;
     }
-    Guarded(currentFile_, [&] { CloseOpenDocument(); });
+    if (worker_) Guarded(file, [&] { worker_->CloseOpenDocument(); });
     FinishRun();
   }
 }
 
 void TJob::InitRun() {
-  WordEngine = std::make_unique<TDocWaterMark>();
-  ExcelEngine = std::make_unique<TXlsWaterMark>();
-  PptEngine = std::make_unique<TPptWaterMark>();
-  WordEngine->PDFStack = PDFStack.get();
-  ExcelEngine->PDFStack = PDFStack.get();
-  PptEngine->PDFStack = PDFStack.get();
-  PDFStack->InitStack();
-  Log = std::make_unique<TJobLog>(LogName());
-  Log->OpenLog(true);
+  pdfStack_->InitStack();
+  log_ = std::make_unique<TJobLog>(LogName());
+  log_->OpenLog(true);
+  // The run's lines reach its front end one at a time, whichever thread writes them.
+  if (OnLine) {
+    lines_ = [this, frontEnd = OnLine](LineKind kind, const std::string& text) {
+      std::lock_guard lock(lineMutex_);
+      frontEnd(kind, text);
+    };
+  }
+  worker_ = std::make_unique<TFileWorker>(Settings, DocSettings, FileKinds, *pdfStack_, progress_,
+                                          log_.get(), lines_);
   WriteLog(kHyphenLine, LineKind::Frame);
   WriteLog(kJobBegin, LineKind::Frame);
 }
 
 void TJob::CountItems() {
   TotalCount = 0;
-  DoneCount = 0;
+  countedOutputs_ = TOutputNames();
   const bool stamps = Settings.Doc || Settings.Xls || Settings.Ppt;
-  for (std::size_t i = 0; i < Sources.size(); ++i) {
-    if (Sources[i].empty() || Dests[i].empty()) break;
-    itemSource_ = Sources[i];
-    if (Kinds[i] == "Folder") {
-      walkDest_ = Dests[i];
-      if (DirectoryExists(Sources[i])) CountFolder(Sources[i], Dests[i]);
-    } else if (InShard(Sources[i])) {
+  for (const Item& item : items_) {
+    if (item.source.empty() || item.dest.empty()) break;
+    itemSource_ = item.source;
+    if (item.kind == "Folder") {
+      walkDest_ = item.dest;
+      if (DirectoryExists(item.source)) CountFolder(item.source, item.dest);
+    } else if (InShard(item.source)) {
       if (stamps) ++TotalCount;
       if (Settings.PDF) ++TotalCount;
     }
   }
-  const int total = TotalCount;
+  progress_.Reset(TotalCount);
+  DoneCount = 0;
+  const int shown = TotalCount;
   if (Terminated()) return;
-  Synchronize([this, total] {
+  Synchronize([this, shown] {
     if (Terminated()) return;
-    if (auto display = display_.lock()) display->SetProgressRange(0, total);
+    if (auto display = display_.lock()) display->SetProgressRange(0, shown);
   });
 }
 
 void TJob::CountFolder(const std::string& source, const std::string& dest) {
   for (const FolderEntry& entry : ListFolder(source)) {
-    if (entry.folder) {
-      const std::string from = source + PathDelim + entry.name;
-      if (!IsWalkDestination(from)) CountFolder(from, dest + PathDelim + entry.name);
-    } else if (entry.name[0] != '~' && !entry.special) {
-      CountFile(source + PathDelim + entry.name, dest + PathDelim + entry.name);
-    }
+    if (!entry.folder) continue;
+    const std::string from = source + PathDelim + entry.name;
+    if (!IsWalkDestination(from)) CountFolder(from, dest + PathDelim + entry.name);
+  }
+  // The files with the outputs the walk will give them (the same plan, made apart).
+  for (const RPlannedFile& file :
+       PlanFolderFiles(FileKinds, Settings, source, dest, FileNames(source), countedOutputs_)) {
+    if (!InShard(file.source)) continue;
+    TotalCount += TFileWorker::PlannedActions(FileKinds, Settings, file.source, file.dest, file.pdf);
   }
 }
 
-void TJob::CountFile(const std::string& source, const std::string& dest) {
-  if (!InShard(source)) return;
-  switch (Classify(source)) {
-    case FileKind::Word:
-    case FileKind::Excel:
-    case FileKind::Ppt: {
-      if (!NeedProcess(source, dest)) return;
-      FileKind kind = Classify(source);
-      bool stamp = kind == FileKind::Word    ? Settings.Doc
-                   : kind == FileKind::Excel ? Settings.Xls
-                                             : Settings.Ppt;
-      if (stamp) ++TotalCount;
-      if (Settings.PDF) ++TotalCount;
-      return;
-    }
-    case FileKind::Other:
-      if (Settings.OtherFiles && NeedCopy(source, dest)) ++TotalCount;
-      return;
-  }
+std::vector<std::string> TJob::FileNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : ListFolder(folder))
+    if (!entry.folder && !entry.special && entry.name[0] != '~') names.push_back(entry.name);
+  return names;
 }
 
 void TJob::WalkFolder(const std::string& source, const std::string& dest) {
   const std::vector<FolderEntry> entries = ListFolder(source);
+  // Every file of the folder has its outputs before the first is handled, so that a later
+  // file's output never takes the name of an earlier one's, nor the reverse.
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : entries)
+    if (!entry.folder && !entry.special && entry.name[0] != '~') names.push_back(entry.name);
+  const std::vector<RPlannedFile> planned =
+      PlanFolderFiles(FileKinds, Settings, source, dest, names, outputs_);
+  std::size_t next = 0;
   for (const FolderEntry& entry : entries) {
     if (Terminated()) {
       WriteLog(kJobTerminated, LineKind::Frame);
@@ -261,20 +255,34 @@ void TJob::WalkFolder(const std::string& source, const std::string& dest) {
       if (!DirectoryExists(to)) ForceDirectories(to);
       WalkFolder(from, to);
     } else if (entry.name[0] != '~') {
-      if (entry.special)
+      if (entry.special) {
         PassOverSpecial(from);
-      else
-        ProcessFile(from, to);
+      } else {
+        const RPlannedFile& file = planned[next++];
+        if (!InShard(file.source)) continue;
+        TellRenamed(file);
+        ProcessFile(file.source, file.dest, file.pdf);
+      }
     }
   }
 }
 
+void TJob::TellRenamed(const RPlannedFile& file) {
+  if (file.plainPdf.empty()) return;
+  WriteLog("PDF of " + file.source + " named " + file.pdf + ": " + file.plainPdf +
+               " is another output of this run",
+           LineKind::Notice);
+}
+
 void TJob::RunFileItem(const std::string& source, const std::string& dest) {
   if (!FileExists(source)) return;
-  if (IsRegularFile(source))
-    ProcessFile(source, dest);
-  else
+  if (!IsRegularFile(source)) {
     PassOverSpecial(source);
+    return;
+  }
+  const RPlannedFile file = PlanSingleFile(FileKinds, Settings, source, dest, outputs_);
+  if (InShard(source)) TellRenamed(file);
+  ProcessFile(file.source, file.dest, file.pdf);
 }
 
 void TJob::PassOverSpecial(const std::string& path) {
@@ -283,302 +291,20 @@ void TJob::PassOverSpecial(const std::string& path) {
            LineKind::Notice);
 }
 
-TJob::FileKind TJob::Classify(const std::string& source) const {
-  const std::string ext = LowerCase(ExtractFileExt(source));
-  auto is = [&](const char* legacy, std::initializer_list<const char*> current) {
-    if (ext == legacy) return true;
-    if (!Settings.ModernFormats) return false;
-    return std::find(current.begin(), current.end(), ext) != current.end();
-  };
-  if (is(".doc", {".docx", ".docm", ".odt"}) && (Settings.Doc || Settings.PDF))
-    return FileKind::Word;
-  if (is(".xls", {".xlsx", ".xlsm", ".ods"}) && (Settings.Xls || Settings.PDF))
-    return FileKind::Excel;
-  if (is(".ppt", {".pptx", ".pptm", ".odp"}) && (Settings.Ppt || Settings.PDF))
-    return FileKind::Ppt;
-  return FileKind::Other;
-}
-
-bool TJob::NeedProcess(const std::string& source, const std::string& dest) const {
-  if (Settings.PDF) return !FileExists(ChangeFileExt(dest, ".pdf"));
-  return !(dest != source && FileExists(dest));
-}
-
-bool TJob::NeedCopy(const std::string&, const std::string& dest) const { return !FileExists(dest); }
-
 bool TJob::IsWalkDestination(const std::string& folder) const {
   std::error_code ec;
   return !walkDest_.empty() && fs::equivalent(folder, walkDest_, ec) && !ec;
 }
 
-void TJob::ProcessFile(const std::string& source, const std::string& dest) {
+void TJob::ProcessFile(const std::string& source, const std::string& dest,
+                       const std::string& pdf) {
   if (!InShard(source)) return;
-  if (pool_) {  // one of the workers handles it
-    pool_->Submit(source, dest);
-    return;
-  }
   currentFile_ = source;
-  switch (Classify(source)) {
-    case FileKind::Word:
-      ProcessWord(source, dest);
-      break;
-    case FileKind::Excel:
-      ProcessExcel(source, dest);
-      break;
-    case FileKind::Ppt:
-      ProcessPpt(source, dest);
-      break;
-    case FileKind::Other:
-      CopyOther(source, dest);
-      break;
-  }
-}
-
-// The three Office file kinds follow the same steps in their own order of logging, counting
-// and display refreshes. An open that fails is the kind's own business (Word logs it, Excel
-// and PowerPoint pass the file over); any error after the open is this file's failure alone.
-
-void TJob::ProcessWord(const std::string& source, const std::string& dest) {
-  step_.clear();
-  if (!NeedProcess(source, dest)) {
-    ++Counts.Skipped;
+  if (pool_) {  // one of the workers handles it
+    pool_->Submit(source, dest, pdf);
     return;
   }
-  if (!WordEngine->OpenDoc(source)) {
-    WriteLog("Error in Open world file:" + source, LineKind::Error);
-    ++Counts.Failed;
-    return;
-  }
-  const int doneAfter = DoneCount + (Settings.Doc ? 1 : 0) + (Settings.PDF ? 1 : 0);
-  // A destination that appears while this file fails is removed (never a file in place).
-  const std::string written = dest != source && !FileExists(dest) ? dest : std::string();
-  openDocument_ = OpenDocument::Word;
-  try {
-    WordEngine->DocSettings = DocSettings;
-    if (Settings.Doc) {
-      ActionText = "Add watermark into " + source;
-      WriteLog(ActionText);
-      UpdateProgress();
-      step_ = "adding the watermark";
-      WordEngine->AddWaterMark();
-      ++DoneCount;
-      if (!Settings.PDF && dest != source) {
-        ForceDirectories(ExtractFilePath(dest));
-        step_ = "saving";
-        WordEngine->SaveAs(dest);
-      }
-    }
-    if (Settings.PDF) {
-      const std::string pdfPath = ChangeFileExt(dest, ".pdf");
-      const std::string pdfName = ChangeFileExt(ExtractFileName(source), ".pdf");
-      ActionText = "Print Doc file:" + source + " to PDF:" + pdfPath;
-      WriteLog(ActionText);
-      UpdateProgress();
-      PrepareForPrint(source, pdfName);
-      step_ = "printing";
-      WordEngine->PrintToPDFFile(pdfPath);
-      ++DoneCount;
-      PDFStack->AddPDFPrintItem(pdfName, pdfPath, source);
-      ReportFlushErrors();
-    }
-    const bool save = dest == source && !Settings.PDF;
-    if (save) {
-      step_ = "saving";
-      WordEngine->closeDoc(true);
-      openDocument_ = OpenDocument::None;
-    } else {
-      CloseUnsaved();
-    }
-  } catch (const std::exception& e) {
-    FileFailed(source, e.what(), doneAfter, written);
-    return;
-  }
-  if (Settings.Doc) ++Counts.Stamped;
-  if (Settings.PDF) ++Counts.Printed;
-}
-
-void TJob::ProcessExcel(const std::string& source, const std::string& dest) {
-  step_.clear();
-  if (!NeedProcess(source, dest)) {
-    ++Counts.Skipped;
-    return;
-  }
-  if (!ExcelEngine->OpenXls(source)) {
-    ++Counts.Failed;
-    if (OnLine) OnLine(LineKind::Error, "Error in " + source + ":the file cannot be opened");
-    return;
-  }
-  const int doneAfter = DoneCount + (Settings.Xls ? 1 : 0) + (Settings.PDF ? 1 : 0);
-  const std::string written = dest != source && !FileExists(dest) ? dest : std::string();
-  openDocument_ = OpenDocument::Excel;
-  try {
-    ExcelEngine->DocSettings = DocSettings;
-    if (Settings.Xls) {
-      ActionText = "Add watermark into " + source;
-      WriteLog(ActionText);
-      step_ = "adding the watermark";
-      ExcelEngine->AddWaterMark();
-      ++DoneCount;
-      if (!Settings.PDF) {
-        ForceDirectories(ExtractFilePath(dest));
-        step_ = "saving";
-        ExcelEngine->SaveAs(dest);
-      }
-    }
-    if (Settings.PDF) {
-      const std::string pdfPath = ChangeFileExt(dest, ".pdf");
-      const std::string pdfName = ChangeFileExt(ExtractFileName(source), ".pdf");
-      ActionText = "Print Xls file:" + source + " to PDF:" + pdfPath;
-      WriteLog(ActionText);
-      PrepareForPrint(source, pdfName);
-      step_ = "printing";
-      ExcelEngine->PrintToPDFFile(pdfPath);
-      ++DoneCount;
-      PDFStack->AddPDFPrintItem(pdfName, pdfPath, source);
-      ReportFlushErrors();
-    }
-    if (dest == source && !Settings.PDF) {
-      step_ = "saving";
-      ExcelEngine->closeXls(true);
-      openDocument_ = OpenDocument::None;
-    } else {
-      CloseUnsaved();
-    }
-  } catch (const std::exception& e) {
-    FileFailed(source, e.what(), doneAfter, written);
-    return;
-  }
-  if (Settings.Xls) ++Counts.Stamped;
-  if (Settings.PDF) ++Counts.Printed;
-}
-
-void TJob::ProcessPpt(const std::string& source, const std::string& dest) {
-  step_.clear();
-  if (!NeedProcess(source, dest)) {
-    ++Counts.Skipped;
-    return;
-  }
-  if (!PptEngine->OpenPpt(source)) {
-    ++Counts.Failed;
-    if (OnLine) OnLine(LineKind::Error, "Error in " + source + ":the file cannot be opened");
-    return;
-  }
-  const int doneAfter = DoneCount + (Settings.Ppt ? 1 : 0) + (Settings.PDF ? 1 : 0);
-  const std::string written = dest != source && !FileExists(dest) ? dest : std::string();
-  openDocument_ = OpenDocument::Ppt;
-  try {
-    PptEngine->DocSettings = DocSettings;
-    if (Settings.Ppt) {
-      ActionText = "Add watermark into " + source;
-      WriteLog(ActionText);
-      ++DoneCount;
-      UpdateProgress();
-      step_ = "adding the watermark";
-      PptEngine->AddWaterMark();
-      if (!Settings.PDF) {
-        ForceDirectories(ExtractFilePath(dest));
-        step_ = "saving";
-        PptEngine->SaveAs(dest);
-      }
-    }
-    if (Settings.PDF) {
-      const std::string pdfPath = ChangeFileExt(dest, ".pdf");
-      const std::string pdfName = ChangeFileExt(ExtractFileName(source), ".pdf");
-      ActionText = "Print Ppt file:" + source + " to PDF:" + pdfPath;
-      WriteLog(ActionText);
-      ++DoneCount;
-      UpdateProgress();
-      PrepareForPrint(source, pdfName);
-      step_ = "printing";
-      PptEngine->PrintToPDFFile(pdfPath);
-      PDFStack->AddPDFPrintItem(pdfName, pdfPath, source);
-      ReportFlushErrors();
-    }
-    if (dest == source && !Settings.PDF) {
-      step_ = "saving";
-      PptEngine->closePpt(true);
-      openDocument_ = OpenDocument::None;
-    } else {
-      CloseUnsaved();
-    }
-  } catch (const std::exception& e) {
-    FileFailed(source, e.what(), doneAfter, written);
-    return;
-  }
-  if (Settings.Ppt) ++Counts.Stamped;
-  if (Settings.PDF) ++Counts.Printed;
-}
-
-void TJob::FileFailed(const std::string& source, const std::string& message, int doneAfter,
-                      const std::string& writtenDest) {
-  // An office error without a text of its own says at least which step it ended.
-  std::string text = message;
-  if (!step_.empty() && (text == "The office reported an error" ||
-                         text.rfind("The office refused the operation", 0) == 0))
-    text += " while " + step_;
-  WriteLog("Error in " + source + ":" + text, LineKind::Error);
-  ++Counts.Failed;
-  // The document is closed unsaved; an error of that close adds nothing for the user.
-  const OpenDocument open = openDocument_;
-  openDocument_ = OpenDocument::None;
-  try {
-    switch (open) {
-      case OpenDocument::Word:
-        WordEngine->closeDoc(false);
-        break;
-      case OpenDocument::Excel:
-        ExcelEngine->closeXls(false);
-        break;
-      case OpenDocument::Ppt:
-        PptEngine->closePpt(false);
-        break;
-      case OpenDocument::None:
-        break;
-    }
-  } catch (const std::exception&) {
-  }
-  // No half-handled copy stays at the destination.
-  if (!writtenDest.empty() && FileExists(writtenDest)) ::unlink(writtenDest.c_str());
-  if (DoneCount < doneAfter) {
-    DoneCount = doneAfter;
-    UpdateProgress();
-  }
-}
-
-void TJob::CopyOther(const std::string& source, const std::string& dest) {
-  if (!Settings.OtherFiles) return;
-  if (!NeedCopy(source, dest)) {
-    ++Counts.Skipped;
-    return;
-  }
-  ActionText = "copy file:" + source + " to:" + dest;
-  ++DoneCount;
-  UpdateProgress();
-  // The copy line is written once the copy is done; a copy that fails gets its error line
-  // in its place.
-  std::string error;
-  if (CopyFileChecked(source, dest, &error)) {
-    WriteLog(ActionText);
-    ++Counts.Copied;
-  } else {
-    WriteLog("Error in " + source + ":" + error, LineKind::Error);
-    ++Counts.Failed;
-  }
-}
-
-void TJob::PrepareForPrint(const std::string& source, const std::string& pdfFileName) {
-  if (!PDFStack->PrepareForPrint(pdfFileName))
-    WriteLog("Error in " + source + ":the PDF file of an earlier file named " + pdfFileName +
-                 " was not collected",
-             LineKind::Error);
-}
-
-void TJob::ReportFlushErrors() {
-  for (const TPDFStack::FlushError& e : PDFStack->TakeErrors()) {
-    WriteLog("Error in " + e.Source + ":" + e.Message, LineKind::Error);
-    ++Counts.Failed;
-    if (Counts.Printed > 0) --Counts.Printed;
-  }
+  worker_->ProcessFile(source, dest, pdf);
 }
 
 // ---- the job's lock ------------------------------------------------------------------------
@@ -617,117 +343,68 @@ void TJob::Guarded(const std::string& what, Step&& step) {
   }
 }
 
-void TJob::CloseUnsaved() {
-  // Everything this file was to give has been written by now: a close that fails (its
-  // office process ended on the way out) takes nothing from it, and the next file starts
-  // a new process.
-  try {
-    CloseOpenDocument();
-  } catch (const std::exception&) {
-  }
-}
-
-void TJob::CloseOpenDocument() {
-  const OpenDocument open = openDocument_;
-  openDocument_ = OpenDocument::None;
-  switch (open) {
-    case OpenDocument::Word:
-      WordEngine->closeDoc(false);
-      break;
-    case OpenDocument::Excel:
-      ExcelEngine->closeXls(false);
-      break;
-    case OpenDocument::Ppt:
-      PptEngine->closePpt(false);
-      break;
-    case OpenDocument::None:
-      break;
-  }
-}
-
-// The sample page gives a PDF driver that writes in the background time to finish the last
-// real PDF. It is printed only under a name that nothing in the output folder uses and no
-// pending PDF waits for, so that it can neither replace a user's file nor be taken for a
-// document's PDF, and its own PDF is removed as soon as it has been written.
-void TJob::PrintSample() {
-  if (!WordEngine->NewSWDoc(false)) return;  // the engine has shown why
-  openDocument_ = OpenDocument::Word;
-  const std::string pdfName = ChangeFileExt(WordEngine->DocumentName(), ".pdf");
-  const std::string samplePdf = PDFStack->OutputPath(pdfName);
-  if (!samplePdf.empty() && !FileExists(samplePdf) && !PDFStack->Awaits(pdfName)) {
-    WordEngine->DocSettings = DocSettings;
-    WordEngine->AddWaterMark();
-    WordEngine->PrintToPDFFile(ProgramDir() + "Sample.pdf");
-    ::unlink(samplePdf.c_str());
-  }
-  CloseOpenDocument();
-}
-
 void TJob::FinishRun() {
   finishing_ = true;
   EndPool();
-  if (PDFStack->HasPrintItems) {
+  TFileWorker& worker = *worker_;
+  if (pdfStack_->HasPrintItems) {
     // Every PDF already written reaches its destination before the sample is made; the
     // final flush runs even when the sample could not be printed.
-    PDFStack->ClearPreItems();
-    Guarded("the closing sample page", [&] { PrintSample(); });
-    if (openDocument_ != OpenDocument::None)
-      Guarded("the closing sample page", [&] { CloseOpenDocument(); });
-    PDFStack->ClearPreItems();
-    ReportFlushErrors();
+    pdfStack_->ClearPreItems();
+    Guarded("the closing sample page", [&] { worker.PrintSample(); });
+    Guarded("the closing sample page", [&] { worker.CloseOpenDocument(); });
+    pdfStack_->ClearPreItems();
+    worker.ReportFlushErrors();
   }
-  if (WordEngine && WordEngine->AppStarted()) Guarded("Word", [&] { WordEngine->CloseWordApp(); });
-  if (ExcelEngine && ExcelEngine->AppStarted())
-    Guarded("Excel", [&] { ExcelEngine->CloseExcelApp(); });
-  if (PptEngine && PptEngine->AppStarted())
-    Guarded("PowerPoint", [&] { PptEngine->ClosePptApp(); });
-  PDFStack->ClearStack();
-  Sources.clear();
-  Dests.clear();
-  Kinds.clear();
+  worker.QuitEngines();
+  pdfStack_->ClearStack();
+  items_.clear();
   WriteLog(kJobEnd, LineKind::Frame);
   WriteLog(kHyphenLine, LineKind::Frame);
-  if (Log) {
-    Log->CloseLog();
-    Log.reset();
+  if (log_) {
+    log_->CloseLog();
+    log_.reset();
   }
+  Publish();
+}
+
+void TJob::Publish() {
+  const TRunProgress::Snapshot now = progress_.Take();
+  DoneCount = now.done;
+  Counts = progress_.Counts();
 }
 
 // ---- UI thread -----------------------------------------------------------------------------
 
-void TJob::UpdateProgress() {
-  if (owner_) {  // a worker's file: the run shows it, with the run's count
-    owner_->ShowProgress(*this);
-    return;
-  }
+void TJob::ShowProgress(const TRunProgress::Snapshot& snapshot) {
+  // On the runner's own thread this is a check point: a suspended run pauses here, after
+  // showing its state (BeforePause).
   if (Terminated()) return;  // the display may already be gone
-  const std::string text = DisplayText(ActionText);
-  const std::string& full = ActionText;
-  const int done = DoneCount;
-  const int total = TotalCount;
-  Synchronize([this, &text, &full, done, total] {
+  Synchronize([this, &snapshot] {
     if (Terminated()) return;
+    std::lock_guard lock(displayMutex_);
+    if (!progress_.Newer(snapshot)) return;  // a later report has been shown
     auto display = display_.lock();
     if (!display) return;
-    display->SetActionText(full);
+    const std::string text = DisplayText(snapshot.action);
+    display->SetActionText(snapshot.action);
     display->SetActionCaption(text);
     display->SetStatusPanelText(text);
-    display->SetProgressPosition(done);
-    display->SetStatusCaption(std::to_string(done) + " of " + std::to_string(total));
+    display->SetProgressPosition(snapshot.done);
+    display->SetStatusCaption(std::to_string(snapshot.done) + " of " +
+                              std::to_string(snapshot.total));
   });
 }
 
-void TJob::BeforePause() {
-  if (DoneCount > 0) UpdateProgress();
-}
+void TJob::BeforePause() { progress_.ShowIfBegun(); }
 
 void TJob::JobTerminate() {
   if (auto target = mainWindow_.lock()) target->PostMessage(WM_JOBEND, 0, 0);
 }
 
 void TJob::WriteLog(const std::string& text, LineKind kind) {
-  if (Log) Log->WriteLog(text);
-  if (OnLine) OnLine(kind, TJobLog::EscapeLine(text));
+  if (log_) log_->WriteLog(text);
+  if (lines_) lines_(kind, TJobLog::EscapeLine(text));
 }
 
 }  // namespace stampwell

@@ -4,27 +4,30 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "jobs/job_settings.h"
 #include "platform/thread.h"
+#include "run/file_kinds.h"
+#include "run/output_names.h"
+#include "run/run_progress.h"
 #include "run/shard.h"
 
 namespace stampwell {
 
 class JobDisplay;
 class MessageTarget;
-class TDocWaterMark;
+class TFileWorker;
 class TJobLog;
 class TJobPool;
 class TPDFStack;
-class TPptWaterMark;
-class TXlsWaterMark;
 
-// Runs one job on its own worker thread: walks the job's folders and single files, stamps
-// and saves or prints every Word, Excel and PowerPoint file through its engine, copies other
-// files, logs every action to the job's log, reports progress to a display on the UI thread
+// Runs one job on its own thread: walks the job's folders and single files, hands every
+// file to a per-file worker (TFileWorker: the one pipeline that stamps and saves or prints a
+// document of each kind in FileKinds through its engine, and copies other files), logs
+// every action to the job's log, reports progress to a display on the UI thread
 // and posts WM_JOBEND to the main window when it has ended.
 //
 // Lifetime: a TJob frees itself when its thread has ended (FreeOnTerminate), so it must be
@@ -53,7 +56,10 @@ class TXlsWaterMark;
 // the same. A worker's error affects only the file in hand. Shard limits a run to its share
 // of the job's files and gives it a log of its own (LogName).
 //
-// Fields are written by the worker; read them from another thread only after Finished().
+// Progress: while the run lasts, its counts and current action live in one sink
+// (TRunProgress) that every thread of the run changes and reads under its lock, so a pause,
+// a suspend or a stop with several workers shows whole values. The public counts are written
+// by the runner's thread; read them from another thread only after Finished().
 class TJob : public TThread {
  public:
   // Creates the thread (suspended when asked), makes it free itself at its end, sets the end
@@ -84,42 +90,30 @@ class TJob : public TThread {
   static constexpr const char* kNoPdfPrinter =
       "No usable PDF printer is installed, no file of the job was handled";
 
-  // What a line of the run is, for front ends that show it.
-  enum class LineKind {
-    Frame,   // the hyphen line, "Job Begin", "Job End", "Job Terminated by User"
-    Action,  // a stamp, print or copy step
-    Error,   // "Error in ...": a file that failed, or a failure at the end of the run
-    Notice,  // an entry passed over, with its reason
-  };
-  // Called on the worker thread with every line as the log gets it (escaped, without time
-  // stamp), and with kind Error for an Excel or PowerPoint file that cannot be opened, which
-  // the log passes over in silence. Set before the thread starts.
+  // What a line of the run is, for front ends that show it (see RunLineKind).
+  using LineKind = RunLineKind;
+  // Called with every line as the log gets it (escaped, without time stamp), and with kind
+  // Error for an Excel or PowerPoint file that cannot be opened, which the log passes over
+  // in silence; on the runner's thread or a worker's, one line at a time. Set before the
+  // thread starts.
   std::function<void(LineKind, const std::string&)> OnLine;
 
-  // What became of the files of the run. Written by the worker; read after Finished().
-  struct RunCounts {
-    int Stamped = 0;  // Office files given the watermark (saved, or printed)
-    int Printed = 0;  // PDF files made and delivered
-    int Copied = 0;   // other files copied
-    int Skipped = 0;  // files passed over because their destination exists
-    int Failed = 0;   // files that could not be handled (opened, stamped, saved, printed, copied)
-  };
+  // What became of the files of the run (see RRunCounts). Set when the run ends; read
+  // after Finished().
+  using RunCounts = RRunCounts;
   RunCounts Counts;
 
-  std::unique_ptr<TPDFStack> PDFStack;
-  std::unique_ptr<TDocWaterMark> WordEngine;
-  std::unique_ptr<TXlsWaterMark> ExcelEngine;
-  std::unique_ptr<TPptWaterMark> PptEngine;
+  // The document kinds this run stamps and their engines, tried in order (see RFileKind);
+  // StandardFileKinds() unless changed before the thread starts.
+  std::vector<RFileKind> FileKinds = StandardFileKinds();
+
   RDocSettings DocSettings;
   RJobSettings Settings;
   std::string JobName;
-  std::string ActionText;
+  // The planned and the handled actions. TotalCount is set by CountItems, DoneCount when
+  // the run ends; while it runs, progress lives in the run's sink and reaches the display.
   std::int32_t TotalCount = 0;
   std::int32_t DoneCount = 0;
-  std::vector<std::string> Sources;
-  std::vector<std::string> Dests;
-  std::vector<std::string> Kinds;
-  std::unique_ptr<TJobLog> Log;
   // The share of the job's files this run handles (counted, processed, copied); the whole
   // job unless set. Set before the thread starts.
   RShard Shard;
@@ -143,80 +137,73 @@ class TJob : public TThread {
   void BeforePause() override;
 
  private:
-  enum class FileKind { Word, Excel, Ppt, Other };
+  struct Item {
+    std::string source;
+    std::string dest;
+    std::string kind;
+  };
 
   void InitRun();
   void CountFolder(const std::string& source, const std::string& dest);
-  void CountFile(const std::string& source, const std::string& dest);
   void WalkFolder(const std::string& source, const std::string& dest);
   void RunFileItem(const std::string& source, const std::string& dest);
-  void ProcessFile(const std::string& source, const std::string& dest);
-  void ProcessWord(const std::string& source, const std::string& dest);
-  void ProcessExcel(const std::string& source, const std::string& dest);
-  void ProcessPpt(const std::string& source, const std::string& dest);
-  void CopyOther(const std::string& source, const std::string& dest);
-  void PrintSample();
+  void ProcessFile(const std::string& source, const std::string& dest,
+                   const std::string& pdf = std::string());
+  // The names of a folder's files to walk or count (not the subfolders, nor what is passed
+  // over), in the walk's order.
+  static std::vector<std::string> FileNames(const std::string& folder);
+  // Logs that a document's PDF did not get its plain name, and why.
+  void TellRenamed(const RPlannedFile& file);
   void FinishRun();
-  void UpdateProgress();
+  // Copies the sink's count and file counts into DoneCount, TotalCount and Counts.
+  void Publish();
+  // Shows a snapshot of the sink on the display (any thread of the run).
+  void ShowProgress(const TRunProgress::Snapshot& snapshot);
   void JobTerminate();
   // True when the file belongs to this run's shard (see RShard).
   bool InShard(const std::string& source) const;
   // With several workers: starts them; files then go to the pool (see ProcessFile).
   void StartPool();
-  // Waits for the pool's files, ends its workers and takes over their counts.
+  // Waits for the pool's files and ends its workers.
   void EndPool();
 
-  // By the extension, in any letter case: .doc is Word, .xls Excel, .ppt PowerPoint, and with
-  // ModernFormats also .docx/.docm/.odt, .xlsx/.xlsm/.ods and .pptx/.pptm/.odp; a kind whose
-  // switch and PDF are both off, and every other extension, is Other.
-  FileKind Classify(const std::string& source) const;
-  bool NeedProcess(const std::string& source, const std::string& dest) const;
-  bool NeedCopy(const std::string& source, const std::string& dest) const;
   bool IsWalkDestination(const std::string& folder) const;
   void WriteLog(const std::string& text, LineKind kind = LineKind::Action);
   // Takes the job's lock; false (with the user told why) when the run must not start.
   bool AcquireJobLock();
-  // After an error in the steps of an open document: logs it, closes the document without
-  // saving, removes a destination this file wrote, and counts its planned actions as done.
-  void FileFailed(const std::string& source, const std::string& message, int doneAfter,
-                  const std::string& writtenDest);
   // A non-regular entry (FIFO, socket, device): one line, then passed over.
   void PassOverSpecial(const std::string& path);
-  // Logs the PDF files that could not reach their destinations since the last call.
-  void ReportFlushErrors();
-  // Before a PDF print: makes sure the PDF file name cannot be confused with an earlier one.
-  void PrepareForPrint(const std::string& source, const std::string& pdfFileName);
-  // Closes the document that is still open, without saving; errors reach the caller.
-  void CloseOpenDocument();
-  // The same once a file's work is complete: an error of the close is passed over.
-  void CloseUnsaved();
   // Runs step, writing an error line instead of letting an engine error escape.
   template <typename Step>
   void Guarded(const std::string& what, Step&& step);
 
+  std::vector<Item> items_;
+  std::unique_ptr<TPDFStack> pdfStack_;
+  std::unique_ptr<TJobLog> log_;
+  // Every count and action text of the run while it lasts, for every thread of it.
+  TRunProgress progress_;
+  // The run's own worker: all files with one worker; only the closing sample with several.
+  std::unique_ptr<TFileWorker> worker_;
   std::weak_ptr<MessageTarget> mainWindow_;
   std::weak_ptr<JobDisplay> display_;
-  // The entry and the file in hand (for error lines).
-  std::string currentSource_;
-  std::string currentDest_;
-  std::string currentKind_;
-  std::string currentFile_;
-  std::string step_;  // the step of the file in hand, for error lines
+  std::mutex displayMutex_;  // one report at a time reaches the display
+  // OnLine, taken at the start of the run, one line at a time (lineMutex_).
+  std::function<void(LineKind, const std::string&)> lines_;
+  std::mutex lineMutex_;
+  std::string currentFile_;  // the file in hand on the run's thread (for error lines)
   // The destination folder of the folder entry being walked or counted. A source subfolder
   // that is this folder is passed over: a destination inside its source would otherwise be
   // walked into itself, nesting ever deeper copies until paths grow too long.
   std::string walkDest_;
-  // The engine whose document is open between a successful open and its close.
-  enum class OpenDocument { None, Word, Excel, Ppt };
-  OpenDocument openDocument_ = OpenDocument::None;
+  // The outputs the walk has given out (and, apart from them, those the count has planned):
+  // no output of the run replaces another.
+  TOutputNames outputs_;
+  TOutputNames countedOutputs_;
   bool finishing_ = false;  // FinishRun has begun
   // The source of the entry in hand: files are placed in shards by their path below it.
   std::string itemSource_;
-  friend class TJobPool;
-  // The workers of a run with several; empty otherwise, and on a worker's own unit.
+  // The workers of a run with several; empty otherwise.
   std::unique_ptr<TJobPool> pool_;
-  // On a worker's unit: the pool that shows its progress and collects its counts.
-  TJobPool* owner_ = nullptr;
   std::atomic<bool> endedOnError_{false};
   std::atomic<bool> refused_{false};
   int lockFd_ = -1;  // the job's lock, held while the run lasts

@@ -10,9 +10,6 @@
 #include <system_error>
 
 #include "jobs/file_utils.h"
-#include "office/doc_water_mark.h"
-#include "office/ppt_water_mark.h"
-#include "office/xls_water_mark.h"
 #include "pdf/pdf_printer.h"
 #include "pdf/pdf_stack.h"
 #include "platform/core_claim.h"
@@ -70,8 +67,19 @@ void TJob::StartPool() {
   const int workers = TJobPool::Resolve(Settings.Workers);
   // A shard printing PDF files takes a worker even alone: its PDF folder is then its own,
   // so shards run side by side on one machine never take each other's PDF files.
-  if (workers > 1 || (!Shard.Whole() && Settings.PDF))
-    pool_ = std::make_unique<TJobPool>(*this, workers);
+  if (workers > 1 || (!Shard.Whole() && Settings.PDF)) {
+    RPoolRun run;
+    run.settings = Settings;
+    run.docSettings = DocSettings;
+    run.kinds = &FileKinds;
+    run.logName = LogName();
+    run.pdfOutputDir = pdfStack_->PDFOutputDir;
+    run.progress = &progress_;
+    run.lines = lines_;
+    run.stopped = [this] { return Terminated(); };
+    run.failed = [this] { endedOnError_ = true; };
+    pool_ = std::make_unique<TJobPool>(std::move(run), workers);
+  }
 }
 
 void TJob::EndPool() {
@@ -88,45 +96,25 @@ int TJobPool::Resolve(int workers) {
   return cores > 0 ? static_cast<int>(cores) : 1;
 }
 
-TJobPool::TJobPool(TJob& run, int workers) : run_(run), ownCores_(TCoreClaim::Wanted(workers)) {
-  const std::string outputDir = run.PDFStack->PDFOutputDir;
+TJobPool::TJobPool(RPoolRun run, int workers)
+    : run_(std::move(run)), ownCores_(TCoreClaim::Wanted(workers)) {
   for (int i = 0; i < workers; ++i) {
     auto worker = std::make_unique<Worker>();
-    // A unit is never started: its thread object only lends the runner's single-file path.
-    auto unit = std::make_shared<TJob>(run.JobName, true);
-    unit->Settings = run.Settings;
-    unit->DocSettings = run.DocSettings;
-    unit->owner_ = this;
-    unit->WordEngine = std::make_unique<TDocWaterMark>();
-    unit->ExcelEngine = std::make_unique<TXlsWaterMark>();
-    unit->PptEngine = std::make_unique<TPptWaterMark>();
-    unit->WordEngine->PDFStack = unit->PDFStack.get();
-    unit->ExcelEngine->PDFStack = unit->PDFStack.get();
-    unit->PptEngine->PDFStack = unit->PDFStack.get();
-    unit->PDFStack->InitStack();
-    if (run.Settings.PDF && !outputDir.empty()) {
-      worker->pdfDir = outputDir + PathDelim + ".stampwell-worker-" +
+    worker->pdfStack = std::make_unique<TPDFStack>();
+    worker->pdfStack->InitStack();
+    if (run_.settings.PDF && !run_.pdfOutputDir.empty()) {
+      worker->pdfDir = run_.pdfOutputDir + PathDelim + ".stampwell-worker-" +
                        std::to_string(::getpid()) + "-" + std::to_string(++g_workerFolders);
       std::error_code ec;
       fs::create_directories(worker->pdfDir, ec);
-      unit->PDFStack->PDFOutputDir = worker->pdfDir;
+      worker->pdfStack->PDFOutputDir = worker->pdfDir;
     }
-    unit->Log = std::make_unique<TJobLog>(run.LogName());
-    unit->Log->OpenLog(true);
-    unit->OnLine = run.OnLine;  // made one at a time below
-    worker->unit = std::move(unit);
+    worker->log = std::make_unique<TJobLog>(run_.logName);
+    worker->log->OpenLog(true);
+    worker->files = std::make_unique<TFileWorker>(run_.settings, run_.docSettings, *run_.kinds,
+                                                  *worker->pdfStack, *run_.progress,
+                                                  worker->log.get(), run_.lines);
     workers_.push_back(std::move(worker));
-  }
-  // The run's lines reach its front end one at a time, whichever thread writes them; the
-  // run gets its own hook back in Finish.
-  if (run.OnLine) {
-    frontEnd_ = run.OnLine;
-    auto oneAtATime = [this](TJob::LineKind kind, const std::string& text) {
-      std::lock_guard lock(lineMutex_);
-      frontEnd_(kind, text);
-    };
-    run.OnLine = oneAtATime;
-    for (auto& worker : workers_) worker->unit->OnLine = oneAtATime;
   }
   for (auto& worker : workers_) {
     Worker* w = worker.get();
@@ -136,12 +124,13 @@ TJobPool::TJobPool(TJob& run, int workers) : run_(run), ownCores_(TCoreClaim::Wa
 
 TJobPool::~TJobPool() { Finish(); }
 
-void TJobPool::Submit(const std::string& source, const std::string& dest) {
+void TJobPool::Submit(const std::string& source, const std::string& dest,
+                      const std::string& pdf) {
   for (;;) {
     {
       std::unique_lock lock(mutex_);
       if (queue_.size() < workers_.size()) {
-        queue_.push_back({source, dest});
+        queue_.push_back({source, dest, pdf});
         lock.unlock();
         changed_.notify_all();
         return;
@@ -149,7 +138,7 @@ void TJobPool::Submit(const std::string& source, const std::string& dest) {
       changed_.wait_for(lock, std::chrono::milliseconds(100));
     }
     // Outside the lock: on the run's thread this is also where a suspended run pauses.
-    if (run_.Terminated()) return;
+    if (run_.stopped()) return;
   }
 }
 
@@ -159,21 +148,11 @@ void TJobPool::Finish() {
   {
     std::lock_guard lock(mutex_);
     closing_ = true;
-    if (run_.Terminated()) queue_.clear();  // files not begun are not handled
+    if (run_.stopped()) queue_.clear();  // files not begun are not handled
   }
   changed_.notify_all();
   for (auto& worker : workers_)
     if (worker->thread.joinable()) worker->thread.join();
-  if (frontEnd_) run_.OnLine = frontEnd_;
-  // What became of the files: the workers' counts are the run's.
-  for (auto& worker : workers_) {
-    const TJob::RunCounts& c = worker->unit->Counts;
-    run_.Counts.Stamped += c.Stamped;
-    run_.Counts.Printed += c.Printed;
-    run_.Counts.Copied += c.Copied;
-    run_.Counts.Skipped += c.Skipped;
-    run_.Counts.Failed += c.Failed;
-  }
 }
 
 void TJobPool::Serve(Worker& worker) {
@@ -190,8 +169,8 @@ void TJobPool::Serve(Worker& worker) {
       task = std::move(queue_.front());
       queue_.pop_front();
     }
-    changed_.notify_all();  // a place in the queue is free
-    if (run_.Terminated()) continue;  // stopped: only files in hand are finished
+    changed_.notify_all();         // a place in the queue is free
+    if (run_.stopped()) continue;  // stopped: only files in hand are finished
     HandleFile(worker, task);
   }
   EndWorker(worker);
@@ -199,9 +178,9 @@ void TJobPool::Serve(Worker& worker) {
 }
 
 void TJobPool::HandleFile(Worker& worker, const Task& task) {
-  TJob& unit = *worker.unit;
+  TFileWorker& files = *worker.files;
   try {
-    unit.ProcessFile(task.source, task.dest);
+    files.ProcessFile(task.source, task.dest, task.pdf);
   } catch (...) {
     // This file's failure alone: its document is closed unsaved, the worker goes on.
     std::string message = "unknown error";
@@ -211,59 +190,31 @@ void TJobPool::HandleFile(Worker& worker, const Task& task) {
       message = e.what();
     } catch (...) {
     }
-    run_.endedOnError_ = true;
-    unit.WriteLog("Error in " + task.source + ":" + message, TJob::LineKind::Error);
-    ++unit.Counts.Failed;
+    if (run_.failed) run_.failed();
+    files.WriteLog("Error in " + task.source + ":" + message, RunLineKind::Error);
+    run_.progress->Count(&RRunCounts::Failed);
     try {
-      unit.CloseOpenDocument();
+      files.CloseOpenDocument();
     } catch (...) {
     }
   }
-  std::lock_guard lock(reportMutex_);
-  Collect(worker);
 }
 
 void TJobPool::EndWorker(Worker& worker) {
-  TJob& unit = *worker.unit;
-  auto guarded = [&](const std::string& what, auto&& step) {
-    try {
-      step();
-    } catch (const std::exception& e) {
-      unit.WriteLog("Error in " + what + ":" + e.what(), TJob::LineKind::Error);
-    }
-  };
+  TFileWorker& files = *worker.files;
   // The worker's prints are complete when the print returns: every one can be moved now.
-  if (unit.PDFStack->HasPrintItems) {
-    guarded("PDF", [&] { unit.PDFStack->ClearPreItems(); });
-    unit.ReportFlushErrors();
+  if (worker.pdfStack->HasPrintItems) {
+    try {
+      worker.pdfStack->ClearPreItems();
+    } catch (const std::exception& e) {
+      files.WriteLog(std::string("Error in PDF:") + e.what(), RunLineKind::Error);
+    }
+    files.ReportFlushErrors();
   }
-  if (unit.WordEngine->AppStarted()) guarded("Word", [&] { unit.WordEngine->CloseWordApp(); });
-  if (unit.ExcelEngine->AppStarted())
-    guarded("Excel", [&] { unit.ExcelEngine->CloseExcelApp(); });
-  if (unit.PptEngine->AppStarted())
-    guarded("PowerPoint", [&] { unit.PptEngine->ClosePptApp(); });
-  unit.PDFStack->ClearStack();
-  ReturnLeftovers(worker.pdfDir, run_.PDFStack->PDFOutputDir);
-  if (unit.Log) unit.Log->CloseLog();
-}
-
-void TJobPool::Collect(Worker& worker) {
-  const int done = worker.unit->DoneCount;
-  run_.DoneCount += done - worker.reported;
-  worker.reported = done;
-}
-
-TJobPool::Worker& TJobPool::WorkerOf(const TJob& unit) {
-  for (auto& worker : workers_)
-    if (worker->unit.get() == &unit) return *worker;
-  std::terminate();  // only units of this pool report to it
-}
-
-void TJobPool::ShowProgress(TJob& unit) {
-  std::lock_guard lock(reportMutex_);
-  Collect(WorkerOf(unit));
-  run_.ActionText = unit.ActionText;
-  run_.UpdateProgress();
+  files.QuitEngines();
+  worker.pdfStack->ClearStack();
+  ReturnLeftovers(worker.pdfDir, run_.pdfOutputDir);
+  worker.log->CloseLog();
 }
 
 }  // namespace stampwell

@@ -2,7 +2,6 @@
 #include <exception>
 
 #include "jobs/job_profile.h"
-#include "platform/ini_file.h"
 #include "platform/message_sink.h"
 #include "platform/message_target.h"
 #include "platform/paths.h"
@@ -14,8 +13,7 @@ namespace stampwell {
 
 bool TJobProfile::RunJob(std::weak_ptr<MessageTarget> MainWindow, std::weak_ptr<JobDisplay> Display,
                          const std::function<void(TJob&)>& prepare) {
-  TIniFile ini(FilePath());
-  const std::vector<std::string> sections = ini.ReadSections();
+  const std::vector<RJobItem> items = ReadItems();
 
   std::shared_ptr<TJob> job;
   try {
@@ -31,14 +29,8 @@ bool TJobProfile::RunJob(std::weak_ptr<MessageTarget> MainWindow, std::weak_ptr<
   job->DocSettings = DocSettings;
   job->Settings = Settings;
   // The run takes its items from the file as it is now, not from Items.
-  for (const std::string& section : sections) {
-    const std::string lower = LowerCase(section);
-    if (lower == "basicinfo" || lower == "docinfo") continue;
-    const std::string source = ini.ReadString(section, "Source", "");
-    const std::string dest = ini.ReadString(section, "Dest", "");
-    const std::int32_t type = ini.ReadInteger(section, "Type", 1);
-    if (!source.empty() && !dest.empty()) job->AddItem(source, dest, type == 0 ? "File" : "Folder");
-  }
+  for (const RJobItem& item : items)
+    job->AddItem(item.Source, item.Dest, item.Type == 0 ? "File" : "Folder");
   job->SetControl(std::move(MainWindow), std::move(Display));
   if (prepare) prepare(*job);
   job->Resume();

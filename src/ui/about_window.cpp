@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "ui/images/image_list.h"
+#include "ui/program_windows.h"
 
 namespace stampwell {
 namespace {
@@ -43,13 +44,13 @@ QLabel* MakeLink(QWidget* parent, const QString& objectName, const QString& text
 
 QString TfrmAbout::SupportUrl() { return QStringLiteral(STAMPWELL_SUPPORT_URL); }
 QString TfrmAbout::HomeUrl() { return QStringLiteral(STAMPWELL_HOMEPAGE_URL); }
-QString TfrmAbout::VersionNumber() { return QStringLiteral(STAMPWELL_VERSION); }
+QString TfrmAbout::BuildVersion() { return QStringLiteral(STAMPWELL_VERSION); }
 QString TfrmAbout::LicenseUrl() { return QStringLiteral("https://www.gnu.org/licenses/gpl-3.0.html"); }
 
 TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("frmAbout"));
-  setWindowTitle(tr("About.."));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+  setWindowTitle(tr("About Stampwell"));
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
 
   auto* icon = new QLabel(this);
@@ -63,8 +64,16 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner) {
   bold.setPointSizeF(bold.pointSizeF() * 1.5);
   Name->setFont(bold);
 
-  Version = new QLabel(tr("Version: %1").arg(VersionNumber()), this);
+  Version = new QLabel(tr("Version %1").arg(BuildVersion()), this);
   Version->setObjectName(QStringLiteral("Version"));
+  Description = new QLabel(
+      tr("Stamps a text watermark into Word, Excel and PowerPoint files in bulk, and prints "
+         "them to PDF files, with LibreOffice."),
+      this);
+  Description->setObjectName(QStringLiteral("Description"));
+  Description->setWordWrap(true);
+  HelpLink = new QLabel(
+      QStringLiteral("<a href=\"#help\">%1</a>").arg(tr("Open the help").toHtmlEscaped()), this);
   License = new QLabel(
       tr("Free software under the GNU General Public License, version 3 or later "
          "(GPL-3.0-or-later), without any warranty."),
@@ -76,6 +85,9 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner) {
     SupportLink = MakeLink(this, QStringLiteral("SupportLink"), tr("Support"), SupportUrl());
   if (!HomeUrl().isEmpty())
     HomeLink = MakeLink(this, QStringLiteral("HomeLink"), tr("Home page"), HomeUrl());
+  HelpLink->setObjectName(QStringLiteral("HelpLink"));
+  HelpLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+  connect(HelpLink, &QLabel::linkActivated, this, [] { TProgramWindows::ShowHelp(); });
 
   auto* ok = new QPushButton(tr("OK"), this);
   ok->setObjectName(QStringLiteral("btnOK"));
@@ -88,7 +100,7 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner) {
   head->addWidget(Name);
   head->addStretch();
   auto* links = new QHBoxLayout;
-  for (QLabel* link : {LicenseLink, SupportLink, HomeLink}) {
+  for (QLabel* link : {HelpLink, LicenseLink, SupportLink, HomeLink}) {
     if (!link) continue;
     if (links->count() > 0) links->addSpacing(24);
     links->addWidget(link);
@@ -103,13 +115,15 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner) {
   all->addSpacing(8);
   all->addWidget(Version);
   all->addSpacing(8);
+  all->addWidget(Description);
+  all->addSpacing(8);
   all->addWidget(License);
   all->addSpacing(8);
   all->addLayout(links);
   all->addSpacing(12);
   all->addLayout(buttons);
-  License->setMinimumWidth(320);
-  setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
+  Description->setMinimumWidth(320);
+  setFixedSize(sizeHint().expandedTo(QSize(360, 0)));
 }
 
 void TfrmAbout::showEvent(QShowEvent* event) {

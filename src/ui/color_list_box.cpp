@@ -3,6 +3,7 @@
 #include "jobs/color_encoding.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
@@ -91,6 +92,41 @@ QIcon Swatch(TColor value) {
 
 }  // namespace
 
+QString TColorListBox::ReadableName(const QString& storedName) {
+  QString name = storedName.startsWith(QLatin1String("cl")) ? storedName.mid(2) : storedName;
+  // Words of the stored name, split before each capital: "BtnFace" -> "Btn Face".
+  QStringList words;
+  QString word;
+  for (QChar c : name) {
+    if (c.isUpper() && !word.isEmpty() && !word.back().isDigit()) {
+      words << word;
+      word.clear();
+    }
+    word += c;
+  }
+  if (!word.isEmpty()) words << word;
+  static const QHash<QString, QString> spelled{
+      {QStringLiteral("Btn"), QStringLiteral("Button")},
+      {QStringLiteral("Med"), QStringLiteral("Medium")},
+      {QStringLiteral("Bk"), QStringLiteral("Background")},
+      {QStringLiteral("Dk"), QStringLiteral("Dark")},
+      {QStringLiteral("3D"), QStringLiteral("3D")},
+      {QStringLiteral("Info"), QStringLiteral("Tooltip")},
+      {QStringLiteral("App"), QStringLiteral("Application")},
+      {QStringLiteral("Work"), QStringLiteral("Work")}};
+  QStringList out;
+  for (int i = 0; i < words.size(); ++i) {
+    QString w = spelled.value(words[i], words[i]);
+    if (i > 0 && !w.startsWith(QLatin1String("3D"))) w = w.toLower();
+    out << w;
+  }
+  return out.join(QLatin1Char(' '));
+}
+
+TColor TColorListBox::FromQColor(const QColor& color) {
+  return TColor(color.red()) | (TColor(color.green()) << 8) | (TColor(color.blue()) << 16);
+}
+
 QColor TColorListBox::ToQColor(TColor value) {
   if ((value & 0xFF000000u) == kSystem) return SystemColor(value & 0xFFu);
   return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
@@ -101,7 +137,11 @@ TColorListBox::TColorListBox(QWidget* parent) : QComboBox(parent) {
   // Every named colour but "none" and "default", which the list does not offer.
   for (const NamedColor& c : NamedColors()) {
     if (c.value == clNone || c.value == clDefault) continue;
-    addItem(Swatch(c.value), QString::fromLatin1(c.name), QVariant::fromValue<uint>(c.value));
+    const QString stored = QString::fromLatin1(c.name);
+    QString shown = ReadableName(stored);
+    if ((c.value & 0xFF000000u) == kSystem) shown = tr("Desktop: %1").arg(shown.toLower());
+    addItem(Swatch(c.value), shown, QVariant::fromValue<uint>(c.value));
+    setItemData(count() - 1, stored, Qt::ToolTipRole);
   }
   namedCount_ = count();
   SetSelected(0x808080);
@@ -121,7 +161,10 @@ void TColorListBox::SetSelected(TColor value) {
       return;
     }
   }
-  const QString name = QStringLiteral("$%1").arg(value, 8, 16, QLatin1Char('0')).toUpper();
+  const QColor shown = ToQColor(value);
+  const QString name = (value & 0xFF000000u) == 0
+                           ? tr("Custom %1").arg(shown.name(QColor::HexRgb).toUpper())
+                           : QStringLiteral("$%1").arg(value, 8, 16, QLatin1Char('0')).toUpper();
   if (count() > namedCount_) {
     setItemText(namedCount_, name);
     setItemIcon(namedCount_, Swatch(value));
@@ -129,6 +172,7 @@ void TColorListBox::SetSelected(TColor value) {
   } else {
     addItem(Swatch(value), name, QVariant::fromValue<uint>(value));
   }
+  setItemData(namedCount_, QString::fromStdString(ColorToString(value)), Qt::ToolTipRole);
   setCurrentIndex(namedCount_);
 }
 

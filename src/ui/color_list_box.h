@@ -7,9 +7,11 @@
 namespace stampwell {
 
 // Drop-down list of named colours: the 16 standard colours, the 4 extended ones (money green,
-// sky blue, cream, medium grey) and the system colours, each under its colour name. A colour
-// that the list does not offer (from a hand-edited profile) is shown as one extra entry
-// named "$" + eight hex digits and reads back unchanged.
+// sky blue, cream, medium grey) and the desktop's colours, each with its swatch under a
+// readable name ("Money green", "Desktop: button face"); the name the profile stores
+// ("clMoneyGreen") is the entry's tooltip. Any other colour (chosen in the colour dialog, or
+// from a hand-edited profile) is shown as one extra entry "Custom #RRGGBB" and reads back
+// unchanged.
 class TColorListBox : public QComboBox {
   Q_OBJECT
 
@@ -26,6 +28,10 @@ class TColorListBox : public QComboBox {
 
   // The on-screen colour of a stored colour value (system colours through the palette).
   static QColor ToQColor(TColor value);
+  // The stored colour value of an on-screen colour (red in the low byte, as profiles keep it).
+  static TColor FromQColor(const QColor& color);
+  // The readable name of a named colour's stored name: "clMoneyGreen" -> "Money green".
+  static QString ReadableName(const QString& storedName);
 
  private:
   int namedCount_ = 0;

@@ -1,11 +1,13 @@
 #include "ui/doc_set_frame.h"
 
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QToolButton>
 
 #include <memory>
 
@@ -61,7 +63,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x,
 
 TDocSetFrame::TDocSetFrame(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("DocSetFrame"));
-  setFont(DesktopFont(8));
+  setFont(DesktopFont());
   resize(498, 264);
 
   LocPanel = new QFrame(this);
@@ -89,7 +91,7 @@ TDocSetFrame::TDocSetFrame(QWidget* parent) : QWidget(parent) {
 
   wmFont = new TscFontComboBox(GroupBox2);
   wmFont->setObjectName(QStringLiteral("wmFont"));
-  QFont pickerFont = DesktopFont(8);
+  QFont pickerFont = DesktopFont();
   pickerFont.setPixelSize(13);
   wmFont->setFont(pickerFont);
   wmFont->setMaxVisibleItems(12);
@@ -115,33 +117,48 @@ TDocSetFrame::TDocSetFrame(QWidget* parent) : QWidget(parent) {
   wmColor = new TColorListBox(GroupBox2);
   wmColor->setObjectName(QStringLiteral("wmColor"));
   wmColor->setGeometry(120, 144, 153, 22);
+  wmColorPick = new QToolButton(GroupBox2);
+  wmColorPick->setObjectName(QStringLiteral("wmColorPick"));
+  wmColorPick->setText(tr("..."));
+  wmColorPick->setToolTip(tr("Choose any colour"));
+  wmColorPick->setGeometry(276, 144, std::max(24, wmColorPick->sizeHint().width()), 22);
+  connect(wmColorPick, &QToolButton::clicked, this, &TDocSetFrame::ChooseColorClick);
 
   IsTranparent = new QCheckBox(tr("&Transparent"), GroupBox2);
   IsTranparent->setObjectName(QStringLiteral("IsTranparent"));
   IsTranparent->setChecked(true);
-  IsTranparent->setGeometry(304, 148, std::max(97, IsTranparent->sizeHint().width()), 22);
+  IsTranparent->setGeometry(312, 144, std::max(97, IsTranparent->sizeHint().width()), 22);
 
   Style1 = new QRadioButton(tr("Oblique"), GroupBox2);
   Style1->setObjectName(QStringLiteral("Style1"));
   Style1->setChecked(true);
   Style1->adjustSize();
   Style1->move(120, 188);
-  Style2 = new QRadioButton(tr("horizontal "), GroupBox2);
+  Style2 = new QRadioButton(tr("Horizontal"), GroupBox2);
   Style2->setObjectName(QStringLiteral("Style2"));
   Style2->adjustSize();
   Style2->move(216, 188);
 
-  ViewResult = new TLinkLabel(tr("View your settings in Word"), GroupBox2);
+  ViewResult = new TLinkLabel(tr("Preview in LibreOffice"), GroupBox2);
   ViewResult->setObjectName(QStringLiteral("ViewResult"));
   ViewResult->adjustSize();
   ViewResult->move(312, 192);
   connect(ViewResult, &TLinkLabel::clicked, this, &TDocSetFrame::ViewResultClick);
 
-  Label2 = MakeLabel(GroupBox2, "Label2", tr("Watermark &String:"), 24, 28, wmString);
+  Label2 = MakeLabel(GroupBox2, "Label2", tr("Watermark &text:"), 24, 28, wmString);
   Label4 = MakeLabel(GroupBox2, "Label4", tr("Si&ze: "), 32, 68, wmSize);
   Label5 = MakeLabel(GroupBox2, "Label5", tr("&Font:"), 32, 109, wmFont);
   Label1 = MakeLabel(GroupBox2, "Label1", tr("C&olor: "), 32, 148, wmColor);
   Label3 = MakeLabel(GroupBox2, "Label3", tr("&Style: "), 32, 190, Style1);
+}
+
+void TDocSetFrame::ChooseColorClick() {
+  QColorDialog dialog(TColorListBox::ToQColor(wmColor->Selected()), this);
+  dialog.setObjectName(QStringLiteral("ColorDialog"));
+  dialog.setWindowTitle(tr("Watermark Colour"));
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QColor chosen = dialog.selectedColor();
+  if (chosen.isValid()) wmColor->SetSelected(TColorListBox::FromQColor(chosen));
 }
 
 void TDocSetFrame::ShowSettings(const std::optional<RDocSettings>& rec) {
@@ -213,7 +230,7 @@ bool TDocSetFrame::ReadSettings() {
   DocSettings.Transparent = IsTranparent->isChecked();
   DocSettings.HX = Style1->isChecked();
   if (DocSettings.DocWaterMarkStr.empty()) {
-    ShowMessage(tr("Please select watermark string at first!").toStdString());
+    ShowMessage(tr("Please enter the watermark text first.").toStdString());
     return false;
   }
   return true;

@@ -12,6 +12,7 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QRadioButton;
+class QToolButton;
 
 namespace stampwell {
 
@@ -19,8 +20,9 @@ class TColorListBox;
 class TLinkLabel;
 class TscFontComboBox;
 
-// The watermark page of a job: text, size, font, colour, transparency and style, with a link
-// that shows the current values on a sample document in Word. Keeps its own copy of the
+// The watermark page of a job: text, size, font, colour (a named one from the list, or any
+// colour from the colour dialog beside it), transparency and style, with a link that shows
+// the current values on a sample document in LibreOffice. Keeps its own copy of the
 // job's RDocSettings. Reading never changes a stored colour or font the user did not touch,
 // even when the lists do not offer it. A font that is not installed is shown as the family
 // the system's font matching draws in its place, marked as such.
@@ -43,6 +45,8 @@ class TDocSetFrame : public QWidget {
   // Builds the sample document in a visible Word and stamps it with the page's current
   // values; Word stays open for the user. Failures are reported by the engine or the page.
   void ViewResultClick();
+  // Opens the colour dialog at the shown colour; the chosen colour becomes the list's choice.
+  void ChooseColorClick();
 
   RDocSettings DocSettings;
 
@@ -59,6 +63,7 @@ class TDocSetFrame : public QWidget {
   QLabel* wmFontSubstitute;
   QLabel* Label1;
   TColorListBox* wmColor;
+  QToolButton* wmColorPick;
   QCheckBox* IsTranparent;
   QLabel* Label3;
   QRadioButton* Style1;

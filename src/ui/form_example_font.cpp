@@ -19,7 +19,7 @@ TFormExampleFont::TFormExampleFont()
 
   PanelFontName = new QLabel(this);
   PanelFontName->setObjectName(QStringLiteral("PanelFontName"));
-  PanelFontName->setFont(DesktopFont(8));
+  PanelFontName->setFont(DesktopFont());
   PanelFontName->setIndent(2);
 
   PanelPreview = new QLabel(this);
@@ -30,7 +30,7 @@ TFormExampleFont::TFormExampleFont()
   QPalette previewPal = PanelPreview->palette();
   previewPal.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
   PanelPreview->setPalette(previewPal);
-  QFont previewFont = DesktopFont(8);
+  QFont previewFont = DesktopFont();
   previewFont.setBold(true);
   previewFont.setPixelSize(24);
   PanelPreview->setFont(previewFont);

@@ -9,8 +9,8 @@ namespace stampwell {
 
 TfrmHelp::TfrmHelp(QWidget* mainWindow) : QWidget(nullptr, Qt::Window), mainWindow_(mainWindow) {
   setObjectName(QStringLiteral("frmHelp"));
-  setWindowTitle(tr("Help of Stampwell"));
-  setFont(DesktopFont(8));
+  setWindowTitle(tr("Stampwell Help"));
+  setFont(DesktopFont());
   resize(588, 410);
   FormCreate();
 }

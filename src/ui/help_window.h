@@ -6,7 +6,7 @@ namespace stampwell {
 
 class THtmViewFrame;
 
-// The help window "Help of Stampwell": one help page filling it. Created hidden at start and
+// The help window "Stampwell Help": one help page filling it. Created hidden at start and
 // kept; closing it only hides it. Shown beside the main window, not modally.
 class TfrmHelp : public QWidget {
   Q_OBJECT

@@ -10,7 +10,7 @@ TItemDialogLayout TItemDialogLayout::Build(QDialog* dialog, int width, int heigh
                                            const QString& sourceCaption, const QString& sourceName,
                                            const QString& destCaption, const QString& destName,
                                            const QString& noteText) {
-  dialog->setFont(DesktopFont(8));
+  dialog->setFont(DesktopFont());
   dialog->setFixedSize(width, height);
   dialog->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 

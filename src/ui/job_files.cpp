@@ -82,7 +82,7 @@ const char* const TJobFiles::kSeparatorInName = QT_TRANSLATE_NOOP(
     "stampwell::TJobFiles",
     "A job name cannot hold the path separator \"/\", please input another name!");
 const char* const TJobFiles::kNameTaken = QT_TRANSLATE_NOOP(
-    "stampwell::TJobFiles", "The same name job have been Exist,please change your new job name!");
+    "stampwell::TJobFiles", "A job of this name exists already; please choose another name.");
 
 TJobFiles::TJobFiles(QWidget* dialogParent) : parent_(dialogParent) {}
 
@@ -181,7 +181,7 @@ std::optional<std::string> TJobFiles::Import() {
     }
     if (name.empty() && text.empty()) {
       Tell(QT_TRANSLATE_NOOP("stampwell::TJobFiles",
-                             "This text file seems not one profile export file, please check it!"));
+                             "This text file does not look like an exported job; please check it."));
       return std::nullopt;
     }
     // Asked again until the name is free; a name with a separator would place the profile
@@ -190,13 +190,12 @@ std::optional<std::string> TJobFiles::Import() {
       if (HoldsSeparator(name))
         Tell(kSeparatorInName);
       else if (FileExists(dir + ProfileFileName(name)))
-        Tell(QT_TRANSLATE_NOOP("stampwell::TJobFiles", "Already Exist the same name Job!"));
+        Tell(QT_TRANSLATE_NOOP("stampwell::TJobFiles", "A job of this name exists already."));
       else
         break;
       std::optional<QString> answer = TUiDialogs::InputBox(
-          parent_, Tr(QT_TRANSLATE_NOOP("stampwell::TJobFiles", "Input Box")),
-          Tr(QT_TRANSLATE_NOOP("stampwell::TJobFiles", "Please Input One Different Name:")),
-          Q(name));
+          parent_, Tr(QT_TRANSLATE_NOOP("stampwell::TJobFiles", "Import Job")),
+          Tr(QT_TRANSLATE_NOOP("stampwell::TJobFiles", "Please enter another name:")), Q(name));
       // Cancelling returns the proposed value, so the question comes again.
       name = answer ? S(*answer) : name;
     }

@@ -34,16 +34,20 @@ TJobTypeFrame::TJobTypeFrame(QWidget* parent) : QWidget(parent) {
   JobPanel->setObjectName(QStringLiteral("JobPanel"));
   JobPanel->setFrameShape(QFrame::NoFrame);
   JobPanel->setGeometry(0, 16, 500, 250);
-  JobPanel->setFont(DesktopFont(8));
+  JobPanel->setFont(DesktopFont());
 
-  Label1 = Place(new QLabel(tr("Please select your job type"), JobPanel), "Label1", 56, 48);
-  WaterMark = Place(new QRadioButton(tr("Add WaterMark into Doc/Xls/Ppt files"), JobPanel),
-                    "WaterMark", 96, 80);
-  PrintPDF = Place(new QRadioButton(tr("Print Doc/Xls/Ppt Files Into PDF Files"), JobPanel),
-                   "PrintPDF", 96, 112);
+  Label1 =
+      Place(new QLabel(tr("Choose what the job does"), JobPanel), "Label1", 56, 48);
+  WaterMark =
+      Place(new QRadioButton(tr("Add a watermark to office files"), JobPanel),
+            "WaterMark", 96, 80);
+  PrintPDF =
+      Place(new QRadioButton(tr("Print office files to PDF files"), JobPanel),
+            "PrintPDF", 96, 112);
   WatermarkPDF = Place(
-      new QRadioButton(tr("Add Watermark into Doc/Xls/Ppt files and then Print them to PDF files"),
-                       JobPanel),
+      new QRadioButton(
+          tr("Add a watermark to office files, then print them to PDF files"),
+          JobPanel),
       "WatermarkPDF", 96, 144);
   auto* group = new QButtonGroup(this);
   group->setExclusive(true);
@@ -52,7 +56,8 @@ TJobTypeFrame::TJobTypeFrame(QWidget* parent) : QWidget(parent) {
   group->addButton(WatermarkPDF);
   WaterMark->setChecked(true);
 
-  tips = new TLinkLabel(tr("Notes:How to enable this software batch print PDF files ?"), JobPanel);
+  tips = new TLinkLabel(tr("How are PDF files printed?"),
+                        JobPanel);
   Place(tips, "tips", 96, 176);
   connect(tips, &TLinkLabel::clicked, this, [this] { tipsClick(); });
 

@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,8 +20,12 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QSettings>
+#include <QSplitter>
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "jobs/job_profile.h"
@@ -37,6 +44,7 @@
 #include "ui/program_windows.h"
 #include "ui/progress_window.h"
 #include "ui/run_control.h"
+#include "ui/run_outcome.h"
 #include "ui/setting_frame.h"
 #include "ui/ui_dialogs.h"
 #include "ui/ui_fonts.h"
@@ -78,8 +86,9 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Stampwell"));
   setWindowIcon(TImageList::ProgressFrames().Icon(4));
-  setFont(DesktopFont(8));
-  resize(636, 502);
+  setAcceptDrops(true);
+  // The desktop's font, at the desktop's size.
+  setFont(QApplication::font());
   jobFiles_ = std::make_unique<TJobFiles>(this);
   runControl_ = std::make_unique<TRunControl>(this);
   connect(runControl_.get(), &TRunControl::runClosed, this, [this] { OnRunClosed(); });
@@ -100,8 +109,6 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
 
   // FormCreate, in its order.
   LoadProfilesReporting();
-  jobPanelDesignHeight_ = 340;
-  treeDesignHeight_ = 80;
   shownNode_ = -1;
   currentIndex_ = -1;
   currentJob_.reset();
@@ -122,10 +129,11 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
   HtmViewFrame->setGeometry(HelpPanel->rect());
   HtmViewFrame->show();
   HtmViewFrame->Init();
-  FormResize();
+  RestoreWindowState();
 }
 
 TfrmMain::~TfrmMain() {
+  SaveWindowState();
   // FormDestroy: the shown job's pages go back into its file. A runner still going (the
   // window destroyed without Exit) reports into nothing from now on.
   if (shownNode_ > 0) {
@@ -141,29 +149,37 @@ TfrmMain::~TfrmMain() {
 
 void TfrmMain::CreateActions() {
   const TImageList& images = TImageList::MainImages();
-  auto make = [this, &images](QAction*& action, const char* name, const char* caption,
+  auto make = [this, &images](QAction*& action, const char* name, const QString& caption,
                               const char* category, int image, void (TfrmMain::*op)()) {
-    action = new QAction(tr(caption), this);
+    action = new QAction(caption, this);
     action->setObjectName(QString::fromLatin1(name));
     action->setProperty("category", QString::fromLatin1(category));
     if (image >= 0) action->setIcon(images.Icon(image));
     if (op) connect(action, &QAction::triggered, this, [this, op] { (this->*op)(); });
   };
-  make(aNewJob, "NewJob", QT_TR_NOOP("New"), "Job", 0, &TfrmMain::NewJob);
-  make(aDeleteJob, "DeleteJob", QT_TR_NOOP("Delete"), "Job", 8, &TfrmMain::DeleteJob);
-  make(aExportJob, "ExportJob", QT_TR_NOOP("Export"), "Job", -1, &TfrmMain::ExportJob);
-  make(aImportJob, "ImportJob", QT_TR_NOOP("Import"), "Job", -1, &TfrmMain::ImportJob);
-  make(aExitApp, "ExitApp", QT_TR_NOOP("Exit"), "App", 13, &TfrmMain::ExitApp);
-  make(aRunThisJob, "RunThisJob", QT_TR_NOOP("Run"), "JobRun", 9, &TfrmMain::RunThisJob);
+  make(aNewJob, "NewJob", tr("&New Job..."), "Job", 0, &TfrmMain::NewJob);
+  make(aDeleteJob, "DeleteJob", tr("&Delete"), "Job", 8, &TfrmMain::DeleteJob);
+  make(aExportJob, "ExportJob", tr("&Export..."), "Job", -1, &TfrmMain::ExportJob);
+  make(aImportJob, "ImportJob", tr("&Import..."), "Job", -1, &TfrmMain::ImportJob);
+  make(aExitApp, "ExitApp", tr("&Quit"), "App", 13, &TfrmMain::ExitApp);
+  make(aRunThisJob, "RunThisJob", tr("&Run"), "JobRun", 9, &TfrmMain::RunThisJob);
   // The tool bar's Suspend does what the Run menu's "Suspend" does.
-  make(aJobSuspend, "JobSuspend", QT_TR_NOOP("Suspend"), "JobRun", 10, &TfrmMain::SuspendJobClick);
-  make(aPreviewJob, "PreviewJob", QT_TR_NOOP("Preview"), "JobRun", -1, nullptr);
-  make(aAboutHelp, "AboutHelp", QT_TR_NOOP("About.."), "Help", -1, &TfrmMain::AboutHelp);
-  make(aHelpHelp, "HelpHelp", QT_TR_NOOP("Help"), "Help", 12, &TfrmMain::HelpHelp);
-  make(aRefreshView, "RefreshView", QT_TR_NOOP("Refresh"), "View", -1, &TfrmMain::RefreshView);
-  make(aToolBarView, "ToolBarView", QT_TR_NOOP("Tool Bar"), "View", -1, nullptr);
-  make(aStatusBarView, "StatusBarView", QT_TR_NOOP("Status Bar"), "View", -1, nullptr);
-  make(aPanelView, "PanelView", QT_TR_NOOP("Panel"), "View", -1, nullptr);
+  make(aJobSuspend, "JobSuspend", tr("&Suspend"), "JobRun", 10, &TfrmMain::SuspendJobClick);
+  make(aPreviewJob, "PreviewJob", tr("Preview"), "JobRun", -1, nullptr);
+  make(aAboutHelp, "AboutHelp", tr("&About Stampwell"), "Help", -1, &TfrmMain::AboutHelp);
+  make(aHelpHelp, "HelpHelp", tr("Stampwell &Help"), "Help", 12, &TfrmMain::HelpHelp);
+  make(aRefreshView, "RefreshView", tr("&Refresh"), "View", -1, &TfrmMain::RefreshView);
+  make(aToolBarView, "ToolBarView", tr("&Tool Bar"), "View", -1, nullptr);
+  make(aStatusBarView, "StatusBarView", tr("&Status Bar"), "View", -1, nullptr);
+  make(aPanelView, "PanelView", tr("&Panel"), "View", -1, nullptr);
+  // The desktop's own keys where Qt knows them (Ctrl+N, Del, F1, Ctrl+Q); F5 runs.
+  aNewJob->setShortcut(QKeySequence::New);
+  aHelpHelp->setShortcut(QKeySequence::HelpContents);
+  aExitApp->setShortcut(QKeySequence::Quit);
+  // Del deletes the job only from the job tree: in a text field or a folder list it keeps
+  // its own meaning.
+  aDeleteJob->setShortcut(QKeySequence::Delete);
+  aDeleteJob->setShortcutContext(Qt::WidgetShortcut);
   connect(aToolBarView, &QAction::triggered, this, [this] { ToolBarView(); });
   connect(aStatusBarView, &QAction::triggered, this, [this] { StatusBarView(); });
   connect(aPanelView, &QAction::triggered, this, [this] { PanelView(); });
@@ -173,21 +189,26 @@ void TfrmMain::CreateActions() {
   }
   aJobSuspend->setEnabled(false);
 
-  RunJobItem = new QAction(tr("Run Job"), this);
+  RunJobItem = new QAction(tr("&Run Job"), this);
   RunJobItem->setObjectName(QStringLiteral("RunJobItem"));
+  RunJobItem->setShortcut(QKeySequence(Qt::Key_F5));
   connect(RunJobItem, &QAction::triggered, this, [this] { RunThisJob(); });
-  SuspendJobItem = new QAction(tr("Suspend"), this);
+  SuspendJobItem = new QAction(tr("&Suspend"), this);
   SuspendJobItem->setObjectName(QStringLiteral("SuspendJobItem"));
   SuspendJobItem->setEnabled(false);
   connect(SuspendJobItem, &QAction::triggered, this, [this] { SuspendJobClick(); });
-  CancelJobItem = new QAction(tr("Cancel Job"), this);
+  CancelJobItem = new QAction(tr("&Cancel Job"), this);
   CancelJobItem->setObjectName(QStringLiteral("CancelJobItem"));
   CancelJobItem->setEnabled(false);
   connect(CancelJobItem, &QAction::triggered, this, [this] { CancelJobClick(); });
+  ShowProgressItem = new QAction(tr("Show &Progress"), this);
+  ShowProgressItem->setObjectName(QStringLiteral("ShowProgressItem"));
+  ShowProgressItem->setEnabled(false);
+  connect(ShowProgressItem, &QAction::triggered, this, [this] { StatusBarDblClick(); });
 }
 
 void TfrmMain::CreateMenus() {
-  QMenu* job = menuBar()->addMenu(tr("Job"));
+  QMenu* job = menuBar()->addMenu(tr("&Job"));
   job->setObjectName(QStringLiteral("JobMenu"));
   job->addAction(aNewJob);
   job->addAction(aDeleteJob);
@@ -197,19 +218,21 @@ void TfrmMain::CreateMenus() {
   job->addSeparator();
   job->addAction(aExitApp);
 
-  QMenu* view = menuBar()->addMenu(tr("View"));
+  QMenu* view = menuBar()->addMenu(tr("&View"));
   view->setObjectName(QStringLiteral("ViewMenu"));
   for (QAction* a : {aToolBarView, aStatusBarView, aPanelView}) view->addAction(a);
   view->addSeparator();
   view->addAction(aRefreshView);
 
-  QMenu* run = menuBar()->addMenu(tr("Run"));
+  QMenu* run = menuBar()->addMenu(tr("&Run"));
   run->setObjectName(QStringLiteral("RunMenu"));
   run->addAction(RunJobItem);
   run->addAction(SuspendJobItem);
   run->addAction(CancelJobItem);
+  run->addSeparator();
+  run->addAction(ShowProgressItem);
 
-  QMenu* help = menuBar()->addMenu(tr("Help"));
+  QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->setObjectName(QStringLiteral("HelpMenu"));
   help->addAction(aHelpHelp);
   help->addAction(aAboutHelp);
@@ -253,7 +276,7 @@ void TfrmMain::CreateToolBar() {
   ToolBar->addSeparator();
   button(aHelpHelp, "tbHelp", tr("Help"), true);
   ToolBar->addSeparator();
-  button(aExitApp, "tbExit", tr("Exit"), true);
+  button(aExitApp, "tbExit", tr("Quit"), true);
 }
 
 void TfrmMain::CreateStatusBar() {
@@ -261,10 +284,10 @@ void TfrmMain::CreateStatusBar() {
   bar->setObjectName(QStringLiteral("StatusBar"));
   bar->setSizeGripEnabled(true);
   bar->setFixedHeight(kStatusBarHeight + 3);
-  const char* texts[4] = {QT_TR_NOOP("Status:"), "", QT_TR_NOOP("Job status:"), ""};
+  const QString texts[4] = {tr("Status:"), tr("Ready"), tr("Job status:"), QString()};
   const int widths[4] = {50, 150, 50, 50};
   for (int i = 0; i < 4; ++i) {
-    auto* label = new QLabel(*texts[i] ? tr(texts[i]) : QString(), bar);
+    auto* label = new QLabel(texts[i], bar);
     label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);
@@ -286,8 +309,14 @@ void TfrmMain::CreatePanels() {
   MainPanel->setFrameShape(QFrame::Panel);
   MainPanel->setFrameShadow(QFrame::Sunken);
   setCentralWidget(MainPanel);
+  auto* mainLayout = new QVBoxLayout(MainPanel);
+  mainLayout->setContentsMargins(0, 0, 0, 0);
+  Splitter = new QSplitter(Qt::Vertical, MainPanel);
+  Splitter->setObjectName(QStringLiteral("Splitter"));
+  Splitter->setChildrenCollapsible(false);
+  mainLayout->addWidget(Splitter);
 
-  JobTree = new QTreeWidget(MainPanel);
+  JobTree = new QTreeWidget(Splitter);
   JobTree->setObjectName(QStringLiteral("JobTree"));
   JobTree->setHeaderHidden(true);
   JobTree->setColumnCount(1);
@@ -298,6 +327,9 @@ void TfrmMain::CreatePanels() {
   JobTree->setIconSize(QSize(16, 16));
   JobTree->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(JobTree, &QTreeWidget::itemClicked, this, [this] { JobTreeClick(); });
+  // The keyboard chooses a job as a click does.
+  connect(JobTree, &QTreeWidget::itemActivated, this, [this] { JobTreeClick(); });
+  JobTree->addAction(aDeleteJob);
   connect(JobTree, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { JobTreeContextMenu(pos); });
   // The selected node expands by itself.
@@ -309,38 +341,44 @@ void TfrmMain::CreatePanels() {
   connect(JobTree, &QTreeWidget::itemCollapsed, this,
           [this](QTreeWidgetItem* i) { UpdateNodeIcon(i); });
 
-  JobPanel = new QWidget(MainPanel);
+  JobPanel = new QWidget(Splitter);
   JobPanel->setObjectName(QStringLiteral("JobPanel"));
+  JobTree->setMinimumHeight(60);
+  JobPanel->setMinimumHeight(120);
+  Splitter->addWidget(JobTree);
+  Splitter->addWidget(JobPanel);
+  // The pages take what the window gains; the tree keeps its height.
+  Splitter->setStretchFactor(0, 0);
+  Splitter->setStretchFactor(1, 1);
   HelpPanel = new QWidget(JobPanel);
   HelpPanel->setObjectName(QStringLiteral("HelpPanel"));
   JobPageControl = new QTabWidget(JobPanel);
   JobPageControl->setObjectName(QStringLiteral("JobPageControl"));
   JobPanel->installEventFilter(this);
   HelpPanel->installEventFilter(this);
-  MainPanel->installEventFilter(this);
 }
 
 void TfrmMain::InitJobPage() {
-  auto place = [this](QWidget* page, const char* tab) {
+  auto place = [this](QWidget* page, const QString& tab) {
     auto* holder = new QWidget(JobPageControl);
     holder->setObjectName(QStringLiteral("Tab_") + page->objectName());
     page->setParent(holder);
     holder->installEventFilter(this);
-    JobPageControl->addTab(holder, tr(tab));
+    JobPageControl->addTab(holder, tab);
     page->show();
   };
   SettingFrame = new TSettingFrame;
-  place(SettingFrame, QT_TR_NOOP("General"));
+  place(SettingFrame, tr("General"));
   SettingFrame->ShowSettings();
   FolderFrame = new TFolderFrame;
-  place(FolderFrame, QT_TR_NOOP("Folders/Files Of Job"));
+  place(FolderFrame, tr("Folders and Files"));
   FolderFrame->InitEntries();
   FolderFrame->CurrentFormats = [this] { return SettingFrame->IsModern->isChecked(); };
   DocSetFrame = new TDocSetFrame;
-  place(DocSetFrame, QT_TR_NOOP("Watermark Settings"));
+  place(DocSetFrame, tr("Watermark"));
   DocSetFrame->ShowSettings();
   HistoryFrame = new THistoryFrame;
-  place(HistoryFrame, QT_TR_NOOP("Job History"));
+  place(HistoryFrame, tr("History"));
 }
 
 // LoadProfiles, telling the user when a profile cannot be read. The profiles read before the
@@ -402,6 +440,7 @@ void TfrmMain::RefreshPFList() {
   currentJob_.reset();
   currentIndex_ = -1;
   shownNode_ = -1;
+  SetJobItemsEnabled();
   JobTree->viewport()->update();
 }
 
@@ -423,6 +462,7 @@ void TfrmMain::JobTreeClick() {
     shownNode_ = 0;
     currentIndex_ = -1;
   }
+  SetJobItemsEnabled();
 }
 
 // The pop-up acts on the job under the mouse: that node becomes the chosen one first, just
@@ -467,6 +507,7 @@ void TfrmMain::ViewJobPage() {
     currentIndex_ = -1;
     currentJob_.reset();
   }
+  SetJobItemsEnabled();
   RefreshJobPage();
 }
 
@@ -510,11 +551,16 @@ bool TfrmMain::SaveShownJob() {
 
 // ---------------------------------------------------------------- actions
 
-void TfrmMain::NewJob() { NewJobFrom({}); }
+void TfrmMain::NewJob() { RunNewJobWizard({}, {}); }
 
-void TfrmMain::NewJobFrom(const std::vector<RJobItem>& sources) {
+void TfrmMain::NewJobFrom(const std::vector<RJobItem>& sources) { RunNewJobWizard(sources, {}); }
+
+void TfrmMain::NewJobFor(const QStringList& paths) { RunNewJobWizard({}, paths); }
+
+void TfrmMain::RunNewJobWizard(const std::vector<RJobItem>& sources, const QStringList& paths) {
   TfrmNewWizard wizard(this);
   if (!sources.empty()) wizard.SetSources(sources);
+  if (!paths.isEmpty()) wizard.FolderFrame->AddDropped(paths);
   // Modal to this window only: the help window that its link opens stays usable.
   wizard.setWindowModality(Qt::WindowModal);
   if (wizard.exec() == QDialog::Accepted) {
@@ -524,9 +570,24 @@ void TfrmMain::NewJobFrom(const std::vector<RJobItem>& sources) {
   }
 }
 
+void TfrmMain::SetJobItemsEnabled() {
+  const bool chosen = currentJob_ != nullptr;
+  aDeleteJob->setEnabled(chosen);
+  aExportJob->setEnabled(chosen);
+}
+
+void TfrmMain::ClearJobPages() {
+  SettingFrame->ShowSettings(RJobSettings());
+  SettingFrame->sName->clear();
+  DocSetFrame->ShowSettings(RDocSettings());
+  FolderFrame->LoadEntries({});
+  FolderFrame->RefreshList();
+  HistoryFrame->Clear();
+}
+
 void TfrmMain::DeleteJob() {
   if (!currentJob_) {
-    Tell(tr("Please Select the job at frist!"));
+    Tell(tr("Please select a job first."));
     return;
   }
   std::shared_ptr<TJobProfile> job = currentJob_;
@@ -537,11 +598,17 @@ void TfrmMain::DeleteJob() {
   if (!jobFiles_->Delete(*job)) return;
   LoadProfilesReporting();
   RefreshPFList();
+  // The deleted job's pages go with it: the help page shows, and nothing is left to save.
+  ClearJobPages();
+  ViewRootPage();
+  if (QTreeWidgetItem* root = NodeAt(0)) JobTree->setCurrentItem(root);
+  shownNode_ = 0;
+  SetJobItemsEnabled();
 }
 
 void TfrmMain::ExportJob() {
   if (!currentJob_) {
-    Tell(tr("Please select the profile which you want to export at first!"));
+    Tell(tr("Please select the job to export first."));
     return;
   }
   // The export holds what the user sees.
@@ -550,15 +617,23 @@ void TfrmMain::ExportJob() {
 }
 
 void TfrmMain::ImportJob() {
-  if (!jobFiles_->Import()) return;
+  // The shown job's pages go back first: the list is read anew.
+  if (!SaveShownJob()) return;
+  const std::optional<std::string> imported = jobFiles_->Import();
+  if (!imported) return;
   LoadProfilesReporting();
   RefreshPFList();
+  ViewRootPage();
+  SelectJobFile(*imported);
 }
 
 // Ends the program. A run that is still going is stopped first: the windows go away at once,
 // and the program ends when the runner has finished its document, quit its Office
 // applications and closed its log, so that no Office process or half-written log is left.
 void TfrmMain::ExitApp() {
+  if (runControl_->Running() &&
+      !TUiDialogs::Question(this, tr("A job is running. Stop it and quit Stampwell?")))
+    return;
   if (!runControl_->StopForExit()) {
     quitting_ = true;
     QApplication::quit();
@@ -582,32 +657,36 @@ void TfrmMain::ToolBarView() { ToolBar->setVisible(aToolBarView->isChecked()); }
 
 void TfrmMain::StatusBarView() { statusBar()->setVisible(aStatusBarView->isChecked()); }
 
-void TfrmMain::PanelView() {
-  JobPanel->setVisible(aPanelView->isChecked());
-  FormResize();
-}
+void TfrmMain::PanelView() { JobPanel->setVisible(aPanelView->isChecked()); }
 
 // ---------------------------------------------------------------- layout
 
-// The job panel keeps its design height at the bottom of the main panel; the tree takes the
-// room above it, and when that is less than the tree's design height the tree keeps that
-// height and moves up, partly out of view. A hidden job panel leaves its room to the tree.
-// The rule depends on the sizes only, never on the layout before, so every size gets the
-// same picture (no gap opens above the tree after a maximised window is restored).
-void TfrmMain::FormResize() {
-  const QRect client = MainPanel->contentsRect();
-  const int P = JobPanel->isHidden() ? 0 : jobPanelDesignHeight_;
-  const int T = treeDesignHeight_;
-  const int room = client.height() - P;
-  const int treeHeight = std::max(T, room);
-  JobTree->setGeometry(client.left(), client.top() + room - treeHeight, client.width(), treeHeight);
-  JobPanel->setGeometry(client.left(), client.top() + room, client.width(),
-                        jobPanelDesignHeight_);
+// The splitter lays out the tree and the pages; a hidden job panel leaves its room to the
+// tree. Kept for the callers that ask for a layout pass.
+void TfrmMain::FormResize() { MainPanel->layout()->activate(); }
+
+void TfrmMain::resizeEvent(QResizeEvent* event) { QMainWindow::resizeEvent(event); }
+
+std::unique_ptr<QSettings> TfrmMain::WindowSettings() {
+  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                     QStringLiteral("stampwell"), QStringLiteral("stampwell"));
 }
 
-void TfrmMain::resizeEvent(QResizeEvent* event) {
-  QMainWindow::resizeEvent(event);
-  FormResize();
+void TfrmMain::RestoreWindowState() {
+  const std::unique_ptr<QSettings> settings = WindowSettings();
+  const QByteArray geometry = settings->value(QStringLiteral("MainWindow/geometry")).toByteArray();
+  if (geometry.isEmpty() || !restoreGeometry(geometry)) {
+    resize(kFirstWidth, kFirstHeight);
+    Splitter->setSizes({kFirstTreeHeight, kFirstHeight});
+  }
+  const QByteArray split = settings->value(QStringLiteral("MainWindow/splitter")).toByteArray();
+  if (!split.isEmpty()) Splitter->restoreState(split);
+}
+
+void TfrmMain::SaveWindowState() const {
+  const std::unique_ptr<QSettings> settings = WindowSettings();
+  settings->setValue(QStringLiteral("MainWindow/geometry"), saveGeometry());
+  settings->setValue(QStringLiteral("MainWindow/splitter"), Splitter->saveState());
 }
 
 // ---------------------------------------------------------------- events
@@ -620,6 +699,21 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
   }
   event->ignore();
   ExitApp();
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (TFolderFrame::LocalPaths(event->mimeData()).isEmpty()) return;
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+  const QStringList paths = TFolderFrame::LocalPaths(event->mimeData());
+  if (paths.isEmpty()) return;
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+  // The wizard is modal: it opens once the drop is over, so the file manager is not held.
+  QTimer::singleShot(0, this, [this, paths] { NewJobFor(paths); });
 }
 
 bool TfrmMain::event(QEvent* event) {
@@ -650,9 +744,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (event->type() != QEvent::Resize) return QMainWindow::eventFilter(watched, event);
-  if (watched == MainPanel) {
-    FormResize();
-  } else if (watched == JobPanel) {
+  if (watched == JobPanel) {
     HelpPanel->setGeometry(JobPanel->rect());
     JobPageControl->setGeometry(JobPanel->rect());
   } else if (watched == HelpPanel || watched->objectName().startsWith(QStringLiteral("Tab_"))) {
@@ -673,8 +765,10 @@ bool TfrmMain::Draining() const { return runControl_->Draining(); }
 
 void TfrmMain::SetRunItemsEnabled() {
   const bool running = runControl_->Running();
+  ShowRunState();
   SuspendJobItem->setEnabled(running);
   CancelJobItem->setEnabled(running);
+  ShowProgressItem->setEnabled(runControl_->Progress() != nullptr);
   aJobSuspend->setEnabled(running);
   tbStop->defaultAction()->setEnabled(running);
   // One run at a time: a new run waits until the runner of a cancelled one has really ended.
@@ -694,9 +788,29 @@ void TfrmMain::RunThisJob() {
 }
 
 void TfrmMain::InitRunJob() {
-  StatusPanels[1]->setText(tr("Runing Job"));
   runMenuSuspended_ = false;
-  SuspendJobItem->setText(tr("Suspend"));
+  SuspendJobItem->setText(tr("&Suspend"));
+  StatusPanels[3]->clear();
+}
+
+// The first panel tells what the program does: a run going, suspended or stopping, or ready.
+// At the end of a run the last panel tells what the run came to, in the progress window's
+// words; a cancelled run that is still finishing its file says so until it has ended.
+void TfrmMain::ShowRunState() {
+  QString state;
+  if (runControl_->Suspended())
+    state = tr("Suspended");
+  else if (runControl_->Running())
+    state = tr("Running");
+  else if (runControl_->Draining())
+    state = tr("Stopping");
+  else
+    state = tr("Ready");
+  StatusPanels[1]->setText(state);
+  if (!runControl_->Running()) {
+    const TRunOutcome outcome = runControl_->LastOutcome();
+    if (outcome.ended || outcome.cancelled) StatusPanels[3]->setText(outcome.Headline());
+  }
 }
 
 void TfrmMain::CloseRunJob() {
@@ -707,14 +821,13 @@ void TfrmMain::CloseRunJob() {
 }
 
 void TfrmMain::OnRunClosed() {
-  StatusPanels[1]->setText(tr("Job Complete"));
-  StatusPanels[3]->setText(tr("Completed"));
   SetRunItemsEnabled();
   StopAnimate();
 }
 
 // The runner has closed its log: the history page of that job, when shown, shows the run.
 void TfrmMain::OnRunnerEnded(const QString& jobName) {
+  ShowRunState();
   if (exiting_) {
     if (runControl_->Idle()) {
       quitting_ = true;
@@ -735,11 +848,11 @@ void TfrmMain::TerminateRunJob() { runControl_->Cancel(); }
 void TfrmMain::SuspendJobClick() {
   if (!runControl_->Running()) return;
   if (!runMenuSuspended_) {
-    SuspendJobItem->setText(tr("Continue"));
+    SuspendJobItem->setText(tr("C&ontinue"));
     runMenuSuspended_ = true;
     SuspendRunJob();
   } else {
-    SuspendJobItem->setText(tr("Suspend"));
+    SuspendJobItem->setText(tr("&Suspend"));
     runMenuSuspended_ = false;
     ContinueRunJob();
   }

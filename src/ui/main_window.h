@@ -14,6 +14,8 @@ class QMenu;
 class QTabWidget;
 class QTimer;
 class QToolBar;
+class QSettings;
+class QSplitter;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -66,6 +68,8 @@ class TfrmMain : public QMainWindow {
   void NewJob();
   // The new-job wizard with these entries already on its folders and files page.
   void NewJobFrom(const std::vector<RJobItem>& sources);
+  // The wizard of a new job whose folders and files are these (dropped on the window).
+  void NewJobFor(const QStringList& paths);
   void DeleteJob();
   void ExportJob();
   void ImportJob();
@@ -86,6 +90,16 @@ class TfrmMain : public QMainWindow {
   void RefreshJobPage();
   // Writes the pages back into the current job and its file; false when nothing was saved.
   bool ResetProfile();
+  // The window's size and place and the splitter's line, as the user left them; a first start
+  // gets a size that shows a good part of the tree and the pages.
+  void RestoreWindowState();
+  void SaveWindowState() const;
+  // Where the window state is kept: the user's Stampwell settings (QSettings, INI format).
+  static std::unique_ptr<QSettings> WindowSettings();
+  // The size of a first start.
+  static constexpr int kFirstWidth = 900;
+  static constexpr int kFirstHeight = 720;
+  static constexpr int kFirstTreeHeight = 200;
   void FormResize();
   // The image the tree shows for a node: 15/16 for a node with children (expanded or not),
   // else the node's own image (0, or the frame of a running animation).
@@ -125,10 +139,14 @@ class TfrmMain : public QMainWindow {
       *aPreviewJob, *aAboutHelp, *aHelpHelp, *aRefreshView, *aToolBarView, *aStatusBarView,
       *aPanelView;
   QAction *RunJobItem, *SuspendJobItem, *CancelJobItem;
+  // Shows the progress window again: of the run going, or the end of the last one.
+  QAction* ShowProgressItem;
   QMenu* PopupMenu;
   QToolBar* ToolBar;
   QToolButton *tbSuspend, *tbStop;
   QFrame* MainPanel;
+  // The tree above, the pages below; the user moves the line between them.
+  QSplitter* Splitter;
   QTreeWidget* JobTree;
   QWidget* JobPanel;
   QWidget* HelpPanel;
@@ -147,10 +165,16 @@ class TfrmMain : public QMainWindow {
   // The tool bar's context menu offers the View menu's own items, so they stay in step.
   QMenu* createPopupMenu() override;
   void closeEvent(QCloseEvent* event) override;
+  // Folders and files dropped on the window (not on a job's folder list) start a new job.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The new-job wizard, with these entries or these dropped paths already on its folders and
+  // files page.
+  void RunNewJobWizard(const std::vector<RJobItem>& sources, const QStringList& paths);
   void CreateActions();
   void CreateMenus();
   void CreateToolBar();
@@ -161,6 +185,11 @@ class TfrmMain : public QMainWindow {
   void SetNodeImage(QTreeWidgetItem* node, int image);
   void UpdateNodeIcon(QTreeWidgetItem* node);
   void SetRunItemsEnabled();
+  // Delete and Export need a chosen job.
+  void SetJobItemsEnabled();
+  // The pages show no job's values (after its delete).
+  void ClearJobPages();
+  void ShowRunState();
   void OnRunClosed();
   void OnRunnerEnded(const QString& jobName);
   void JobTreeContextMenu(const QPoint& pos);
@@ -174,8 +203,6 @@ class TfrmMain : public QMainWindow {
   std::shared_ptr<TJobProfile> currentJob_;
   int currentIndex_ = -1;
   int shownNode_ = -1;
-  int jobPanelDesignHeight_ = 340;
-  int treeDesignHeight_ = 80;
 
   bool runMenuSuspended_ = false;
   int animatedNode_ = -1;

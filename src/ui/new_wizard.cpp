@@ -53,10 +53,10 @@ QString FromBytes(const std::string& s) { return QString::fromUtf8(s.data(), qsi
 
 TfrmNewWizard::TfrmNewWizard(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("frmNewWizard"));
-  setWindowTitle(tr("Wizard Of New Job "));
+  setWindowTitle(tr("New Job Wizard"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
-  setFont(DesktopFont(8));
+  setFont(DesktopFont());
   setFixedSize(627, 364);
 
   Image1 = new QLabel(this);
@@ -64,17 +64,23 @@ TfrmNewWizard::TfrmNewWizard(QWidget* owner) : QDialog(owner) {
   Image1->setGeometry(16, 24, 113, 289);
   Image1->setPixmap(SidePicture());
 
-  auto button = [this](const char* name, const char* caption, int left, int width) {
-    auto* b = new QPushButton(tr(caption), this);
+  auto button = [this](const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, this);
     b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(left, 304, width, 25);
     b->setAutoDefault(false);
     return b;
   };
-  btnPre = button("btnPre", QT_TR_NOOP("&Previous"), 224, 85);
-  btnNext = button("btnNext", QT_TR_NOOP("&Next"), 328, 85);
-  btnSave = button("btnSave", QT_TR_NOOP("&Save As Profile"), 424, 85);
-  btnCancel = button("btnCancel", QT_TR_NOOP("&Cancel"), 520, 75);
+  btnPre = button("btnPre", tr("&Previous"));
+  btnNext = button("btnNext", tr("&Next"));
+  btnSave = button("btnSave", tr("&Save Job"));
+  btnCancel = button("btnCancel", tr("&Cancel"));
+  // Right-aligned in a row, each as wide as its caption needs (at least the designed 85).
+  int right = width() - 32;
+  for (QPushButton* b : {btnCancel, btnSave, btnNext, btnPre}) {
+    const int w = std::max(85, b->sizeHint().width());
+    b->setGeometry(right - w, 304, w, 25);
+    right -= w + 12;
+  }
   connect(btnPre, &QPushButton::clicked, this, [this] { btnPreClick(); });
   connect(btnNext, &QPushButton::clicked, this, [this] { btnNextClick(); });
   connect(btnSave, &QPushButton::clicked, this, [this] { btnSaveClick(); });
@@ -135,15 +141,15 @@ void TfrmNewWizard::SetSettings() {
   if (JobTypeFrame->WaterMark->isChecked()) {
     rec.Doc = true;
     rec.PDF = false;
-    SettingFrame->IsPrintPDF->setText(tr("Print Doc/Xls/Ppt Files into PDF Files"));
+    SettingFrame->IsPrintPDF->setText(tr("Print office files to PDF files"));
   } else if (JobTypeFrame->PrintPDF->isChecked()) {
     rec.Doc = false;
     rec.PDF = true;
-    SettingFrame->IsPrintPDF->setText(tr("Print Doc/Xls/Ppt Files into PDF Files"));
+    SettingFrame->IsPrintPDF->setText(tr("Print office files to PDF files"));
   } else if (JobTypeFrame->WatermarkPDF->isChecked()) {
     rec.Doc = true;
     rec.PDF = true;
-    SettingFrame->IsPrintPDF->setText(tr("Print Watermark Added Files into PDF Files"));
+    SettingFrame->IsPrintPDF->setText(tr("Print the watermarked files to PDF files"));
   }
 }
 
@@ -165,7 +171,7 @@ bool TfrmNewWizard::SaveJob() {
     return false;
   }
   if (profile.Exists()) {
-    Tell(tr("The same name job have been Exist,please change your new job name!"));
+    Tell(tr("A job of this name exists already; please choose another name."));
     return false;
   }
   try {
@@ -188,6 +194,7 @@ void TfrmNewWizard::KeepStep2Choices() {
   rec.ModernFormats = SettingFrame->IsModern->isChecked();
   rec.PDF = SettingFrame->IsPrintPDF->isChecked();
   rec.OtherFiles = SettingFrame->IsCopy->isChecked();
+  rec.Overwrite = SettingFrame->IsOverwrite->isChecked();
 }
 
 void TfrmNewWizard::btnPreClick() {

@@ -24,6 +24,10 @@ TRunControl::~TRunControl() {
 
 TfrmProgress* TRunControl::Progress() const { return progress_.get(); }
 
+TRunOutcome TRunControl::LastOutcome() const {
+  return runDisplay_ ? runDisplay_->Outcome() : TRunOutcome();
+}
+
 QString TRunControl::BusyJobName() const {
   if (Running() && runProfile_) return QString::fromStdString(runProfile_->Settings.Name);
   if (Draining()) return drainingName_;
@@ -34,8 +38,11 @@ bool TRunControl::Start(const std::shared_ptr<TJobProfile>& profile, QLabel* sta
   if (!profile || !Idle()) return false;
   openRun_ = ++lastRun_;
   runProfile_ = profile;
-  progress_ = std::make_unique<TfrmProgress>(window_, this);
+  suspended_ = 0;
+  if (!progress_) progress_ = std::make_unique<TfrmProgress>(window_, this);
+  progress_->Begin();
   progress_->show();
+  progress_->raise();
   emit runOpened();
   emit busyChanged();
   const quint64 run = openRun_;
@@ -44,6 +51,7 @@ bool TRunControl::Start(const std::shared_ptr<TJobProfile>& profile, QLabel* sta
   try {
     // On failure RunJob has told the user and posted this run's WM_JOBEND, which closes it.
     profile->RunJob(display, display);
+    display->SetJob(profile->Job);
     if (openRun_ == run) runJob_ = profile->Job;
   } catch (const std::exception& e) {
     // The runner could not be made (its PDF printer check failed, say): no run is open.
@@ -56,7 +64,8 @@ bool TRunControl::Start(const std::shared_ptr<TJobProfile>& profile, QLabel* sta
 void TRunControl::Close() {
   // The runner's reports go nowhere from now on.
   if (runDisplay_) runDisplay_->Detach();
-  progress_.reset();
+  if (progress_ && runDisplay_) progress_->Finish(runDisplay_->Outcome());
+  suspended_ = 0;
   if (openRun_ != 0) {
     // A runner that has not ended yet (a cancelled run finishing its document) keeps new
     // runs out until its WM_JOBEND arrives.
@@ -78,6 +87,8 @@ void TRunControl::OnJobEnd(quint64 run) {
   if (run != 0 && run == drainingRun_) {
     drainingRun_ = 0;
     drainingJob_.reset();
+    // The cancelled run has its final counts now.
+    if (progress_ && runDisplay_) progress_->Finish(runDisplay_->Outcome());
     emit busyChanged();
     emit runnerEnded(drainingName_);
     return;
@@ -92,12 +103,18 @@ void TRunControl::OnJobEnd(quint64 run) {
 void TRunControl::Suspend() {
   if (!Running()) return;
   if (auto job = runJob_.lock()) job->Suspend();
+  ++suspended_;
+  if (progress_) progress_->SetSuspended(true);
+  emit busyChanged();
   ShowMessage(tr("Thread Suspend").toStdString());
 }
 
 void TRunControl::Continue() {
   if (!Running()) return;
   if (auto job = runJob_.lock()) job->Resume();
+  if (suspended_ > 0) --suspended_;
+  if (progress_) progress_->SetSuspended(suspended_ > 0);
+  emit busyChanged();
   ShowMessage(tr("Thread Continue").toStdString());
 }
 
@@ -105,6 +122,7 @@ void TRunControl::Cancel() {
   if (!Running()) return;
   // Terminate also releases a suspended runner, so a cancelled run always ends.
   if (auto job = runJob_.lock()) job->Terminate();
+  if (runDisplay_) runDisplay_->SetCancelled();
   Close();
   ShowMessage(tr("Thread Terminate").toStdString());
 }
@@ -120,7 +138,10 @@ bool TRunControl::StopForExit() {
   if (!job) job = drainingJob_.lock();
   const bool finishing = job && !job->Finished();
   if (job) job->Terminate();
-  if (Running()) Close();
+  if (Running()) {
+    if (runDisplay_) runDisplay_->SetCancelled();
+    Close();
+  }
   return finishing;
 }
 

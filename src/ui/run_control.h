@@ -5,6 +5,8 @@
 #include <QString>
 #include <memory>
 
+#include "ui/run_outcome.h"
+
 class QLabel;
 class QWidget;
 
@@ -24,8 +26,11 @@ class TfrmProgress;
 // informs and asks nothing. They reach only the runner of the open run, through a weak
 // reference that reads empty once the runner has ended.
 //
-// The progress window of the open run belongs to this object; its buttons and the runner's
-// WM_JOBEND are posted here (the main window forwards job messages it receives here too).
+// The progress window belongs to this object; its buttons and the runner's WM_JOBEND are
+// posted here (the main window forwards job messages it receives here too). It is made for
+// the first run and kept: at the end of a run it shows what the run came to and can be shown
+// again, and the next run starts it afresh. No window of a run is ever destroyed while the
+// program runs, so a message box open over one cannot lose its parent.
 class TRunControl : public QObject {
   Q_OBJECT
  public:
@@ -40,15 +45,20 @@ class TRunControl : public QObject {
   void Continue();
   // Stops the runner (it finishes the file in hand) and closes the run at once.
   void Cancel();
-  // Closes the open run: the progress window goes, the runner's reports go nowhere.
+  // Closes the open run: the runner's reports go nowhere, the progress window shows the end.
   void Close();
-  // Shows the progress window again, when a run is open.
+  // Shows the progress window again: of the open run, or the end of the last one.
   void ShowProgress();
   // Stops a run for the end of the program. True when a runner is still finishing; then
   // runnerEnded follows once it has closed down.
   bool StopForExit();
 
   bool Running() const { return openRun_ != 0; }
+  // The open run is suspended.
+  bool Suspended() const { return Running() && suspended_ > 0; }
+  // What the last run came to (or, for a cancelled run still finishing, so far); nothing
+  // before the first run.
+  TRunOutcome LastOutcome() const;
   // A cancelled run's runner is still finishing its file.
   bool Draining() const { return drainingRun_ != 0; }
   // True while neither a run is open nor a runner finishing: a new run may start.
@@ -66,7 +76,7 @@ class TRunControl : public QObject {
   void runClosed();
   // The runner has ended and its log is complete; jobName is the job it ran.
   void runnerEnded(const QString& jobName);
-  // Running or Draining changed.
+  // Running, Suspended or Draining changed.
   void busyChanged();
 
  protected:
@@ -87,6 +97,8 @@ class TRunControl : public QObject {
   quint64 drainingRun_ = 0;
   std::weak_ptr<TJob> drainingJob_;
   QString drainingName_;
+  // Suspensions asked for and not yet continued (the menu and the window each hold one).
+  int suspended_ = 0;
 };
 
 }  // namespace stampwell

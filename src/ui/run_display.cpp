@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "run/job.h"
 #include "ui/job_event.h"
 #include "ui/progress_window.h"
 
@@ -29,6 +30,7 @@ void TRunDisplay::Detach() {
 }
 
 void TRunDisplay::SetProgressRange(int minimum, int maximum) {
+  shownTotal_ = maximum;
   if (!bar_) return;
   // An empty range would make Qt show a busy bar; a run with nothing to do shows an empty one.
   if (maximum <= minimum)
@@ -42,7 +44,15 @@ void TRunDisplay::SetProgressRange(int minimum, int maximum) {
                          .arg(maximum));
 }
 
+void TRunDisplay::SetCancelled() {
+  outcome_.cancelled = true;
+  if (outcome_.ended) return;
+  outcome_.done = shownDone_;
+  outcome_.total = shownTotal_;
+}
+
 void TRunDisplay::SetProgressPosition(int position) {
+  shownDone_ = position;
   if (bar_) bar_->setValue(position);
 }
 
@@ -66,6 +76,21 @@ void TRunDisplay::SetStatusPanelText(const std::string& text) {
 }
 
 void TRunDisplay::PostMessage(std::uint32_t message, std::intptr_t, std::intptr_t) {
+  if (static_cast<int>(message) == TJobEvent::WM_JOBEND) {
+    if (auto job = job_.lock(); job && job->Finished()) {
+      const TJob::RunCounts& c = job->Counts;
+      outcome_.stamped = c.Stamped;
+      outcome_.printed = c.Printed;
+      outcome_.copied = c.Copied;
+      outcome_.skipped = c.Skipped;
+      outcome_.failed = c.Failed;
+      outcome_.done = job->DoneCount;
+      outcome_.total = job->TotalCount;
+      outcome_.endedOnError = job->EndedOnError();
+      outcome_.cancelled = outcome_.cancelled || job->Terminated();
+    }
+    outcome_.ended = true;
+  }
   TJobEvent::Post(mainWindow_, static_cast<int>(message), run_);
 }
 

@@ -5,13 +5,16 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <cstdint>
+#include <memory>
 
 #include "platform/message_target.h"
 #include "run/job_display.h"
+#include "ui/run_outcome.h"
 
 namespace stampwell {
 
 class TfrmProgress;
+class TJob;
 
 // What one run sees of the windows: the progress window's bar and labels, the main window's
 // status panel, and the main window as the receiver of WM_JOBEND. Every control is watched
@@ -24,6 +27,13 @@ class TRunDisplay : public JobDisplay, public MessageTarget {
 
   // From now on reports change nothing; messages still reach the main window.
   void Detach();
+  // The runner whose end this display reports: its counts are taken when it posts WM_JOBEND
+  // (it is still there then, on the UI thread), since it frees itself right after.
+  void SetJob(std::weak_ptr<TJob> job) { job_ = std::move(job); }
+  // What the run came to; ended once the runner has posted its end.
+  const TRunOutcome& Outcome() const { return outcome_; }
+  // The user stopped the run; until the runner ends, its count is the last one shown.
+  void SetCancelled();
 
   void SetProgressRange(int minimum, int maximum) override;
   void SetProgressPosition(int position) override;
@@ -43,6 +53,10 @@ class TRunDisplay : public JobDisplay, public MessageTarget {
   QPointer<QLabel> status_;
   QPointer<QLabel> panel_;
   quint64 run_;
+  std::weak_ptr<TJob> job_;
+  TRunOutcome outcome_;
+  int shownDone_ = 0;
+  int shownTotal_ = 0;
 };
 
 }  // namespace stampwell

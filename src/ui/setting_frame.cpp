@@ -19,9 +19,10 @@ namespace {
 // The file type box holds a fourth row for the current formats; the option box below it
 // moves down by that row and holds a third row, the number of workers, with its rows closer
 // together. The panel grows by that row and still fits the page (and the wizard's).
-constexpr int kTypesHeight = 121;
-constexpr int kOptionTop = 176;
-constexpr int kOptionHeight = 91;
+constexpr int kTypesTop = 44;
+constexpr int kTypesHeight = 110;
+constexpr int kOptionTop = 158;
+constexpr int kOptionHeight = 110;
 constexpr int kPanelHeight = 268;
 // The most workers the box offers; a profile may hold more (or less than 0), which the page
 // then shows at the nearest end and keeps as it is unless the user changes the box.
@@ -49,7 +50,7 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, 
 
 TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("SettingFrame"));
-  setFont(DesktopFont(8));
+  setFont(DesktopFont());
   resize(504, 273);
 
   LocPanel = Make<QFrame>(this, "LocPanel");
@@ -57,7 +58,7 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   LocPanel->setGeometry(0, (273 - kPanelHeight) / 2, 500, kPanelHeight);
 
   Label1 = Make<QLabel>(LocPanel, "Label1");
-  Label1->setText(tr("Profile Name:"));
+  Label1->setText(tr("Job name:"));
   Label1->adjustSize();
   Label1->move(96, 20);
 
@@ -69,22 +70,28 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   Label1->setBuddy(sName);
 
   GroupBox1 = Make<QGroupBox>(LocPanel, "GroupBox1");
-  GroupBox1->setTitle(tr("File Type Selection"));
-  GroupBox1->setGeometry(88, 48, 321, kTypesHeight);
-  IsDoc = MakeCheck(GroupBox1, "IsDoc", tr("Add Watermark into &Doc File"), 16, 24);
+  GroupBox1->setTitle(tr("File types"));
+  GroupBox1->setGeometry(88, kTypesTop, 321, kTypesHeight);
+  IsDoc = MakeCheck(GroupBox1, "IsDoc", tr("Add a watermark to &Word files (.doc)"), 16, 20);
   IsDoc->setChecked(true);
-  IsXls = MakeCheck(GroupBox1, "IsXls", tr("Add Watermark into &Xls File"), 16, 48);
-  IsPpt = MakeCheck(GroupBox1, "IsPpt", tr("Add Watermark into &Ppt File"), 16, 72);
-  IsModern = MakeCheck(GroupBox1, "IsModern", tr("Also .docx, .xlsx, .pptx and OpenDocument files"),
-                       16, 96);
+  IsXls = MakeCheck(GroupBox1, "IsXls", tr("Add a watermark to &Excel files (.xls)"), 16, 42);
+  IsPpt = MakeCheck(GroupBox1, "IsPpt", tr("Add a watermark to &PowerPoint files (.ppt)"), 16, 64);
+  IsModern = MakeCheck(GroupBox1, "IsModern",
+                       tr("Also .docx, .xlsx, .pptx and OpenDocument files"), 16, 86);
 
   GroupBox2 = Make<QGroupBox>(LocPanel, "GroupBox2");
   GroupBox2->setTitle(tr("Option"));
   GroupBox2->setGeometry(88, kOptionTop, 321, kOptionHeight);
-  IsPrintPDF =
-      MakeCheck(GroupBox2, "IsPrintPDF", tr("Print Added Watermark Files into PD&F Files"), 8, 16);
+  IsPrintPDF = MakeCheck(GroupBox2, "IsPrintPDF",
+                         tr("Print the watermarked files to PD&F files"), 8, 16);
   IsCopy = MakeCheck(GroupBox2, "IsCopy",
-                     tr("Copy &other type files(except:doc,xls,ppt) also in folders"), 8, 40);
+                     tr("Copy all &other files of the folders too"),
+                     8, 38);
+  IsOverwrite = MakeCheck(GroupBox2, "IsOverwrite", tr("Replace e&xisting destinations"), 8, 60);
+  IsOverwrite->setToolTip(
+      tr("Off, a run passes over every file whose destination exists. On, it stamps, prints "
+         "and copies those files again, replacing their destinations (never another output "
+         "of the same run)."));
   WorkersLabel = Make<QLabel>(GroupBox2, "WorkersLabel");
   WorkersLabel->setText(tr("&Workers (files at once):"));
   WorkersLabel->adjustSize();
@@ -98,24 +105,34 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
          "cores."));
   WorkersLabel->setBuddy(Workers);
   Workers->resize(Workers->sizeHint().width(), 21);
-  WorkersLabel->move(8 + 4, 62 + (21 - WorkersLabel->height()) / 2);
-  Workers->move(WorkersLabel->x() + WorkersLabel->width() + 6, 62);
+  // The rows of each box one under the other from just below its caption, so that the
+  // desktop font's caption height never puts a row on the caption or on the next row.
+  for (QGroupBox* group : {GroupBox1, GroupBox2}) {
+    int y = group->contentsRect().top() + 2;
+    for (QObject* child : group->children()) {
+      auto* box = qobject_cast<QCheckBox*>(child);
+      if (!box) continue;
+      box->move(box->x(), y);
+      y += 22;
+    }
+    if (group == GroupBox2) {
+      WorkersLabel->move(8 + 4, y + (21 - WorkersLabel->height()) / 2);
+      Workers->move(WorkersLabel->x() + WorkersLabel->width() + 6, y);
+    }
+  }
   // The desktop font may be wider than the designed one: the group boxes grow (staying
   // centred on the panel) until the longest caption fits, since a clipped caption hides what
   // the option does.
   int needed = 321;
-  for (QCheckBox* box : {IsDoc, IsXls, IsPpt, IsModern, IsPrintPDF, IsCopy}) {
+  for (QCheckBox* box : {IsDoc, IsXls, IsPpt, IsModern, IsPrintPDF, IsCopy, IsOverwrite}) {
     box->resize(box->sizeHint().width(), box->height());
-    // Never on the box's own caption or frame line.
-    const int top = static_cast<QGroupBox*>(box->parentWidget())->contentsRect().top() + 2;
-    if (box->y() < top) box->move(box->x(), top);
     needed = std::max(needed, box->x() + box->width() + 8);
   }
   needed = std::max(needed, Workers->x() + Workers->width() + 8);
   needed = std::min(needed, LocPanel->width());
   if (needed > 321) {
     const int left = (LocPanel->width() - needed) / 2;
-    GroupBox1->setGeometry(left, 48, needed, kTypesHeight);
+    GroupBox1->setGeometry(left, kTypesTop, needed, kTypesHeight);
     GroupBox2->setGeometry(left, kOptionTop, needed, kOptionHeight);
   }
 }
@@ -129,6 +146,7 @@ void TSettingFrame::ShowSettings(const std::optional<RJobSettings>& rec) {
   IsModern->setChecked(Settings.ModernFormats);
   IsPrintPDF->setChecked(Settings.PDF);
   IsCopy->setChecked(Settings.OtherFiles);
+  IsOverwrite->setChecked(Settings.Overwrite);
   Workers->setValue(Shown(Settings.Workers));
   if (!PDFAvailable) IsPrintPDF->setEnabled(false);
 }
@@ -137,7 +155,7 @@ bool TSettingFrame::ReadSettings() {
   const QString name = sName->text();
   bool result = true;
   if (name.isEmpty()) {
-    ShowMessage(tr("Profile cann't be empty, Please input it.").toStdString());
+    ShowMessage(tr("The job name cannot be empty; please enter one.").toStdString());
     result = false;
   }
   Settings.Name = name.toStdString();
@@ -147,6 +165,7 @@ bool TSettingFrame::ReadSettings() {
   Settings.ModernFormats = IsModern->isChecked();
   Settings.PDF = IsPrintPDF->isChecked();
   Settings.OtherFiles = IsCopy->isChecked();
+  Settings.Overwrite = IsOverwrite->isChecked();
   // A value the box cannot show stays as the profile holds it until the user changes it.
   if (Workers->value() != Shown(Settings.Workers)) Settings.Workers = Workers->value();
   return result;

@@ -46,6 +46,7 @@ class TSettingFrame : public QWidget {
   QGroupBox* GroupBox2;
   QCheckBox* IsPrintPDF;
   QCheckBox* IsCopy;
+  QCheckBox* IsOverwrite;  // Overwrite: replace existing destinations
   QLabel* WorkersLabel;
   QSpinBox* Workers;  // 0 shows as "one per core"
 

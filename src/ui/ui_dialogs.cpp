@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QPointer>
 
 #include <deque>
 #include <map>
@@ -73,6 +75,29 @@ std::optional<QString> RunFileDialog(QWidget* parent, const QString& title, cons
   return dialog.selectedFiles().first();
 }
 
+// The window a box without a parent of its own belongs to: the program's main window, which
+// lives as long as the program. Never the active window: that may be a run's progress window,
+// which the end of the run can take away while the box is open.
+QWidget* BoxParent(QWidget* parent) {
+  if (parent) return parent;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (qobject_cast<QMainWindow*>(w) && w->isVisible()) return w;
+  return nullptr;
+}
+
+// Runs a message box that lives on the heap: should its parent go while it is open, the box
+// goes with it and the caller reads the answer as "closed" instead of freeing it twice.
+int ExecBox(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
+            QMessageBox::StandardButton defaultButton, QWidget* parent) {
+  QPointer<QMessageBox> box =
+      new QMessageBox(icon, QApplication::applicationName(), text, buttons, BoxParent(parent));
+  if (defaultButton != QMessageBox::NoButton) box->setDefaultButton(defaultButton);
+  const int result = box->exec();
+  if (!box) return QMessageBox::Cancel;
+  delete box.data();
+  return result;
+}
+
 }  // namespace
 
 QString TUiDialogs::ToQtFilter(const QString& filter) {
@@ -92,19 +117,14 @@ QString TUiDialogs::ToQtFilter(const QString& filter) {
 
 void TUiDialogs::Message(QWidget* parent, const QString& text) {
   if (Intercept({Kind::Message, QString(), text, QString()})) return;
-  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
-                  parent ? parent : QApplication::activeWindow());
-  box.exec();
+  ExecBox(QMessageBox::NoIcon, text, QMessageBox::Ok, QMessageBox::NoButton, parent);
 }
 
 bool TUiDialogs::Question(QWidget* parent, const QString& text) {
   if (auto answer = Intercept({Kind::Question, QString(), text, QString()}))
     return *answer == QStringLiteral("Yes");
-  QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text,
-                  QMessageBox::Yes | QMessageBox::No,
-                  parent ? parent : QApplication::activeWindow());
-  box.setDefaultButton(QMessageBox::No);
-  return box.exec() == QMessageBox::Yes;
+  return ExecBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
+                 QMessageBox::No, parent) == QMessageBox::Yes;
 }
 
 std::optional<QString> TUiDialogs::OpenFile(QWidget* parent, const QString& title,

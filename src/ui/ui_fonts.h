@@ -5,12 +5,7 @@
 
 namespace stampwell {
 
-// The desktop's default UI font at the given point size; the pages use it wherever a
-// classic dialog font is meant.
-inline QFont DesktopFont(int pointSize) {
-  QFont font = QApplication::font();
-  font.setPointSize(pointSize);
-  return font;
-}
+// The desktop's UI font, at the size the desktop gives it: every window and page follows it.
+inline QFont DesktopFont() { return QApplication::font(); }
 
 }  // namespace stampwell

@@ -275,9 +275,23 @@ TEST_F(CliJobs, ARunWithNothingToDoSaysSo) {
   SaveProfile("Weekly", Settings(true, false, false, false, true), {Folder()});
   auto r = RunCli({"run", "Weekly"});
   EXPECT_EQ(r.status, cli::kExitOk) << r.err;
-  EXPECT_NE(r.out.find("Nothing to do: every destination exists already.\n"), std::string::npos)
-      << r.out;
+  EXPECT_NE(r.out.find("Nothing to do: 1 destination exists\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("skipped 1 (destination exists)"), std::string::npos) << r.out;
+}
+
+// The job switch Overwrite=1 (written by the desktop program's "Replace existing
+// destinations") makes the command line replace what exists, through the same runner.
+TEST_F(CliJobs, AJobThatReplacesExistingDestinationsCopiesAgain) {
+  WriteFile(Src("/a.txt"), "new");
+  WriteFile(Dst("/a.txt"), "old");
+  RJobSettings settings = Settings(true, false, false, false, true);
+  settings.Overwrite = true;
+  SaveProfile("Weekly", settings, {Folder()});
+  auto r = RunCli({"run", "Weekly"});
+  EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+  EXPECT_EQ(r.out.find("Nothing to do"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("copied 1, skipped 0"), std::string::npos) << r.out;
+  EXPECT_EQ(ReadFile(Dst("/a.txt")), "new");
 }
 
 TEST_F(CliJobs, AJobNameThatCannotNameALogIsNotRunAndNamesNoLog) {

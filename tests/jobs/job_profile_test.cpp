@@ -188,6 +188,25 @@ TEST_F(JobProfileTest, ModernFormatsIsOffWhenAbsentAndSurvivesASave) {
   EXPECT_EQ(TIniFile(Dir() + "swOn.ini").ReadString("BasicInfo", "ModernFormats", ""), "1");
 }
 
+TEST_F(JobProfileTest, OverwriteIsOffWhenAbsentAndWrittenOnceSet) {
+  Given("swOld.ini", "[BasicInfo]\r\nName=Old\r\nDoc=1\r\n");
+  TJobProfile old("swOld.ini");
+  EXPECT_FALSE(old.Settings.Overwrite);
+  old.Save();
+  // A job that never replaced keeps a profile without the key.
+  EXPECT_EQ(ReadFile(Dir() + "swOld.ini").find("Overwrite"), std::string::npos);
+  old.Settings.Overwrite = true;
+  old.Save();
+  EXPECT_EQ(TIniFile(Dir() + "swOld.ini").ReadString("BasicInfo", "Overwrite", ""), "1");
+  EXPECT_TRUE(TJobProfile("swOld.ini").Settings.Overwrite);
+  // Turned off again, the key stays and says so.
+  TJobProfile on("swOld.ini");
+  on.Settings.Overwrite = false;
+  on.Save();
+  EXPECT_EQ(TIniFile(Dir() + "swOld.ini").ReadString("BasicInfo", "Overwrite", ""), "0");
+  EXPECT_FALSE(TJobProfile("swOld.ini").Settings.Overwrite);
+}
+
 TEST_F(JobProfileTest, UnnamedColourIsWrittenBackInTheSameHexForm) {
   Given("swH.ini", "[DocInfo]\r\nDocWatermarkColor=$000080FF\r\n");
   TJobProfile("swH.ini").Save();

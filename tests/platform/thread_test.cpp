@@ -20,6 +20,9 @@ class BodyThread : public TThread {
       : TThread(true, ui), body_(std::move(body)) {
     OnTerminate = std::move(onTerminate);
   }
+  // As TThread asks of a class whose body uses its members: the worker is gone before they
+  // are (and before this part of the object is, whose BeforePause it may call).
+  ~BodyThread() override { EndThread(); }
   using TThread::Synchronize;
   std::atomic<int> executed{0};
 

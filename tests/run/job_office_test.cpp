@@ -121,6 +121,59 @@ TEST_F(OfficeRun, PdfJobPutsEachPdfAtItsDestination) {
               Contains("Print Ppt file:" + Src("/sub/d.ppt") + " to PDF:" + Dst("/sub/d.pdf")));
 }
 
+// A PDF of a current-format file is printed by LibreOffice from the package the package
+// engine stamped: the mark is in the PDF, the source is not changed, no stamped copy is left
+// at the destination.
+TEST_F(OfficeRun, CurrentFormatsArePrintedFromTheirStampedPackage) {
+  const std::string corpus = STAMPWELL_CORPUS_DIR;
+  fs::copy_file(corpus + "/docx/poi__ThreeColHead.docx", Src("/e.docx"));
+  fs::copy_file(corpus + "/xlsx/poi__WithVariousData.xlsx", Src("/f.xlsx"));
+  const std::string before = ReadFile(Src("/e.docx"));
+  RJobSettings settings = Settings(true, true, false, true, false);
+  settings.ModernFormats = true;
+  RunFolderJob(settings);
+  EXPECT_THAT(messages.Messages(), ::testing::IsEmpty());
+  const auto log = ActionLines();
+  for (std::string f : {"/e", "/f"}) {
+    const std::string source = Src(f + (f == "/e" ? ".docx" : ".xlsx"));
+    EXPECT_THAT(log, Contains("Add watermark into " + source));
+    ASSERT_TRUE(FileExists(Dst(f + ".pdf"))) << f;
+    // The mark is drawn, not set as text: its red shows on the first page.
+    EXPECT_GT(CountPageColours(Dst(f + ".pdf"), 1).watermark, 300) << f;
+  }
+  EXPECT_EQ(ReadFile(Src("/e.docx")), before);
+  EXPECT_FALSE(FileExists(Dst("/e.docx")));
+}
+
+// Documents of one name in one folder (a.doc and a.xls) and a PDF copied along beside a
+// document printed under its name (c.pdf beside c.xls): each output keeps its own file, the
+// later ones under "<name> (<extension>).pdf", and the next run skips them all.
+TEST_F(OfficeRun, PdfsOfOneNameEachGetTheirOwnFile) {
+  fs::copy_file(Src("/c.xls"), Src("/a.xls"));
+  WriteFile(Src("/c.pdf"), "%PDF-1.4 the user's own c.pdf");
+  RunFolderJob(Settings(true, true, false, true, true));
+  EXPECT_THAT(messages.Messages(), ::testing::IsEmpty());
+  EXPECT_EQ(ReadFile(Dst("/c.pdf")), "%PDF-1.4 the user's own c.pdf");
+  for (std::string pdf : {"/a.pdf", "/a (xls).pdf", "/c (xls).pdf", "/sub/b.pdf", "/sub/d.pdf"})
+    EXPECT_EQ(ReadFile(Dst(pdf)).rfind("%PDF", 0), 0u) << pdf;
+  EXPECT_NE(PdfText(Dst("/a.pdf")).find("Page 1 body text."), std::string::npos);
+  EXPECT_EQ(PdfText(Dst("/a (xls).pdf")), PdfText(Dst("/c (xls).pdf")));  // the same workbook
+  EXPECT_THAT(LogLines(), Contains(::testing::HasSubstr(
+                              "PDF of " + Src("/a.xls") + " named " + Dst("/a (xls).pdf") + ": " +
+                              Dst("/a.pdf") + " is another output of this run")));
+  // Again: every destination is found, nothing is replaced.
+  const std::string first = ReadFile(Dst("/a (xls).pdf"));
+  window = std::make_shared<RecordingWindow>();
+  auto again = MakeJob(Settings(true, true, false, true, true));
+  again->AddItem(Src(), Dst(), "Folder");
+  again->Resume();
+  ASSERT_TRUE(PumpUntil([&] { return window->Count(WM_JOBEND) == 1; }, 480));
+  again->WaitFor();
+  EXPECT_EQ(again->Counts.Printed + again->Counts.Copied + again->Counts.Failed, 0);
+  EXPECT_EQ(again->Counts.Skipped, 8);
+  EXPECT_EQ(ReadFile(Dst("/a (xls).pdf")), first);
+}
+
 // The cores each office process of this program may run on, as the kernel lists them ("0",
 // "0-3"), by process id. Its office processes are those whose pipe is named after it.
 std::map<int, std::string> OfficeCores() {

@@ -8,6 +8,7 @@
 
 #include "jobs/file_utils.h"
 #include "jobs/job_profile.h"
+#include "office/ooxml/zip_package.h"
 #include "platform/message_target.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
@@ -20,6 +21,7 @@
 
 using namespace stampwell;
 using namespace stampwell::test;
+namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
@@ -92,6 +94,7 @@ TEST_F(JobTest, CurrentFormatsAreStampedOnlyInAJobThatAsksForThem) {
     RJobSettings settings = Settings(true, true, false, false, true);
     settings.ModernFormats = modern;
     auto job = MakeJob(settings);
+    job->FileKinds = OfficeFileKinds();  // the office engines' side of the current formats
     job->AddItem(src, to, "Folder");
     ASSERT_TRUE(RunToEnd(job));
     Lines expected;
@@ -118,6 +121,7 @@ TEST_F(JobTest, CurrentFormatsArePrintedAndStampedInPlaceLikeTheLegacyOnes) {
   RJobSettings pdf = Settings(false, false, false, true, false);
   pdf.ModernFormats = true;
   auto job = MakeJob(pdf);
+  job->FileKinds = OfficeFileKinds();  // the office engines' side of the current formats
   job->AddItem(src, dst, "Folder");
   WriteFile(dst + "/c.pdf", "earlier PDF");  // c's PDF exists: passed over, not counted
   ASSERT_TRUE(RunToEnd(job));
@@ -133,6 +137,7 @@ TEST_F(JobTest, CurrentFormatsArePrintedAndStampedInPlaceLikeTheLegacyOnes) {
   RJobSettings inPlace = Settings(true, true, true, false, false);
   inPlace.ModernFormats = true;
   job = MakeJob(inPlace);
+  job->FileKinds = OfficeFileKinds();
   job->AddItem(src, src, "Folder");
   job->AddItem(src + "/a.docx", src + "/a.docx", "File");
   ASSERT_TRUE(RunToEnd(job));
@@ -145,6 +150,41 @@ TEST_F(JobTest, CurrentFormatsArePrintedAndStampedInPlaceLikeTheLegacyOnes) {
                                 "call App.workBooks.Open.Save()",
                                 "call App.ActivePresentation.SaveAs(Str(\"" + src + "/c.pptm\"))",
                                 "call App.ActivePresentation.Save()"}));
+}
+
+// In the standard kinds, a job with the current formats stamps .docx, .xlsx and .pptx in
+// their own package: no office application is asked, the saved package carries the mark,
+// and a signed package is told with its reason and not written.
+TEST_F(JobTest, CurrentOfficeFormatsAreStampedInTheirOwnPackage) {
+  const std::string corpus = STAMPWELL_CORPUS_DIR;
+  const Lines files = {"a.docx", "b.xlsx", "c.pptx"};
+  fs::copy_file(corpus + "/docx/poi__ThreeColHead.docx", src + "/a.docx");
+  fs::copy_file(corpus + "/xlsx/poi__WithVariousData.xlsx", src + "/b.xlsx");
+  fs::copy_file(corpus + "/pptx/poi__51187.pptx", src + "/c.pptx");
+  {
+    ooxml::TZipPackage signedCopy;
+    signedCopy.Open(corpus + "/docx/poi__Styles.docx");
+    signedCopy.Write("_xmlsignatures/sig1.xml", "<Signature/>");
+    signedCopy.SaveAs(src + "/d.docx");
+  }
+  RJobSettings settings = Settings(true, true, true, false, false);
+  settings.ModernFormats = true;
+  auto job = MakeJob(settings);
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(ActionLines(),
+            Lines({Stamp(src + "/a.docx"), Stamp(src + "/b.xlsx"), Stamp(src + "/c.pptx"),
+                   "Error in " + src + "/d.docx:signed document, not stamped"}));
+  EXPECT_THAT(CallsWith("Open("), IsEmpty());
+  for (const std::string& f : files) {
+    ooxml::TZipPackage saved;
+    saved.Open(dst + "/" + f);
+    bool marked = false;
+    for (const auto& part : saved.PartNames())
+      if (saved.Read(part).find("QuillmarkWaterMarkObject1") != std::string::npos) marked = true;
+    EXPECT_TRUE(marked) << f;
+  }
+  EXPECT_FALSE(FileExists(dst + "/d.docx"));
 }
 
 TEST_F(JobTest, SecondRunOnlyWritesTheFrameAndNeverRefreshesTheDisplay) {
@@ -667,6 +707,26 @@ TEST_F(JobTest, RunJobWithABrokenPrinterSetupTellsAndClosesTheRun) {
   EXPECT_FALSE(profile.RunJob(window, display));
   EXPECT_THAT(messages.Messages(), ElementsAre("Failed to get data for 'ViewPrintOutput'"));
   EXPECT_EQ(Ends(), 1);
+}
+
+TEST_F(JobTest, AnItemRunsAsTheKindThePagesShow) {
+  // Type is a byte: 256 is 0, a single file; 300 is 44, a folder. A "docinfo" section with a
+  // source is no item for either.
+  WriteFile(src + "/one.txt", "1");
+  WriteFile(src + "/F/two.txt", "2");
+  WriteFile(ProgramDir() + "swWeekly.ini",
+            "[BasicInfo]\r\nName=Weekly\r\nOtherFiles=1\r\n"
+            "[0]\r\nType=256\r\nSource=" + src + "/one.txt\r\nDest=" + dst + "/one.txt\r\n"
+            "[1]\r\nType=300\r\nSource=" + src + "/F\r\nDest=" + dst + "/F\r\n"
+            "[docinfo]\r\nSource=" + src + "\r\nDest=" + dst + "/all\r\n");
+  TJobProfile profile("swWeekly.ini");
+  ASSERT_EQ(profile.Items.size(), 2u);
+  EXPECT_EQ(profile.Items[0].Type, 0) << "shown as a file";
+  EXPECT_EQ(profile.Items[1].Type, 44) << "shown as a folder";
+  ASSERT_TRUE(profile.RunJob(window, display));
+  ASSERT_TRUE(PumpUntil([&] { return Ends() == 1; }));
+  EXPECT_EQ(ActionLines(), Lines({Copy(src + "/one.txt", dst + "/one.txt"),
+                                  Copy(src + "/F/two.txt", dst + "/F/two.txt")}));
 }
 
 }  // namespace

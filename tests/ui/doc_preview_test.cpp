@@ -84,7 +84,7 @@ class DocPreviewTest : public QObject {
     test::MessageRecorder messages;
     page->ViewResultClick();
     QCOMPARE(messages.Messages(),
-             std::vector<std::string>{"Please select watermark string at first!"});
+             std::vector<std::string>{"Please enter the watermark text first."});
     const auto log = server.Log();
     QVERIFY(Contains(log, "call App.Documents.Add"));
     QVERIFY(!Contains(log, "AddTextEffect"));
@@ -102,7 +102,7 @@ class DocPreviewTest : public QObject {
     page->ViewResultClick();
     const auto shown = messages.Messages();
     QVERIFY(!shown.empty());
-    QVERIFY(std::find(shown.begin(), shown.end(), "Please select watermark string at first!") ==
+    QVERIFY(std::find(shown.begin(), shown.end(), "Please enter the watermark text first.") ==
             shown.end());
     QVERIFY(!Contains(server.Log(), "AddTextEffect"));
   }

@@ -1,6 +1,9 @@
 // The folder and file list editor: the list view, add / edit / delete through the two
 // dialogs, the dialogs' checks and warnings, and the browse buttons.
 #include <QApplication>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QUrl>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -11,12 +14,13 @@
 #include <functional>
 
 #include "support/temp_dir.h"
-#include "ui/add_file_dialog.h"
-#include "ui/add_folder_dialog.h"
+#include "ui/item_dialog.h"
 #include "ui/folder_frame.h"
 #include "ui/ui_dialogs.h"
 
 using namespace stampwell;
+using stampwell::test::TempDir;
+using stampwell::test::WriteFile;
 
 namespace {
 
@@ -123,8 +127,8 @@ class FolderFrameTest : public QObject {
     page.EdititClick();
     page.DeleteitClick();
     QCOMPARE(messages.Messages(),
-             (std::vector<std::string>{"Please select one Row which you want edit at first!",
-                                       "Please select one Row which you want delete at first!"}));
+             (std::vector<std::string>{"Please select the row to edit first.",
+                                       "Please select the row to remove first."}));
     QCOMPARE(page.Entries().size(), std::size_t{1});
   }
 
@@ -213,7 +217,7 @@ class FolderFrameTest : public QObject {
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(
         messages.Messages(),
-        std::vector<std::string>{"please input source dir and destionation directory at first"});
+        std::vector<std::string>{"Please enter a source folder and a destination folder first."});
   }
 
   void folderDialogWarnsOnSamePathButAccepts() {
@@ -224,8 +228,8 @@ class FolderFrameTest : public QObject {
     dialog.btnOKClick();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(messages.Messages(),
-             std::vector<std::string>{"Since destination folder are the same with  source, please "
-                                      "close all office application when running job!"});
+             std::vector<std::string>{"The destination is the source itself: please close its "
+                                      "files in every office program before the job runs."});
     QVERIFY(dialog.Rec == Folder("/same", "/same"));
   }
 
@@ -241,7 +245,7 @@ class FolderFrameTest : public QObject {
     QCOMPARE(dialog.DestDir->text(), QStringLiteral("/typed"));
     const auto requests = TUiDialogs::TakeRequests();
     QCOMPARE(requests.size(), std::size_t{2});
-    QCOMPARE(requests[0].title, QStringLiteral("Please specify a directory"));
+    QCOMPARE(requests[0].title, QStringLiteral("Choose a folder"));
   }
 
   void folderDialogTabOrder() {
@@ -260,8 +264,9 @@ class FolderFrameTest : public QObject {
     QTest::addColumn<QString>("dest");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("accepted");
-    const QString ext = "Source File Extension Only Can Be .doc/.xls/.ppt!";
-    const QString missing = "please input source File and destionation File at first";
+    const QString ext =
+        "Only .doc, .xls and .ppt files can be added; the destination may also be a .pdf file.";
+    const QString missing = "Please enter a source file and a destination file first.";
     QTest::newRow("upper-case .DOC") << "/a/R.DOC"
                                      << "/b/R.doc"
                                      << "" << true;
@@ -359,8 +364,8 @@ class FolderFrameTest : public QObject {
     dialog.btnOKClick();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(messages.Messages(),
-             std::vector<std::string>{"Since destination file are the same with source, please "
-                                      "close all office application when running job!"});
+             std::vector<std::string>{"The destination is the source itself: please close the "
+                                      "file in every office program before the job runs."});
     QVERIFY(dialog.Rec == File("/a/r.xls", "/a/r.xls", "in place"));
   }
 
@@ -389,6 +394,84 @@ class FolderFrameTest : public QObject {
         QStringLiteral("Word files (*.Doc)|*.Doc|Excel files (*.Xls)|*.Xls"));
     QCOMPARE(qt, QStringLiteral("Word files (*.Doc) (*.[dD][oO][cC]);;"
                                 "Excel files (*.Xls) (*.[xX][lL][sS])"));
+  }
+  // Folders and files dragged from a file manager onto the list become entries with a
+  // destination beside them; a file the file dialog refuses is told and left out.
+  void droppedFoldersAndFilesBecomeEntries() {
+    TempDir data;
+    const std::string folder = data.Path() + "Reports";
+    WriteFile(folder + "/a.doc", "doc");
+    WriteFile(data.Path() + "offer.doc", "doc");
+    WriteFile(data.Path() + "notes.txt", "text");
+    TFolderFrame page;
+    page.resize(520, 300);
+    page.show();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder)),
+                  QUrl::fromLocalFile(QString::fromStdString(data.Path() + "offer.doc")),
+                  QUrl::fromLocalFile(QString::fromStdString(data.Path() + "notes.txt")),
+                  QUrl(QStringLiteral("https://example.org/remote.doc"))});
+    QWidget* target = page.FolderList->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    test::MessageRecorder messages;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(int(page.Entries().size()), 2);
+    QVERIFY(page.Entries()[0] == Folder(folder, data.Path() + "Reports (stamped)"));
+    QVERIFY(page.Entries()[1] ==
+            File(data.Path() + "offer.doc", data.Path() + "offer (stamped).doc"));
+    QCOMPARE(int(messages.Messages().size()), 1);  // notes.txt, said why
+    QCOMPARE(page.FolderList->topLevelItemCount(), 2);
+    QCOMPARE(page.FolderList->currentItem(), page.FolderList->topLevelItem(1));
+    // A drag without local files is not taken.
+    QMimeData text;
+    text.setText(QStringLiteral("hello"));
+    QDragEnterEvent other(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    other.ignore();
+    QApplication::sendEvent(target, &other);
+    QVERIFY(!other.isAccepted());
+  }
+
+  // The list's buttons: Add Folder and Add File open their dialogs; Edit and Remove act on the
+  // chosen row and cannot be pressed without one.
+  void theListsButtons() {
+    TFolderFrame page;
+    page.resize(520, 300);
+    page.show();
+    QVERIFY(page.btnAddFolder->isVisible() && page.btnAddFile->isVisible());
+    QVERIFY(!page.btnEdit->isEnabled() && !page.btnRemove->isEnabled());
+    OnNextDialog<TfrmAddFolder>([](TfrmAddFolder* d) {
+      d->SourceDir->setText(QStringLiteral("/in"));
+      d->DestDir->setText(QStringLiteral("/out"));
+      d->btnOKClick();
+    });
+    QTest::mouseClick(page.btnAddFolder, Qt::LeftButton);
+    OnNextDialog<TfrmAddFile>([](TfrmAddFile* d) {
+      d->Source->setText(QStringLiteral("/in/a.doc"));
+      d->Dest->setText(QStringLiteral("/out/a.doc"));
+      d->btnOKClick();
+    });
+    QTest::mouseClick(page.btnAddFile, Qt::LeftButton);
+    QCOMPARE(Sources(page), (std::vector<std::string>{"/in", "/in/a.doc"}));
+    QVERIFY(!page.btnRemove->isEnabled());
+    SelectRow(page, 0);
+    QVERIFY(page.btnEdit->isEnabled() && page.btnRemove->isEnabled());
+    QTest::mouseClick(page.btnRemove, Qt::LeftButton);
+    QCOMPARE(Sources(page), std::vector<std::string>{"/in/a.doc"});
+    QVERIFY(!page.btnRemove->isEnabled());  // nothing chosen after the list is rebuilt
+  }
+
+  void proposedDestinationsLieBesideTheSource() {
+    QCOMPARE(TFolderFrame::ProposedDestination(QStringLiteral("/a/Reports/"), true),
+             QStringLiteral("/a/Reports (stamped)"));
+    QCOMPARE(TFolderFrame::ProposedDestination(QStringLiteral("/a/offer.v2.doc"), false),
+             QStringLiteral("/a/offer.v2 (stamped).doc"));
+    QCOMPARE(TFolderFrame::ProposedDestination(QStringLiteral("/a/README"), false),
+             QStringLiteral("/a/README (stamped)"));
   }
 };
 

@@ -130,14 +130,23 @@ class JobFilesTest : public QObject {
     run.Cancel();
     QCOMPARE(said.Take(), QStringList{"Thread Terminate"});
     QVERIFY(!run.Running());
-    QVERIFY(!run.Progress());
+    // The window stays, with the cancel, until the runner gives its final counts.
+    QVERIFY(run.Progress()->Ended());
+    QCOMPARE(run.Progress()->Summary->text(), QStringLiteral("Stopping after the file in hand"));
     QCOMPARE(closed.count(), 1);
     QVERIFY(run.Draining());
+    QVERIFY(run.LastOutcome().cancelled && !run.LastOutcome().ended);
     QVERIFY(!run.Start(ProfileList()[0], &panel));  // not while the runner finishes
     QTRY_VERIFY_WITH_TIMEOUT(run.Idle(), 20000);
     QCOMPARE(ended.count(), 1);
     QCOMPARE(ended[0][0].toString(), QStringLiteral("Copy"));
-    QVERIFY(ListTree(data.Path() + "out").size() < 200);
+    const size_t copied = ListTree(data.Path() + "out").size();
+    QVERIFY(copied < 200);
+    // The final counts of the cancelled run, taken as its runner ended.
+    QVERIFY(run.LastOutcome().ended);
+    QCOMPARE(run.LastOutcome().copied, int(copied));
+    QCOMPARE(run.Progress()->Headline->text(),
+             QStringLiteral("Cancelled after %1 of 200").arg(copied));
     // Suspend, continue and cancel reach nothing once the run is closed.
     run.Suspend();
     run.Continue();

@@ -19,9 +19,11 @@
 #include "support/temp_dir.h"
 #include "ui/about_window.h"
 #include "ui/doc_set_frame.h"
+#include "main_test_support.h"
 #include "ui/main_window.h"
 #include "ui/new_wizard.h"
 #include "ui/progress_window.h"
+#include "ui/run_outcome.h"
 #include "ui/sc_font_combo_box.h"
 #include "ui/ui_dialogs.h"
 
@@ -161,6 +163,17 @@ class MainScreenshots : public QObject {
     progress.JobProgressBar->setRange(0, 12);
     progress.JobProgressBar->setValue(3);
     Save(progress, QStringLiteral("progress"));
+    // The end of a run with failures: the headline and the counts.
+    progress.JobProgressBar->setValue(12);
+    TRunOutcome outcome;
+    outcome.ended = true;
+    outcome.stamped = outcome.printed = 6;
+    outcome.copied = 3;
+    outcome.failed = 3;
+    outcome.done = outcome.total = 12;
+    progress.Finish(outcome);
+    QCOMPARE(progress.Headline->text(), QStringLiteral("Completed: 3 of 12 files failed"));
+    Save(progress, QStringLiteral("progress_end"));
   }
 
   void aboutWindow() {

@@ -1,6 +1,7 @@
 #pragma once
 
 // Helpers shared by the tests of the main window, the run control and the wizard.
+#include <QSettings>
 #include <QStringList>
 #include <QTest>
 #include <QTreeWidget>
@@ -10,6 +11,22 @@
 #include "ui/main_window.h"
 
 namespace stampwell::test {
+
+// The main window keeps its size and splitter in the user's settings: in a test they go to a
+// folder of the test's own, never to the user's, for the whole test program.
+class ScopedWindowSettings {
+ public:
+  ScopedWindowSettings() { Use(dir_.Path()); }
+  // Points the settings at folder (absolute, ending in a separator).
+  static void Use(const std::string& folder) {
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(folder));
+  }
+  const std::string& Path() const { return dir_.Path(); }
+
+ private:
+  TempDir dir_;
+};
+inline ScopedWindowSettings g_windowSettings;
 
 // The messages shown through the message sink since the last Take.
 class Said {

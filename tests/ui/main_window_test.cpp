@@ -1,14 +1,23 @@
 // The main window: start-up, the tree and the pages, save back, new, delete, export, import,
 // the resize rule and the About window. Message boxes go through the message sink; file
 // dialogs and the input box are answered through the dialog hooks.
+#include <QAbstractButton>
 #include <QAction>
+#include <QGroupBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QUrl>
 #include <QMenu>
+#include <QMenuBar>
+#include <QSet>
+#include <QSettings>
+#include <QSplitter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -26,6 +35,7 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "ui/about_window.h"
+#include "ui/item_dialog.h"
 #include "ui/doc_set_frame.h"
 #include "ui/folder_frame.h"
 #include "ui/history_frame.h"
@@ -105,15 +115,15 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.NodeAt(0)->childCount(), 0);
     QVERIFY(!w.CurrentJob());
     QCOMPARE(w.ShownNode(), -1);
-    // Run does nothing and says nothing; Export and Delete say why they cannot act.
+    // Run does nothing and says nothing; Export and Delete cannot be chosen.
     w.aRunThisJob->trigger();
     QVERIFY(!w.Running());
     QVERIFY(said.Take().isEmpty());
+    QVERIFY(!w.aExportJob->isEnabled());
+    QVERIFY(!w.aDeleteJob->isEnabled());
     w.aExportJob->trigger();
     w.aDeleteJob->trigger();
-    QCOMPARE(said.Take(),
-             (QStringList{"Please select the profile which you want to export at first!",
-                          "Please Select the job at frist!"}));
+    QVERIFY(said.Take().isEmpty());
     QVERIFY(TUiDialogs::TakeRequests().empty());
     QVERIFY(ListTree(dir.Path()).empty());
   }
@@ -229,7 +239,7 @@ class MainWindowTest : public QObject {
     w.DocSetFrame->wmString->setEditText(QString());
     const std::string before = ReadFile(dir.Path() + "swAlpha.ini");
     ClickNode(w, 0);
-    QCOMPARE(said.Take(), QStringList(2, "Please select watermark string at first!"));
+    QCOMPARE(said.Take(), QStringList(2, "Please enter the watermark text first."));
     QCOMPARE(ReadFile(dir.Path() + "swAlpha.ini"), before);
     QVERIFY(w.HelpPanel->isVisible());
     QVERIFY(!w.CurrentJob());
@@ -308,7 +318,7 @@ class MainWindowTest : public QObject {
     w.DocSetFrame->wmString->setEditText(QString());
     TUiDialogs::SetNextAnswer(Kind::SaveFile, Q(out.Path() + "empty.txt"));
     w.aExportJob->trigger();
-    QCOMPARE(said.Take(), QStringList{"Please select watermark string at first!"});
+    QCOMPARE(said.Take(), QStringList{"Please enter the watermark text first."});
     QVERIFY(!FileExists(out.Path() + "empty.txt"));
   }
 
@@ -437,6 +447,19 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.NodeAt(0)->childCount(), 1);
     QCOMPARE(w.NodeAt(1)->text(0), QStringLiteral("Beta"));
     QVERIFY(!w.CurrentJob());
+    // Nothing of the deleted job is left on screen, and nothing is left to delete.
+    QVERIFY(w.HelpPanel->isVisible());
+    QVERIFY(!w.JobPageControl->isVisible());
+    QVERIFY(w.SettingFrame->sName->text().isEmpty());
+    QVERIFY(w.FolderFrame->Entries().empty());
+    QVERIFY(w.HistoryFrame->History->toPlainText().isEmpty());
+    QVERIFY(!w.aDeleteJob->isEnabled());
+    QVERIFY(!w.ToolBar->findChild<QToolButton*>(QStringLiteral("tbDelete"))->isEnabled());
+    // Choosing a job makes Delete available again.
+    ClickNode(w, 1);
+    QVERIFY(w.aDeleteJob->isEnabled());
+    ClickNode(w, 0);
+    QVERIFY(!w.aDeleteJob->isEnabled());
   }
 
   void exportThenImportUnderATakenNameAsksUntilAFreeOne() {
@@ -461,14 +484,14 @@ class MainWindowTest : public QObject {
     TUiDialogs::SetNextAnswer(Kind::InputBox, QStringLiteral("Fresh"));
     w.aImportJob->trigger();
     QCOMPARE(said.Take(),
-             (QStringList{"Already Exist the same name Job!", "Already Exist the same name Job!",
-                          "Already Exist the same name Job!", TJobFiles::kSeparatorInName}));
+             (QStringList{"A job of this name exists already.", "A job of this name exists already.",
+                          "A job of this name exists already.", TJobFiles::kSeparatorInName}));
     int asked = 0;
     for (const auto& r : TUiDialogs::TakeRequests()) {
       if (r.kind != Kind::InputBox) continue;
       ++asked;
-      QCOMPARE(r.title, QStringLiteral("Input Box"));
-      QCOMPARE(r.text, QStringLiteral("Please Input One Different Name:"));
+      QCOMPARE(r.title, QStringLiteral("Import Job"));
+      QCOMPARE(r.text, QStringLiteral("Please enter another name:"));
     }
     QCOMPARE(asked, 4);
     QCOMPARE(ListTree(dir.Path()),
@@ -478,6 +501,12 @@ class MainWindowTest : public QObject {
     QCOMPARE(fresh.Settings.Name, std::string("Fresh"));
     QCOMPARE(fresh.Items.size(), size_t(1));
     QCOMPARE(w.NodeAt(0)->childCount(), 3);
+    // The imported job is the chosen one, its pages shown.
+    QVERIFY(w.CurrentJob());
+    QCOMPARE(w.CurrentJob()->Settings.Name, std::string("Fresh"));
+    QCOMPARE(w.JobTree->currentItem(), w.NodeAt(NodeOf("Fresh")));
+    QVERIFY(w.JobPageControl->isVisible());
+    QCOMPARE(w.SettingFrame->sName->text(), QStringLiteral("Fresh"));
   }
 
   void importOfANameWithASeparatorSaysWhy() {
@@ -522,7 +551,7 @@ class MainWindowTest : public QObject {
     TUiDialogs::SetNextAnswer(Kind::OpenFile, Q(out.Path() + "letter.txt"));
     w.aImportJob->trigger();
     QCOMPARE(said.Take(),
-             QStringList{"This text file seems not one profile export file, please check it!"});
+             QStringList{"This text file does not look like an exported job; please check it."});
     QVERIFY(ListTree(dir.Path()).empty());  // the staged copy is gone
     // A text without a name is enough: it becomes the job with the empty name.
     TUiDialogs::SetNextAnswer(Kind::OpenFile, Q(out.Path() + "x.txt"));
@@ -532,21 +561,81 @@ class MainWindowTest : public QObject {
     QVERIFY(said.Take().isEmpty());
   }
 
-  void resizeKeepsTheJobPanelAtItsDesignHeight() {
+  // The pages take what the window gains, the tree keeps its height; the user moves the line
+  // between them.
+  void thePagesGrowWithTheWindow() {
     ScopedProgramDir dir;
+    WriteProfile(dir.Path(), "Alpha");
     TfrmMain w;
     w.show();
-    w.resize(636, 700);
+    ClickNode(w, 1);
+    w.resize(800, 600);
     QCoreApplication::processEvents();
-    QCOMPARE(w.JobPanel->height(), 340);
-    QCOMPARE(w.JobTree->geometry().bottom() + 1, w.JobPanel->geometry().top());
-    QCOMPARE(w.JobPanel->geometry().bottom(), w.MainPanel->contentsRect().bottom());
-    // Too short for both: the tree keeps 80 pixels and moves up, partly out of view.
-    w.resize(636, 300);
+    const int tree = w.JobTree->height();
+    const int pages = w.JobPanel->height();
+    const int pageWidth = w.SettingFrame->parentWidget()->width();
+    w.resize(1000, 800);
     QCoreApplication::processEvents();
-    QCOMPARE(w.JobTree->height(), 80);
-    QVERIFY(w.JobTree->geometry().top() < 0);
-    QCOMPARE(w.JobTree->geometry().bottom() + 1, w.JobPanel->geometry().top());
+    QCOMPARE(w.JobTree->height(), tree);
+    QCOMPARE(w.JobPanel->height(), pages + 200);
+    QCOMPARE(w.JobPageControl->height(), w.JobPanel->height());
+    QVERIFY(w.SettingFrame->parentWidget()->width() >= pageWidth + 190);
+    w.JobPageControl->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    QCOMPARE(w.FolderFrame->size(), w.FolderFrame->parentWidget()->size());
+    QVERIFY(w.FolderFrame->width() >= pageWidth + 190);
+    w.Splitter->setSizes({tree + 100, pages + 100});
+    QCoreApplication::processEvents();
+    QCOMPARE(w.JobTree->height(), tree + 100);
+  }
+
+  // Size, place and splitter come back as the user left them; a first start is big enough
+  // for more than four jobs in the tree; the windows use the desktop's font.
+  void theWindowRemembersItsSizeAndSplitter() {
+    ScopedProgramDir dir;
+    for (int i = 0; i < 8; ++i) WriteProfile(dir.Path(), "Job" + std::to_string(i));
+    TempDir config;
+    ScopedWindowSettings::Use(config.Path());
+    QList<int> split;
+    {
+      TfrmMain w;
+      w.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&w));
+      int shown = 0;
+      for (int i = 1; i <= 8; ++i)
+        shown += w.JobTree->viewport()->rect().contains(
+            w.JobTree->visualItemRect(w.NodeAt(i)).bottomLeft());
+      QVERIFY2(shown > 4, qPrintable(QString::number(shown)));
+      w.resize(840, 650);
+      w.Splitter->setSizes({260, 300});
+      QCoreApplication::processEvents();
+      split = w.Splitter->sizes();
+    }
+    QVERIFY(FileExists(config.Path() + "stampwell/stampwell.ini"));
+    TfrmMain again;
+    again.show();
+    QCoreApplication::processEvents();
+    QCOMPARE(again.size(), QSize(840, 650));
+    QCOMPARE(again.Splitter->sizes(), split);
+    QCOMPARE(again.Splitter->sizes().value(0), 260);
+    ScopedWindowSettings::Use(g_windowSettings.Path());
+  }
+
+  void theWindowsUseTheDesktopsFont() {
+    ScopedProgramDir dir;
+    const QFont before = QApplication::font();
+    QFont desktop = before;
+    desktop.setPointSize(13);
+    QApplication::setFont(desktop);
+    {
+      TfrmMain w;
+      QCOMPARE(w.font().pointSize(), 13);
+      QCOMPARE(w.SettingFrame->font().pointSize(), 13);
+      QCOMPARE(w.HistoryFrame->History->font().pointSize(), 13);
+      TfrmAddFolder dialog;
+      QCOMPARE(dialog.font().pointSize(), 13);
+    }
+    QApplication::setFont(before);
   }
 
   void maximisingAndRestoringKeepsTheLayout() {
@@ -566,9 +655,10 @@ class MainWindowTest : public QObject {
       }
       QCOMPARE(w.StatusPanels[0]->width(), w.StatusPanels[0]->minimumWidth());
       // The tree starts at the top of the main panel and reaches the job panel.
-      QCOMPARE(w.JobTree->geometry().top(), w.MainPanel->contentsRect().top());
-      QCOMPARE(w.JobTree->geometry().bottom() + 1, w.JobPanel->geometry().top());
-      QCOMPARE(w.JobPanel->height(), 340);
+      QCOMPARE(w.Splitter->geometry().top(), w.MainPanel->contentsRect().top());
+      QCOMPARE(w.JobTree->geometry().top(), 0);
+      QVERIFY2(w.JobTree->geometry().bottom() < w.JobPanel->geometry().top(), when);
+      QCOMPARE(w.JobPanel->geometry().bottom(), w.Splitter->rect().bottom());
     };
     check("normal");
     w.showMaximized();
@@ -586,12 +676,14 @@ class MainWindowTest : public QObject {
     TfrmMain w;
     w.show();
     w.aPanelView->trigger();
+    QCoreApplication::processEvents();
     QVERIFY(!w.JobPanel->isVisible());
-    QCOMPARE(w.JobTree->geometry().top(), w.MainPanel->contentsRect().top());
-    QCOMPARE(w.JobTree->geometry().bottom(), w.MainPanel->contentsRect().bottom());
+    QCOMPARE(w.JobTree->geometry().top(), 0);
+    QCOMPARE(w.JobTree->height(), w.Splitter->height());
     w.aPanelView->trigger();
+    QCoreApplication::processEvents();
     QVERIFY(w.JobPanel->isVisible());
-    QCOMPARE(w.JobTree->geometry().bottom() + 1, w.JobPanel->geometry().top());
+    QVERIFY(w.JobTree->geometry().bottom() < w.JobPanel->geometry().top());
   }
 
   void theToolBarsOwnMenuStaysInStepWithTheViewMenu() {
@@ -631,11 +723,193 @@ class MainWindowTest : public QObject {
     }
   }
 
+  // The usual keys reach the usual actions: Ctrl+N the wizard, Del the chosen job (from the
+  // tree only), F1 the help, F5 a run, Ctrl+Q quit (asking while a job runs).
+  void theUsualKeysReachTheirActions() {
+    ScopedProgramDir dir;
+    WriteProfile(dir.Path(), "Alpha");
+    TfrmMain w;
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    bool wizardOpened = false;
+    QTimer::singleShot(0, [&] {
+      auto* wizard = qobject_cast<TfrmNewWizard*>(QApplication::activeModalWidget());
+      wizardOpened = wizard != nullptr;
+      if (wizard) wizard->btnCancelClick();
+    });
+    QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(wizardOpened);
+
+    ClickNode(w, 1);
+    QApplication::setActiveWindow(&w);
+    w.JobTree->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.JobTree));
+    TUiDialogs::TakeRequests();
+    TUiDialogs::SetNextAnswer(Kind::Question, QStringLiteral("No"));
+    QTest::keyClick(w.JobTree, Qt::Key_Delete);
+    auto asked = TUiDialogs::TakeRequests();
+    QCOMPARE(asked.size(), size_t(1));
+    QCOMPARE(asked[0].text, QStringLiteral("Delete the job \"Alpha\" together with its history?"));
+    // In a text field Del deletes a character, not the job.
+    w.SettingFrame->sName->setFocus();
+    w.SettingFrame->sName->setCursorPosition(0);
+    QTest::keyClick(w.SettingFrame->sName, Qt::Key_Delete);
+    QVERIFY(TUiDialogs::TakeRequests().empty());
+    QCOMPARE(w.SettingFrame->sName->text(), QStringLiteral("lpha"));
+    w.SettingFrame->sName->setText(QStringLiteral("Alpha"));
+
+    QWidget help;
+    TProgramWindows::SetHelpWindow(&help);
+    QTest::keyClick(&w, Qt::Key_F1);
+    QVERIFY(help.isVisible());
+    TProgramWindows::SetHelpWindow(nullptr);
+    QApplication::setActiveWindow(&w);
+
+    // F5 runs the chosen job; its folder does not exist, so the run ends at once.
+    w.JobTree->setFocus();
+    QTest::keyClick(&w, Qt::Key_F5);
+    QVERIFY(w.ProgressWindow());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Running() && !w.Draining(), 20000);
+
+    const auto keys = [](QAction* a) { return a->shortcut(); };
+    QCOMPARE(keys(w.aNewJob), QKeySequence(QKeySequence::New));
+    QCOMPARE(keys(w.aExitApp), QKeySequence(QKeySequence::Quit));
+    QCOMPARE(keys(w.aHelpHelp), QKeySequence(QKeySequence::HelpContents));
+    QCOMPARE(keys(w.RunJobItem), QKeySequence(Qt::Key_F5));
+  }
+
+  // Folders dropped on the main window open the wizard of a new job for them; dropped on the
+  // shown job's folder list they become that job's entries.
+  void droppedFoldersStartANewJobOrJoinTheShownOne() {
+    ScopedProgramDir dir;
+    WriteProfile(dir.Path(), "Alpha");
+    TempDir data;
+    WriteFile(data.Path() + "Reports/a.doc", "doc");
+    TfrmMain w;
+    w.show();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(Q(data.Path() + "Reports"))});
+    const QPoint at = w.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    QVERIFY(enter.isAccepted());
+    std::vector<std::string> inWizard;
+    bool opened = false;
+    QTimer::singleShot(50, [&] {
+      auto* wizard = qobject_cast<TfrmNewWizard*>(QApplication::activeModalWidget());
+      if (!wizard) return;
+      opened = true;
+      for (const RJobItem& item : wizard->FolderFrame->Entries()) inWizard.push_back(item.Source);
+      for (int i = 0; i < 3; ++i) wizard->btnNextClick();
+      wizard->btnSaveClick();
+    });
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+    QVERIFY(drop.isAccepted());
+    QTRY_VERIFY(opened);
+    QCOMPARE(inWizard, std::vector<std::string>{data.Path() + "Reports"});
+    // The new job holds the folder and is the chosen one.
+    QTRY_VERIFY(w.CurrentJob() && w.CurrentJob()->FileName == "swProfile1.ini");
+    QCOMPARE(w.CurrentJob()->Items.size(), size_t(1));
+    QCOMPARE(w.CurrentJob()->Items[0].Dest, data.Path() + "Reports (stamped)");
+
+    // Dropped on the folder list of the shown job: an entry of that job, no wizard.
+    ClickNode(w, NodeOf("Alpha"));
+    w.JobPageControl->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    QWidget* list = w.FolderFrame->FolderList->viewport();
+    QDragEnterEvent enterList(list->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+    QApplication::sendEvent(list, &enterList);
+    QVERIFY(enterList.isAccepted());
+    QDropEvent onList(QPointF(list->rect().center()), Qt::CopyAction, &mime, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(list, &onList);
+    QVERIFY(onList.isAccepted());
+    QCOMPARE(w.FolderFrame->Entries().size(), size_t(2));
+    QVERIFY(!qobject_cast<TfrmNewWizard*>(QApplication::activeModalWidget()));
+    ClickNode(w, 0);  // saved with the job
+    TJobProfile alpha("swAlpha.ini");
+    QCOMPARE(alpha.Items.size(), size_t(2));
+    QCOMPARE(alpha.Items[1].Source, data.Path() + "Reports");
+  }
+
+  // Every menu and every item in it has its own underlined letter.
+  void menusHaveMnemonics() {
+    ScopedProgramDir dir;
+    TfrmMain w;
+    const auto letter = [](const QString& text) {
+      const int at = text.indexOf(QLatin1Char('&'));
+      return at < 0 || at + 1 >= text.size() ? QChar() : text.at(at + 1).toLower();
+    };
+    QSet<QChar> titles;
+    for (QAction* m : w.menuBar()->actions()) {
+      const QChar c = letter(m->text());
+      QVERIFY2(!c.isNull(), qPrintable(m->text()));
+      QVERIFY2(!titles.contains(c), qPrintable(m->text()));
+      titles << c;
+      QSet<QChar> items;
+      for (QAction* a : m->menu()->actions()) {
+        if (a->isSeparator()) continue;
+        const QChar i = letter(a->text());
+        QVERIFY2(!i.isNull(), qPrintable(a->text()));
+        QVERIFY2(!items.contains(i), qPrintable(a->text()));
+        items << i;
+      }
+    }
+    QCOMPARE(titles.size(), 4);
+  }
+
+  // The words of every window: none of the old misspellings, no Windows-only names.
+  void theWindowsSpeakPlainEnglish() {
+    ScopedProgramDir dir;
+    WriteProfile(dir.Path(), "Alpha");
+    TfrmMain w;
+    w.show();
+    ClickNode(w, 1);
+    TfrmNewWizard wizard(&w);
+    TfrmAddFile addFile;
+    TfrmAddFolder addFolder;
+    TfrmAbout about;
+    QStringList texts;
+    auto collect = [&texts](QWidget* top) {
+      QList<QWidget*> all = top->findChildren<QWidget*>();
+      all << top;
+      for (QWidget* widget : all) {
+        texts << widget->windowTitle() << widget->toolTip();
+        if (auto* l = qobject_cast<QLabel*>(widget)) texts << l->text();
+        if (auto* b = qobject_cast<QAbstractButton*>(widget)) texts << b->text();
+        if (auto* g = qobject_cast<QGroupBox*>(widget)) texts << g->title();
+        if (auto* t = qobject_cast<QTabWidget*>(widget))
+          for (int i = 0; i < t->count(); ++i) texts << t->tabText(i);
+        for (QAction* a : widget->actions()) texts << a->text();
+      }
+    };
+    for (QWidget* top : {static_cast<QWidget*>(&w), static_cast<QWidget*>(&wizard),
+                         static_cast<QWidget*>(&addFile), static_cast<QWidget*>(&addFolder),
+                         static_cast<QWidget*>(&about)})
+      collect(top);
+    for (QAction* m : w.menuBar()->actions()) {
+      texts << m->text();
+      for (QAction* a : m->menu()->actions()) texts << a->text();
+    }
+    const QString all = texts.join(QLatin1Char('\n'));
+    QVERIFY(all.contains(QStringLiteral("Preview in LibreOffice")));
+    for (const char* wrong : {"Runing", "WaterMark", "Wizard Of", "it mean", "water mark",
+                              "Copy other type", "in Word", "Destionation", "frist", "cann't",
+                              "Exist", "Version: 2.0", "example.com", "About.."})
+      QVERIFY2(!all.contains(QString::fromLatin1(wrong)), wrong);
+  }
+
   void aboutAndHelp() {
     TfrmAbout about;
-    // The build's version, the licence, and links only to pages the project has.
-    QCOMPARE(about.Version->text(), QStringLiteral("Version: " STAMPWELL_VERSION));
+    // The build's own version (the project's, as the command line reports it), the licence,
+    // a link that opens the help that comes with the program, and web links only to pages
+    // the project has.
+    QCOMPARE(about.Version->text(), QStringLiteral("Version ") + QStringLiteral(STAMPWELL_VERSION));
     QVERIFY(about.Name->font().bold());
+    QVERIFY(!about.HelpLink->text().contains(QStringLiteral("http")));
     QVERIFY(about.License->text().contains(QStringLiteral("GPL-3.0-or-later")));
     QCOMPARE(about.SupportLink != nullptr, !TfrmAbout::SupportUrl().isEmpty());
     QCOMPARE(about.HomeLink != nullptr, !TfrmAbout::HomeUrl().isEmpty());
@@ -661,6 +935,9 @@ class MainWindowTest : public QObject {
     TfrmMain w;
     QWidget help;
     TProgramWindows::SetHelpWindow(&help);
+    emit about.HelpLink->linkActivated(QStringLiteral("#help"));
+    QVERIFY(help.isVisible());
+    help.hide();
     w.aHelpHelp->trigger();
     QVERIFY(help.isVisible());
     TProgramWindows::SetHelpWindow(nullptr);

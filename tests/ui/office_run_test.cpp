@@ -14,6 +14,7 @@
 #include "office_documents.h"
 #include "platform/thread.h"
 #include "support/temp_dir.h"
+#include "main_test_support.h"
 #include "ui/main_window.h"
 #include "ui/qt_ui_dispatcher.h"
 #include "ui/ui_dialogs.h"
@@ -67,9 +68,9 @@ class OfficeRunTest : public QObject {
       w.JobTree->setCurrentItem(w.NodeAt(1));
       w.JobTreeClick();
       w.aRunThisJob->trigger();
-      QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Runing Job"));
+      QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Running"));
       QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 300000);
-      QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Job Complete"));
+      QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Ready"));
       QCOMPARE(w.StatusPanels[3]->text(), QStringLiteral("Completed"));
       QVERIFY(w.aRunThisJob->isEnabled());
     }

@@ -10,6 +10,7 @@
 #include "ui/job_event.h"
 #include "ui/progress_window.h"
 #include "ui/run_display.h"
+#include "ui/run_outcome.h"
 
 using namespace stampwell;
 
@@ -52,7 +53,7 @@ class ProgressTest : public QObject {
     TfrmProgress progress(&owner);
     progress.show();
     QCOMPARE(progress.ActionName->text(), QStringLiteral(" "));
-    for (const char* caption : {"Continue", "Suspend", "Continue"}) {
+    for (const char* caption : {"C&ontinue", "&Suspend", "C&ontinue"}) {
       QTest::mouseClick(progress.btnSuspend, Qt::LeftButton);
       QCOMPARE(progress.btnSuspend->text(), QString::fromLatin1(caption));
     }
@@ -71,19 +72,103 @@ class ProgressTest : public QObject {
     QCOMPARE(owner.messages, std::vector<int>{0x85C});
   }
 
-  void hideTitleBarAndEscapeOnlyHide() {
+  void hideAndTitleBarOnlyHideEscapeStops() {
     JobMessageTarget owner;
     QPointer<TfrmProgress> progress = new TfrmProgress(&owner);
-    for (int way = 0; way < 3; ++way) {
+    for (int way = 0; way < 2; ++way) {
       progress->show();
       if (way == 0) QTest::mouseClick(progress->btnHide, Qt::LeftButton);
       if (way == 1) progress->close();
-      if (way == 2) QTest::keyClick(progress, Qt::Key_Escape);
       QVERIFY(!progress->isVisible());
     }
     QCoreApplication::processEvents();
     QVERIFY(progress);  // only the main window destroys it
     QVERIFY(owner.messages.empty());
+    // Escape stops a run that is going, as Cancel does.
+    progress->show();
+    QTest::keyClick(progress, Qt::Key_Escape);
+    QVERIFY(!progress->isVisible());
+    QCoreApplication::processEvents();
+    QCOMPARE(owner.messages, std::vector<int>{0x85C});
+    // Once the run has ended its buttons act on nothing, and Escape only closes.
+    owner.messages.clear();
+    TRunOutcome outcome;
+    outcome.ended = true;
+    outcome.copied = 2;
+    progress->Finish(outcome);
+    progress->show();
+    QTest::keyClick(progress, Qt::Key_Escape);
+    QTest::mouseClick(progress->btnSuspend, Qt::LeftButton);
+    QTest::mouseClick(progress->btnCancel, Qt::LeftButton);
+    QVERIFY(!progress->isVisible());
+    QCoreApplication::processEvents();
+    QVERIFY(owner.messages.empty());
+    delete progress.data();
+  }
+
+  // The time line: elapsed time, the pace and the time left from the bar's count.
+  void theTimeLineGivesPaceAndTimeLeft() {
+    JobMessageTarget owner;
+    TfrmProgress progress(&owner);
+    QCOMPARE(TfrmProgress::Duration(0), QStringLiteral("0:00"));
+    QCOMPARE(TfrmProgress::Duration(65'400), QStringLiteral("1:05"));
+    QCOMPARE(TfrmProgress::Duration(3'725'000), QStringLiteral("1:02:05"));
+    progress.UpdateTimes(0);
+    QCOMPARE(progress.Times->text(), QStringLiteral("Elapsed 0:00"));
+    progress.JobProgressBar->setRange(0, 40);
+    progress.JobProgressBar->setValue(10);
+    progress.UpdateTimes(5000);
+    QCOMPARE(progress.Times->text(),
+             QStringLiteral("Elapsed 0:05 \u00b7 2.0 files per second \u00b7 about 0:15 left"));
+    // Suspended time does not count.
+    progress.SetSuspended(true);
+    const qint64 held = progress.ElapsedMs();
+    QTest::qWait(120);
+    QCOMPARE(progress.ElapsedMs(), held);
+    progress.SetSuspended(false);
+    QTest::qWait(60);
+    QVERIFY(progress.ElapsedMs() >= held + 50);
+    // At the end: no time left, the pace of the whole run; the end lines show.
+    TRunOutcome outcome;
+    outcome.ended = true;
+    outcome.failed = 3;
+    outcome.copied = 27;
+    progress.Finish(outcome);
+    QVERIFY(!progress.Times->text().contains(QStringLiteral("left")));
+    QCOMPARE(progress.Headline->text(), QStringLiteral("Completed: 3 of 30 files failed"));
+    QCOMPARE(progress.Summary->text(),
+             QStringLiteral("stamped 0, printed 0, copied 27, skipped 0, failed 3"));
+    QCOMPARE(progress.btnHide->text(), QStringLiteral("&Close"));
+    // A new run starts with none of it.
+    progress.Begin();
+    QVERIFY(progress.Headline->text().isEmpty() && progress.Summary->text().isEmpty());
+    QCOMPARE(progress.JobStatus->text(), QStringLiteral("0 of 0"));
+    QCOMPARE(progress.JobProgressBar->value(), 0);
+    QVERIFY(progress.btnSuspend->isEnabled() && progress.btnCancel->isEnabled());
+  }
+
+  // The words of the end of a run.
+  void theEndOfARunInWords() {
+    TRunOutcome o;
+    o.ended = true;
+    QCOMPARE(o.Headline(), QStringLiteral("Completed"));
+    o.stamped = o.printed = 4;  // four files stamped and printed
+    o.copied = 1;
+    o.failed = 2;
+    QCOMPARE(o.Files(), 7);
+    QCOMPARE(o.Headline(), QStringLiteral("Completed: 2 of 7 files failed"));
+    TRunOutcome skipped;
+    skipped.ended = true;
+    skipped.skipped = 30;
+    QCOMPARE(skipped.Headline(), QStringLiteral("Nothing to do: 30 destinations exist"));
+    skipped.failed = 1;  // a failure is never "nothing to do"
+    QCOMPARE(skipped.Headline(), QStringLiteral("Completed: 1 of 31 files failed"));
+    TRunOutcome cancelled;
+    cancelled.cancelled = true;
+    cancelled.done = 7;
+    cancelled.total = 30;
+    cancelled.failed = 1;
+    QCOMPARE(cancelled.Headline(), QStringLiteral("Cancelled after 7 of 30"));
   }
 
   void animationShowsFramesZeroToFourThenAgain() {

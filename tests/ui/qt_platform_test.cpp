@@ -48,8 +48,8 @@ class QtPlatformTest : public QObject {
       buttons = box->buttons().size();
       box->button(QMessageBox::Ok)->click();
     });
-    ShowMessage("Please Select the job at frist!");
-    QCOMPARE(seenText, QStringLiteral("Please Select the job at frist!"));
+    ShowMessage("Please select a job first.");
+    QCOMPARE(seenText, QStringLiteral("Please select a job first."));
     QCOMPARE(buttons, 1);
   }
 
@@ -125,7 +125,7 @@ class QtPlatformTest : public QObject {
     TUiDialogs::SetTestMode(true);
     TUiDialogs::SetNextAnswer(TUiDialogs::Kind::InputBox, QStringLiteral("first"));
     TUiDialogs::SetNextAnswer(TUiDialogs::Kind::InputBox, QStringLiteral("second"));
-    QCOMPARE(TUiDialogs::InputBox(nullptr, "Input Box", "Please Input One Different Name:", "x"),
+    QCOMPARE(TUiDialogs::InputBox(nullptr, "Input Box", "Please enter another name:", "x"),
              std::optional<QString>(QStringLiteral("first")));
     QCOMPARE(TUiDialogs::InputBox(nullptr, "Input Box", "p", "x"),
              std::optional<QString>(QStringLiteral("second")));
@@ -135,7 +135,7 @@ class QtPlatformTest : public QObject {
     const auto requests = TUiDialogs::TakeRequests();
     QCOMPARE(requests.size(), std::size_t{4});
     QCOMPARE(requests[0].title, QStringLiteral("Input Box"));
-    QCOMPARE(requests[0].text, QStringLiteral("Please Input One Different Name:"));
+    QCOMPARE(requests[0].text, QStringLiteral("Please enter another name:"));
     QCOMPARE(requests[3].kind, TUiDialogs::Kind::BrowseFolder);
     QVERIFY(TUiDialogs::TakeRequests().empty());
   }

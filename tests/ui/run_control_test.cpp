@@ -8,6 +8,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "jobs/job_profile.h"
@@ -34,6 +36,7 @@
 #include "ui/history_frame.h"
 #include "ui/job_event.h"
 #include "ui/progress_window.h"
+#include "ui/qt_message_sink.h"
 #include "ui/qt_ui_dispatcher.h"
 #include "ui/run_control.h"
 #include "ui/setting_frame.h"
@@ -143,7 +146,7 @@ class RunControlTest : public QObject {
     EndWatcher end(&w);
     Start(w);
     QVERIFY(w.ProgressWindow()->isVisible());
-    QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Runing Job"));
+    QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Running"));
     QVERIFY(!w.aRunThisJob->isEnabled());
     QVERIFY(!w.RunJobItem->isEnabled());
     QVERIFY(RunItemsEnabled(w));
@@ -158,9 +161,15 @@ class RunControlTest : public QObject {
     QVERIFY(
         end.tooltip.startsWith(QStringLiteral("copy file:") + QString::fromStdString(job.source)));
     QVERIFY(end.tooltip.endsWith(QString::fromStdString(job.dest) + QStringLiteral("/file2.txt")));
-    QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Job Complete"));
+    QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Ready"));
     QCOMPARE(w.StatusPanels[3]->text(), QStringLiteral("Completed"));
-    QVERIFY(!w.ProgressWindow());
+    // The progress window stays with the end of the run.
+    TfrmProgress* progress = w.ProgressWindow();
+    QVERIFY(progress && progress->Ended());
+    QCOMPARE(progress->Headline->text(), QStringLiteral("Completed"));
+    QCOMPARE(progress->Summary->text(),
+             QStringLiteral("stamped 0, printed 0, copied 3, skipped 0, failed 0"));
+    QVERIFY(!progress->btnSuspend->isEnabled() && !progress->btnCancel->isEnabled());
     QVERIFY(w.aRunThisJob->isEnabled());
     QVERIFY(!w.SuspendJobItem->isEnabled() && !w.CancelJobItem->isEnabled());
     QVERIFY(!w.tbSuspend->isEnabled() && !w.tbStop->isEnabled());
@@ -169,8 +178,16 @@ class RunControlTest : public QObject {
     QCOMPARE(job.Copied(), size_t(3));
     QVERIFY(job.Log().find("Job End") != std::string::npos);
     QVERIFY(said.Take().isEmpty());
-    w.StatusBarDblClick();  // nothing left to show
-    QVERIFY(!w.ProgressWindow());
+    // Closed, it comes back with the end of the run: from the status bar or the Run menu.
+    QTest::mouseClick(progress->btnHide, Qt::LeftButton);
+    QVERIFY(!progress->isVisible());
+    w.StatusBarDblClick();
+    QVERIFY(progress->isVisible());
+    QTest::mouseClick(progress->btnHide, Qt::LeftButton);
+    QVERIFY(w.ShowProgressItem->isEnabled());
+    w.ShowProgressItem->trigger();
+    QVERIFY(progress->isVisible());
+    QCOMPARE(progress->Headline->text(), QStringLiteral("Completed"));
   }
 
   void oneRunAtATime() {
@@ -194,14 +211,14 @@ class RunControlTest : public QObject {
     CopyJob job(200);
     TfrmMain w;
     Start(w, 200);  // suspended from the Run menu
-    QCOMPARE(w.SuspendJobItem->text(), QStringLiteral("Continue"));
+    QCOMPARE(w.SuspendJobItem->text(), QStringLiteral("C&ontinue"));
     TfrmProgress* progress = w.ProgressWindow();
     QTest::mouseClick(progress->btnSuspend, Qt::LeftButton);
-    QCOMPARE(progress->btnSuspend->text(), QStringLiteral("Continue"));
+    QCOMPARE(progress->btnSuspend->text(), QStringLiteral("C&ontinue"));
     QCoreApplication::processEvents();
     QCOMPARE(said.Take(), QStringList(2, "Thread Suspend"));
     QTest::mouseClick(progress->btnSuspend, Qt::LeftButton);  // continue from one place
-    QCOMPARE(progress->btnSuspend->text(), QStringLiteral("Suspend"));
+    QCOMPARE(progress->btnSuspend->text(), QStringLiteral("&Suspend"));
     QCoreApplication::processEvents();
     QCOMPARE(said.Take(), QStringList{"Thread Continue"});
     Pump(150);
@@ -210,7 +227,7 @@ class RunControlTest : public QObject {
     QCOMPARE(job.Copied(), copied);  // still suspended once
     QVERIFY(copied < 200);
     w.SuspendJobClick();
-    QCOMPARE(w.SuspendJobItem->text(), QStringLiteral("Suspend"));
+    QCOMPARE(w.SuspendJobItem->text(), QStringLiteral("&Suspend"));
     QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 20000);
     QCOMPARE(job.Copied(), size_t(200));
   }
@@ -227,15 +244,22 @@ class RunControlTest : public QObject {
     QCoreApplication::processEvents();
     QCOMPARE(said.Take(), QStringList{"Thread Terminate"});
     QVERIFY(!w.Running());
-    QVERIFY(!progress);
-    QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Job Complete"));
-    QCOMPARE(w.StatusPanels[3]->text(), QStringLiteral("Completed"));
+    QVERIFY(progress && !progress->isVisible());
+    // Never "Completed": the runner is still finishing its file, and the count is the one
+    // the window showed.
+    if (w.Draining()) QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Stopping"));
+    QVERIFY(w.StatusPanels[3]->text().startsWith(QStringLiteral("Cancelled after ")));
+    QVERIFY(w.StatusPanels[3]->text().endsWith(QStringLiteral(" of 200")));
     QVERIFY(!w.SuspendJobItem->isEnabled() && !w.CancelJobItem->isEnabled());
     QCOMPARE(TfrmMain::NodeImage(w.NodeAt(1)), 0);
     // The released runner stops after its file; Run comes back once it has ended.
     QTRY_VERIFY_WITH_TIMEOUT(!w.Draining(), 20000);
     QVERIFY(w.aRunThisJob->isEnabled());
     QVERIFY(job.Copied() < 200);
+    QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Ready"));
+    QCOMPARE(w.StatusPanels[3]->text(),
+             QStringLiteral("Cancelled after %1 of 200").arg(job.Copied()));
+    QCOMPARE(progress->Headline->text(), w.StatusPanels[3]->text());
     QVERIFY(job.Log().find("Job Terminated by User") != std::string::npos);
     // Suspend, continue and cancel reach nothing once the run is closed.
     w.SuspendJobClick();
@@ -280,9 +304,18 @@ class RunControlTest : public QObject {
     TfrmMain w;
     Start(w, 200);
     said.Take();
+    // Quitting during a run asks first; No leaves the run going.
     w.aExitApp->trigger();
+    QVERIFY(w.isVisible() && w.Running());
+    auto requests = TUiDialogs::TakeRequests();
+    QCOMPARE(int(requests.size()), 1);
+    QCOMPARE(requests[0].kind, TUiDialogs::Kind::Question);
+    QCOMPARE(requests[0].text, QStringLiteral("A job is running. Stop it and quit Stampwell?"));
+    TUiDialogs::SetNextAnswer(TUiDialogs::Kind::Question, QStringLiteral("Yes"));
+    w.close();  // the title bar's close button asks the same
+    QCOMPARE(int(TUiDialogs::TakeRequests().size()), 1);
     QVERIFY(!w.isVisible());  // the windows go at once
-    QVERIFY(!w.ProgressWindow());
+    QVERIFY(!w.ProgressWindow()->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!w.Draining(), 20000);
     QVERIFY(job.Log().find("Job Terminated by User") != std::string::npos);
     QVERIFY(job.Log().find("Job End") != std::string::npos);
@@ -309,7 +342,7 @@ class RunControlTest : public QObject {
     // A page that refuses its values starts no run.
     w.DocSetFrame->wmString->setEditText(QString());
     w.aRunThisJob->trigger();
-    QCOMPARE(said.Take(), QStringList{"Please select watermark string at first!"});
+    QCOMPARE(said.Take(), QStringList{"Please enter the watermark text first."});
     QVERIFY(!w.Running());
   }
 
@@ -405,7 +438,7 @@ class RunControlTest : public QObject {
         out << w.ToolBar->findChild<QToolButton*>(QString::fromLatin1(name))->toolTip();
       return out;
     };
-    const QStringList atStart{"New Job", "Delete", "Run", "", "Stop", "Help", "Exit"};
+    const QStringList atStart{"New Job", "Delete", "Run", "", "Stop", "Help", "Quit"};
     QCOMPARE(hints(), atStart);
     Start(w, 50);
     QCOMPARE(hints(), atStart);
@@ -483,6 +516,144 @@ class RunControlTest : public QObject {
     w.SuspendJobClick();
     QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 20000);
     QCOMPARE(TfrmMain::NodeImage(w.NodeAt(1)), 0);
+  }
+
+  // The user's sequence with real message boxes: Suspend, OK, Continue, and the "Thread
+  // Continue" box left open while the run ends under it. The box belongs to the main window,
+  // never to a window of the run, and the program goes on when it is closed.
+  void theRunEndsUnderAnOpenContinueBox() {
+    CopyJob job(30);
+    TfrmMain w;
+    Start(w, 30);  // held from the Run menu while the test switches to real boxes
+    TfrmProgress* progress = w.ProgressWindow();
+    QApplication::setActiveWindow(progress);
+    TUiDialogs::SetTestMode(false);
+    std::optional<TQtMessageSink> boxes(std::in_place);
+    QStringList texts;
+    QList<QWidget*> parents;
+    bool endedUnderTheBox = false;
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      if (!box->property("seen").toBool()) {
+        box->setProperty("seen", true);
+        texts << box->text();
+        parents << box->parentWidget();
+      }
+      // The last Continue box stays open until the run has ended.
+      if (texts.size() == 3 && w.Running()) return;
+      if (texts.size() == 3) endedUnderTheBox = true;
+      box->button(QMessageBox::Ok)->click();
+    });
+    closer.start();
+    QTest::mouseClick(progress->btnSuspend, Qt::LeftButton);  // Suspend, OK
+    QTRY_COMPARE_WITH_TIMEOUT(texts.size(), 1, 5000);
+    w.SuspendJobClick();  // the Run menu's hold goes; the window's holds the run
+    QTRY_COMPARE_WITH_TIMEOUT(texts.size(), 2, 5000);
+    QApplication::setActiveWindow(progress);
+    QTest::mouseClick(progress->btnSuspend, Qt::LeftButton);  // Continue: the run goes on
+    QTRY_VERIFY_WITH_TIMEOUT(endedUnderTheBox, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), 5000);
+    closer.stop();
+    boxes.reset();
+    TUiDialogs::SetTestMode(true);
+    QCOMPARE(texts, (QStringList{"Thread Suspend", "Thread Continue", "Thread Continue"}));
+    for (QWidget* parent : parents) QCOMPARE(parent, static_cast<QWidget*>(&w));
+    QCOMPARE(job.Copied(), size_t(30));
+    QCOMPARE(w.ProgressWindow(), progress);
+    QCOMPARE(progress->Headline->text(), QStringLiteral("Completed"));
+    QCOMPARE(w.StatusPanels[3]->text(), QStringLiteral("Completed"));
+  }
+
+  // What the end of a run says, in the status bar and the progress window alike: failures
+  // counted, a run with every destination in place, and a new run that starts afresh.
+  void theEndOfARunSaysWhatHappened() {
+    CopyJob job(3);
+    // A file whose destination folder cannot be made: a plain file holds its name.
+    WriteFile(job.source + "/sub/deep.txt", "deep");
+    WriteFile(job.dest + "/sub", "in the way");
+    TfrmMain w;
+    Start(w);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 20000);
+    TfrmProgress* progress = w.ProgressWindow();
+    QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Ready"));
+    QCOMPARE(w.StatusPanels[3]->text(), QStringLiteral("Completed: 1 of 4 files failed"));
+    QCOMPARE(progress->Headline->text(), w.StatusPanels[3]->text());
+    QCOMPARE(progress->Summary->text(),
+             QStringLiteral("stamped 0, printed 0, copied 3, skipped 0, failed 1"));
+    QVERIFY(progress->Times->text().startsWith(QStringLiteral("Elapsed 0:0")));
+
+    // Again: the three copies are there, the failed one still fails.
+    std::filesystem::remove(job.source + "/sub/deep.txt");
+    w.RunThisJob();
+    // The window starts afresh: nothing of the last run's end.
+    QVERIFY(!progress->Ended());
+    QVERIFY(progress->Headline->text().isEmpty());
+    QVERIFY(progress->Summary->text().isEmpty());
+    QVERIFY(progress->btnSuspend->isEnabled());
+    QCOMPARE(progress->btnHide->text(), QStringLiteral("&Hide"));
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 20000);
+    QCOMPARE(w.StatusPanels[3]->text(), QStringLiteral("Nothing to do: 3 destinations exist"));
+    QCOMPARE(progress->Summary->text(),
+             QStringLiteral("stamped 0, printed 0, copied 0, skipped 3, failed 0"));
+
+    // "Replace existing destinations" on the General page: the next run copies them again.
+    WriteFile(job.source + "/file0.txt", "changed");
+    w.JobPageControl->setCurrentIndex(0);
+    QTest::mouseClick(w.SettingFrame->IsOverwrite, Qt::LeftButton);
+    QVERIFY(w.SettingFrame->IsOverwrite->isChecked());
+    w.RunThisJob();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 20000);
+    QCOMPARE(w.StatusPanels[3]->text(), QStringLiteral("Completed"));
+    QCOMPARE(progress->Summary->text(),
+             QStringLiteral("stamped 0, printed 0, copied 3, skipped 0, failed 0"));
+    QCOMPARE(ReadFile(job.dest + "/file0.txt"), std::string("changed"));
+    QVERIFY(TJobProfile("swCopy.ini").Settings.Overwrite);
+  }
+
+  // The status bar says "Suspended" while a run is held, from either place, and "Running"
+  // again once both holds are gone; a new run never shows the last run's end.
+  void theStatusBarShowsASuspendedRun() {
+    CopyJob job(100);
+    TfrmMain w;
+    Start(w, 100);
+    QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Suspended"));
+    QTest::mouseClick(w.ProgressWindow()->btnSuspend, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    w.SuspendJobClick();
+    QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Suspended"));  // the window holds it
+    QTest::mouseClick(w.ProgressWindow()->btnSuspend, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QVERIFY(w.StatusPanels[1]->text() == QStringLiteral("Running") || !w.Running());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 20000);
+    QCOMPARE(w.StatusPanels[3]->text(), QStringLiteral("Completed"));
+    Start(w);  // all in place now: nothing to count
+    QVERIFY(w.StatusPanels[3]->text() != QStringLiteral("Completed"));
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Running(), 20000);
+  }
+
+  // Escape in the progress window stops the run, as Cancel does; after the end it only
+  // closes the window.
+  void escapeInTheProgressWindowStopsTheRun() {
+    CopyJob job(200);
+    TfrmMain w;
+    Start(w, 200);
+    said.Take();
+    TfrmProgress* progress = w.ProgressWindow();
+    QTest::keyClick(progress, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    QCOMPARE(said.Take(), QStringList{"Thread Terminate"});
+    QVERIFY(!w.Running());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Draining(), 20000);
+    QVERIFY(job.Copied() < 200);
+    w.StatusBarDblClick();
+    QVERIFY(progress->isVisible());
+    QTest::keyClick(progress, Qt::Key_Escape);
+    QVERIFY(!progress->isVisible());
+    QCoreApplication::processEvents();
+    QVERIFY(said.Take().isEmpty());
   }
 };
 

@@ -1,14 +1,18 @@
 // The general and watermark pages: show-and-read cycles, edge cases of the lists, the
 // decisions about values the lists do not offer, and the centring layout.
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
+#include "jobs/color_encoding.h"
 #include "pdf/pdf_stack.h"
 #include "support/temp_dir.h"
 #include "ui/color_list_box.h"
@@ -106,6 +110,24 @@ class SettingPagesTest : public QObject {
     }
   }
 
+  void generalReplaceExistingDestinationsFollowsTheRecord() {
+    TSettingFrame page;
+    QCOMPARE(page.IsOverwrite->text(), QStringLiteral("Replace e&xisting destinations"));
+    QCOMPARE(page.IsOverwrite->parentWidget(), static_cast<QWidget*>(page.GroupBox2));
+    QVERIFY(!page.IsOverwrite->isChecked());  // a new job skips what exists
+    for (bool on : {true, false}) {
+      RJobSettings job = SampleJob();
+      job.Overwrite = on;
+      page.ShowSettings(job);
+      QCOMPARE(page.IsOverwrite->isChecked(), on);
+      QVERIFY(page.ReadSettings());
+      QVERIFY(page.Settings == job);
+      QTest::mouseClick(page.IsOverwrite, Qt::LeftButton);
+      QVERIFY(page.ReadSettings());
+      QCOMPARE(page.Settings.Overwrite, !on);
+    }
+  }
+
   void generalWorkersBoxFollowsTheRecord() {
     TSettingFrame page;
     auto* box = page.findChild<QSpinBox*>(QStringLiteral("Workers"));
@@ -177,7 +199,7 @@ class SettingPagesTest : public QObject {
     test::MessageRecorder messages;
     QVERIFY(!page.ReadSettings());
     QCOMPARE(messages.Messages(),
-             std::vector<std::string>{"Profile cann't be empty, Please input it."});
+             std::vector<std::string>{"The job name cannot be empty; please enter one."});
   }
 
   void generalBlankNameIsAcceptedUnchanged() {
@@ -228,7 +250,7 @@ class SettingPagesTest : public QObject {
     QCOMPARE(page->wmString->currentIndex(), 7);  // "SAMPLE"
     QCOMPARE(page->wmSize->currentText(), QStringLiteral("60"));
     QCOMPARE(page->wmFont->FontName(), QStringLiteral("FaceC"));
-    QCOMPARE(page->wmColor->currentText(), QStringLiteral("clRed"));
+    QCOMPARE(page->wmColor->currentText(), QStringLiteral("Red"));
     QVERIFY(!page->IsTranparent->isChecked());
     QVERIFY(page->Style1->isChecked());
     QVERIFY(page->ReadSettings());
@@ -263,7 +285,7 @@ class SettingPagesTest : public QObject {
     test::MessageRecorder messages;
     QVERIFY(!page->ReadSettings());
     QCOMPARE(messages.Messages(),
-             std::vector<std::string>{"Please select watermark string at first!"});
+             std::vector<std::string>{"Please enter the watermark text first."});
   }
 
   void watermarkSizeSelection_data() {
@@ -299,7 +321,7 @@ class SettingPagesTest : public QObject {
     d.HX = false;
     page->ShowSettings(d);
     QVERIFY(page->Style2->isChecked());
-    QCOMPARE(page->Style2->text(), QStringLiteral("horizontal "));
+    QCOMPARE(page->Style2->text(), QStringLiteral("Horizontal"));
     QVERIFY(page->ReadSettings());
     QVERIFY(!page->DocSettings.HX);
   }
@@ -312,7 +334,7 @@ class SettingPagesTest : public QObject {
     QCOMPARE(page->wmSize->currentText(), QStringLiteral("66"));
     QCOMPARE(page->wmFont->currentIndex(), 0);
     QCOMPARE(page->wmFont->FontName(), QStringLiteral("FaceA"));
-    QCOMPARE(page->wmColor->currentText(), QStringLiteral("clGray"));
+    QCOMPARE(page->wmColor->currentText(), QStringLiteral("Gray"));
     QVERIFY(page->IsTranparent->isChecked());
     QVERIFY(page->Style1->isChecked());
     QVERIFY(page->ReadSettings());
@@ -341,7 +363,7 @@ class SettingPagesTest : public QObject {
     RDocSettings d = SampleDoc();
     d.DocWatermarkColor = 0x00123456;
     page->ShowSettings(d);
-    QCOMPARE(page->wmColor->currentText(), QStringLiteral("$00123456"));
+    QCOMPARE(page->wmColor->currentText(), QStringLiteral("Custom #563412"));
     QVERIFY(page->ReadSettings());
     QCOMPARE(page->DocSettings.DocWatermarkColor, TColor{0x00123456});
     // Showing a listed colour afterwards drops the extra entry again.
@@ -349,14 +371,66 @@ class SettingPagesTest : public QObject {
     QCOMPARE(page->wmColor->count(), page->wmColor->NamedCount());
   }
 
+  // Any colour from the colour dialog beside the list: it is the list's choice, and the
+  // profile keeps it in its "$" form.
+  void watermarkColourFromTheColourDialog() {
+    auto page = MakeDocPage();
+    page->ShowSettings(SampleDoc());  // red
+    QColor offered;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      offered = dialog->currentColor();
+      dialog->setCurrentColor(QColor(0x12, 0x34, 0x56));
+      dialog->accept();
+    });
+    QTest::mouseClick(page->wmColorPick, Qt::LeftButton);
+    QCOMPARE(offered, QColor(Qt::red));  // it opens at the shown colour
+    QCOMPARE(page->wmColor->currentText(), QStringLiteral("Custom #123456"));
+    QCOMPARE(page->wmColor->itemData(page->wmColor->currentIndex(), Qt::ToolTipRole).toString(),
+             QStringLiteral("$00563412"));
+    QVERIFY(page->ReadSettings());
+    QCOMPARE(page->DocSettings.DocWatermarkColor, TColor{0x563412});
+    QCOMPARE(ColorToString(page->DocSettings.DocWatermarkColor), std::string("$00563412"));
+    // Cancelled, it changes nothing.
+    QTimer::singleShot(0, [] {
+      if (auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget()))
+        dialog->reject();
+    });
+    QTest::mouseClick(page->wmColorPick, Qt::LeftButton);
+    QVERIFY(page->ReadSettings());
+    QCOMPARE(page->DocSettings.DocWatermarkColor, TColor{0x563412});
+  }
+
+  // Named colours under readable names, the stored name in the tooltip.
+  void colourNamesAreReadable() {
+    TColorListBox box;
+    const std::pair<const char*, const char*> names[] = {
+        {"clRed", "Red"},
+        {"clMoneyGreen", "Money green"},
+        {"clSkyBlue", "Sky blue"},
+        {"clMedGray", "Medium gray"},
+        {"clBtnFace", "Desktop: button face"},
+        {"clInfoBk", "Desktop: tooltip background"},
+        {"cl3DDkShadow", "Desktop: 3d dark shadow"}};
+    for (const auto& [stored, shown] : names) {
+      const int index = box.findData(QString::fromLatin1(stored), Qt::ToolTipRole);
+      QVERIFY2(index >= 0, stored);
+      QCOMPARE(box.itemText(index), QString::fromLatin1(shown));
+      QVERIFY(!box.itemIcon(index).isNull());
+    }
+    for (int i = 0; i < box.NamedCount(); ++i)
+      QVERIFY2(!box.itemText(i).startsWith(QLatin1String("cl")), qPrintable(box.itemText(i)));
+  }
+
   void colourListOffersNamedColoursOnly() {
     TColorListBox box;
     QCOMPARE(box.NamedCount(), 16 + 4 + 30);
-    QCOMPARE(box.findText(QStringLiteral("clNone")), -1);
-    QCOMPARE(box.findText(QStringLiteral("clDefault")), -1);
-    QVERIFY(box.findText(QStringLiteral("clMoneyGreen")) >= 0);
-    QVERIFY(box.findText(QStringLiteral("clMenuBar")) >= 0);
-    QCOMPARE(box.currentText(), QStringLiteral("clGray"));  // design state
+    QCOMPARE(box.findData(QStringLiteral("clNone"), Qt::ToolTipRole), -1);
+    QCOMPARE(box.findData(QStringLiteral("clDefault"), Qt::ToolTipRole), -1);
+    QVERIFY(box.findData(QStringLiteral("clMoneyGreen"), Qt::ToolTipRole) >= 0);
+    QVERIFY(box.findData(QStringLiteral("clMenuBar"), Qt::ToolTipRole) >= 0);
+    QCOMPARE(box.currentText(), QStringLiteral("Gray"));  // design state
     // Every entry reads back the value it was selected by.
     for (int i = 0; i < box.NamedCount(); ++i) {
       const TColor value = box.itemData(i).value<uint>();
@@ -382,12 +456,12 @@ class SettingPagesTest : public QObject {
       return image.pixelColor(image.width() / 2, image.height() / 2);
     };
     for (const auto& [name, rgb] : expected) {
-      const int index = box.findText(QString::fromLatin1(name));
+      const int index = box.findData(QString::fromLatin1(name), Qt::ToolTipRole);
       QVERIFY2(index >= 0, name);
       QCOMPARE(swatchCentre(index).rgb() & 0xFFFFFF, rgb);
     }
     // System colours show the desktop's colour of that role.
-    const int window = box.findText(QStringLiteral("clWindow"));
+    const int window = box.findData(QStringLiteral("clWindow"), Qt::ToolTipRole);
     QVERIFY(window >= 0);
     QCOMPARE(swatchCentre(window), QApplication::palette().color(QPalette::Base));
     // The entry of an unlisted colour shows that colour too.

@@ -124,25 +124,25 @@ class TranslationsTest : public QObject {
       QVERIFY2(german.Loaded().endsWith(QLatin1String("translations/stampwell_de.qm")),
                qPrintable(german.Loaded()));
       TfrmMain w;
-      QCOMPARE(w.aNewJob->text(), QStringLiteral("Neu"));
+      QCOMPARE(w.aNewJob->text(), QStringLiteral("&Neuer Auftrag..."));
       QCOMPARE(w.JobPageControl->tabText(0), QStringLiteral("Allgemein"));
       TfrmNewWizard wizard;
-      QCOMPARE(wizard.btnSave->text(), QStringLiteral("Als Profil &speichern"));
-      QCOMPARE(wizard.windowTitle().trimmed(), QStringLiteral("Assistent für einen neuen Auftrag"));
+      QCOMPARE(wizard.btnSave->text(), QStringLiteral("Auftrag &speichern"));
+      QCOMPARE(wizard.windowTitle().trimmed(), QStringLiteral("Assistent für neue Aufträge"));
     }
     {
       // A regional variant finds its language.
       ScopedLanguage french("fr_CA");
       QVERIFY(french.Loaded().endsWith(QLatin1String("stampwell_fr.qm")));
       TfrmMain w;
-      QCOMPARE(w.aNewJob->text(), QStringLiteral("Nouveau"));
+      QCOMPARE(w.aNewJob->text(), QStringLiteral("&Nouvelle tâche..."));
     }
     {
       // A language without a translation keeps the English texts.
       ScopedLanguage other("it_IT");
       QVERIFY(other.Loaded().isEmpty());
       TfrmMain w;
-      QCOMPARE(w.aNewJob->text(), QStringLiteral("New"));
+      QCOMPARE(w.aNewJob->text(), QStringLiteral("&New Job..."));
     }
   }
 

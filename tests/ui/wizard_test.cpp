@@ -95,7 +95,7 @@ class WizardTest : public QObject {
   void buttonsFollowTheStep() {
     TfrmNewWizard w;
     w.show();
-    QCOMPARE(w.windowTitle(), QStringLiteral("Wizard Of New Job "));
+    QCOMPARE(w.windowTitle(), QStringLiteral("New Job Wizard"));
     const bool buttons[4][3] = {
         {false, true, false}, {true, true, false}, {true, true, false}, {true, false, true}};
     for (int step = 1; step <= 4; ++step) {
@@ -125,14 +125,14 @@ class WizardTest : public QObject {
     QVERIFY(w.SettingFrame->IsCopy->isChecked());
     QVERIFY(!w.SettingFrame->IsXls->isChecked() && !w.SettingFrame->IsPpt->isChecked());
     QCOMPARE(w.SettingFrame->IsPrintPDF->text(),
-             QStringLiteral("Print Watermark Added Files into PDF Files"));
+             QStringLiteral("Print the watermarked files to PDF files"));
     QCOMPARE(w.SettingFrame->sName->text(), QStringLiteral("Profile1"));
     GoToStep(w, 1);
     w.JobTypeFrame->PrintPDF->click();
     GoToStep(w, 2);
     QVERIFY(!w.SettingFrame->IsDoc->isChecked() && w.SettingFrame->IsPrintPDF->isChecked());
     QCOMPARE(w.SettingFrame->IsPrintPDF->text(),
-             QStringLiteral("Print Doc/Xls/Ppt Files into PDF Files"));
+             QStringLiteral("Print office files to PDF files"));
   }
 
   void withoutPdfPrinterTheJobIsSavedWithoutPdf() {
@@ -203,7 +203,7 @@ class WizardTest : public QObject {
     GoToStep(second, 4);
     QTest::mouseClick(second.btnSave, Qt::LeftButton);
     QCOMPARE(said.Take(),
-             QStringList{"The same name job have been Exist,please change your new job name!"});
+             QStringList{"A job of this name exists already; please choose another name."});
     QVERIFY(second.isVisible());
     QCOMPARE(ReadFile(dir.Path() + "swProfile1.ini"), before);
     QCOMPARE(VisibleStep(second), 4);
@@ -223,8 +223,8 @@ class WizardTest : public QObject {
     const struct {
       QString name, text, message;
     } cases[] = {
-        {"", "Draft", "Profile cann't be empty, Please input it."},
-        {"Named", "", "Please select watermark string at first!"},
+        {"", "Draft", "The job name cannot be empty; please enter one."},
+        {"Named", "", "Please enter the watermark text first."},
         // A separator would put the profile outside the program directory.
         {"sub/evil", "Draft",
          QString::fromStdString("Unable to write to " + dir.Path() + "swsub/evil.ini")},

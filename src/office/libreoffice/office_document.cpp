@@ -380,10 +380,8 @@ void TOfficeDocument::StoreAtomically(const std::string& target, const std::stri
   }
   if (kind_ == OfficeKind::Writer && IsWordOpenXmlFilter(filter) && password.empty()) {
     try {
-      CompleteVmlShapeTypes(process_->Context(), temp);
-    } catch (const css::uno::RuntimeException&) {
-      throw;
-    } catch (const css::uno::Exception&) {
+      CompleteVmlShapeTypes(temp);
+    } catch (const std::exception&) {
       throw EOleError("cannot write " + target + ": the stored package could not be completed");
     }
   }

@@ -49,6 +49,9 @@ std::string UniquePipeName() {
 // interrupted run leaves them for good; the two finer switches only choose the kind of
 // lock. No temporary files of the office beside the files it writes
 // (TempFileNextToLocalFile), no autosave and no recovery data.
+// Macros of a document come and go as they are: its original VBA code is read and written
+// back unchanged on save (Load, Save), and is never turned into code that could run
+// (Executable off; documents are loaded with macro execution off as well).
 // No preview picture is rendered into saved PowerPoint files (as for Word and Excel files,
 // whose filters make none): the picture of the first slide took most of a .ppt save.
 constexpr const char* kProfileSettings = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -60,6 +63,14 @@ constexpr const char* kProfileSettings = R"(<?xml version="1.0" encoding="UTF-8"
 <item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="ShowTipOfTheDay" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Recovery/AutoSave"><prop oor:name="Enabled" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Recovery/RecoveryInfo"><prop oor:name="Enabled" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Writer/Filter/Import/VBA"><prop oor:name="Load" oor:op="fuse"><value>true</value></prop></item>
+<item oor:path="/org.openoffice.Office.Writer/Filter/Import/VBA"><prop oor:name="Save" oor:op="fuse"><value>true</value></prop></item>
+<item oor:path="/org.openoffice.Office.Writer/Filter/Import/VBA"><prop oor:name="Executable" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Calc/Filter/Import/VBA"><prop oor:name="Load" oor:op="fuse"><value>true</value></prop></item>
+<item oor:path="/org.openoffice.Office.Calc/Filter/Import/VBA"><prop oor:name="Save" oor:op="fuse"><value>true</value></prop></item>
+<item oor:path="/org.openoffice.Office.Calc/Filter/Import/VBA"><prop oor:name="Executable" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Impress/Filter/Import/VBA"><prop oor:name="Load" oor:op="fuse"><value>true</value></prop></item>
+<item oor:path="/org.openoffice.Office.Impress/Filter/Import/VBA"><prop oor:name="Save" oor:op="fuse"><value>true</value></prop></item>
 <item oor:path="/org.openoffice.Office.Common/Filter/Microsoft/Export"><prop oor:name="EnablePowerPointPreview" oor:op="fuse"><value>false</value></prop></item>
 </oor:items>
 )";

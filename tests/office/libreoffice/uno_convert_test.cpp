@@ -133,38 +133,6 @@ TEST(ShapeNameRecord, RoundTripsAnyTextAndPassesOverDamagedRecords) {
             (std::vector<RShapeNameEntry>{{"0", 1, "Kept", "T|"}}));
 }
 
-// A Word package part that uses a VML shape type defined only in another part gets the
-// definition; one that defines its own, or uses none, is left as it is.
-TEST(WordPackageShapeTypes, PartsGetTheDefinitionsTheyUseAndLack) {
-  const std::string type =
-      "<v:shapetype id=\"_x0000_t136\" coordsize=\"21600,21600\" o:spt=\"136\">"
-      "<v:path textpathok=\"t\"/><v:textpath on=\"t\" fitshape=\"t\"/></v:shapetype>";
-  const std::string body = "<w:body><w:p><w:r><w:pict>" + type +
-                           "<v:shape id=\"a\" type=\"#_x0000_t136\"/></w:pict></w:r></w:p>"
-                           "<v:shapetype id=\"_x0000_t75\"/></w:body>";
-  const auto known = VmlShapeTypes(body);
-  ASSERT_EQ(known.size(), 2u);
-  EXPECT_EQ(known.at("_x0000_t136"), type);
-  EXPECT_EQ(known.at("_x0000_t75"), "<v:shapetype id=\"_x0000_t75\"/>");
-
-  const std::string header =
-      "<w:hdr><w:p><w:r><w:pict><v:shape id=\"m\" type=\"_x0000_t136\" style=\"x\">"
-      "<v:textpath string=\"MARK\"/></v:shape></w:pict></w:r>"
-      "<w:r><w:pict><v:shape id=\"n\" type=\"#_x0000_t136\"/></w:pict></w:r></w:p></w:hdr>";
-  const std::string completed = WithVmlShapeTypes(header, known);
-  EXPECT_EQ(completed, "<w:hdr><w:p><w:r><w:pict>" + type +
-                           "<v:shape id=\"m\" type=\"_x0000_t136\" style=\"x\">"
-                           "<v:textpath string=\"MARK\"/></v:shape></w:pict></w:r>"
-                           "<w:r><w:pict><v:shape id=\"n\" type=\"#_x0000_t136\"/></w:pict></w:r>"
-                           "</w:p></w:hdr>");
-  EXPECT_EQ(WithVmlShapeTypes(completed, known), completed);  // defined once, kept once
-  EXPECT_EQ(WithVmlShapeTypes(body, known), body);
-  // A type nobody defines, and a part without shapes, stay as they are.
-  const std::string unknown = "<w:hdr><v:shape type=\"#_x0000_t202\"/><v:shapes/></w:hdr>";
-  EXPECT_EQ(WithVmlShapeTypes(unknown, known), unknown);
-  EXPECT_TRUE(VmlShapeTypes("<w:hdr><v:shapetypes id=\"x\"/></w:hdr>").empty());
-}
-
 TEST(WordPackageShapeTypes, OnlyTheWordOpenXmlFiltersAreCompleted) {
   for (const char* f : {"MS Word 2007 XML", "MS Word 2007 XML VBA", "Office Open XML Text"})
     EXPECT_TRUE(IsWordOpenXmlFilter(f)) << f;

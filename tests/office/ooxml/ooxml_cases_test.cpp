@@ -1,0 +1,651 @@
+// Hand-made packages for what real files seldom show at once: different first and even
+// pages, sections without their own header, several slide masters, signed, encrypted and
+// macro-enabled packages, headers that already hold shapes, a mark left by the LibreOffice
+// path, workbooks whose sheets print on several pages.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <set>
+#include <filesystem>
+
+#include <pugixml.hpp>
+
+#include "office/ooxml/mark_style.h"
+#include "office/ooxml/ooxml_water_mark.h"
+#include "office/ooxml/vml_shape_types.h"
+#include "package_check.h"
+#include "support/temp_dir.h"
+
+namespace stampwell {
+namespace {
+
+namespace fs = std::filesystem;
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+const std::string kDecl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+const std::string kRelNs = "http://schemas.openxmlformats.org/package/2006/relationships";
+const std::string kRelType = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+const std::string kWordNs =
+    "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+    "xmlns:v=\"urn:schemas-microsoft-com:vml\" xmlns:o=\"urn:schemas-microsoft-com:office:office\" "
+    "xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\" "
+    "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"";
+
+RDocSettings Settings(const std::string& text = "DRAFT") {
+  RDocSettings s;
+  s.DocWaterMarkStr = text;
+  s.DocFontName = "Liberation Serif";
+  s.DocWatermarkSize = "54";
+  s.DocWatermarkColor = 0x00336699;  // red 0x99, green 0x66, blue 0x33
+  s.Transparent = true;
+  s.HX = true;
+  return s;
+}
+
+std::string Rels(const std::vector<std::array<std::string, 3>>& rels) {
+  std::string xml = kDecl + "<Relationships xmlns=\"" + kRelNs + "\">";
+  for (const auto& [id, type, target] : rels)
+    xml += "<Relationship Id=\"" + id + "\" Type=\"" + (type.find("://") == std::string::npos ? kRelType + type : type) +
+           "\" Target=\"" + target + "\"/>";
+  return xml + "</Relationships>";
+}
+
+std::string ContentTypes(const std::vector<std::pair<std::string, std::string>>& overrides) {
+  std::string xml = kDecl +
+                    "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                    "<Default Extension=\"rels\" "
+                    "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+                    "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+                    "<Default Extension=\"bin\" ContentType=\"application/vnd.ms-office.vbaProject\"/>";
+  for (const auto& [part, type] : overrides)
+    xml += "<Override PartName=\"" + part + "\" ContentType=\"" + type + "\"/>";
+  return xml + "</Types>";
+}
+
+const std::string kHeaderType =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.header+xml";
+
+std::string Header(const std::string& inner) {
+  return kDecl + "<w:hdr " + kWordNs + ">" + inner + "</w:hdr>";
+}
+
+// A Word package: body (the sections' markup), headers by part name, even-and-odd setting.
+Entries WordPackage(const std::string& body, const std::map<std::string, std::string>& headers,
+                    bool evenAndOdd, const std::string& mainType =
+                        "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml") {
+  std::vector<std::pair<std::string, std::string>> types = {{"/word/document.xml", mainType},
+      {"/word/settings.xml",
+       "application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml"}};
+  std::vector<std::array<std::string, 3>> rels = {{"rId1", "settings", "settings.xml"}};
+  for (const auto& [name, xml] : headers) {
+    types.push_back({"/word/" + name, kHeaderType});
+    rels.push_back({"rIdH" + name.substr(6, name.size() - 10), "header", name});
+  }
+  Entries e = {{"[Content_Types].xml", ContentTypes(types)},
+               {"_rels/.rels", Rels({{"rId1", "officeDocument", "word/document.xml"}})},
+               {"word/document.xml", kDecl + "<w:document " + kWordNs + "><w:body>" + body +
+                                         "</w:body></w:document>"},
+               {"word/_rels/document.xml.rels", Rels(rels)},
+               {"word/settings.xml",
+                kDecl + "<w:settings " + kWordNs + ">" +
+                    (evenAndOdd ? "<w:evenAndOddHeaders/>" : "") + "</w:settings>"}};
+  for (const auto& [name, xml] : headers) e.push_back({"word/" + name, xml});
+  return e;
+}
+
+// headerN.xml is referenced as rIdHN.
+std::string Ref(const std::string& kind, int n) {
+  return "<w:headerReference w:type=\"" + kind + "\" r:id=\"rIdH" + std::to_string(n) + "\"/>";
+}
+
+struct RStamped {
+  std::map<std::string, test::RStoredEntry> before, after;
+  std::vector<std::string> written;
+  int marks = 0;
+};
+
+RStamped Stamp(const std::string& source, const std::string& dest,
+               const RDocSettings& settings = Settings(), bool activeSheetOnly = false) {
+  RStamped r;
+  TOoxmlWaterMark engine;
+  engine.ActiveSheetOnly = activeSheetOnly;
+  EXPECT_TRUE(engine.Open(source)) << engine.OpenError();
+  engine.AddWaterMark(settings);
+  r.marks = engine.Marks();
+  r.written = engine.Package().WrittenParts();
+  engine.SaveAs(dest);
+  engine.Close();
+  r.before = test::ReadEntries(source);
+  r.after = test::ReadEntries(dest);
+  return r;
+}
+
+int MarksIn(const std::string& xml) { return int(test::MarkNamesIn(xml).size()); }
+
+// The header parts each section refers to, by kind, in section order.
+std::vector<std::map<std::string, std::string>> SectionHeaders(const RStamped& r) {
+  pugi::xml_document rels, doc;
+  rels.load_string(r.after.at("word/_rels/document.xml.rels").data.c_str());
+  doc.load_string(r.after.at("word/document.xml").data.c_str());
+  std::map<std::string, std::string> target;
+  for (const auto& rel : rels.document_element().children())
+    target[rel.attribute("Id").value()] = rel.attribute("Target").value();
+  std::vector<std::map<std::string, std::string>> sections;
+  for (const auto& found : doc.select_nodes("//w:sectPr")) {
+    std::map<std::string, std::string> refs;
+    for (const auto& ref : found.node().children("w:headerReference"))
+      refs[ref.attribute("w:type").value()] = target[ref.attribute("r:id").value()];
+    sections.push_back(refs);
+  }
+  return sections;
+}
+
+TEST(WordPackage, EveryHeaderAPageShowsCarriesOneMark) {
+  test::TempDir dir;
+  // Section 1: a different first page, a default header only. Section 2: its own default
+  // header. Odd and even pages differ in the whole document.
+  const std::string body =
+      "<w:p><w:r><w:t>one</w:t></w:r></w:p><w:p><w:pPr><w:sectPr>" + Ref("default", 1) +
+      "<w:titlePg/></w:sectPr></w:pPr></w:p><w:p><w:r><w:t>two</w:t></w:r></w:p><w:sectPr>" +
+      Ref("default", 2) + "<w:pgSz w:w=\"11906\" w:h=\"16838\"/></w:sectPr>";
+  test::WritePackage(dir / "in.docx",
+                     WordPackage(body,
+                                 {{"header1.xml", Header("<w:p><w:r><w:t>Head one</w:t></w:r></w:p>")},
+                                  {"header2.xml", Header("<w:p><w:r><w:t>Head two</w:t></w:r></w:p>")}},
+                                 true));
+  const auto r = Stamp(dir / "in.docx", dir / "out.docx");
+  const auto sections = SectionHeaders(r);
+  ASSERT_EQ(sections.size(), 2u);
+  // Section 1 gets new first and even headers; section 2 inherits them, as before.
+  ASSERT_EQ(sections[0].size(), 3u);
+  EXPECT_EQ(sections[0].at("default"), "header1.xml");
+  EXPECT_EQ(sections[1], (std::map<std::string, std::string>{{"default", "header2.xml"}}));
+  for (const auto& kind : {"first", "even"}) {
+    const std::string part = "word/" + sections[0].at(kind);
+    ASSERT_TRUE(r.after.count(part)) << kind;
+    EXPECT_EQ(MarksIn(r.after.at(part).data), 1) << kind;
+    EXPECT_NE(r.after.at("[Content_Types].xml").data.find("/" + part), std::string::npos);
+  }
+  EXPECT_EQ(MarksIn(r.after.at("word/header1.xml").data), 1);
+  EXPECT_EQ(MarksIn(r.after.at("word/header2.xml").data), 1);
+  EXPECT_EQ(r.marks, 4);
+  EXPECT_TRUE(test::MissingItems(r.before.at("word/header1.xml").data,
+                                 r.after.at("word/header1.xml").data).empty());
+
+  // Restamped: the same headers, one mark each, no further header part.
+  const auto again = Stamp(dir / "out.docx", dir / "again.docx", Settings("FINAL"));
+  EXPECT_EQ(SectionHeaders(again), sections);
+  EXPECT_EQ(again.after.size(), r.after.size());
+  for (const auto& [name, e] : again.after)
+    if (name.find("header") != std::string::npos)
+      EXPECT_EQ(MarksIn(e.data), 1) << name;
+  EXPECT_EQ(again.after.at("word/header1.xml").data.find("DRAFT"), std::string::npos);
+}
+
+TEST(WordPackage, ASectionWithoutItsOwnHeaderInheritsTheMarkedOne) {
+  test::TempDir dir;
+  const std::string body = "<w:p><w:pPr><w:sectPr>" + Ref("default", 1) +
+                           "</w:sectPr></w:pPr></w:p><w:p/><w:sectPr/>";
+  test::WritePackage(dir / "in.docx",
+                     WordPackage(body, {{"header1.xml", Header("<w:p/>")}}, false));
+  const auto r = Stamp(dir / "in.docx", dir / "out.docx");
+  EXPECT_EQ(r.marks, 1);
+  EXPECT_EQ(r.written, (std::vector<std::string>{"word/header1.xml"}));
+  EXPECT_EQ(SectionHeaders(r)[1].size(), 0u);
+}
+
+TEST(WordPackage, TheMarkIsWordsWatermarkShapeWithTheJobsLook) {
+  test::TempDir dir;
+  test::WritePackage(dir / "in.docx",
+                     WordPackage("<w:sectPr>" + Ref("default", 1) + "</w:sectPr>",
+                                 {{"header1.xml", Header("<w:p/>")}}, false));
+  RDocSettings s = Settings("A & B <C>");
+  Stamp(dir / "in.docx", dir / "out.docx", s);
+  pugi::xml_document header;
+  ASSERT_TRUE(header.load_string(test::ReadEntries(dir / "out.docx")["word/header1.xml"].data.c_str()));
+  const auto shape = header.select_node("//v:shape").node();
+  ASSERT_TRUE(shape);
+  EXPECT_STREQ(shape.attribute("type").value(), "#_x0000_t136");
+  EXPECT_TRUE(header.select_node("//v:shapetype[@id='_x0000_t136']"));
+  EXPECT_STREQ(shape.attribute("fillcolor").value(), "#996633");
+  EXPECT_STREQ(shape.attribute("stroked").value(), "f");
+  const std::string style = shape.attribute("style").value();
+  EXPECT_NE(style.find("rotation:315"), std::string::npos);
+  EXPECT_NE(style.find("mso-position-horizontal:center"), std::string::npos);
+  EXPECT_NE(style.find("z-index:-"), std::string::npos) << "behind the text";
+  EXPECT_STREQ(shape.child("v:fill").attribute("opacity").value(), ".5");
+  const auto path = shape.child("v:textpath");
+  EXPECT_STREQ(path.attribute("string").value(), "A & B <C>");
+  EXPECT_NE(std::string(path.attribute("style").value()).find("Liberation Serif"), std::string::npos);
+  EXPECT_NE(std::string(path.attribute("style").value()).find("font-size:54pt"), std::string::npos);
+
+  s.HX = false;
+  s.Transparent = false;
+  Stamp(dir / "out.docx", dir / "flat.docx", s);
+  header.load_string(test::ReadEntries(dir / "flat.docx")["word/header1.xml"].data.c_str());
+  EXPECT_EQ(std::string(header.select_node("//v:shape").node().attribute("style").value()).find("rotation"),
+            std::string::npos);
+  EXPECT_FALSE(header.select_node("//v:shape/v:fill"));
+  EXPECT_EQ(header.select_nodes("//v:shapetype").size(), 1u);
+}
+
+TEST(WordPackage, OtherShapesOfAHeaderStayAndShareTheirShapeType) {
+  test::TempDir dir;
+  const std::string shapeType =
+      "<v:shapetype id=\"_x0000_t136\" coordsize=\"21600,21600\" o:spt=\"136\"/>";
+  const std::string header = Header(
+      "<w:p><w:r><w:pict>" + shapeType +
+      "<v:shape id=\"Logo\" type=\"#_x0000_t136\"><v:textpath string=\"ACME\"/></v:shape>"
+      "</w:pict></w:r><w:r><w:drawing><wp:anchor><wp:docPr id=\"3\" name=\"Picture 3\"/>"
+      "</wp:anchor></w:drawing></w:r><w:r><w:t xml:space=\"preserve\"> </w:t></w:r></w:p>");
+  test::WritePackage(dir / "in.docx",
+                     WordPackage("<w:sectPr>" + Ref("default", 1) + "</w:sectPr>",
+                                 {{"header1.xml", header}}, false));
+  const auto r = Stamp(dir / "in.docx", dir / "out.docx");
+  const std::string out = r.after.at("word/header1.xml").data;
+  EXPECT_TRUE(test::MissingItems(header, out).empty());
+  pugi::xml_document doc;
+  doc.load_string(out.c_str());
+  EXPECT_EQ(doc.select_nodes("//v:shapetype").size(), 1u) << "the part defines the type once";
+  EXPECT_EQ(MarksIn(out), 1);
+  const auto again = Stamp(dir / "out.docx", dir / "again.docx");
+  const std::string twice = again.after.at("word/header1.xml").data;
+  EXPECT_TRUE(test::MissingItems(header, twice).empty());
+  EXPECT_EQ(MarksIn(twice), 1);
+  doc.load_string(twice.c_str());
+  EXPECT_EQ(doc.select_nodes("//v:shapetype").size(), 1u);
+  EXPECT_EQ(doc.select_nodes("//w:r").size(), 4u) << "the mark's run replaced, no empty run left";
+}
+
+TEST(WordPackage, AHeaderInAContentControlTakesTheMarkInItsFirstParagraph) {
+  test::TempDir dir;
+  const std::string header = Header(
+      "<w:sdt><w:sdtPr><w:docPartObj><w:docPartGallery w:val=\"Page Numbers (Top of Page)\"/>"
+      "</w:docPartObj></w:sdtPr><w:sdtContent><w:p><w:r><w:t>Page</w:t></w:r></w:p>"
+      "</w:sdtContent></w:sdt>");
+  test::WritePackage(dir / "in.docx",
+                     WordPackage("<w:sectPr>" + Ref("default", 1) + "</w:sectPr>",
+                                 {{"header1.xml", header}}, false));
+  const auto r = Stamp(dir / "in.docx", dir / "out.docx");
+  pugi::xml_document doc;
+  doc.load_string(r.after.at("word/header1.xml").data.c_str());
+  EXPECT_EQ(doc.select_nodes("//w:p").size(), 1u) << "no paragraph added";
+  EXPECT_TRUE(doc.select_node("//w:sdtContent/w:p/w:r/w:pict/v:shape"));
+}
+
+TEST(WordPackage, AMarkTheLibreOfficePathRecordedIsReplaced) {
+  test::TempDir dir;
+  // That path's Word files lose shape names; the names are kept in a custom property.
+  const std::string header = Header(
+      "<w:p><w:r><w:pict><v:shape id=\"_x0000_s1025\" type=\"#_x0000_t136\">"
+      "<v:textpath string=\"OLD MARK\"/></v:shape></w:pict></w:r>"
+      "<w:r><w:pict><v:shape id=\"_x0000_s1026\"><v:textpath string=\"KEEP\"/></v:shape></w:pict></w:r></w:p>");
+  auto entries = WordPackage("<w:sectPr>" + Ref("default", 1) + "</w:sectPr>",
+                             {{"header1.xml", header}}, false);
+  entries[1].second = Rels({{"rId1", "officeDocument", "word/document.xml"},
+                            {"rId2", "custom-properties", "docProps/custom.xml"}});
+  entries.push_back(
+      {"docProps/custom.xml",
+       kDecl + "<Properties xmlns=\"http://schemas.openxmlformats.org/officeDocument/2006/custom-properties\" "
+               "xmlns:vt=\"http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes\">"
+               "<property fmtid=\"{D5CDD505-2E9C-101B-9397-08002B2CF9AE}\" pid=\"2\" "
+               "name=\"StampwellShapeNames\"><vt:lpwstr>0/HeaderText;0;QuillmarkWaterMarkObject1;OLD MARK|"
+               "</vt:lpwstr></property></Properties>"});
+  test::WritePackage(dir / "in.docx", entries);
+  const auto r = Stamp(dir / "in.docx", dir / "out.docx");
+  const std::string out = r.after.at("word/header1.xml").data;
+  EXPECT_EQ(out.find("OLD MARK"), std::string::npos);
+  EXPECT_NE(out.find("KEEP"), std::string::npos);
+  EXPECT_EQ(MarksIn(out), 1);
+}
+
+TEST(WordPackage, MacrosStayAndOnlyTheMarkedPartsChange) {
+  test::TempDir dir;
+  auto entries = WordPackage("<w:sectPr>" + Ref("default", 1) + "</w:sectPr>",
+                             {{"header1.xml", Header("<w:p/>")}}, false,
+                             "application/vnd.ms-word.document.macroEnabled.main+xml");
+  std::string macros(5000, '\0');
+  for (std::size_t i = 0; i < macros.size(); ++i) macros[i] = char(i * 7 % 251);
+  entries.push_back({"word/vbaProject.bin", macros});
+  test::WritePackage(dir / "in.docm", entries);
+  const auto r = Stamp(dir / "in.docm", dir / "out.docm");
+  EXPECT_EQ(r.after.at("word/vbaProject.bin").data, macros);
+  EXPECT_EQ(r.after.at("word/vbaProject.bin").compSize, r.before.at("word/vbaProject.bin").compSize);
+  EXPECT_NE(r.after.at("[Content_Types].xml").data.find("macroEnabled"), std::string::npos);
+  EXPECT_EQ(r.written, (std::vector<std::string>{"word/header1.xml"}));
+}
+
+TEST(OoxmlOpen, SignedEncryptedAndDamagedPackagesAreNotOpened) {
+  test::TempDir dir;
+  auto entries = WordPackage("<w:sectPr/>", {}, false);
+  entries[1].second =
+      Rels({{"rId1", "officeDocument", "word/document.xml"},
+            {"rId9", "http://schemas.openxmlformats.org/package/2006/relationships/digital-signature/origin",
+             "_xmlsignatures/origin.sigs"}});
+  entries.push_back({"_xmlsignatures/origin.sigs", ""});
+  entries.push_back({"_xmlsignatures/_rels/origin.sigs.rels",
+                     Rels({{"rId1",
+                            "http://schemas.openxmlformats.org/package/2006/relationships/digital-signature/signature",
+                            "sig1.xml"}})});
+  entries.push_back({"_xmlsignatures/sig1.xml", kDecl + "<Signature/>"});
+  test::WritePackage(dir / "signed.docx", entries);
+  TOoxmlWaterMark engine;
+  EXPECT_FALSE(engine.Open(dir / "signed.docx"));
+  EXPECT_EQ(engine.OpenError(), "signed document, not stamped");
+
+  // An encrypted package: a compound file with the encryption stream's directory entry.
+  std::string compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+  compound += std::string(504, '\0');
+  for (char c : std::string("EncryptionInfo")) compound += std::string{c, '\0'};
+  compound += std::string(1000, '\0');
+  test::WriteFile(dir / "locked.xlsx", compound);
+  EXPECT_FALSE(engine.Open(dir / "locked.xlsx"));
+  EXPECT_EQ(engine.OpenError(), "needs a password");
+
+  test::WriteFile(dir / "broken.pptx", "PK\x03\x04 not really a zip");
+  EXPECT_FALSE(engine.Open(dir / "broken.pptx"));
+  EXPECT_EQ(engine.OpenError(), "the file cannot be opened");
+  EXPECT_THROW(engine.AddWaterMark(Settings()), std::logic_error);
+
+  // An unsigned package opens again with the same engine.
+  test::WritePackage(dir / "plain.docx", WordPackage("<w:sectPr/>", {}, false));
+  EXPECT_TRUE(engine.Open(dir / "plain.docx"));
+  EXPECT_THROW(engine.PrintToPDFFile(dir / "plain.pdf"), std::logic_error);
+}
+
+TEST(OoxmlSave, InPlaceAndIntoAMissingFolder) {
+  test::TempDir dir;
+  test::WritePackage(dir / "doc.docx", WordPackage("<w:sectPr/>", {}, false));
+  TOoxmlWaterMark engine;
+  ASSERT_TRUE(engine.Open(dir / "doc.docx"));
+  EXPECT_THROW(engine.AddWaterMark([] { auto s = Settings(); s.DocWatermarkSize = "big"; return s; }()),
+               std::invalid_argument);
+  engine.AddWaterMark(Settings());
+  EXPECT_THROW(engine.SaveAs(dir / "missing/doc.docx"), ooxml::EPackageError);
+  EXPECT_FALSE(fs::exists(dir / "missing"));
+  engine.SaveAs(dir / "doc.docx");
+  engine.Close();
+  const auto entries = test::ReadEntries(dir / "doc.docx");
+  int marks = 0;
+  for (const auto& [name, e] : entries) marks += MarksIn(e.data);
+  EXPECT_EQ(marks, 1) << "a new default header carries the mark";
+  EXPECT_EQ(test::ListTree(dir.Path()), (std::vector<std::string>{"doc.docx"}))
+      << "no temporary file stays behind";
+}
+
+// --- PowerPoint ---
+
+const std::string kPresNs =
+    "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
+    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+    "xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\"";
+
+std::string ShapeTree(const std::string& root, const std::string& shapes, const std::string& attrs = "") {
+  return kDecl + "<p:" + root + " " + kPresNs + attrs + "><p:cSld><p:spTree><p:nvGrpSpPr><p:cNvPr id=\"1\" name=\"\"/>"
+         "<p:cNvGrpSpPr/><p:nvPr/></p:nvGrpSpPr><p:grpSpPr/>" + shapes + "</p:spTree></p:cSld></p:" + root + ">";
+}
+
+std::string Placeholder(int id) {
+  return "<p:sp><p:nvSpPr><p:cNvPr id=\"" + std::to_string(id) + "\" name=\"Title " +
+         std::to_string(id) + "\"/><p:cNvSpPr/><p:nvPr><p:ph type=\"title\"/></p:nvPr></p:nvSpPr>"
+         "<p:spPr/><p:txBody><a:bodyPr/><a:p><a:r><a:t>Title</a:t></a:r></a:p></p:txBody></p:sp>";
+}
+
+TEST(PresentationPackage, EveryMasterAndEveryLayoutHidingItGetsTheMarkBehindItsShapes) {
+  test::TempDir dir;
+  const std::string ml = "application/vnd.openxmlformats-officedocument.presentationml.";
+  Entries e = {
+      {"[Content_Types].xml",
+       ContentTypes({{"/ppt/presentation.xml", ml + "presentation.main+xml"},
+                     {"/ppt/slideMasters/slideMaster1.xml", ml + "slideMaster+xml"},
+                     {"/ppt/slideMasters/slideMaster2.xml", ml + "slideMaster+xml"},
+                     {"/ppt/slideLayouts/slideLayout1.xml", ml + "slideLayout+xml"},
+                     {"/ppt/slideLayouts/slideLayout2.xml", ml + "slideLayout+xml"}})},
+      {"_rels/.rels", Rels({{"rId1", "officeDocument", "ppt/presentation.xml"}})},
+      {"ppt/presentation.xml",
+       kDecl + "<p:presentation " + kPresNs + "><p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" "
+               "r:id=\"rId1\"/><p:sldMasterId id=\"2147483650\" r:id=\"rId2\"/></p:sldMasterIdLst>"
+               "<p:sldSz cx=\"12192000\" cy=\"6858000\"/></p:presentation>"},
+      {"ppt/_rels/presentation.xml.rels",
+       Rels({{"rId1", "slideMaster", "slideMasters/slideMaster1.xml"},
+             {"rId2", "slideMaster", "slideMasters/slideMaster2.xml"}})},
+      {"ppt/slideMasters/slideMaster1.xml", ShapeTree("sldMaster", Placeholder(2))},
+      {"ppt/slideMasters/_rels/slideMaster1.xml.rels",
+       Rels({{"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}})},
+      {"ppt/slideMasters/slideMaster2.xml", ShapeTree("sldMaster", Placeholder(7))},
+      {"ppt/slideMasters/_rels/slideMaster2.xml.rels",
+       Rels({{"rId1", "slideLayout", "../slideLayouts/slideLayout2.xml"}})},
+      {"ppt/slideLayouts/slideLayout1.xml", ShapeTree("sldLayout", Placeholder(2))},
+      {"ppt/slideLayouts/slideLayout2.xml",
+       ShapeTree("sldLayout", Placeholder(2), " showMasterSp=\"0\"")},
+  };
+  test::WritePackage(dir / "in.pptx", e);
+  const auto r = Stamp(dir / "in.pptx", dir / "out.pptx");
+  EXPECT_EQ(r.marks, 3);
+  for (const char* part : {"ppt/slideMasters/slideMaster1.xml", "ppt/slideMasters/slideMaster2.xml",
+                           "ppt/slideLayouts/slideLayout2.xml"}) {
+    pugi::xml_document doc;
+    doc.load_string(r.after.at(part).data.c_str());
+    const auto tree = doc.select_node("//p:spTree").node();
+    const auto first = tree.child("p:grpSpPr").next_sibling();
+    EXPECT_STREQ(first.select_node("p:nvSpPr/p:cNvPr").node().attribute("name").value(),
+                 "QuillmarkWaterMarkObject1") << part;
+    EXPECT_STREQ(first.select_node(".//a:t").node().text().get(), "DRAFT");
+    const auto colour = first.select_node(".//a:rPr/a:solidFill/a:srgbClr").node();
+    EXPECT_STREQ(colour.attribute("val").value(), "996633");
+    EXPECT_STREQ(colour.child("a:alpha").attribute("val").value(), "30000");
+    EXPECT_STREQ(first.select_node(".//a:xfrm").node().attribute("rot").value(), "18900000");
+    EXPECT_STREQ(first.select_node(".//a:latin").node().attribute("typeface").value(), "Liberation Serif");
+    // Centred on the 16:9 slide.
+    const auto off = first.select_node(".//a:off").node(), ext = first.select_node(".//a:ext").node();
+    EXPECT_NEAR(off.attribute("x").as_double() + ext.attribute("cx").as_double() / 2, 6096000, 2);
+    EXPECT_NEAR(off.attribute("y").as_double() + ext.attribute("cy").as_double() / 2, 3429000, 2);
+    std::set<unsigned> ids;
+    for (const auto& n : doc.select_nodes("//p:cNvPr")) EXPECT_TRUE(ids.insert(n.node().attribute("id").as_uint()).second);
+    EXPECT_TRUE(test::MissingItems(r.before.at(part).data, r.after.at(part).data).empty());
+  }
+  EXPECT_EQ(r.after.at("ppt/slideLayouts/slideLayout1.xml").data,
+            r.before.at("ppt/slideLayouts/slideLayout1.xml").data);
+  const auto again = Stamp(dir / "out.pptx", dir / "again.pptx");
+  int marks = 0;
+  for (const auto& [name, entry] : again.after) marks += MarksIn(entry.data);
+  EXPECT_EQ(marks, 3);
+}
+
+// --- Excel ---
+
+std::string Worksheet(int rows, int cols, const std::string& tail = "") {
+  std::string xml = kDecl +
+                    "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                    "<sheetData>";
+  for (int r = 1; r <= rows; ++r) {
+    xml += "<row r=\"" + std::to_string(r) + "\">";
+    for (int c = 1; c <= cols; ++c)
+      xml += "<c><v>" + std::to_string(r * c) + "</v></c>";
+    xml += "</row>";
+  }
+  return xml + "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
+               "header=\"0.3\" footer=\"0.3\"/><pageSetup paperSize=\"9\"/>" + tail + "</worksheet>";
+}
+
+Entries Workbook(int activeTab) {
+  const std::string sm = "application/vnd.openxmlformats-officedocument.spreadsheetml.";
+  return {
+      {"[Content_Types].xml",
+       ContentTypes({{"/xl/workbook.xml", sm + "sheet.main+xml"},
+                     {"/xl/worksheets/sheet1.xml", sm + "worksheet+xml"},
+                     {"/xl/worksheets/sheet2.xml", sm + "worksheet+xml"},
+                     {"/xl/worksheets/sheet3.xml", sm + "worksheet+xml"},
+                     {"/xl/worksheets/sheet4.xml", sm + "worksheet+xml"}})},
+      {"_rels/.rels", Rels({{"rId1", "officeDocument", "xl/workbook.xml"}})},
+      {"xl/workbook.xml",
+       kDecl + "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+               "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+               "<bookViews><workbookView activeTab=\"" + std::to_string(activeTab) + "\"/></bookViews><sheets>"
+               "<sheet name=\"Big\" sheetId=\"1\" r:id=\"rId1\"/>"
+               "<sheet name=\"Hidden\" sheetId=\"2\" state=\"hidden\" r:id=\"rId2\"/>"
+               "<sheet name=\"Small\" sheetId=\"3\" r:id=\"rId3\"/>"
+               "<sheet name=\"Empty\" sheetId=\"4\" r:id=\"rId4\"/></sheets></workbook>"},
+      {"xl/_rels/workbook.xml.rels",
+       Rels({{"rId1", "worksheet", "worksheets/sheet1.xml"},
+             {"rId2", "worksheet", "worksheets/sheet2.xml"},
+             {"rId3", "worksheet", "worksheets/sheet3.xml"},
+             {"rId4", "worksheet", "worksheets/sheet4.xml"}})},
+      // 120 rows x 14 columns of A4: two pages across, three down.
+      {"xl/worksheets/sheet1.xml", Worksheet(120, 14)},
+      {"xl/worksheets/sheet2.xml", Worksheet(5, 3)},
+      {"xl/worksheets/sheet3.xml", Worksheet(5, 3, "<tableParts count=\"0\"/>")},
+      {"xl/worksheets/sheet4.xml", Worksheet(0, 0)},
+  };
+}
+
+// The anchors of a drawing: first column and row, extent in points.
+struct RAnchor {
+  int col, row;
+  double cx, cy;
+};
+std::vector<RAnchor> Anchors(const std::string& xml) {
+  pugi::xml_document doc;
+  doc.load_string(xml.c_str());
+  std::vector<RAnchor> out;
+  for (const auto& a : doc.select_nodes("//xdr:oneCellAnchor"))
+    out.push_back({a.node().select_node("xdr:from/xdr:col").node().text().as_int(),
+                   a.node().select_node("xdr:from/xdr:row").node().text().as_int(),
+                   a.node().child("xdr:ext").attribute("cx").as_double() / 12700,
+                   a.node().child("xdr:ext").attribute("cy").as_double() / 12700});
+  return out;
+}
+
+std::string DrawingOf(const RStamped& r, const std::string& sheet) {
+  const auto rels = r.after.find("xl/worksheets/_rels/" + sheet + ".rels");
+  if (rels == r.after.end()) return "";
+  pugi::xml_document doc;
+  doc.load_string(rels->second.data.c_str());
+  const auto rel = doc.select_node("//*[contains(@Type,'/drawing')]").node();
+  return rel ? r.after.at("xl/" + std::string(rel.attribute("Target").value()).substr(3)).data : "";
+}
+
+TEST(WorkbookPackage, EveryPrintedPageOfEveryShownSheetCarriesAMark) {
+  test::TempDir dir;
+  test::WritePackage(dir / "in.xlsx", Workbook(0));
+  const auto r = Stamp(dir / "in.xlsx", dir / "out.xlsx");
+  const auto big = Anchors(DrawingOf(r, "sheet1.xml"));
+  ASSERT_EQ(big.size(), 6u);
+  std::set<std::pair<int, int>> corners;
+  for (const auto& a : big) {
+    corners.insert({a.col, a.row});
+    // Wholly inside one A4 page's cells (about 480 x 740 points of them).
+    EXPECT_LT(a.cx * 0.7071 + a.cy * 0.7071, 480 * 0.61);
+  }
+  EXPECT_EQ(corners.size(), 6u) << "one mark per page, each on its own";
+  EXPECT_EQ(Anchors(DrawingOf(r, "sheet2.xml")).size(), 0u) << "a hidden sheet does not print";
+  EXPECT_EQ(Anchors(DrawingOf(r, "sheet3.xml")).size(), 1u);
+  EXPECT_EQ(DrawingOf(r, "sheet4.xml"), "") << "an empty sheet prints nothing";
+  // The drawing element goes where the schema puts it: before tableParts.
+  const std::string small = r.after.at("xl/worksheets/sheet3.xml").data;
+  EXPECT_LT(small.find("<drawing "), small.find("<tableParts"));
+  EXPECT_TRUE(test::MissingItems(r.before.at("xl/worksheets/sheet3.xml").data, small).empty());
+
+  // A restamp keeps one mark per page; a restamp of the active sheet only takes the others.
+  const auto again = Stamp(dir / "out.xlsx", dir / "again.xlsx");
+  EXPECT_EQ(Anchors(DrawingOf(again, "sheet1.xml")).size(), 6u);
+  EXPECT_EQ(again.after.size(), r.after.size());
+  const auto active = Stamp(dir / "out.xlsx", dir / "active.xlsx", Settings(), true);
+  EXPECT_EQ(active.marks, 1);
+  EXPECT_EQ(Anchors(DrawingOf(active, "sheet1.xml")).size(), 1u);
+  EXPECT_EQ(Anchors(DrawingOf(active, "sheet3.xml")).size(), 0u);
+}
+
+TEST(WorkbookPackage, TheActiveSheetOnlyGetsOneMark) {
+  test::TempDir dir;
+  test::WritePackage(dir / "in.xlsx", Workbook(2));
+  const auto r = Stamp(dir / "in.xlsx", dir / "out.xlsx", Settings(), true);
+  EXPECT_EQ(r.marks, 1);
+  EXPECT_EQ(DrawingOf(r, "sheet1.xml"), "");
+  EXPECT_EQ(Anchors(DrawingOf(r, "sheet3.xml")).size(), 1u);
+}
+
+// --- VML shape types of Word parts written by the LibreOffice path ---
+
+TEST(WordPackageShapeTypes, PartsGetTheDefinitionsTheyUseAndLack) {
+  const std::string type =
+      "<v:shapetype id=\"_x0000_t136\" coordsize=\"21600,21600\" o:spt=\"136\">"
+      "<v:path textpathok=\"t\"/><v:textpath on=\"t\" fitshape=\"t\"/></v:shapetype>";
+  const std::string body = "<w:body><w:p><w:r><w:pict>" + type +
+                           "<v:shape id=\"a\" type=\"#_x0000_t136\"/></w:pict></w:r></w:p>"
+                           "<v:shapetype id=\"_x0000_t75\"/></w:body>";
+  const auto known = ooxml::VmlShapeTypes(body);
+  ASSERT_EQ(known.size(), 2u);
+  EXPECT_TRUE(test::MissingItems(type, known.at("_x0000_t136")).empty());
+  EXPECT_TRUE(test::MissingItems(known.at("_x0000_t136"), type).empty());
+
+  const std::string header =
+      "<w:hdr><w:p><w:r><w:pict><v:shape id=\"m\" type=\"_x0000_t136\" style=\"x\">"
+      "<v:textpath string=\"MARK\"/></v:shape></w:pict></w:r>"
+      "<w:r><w:pict><v:shape id=\"n\" type=\"#_x0000_t136\"/></w:pict></w:r></w:p></w:hdr>";
+  const std::string completed = ooxml::WithVmlShapeTypes(header, known);
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_string(completed.c_str()));
+  // Defined once, right before the first shape that uses it.
+  ASSERT_EQ(doc.select_nodes("//v:shapetype").size(), 1u);
+  EXPECT_STREQ(doc.select_node("//w:pict").node().first_child().name(), "v:shapetype");
+  EXPECT_TRUE(test::MissingItems(header, completed).empty());
+  EXPECT_EQ(ooxml::WithVmlShapeTypes(completed, known), completed);
+  EXPECT_EQ(ooxml::WithVmlShapeTypes(body, known), body);
+  const std::string unknown = "<w:hdr><v:shape type=\"#_x0000_t202\"/><v:shapes/></w:hdr>";
+  EXPECT_EQ(ooxml::WithVmlShapeTypes(unknown, known), unknown);
+  EXPECT_TRUE(ooxml::VmlShapeTypes("<w:hdr><v:shapetypes id=\"x\"/></w:hdr>").empty());
+  EXPECT_EQ(ooxml::WithVmlShapeTypes("<w:hdr><unclosed>", known), "<w:hdr><unclosed>");
+}
+
+TEST(WordPackageShapeTypes, APackageIsCompletedInPlace) {
+  test::TempDir dir;
+  const std::string type = "<v:shapetype id=\"_x0000_t136\" o:spt=\"136\"/>";
+  auto entries = WordPackage(
+      "<w:p><w:r><w:pict>" + type + "<v:shape type=\"#_x0000_t136\"/></w:pict></w:r></w:p>"
+      "<w:sectPr>" + Ref("default", 1) + "</w:sectPr>",
+      {{"header1.xml", Header("<w:p><w:r><w:pict><v:shape id=\"m\" type=\"#_x0000_t136\"/>"
+                              "</w:pict></w:r></w:p>")}},
+      false);
+  test::WritePackage(dir / "lo.docx", entries);
+  const auto before = test::ReadEntries(dir / "lo.docx");
+  EXPECT_EQ(ooxml::CompleteVmlShapeTypes(dir / "lo.docx"), 1);
+  const auto after = test::ReadEntries(dir / "lo.docx");
+  EXPECT_NE(after.at("word/header1.xml").data.find("v:shapetype"), std::string::npos);
+  EXPECT_EQ(after.at("word/document.xml").data, before.at("word/document.xml").data);
+  EXPECT_EQ(ooxml::CompleteVmlShapeTypes(dir / "lo.docx"), 0);
+  EXPECT_THROW(ooxml::CompleteVmlShapeTypes(dir / "missing.docx"), ooxml::EPackageError);
+}
+
+}  // namespace
+}  // namespace stampwell
+
+namespace stampwell {
+namespace {
+
+TEST(MarkStyle, SettingsInThePackagesUnitsAndOurNamesOnly) {
+  RDocSettings s = Settings();
+  s.DocWatermarkSize = " 2000 ";
+  EXPECT_EQ(ooxml::MarkStyleOf(s).SizePt, 1638);
+  s.DocWatermarkSize = "0";
+  EXPECT_THROW(ooxml::MarkStyleOf(s), std::invalid_argument);
+  s.DocWatermarkSize = "";
+  EXPECT_THROW(ooxml::MarkStyleOf(s), std::invalid_argument);
+  s.DocWatermarkSize = "40";
+  s.DocFontName = "";
+  EXPECT_EQ(ooxml::MarkStyleOf(s).Font, "Times New Roman");
+  EXPECT_EQ(ooxml::RgbHex(0x000000FF), "FF0000");
+  EXPECT_EQ(ooxml::RgbHex(0x00FF0000), "0000FF");
+  EXPECT_TRUE(ooxml::IsMarkName("QuillmarkWaterMarkObject1"));
+  EXPECT_TRUE(ooxml::IsMarkName("QuillmarkWaterMarkObject12"));
+  EXPECT_FALSE(ooxml::IsMarkName("QuillmarkWaterMarkObject"));
+  EXPECT_FALSE(ooxml::IsMarkName("QuillmarkWatermarkObject1"));
+  EXPECT_FALSE(ooxml::IsMarkName("QuillmarkWaterMarkObject1 copy"));
+  EXPECT_FALSE(ooxml::IsMarkName("PowerPlusWaterMarkObject1"));
+}
+
+}  // namespace
+}  // namespace stampwell
