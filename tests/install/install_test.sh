@@ -101,7 +101,7 @@ wizard_title() {  # wizard_title <LANG> : the title of the wizard window that th
       pid=$!
       for i in $(seq 1 100); do
         sleep 0.2
-        line=$(LC_ALL=C.UTF-8 xwininfo -root -tree 2>/dev/null | grep -E "\"(Wizard Of New Job|Assistent|Assistant)[^\"]*\"" | head -1)
+        line=$(LC_ALL=C.UTF-8 xwininfo -root -tree 2>/dev/null | grep -E "\"(New Job Wizard|Assistent|Assistant)[^\"]*\"" | head -1)
         [ -n "$line" ] && break
       done
       kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
@@ -110,7 +110,7 @@ wizard_title() {  # wizard_title <LANG> : the title of the wizard window that th
   echo "$title"
 }
 title=$(wizard_title de_DE.UTF-8)
-[ "$(echo "$title" | sed 's/ *$//')" = "Assistent für einen neuen Auftrag" ] \
+[ "$(echo "$title" | sed 's/ *$//')" = "Assistent für neue Aufträge" ] \
   || bad "under LANG=de_DE.UTF-8 the wizard is not open in German: '$title'"
 grep -qF "$docs/notes.txt is neither a folder nor a document" "$work/open.err" \
   || bad "a text file handed to stampwell was not refused: $(cat "$work/open.err")"
@@ -118,7 +118,7 @@ title=$(wizard_title fr_FR.UTF-8)
 [ "$(echo "$title" | sed 's/ *$//')" = "Assistant de nouvelle tâche" ] \
   || bad "under LANG=fr_FR.UTF-8 the wizard is not open in French: '$title'"
 title=$(wizard_title C.UTF-8)
-[ "$(echo "$title" | sed 's/ *$//')" = "Wizard Of New Job" ] \
+[ "$(echo "$title" | sed 's/ *$//')" = "New Job Wizard" ] \
   || bad "under LANG=C.UTF-8 the wizard is not open in English: '$title'"
 for lang in de fr; do
   qm=$prefix/share/stampwell/translations/stampwell_$lang.qm
