@@ -24,8 +24,13 @@ else
 fi
 launcher=()
 command -v ccache >/dev/null && launcher=(CMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# As many compilations at once as the machine has processors (debhelper builds with one
+# otherwise), unless the caller chose a number in DEB_BUILD_OPTIONS.
+build_options=${DEB_BUILD_OPTIONS:-}
+[[ " $build_options " == *" parallel="* ]] || build_options="${build_options:+$build_options }parallel=$(nproc)"
+echo "DEB_BUILD_OPTIONS=$build_options"
 start=$(date +%s)
-(cd "$out/src" && env "${launcher[@]}" dpkg-buildpackage -us -uc -b) >"$out/build.log" 2>&1 \
+(cd "$out/src" && env "${launcher[@]}" DEB_BUILD_OPTIONS="$build_options" dpkg-buildpackage -us -uc -b) >"$out/build.log" 2>&1 \
   || { tail -50 "$out/build.log"; echo "FAIL: dpkg-buildpackage"; exit 1; }
 echo "dpkg-buildpackage took $(($(date +%s) - start)) s"
 
