@@ -3,6 +3,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
+#include FT_BBOX_H
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
@@ -212,9 +213,12 @@ RMarkOutline OutlineMark(const std::string& text, const std::string& fontName, d
   mark.Width = std::max<std::size_t>(chars.size(), 1) * size * 0.5;
   mark.Height = size * 1.2;
 
-  // Lay the glyphs out at the font size, each from the first font that has it.
+  // Lay the glyphs out at the font size, each from the first font that has it, and find
+  // the ink's bounds.
   std::vector<RPlacedGlyph> placed;
   double pen = 0;
+  double left = 0, bottom = 0, right = 0, top = 0;
+  bool inked = false;
   FT_Face previousFace = nullptr;
   FT_UInt previousGlyph = 0;
   for (char32_t c : chars) {
@@ -233,21 +237,32 @@ RMarkOutline OutlineMark(const std::string& text, const std::string& fontName, d
     }
     if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0)
       continue;
+    FT_BBox box{};
+    if (face->glyph->format == FT_GLYPH_FORMAT_OUTLINE && face->glyph->outline.n_points > 0 &&
+        FT_Outline_Get_BBox(&face->glyph->outline, &box) == 0) {
+      const double x0 = pen + box.xMin * unit, x1 = pen + box.xMax * unit;
+      const double y0 = box.yMin * unit, y1 = box.yMax * unit;
+      if (!inked) {
+        left = x0, right = x1, bottom = y0, top = y1;
+        inked = true;
+      } else {
+        left = std::min(left, x0), right = std::max(right, x1);
+        bottom = std::min(bottom, y0), top = std::max(top, y1);
+      }
+    }
     placed.push_back({face, glyph, pen});
     pen += face->glyph->advance.x * unit;
     previousFace = face;
     previousGlyph = glyph;
   }
-  if (placed.empty() || pen <= 0) return mark;
+  if (!inked || right <= left || top <= bottom) {
+    mark.Path.clear();
+    return mark;
+  }
 
-  // Stretch: the line's advance to the box's width, the primary font's line (ascent to
-  // descent) to its height.
-  const double unit = size / primary->units_per_EM;
-  const double ascent = primary->ascender * unit;
-  const double descent = -primary->descender * unit;
-  const double line = ascent + descent > 0 ? ascent + descent : size;
-  const double stretchX = mark.Width / pen;
-  const double stretchY = mark.Height / line;
+  // Stretch, as the office stretches a text effect's text: the ink's bounds to the box.
+  const double stretchX = mark.Width / (right - left);
+  const double stretchY = mark.Height / (top - bottom);
 
   FT_Outline_Funcs funcs{};
   funcs.move_to = MoveTo;
@@ -259,7 +274,8 @@ RMarkOutline OutlineMark(const std::string& text, const std::string& fontName, d
         g.face->glyph->format != FT_GLYPH_FORMAT_OUTLINE)
       continue;
     const double u = size / g.face->units_per_EM;
-    RPathWriter writer{&mark.Path, g.x * stretchX, descent * stretchY, u * stretchX, u * stretchY};
+    RPathWriter writer{&mark.Path, (g.x - left) * stretchX, -bottom * stretchY, u * stretchX,
+                       u * stretchY};
     FT_Outline_Decompose(&g.face->glyph->outline, &funcs, &writer);
     if (writer.open) mark.Path += "h\n";
   }

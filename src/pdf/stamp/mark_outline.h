@@ -6,8 +6,9 @@ namespace stampwell {
 
 // The watermark text as vector outlines: the glyphs of the font that fontconfig picks for
 // the job's font name (the same substitution the office applies), laid out with the font's
-// own advances and kerning and stretched, as a text effect is, to the box the office gives a
-// new text effect: half the font size per character wide, 1.2 times the font size high.
+// own advances and kerning, its ink stretched (as the office stretches a text effect's) to the
+// box the office gives a new text effect: half the font size per character wide, 1.2 times
+// the font size high.
 // Outlines rather than text: the mark looks the same in every reader, needs no embedded font
 // and adds no words to the document's text.
 struct RMarkOutline {
