@@ -74,6 +74,7 @@ void TJobProfile::Load() {
   Settings.EveryMinutes = ini.ReadInteger(kBasicInfo, "EveryMinutes", 100);
   Settings.Workers = ini.ReadInteger(kBasicInfo, "Workers", 1);
   Settings.ModernFormats = ini.ReadBool(kBasicInfo, "ModernFormats", false);
+  Settings.PdfFiles = ini.ReadBool(kBasicInfo, "PdfFiles", false);
   MaxFolder = ini.ReadInteger(kDocInfo, "MaxFolder", 0);
   DocSettings.DocWaterMarkStr = ini.ReadString(kDocInfo, "DocWaterMarkStr", "Confidential");
   DocSettings.DocFontName = ini.ReadString(kDocInfo, "DocFontName", "Arial");
@@ -119,8 +120,10 @@ void TJobProfile::Save() {
   // an existing key is left as it is.
   if (Settings.Workers != 1 || ini.ValueExists(kBasicInfo, "Workers"))
     ini.WriteInteger(kBasicInfo, "Workers", Settings.Workers);
-  // Last of its section, where a profile written before the switch existed gets it appended.
+  // Last of their section, where a profile written before the switches existed gets them
+  // appended.
   ini.WriteBool(kBasicInfo, "ModernFormats", Settings.ModernFormats);
+  ini.WriteBool(kBasicInfo, "PdfFiles", Settings.PdfFiles);
   ini.WriteInteger(kDocInfo, "MaxFolder", MaxFolder);
   ini.WriteString(kDocInfo, "DocWaterMarkStr", DocSettings.DocWaterMarkStr);
   ini.WriteString(kDocInfo, "DocFontName", DocSettings.DocFontName);

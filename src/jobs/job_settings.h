@@ -25,6 +25,9 @@ struct RJobSettings {
   // Also handle the current formats: .docx/.docm/.odt under Doc, .xlsx/.xlsm/.ods under Xls,
   // .pptx/.pptm/.odp under Ppt (and under PDF). Off for every profile that does not ask.
   bool ModernFormats = false;
+  // Also stamp .pdf files ("PdfFiles" in [BasicInfo]; absent: off, so stored jobs behave as
+  // before). A stamped PDF is its own PDF output.
+  bool PdfFiles = false;
 
   bool operator==(const RJobSettings&) const = default;
 };
