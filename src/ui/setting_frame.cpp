@@ -16,10 +16,13 @@
 namespace stampwell {
 namespace {
 
-// The file type box holds a fourth row for the current formats; the option box below it
-// moves down by that row and holds a third row, the number of workers, with its rows closer
-// together. The panel grows by that row and still fits the page (and the wizard's).
-constexpr int kTypesHeight = 121;
+// The file type box holds a fourth row for the current formats and a fifth for PDF files,
+// its rows closer together and its top nearer the name; the option box below it holds a
+// third row, the number of workers, with its rows closer together. The panel grows by that
+// row and still fits the page (and the wizard's).
+constexpr int kTypesTop = 44;
+constexpr int kTypesHeight = 125;
+constexpr int kTypesRow = 20;
 constexpr int kOptionTop = 176;
 constexpr int kOptionHeight = 91;
 constexpr int kPanelHeight = 268;
@@ -70,13 +73,19 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
 
   GroupBox1 = Make<QGroupBox>(LocPanel, "GroupBox1");
   GroupBox1->setTitle(QStringLiteral("File Type Selection"));
-  GroupBox1->setGeometry(88, 48, 321, kTypesHeight);
-  IsDoc = MakeCheck(GroupBox1, "IsDoc", QStringLiteral("Add Watermark into &Doc File"), 16, 24);
+  GroupBox1->setGeometry(88, kTypesTop, 321, kTypesHeight);
+  const int row = 22;
+  IsDoc = MakeCheck(GroupBox1, "IsDoc", QStringLiteral("Add Watermark into &Doc File"), 16, row);
   IsDoc->setChecked(true);
-  IsXls = MakeCheck(GroupBox1, "IsXls", QStringLiteral("Add Watermark into &Xls File"), 16, 48);
-  IsPpt = MakeCheck(GroupBox1, "IsPpt", QStringLiteral("Add Watermark into &Ppt File"), 16, 72);
+  IsXls = MakeCheck(GroupBox1, "IsXls", QStringLiteral("Add Watermark into &Xls File"), 16,
+                    row + kTypesRow);
+  IsPpt = MakeCheck(GroupBox1, "IsPpt", QStringLiteral("Add Watermark into &Ppt File"), 16,
+                    row + 2 * kTypesRow);
   IsModern = MakeCheck(GroupBox1, "IsModern",
-                       QStringLiteral("Also .docx, .xlsx, .pptx and OpenDocument files"), 16, 96);
+                       QStringLiteral("Also .docx, .xlsx, .pptx and OpenDocument files"), 16,
+                       row + 3 * kTypesRow);
+  IsPdf = MakeCheck(GroupBox1, "IsPdf", QStringLiteral("Also stamp PDF files"), 16,
+                    row + 4 * kTypesRow);
 
   GroupBox2 = Make<QGroupBox>(LocPanel, "GroupBox2");
   GroupBox2->setTitle(QStringLiteral("Option"));
@@ -105,9 +114,11 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   // centred on the panel) until the longest caption fits, since a clipped caption hides what
   // the option does.
   int needed = 321;
-  for (QCheckBox* box : {IsDoc, IsXls, IsPpt, IsModern, IsPrintPDF, IsCopy}) {
+  // Never on the box's own caption or frame line: a taller caption font moves every row down.
+  const int typesShift = std::max(0, GroupBox1->contentsRect().top() + 2 - IsDoc->y());
+  for (QCheckBox* box : {IsDoc, IsXls, IsPpt, IsModern, IsPdf, IsPrintPDF, IsCopy}) {
     box->resize(box->sizeHint().width(), box->height());
-    // Never on the box's own caption or frame line.
+    if (box->parentWidget() == GroupBox1) box->move(box->x(), box->y() + typesShift);
     const int top = static_cast<QGroupBox*>(box->parentWidget())->contentsRect().top() + 2;
     if (box->y() < top) box->move(box->x(), top);
     needed = std::max(needed, box->x() + box->width() + 8);
@@ -116,7 +127,7 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   needed = std::min(needed, LocPanel->width());
   if (needed > 321) {
     const int left = (LocPanel->width() - needed) / 2;
-    GroupBox1->setGeometry(left, 48, needed, kTypesHeight);
+    GroupBox1->setGeometry(left, kTypesTop, needed, kTypesHeight);
     GroupBox2->setGeometry(left, kOptionTop, needed, kOptionHeight);
   }
 }
@@ -128,6 +139,7 @@ void TSettingFrame::ShowSettings(const std::optional<RJobSettings>& rec) {
   IsXls->setChecked(Settings.Xls);
   IsPpt->setChecked(Settings.Ppt);
   IsModern->setChecked(Settings.ModernFormats);
+  IsPdf->setChecked(Settings.PdfFiles);
   IsPrintPDF->setChecked(Settings.PDF);
   IsCopy->setChecked(Settings.OtherFiles);
   Workers->setValue(Shown(Settings.Workers));
@@ -146,6 +158,7 @@ bool TSettingFrame::ReadSettings() {
   Settings.Xls = IsXls->isChecked();
   Settings.Ppt = IsPpt->isChecked();
   Settings.ModernFormats = IsModern->isChecked();
+  Settings.PdfFiles = IsPdf->isChecked();
   Settings.PDF = IsPrintPDF->isChecked();
   Settings.OtherFiles = IsCopy->isChecked();
   // A value the box cannot show stays as the profile holds it until the user changes it.
