@@ -6,7 +6,9 @@
 #include <poppler-page.h>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
+#include <qpdf/QPDFEFStreamObjectHelper.hh>
 #include <qpdf/QPDFEmbeddedFileDocumentHelper.hh>
+#include <qpdf/QPDFFileSpecObjectHelper.hh>
 #include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
@@ -79,6 +81,9 @@ RMarkMeasure MeasureMark(const std::string& stamped, const std::string& source, 
   const bool matched = under.width == out.width && under.height == out.height;
   const std::array<double, 3> c{double(color & 0xFF), double((color >> 8) & 0xFF),
                                 double((color >> 16) & 0xFF)};
+  m.width = out.width;
+  m.height = out.height;
+  m.mask.assign(out.rgb.size(), false);
   std::vector<double> xs, ys, strengths;
   for (int y = 0; y < out.height; ++y) {
     for (int x = 0; x < out.width; ++x) {
@@ -102,13 +107,14 @@ RMarkMeasure MeasureMark(const std::string& stamped, const std::string& source, 
       for (int k = 0; k < 3; ++k)
         residual = std::max(residual, std::abs(o[k] - (s[k] - t * (s[k] - c[k]))));
       if (t > 0.15 && residual < 30) {
+        m.mask[i] = true;
         xs.push_back(x);
         ys.push_back(y);
         strengths.push_back(std::min(t, 1.0));
       }
     }
   }
-  if (xs.size() < 30) return m;
+  if (xs.size() < 30) return RMarkMeasure{};
   m.pixels = int(xs.size());
   double mx = 0, my = 0;
   for (std::size_t i = 0; i < xs.size(); ++i) mx += xs[i], my += ys[i];
@@ -135,6 +141,16 @@ RMarkMeasure MeasureMark(const std::string& stamped, const std::string& source, 
   for (std::size_t i = 0; i < top && i < strengths.size(); ++i) sum += strengths[i];
   m.opacity = sum / double(std::min(top, strengths.size()));
   return m;
+}
+
+double MarkOverlap(const RMarkMeasure& a, const RMarkMeasure& b) {
+  if (a.width != b.width || a.height != b.height || a.mask.empty()) return 0;
+  std::size_t both = 0, either = 0;
+  for (std::size_t i = 0; i < a.mask.size(); ++i) {
+    both += a.mask[i] && b.mask[i];
+    either += a.mask[i] || b.mask[i];
+  }
+  return either ? double(both) / double(either) : 0;
 }
 
 std::vector<std::string> PageTexts(const std::string& path) {
@@ -235,6 +251,31 @@ void MakePdf(const std::string& path, const RTestPdf& spec) {
     made[0].replaceKey("/Annots", Handle::parse(
         "[ << /Type /Annot /Subtype /Link /Rect [ 72 72 200 100 ] /Border [ 0 0 0 ] "
         "/A << /S /URI /URI (https://example.com/) >> >> ]"));
+  }
+  if (spec.extras && !made.empty()) {
+    QPDFEmbeddedFileDocumentHelper files(q);
+    files.replaceEmbeddedFile(
+        "notes.txt", QPDFFileSpecObjectHelper::createFileSpec(
+                         q, "notes.txt", QPDFEFStreamObjectHelper::createEFStream(q, "notes\n")));
+    std::vector<Handle> items;
+    Handle outlines = q.makeIndirectObject(Handle::parse("<< /Type /Outlines >>"));
+    for (std::size_t i = 0; i < made.size(); ++i) {
+      Handle item = q.makeIndirectObject(Handle::newDictionary());
+      item.replaceKey("/Title", Handle::newUnicodeString("Page " + std::to_string(i + 1)));
+      item.replaceKey("/Parent", outlines);
+      item.replaceKey("/Dest", Handle::newArray(std::vector<Handle>{made[i], Handle::newName("/Fit")}));
+      if (!items.empty()) {
+        item.replaceKey("/Prev", items.back());
+        items.back().replaceKey("/Next", item);
+      }
+      items.push_back(item);
+    }
+    outlines.replaceKey("/First", items.front());
+    outlines.replaceKey("/Last", items.back());
+    outlines.replaceKey("/Count", Handle::newInteger(int(items.size())));
+    q.getRoot().replaceKey("/Outlines", outlines);
+    q.getTrailer().replaceKey("/Info", q.makeIndirectObject(Handle::parse(
+        "<< /Title (Quarterly figures) /Author (Finance) >>")));
   }
   if (spec.signedField && !made.empty()) {
     Handle sig = q.makeIndirectObject(Handle::parse(

@@ -19,7 +19,13 @@ struct RMarkMeasure {
   double cy = 0;        // and height, from the top
   double opacity = 0;   // 1 solid, 0.5 half blended with what lies under it
   bool clipped = false;  // the mark touches the rendered page's edge
+  int width = 0, height = 0;  // the rendered page
+  std::vector<bool> mask;     // which of its pixels are mark pixels, row by row
 };
+
+// The share of mark pixels two measures of equally sized pages have in common (intersection
+// over union): near 1 for the same mark in the same place and the same way up.
+double MarkOverlap(const RMarkMeasure& a, const RMarkMeasure& b);
 
 // Renders page (from 0) of stamped and of source at dpi and measures the mark of colour
 // (TColor 0x00BBGGRR); dpi 0: about 400 pixels on the page's longer side. Empty (pixels 0)
@@ -66,6 +72,7 @@ struct RTestPdf {
   bool signedField = false;  // an AcroForm with a signed signature field
   bool pdfa = false;         // PDF/A-2B identification (XMP) and an output intent
   bool link = false;         // a link annotation on the first page
+  bool extras = false;       // an attachment, a bookmark per page and document properties
 };
 void MakePdf(const std::string& path, const RTestPdf& spec);
 

@@ -73,6 +73,20 @@ TEST_F(PdfWaterMark, RotatedPagesShowTheMarkRisingAsTheReaderSeesThem) {
   ASSERT_TRUE(Stamp(dir_ / "rotated.pdf", dir_ / "out.pdf"));
   ExpectEveryPageMarked(dir_ / "out.pdf", dir_ / "rotated.pdf");
   EXPECT_EQ(PageTexts(dir_ / "out.pdf"), PageTexts(dir_ / "rotated.pdf"));
+
+  // On square pages the reader sees the same mark, the same way up, however the page turns.
+  RTestPdf square;
+  for (int rotate : {0, 90, 180, 270}) square.pages.push_back({600, 600, rotate, 0, ""});
+  MakePdf(dir_ / "square.pdf", square);
+  ASSERT_TRUE(Stamp(dir_ / "square.pdf", dir_ / "square-out.pdf"));
+  const auto upright = MeasureMark(dir_ / "square-out.pdf", dir_ / "square.pdf", 0, kMagenta, 60);
+  ASSERT_GT(upright.pixels, 100);
+  for (int page = 1; page < 4; ++page) {
+    SCOPED_TRACE("turned page " + std::to_string(page + 1));
+    EXPECT_GT(MarkOverlap(upright, MeasureMark(dir_ / "square-out.pdf", dir_ / "square.pdf",
+                                               page, kMagenta, 60)),
+              0.8);
+  }
 }
 
 TEST_F(PdfWaterMark, PagesOfEverySizeShareOneMarkAndSmallPagesGetItWhole) {
@@ -135,6 +149,7 @@ TEST_F(PdfWaterMark, ARestampReplacesTheMarkAndTheFileDoesNotGrow) {
   RTestPdf spec;
   spec.pages = {{}, {.rotate = 90}, {.width = 400, .height = 400}};
   spec.link = true;
+  spec.extras = true;
   MakePdf(dir_ / "in.pdf", spec);
   ASSERT_TRUE(Stamp(dir_ / "in.pdf", dir_ / "once.pdf", Oblique(kGreen)));
   ASSERT_TRUE(Stamp(dir_ / "once.pdf", dir_ / "twice.pdf"));
@@ -147,7 +162,17 @@ TEST_F(PdfWaterMark, ARestampReplacesTheMarkAndTheFileDoesNotGrow) {
   EXPECT_EQ(twice.markForms, 1);
   EXPECT_EQ(twice.markStreams, once.markStreams);
   EXPECT_EQ(twice.markedPages, 3);
-  EXPECT_EQ(twice.links, 1);
+  // What the source had stays through both stamps.
+  const auto source = ReadStructure(dir_ / "in.pdf");
+  ASSERT_EQ(source.attachments, 1);
+  ASSERT_EQ(source.outlines, 3);
+  ASSERT_NE(source.info.find("Quarterly figures"), std::string::npos);
+  for (const auto* s : {&once, &twice}) {
+    EXPECT_EQ(s->links, 1);
+    EXPECT_EQ(s->attachments, source.attachments);
+    EXPECT_EQ(s->outlines, source.outlines);
+    EXPECT_EQ(s->info, source.info);
+  }
   EXPECT_NEAR(double(std::filesystem::file_size(dir_ / "twice.pdf")),
               double(std::filesystem::file_size(dir_ / "once.pdf")), 200);
 }
