@@ -87,10 +87,11 @@ int StampAlone(const std::string& source, const std::string& dest, int n) {
   const auto t = Clock::now();
   StampOne(engine, source, dest);
   const double s = Seconds(t);
-  std::printf("%d pages: %.2f s, %.0f pages/s; peak resident %ld KB (%ld KB at the start);"
-              " file %.1f KB -> %.1f KB\n",
-              n, s, n / s, PeakRssKb(), before, fs::file_size(source) / 1024.0,
-              fs::file_size(dest) / 1024.0);
+  std::printf(
+      "%d pages: %.2f s, %.0f pages/s; peak resident %ld KB (%ld KB at the start);"
+      " file %.1f KB -> %.1f KB\n",
+      n, s, n / s, PeakRssKb(), before, fs::file_size(source) / 1024.0,
+      fs::file_size(dest) / 1024.0);
   return 0;
 }
 
@@ -122,8 +123,7 @@ int main(int argc, char** argv) {
   for (const auto& e : fs::directory_iterator(corpus))
     if (e.is_regular_file()) files.push_back(e.path().string());
   std::sort(files.begin(), files.end());
-  std::cout << "== " << files.size() << " files of " << corpus << ", " << rounds
-            << " rounds\n";
+  std::cout << "== " << files.size() << " files of " << corpus << ", " << rounds << " rounds\n";
   StampOne(engine, files.front(), (work / "warm.pdf").string());  // fonts found once
   std::vector<double> seconds(files.size(), 0);
   std::vector<int> pages(files.size(), 0);
@@ -161,8 +161,8 @@ int main(int argc, char** argv) {
     const pid_t child = fork();
     if (child == 0) {
       const std::string pages = std::to_string(n);
-      execl("/proc/self/exe", argv[0], "--stamp-one", source.c_str(), dest.c_str(),
-            pages.c_str(), static_cast<char*>(nullptr));
+      execl("/proc/self/exe", argv[0], "--stamp-one", source.c_str(), dest.c_str(), pages.c_str(),
+            static_cast<char*>(nullptr));
       _exit(127);
     }
     int status = 0;

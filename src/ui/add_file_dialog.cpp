@@ -74,7 +74,9 @@ void TfrmAddFile::btnSourceClick() {
                            "*.ppt;*.pptx;*.pptm;*.odp")
           : QStringLiteral("Word files (*.Doc)|*.Doc|Excel files (*.Xls)|*.Xls|Powerpoint "
                            "Files(*.Ppt)|*.Ppt");
-  if (auto path = TUiDialogs::OpenFile(this, QString(), filter)) {
+  const QString offered =
+      PdfFiles ? filter + QStringLiteral("|PDF files (*.pdf)|*.pdf") : filter;
+  if (auto path = TUiDialogs::OpenFile(this, QString(), offered)) {
     Source->setText(*path);
   }
 }
@@ -90,6 +92,11 @@ void TfrmAddFile::btnOKClick() {
     ShowMessage("please input source File and destionation File at first");
     return;
   }
+  const bool pdf = PdfFiles && ExtensionIn(source, {".pdf"});
+  if (pdf && !ExtensionIn(dest, {".pdf"})) {
+    ShowMessage("Destination File Extension Must Be .pdf For A PDF Source File!");
+    return;
+  }
   // Only the source's kind decides the engine; the destination may also be a PDF. Both
   // refusals speak of the source extension.
   const bool current = CurrentFormats && CurrentFormat(source);
@@ -99,7 +106,7 @@ void TfrmAddFile::btnOKClick() {
         "(.docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/.pptm/.odp) Or .pdf!");
     return;
   }
-  if (!current && (!ExtensionIn(source, {".doc", ".xls", ".ppt"}) ||
+  if (!pdf && !current && (!ExtensionIn(source, {".doc", ".xls", ".ppt"}) ||
                    !ExtensionIn(dest, {".doc", ".xls", ".ppt", ".pdf"}))) {
     ShowMessage(CurrentFormats
                     ? "Source File Extension Only Can Be .doc/.xls/.ppt, "

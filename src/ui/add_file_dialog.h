@@ -24,6 +24,9 @@ class TfrmAddFile : public QDialog {
   // The job also stamps current formats (.docx, .xlsx, .pptx, OpenDocument): they are then
   // offered and accepted as well.
   bool CurrentFormats = false;
+  // The job also stamps PDF files: a .pdf source is offered and accepted, with a .pdf
+  // destination (its stamped copy).
+  bool PdfFiles = false;
 
   QLabel* Label1;
   QLineEdit* Source;

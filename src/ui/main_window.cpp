@@ -336,6 +336,7 @@ void TfrmMain::InitJobPage() {
   place(FolderFrame, "Folders/Files Of Job");
   FolderFrame->InitEntries();
   FolderFrame->CurrentFormats = [this] { return SettingFrame->IsModern->isChecked(); };
+  FolderFrame->PdfFiles = [this] { return SettingFrame->IsPdf->isChecked(); };
   DocSetFrame = new TDocSetFrame;
   place(DocSetFrame, "Watermark Settings");
   DocSetFrame->ShowSettings();

@@ -108,6 +108,7 @@ void TfrmNewWizard::CreateFrames() {
   FolderFrame->setGeometry(kPageLeft, kPageTop, pageWidth, kPageHeight);
   FolderFrame->InitEntries();
   FolderFrame->CurrentFormats = [this] { return SettingFrame->IsModern->isChecked(); };
+  FolderFrame->PdfFiles = [this] { return SettingFrame->IsPdf->isChecked(); };
 
   DocSetFrame = new TDocSetFrame(this);
   DocSetFrame->setGeometry(kPageLeft, kPageTop, pageWidth, kPageHeight);

@@ -57,9 +57,9 @@ RFontFile MatchFont(const std::string& family, char32_t codepoint) {
     FcChar8* file = nullptr;
     int index = 0;
     FcCharSet* has = nullptr;
-    const bool covers = codepoint == 0 ||
-                        (FcPatternGetCharSet(match, FC_CHARSET, 0, &has) == FcResultMatch &&
-                         FcCharSetHasChar(has, FcChar32(codepoint)));
+    const bool covers =
+        codepoint == 0 || (FcPatternGetCharSet(match, FC_CHARSET, 0, &has) == FcResultMatch &&
+                           FcCharSetHasChar(has, FcChar32(codepoint)));
     if (covers && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
       FcPatternGetInteger(match, FC_INDEX, 0, &index);
       found = {reinterpret_cast<const char*>(file), index};
@@ -181,7 +181,8 @@ struct RPlacedGlyph {
 }  // namespace
 
 RMarkOutline OutlineMark(const std::string& text, const std::string& fontName, double size) {
-  if (!(size > 0) || !std::isfinite(size)) throw std::runtime_error("watermark size must be positive");
+  if (!(size > 0) || !std::isfinite(size))
+    throw std::runtime_error("watermark size must be positive");
   const std::u32string chars = DecodeUtf8(text);
 
   FT_Library raw = nullptr;
@@ -270,7 +271,8 @@ RMarkOutline OutlineMark(const std::string& text, const std::string& fontName, d
   funcs.conic_to = ConicTo;
   funcs.cubic_to = CubicTo;
   for (const auto& g : placed) {
-    if (FT_Load_Glyph(g.face, g.glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0 ||
+    if (FT_Load_Glyph(g.face, g.glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) !=
+            0 ||
         g.face->glyph->format != FT_GLYPH_FORMAT_OUTLINE)
       continue;
     const double u = size / g.face->units_per_EM;

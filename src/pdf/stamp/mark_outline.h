@@ -12,8 +12,8 @@ namespace stampwell {
 // Outlines rather than text: the mark looks the same in every reader, needs no embedded font
 // and adds no words to the document's text.
 struct RMarkOutline {
-  std::string Path;    // path construction operators (m l c h) in points, inside the box
-  double Width = 0;    // the box, in points
+  std::string Path;  // path construction operators (m l c h) in points, inside the box
+  double Width = 0;  // the box, in points
   double Height = 0;
   std::string FontFile;  // the font file drawn (the first one, when glyphs came from several)
 };

@@ -197,13 +197,12 @@ void TPdfWaterMark::AddWaterMark(const RDocSettings& settings) {
   Handle dict = form.getDict();
   dict.replaceKey("/Type", Handle::newName("/XObject"));
   dict.replaceKey("/Subtype", Handle::newName("/Form"));
-  dict.replaceKey("/BBox", Handle::newArray(QPDFObjectHandle::Rectangle(
-                               0, 0, outline_.Width, outline_.Height)));
+  dict.replaceKey("/BBox", Handle::newArray(
+                               QPDFObjectHandle::Rectangle(0, 0, outline_.Width, outline_.Height)));
   Handle resources = Handle::newDictionary();
   if (settings.Transparent) {
-    resources.replaceKey(
-        "/ExtGState",
-        Handle::parse("<< /GS0 << /Type /ExtGState /ca 0.5 /CA 0.5 >> >>"));
+    resources.replaceKey("/ExtGState",
+                         Handle::parse("<< /GS0 << /Type /ExtGState /ca 0.5 /CA 0.5 >> >>"));
   }
   dict.replaceKey("/Resources", resources);
   needsTransparency_ = settings.Transparent;
@@ -226,10 +225,10 @@ void TPdfWaterMark::AddWaterMark(const RDocSettings& settings) {
       const double shown = angle * std::numbers::pi / 180.0;
       double pageW = (box[2] - box[0]) * unit, pageH = (box[3] - box[1]) * unit;
       if (rotation % 180 != 0) std::swap(pageW, pageH);
-      const double markW = outline_.Width * std::abs(std::cos(shown)) +
-                           outline_.Height * std::abs(std::sin(shown));
-      const double markH = outline_.Width * std::abs(std::sin(shown)) +
-                           outline_.Height * std::abs(std::cos(shown));
+      const double markW =
+          outline_.Width * std::abs(std::cos(shown)) + outline_.Height * std::abs(std::sin(shown));
+      const double markH =
+          outline_.Width * std::abs(std::sin(shown)) + outline_.Height * std::abs(std::cos(shown));
       const double fit = std::min({1.0, 0.95 * pageW / markW, 0.95 * pageH / markH});
       const double k = fit / unit;
       const double a = k * std::cos(theta), b = k * std::sin(theta);

@@ -54,10 +54,11 @@ RRaster Render(const std::string& path, int page, double dpi) {
   r.rgb.resize(std::size_t(r.width) * r.height);
   const char* data = image.const_data();
   for (int y = 0; y < r.height; ++y) {
-    const auto* row = reinterpret_cast<const unsigned char*>(data + std::size_t(y) * image.bytes_per_row());
+    const auto* row =
+        reinterpret_cast<const unsigned char*>(data + std::size_t(y) * image.bytes_per_row());
     for (int x = 0; x < r.width; ++x)
       r.rgb[std::size_t(y) * r.width + x] = {double(row[4 * x + 2]), double(row[4 * x + 1]),
-                                            double(row[4 * x])};
+                                             double(row[4 * x])};
   }
   return r;
 }
@@ -232,10 +233,9 @@ void MakePdf(const std::string& path, const RTestPdf& spec) {
     Handle page = Handle::parse("<< /Type /Page >>");
     page.replaceKey("/MediaBox", Handle::newArray(Handle::Rectangle(0, 0, p.width, p.height)));
     if (p.cropInset > 0)
-      page.replaceKey("/CropBox",
-                      Handle::newArray(Handle::Rectangle(p.cropInset, p.cropInset,
-                                                         p.width - p.cropInset,
-                                                         p.height - p.cropInset)));
+      page.replaceKey("/CropBox", Handle::newArray(Handle::Rectangle(p.cropInset, p.cropInset,
+                                                                     p.width - p.cropInset,
+                                                                     p.height - p.cropInset)));
     if (p.rotate != 0) page.replaceKey("/Rotate", Handle::newInteger(p.rotate));
     Handle fonts = Handle::newDictionary();
     fonts.replaceKey("/F1", font);
@@ -248,9 +248,10 @@ void MakePdf(const std::string& path, const RTestPdf& spec) {
     made.push_back(indirect);
   }
   if (spec.link && !made.empty()) {
-    made[0].replaceKey("/Annots", Handle::parse(
-        "[ << /Type /Annot /Subtype /Link /Rect [ 72 72 200 100 ] /Border [ 0 0 0 ] "
-        "/A << /S /URI /URI (https://example.com/) >> >> ]"));
+    made[0].replaceKey(
+        "/Annots",
+        Handle::parse("[ << /Type /Annot /Subtype /Link /Rect [ 72 72 200 100 ] /Border [ 0 0 0 ] "
+                      "/A << /S /URI /URI (https://example.com/) >> >> ]"));
   }
   if (spec.extras && !made.empty()) {
     QPDFEmbeddedFileDocumentHelper files(q);
@@ -263,7 +264,8 @@ void MakePdf(const std::string& path, const RTestPdf& spec) {
       Handle item = q.makeIndirectObject(Handle::newDictionary());
       item.replaceKey("/Title", Handle::newUnicodeString("Page " + std::to_string(i + 1)));
       item.replaceKey("/Parent", outlines);
-      item.replaceKey("/Dest", Handle::newArray(std::vector<Handle>{made[i], Handle::newName("/Fit")}));
+      item.replaceKey("/Dest",
+                      Handle::newArray(std::vector<Handle>{made[i], Handle::newName("/Fit")}));
       if (!items.empty()) {
         item.replaceKey("/Prev", items.back());
         items.back().replaceKey("/Next", item);
@@ -274,8 +276,9 @@ void MakePdf(const std::string& path, const RTestPdf& spec) {
     outlines.replaceKey("/Last", items.back());
     outlines.replaceKey("/Count", Handle::newInteger(int(items.size())));
     q.getRoot().replaceKey("/Outlines", outlines);
-    q.getTrailer().replaceKey("/Info", q.makeIndirectObject(Handle::parse(
-        "<< /Title (Quarterly figures) /Author (Finance) >>")));
+    q.getTrailer().replaceKey(
+        "/Info",
+        q.makeIndirectObject(Handle::parse("<< /Title (Quarterly figures) /Author (Finance) >>")));
   }
   if (spec.signedField && !made.empty()) {
     Handle sig = q.makeIndirectObject(Handle::parse(
@@ -300,8 +303,10 @@ void MakePdf(const std::string& path, const RTestPdf& spec) {
     metadata.getDict().replaceKey("/Type", Handle::newName("/Metadata"));
     metadata.getDict().replaceKey("/Subtype", Handle::newName("/XML"));
     q.getRoot().replaceKey("/Metadata", metadata);
-    q.getRoot().replaceKey("/OutputIntents", Handle::parse(
-        "[ << /Type /OutputIntent /S /GTS_PDFA1 /OutputConditionIdentifier (sRGB) >> ]"));
+    q.getRoot().replaceKey(
+        "/OutputIntents",
+        Handle::parse(
+            "[ << /Type /OutputIntent /S /GTS_PDFA1 /OutputConditionIdentifier (sRGB) >> ]"));
   }
   QPDFWriter writer(q, path.c_str());
   if (!spec.userPassword.empty() || !spec.ownerPassword.empty()) {

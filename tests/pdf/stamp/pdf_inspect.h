@@ -13,12 +13,12 @@ namespace stampwell::test {
 // The mark of one colour on one rendered page, measured against the same page of the source
 // rendered alike: pixels that read as the colour laid over what the source shows there.
 struct RMarkMeasure {
-  int pixels = 0;       // mark pixels
-  double angle = 0;     // long axis, degrees counter-clockwise from the horizontal, -45..135
-  double cx = 0;        // centre of the mark pixels, fraction of the rendered page's width
-  double cy = 0;        // and height, from the top
-  double opacity = 0;   // 1 solid, 0.5 half blended with what lies under it
-  bool clipped = false;  // the mark touches the rendered page's edge
+  int pixels = 0;             // mark pixels
+  double angle = 0;           // long axis, degrees counter-clockwise from the horizontal, -45..135
+  double cx = 0;              // centre of the mark pixels, fraction of the rendered page's width
+  double cy = 0;              // and height, from the top
+  double opacity = 0;         // 1 solid, 0.5 half blended with what lies under it
+  bool clipped = false;       // the mark touches the rendered page's edge
   int width = 0, height = 0;  // the rendered page
   std::vector<bool> mask;     // which of its pixels are mark pixels, row by row
 };
@@ -49,10 +49,10 @@ struct RPdfStructure {
   std::string info;      // the trailer's /Info dictionary, unparsed
   bool encrypted = false;
   int encryptionR = 0;
-  int permissions = 0;   // /P
-  int markedPages = 0;   // pages with the engine's mark stream and mark XObject
-  int markStreams = 0;   // streams of the engine in the whole file
-  int markForms = 0;     // form XObjects of the engine in the whole file
+  int permissions = 0;  // /P
+  int markedPages = 0;  // pages with the engine's mark stream and mark XObject
+  int markStreams = 0;  // streams of the engine in the whole file
+  int markForms = 0;    // form XObjects of the engine in the whole file
 };
 RPdfStructure ReadStructure(const std::string& path);
 

@@ -83,8 +83,8 @@ TEST_F(PdfWaterMark, RotatedPagesShowTheMarkRisingAsTheReaderSeesThem) {
   ASSERT_GT(upright.pixels, 100);
   for (int page = 1; page < 4; ++page) {
     SCOPED_TRACE("turned page " + std::to_string(page + 1));
-    EXPECT_GT(MarkOverlap(upright, MeasureMark(dir_ / "square-out.pdf", dir_ / "square.pdf",
-                                               page, kMagenta, 60)),
+    EXPECT_GT(MarkOverlap(upright, MeasureMark(dir_ / "square-out.pdf", dir_ / "square.pdf", page,
+                                               kMagenta, 60)),
               0.8);
   }
 }
