@@ -10,6 +10,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 BASE_PKGS=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   libzip-dev libpugixml-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig1-dev poppler-utils xvfb xauth
+  libqpdf-dev libfreetype-dev libpoppler-cpp-dev
   fonts-dejavu-core fonts-liberation procps x11-utils
   dpkg-dev file desktop-file-utils appstream man-db unzip python3
   debhelper lintian fakeroot qt6-l10n-tools qt6-tools-dev)

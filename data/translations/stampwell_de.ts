@@ -294,6 +294,14 @@
         <source>Only .doc, .xls and .ppt files can be added; the destination may also be a .pdf file.</source>
         <translation>Nur .doc-, .xls- und .ppt-Dateien können hinzugefügt werden; das Ziel darf auch eine .pdf-Datei sein.</translation>
     </message>
+    <message>
+        <source>PDF files (*.pdf)|*.pdf</source>
+        <translation>PDF-Dateien (*.pdf)|*.pdf</translation>
+    </message>
+    <message>
+        <source>The destination of a PDF file must be a .pdf file.</source>
+        <translation>Das Ziel einer PDF-Datei muss eine .pdf-Datei sein.</translation>
+    </message>
 </context>
 <context>
     <name>stampwell::TItemDialogLayout</name>
@@ -463,6 +471,10 @@
     <message>
         <source>The job name cannot be empty; please enter one.</source>
         <translation>Der Auftragsname darf nicht leer sein; bitte geben Sie einen ein.</translation>
+    </message>
+    <message>
+        <source>Also stamp PDF files</source>
+        <translation>Auch PDF-Dateien stempeln</translation>
     </message>
 </context>
 <context>

@@ -294,6 +294,14 @@
         <source>Only .doc, .xls and .ppt files can be added; the destination may also be a .pdf file.</source>
         <translation>Seuls les fichiers .doc, .xls et .ppt peuvent être ajoutés ; la destination peut aussi être un fichier .pdf.</translation>
     </message>
+    <message>
+        <source>PDF files (*.pdf)|*.pdf</source>
+        <translation>Fichiers PDF (*.pdf)|*.pdf</translation>
+    </message>
+    <message>
+        <source>The destination of a PDF file must be a .pdf file.</source>
+        <translation>La destination d&apos;un fichier PDF doit être un fichier .pdf.</translation>
+    </message>
 </context>
 <context>
     <name>stampwell::TItemDialogLayout</name>
@@ -463,6 +471,10 @@
     <message>
         <source>The job name cannot be empty; please enter one.</source>
         <translation>Le nom de la tâche ne peut pas être vide ; veuillez en saisir un.</translation>
+    </message>
+    <message>
+        <source>Also stamp PDF files</source>
+        <translation>Tamponner aussi les fichiers PDF</translation>
     </message>
 </context>
 <context>

@@ -155,7 +155,7 @@ int ListJobs(std::ostream& out, std::ostream& err) {
     const RJobSettings& s = p->Settings;
     out << p->Settings.Name << '\t' << p->FileName << '\t' << "Doc=" << s.Doc << " Xls=" << s.Xls
         << " Ppt=" << s.Ppt << " PDF=" << s.PDF << " OtherFiles=" << s.OtherFiles
-        << " ModernFormats=" << s.ModernFormats << '\t'
+        << " ModernFormats=" << s.ModernFormats << " PdfFiles=" << s.PdfFiles << '\t'
         << p->Items.size() << (p->Items.size() == 1 ? " item" : " items") << '\n';
   }
   return ok ? kExitOk : kExitRunError;

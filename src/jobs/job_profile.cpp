@@ -75,6 +75,7 @@ void TJobProfile::Load() {
   Settings.Workers = ini.ReadInteger(kBasicInfo, "Workers", 1);
   Settings.ModernFormats = ini.ReadBool(kBasicInfo, "ModernFormats", false);
   Settings.Overwrite = ini.ReadBool(kBasicInfo, "Overwrite", false);
+  Settings.PdfFiles = ini.ReadBool(kBasicInfo, "PdfFiles", false);
   MaxFolder = ini.ReadInteger(kDocInfo, "MaxFolder", 0);
   DocSettings.DocWaterMarkStr = ini.ReadString(kDocInfo, "DocWaterMarkStr", "Confidential");
   DocSettings.DocFontName = ini.ReadString(kDocInfo, "DocFontName", "Arial");
@@ -126,11 +127,13 @@ void TJobProfile::Save() {
   // an existing key is left as it is.
   if (Settings.Workers != 1 || ini.ValueExists(kBasicInfo, "Workers"))
     ini.WriteInteger(kBasicInfo, "Workers", Settings.Workers);
-  // Last of its section, where a profile written before the switch existed gets it appended.
+  // Last of their section, where a profile written before the switches existed gets them
+  // appended.
   ini.WriteBool(kBasicInfo, "ModernFormats", Settings.ModernFormats);
   // Written once set, so that a profile of a job that never replaced stays as it was.
   if (Settings.Overwrite || ini.ValueExists(kBasicInfo, "Overwrite"))
     ini.WriteBool(kBasicInfo, "Overwrite", Settings.Overwrite);
+  ini.WriteBool(kBasicInfo, "PdfFiles", Settings.PdfFiles);
   ini.WriteInteger(kDocInfo, "MaxFolder", MaxFolder);
   ini.WriteString(kDocInfo, "DocWaterMarkStr", DocSettings.DocWaterMarkStr);
   ini.WriteString(kDocInfo, "DocFontName", DocSettings.DocFontName);

@@ -29,6 +29,9 @@ struct RJobSettings {
   // prints and copies again where its destinations exist. Off, an existing destination is
   // skipped. Never an output of the same run, and never a source.
   bool Overwrite = false;
+  // Also stamp .pdf files ("PdfFiles" in [BasicInfo]; absent: off, so stored jobs behave as
+  // before). A stamped PDF is its own PDF output.
+  bool PdfFiles = false;
 
   bool operator==(const RJobSettings&) const = default;
 };

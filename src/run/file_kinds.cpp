@@ -5,6 +5,7 @@
 #include "jobs/file_utils.h"
 #include "office/office_file_engines.h"
 #include "office/ooxml/ooxml_water_mark.h"
+#include "pdf/stamp/pdf_water_mark.h"
 #include "platform/paths.h"
 #include "platform/strings.h"
 
@@ -25,6 +26,8 @@ const std::vector<RFileKind>& StandardFileKinds() {
     std::vector<RFileKind> list = PackageFileKinds();
     const auto& office = OfficeFileKinds();
     list.insert(list.end(), office.begin(), office.end());
+    const auto& pdf = PdfFileKinds();
+    list.insert(list.end(), pdf.begin(), pdf.end());
     return list;
   }();
   return kinds;
@@ -104,6 +107,27 @@ const std::vector<RFileKind>& OfficeFileKinds() {
     ppt.printOrder = K::StepOrder::CountShowWork;
     ppt.makeEngine = [](TPDFStack& pdf) { return std::make_unique<TPptFileEngine>(&pdf); };
     list.push_back(std::move(ppt));
+    return list;
+  }();
+  return kinds;
+}
+
+const std::vector<RFileKind>& PdfFileKinds() {
+  static const std::vector<RFileKind> kinds = [] {
+    using K = RFileKind;
+    std::vector<RFileKind> list;
+    K pdf;
+    pdf.name = "PDF";
+    pdf.extensions = {".pdf"};
+    pdf.stampSwitch = &RJobSettings::PdfFiles;
+    pdf.enabledBy = &RJobSettings::PdfFiles;
+    pdf.printTag = "PDF";
+    pdf.openFailure = K::OpenFailure::Log;
+    pdf.stampOrder = K::StepOrder::ShowWorkCount;
+    pdf.printOrder = K::StepOrder::ShowWorkCount;
+    pdf.pdfBy = K::PdfBy::Engine;
+    pdf.makeEngine = [](TPDFStack&) { return std::make_unique<TPdfWaterMark>(); };
+    list.push_back(std::move(pdf));
     return list;
   }();
   return kinds;

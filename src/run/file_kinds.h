@@ -64,7 +64,7 @@ struct RFileKind {
 };
 
 // The kinds a run knows, in the order they are tried (the first that takes a file has it):
-// PackageFileKinds(), then OfficeFileKinds().
+// PackageFileKinds(), then OfficeFileKinds(), then PdfFileKinds().
 const std::vector<RFileKind>& StandardFileKinds();
 // The current Office formats in a job with ModernFormats, stamped in their own package
 // without an office process (TOoxmlWaterMark): .docx/.docm under Doc, .xlsx/.xlsm under Xls,
@@ -76,6 +76,9 @@ const std::vector<RFileKind>& PackageFileKinds();
 // .pptx/.pptm/.odp) through the office engines; in the standard kinds, the current Office
 // formats reach them only for printing.
 const std::vector<RFileKind>& OfficeFileKinds();
+// PDF files (.pdf) in a job with PdfFiles, stamped through TPdfWaterMark; stamped, a PDF is
+// its own PDF output.
+const std::vector<RFileKind>& PdfFileKinds();
 
 // The kind of source among kinds, or nullptr: a file the run copies (or passes over).
 const RFileKind* KindOf(const std::vector<RFileKind>& kinds, const std::string& source,

@@ -227,6 +227,7 @@ void TFolderFrame::AddFolderClick() {
 void TFolderFrame::AddFileClick() {
   auto dialog = std::make_unique<TfrmAddFile>(this);
   dialog->CurrentFormats = CurrentFormats && CurrentFormats();
+  dialog->PdfFiles = PdfFiles && PdfFiles();
   if (dialog->exec() == QDialog::Accepted) entries_.push_back(dialog->Rec);
   dialog.reset();
   RefreshList();
@@ -246,6 +247,7 @@ void TFolderFrame::EdititClick() {
   } else {
     auto dialog = std::make_unique<TfrmAddFile>(this);
     dialog->CurrentFormats = CurrentFormats && CurrentFormats();
+    dialog->PdfFiles = PdfFiles && PdfFiles();
     dialog->Rec = entries_[index];
     if (dialog->exec() == QDialog::Accepted) entries_[index] = dialog->Rec;
   }

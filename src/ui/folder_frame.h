@@ -43,6 +43,8 @@ class TFolderFrame : public QWidget {
   // Whether the job also stamps current formats, asked when a file entry is added or edited
   // (the file dialog then offers and accepts them). Unset: legacy formats only.
   std::function<bool()> CurrentFormats;
+  // Whether the job stamps PDF files (told to the file dialog as well).
+  std::function<bool()> PdfFiles;
 
   void AddFolderClick();
   void AddFileClick();

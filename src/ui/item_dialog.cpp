@@ -122,7 +122,9 @@ void TItemDialog::btnSourceClick() {
                "*.ppt;*.pptx;*.pptm;*.odp")
           : tr("Word files (*.Doc)|*.Doc|Excel files (*.Xls)|*.Xls|Powerpoint "
                "Files(*.Ppt)|*.Ppt");
-  if (auto path = TUiDialogs::OpenFile(this, QString(), filter)) Source->setText(*path);
+  const QString offered =
+      PdfFiles ? filter + QLatin1Char('|') + tr("PDF files (*.pdf)|*.pdf") : filter;
+  if (auto path = TUiDialogs::OpenFile(this, QString(), offered)) Source->setText(*path);
 }
 
 void TItemDialog::btnDestClick() {
@@ -137,6 +139,11 @@ void TItemDialog::btnDestClick() {
 bool TItemDialog::FileExtensionsOk(const std::string& source, const std::string& dest) const {
   // Only the source's kind decides the engine; the destination may also be a PDF. Both
   // refusals speak of the source extension.
+  const bool pdf = PdfFiles && ExtensionIn(source, {".pdf"});
+  if (pdf && !ExtensionIn(dest, {".pdf"})) {
+    ShowMessage(tr("The destination of a PDF file must be a .pdf file.").toStdString());
+    return false;
+  }
   const bool current = CurrentFormats && CurrentFormat(source);
   if (current && !CurrentFormat(dest) && !ExtensionIn(dest, {".pdf"})) {
     ShowMessage(tr("The destination must be a file of one of the current formats "
@@ -144,7 +151,7 @@ bool TItemDialog::FileExtensionsOk(const std::string& source, const std::string&
                     .toStdString());
     return false;
   }
-  if (!current && (!ExtensionIn(source, {".doc", ".xls", ".ppt"}) ||
+  if (!pdf && !current && (!ExtensionIn(source, {".doc", ".xls", ".ppt"}) ||
                    !ExtensionIn(dest, {".doc", ".xls", ".ppt", ".pdf"}))) {
     ShowMessage((CurrentFormats
                      ? tr("Only .doc, .xls, .ppt and .docx/.docm/.odt/.xlsx/.xlsm/.ods/.pptx/"

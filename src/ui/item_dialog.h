@@ -27,6 +27,9 @@ class TItemDialog : public QDialog {
   // For a file: the job also stamps current formats (.docx, .xlsx, .pptx, OpenDocument):
   // they are then offered and accepted as well.
   bool CurrentFormats = false;
+  // The job also stamps PDF files: a .pdf source is offered and accepted, with a .pdf
+  // destination (its stamped copy).
+  bool PdfFiles = false;
 
   QLabel* Label1;
   QLineEdit* Source;  // object name "Source" (file) or "SourceDir" (folder)

@@ -374,6 +374,7 @@ void TfrmMain::InitJobPage() {
   place(FolderFrame, tr("Folders and Files"));
   FolderFrame->InitEntries();
   FolderFrame->CurrentFormats = [this] { return SettingFrame->IsModern->isChecked(); };
+  FolderFrame->PdfFiles = [this] { return SettingFrame->IsPdf->isChecked(); };
   DocSetFrame = new TDocSetFrame;
   place(DocSetFrame, tr("Watermark"));
   DocSetFrame->ShowSettings();

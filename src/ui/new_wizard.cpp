@@ -105,14 +105,16 @@ void TfrmNewWizard::CreateFrames() {
   SettingFrame->setGeometry(kPageLeft, kPageTop, pageWidth, kPageHeight);
   SettingFrame->ShowSettings();
   // Shown in their check boxes when step 2 is entered. A new job handles the current formats
-  // too; stored jobs keep what they had.
+  // and PDF files too; stored jobs keep what they had.
   SettingFrame->Settings.OtherFiles = true;
   SettingFrame->Settings.ModernFormats = true;
+  SettingFrame->Settings.PdfFiles = true;
 
   FolderFrame = new TFolderFrame(this);
   FolderFrame->setGeometry(kPageLeft, kPageTop, pageWidth, kPageHeight);
   FolderFrame->InitEntries();
   FolderFrame->CurrentFormats = [this] { return SettingFrame->IsModern->isChecked(); };
+  FolderFrame->PdfFiles = [this] { return SettingFrame->IsPdf->isChecked(); };
 
   DocSetFrame = new TDocSetFrame(this);
   DocSetFrame->setGeometry(kPageLeft, kPageTop, pageWidth, kPageHeight);
@@ -192,6 +194,7 @@ void TfrmNewWizard::KeepStep2Choices() {
   rec.Xls = SettingFrame->IsXls->isChecked();
   rec.Ppt = SettingFrame->IsPpt->isChecked();
   rec.ModernFormats = SettingFrame->IsModern->isChecked();
+  rec.PdfFiles = SettingFrame->IsPdf->isChecked();
   rec.PDF = SettingFrame->IsPrintPDF->isChecked();
   rec.OtherFiles = SettingFrame->IsCopy->isChecked();
   rec.Overwrite = SettingFrame->IsOverwrite->isChecked();

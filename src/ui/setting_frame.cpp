@@ -16,14 +16,14 @@
 namespace stampwell {
 namespace {
 
-// The file type box holds a fourth row for the current formats; the option box below it
-// moves down by that row and holds a third row, the number of workers, with its rows closer
-// together. The panel grows by that row and still fits the page (and the wizard's).
+// The file type box holds a fourth row for the current formats and a fifth for PDF files;
+// the option box below it holds the PDF, copy and replace switches and the number of workers.
+// The panel grows by those rows and still fits the page (and the wizard's).
 constexpr int kTypesTop = 44;
-constexpr int kTypesHeight = 110;
-constexpr int kOptionTop = 158;
+constexpr int kTypesHeight = 130;
+constexpr int kOptionTop = 178;
 constexpr int kOptionHeight = 110;
-constexpr int kPanelHeight = 268;
+constexpr int kPanelHeight = 290;
 // The most workers the box offers; a profile may hold more (or less than 0), which the page
 // then shows at the nearest end and keeps as it is unless the user changes the box.
 constexpr int kMaxWorkers = 64;
@@ -51,11 +51,11 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, 
 TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("SettingFrame"));
   setFont(DesktopFont());
-  resize(504, 273);
+  resize(504, std::max(273, kPanelHeight));
 
   LocPanel = Make<QFrame>(this, "LocPanel");
   LocPanel->setFrameShape(QFrame::NoFrame);
-  LocPanel->setGeometry(0, (273 - kPanelHeight) / 2, 500, kPanelHeight);
+  LocPanel->setGeometry(0, std::max(0, (273 - kPanelHeight) / 2), 500, kPanelHeight);
 
   Label1 = Make<QLabel>(LocPanel, "Label1");
   Label1->setText(tr("Job name:"));
@@ -78,6 +78,7 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   IsPpt = MakeCheck(GroupBox1, "IsPpt", tr("Add a watermark to &PowerPoint files (.ppt)"), 16, 64);
   IsModern = MakeCheck(GroupBox1, "IsModern",
                        tr("Also .docx, .xlsx, .pptx and OpenDocument files"), 16, 86);
+  IsPdf = MakeCheck(GroupBox1, "IsPdf", tr("Also stamp PDF files"), 16, 108);
 
   GroupBox2 = Make<QGroupBox>(LocPanel, "GroupBox2");
   GroupBox2->setTitle(tr("Option"));
@@ -124,7 +125,7 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   // centred on the panel) until the longest caption fits, since a clipped caption hides what
   // the option does.
   int needed = 321;
-  for (QCheckBox* box : {IsDoc, IsXls, IsPpt, IsModern, IsPrintPDF, IsCopy, IsOverwrite}) {
+  for (QCheckBox* box : {IsDoc, IsXls, IsPpt, IsModern, IsPdf, IsPrintPDF, IsCopy, IsOverwrite}) {
     box->resize(box->sizeHint().width(), box->height());
     needed = std::max(needed, box->x() + box->width() + 8);
   }
@@ -144,6 +145,7 @@ void TSettingFrame::ShowSettings(const std::optional<RJobSettings>& rec) {
   IsXls->setChecked(Settings.Xls);
   IsPpt->setChecked(Settings.Ppt);
   IsModern->setChecked(Settings.ModernFormats);
+  IsPdf->setChecked(Settings.PdfFiles);
   IsPrintPDF->setChecked(Settings.PDF);
   IsCopy->setChecked(Settings.OtherFiles);
   IsOverwrite->setChecked(Settings.Overwrite);
@@ -163,6 +165,7 @@ bool TSettingFrame::ReadSettings() {
   Settings.Xls = IsXls->isChecked();
   Settings.Ppt = IsPpt->isChecked();
   Settings.ModernFormats = IsModern->isChecked();
+  Settings.PdfFiles = IsPdf->isChecked();
   Settings.PDF = IsPrintPDF->isChecked();
   Settings.OtherFiles = IsCopy->isChecked();
   Settings.Overwrite = IsOverwrite->isChecked();

@@ -16,9 +16,10 @@ class QSpinBox;
 namespace stampwell {
 
 // The general page of a job: its name, the file types to stamp (the legacy formats, and the
-// current ones when ModernFormats is on), PDF output, copying of other files and how many
-// files a run handles at once (Workers). Keeps its own copy of the job's RJobSettings;
-// AutoRun and EveryMinutes have no control and pass through a show-and-read cycle unchanged.
+// current ones when ModernFormats is on, PDF files when PdfFiles is on), PDF output, copying
+// of other files and how many files a run handles at once (Workers). Keeps its own copy of
+// the job's RJobSettings; AutoRun and EveryMinutes have no control and pass through a
+// show-and-read cycle unchanged.
 class TSettingFrame : public QWidget {
   Q_OBJECT
 
@@ -43,6 +44,7 @@ class TSettingFrame : public QWidget {
   QCheckBox* IsXls;
   QCheckBox* IsPpt;
   QCheckBox* IsModern;  // ModernFormats
+  QCheckBox* IsPdf;     // PdfFiles
   QGroupBox* GroupBox2;
   QCheckBox* IsPrintPDF;
   QCheckBox* IsCopy;

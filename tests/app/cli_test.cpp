@@ -93,15 +93,16 @@ TEST_F(CliJobs, ListShowsEveryJobWithItsSwitchesAndItems) {
   SaveProfile("Weekly", Settings(true, false, true, false, true), {Folder(), Folder()});
   RJobSettings pdfOnly = Settings(false, false, false, true, false);
   pdfOnly.ModernFormats = true;
+  pdfOnly.PdfFiles = true;
   SaveProfile("Pdf Only", pdfOnly, {});
   auto r = RunCli({"list"});
   EXPECT_EQ(r.status, cli::kExitOk);
   EXPECT_NE(r.out.find("Weekly\tswWeekly.ini\tDoc=1 Xls=0 Ppt=1 PDF=0 OtherFiles=1 "
-                       "ModernFormats=0\t2 items\n"),
+                       "ModernFormats=0 PdfFiles=0\t2 items\n"),
             std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("Pdf Only\tswPdf Only.ini\tDoc=0 Xls=0 Ppt=0 PDF=1 OtherFiles=0 "
-                       "ModernFormats=1\t0 items\n"),
+                       "ModernFormats=1 PdfFiles=1\t0 items\n"),
             std::string::npos)
       << r.out;
 }

@@ -53,7 +53,7 @@ printf 'Job Begin\nJob End\n' > "$jobs/swWeekly.log"
 out=$(cli list 2>&1); rc=$?
 [ $rc -eq 0 ] || bad "list gave rc $rc: $out"
 for name in Weekly "Month end"; do
-  echo "$out" | grep -q "^$name	sw$name.ini	Doc=1 Xls=0 Ppt=0 PDF=1 OtherFiles=1 ModernFormats=0	1 item$" \
+  echo "$out" | grep -q "^$name	sw$name.ini	Doc=1 Xls=0 Ppt=0 PDF=1 OtherFiles=1 ModernFormats=0 PdfFiles=0	1 item$" \
     || bad "list does not show the job $name: $out"
 done
 out=$(cli history Weekly 2>&1); rc=$?

@@ -127,7 +127,7 @@ TEST_F(JobProfileTest, SaveWritesEveryKeyInOrderAndLoadsBack) {
   p.Save();
   EXPECT_EQ(ReadFile(Dir() + "swWeekly.ini"),
             "[BasicInfo]\r\nName=Weekly\r\nAutoRun=1\r\nDoc=0\r\nXls=1\r\nPpt=1\r\nPDF=1\r\n"
-            "OtherFiles=0\r\nEveryMinutes=-5\r\nModernFormats=0\r\n"
+            "OtherFiles=0\r\nEveryMinutes=-5\r\nModernFormats=0\r\nPdfFiles=0\r\n"
             "[DocInfo]\r\nMaxFolder=3\r\nDocWaterMarkStr= Draft \r\nDocFontName=Courier New\r\n"
             "DocWatermarkSize=72\r\nDocWatermarkColor=clRed\r\nTransparent=0\r\nHX=0\r\n"
             "[0]\r\nType=0\r\nSource=/in/a.doc\r\nDest=/out/a.doc\r\nComments=one\r\n"
@@ -171,7 +171,8 @@ TEST_F(JobProfileTest, ModernFormatsIsOffWhenAbsentAndSurvivesASave) {
   EXPECT_TRUE(p.Settings.Xls);
   p.Save();
   const std::string saved = ReadFile(Dir() + "swOld.ini");
-  EXPECT_NE(saved.find("EveryMinutes=100\r\nModernFormats=0\r\n[DocInfo]"), std::string::npos)
+  EXPECT_NE(saved.find("EveryMinutes=100\r\nModernFormats=0\r\nPdfFiles=0\r\n[DocInfo]"),
+            std::string::npos)
       << saved;
   EXPECT_FALSE(TJobProfile("swOld.ini").Settings.ModernFormats);
 
@@ -205,6 +206,27 @@ TEST_F(JobProfileTest, OverwriteIsOffWhenAbsentAndWrittenOnceSet) {
   on.Save();
   EXPECT_EQ(TIniFile(Dir() + "swOld.ini").ReadString("BasicInfo", "Overwrite", ""), "0");
   EXPECT_FALSE(TJobProfile("swOld.ini").Settings.Overwrite);
+}
+
+TEST_F(JobProfileTest, PdfFilesIsOffWhenAbsentAndSurvivesASave) {
+  Given("swOld.ini", "[BasicInfo]\r\nName=Old\r\nModernFormats=1\r\n[DocInfo]\r\nHX=1\r\n");
+  TJobProfile old("swOld.ini");
+  EXPECT_FALSE(old.Settings.PdfFiles);
+  EXPECT_TRUE(old.Settings.ModernFormats);
+  old.Save();
+  EXPECT_EQ(TIniFile(Dir() + "swOld.ini").ReadString("BasicInfo", "PdfFiles", "absent"), "0");
+  EXPECT_FALSE(TJobProfile("swOld.ini").Settings.PdfFiles);
+
+  Given("swOn.ini", "[BasicInfo]\r\nName=On\r\npdffiles=1\r\n");
+  TJobProfile on("swOn.ini");
+  EXPECT_TRUE(on.Settings.PdfFiles);
+  EXPECT_FALSE(on.Settings.ModernFormats) << "the switches are independent";
+  on.Save();
+  EXPECT_EQ(TIniFile(Dir() + "swOn.ini").ReadString("BasicInfo", "PdfFiles", ""), "1");
+  EXPECT_TRUE(TJobProfile("swOn.ini").Settings.PdfFiles);
+  on.Settings.PdfFiles = false;
+  on.Save();
+  EXPECT_FALSE(TJobProfile("swOn.ini").Settings.PdfFiles);
 }
 
 TEST_F(JobProfileTest, UnnamedColourIsWrittenBackInTheSameHexForm) {

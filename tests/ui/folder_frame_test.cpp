@@ -334,6 +334,56 @@ class FolderFrameTest : public QObject {
     if (accepted) QVERIFY(dialog.Rec == File(source.toStdString(), dest.toStdString()));
   }
 
+  // A job that also stamps PDF files: a .pdf source (any case) goes to a .pdf destination;
+  // without the switch a .pdf source is refused as before.
+  void fileDialogWithPdfFiles_data() {
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("dest");
+    QTest::addColumn<bool>("pdfFiles");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("pdf to pdf") << "/a/r.pdf" << "/b/r.pdf" << true << true;
+    QTest::newRow(".PDF in any case") << "/a/r.PDF" << "/b/r.Pdf" << true << true;
+    QTest::newRow("pdf to doc") << "/a/r.pdf" << "/b/r.doc" << true << false;
+    QTest::newRow("legacy kept") << "/a/r.doc" << "/b/r.pdf" << true << true;
+    QTest::newRow("pdf without the switch") << "/a/r.pdf" << "/b/r.pdf" << false << false;
+  }
+  void fileDialogWithPdfFiles() {
+    QFETCH(QString, source);
+    QFETCH(QString, dest);
+    QFETCH(bool, pdfFiles);
+    QFETCH(bool, accepted);
+    TfrmAddFile dialog;
+    dialog.PdfFiles = pdfFiles;
+    dialog.Source->setText(source);
+    dialog.Dest->setText(dest);
+    test::MessageRecorder messages;
+    dialog.btnOKClick();
+    QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
+    QCOMPARE(messages.Messages().size(), std::size_t(accepted ? 0 : 1));
+    if (accepted) QVERIFY(dialog.Rec == File(source.toStdString(), dest.toStdString()));
+  }
+
+  void pageTellsTheFileDialogWhetherTheJobStampsPdfFiles() {
+    TFolderFrame page;
+    bool pdf = false;
+    page.PdfFiles = [&pdf] { return pdf; };
+    for (const bool on : {false, true}) {
+      pdf = on;
+      bool seen = !on;
+      OnNextDialog<TfrmAddFile>([&seen](TfrmAddFile* d) {
+        seen = d->PdfFiles;
+        d->Source->setText(QStringLiteral("/a/r.pdf"));
+        d->Dest->setText(QStringLiteral("/b/r.pdf"));
+        d->btnOK->click();
+        if (d->isVisible()) d->btnCancel->click();  // refused: it stays open
+      });
+      test::MessageRecorder messages;
+      page.AddFileClick();
+      QCOMPARE(seen, on);
+      QCOMPARE(page.Entries().size(), std::size_t(on ? 1 : 0));
+    }
+  }
+
   void pageTellsTheFileDialogWhetherTheJobTakesCurrentFormats() {
     TFolderFrame page;
     bool current = false;

@@ -128,6 +128,27 @@ class SettingPagesTest : public QObject {
     }
   }
 
+  void generalPdfFilesBoxFollowsTheRecord() {
+    TSettingFrame page;
+    auto* box = page.findChild<QCheckBox*>(QStringLiteral("IsPdf"));
+    QVERIFY(box);
+    QCOMPARE(box->text(), QStringLiteral("Also stamp PDF files"));
+    QCOMPARE(box->parentWidget(), static_cast<QWidget*>(page.GroupBox1));
+    QVERIFY(page.GroupBox1->contentsRect().contains(box->geometry()));
+    for (bool on : {true, false}) {
+      RJobSettings job = SampleJob();
+      job.PdfFiles = on;
+      page.ShowSettings(job);
+      QCOMPARE(box->isChecked(), on);
+      QVERIFY(page.ReadSettings());
+      QVERIFY(page.Settings == job);
+      box->setChecked(!on);  // the user's choice is taken, nothing else changes
+      QVERIFY(page.ReadSettings());
+      QCOMPARE(page.Settings.PdfFiles, !on);
+      QCOMPARE(page.Settings.ModernFormats, job.ModernFormats);
+    }
+  }
+
   void generalWorkersBoxFollowsTheRecord() {
     TSettingFrame page;
     auto* box = page.findChild<QSpinBox*>(QStringLiteral("Workers"));

@@ -150,6 +150,7 @@ class WizardTest : public QObject {
     QCOMPARE(saved.Settings.Name, std::string("Profile1"));
     QVERIFY(saved.Settings.Doc && saved.Settings.OtherFiles);
     QVERIFY(saved.Settings.ModernFormats);
+    QVERIFY(saved.Settings.PdfFiles);  // a new job stamps PDF files too
     QVERIFY(!saved.Settings.PDF && !saved.Settings.AutoRun);
     QCOMPARE(saved.Settings.EveryMinutes, 0);
     QVERIFY(saved.Items.empty());
@@ -167,6 +168,8 @@ class WizardTest : public QObject {
     QVERIFY(w.SettingFrame->IsModern->isChecked());  // a new job handles the current formats
     w.SettingFrame->IsXls->setChecked(true);
     w.SettingFrame->IsModern->setChecked(false);
+    QVERIFY(w.SettingFrame->IsPdf->isChecked());
+    w.SettingFrame->IsPdf->setChecked(false);
     GoToStep(w, 3);
     const std::vector<RJobItem> items = {{1, "/src/a", "/dst/a", "first"},
                                          {0, "/src/b.doc", "/dst/b.doc", ""}};
@@ -176,6 +179,7 @@ class WizardTest : public QObject {
     GoToStep(w, 2);
     QVERIFY(w.SettingFrame->IsXls->isChecked());
     QVERIFY(!w.SettingFrame->IsModern->isChecked());
+    QVERIFY(!w.SettingFrame->IsPdf->isChecked());
     QCOMPARE(w.SettingFrame->sName->text(), QStringLiteral("Weekly"));
     GoToStep(w, 4);
     QCOMPARE(w.DocSetFrame->wmString->currentText(), QStringLiteral("Internal only"));
@@ -183,6 +187,7 @@ class WizardTest : public QObject {
     TJobProfile saved("swWeekly.ini");
     QVERIFY(saved.Settings.Xls);
     QVERIFY(!saved.Settings.ModernFormats);
+    QVERIFY(!saved.Settings.PdfFiles);
     QCOMPARE(saved.DocSettings.DocWaterMarkStr, std::string("Internal only"));
     QCOMPARE(saved.Items, items);
   }

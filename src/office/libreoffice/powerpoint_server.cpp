@@ -173,6 +173,36 @@ RShapeHost PageHost(const std::shared_ptr<TOfficeDocument>& doc,
   return host;
 }
 
+std::string ShapeName(const Reference<css::drawing::XShape>& shape);
+
+// The host of a mark added through the slide master on one of the pages it goes to. A name
+// given to the mark is its alone among the text effects of that page: another text effect
+// there of that name is an earlier copy of the same mark that the caller's search for it did
+// not remove, and it goes, so that the page never shows the mark twice (a restamp replaces
+// the mark, it never adds a second one beside it).
+RShapeHost MarkHost(const std::shared_ptr<TOfficeDocument>& doc,
+                    const std::shared_ptr<TPptPages>& pages,
+                    const Reference<css::drawing::XShapes>& page) {
+  RShapeHost host = PageHost(doc, pages, page);
+  host.ShapeNamed = [named = host.ShapeNamed, removed = host.ShapeRemoved, page](
+                        const Reference<css::drawing::XShape>& shape, const std::string& name) {
+    if (!name.empty()) {
+      std::vector<Reference<css::drawing::XShape>> earlier;
+      for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
+        Reference<css::drawing::XShape> other(page->getByIndex(i), UNO_QUERY);
+        if (other.is() && other != shape && ShapeName(other) == name && IsTextEffect(other))
+          earlier.push_back(other);
+      }
+      for (const auto& other : earlier) {
+        page->remove(other);
+        if (removed) removed(other);
+      }
+    }
+    if (named) named(shape, name);
+  };
+  return host;
+}
+
 struct PptDoc {
   std::shared_ptr<TOfficeDocument> doc;
   std::shared_ptr<TPptPages> pages;
@@ -362,7 +392,7 @@ DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc,
   shapes->Func("AddTextEffect", [doc, pages, masters](const Args& a) {
     std::vector<DispatchPtr> all;
     for (const auto& master : masters) {
-      auto collection = MakeShapesObject(PageHost(doc, pages, master), [] {
+      auto collection = MakeShapesObject(MarkHost(doc, pages, master), [] {
         return std::vector<Reference<css::drawing::XShape>>();
       });
       all.push_back(collection->Call("AddTextEffect", a).AsDispatch());

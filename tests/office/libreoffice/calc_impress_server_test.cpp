@@ -333,6 +333,45 @@ TEST(PowerPointServer, NamesRecordFollowsNamingAndRemoval) {
   }
 }
 
+// A mark named on the slide master is the only text effect of its name on the page: where a
+// restamp's search for the earlier mark missed it (here the later mark is added beside it with
+// no search at all), the earlier one goes when the later one is named, and the saved file shows
+// the later mark once. Other shapes, of other names, stay.
+TEST(PowerPointServer, NamingAMarkOnTheMasterReplacesAnEarlierMarkOfThatName) {
+  TempDir out;
+  ASSERT_TRUE(test::ConvertWithOffice({fx->dir / "src/deck.fodp"}, "odp", out.Path()));
+  auto texts = [](OleVariant shapes) {
+    std::vector<std::string> found;
+    for (int i = 1, n = shapes.Get("Count").AsInt(); i <= n; ++i) {
+      OleVariant item = shapes.Call("Item", {i});
+      const std::string name = item.Get("Name").AsString();
+      if (name == kName1 || name == "other")
+        found.push_back(name + ": " + test::Describe(item).Text);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+  auto deck = fx->pptReader.Get("Presentations").Call("Open", {out / "deck.odp"});
+  auto shapes = deck.Get("SlideMaster").Get("Shapes");
+  shapes.Call("AddTextEffect", {0, "earlier", "Arial", 30, 0, 0, 10, 10}).Put("Name", kName1);
+  shapes.Call("AddTextEffect", {0, "other", "Arial", 30, 0, 0, 10, 200}).Put("Name", "other");
+  deck.Call("SaveAs", {out / "once.odp"});
+  deck.Call("Close");
+
+  deck = fx->pptReader.Get("Presentations").Call("Open", {out / "once.odp"});
+  shapes = deck.Get("SlideMaster").Get("Shapes");
+  ASSERT_EQ(texts(shapes), (std::vector<std::string>{kName1 + ": earlier", "other: other"}));
+  shapes.Call("AddTextEffect", {0, "later", "Arial", 30, 0, 0, 10, 10}).Put("Name", kName1);
+  EXPECT_EQ(texts(shapes), (std::vector<std::string>{kName1 + ": later", "other: other"}));
+  deck.Call("SaveAs", {out / "twice.odp"});
+  deck.Call("Close");
+
+  deck = fx->pptReader.Get("Presentations").Call("Open", {out / "twice.odp"});
+  EXPECT_EQ(texts(deck.Get("SlideMaster").Get("Shapes")),
+            (std::vector<std::string>{kName1 + ": later", "other: other"}));
+  deck.Call("Close");
+}
+
 // Property writes are held back and sent together: they must reach every later reader, the
 // same shape read through another object, the geometry they change and the saved file, also
 // when the object that made them is gone by then.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -36,6 +37,19 @@ bool ReadPpm(const std::string& path, int& width, int& height, std::vector<unsig
   rgb.resize(std::size_t(width) * height * 3);
   in.read(reinterpret_cast<char*>(rgb.data()), std::streamsize(rgb.size()));
   return bool(in);
+}
+
+// The resolution pages are rendered at for measuring: the lowest at which the measures of the
+// corpus marks (angle, opacity, centre, size) come out as at twice the resolution, within
+// 0.1 degree and 0.01 of the page. STAMPWELL_MEASURE_DPI overrides it, for comparing
+// resolutions.
+int MeasureDpi() {
+  static const int dpi = [] {
+    const char* env = std::getenv("STAMPWELL_MEASURE_DPI");
+    const int v = env ? std::atoi(env) : 0;
+    return v > 0 ? v : 30;
+  }();
+  return dpi;
 }
 
 }  // namespace
@@ -90,7 +104,8 @@ std::optional<RMarkMeasure> MeasurePpm(const std::string& ppmPath, RRgb colour,
     }
   }
   const double n = double(strengths.size());
-  if (n < 30) return std::nullopt;
+  // 30 pixels at 60 dpi, the same area of the page at the resolution in use.
+  if (n < std::max(8.0, 30.0 * MeasureDpi() * MeasureDpi() / 3600.0)) return std::nullopt;
   const double mx = sx / n, my = sy / n;
   const double cxx = sxx / n - mx * mx, cyy = syy / n - my * my, cxy = sxy / n - mx * my;
   // Direction of the major axis of the pixels' spread.
@@ -120,8 +135,8 @@ std::vector<fs::path> RenderPages(const std::string& pdf, const fs::path& dir, i
   fs::create_directories(dir);
   const std::string range =
       pages > 0 ? "-f 1 -l " + std::to_string(pages) + " " : std::string();
-  RunCapture("pdftoppm -r 60 " + range + Quote(pdf) + " " + Quote((dir / "page").string()) +
-             " 2>/dev/null");
+  RunCapture("pdftoppm -r " + std::to_string(MeasureDpi()) + " " + range + Quote(pdf) + " " +
+             Quote((dir / "page").string()) + " 2>/dev/null");
   std::vector<fs::path> files;
   for (const auto& e : fs::directory_iterator(dir))
     if (e.path().extension() == ".ppm") files.push_back(e.path());
@@ -161,7 +176,7 @@ std::optional<RMarkMeasure> MeasurePdf(const std::string& pdf, RRgb colour, int 
 std::vector<std::string> RenderToPdf(const std::vector<std::string>& files,
                                      const std::string& outDir) {
   fs::create_directories(outDir);
-  ConvertWithOffice(files, "pdf", outDir);
+  ConvertFresh(files, "pdf", outDir);
   std::vector<std::string> pdfs;
   for (const auto& f : files) {
     const fs::path pdf = fs::path(outDir) / (fs::path(f).stem().string() + ".pdf");

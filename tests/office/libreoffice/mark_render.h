@@ -21,13 +21,14 @@ struct RMarkMeasure {
   int page = 0;        // which of the measured pages showed the most of the mark
 };
 
-// Measures one rendered page (binary PPM, P6). Empty when fewer than 30 pixels of the colour.
+// Measures one rendered page (binary PPM, P6, rendered at the resolution MeasurePdf uses).
+// Empty when the colour covers less of the page than 30 pixels at 60 dpi.
 // The mark is taken as blended over a white page, or over the same page rendered without the
 // mark (referencePpm, same size) when one is given: that one also sees a mark over coloured
 // backgrounds and pictures.
 std::optional<RMarkMeasure> MeasurePpm(const std::string& ppmPath, RRgb colour,
                                        const std::string& referencePpm = "");
-// Renders the first pages of a PDF (pages <= 0: all of them) at 60 dpi and measures the page
+// Renders the first pages of a PDF (pages <= 0: all of them) at 30 dpi and measures the page
 // that shows most of the mark; referencePdf: the document without the mark, page for page.
 std::optional<RMarkMeasure> MeasurePdf(const std::string& pdf, RRgb colour, int pages = 3,
                                        const std::string& referencePdf = "");

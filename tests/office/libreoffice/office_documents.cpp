@@ -1,11 +1,14 @@
 #include "office_documents.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "support/temp_dir.h"
@@ -132,8 +135,8 @@ std::string RunCapture(const std::string& command) {
   return out;
 }
 
-bool ConvertWithOffice(const std::vector<std::string>& sources, const std::string& format,
-                       const std::string& outDir, const std::string& filter) {
+bool ConvertFresh(const std::vector<std::string>& sources, const std::string& format,
+                  const std::string& outDir, const std::string& filter) {
   TempDir profile;
   std::ostringstream cmd;
   cmd << "/usr/lib/libreoffice/program/soffice.bin --headless --norestore --nologo "
@@ -148,12 +151,75 @@ bool ConvertWithOffice(const std::vector<std::string>& sources, const std::strin
     const int status = std::system(cmd.str().c_str());
     rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
-  if (rc != 0) return false;
-  for (const auto& s : sources) {
-    const auto out = std::filesystem::path(outDir) /
-                     std::filesystem::path(s).filename().replace_extension("." + format);
-    if (!std::filesystem::exists(out)) return false;
+  return rc == 0;
+}
+
+namespace {
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The name of a conversion in the shared folder: what went in (FNV-1a over the bytes, the
+// format and the filter), so that a changed source is converted anew.
+std::string ConversionName(const std::string& source, const std::string& format,
+                           const std::string& filter) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (const std::string& part : {Bytes(source), std::string(1, '\0') + format, "\0" + filter})
+    for (const unsigned char c : part) h = (h ^ c) * 1099511628211ull;
+  char name[40];
+  std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(h));
+  return std::string(name) + "." + format;
+}
+
+std::filesystem::path OutputOf(const std::string& source, const std::string& format,
+                               const std::string& outDir) {
+  return std::filesystem::path(outDir) /
+         std::filesystem::path(source).filename().replace_extension("." + format);
+}
+
+}  // namespace
+
+std::string SharedConversionFolder() {
+  const char* dir = std::getenv("STAMPWELL_TEST_DOCS");
+  return dir ? dir : "";
+}
+
+bool ConvertWithOffice(const std::vector<std::string>& sources, const std::string& format,
+                       const std::string& outDir, const std::string& filter) {
+  namespace fs = std::filesystem;
+  const std::string shared = SharedConversionFolder();
+  std::vector<std::string> missing;
+  std::error_code ec;
+  if (shared.empty()) {
+    missing = sources;
+  } else {
+    fs::create_directories(outDir, ec);
+    for (const auto& s : sources) {
+      const fs::path kept = fs::path(shared) / ConversionName(s, format, filter);
+      if (!fs::exists(kept) ||
+          !fs::copy_file(kept, OutputOf(s, format, outDir), fs::copy_options::overwrite_existing, ec))
+        missing.push_back(s);
+    }
   }
+  if (!missing.empty()) {
+    const bool ok = ConvertFresh(missing, format, outDir, filter);
+    // Kept for the other test programs of this run: written beside and renamed, so that one
+    // running at the same time never copies half a file.
+    if (ok && !shared.empty()) {
+      fs::create_directories(shared, ec);
+      for (const auto& s : missing) {
+        const fs::path kept = fs::path(shared) / ConversionName(s, format, filter);
+        const fs::path part = kept.string() + ".part" + std::to_string(::getpid());
+        if (fs::copy_file(OutputOf(s, format, outDir), part, fs::copy_options::overwrite_existing, ec))
+          fs::rename(part, kept, ec);
+      }
+    }
+    if (!ok) return false;
+  }
+  for (const auto& s : sources)
+    if (!fs::exists(OutputOf(s, format, outDir))) return false;
   return true;
 }
 

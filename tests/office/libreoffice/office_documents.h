@@ -15,11 +15,19 @@ std::string OddEvenText(int pages);    // different odd and even page headers
 std::string ThreeSheetWorkbook();      // three sheets, the second one active
 std::string TwoSlidePresentation();    // two slides, each with a text box
 
-// Converts every file in sources (.fodt/.fods/.fodp) into format ("doc", "xls", "ppt") in
+// Converts every file in sources (.fodt/.fodp/...) into format ("doc", "xls", "ppt", ...) in
 // outDir with one office command-line run, in a private profile. Returns false on failure.
 // filter names the export filter where the extension alone would pick another one.
+// When STAMPWELL_TEST_DOCS names a folder (CTest sets it for the office tests, and the
+// office_docs fixture empties it once per test run), a conversion of the same bytes into the
+// same format is made once and copied from there by every test program of the run.
 bool ConvertWithOffice(const std::vector<std::string>& sources, const std::string& format,
                        const std::string& outDir, const std::string& filter = "");
+// The same, always through a fresh office process and never kept: for files a test made.
+bool ConvertFresh(const std::vector<std::string>& sources, const std::string& format,
+                  const std::string& outDir, const std::string& filter = "");
+// The folder STAMPWELL_TEST_DOCS names, "" when none.
+std::string SharedConversionFolder();
 
 // Number of soffice.bin processes whose command line contains needle.
 int CountOfficeProcesses(const std::string& needle);
