@@ -127,15 +127,28 @@ class CliTarget : public MessageTarget {
 };
 
 // Reads the profiles of the program directory. A profile that cannot be read is named and
-// passed over; the others are read all the same. False when one could not be read.
+// passed over; the others are read all the same. A profile without a job name counts as
+// unreadable: its run would have no log of its own ("sw.log") and no name to be run by.
+// False when one could not be read.
 bool LoadAllProfiles(std::ostream& err) {
+  bool ok = true;
   try {
     LoadProfiles();
-    return true;
   } catch (const std::exception& e) {
     err << "stampwell-cli: " << e.what() << '\n';
-    return false;
+    ok = false;
   }
+  auto& list = ProfileList();
+  for (auto it = list.begin(); it != list.end();) {
+    if (!(*it)->Settings.Name.empty()) {
+      ++it;
+      continue;
+    }
+    err << "stampwell-cli: " << (*it)->FileName << ": the profile names no job (Name in [BasicInfo])\n";
+    it = list.erase(it);
+    ok = false;
+  }
+  return ok;
 }
 
 std::string Summary(const TJob::RunCounts& c) {
@@ -358,7 +371,8 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
   if (command == "run" || command == "history") {
     if (args.size() < 2 || (command == "history" && args.size() != 2))
       return Usage(err, command + " takes one job name");
-    if (!args[1].empty() && args[1][0] == '-') return Usage(err, "unknown option " + args[1]);
+    if (args[1].empty()) return Usage(err, command + " takes one job name, not an empty one");
+    if (args[1][0] == '-') return Usage(err, "unknown option " + args[1]);
     if (command == "history") return ShowHistory(args[1], out, err);
     RunOptions options;
     int status = kExitUsage;

@@ -41,6 +41,9 @@ TEST(CliUsage, CommandsAndOptionsOutsideTheSetAreUsageErrors) {
                                              {"--frob"},
                                              {"run"},
                                              {"run", "A", "B"},
+                                             {"run", ""},
+                                             {"run", "", "--workers", "1"},
+                                             {"history", ""},
                                              {"history"},
                                              {"list", "extra"},
                                              {"run", "--fast"},
@@ -121,6 +124,25 @@ TEST_F(CliJobs, AnUnreadableProfileIsNamedAndTheOtherJobsStillListAndRun) {
   auto run = RunCli({"run", "Weekly"});
   EXPECT_EQ(run.status, cli::kExitOk) << run.err;
   EXPECT_EQ(ReadFile(Dst("/a.txt")), "a");
+}
+
+TEST_F(CliJobs, AProfileWithoutANameIsListedAsUnreadableAndNeverRuns) {
+  WriteFile(programDir.Path() + "swNameless.ini",
+            "[BasicInfo]\r\nName=\r\nDoc=0\r\nOtherFiles=1\r\n[0]\r\nType=1\r\nSource=" + Src("") +
+                "\r\nDest=" + Dst("") + "\r\n");
+  WriteFile(programDir.Path() + "swNoBasicInfo.ini", "[DocInfo]\r\nHX=1\r\n");
+  SaveProfile("Weekly", Settings(true, false, false, false, true), {Folder()});
+  WriteFile(Src("/a.txt"), "a");
+  auto r = RunCli({"list"});
+  EXPECT_EQ(r.status, cli::kExitRunError);
+  EXPECT_NE(r.err.find("swNameless.ini: the profile names no job"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("swNoBasicInfo.ini: the profile names no job"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out.find("swNameless.ini"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Weekly\tswWeekly.ini"), std::string::npos) << r.out;
+  auto run = RunCli({"run", ""});
+  EXPECT_EQ(run.status, cli::kExitUsage);
+  EXPECT_FALSE(FileExists(programDir.Path() + "sw.log"));
+  EXPECT_FALSE(FileExists(Dst("/a.txt")));
 }
 
 TEST_F(CliJobs, HistoryPrintsTheLogAndUnknownJobsAreUsageErrors) {
