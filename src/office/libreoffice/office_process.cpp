@@ -393,7 +393,7 @@ void TOfficeProcess::SendHeldWrites() {
 TOfficeProcess::Scope::Scope(TOfficeProcess& p) : process_(p), outer_(p.depth_ == 0) {
   if (outer_) {
     if (!process_.Alive() || !process_.desktop_.is())
-      throw EOleError("The office process has ended; the document is no longer available");
+      throw EOfficeEnded("The office process has ended; the document is no longer available");
     process_.timedOut_ = false;
     process_.Arm(OfficeCallLimit());
   }
@@ -415,14 +415,14 @@ std::string TOfficeProcess::ExplainCaught(const css::uno::Exception& e) {
   return "The office refused the operation (" + type + ")";
 }
 
-EOleError TOfficeProcess::Scope::Failure(const std::string& message) const {
+void TOfficeProcess::Scope::Fail(const std::string& message) const {
   if (process_.timedOut_) {
     const auto seconds = std::chrono::duration<double>(process_.armedLimit_).count();
-    return EOleError("The office did not answer within " + std::to_string(int(seconds + 0.5)) +
-                     " seconds; its process was ended");
+    throw ECallFailed("The office did not answer within " + std::to_string(int(seconds + 0.5)) +
+                      " seconds; its process was ended");
   }
-  if (!process_.Alive()) return EOleError("The office process has ended: " + message);
-  return EOleError(message.empty() ? std::string("The office reported an error") : message);
+  if (!process_.Alive()) throw EOfficeEnded("The office process has ended: " + message);
+  throw ECallFailed(message.empty() ? std::string("The office reported an error") : message);
 }
 
 }  // namespace stampwell
