@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -170,8 +171,8 @@ std::string LinkedImage(const std::string& url) {
 }
 
 // Text with a section taken from a local file, an image linked from the local server and one
-// from a local file, a frame showing a page of the local server and an object linked to a
-// local workbook.
+// from a local file, a frame showing a page of the local server, an object that would start a
+// local program and an object linked to a local workbook.
 std::string LinkingText(const std::string& outside, const std::string& url) {
   return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document") + kNs +
          " office:version=\"1.3\" office:mimetype=\"application/vnd.oasis.opendocument.text\">\n"
@@ -185,6 +186,11 @@ std::string LinkingText(const std::string& outside, const std::string& url) {
                "<draw:floating-frame xlink:href=\"" + url +
                    "/frame.html\" xlink:type=\"simple\" xlink:show=\"embed\" "
                    "xlink:actuate=\"onLoad\"/>",
+               "as-char") +
+         Frame("Program",
+               "<draw:plugin xlink:href=\"file://" + outside +
+                   "run.sh\" draw:mime-type=\"application/x-shellscript\" xlink:type=\"simple\" "
+                   "xlink:show=\"embed\" xlink:actuate=\"onLoad\"/>",
                "as-char") +
          Frame("LinkedObject",
                "<draw:object xlink:href=\"file://" + outside +
@@ -260,6 +266,9 @@ class UntrustedEnvironment : public ::testing::Environment {
     ASSERT_TRUE(test::ConvertWithOffice({fx->dir / "make/linked.fods"}, "ods", fx->outside));
     // A picture file: any bytes do, the office only has to be seen opening it.
     test::WriteFile(fx->outside + "picture.png", "not really a picture");
+    // The program an embedded object would start: it leaves a trace when it runs.
+    test::WriteFile(fx->outside + "run.sh", "#!/bin/sh\n: > '" + fx->outside + "program-ran'\n");
+    ::chmod((fx->outside + "run.sh").c_str(), 0755);
     const std::string marker = fx->outside + "macro-ran";
     test::WriteFile(fx->dir / "make/links.fodt", LinkingText(fx->outside, fx->url));
     test::WriteFile(fx->dir / "make/sheetlinks.fods", LinkingWorkbook(fx->outside, fx->url));
@@ -291,7 +300,8 @@ struct RReach {
   std::set<std::string> files;  // opened, read or made in the watched folder
   std::vector<std::string> requests;
   bool macroRan = false;
-  bool Any() const { return !files.empty() || !requests.empty() || macroRan; }
+  bool programRan = false;
+  bool Any() const { return !files.empty() || !requests.empty() || macroRan || programRan; }
 };
 
 std::string Describe(const RReach& r) {
@@ -299,6 +309,7 @@ std::string Describe(const RReach& r) {
   for (const auto& f : r.files) s += " file:" + f;
   for (const auto& q : r.requests) s += " request:" + q;
   if (r.macroRan) s += " macro ran";
+  if (r.programRan) s += " program ran";
   return s.empty() ? " nothing" : s;
 }
 
@@ -313,8 +324,10 @@ RReach Watch(Fn fn) {
   r.files = watch.Take();
   r.requests = fx->server.TakeRequests();
   r.macroRan = FileExists(fx->outside + "macro-ran");
+  r.programRan = FileExists(fx->outside + "program-ran");
   std::error_code ec;
   fs::remove(fx->outside + "macro-ran", ec);
+  fs::remove(fx->outside + "program-ran", ec);
   return r;
 }
 
