@@ -33,7 +33,7 @@ std::atomic<bool> g_runInProgress{false};
 // The run under way, so that a stop request reaches it at once from whichever thread makes
 // it, rather than when this thread next looks.
 std::mutex g_runMutex;
-std::weak_ptr<TThread> g_run;
+std::weak_ptr<TJob> g_run;
 
 // Shows a run: each action and notice the log gets on a line of its own (errors go to the
 // error stream), and on a terminal a bar with "done/total" and the current action below them
@@ -266,7 +266,7 @@ int RunNamedJob(const std::string& name, const RunOptions& options, std::ostream
       run.Shard = options.shard;
       {
         std::lock_guard lock(g_runMutex);
-        g_run = run.weak_from_this();
+        g_run = std::static_pointer_cast<TJob>(run.weak_from_this().lock());
       }
       run.OnLine = [&ui, weakDisplay](TJob::LineKind kind, const std::string& text) {
         ui.Post([weakDisplay, kind, text] {
@@ -320,6 +320,14 @@ void RequestStop() {
   if (run) run->Terminate();
 }
 bool RunInProgress() { return g_runInProgress.load(); }
+void EndRunLogAtOnce() {
+  std::shared_ptr<TJob> run;
+  {
+    std::lock_guard lock(g_runMutex);
+    run = g_run.lock();
+  }
+  if (run) run->EndLogAtOnce();
+}
 int StopRequests() { return g_stopRequests.load(); }
 void ResetStopRequests() { g_stopRequests.store(0); }
 

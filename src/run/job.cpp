@@ -134,6 +134,7 @@ void TJob::Execute() {
     CountItems();
     StartPool();
     for (const Item& item : items_) {
+      if (Terminated()) break;
       itemSource_ = item.source;
       if (item.source.empty() || item.dest.empty()) break;
       if (item.kind == "Folder") {
@@ -142,11 +143,12 @@ void TJob::Execute() {
       } else {
         RunFileItem(item.source, item.dest);
       }
-      if (Terminated()) {
-        WriteLog(kJobTerminated, LineKind::Frame);
-        FinishRun();
-        return;
-      }
+    }
+    // A stopped run says so once, however deep in the walk the stop found it.
+    if (Terminated()) {
+      WriteStopLine();
+      FinishRun();
+      return;
     }
     EndPool();
     // Word shows a step before counting it, so the last report of a run can be one short;
@@ -185,6 +187,8 @@ void TJob::InitRun() {
                                           log_.get(), lines_);
   WriteLog(kHyphenLine, LineKind::Frame);
   WriteLog(kJobBegin, LineKind::Frame);
+  std::lock_guard lock(endMutex_);
+  logBegun_ = true;
 }
 
 void TJob::CountItems() {
@@ -244,10 +248,7 @@ void TJob::WalkFolder(const std::string& source, const std::string& dest) {
       PlanFolderFiles(FileKinds, Settings, source, dest, names, outputs_);
   std::size_t next = 0;
   for (const FolderEntry& entry : entries) {
-    if (Terminated()) {
-      WriteLog(kJobTerminated, LineKind::Frame);
-      return;
-    }
+    if (Terminated()) return;  // the run writes the stop line
     const std::string from = source + PathDelim + entry.name;
     const std::string to = dest + PathDelim + entry.name;
     if (entry.folder) {
@@ -359,13 +360,40 @@ void TJob::FinishRun() {
   worker.QuitEngines();
   pdfStack_->ClearStack();
   items_.clear();
-  WriteLog(kJobEnd, LineKind::Frame);
-  WriteLog(kHyphenLine, LineKind::Frame);
+  WriteClosingLines();
   if (log_) {
     log_->CloseLog();
     log_.reset();
   }
   Publish();
+}
+
+void TJob::WriteStopLine() {
+  std::lock_guard lock(endMutex_);
+  if (stopLineWritten_ || logEnded_) return;
+  stopLineWritten_ = true;
+  WriteLog(kJobTerminated, LineKind::Frame);
+}
+
+void TJob::WriteClosingLines() {
+  std::lock_guard lock(endMutex_);
+  if (logEnded_) return;
+  logEnded_ = true;
+  WriteLog(kJobEnd, LineKind::Frame);
+  WriteLog(kHyphenLine, LineKind::Frame);
+}
+
+void TJob::EndLogAtOnce() {
+  // Held until the program has gone: the run's own end lines, if it gets to them, wait.
+  endMutex_.lock();
+  if (!logBegun_ || logEnded_) return;
+  std::vector<std::string> lines;
+  if (!stopLineWritten_) lines.push_back(kJobTerminated);
+  lines.push_back(kJobEnd);
+  lines.push_back(kHyphenLine);
+  stopLineWritten_ = logEnded_ = true;
+  TJobLog log(LogName());
+  if (log.OpenLog(true)) log.WriteLastLines(lines);
 }
 
 void TJob::Publish() {

@@ -129,6 +129,10 @@ class TJob : public TThread {
   bool EndedOnError() const { return endedOnError_ || !FatalError().empty(); }
   // True when the run was refused before it began (see above); nothing was logged.
   bool Refused() const { return refused_; }
+  // Gives the run's log its stop line and closing lines now, from any thread, unless the run
+  // has written them itself; nothing is logged after. For the program's way out at once (a
+  // second Ctrl-C): the log ends as a stopped run's does.
+  void EndLogAtOnce();
 
  protected:
   void Execute() override;
@@ -207,6 +211,13 @@ class TJob : public TThread {
   std::atomic<bool> endedOnError_{false};
   std::atomic<bool> refused_{false};
   int lockFd_ = -1;  // the job's lock, held while the run lasts
+  // The stop line and the closing lines, written once, by the run or by EndLogAtOnce.
+  void WriteStopLine();
+  void WriteClosingLines();
+  std::mutex endMutex_;  // the three below
+  bool logBegun_ = false;
+  bool stopLineWritten_ = false;
+  bool logEnded_ = false;
 };
 
 }  // namespace stampwell

@@ -397,13 +397,14 @@ TEST_F(JobTest, StopDuringTheThirdOfFiveFilesFinishesThatFileAndTheRun) {
   EXPECT_EQ(display->Only("action ").back(), TJob::DisplayText(expected[3]));
 }
 
-TEST_F(JobTest, StopInNestedFoldersIsWrittenAtEveryLevelWithMoreToDo) {
+TEST_F(JobTest, StopInNestedFoldersIsWrittenOnceHoweverDeep) {
   for (std::string f : {"/A/B/1.txt", "/A/B/2.txt", "/A/z.txt", "/z.txt"}) WriteFile(src + f, f);
   auto job = Make(true, false, false, false, true);
   job->AddItem(src, dst, "Folder");
+  job->AddItem(src + "/z.txt", dst + "/again.txt", "File");
   display->onAction = [&](const std::string&) { job->Terminate(); };
   ASSERT_TRUE(RunToEnd(job));
-  Lines expected(5, TJob::kJobTerminated);
+  Lines expected(2, TJob::kJobTerminated);
   expected[0] = Copy(src + "/A/B/1.txt", dst + "/A/B/1.txt");
   EXPECT_EQ(ActionLines(), expected);
   EXPECT_TRUE(FileExists(dst + "/A/B/1.txt"));
