@@ -8,6 +8,7 @@
 #include <exception>
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <system_error>
 
 #include "jobs/file_utils.h"
@@ -32,12 +33,13 @@ struct FolderEntry {
   std::string key;  // lower-cased name: the listing order
   bool folder;
   bool special;  // neither folder nor regular file: FIFO, socket, device
+  bool link;     // a symbolic link to a file
 };
 
 // The entries of a folder, hidden ones included, in a stable order: by name without regard
 // to case (the order in which the original platform lists a folder), then by exact name.
 // Symbolic links to folders are left out, so that a link cannot make the walk go round in
-// circles; links to files are files. Traces of earlier work (IsWorkFileName) are left out.
+// circles; links to files are marked as links. Traces of earlier work (IsWorkFileName) are left out.
 // A folder that cannot be read lists as empty.
 std::vector<FolderEntry> ListFolder(const std::string& folder) {
   std::vector<FolderEntry> entries;
@@ -56,12 +58,27 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
     if (name == "." || name == "..") continue;
     if (!isFolder && IsWorkFileName(name)) continue;
     if (!isFolder && !isFile && isLink && !entry.exists(typeEc)) continue;  // dangling link
-    entries.push_back({name, LowerCase(name), isFolder, !isFolder && !isFile});
+    entries.push_back({name, LowerCase(name), isFolder, !isFolder && !isFile, isLink});
   }
   std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
     return a.key != b.key ? a.key < b.key : a.name < b.name;
   });
   return entries;
+}
+
+// The file a link leads to, when it lies inside root (both taken with every link resolved);
+// nullopt for one outside (or one that cannot be resolved), with its target in *target.
+std::optional<std::string> TargetInside(const std::string& link, const std::string& root,
+                                        std::string* target) {
+  std::error_code ec;
+  const fs::path resolved = fs::canonical(link, ec);
+  *target = ec ? fs::read_symlink(link, ec).string() : resolved.string();
+  if (ec || resolved.empty()) return std::nullopt;
+  const fs::path base = fs::canonical(root, ec);
+  if (ec) return std::nullopt;
+  const std::string prefix = base.string() + (base.string().back() == '/' ? "" : "/");
+  if (resolved.string().rfind(prefix, 0) != 0) return std::nullopt;
+  return resolved.string();
 }
 
 void ForceDirectories(const std::string& folder) {
@@ -233,7 +250,8 @@ void TJob::CountFolder(const std::string& source, const std::string& dest) {
 std::vector<std::string> TJob::FileNames(const std::string& folder) {
   std::vector<std::string> names;
   for (const FolderEntry& entry : ListFolder(folder))
-    if (!entry.folder && !entry.special && entry.name[0] != '~') names.push_back(entry.name);
+    if (!entry.folder && !entry.special && !entry.link && entry.name[0] != '~')
+      names.push_back(entry.name);
   return names;
 }
 
@@ -243,7 +261,8 @@ void TJob::WalkFolder(const std::string& source, const std::string& dest) {
   // file's output never takes the name of an earlier one's, nor the reverse.
   std::vector<std::string> names;
   for (const FolderEntry& entry : entries)
-    if (!entry.folder && !entry.special && entry.name[0] != '~') names.push_back(entry.name);
+    if (!entry.folder && !entry.special && !entry.link && entry.name[0] != '~')
+      names.push_back(entry.name);
   const std::vector<RPlannedFile> planned =
       PlanFolderFiles(FileKinds, Settings, source, dest, names, outputs_);
   std::size_t next = 0;
@@ -256,7 +275,9 @@ void TJob::WalkFolder(const std::string& source, const std::string& dest) {
       if (!DirectoryExists(to)) ForceDirectories(to);
       WalkFolder(from, to);
     } else if (entry.name[0] != '~') {
-      if (entry.special) {
+      if (entry.link) {
+        PassOverLink(from);
+      } else if (entry.special) {
         PassOverSpecial(from);
       } else {
         const RPlannedFile& file = planned[next++];
@@ -289,6 +310,17 @@ void TJob::RunFileItem(const std::string& source, const std::string& dest) {
 void TJob::PassOverSpecial(const std::string& path) {
   if (!InShard(path)) return;  // another shard tells of it
   WriteLog("Passed over " + path + ": not a regular file (a FIFO, socket or device)",
+           LineKind::Notice);
+}
+
+void TJob::PassOverLink(const std::string& path) {
+  // A link inside the source folder leads to a file the walk handles where it lies: once,
+  // as its target. One leading out of the folder is never followed: the job's files are
+  // those of its folder, not whatever a link in it names.
+  std::string target;
+  if (TargetInside(path, itemSource_, &target)) return;
+  if (!InShard(path)) return;  // another shard tells of it
+  WriteLog("Passed over " + path + ": a link to " + target + ", outside " + itemSource_,
            LineKind::Notice);
 }
 

@@ -177,6 +177,9 @@ class TJob : public TThread {
   bool AcquireJobLock();
   // A non-regular entry (FIFO, socket, device): one line, then passed over.
   void PassOverSpecial(const std::string& path);
+  // A link to a file met in a folder: one leading outside the entry's source folder is passed
+  // over with a line; one inside is passed over quietly (its target is handled where it lies).
+  void PassOverLink(const std::string& path);
   // Runs step, writing an error line instead of letting an engine error escape.
   template <typename Step>
   void Guarded(const std::string& what, Step&& step);

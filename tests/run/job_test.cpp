@@ -22,7 +22,9 @@
 using namespace stampwell;
 using namespace stampwell::test;
 namespace fs = std::filesystem;
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
 using Lines = std::vector<std::string>;
@@ -299,6 +301,50 @@ TEST_F(JobTest, EntriesThatCannotBeHandledArePassedOver) {
   EXPECT_TRUE(DirectoryExists(dst + "/folder.doc")) << "the walk creates the folders it enters";
   EXPECT_FALSE(DirectoryExists(dst + "/loop"));
   EXPECT_THAT(CallsWith("create"), IsEmpty());
+}
+
+// Links in a source folder: one to a file outside it is never followed (the job's files are
+// those of its folder), one to a file inside gives that file once, where it lies; links to
+// folders are not followed.
+TEST_F(JobTest, FileLinksLeadingOutOfTheFolderArePassedOverAndInsideOnesHandledOnce) {
+  const std::string outside = src + "-outside";
+  WriteFile(outside + "/secret.txt", "secret");
+  WriteFile(outside + "/deck.ppt", "ppt");
+  WriteFile(src + "/a.txt", "a");
+  WriteFile(src + "/sub/b.doc", "b");
+  namespace fs = std::filesystem;
+  fs::create_symlink(outside + "/secret.txt", src + "/secret_link.txt");
+  fs::create_symlink(outside + "/deck.ppt", src + "/deck_link.ppt");
+  fs::create_symlink("a.txt", src + "/a_link.txt");          // relative, inside
+  fs::create_symlink("../a.txt", src + "/sub/up_link.txt");  // inside, from a subfolder
+  fs::create_symlink("sub/../../" + fs::path(outside).filename().string() + "/secret.txt",
+                     src + "/sneaky_link.txt");  // out through the folder's parent
+  fs::create_directory_symlink(outside, src + "/outside_dir");
+  auto job = Make(true, true, true, false, true);
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  const auto actions = ActionLines();
+  EXPECT_THAT(actions, Contains(Copy(src + "/a.txt", dst + "/a.txt")));
+  EXPECT_THAT(actions, Contains(Stamp(src + "/sub/b.doc")));
+  int passedOver = 0;
+  for (const auto& line : actions) {
+    EXPECT_EQ(line.find("a_link"), std::string::npos) << line;
+    EXPECT_EQ(line.find("up_link"), std::string::npos) << line;
+    EXPECT_EQ(line.find("Print"), std::string::npos) << line;
+    if (line.rfind("Passed over ", 0) == 0) {
+      ++passedOver;
+      EXPECT_NE(line.find(outside), std::string::npos) << line;
+    }
+  }
+  EXPECT_EQ(passedOver, 3) << ::testing::PrintToString(actions);
+  EXPECT_THAT(actions, Contains(HasSubstr("Passed over " + src + "/secret_link.txt: a link to")));
+  EXPECT_THAT(actions, Contains(HasSubstr("Passed over " + src + "/deck_link.ppt: a link to")));
+  EXPECT_THAT(actions, Contains(HasSubstr("Passed over " + src + "/sneaky_link.txt: a link to")));
+  for (const char* name : {"/secret_link.txt", "/deck_link.ppt", "/sneaky_link.txt",
+                           "/a_link.txt", "/sub/up_link.txt", "/outside_dir"})
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dst + name))) << name;
+  EXPECT_THAT(CallsWith(outside), IsEmpty()) << "an office opened a file outside the folder";
+  EXPECT_EQ(job->TotalCount, 2);  // a.txt copied, b.doc stamped
 }
 
 TEST_F(JobTest, AFileThatCannotBeOpenedIsLoggedForWordOnlyAndNotCounted) {
