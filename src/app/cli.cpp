@@ -19,6 +19,7 @@
 #include "run/job.h"
 #include "run/job_display.h"
 #include "run/job_log.h"
+#include "run/job_pool.h"
 #include "run/shard.h"
 
 #ifndef STAMPWELL_VERSION
@@ -215,9 +216,11 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
     if (option == "--workers") {
       char* end = nullptr;
       const long n = std::strtol(value.c_str(), &end, 10);
-      if (value.empty() || *end != '\0' || value[0] == '-' || value[0] == '+' || n > 256) {
-        status = Usage(err, "--workers wants a number from 0 (one per core) to 256, not \"" +
-                                value + "\"");
+      if (value.empty() || *end != '\0' || value[0] == '-' || value[0] == '+' ||
+          n > TJobPool::kMaxWorkers) {
+        status = Usage(err, "--workers wants a number from 0 (one per core) to " +
+                                std::to_string(TJobPool::kMaxWorkers) + ", not \"" + value +
+                                "\"");
         return false;
       }
       options.workers = static_cast<int>(n);
