@@ -105,6 +105,7 @@ TJob::~TJob() {
   pool_.reset();
   worker_.reset();
   if (lockFd_ >= 0) ::close(lockFd_);
+  if (shardLockFd_ >= 0) ::close(shardLockFd_);
 }
 
 void TJob::AddItem(const std::string& Source, const std::string& Dest, const std::string& Kind) {
@@ -138,7 +139,7 @@ void TJob::Execute() {
       if (fd >= 0) ::close(fd);
       fd = -1;
     }
-  } lockRelease{lockFd_};
+  } lockRelease{lockFd_}, shardLockRelease{shardLockFd_};
   try {
     InitRun();
     logOpen = true;
@@ -343,25 +344,39 @@ void TJob::ProcessFile(const std::string& source, const std::string& dest,
 // ---- the job's lock ------------------------------------------------------------------------
 
 bool TJob::AcquireJobLock() {
-  // A shard's run locks its own log: the shards of one job may run side by side.
-  const std::string logName = "sw" + LogName() + ".log";
-  if (!IsPlainFileName(logName)) {
+  const std::string jobLog = "sw" + JobName + ".log";
+  const std::string ownLog = "sw" + LogName() + ".log";
+  if (!IsPlainFileName(jobLog) || !IsPlainFileName(ownLog)) {
     ShowMessage("The job \"" + JobName + "\" cannot be run under that name: a job name " +
                 "cannot hold \"" + std::string(1, PathDelim) + "\"; rename the job");
     return false;
   }
-  // The log file itself carries the lock: every run of the job opens it anyway, and the lock
-  // goes with the descriptor, so a run that ends in any way (even killed) releases it.
-  const int fd = ::open((ProgramDir() + logName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return true;  // no log can be written either; the run goes on without one
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
+  // The lock belongs to the job, whatever the shard: the job's log carries it, held alone by
+  // a whole run and shared by the shards of a run, which may run side by side with one
+  // another but never beside a whole run. A shard's own log is held alone besides, so that
+  // one shard does not run twice at once. The locks go with the descriptors, so a run that
+  // ends in any way (even killed) releases them.
+  auto take = [&](const std::string& name, int how) {
+    const int fd = ::open((ProgramDir() + name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return -2;  // no log can be written either; the run goes on without one
+    if (::flock(fd, how | LOCK_NB) != 0) {
+      ::close(fd);
+      return -1;
+    }
+    return fd;
+  };
+  const bool whole = Shard.Whole();
+  const int jobFd = take(jobLog, whole ? LOCK_EX : LOCK_SH);
+  const int shardFd = jobFd == -1 || whole ? -2 : take(ownLog, LOCK_EX);
+  if (jobFd == -1 || shardFd == -1) {
+    if (jobFd >= 0) ::close(jobFd);
     ShowMessage("The job \"" + JobName +
                 "\" is already running; this run was not started. Wait for the other run to " +
                 "end.");
     return false;
   }
-  lockFd_ = fd;
+  lockFd_ = jobFd;
+  shardLockFd_ = shardFd;
   return true;
 }
 

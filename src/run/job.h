@@ -213,7 +213,8 @@ class TJob : public TThread {
   std::unique_ptr<TJobPool> pool_;
   std::atomic<bool> endedOnError_{false};
   std::atomic<bool> refused_{false};
-  int lockFd_ = -1;  // the job's lock, held while the run lasts
+  int lockFd_ = -1;       // the job's lock, held while the run lasts
+  int shardLockFd_ = -1;  // a shard's own lock besides
   // The stop line and the closing lines, written once, by the run or by EndLogAtOnce.
   void WriteStopLine();
   void WriteClosingLines();

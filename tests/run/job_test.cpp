@@ -1,6 +1,9 @@
 // The runner on the recording automation server, in temporary folders (see JobFixture).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <sys/stat.h>
 
@@ -682,6 +685,52 @@ TEST_F(JobTest, TwoRunsOfOneJobNeverOverlap) {
   ASSERT_TRUE(RunToEnd(third));
   EXPECT_FALSE(third->Refused());
   EXPECT_TRUE(FileExists(dst + "3/a.txt"));
+}
+
+// The lock belongs to the job: shards of one job run side by side with one another, never
+// beside a whole run of it, and no shard twice at once. Another run is stood in for by the
+// lock it would hold.
+TEST_F(JobTest, AWholeRunAndAShardRunOfOneJobExcludeEachOther) {
+  WriteFile(src + "/a.txt", "a");
+  MessageRecorder messages;
+  auto hold = [&](const std::string& log, int how) {
+    const int fd = ::open((ProgramDir() + log).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    EXPECT_EQ(::flock(fd, how | LOCK_NB), 0);
+    return fd;
+  };
+  auto run = [&](RShard shard) {
+    window = std::make_shared<RecordingWindow>();
+    auto job = Make(true, false, false, false, true);
+    job->Shard = shard;
+    job->AddItem(src, dst, "Folder");
+    EXPECT_TRUE(RunToEnd(job));
+    return !job->Refused();
+  };
+  const RShard whole{}, first{0, 2}, second{1, 2};
+  {
+    const int wholeRun = hold("swWeekly.log", LOCK_EX);  // a whole run is under way
+    EXPECT_FALSE(run(first));
+    EXPECT_FALSE(run(second));
+    EXPECT_FALSE(run(whole));
+    ::close(wholeRun);
+  }
+  {
+    // Shard 0 is under way: the whole job and shard 0 wait, shard 1 runs beside it.
+    const int shardRun = hold("swWeekly.log", LOCK_SH);
+    const int shardOwn = hold("swWeekly.shard-0.log", LOCK_EX);
+    EXPECT_FALSE(run(whole));
+    EXPECT_FALSE(run(first));
+    EXPECT_TRUE(run(second));
+    ::close(shardOwn);
+    EXPECT_TRUE(run(first));
+    EXPECT_FALSE(run(whole));
+    ::close(shardRun);
+  }
+  EXPECT_TRUE(run(whole));
+  EXPECT_EQ(messages.Messages().size(), 6u);
+  for (const auto& m : messages.Messages())
+    EXPECT_EQ(m, "The job \"Weekly\" is already running; this run was not started. Wait for "
+                 "the other run to end.");
 }
 
 TEST_F(JobTest, AJobNameWithAPathSeparatorIsNotRun) {
