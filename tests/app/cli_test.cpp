@@ -247,6 +247,26 @@ TEST_F(CliJobs, RunOnATerminalRedrawsOneProgressLineCutToTheWidth) {
   EXPECT_TRUE(sawFull) << r.out;
 }
 
+TEST_F(CliJobs, AnOfficeThatEndsWhileOpeningIsToldApartFromAFileThatCannotBeOpened) {
+  for (const char* name : {"/a.xls", "/b.xls", "/c.ppt"}) WriteFile(Src(name), "x");
+  SaveProfile("Weekly", Settings(false, true, true, false, false), {Folder()});
+  onOpen = [this](const std::string& path) {
+    if (path == Src("/a.xls")) throw EOleError("the office refused it");
+    throw EOfficeEnded("The office ended while opening the file");
+  };
+  auto r = RunCli({"run", "Weekly"});
+  EXPECT_EQ(r.status, cli::kExitRunError);
+  EXPECT_NE(r.err.find("Error in " + Src("/a.xls") + ":the file cannot be opened"),
+            std::string::npos)
+      << r.err;
+  for (const char* name : {"/b.xls", "/c.ppt"})
+    EXPECT_NE(r.err.find("Error in " + Src(name) +
+                         ":the office ended while opening the file, also when the file was "
+                         "tried again with a new office"),
+              std::string::npos)
+        << r.err;
+}
+
 TEST_F(CliJobs, CtrlCStopsAfterTheFileInHandAsCancelDoes) {
   for (const char* name : {"/a.doc", "/b.doc", "/c.doc"}) WriteFile(Src(name), "doc");
   SaveProfile("Weekly", Settings(true, false, false, false, false), {Folder()});
