@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -29,6 +30,8 @@ struct RSpawnRequest {
   char* const* argv = nullptr;
   char* const* envp = nullptr;
   bool endWithProgram = true;
+  bool hasCpus = false;
+  cpu_set_t cpus;  // the asking thread's processors, which the process keeps
   pid_t pid = -1;
   int error = 0;
   bool done = false;
@@ -44,6 +47,7 @@ struct RSpawnRequest {
   sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
   ::umask(077);
+  if (r.hasCpus) ::sched_setaffinity(0, sizeof r.cpus, &r.cpus);
   if (r.endWithProgram) {
     // The parent may have ended before the signal was asked for: then go at once.
     if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) ::_exit(127);
@@ -202,6 +206,10 @@ pid_t SpawnPrivateProcess(const ROfficeLaunch& launch) {
   r.argv = argv.data();
   r.envp = envp.data();
   r.endWithProgram = launch.endWithProgram;
+  // The process runs where the thread that asks for it may run (a worker holding a core
+  // keeps its office processes there), not where the spawning thread happens to.
+  CPU_ZERO(&r.cpus);
+  r.hasCpus = ::sched_getaffinity(0, sizeof r.cpus, &r.cpus) == 0;
   TSpawner::Instance().Run(r);
   if (r.error != 0)
     throw std::runtime_error("Cannot start " + launch.program + ": " + std::strerror(r.error));

@@ -20,7 +20,8 @@ struct ROfficeLaunch {
 };
 
 // Starts launch.program in a process group of its own, with standard input and outputs on
-// /dev/null, default signal handling, and the file mode mask 077: whatever the user's mask,
+// /dev/null, default signal handling, the processors the calling thread may run on, and the
+// file mode mask 077: whatever the user's mask,
 // everything the process creates (its pipe, its profile, its temporary files) is reachable by
 // the user alone. Every process is started from one thread that lives as long as the program,
 // so that the parent-death signal fires when the program ends, not when the thread that asked

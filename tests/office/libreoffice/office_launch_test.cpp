@@ -4,6 +4,7 @@
 #include "office/libreoffice/office_launch.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -90,6 +91,23 @@ TEST(OfficeLaunchTest, StartedProcessCreatesFilesForTheUserAloneWhateverTheMask)
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   ASSERT_EQ(::stat((dir / "sub").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST(OfficeLaunchTest, StartedProcessRunsWhereTheAskingThreadMayRun) {
+  TempDir dir;
+  // A start from this thread first: the processes are started elsewhere than in the thread
+  // that asks, which must not be where they run.
+  ASSERT_EQ(WaitExit(SpawnPrivateProcess(Shell("true"))), 0);
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(0, &one);
+  std::thread([&] {
+    ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+    const pid_t pid = SpawnPrivateProcess(Shell("grep Cpus_allowed_list /proc/self/status > '" +
+                                                dir / "cpus" + "'"));
+    EXPECT_EQ(WaitExit(pid), 0);
+  }).join();
+  EXPECT_EQ(test::ReadFile(dir / "cpus"), "Cpus_allowed_list:\t0\n");
 }
 
 TEST(OfficeLaunchTest, AProgramThatCannotStartIsAnError) {
