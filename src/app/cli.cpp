@@ -19,6 +19,7 @@
 #include "run/job.h"
 #include "run/job_display.h"
 #include "run/job_log.h"
+#include "run/job_pool.h"
 #include "run/shard.h"
 
 #ifndef STAMPWELL_VERSION
@@ -33,7 +34,7 @@ std::atomic<bool> g_runInProgress{false};
 // The run under way, so that a stop request reaches it at once from whichever thread makes
 // it, rather than when this thread next looks.
 std::mutex g_runMutex;
-std::weak_ptr<TThread> g_run;
+std::weak_ptr<TJob> g_run;
 
 // Shows a run: each action and notice the log gets on a line of its own (errors go to the
 // error stream), and on a terminal a bar with "done/total" and the current action below them
@@ -127,15 +128,28 @@ class CliTarget : public MessageTarget {
 };
 
 // Reads the profiles of the program directory. A profile that cannot be read is named and
-// passed over; the others are read all the same. False when one could not be read.
+// passed over; the others are read all the same. A profile without a job name counts as
+// unreadable: its run would have no log of its own ("sw.log") and no name to be run by.
+// False when one could not be read.
 bool LoadAllProfiles(std::ostream& err) {
+  bool ok = true;
   try {
     LoadProfiles();
-    return true;
   } catch (const std::exception& e) {
     err << "stampwell-cli: " << e.what() << '\n';
-    return false;
+    ok = false;
   }
+  auto& list = ProfileList();
+  for (auto it = list.begin(); it != list.end();) {
+    if (!(*it)->Settings.Name.empty()) {
+      ++it;
+      continue;
+    }
+    err << "stampwell-cli: " << (*it)->FileName << ": the profile names no job (Name in [BasicInfo])\n";
+    it = list.erase(it);
+    ok = false;
+  }
+  return ok;
 }
 
 std::string Summary(const TJob::RunCounts& c) {
@@ -202,9 +216,11 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
     if (option == "--workers") {
       char* end = nullptr;
       const long n = std::strtol(value.c_str(), &end, 10);
-      if (value.empty() || *end != '\0' || value[0] == '-' || value[0] == '+' || n > 256) {
-        status = Usage(err, "--workers wants a number from 0 (one per core) to 256, not \"" +
-                                value + "\"");
+      if (value.empty() || *end != '\0' || value[0] == '-' || value[0] == '+' ||
+          n > TJobPool::kMaxWorkers) {
+        status = Usage(err, "--workers wants a number from 0 (one per core) to " +
+                                std::to_string(TJobPool::kMaxWorkers) + ", not \"" + value +
+                                "\"");
         return false;
       }
       options.workers = static_cast<int>(n);
@@ -253,7 +269,7 @@ int RunNamedJob(const std::string& name, const RunOptions& options, std::ostream
       run.Shard = options.shard;
       {
         std::lock_guard lock(g_runMutex);
-        g_run = run.weak_from_this();
+        g_run = std::static_pointer_cast<TJob>(run.weak_from_this().lock());
       }
       run.OnLine = [&ui, weakDisplay](TJob::LineKind kind, const std::string& text) {
         ui.Post([weakDisplay, kind, text] {
@@ -307,6 +323,14 @@ void RequestStop() {
   if (run) run->Terminate();
 }
 bool RunInProgress() { return g_runInProgress.load(); }
+void EndRunLogAtOnce() {
+  std::shared_ptr<TJob> run;
+  {
+    std::lock_guard lock(g_runMutex);
+    run = g_run.lock();
+  }
+  if (run) run->EndLogAtOnce();
+}
 int StopRequests() { return g_stopRequests.load(); }
 void ResetStopRequests() { g_stopRequests.store(0); }
 
@@ -358,7 +382,8 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
   if (command == "run" || command == "history") {
     if (args.size() < 2 || (command == "history" && args.size() != 2))
       return Usage(err, command + " takes one job name");
-    if (!args[1].empty() && args[1][0] == '-') return Usage(err, "unknown option " + args[1]);
+    if (args[1].empty()) return Usage(err, command + " takes one job name, not an empty one");
+    if (args[1][0] == '-') return Usage(err, "unknown option " + args[1]);
     if (command == "history") return ShowHistory(args[1], out, err);
     RunOptions options;
     int status = kExitUsage;

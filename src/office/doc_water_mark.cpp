@@ -58,6 +58,7 @@ void TDocWaterMark::CloseWordApp() {
 
 bool TDocWaterMark::OpenDoc(const std::string& path) {
   fileName_ = path;
+  OfficeEndedOnOpen = false;
   try {
     if (app_.IsEmpty()) OpenWordApp();
     OleVariant doc = app_.Get("Documents")
@@ -65,6 +66,9 @@ bool TDocWaterMark::OpenDoc(const std::string& path) {
                                         OleVariant::Missing(), true});
     doc_ = doc;
     return true;
+  } catch (const EOfficeEnded&) {
+    OfficeEndedOnOpen = true;
+    return false;
   } catch (...) {
     return false;
   }

@@ -31,6 +31,9 @@ class TDocWaterMark {
   // Opens path read-only (starting Word first if needed); true on success. On failure the
   // open document stays what it was.
   bool OpenDoc(const std::string& path);
+  // After a failed open: true when it failed because the office ended under it (a new
+  // office was tried too), not because of the file.
+  bool OfficeEndedOnOpen = false;
   // save: Doc.Save (the document stays open); else Doc.Close without saving.
   void closeDoc(bool save);
   // Doc.SaveAs under path, format left to Word.

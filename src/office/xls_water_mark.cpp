@@ -42,11 +42,15 @@ void TXlsWaterMark::CloseExcelApp() {
 
 bool TXlsWaterMark::OpenXls(const std::string& path) {
   fileName_ = path;
+  OfficeEndedOnOpen = false;
   try {
     if (app_.IsEmpty()) OpenExcelApp();
     OleVariant doc = app_.Get("workBooks").Call("Open", {path});
     doc_ = doc;
     return true;
+  } catch (const EOfficeEnded&) {
+    OfficeEndedOnOpen = true;
+    return false;
   } catch (...) {
     return false;
   }

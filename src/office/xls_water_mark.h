@@ -28,6 +28,9 @@ class TXlsWaterMark {
   void CloseExcelApp();
   // Opens the workbook at path (starting Excel first if needed); true on success.
   bool OpenXls(const std::string& path);
+  // After a failed open: true when it failed because the office ended under it (a new
+  // office was tried too), not because of the file.
+  bool OfficeEndedOnOpen = false;
   // save: Doc.Save (the workbook stays open); else Doc.Close (changes are not saved).
   void closeXls(bool save);
   // Saves the open workbook under path (Doc.SaveAs), so that a destination other than the
