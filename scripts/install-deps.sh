@@ -8,7 +8,8 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 BASE_PKGS=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig1-dev poppler-utils xvfb xauth
+  qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig1-dev poppler-utils libpoppler-cpp-dev
+  xvfb xauth
   fonts-dejavu-core fonts-liberation procps x11-utils
   dpkg-dev file desktop-file-utils appstream man-db unzip python3)
 OFFICE_PKGS=(libreoffice-writer libreoffice-calc libreoffice-impress libreoffice-dev
