@@ -74,6 +74,8 @@ void TJobProfile::Load() {
   Settings.EveryMinutes = ini.ReadInteger(kBasicInfo, "EveryMinutes", 100);
   Settings.Workers = ini.ReadInteger(kBasicInfo, "Workers", 1);
   Settings.ModernFormats = ini.ReadBool(kBasicInfo, "ModernFormats", false);
+  Settings.ActiveSheetOnly = ini.ReadBool(kBasicInfo, "ActiveSheetOnly", false);
+  Settings.Verify = ini.ReadBool(kBasicInfo, "Verify", false);
   MaxFolder = ini.ReadInteger(kDocInfo, "MaxFolder", 0);
   DocSettings.DocWaterMarkStr = ini.ReadString(kDocInfo, "DocWaterMarkStr", "Confidential");
   DocSettings.DocFontName = ini.ReadString(kDocInfo, "DocFontName", "Arial");
@@ -121,6 +123,12 @@ void TJobProfile::Save() {
     ini.WriteInteger(kBasicInfo, "Workers", Settings.Workers);
   // Last of its section, where a profile written before the switch existed gets it appended.
   ini.WriteBool(kBasicInfo, "ModernFormats", Settings.ModernFormats);
+  // Written only when on, or when the profile has the key already: profiles that never
+  // asked stay as they were.
+  if (Settings.ActiveSheetOnly || ini.ValueExists(kBasicInfo, "ActiveSheetOnly"))
+    ini.WriteBool(kBasicInfo, "ActiveSheetOnly", Settings.ActiveSheetOnly);
+  if (Settings.Verify || ini.ValueExists(kBasicInfo, "Verify"))
+    ini.WriteBool(kBasicInfo, "Verify", Settings.Verify);
   ini.WriteInteger(kDocInfo, "MaxFolder", MaxFolder);
   ini.WriteString(kDocInfo, "DocWaterMarkStr", DocSettings.DocWaterMarkStr);
   ini.WriteString(kDocInfo, "DocFontName", DocSettings.DocFontName);

@@ -25,6 +25,14 @@ struct RJobSettings {
   // Also handle the current formats: .docx/.docm/.odt under Doc, .xlsx/.xlsm/.ods under Xls,
   // .pptx/.pptm/.odp under Ppt (and under PDF). Off for every profile that does not ask.
   bool ModernFormats = false;
+  // Workbooks get the mark on the sheet they show when opened only (one mark per workbook),
+  // as jobs did before every printed sheet was stamped ("ActiveSheetOnly" in [BasicInfo];
+  // absent: off).
+  bool ActiveSheetOnly = false;
+  // Each saved file (and its PDF) is opened again apart from the run's own document, its
+  // pages rendered and the mark looked for on every one; a page without it fails the file
+  // ("Verify" in [BasicInfo]; absent: off).
+  bool Verify = false;
 
   bool operator==(const RJobSettings&) const = default;
 };

@@ -184,6 +184,7 @@ void TfrmNewWizard::KeepStep2Choices() {
   rec.ModernFormats = SettingFrame->IsModern->isChecked();
   rec.PDF = SettingFrame->IsPrintPDF->isChecked();
   rec.OtherFiles = SettingFrame->IsCopy->isChecked();
+  rec.Verify = SettingFrame->IsVerify->isChecked();
 }
 
 void TfrmNewWizard::btnPreClick() {

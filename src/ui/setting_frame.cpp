@@ -101,11 +101,17 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   Workers->resize(Workers->sizeHint().width(), 21);
   WorkersLabel->move(8 + 4, 62 + (21 - WorkersLabel->height()) / 2);
   Workers->move(WorkersLabel->x() + WorkersLabel->width() + 6, 62);
+  // On the workers' row, after the box: the option box has no room for a fourth row.
+  IsVerify = MakeCheck(GroupBox2, "IsVerify", QStringLiteral("&Verify every page"),
+                       Workers->x() + Workers->width() + 16, 62 + (21 - 17) / 2);
+  IsVerify->setToolTip(
+      QStringLiteral("After saving, open each stamped file (and its PDF) again, render every "
+                     "page and count the file as failed when a page does not show the mark."));
   // The desktop font may be wider than the designed one: the group boxes grow (staying
   // centred on the panel) until the longest caption fits, since a clipped caption hides what
   // the option does.
   int needed = 321;
-  for (QCheckBox* box : {IsDoc, IsXls, IsPpt, IsModern, IsPrintPDF, IsCopy}) {
+  for (QCheckBox* box : {IsDoc, IsXls, IsPpt, IsModern, IsPrintPDF, IsCopy, IsVerify}) {
     box->resize(box->sizeHint().width(), box->height());
     // Never on the box's own caption or frame line.
     const int top = static_cast<QGroupBox*>(box->parentWidget())->contentsRect().top() + 2;
@@ -131,6 +137,7 @@ void TSettingFrame::ShowSettings(const std::optional<RJobSettings>& rec) {
   IsPrintPDF->setChecked(Settings.PDF);
   IsCopy->setChecked(Settings.OtherFiles);
   Workers->setValue(Shown(Settings.Workers));
+  IsVerify->setChecked(Settings.Verify);
   if (!PDFAvailable) IsPrintPDF->setEnabled(false);
 }
 
@@ -148,6 +155,7 @@ bool TSettingFrame::ReadSettings() {
   Settings.ModernFormats = IsModern->isChecked();
   Settings.PDF = IsPrintPDF->isChecked();
   Settings.OtherFiles = IsCopy->isChecked();
+  Settings.Verify = IsVerify->isChecked();
   // A value the box cannot show stays as the profile holds it until the user changes it.
   if (Workers->value() != Shown(Settings.Workers)) Settings.Workers = Workers->value();
   return result;

@@ -48,6 +48,7 @@ class TSettingFrame : public QWidget {
   QCheckBox* IsCopy;
   QLabel* WorkersLabel;
   QSpinBox* Workers;  // 0 shows as "one per core"
+  QCheckBox* IsVerify;  // Verify
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
