@@ -1,5 +1,8 @@
 #include "office/xls_water_mark.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <stdexcept>
 
 #include "office/automation/automation.h"
@@ -61,10 +64,202 @@ void TXlsWaterMark::closeXls(bool save) {
 
 void TXlsWaterMark::SaveAs(const std::string& path) { doc_.Call("SaveAs", {path}); }
 
+namespace {
+
+// The size of the mark before it is fitted to a page: 400 x 80 points.
+constexpr double kMarkWidth = 400;
+constexpr double kMarkHeight = 80;
+// Of a page area, the share the mark's (turned) box may take.
+constexpr double kPageShare = 0.9;
+// Where a mark goes on a sheet that prints nothing (only with ActiveSheetOnly): a page-sized
+// area from the sheet's corner, so that the mark lies wholly on the sheet.
+constexpr RPageArea kFallbackArea{0, 0, 480, 480};
+
+// "A" for 1, "Z" for 26, "AA" for 27.
+std::string ColumnName(int column) {
+  std::string name;
+  for (; column > 0; column = (column - 1) / 26) name.insert(name.begin(), char('A' + (column - 1) % 26));
+  return name;
+}
+
+// "$C$7" (dollars optional) as its row and column; false when it is not a cell reference.
+bool ParseCell(const std::string& text, int& row, int& column) {
+  std::size_t i = 0;
+  auto skipDollar = [&] {
+    if (i < text.size() && text[i] == '$') ++i;
+  };
+  skipDollar();
+  column = 0;
+  const std::size_t letters = i;
+  while (i < text.size() && std::isalpha(static_cast<unsigned char>(text[i])))
+    column = column * 26 + (std::toupper(static_cast<unsigned char>(text[i++])) - 'A' + 1);
+  if (i == letters || i - letters > 3) return false;
+  skipDollar();
+  row = 0;
+  const std::size_t digits = i;
+  while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) && row < 10000000)
+    row = row * 10 + (text[i++] - '0');
+  return i > digits && i == text.size() && row > 0;
+}
+
+}  // namespace
+
+std::vector<RCellBlock> ParsePrintArea(const std::string& text) {
+  std::vector<RCellBlock> blocks;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find(',', start);
+    if (end == std::string::npos) end = text.size();
+    std::string part = text.substr(start, end - start);
+    // A sheet name before the range ("Sheet1!$A$1:$B$2") is the sheet's own.
+    if (const auto bang = part.rfind('!'); bang != std::string::npos) part = part.substr(bang + 1);
+    const auto colon = part.find(':');
+    RCellBlock b;
+    const bool ok = colon == std::string::npos
+                        ? ParseCell(part, b.FirstRow, b.FirstColumn) &&
+                              ParseCell(part, b.LastRow, b.LastColumn)
+                        : ParseCell(part.substr(0, colon), b.FirstRow, b.FirstColumn) &&
+                              ParseCell(part.substr(colon + 1), b.LastRow, b.LastColumn);
+    if (ok) {
+      if (b.LastRow < b.FirstRow) std::swap(b.LastRow, b.FirstRow);
+      if (b.LastColumn < b.FirstColumn) std::swap(b.LastColumn, b.FirstColumn);
+      blocks.push_back(b);
+    }
+    start = end + 1;
+  }
+  return blocks;
+}
+
+std::vector<RCellBlock> SplitIntoPages(const RCellBlock& block, std::vector<int> rowBreaks,
+                                       std::vector<int> columnBreaks) {
+  auto bands = [](int first, int last, std::vector<int> breaks) {
+    std::sort(breaks.begin(), breaks.end());
+    std::vector<std::pair<int, int>> result;
+    int from = first;
+    for (int b : breaks) {
+      if (b <= from || b > last) continue;
+      result.push_back({from, b - 1});
+      from = b;
+    }
+    result.push_back({from, last});
+    return result;
+  };
+  std::vector<RCellBlock> pages;
+  // Down, then over: the order the office prints its pages in by default.
+  for (const auto& [c0, c1] : bands(block.FirstColumn, block.LastColumn, std::move(columnBreaks)))
+    for (const auto& [r0, r1] : bands(block.FirstRow, block.LastRow, rowBreaks))
+      pages.push_back({r0, c0, r1, c1});
+  return pages;
+}
+
+RMarkBox FitMark(const RPageArea& area, bool oblique) {
+  // The box the mark covers once turned: for 45 degrees, (w + h) / sqrt(2) each way.
+  const double turned = (kMarkWidth + kMarkHeight) / std::sqrt(2.0);
+  const double boxWidth = oblique ? turned : kMarkWidth;
+  const double boxHeight = oblique ? turned : kMarkHeight;
+  double scale = 1.0;
+  if (area.Width > 0) scale = std::min(scale, kPageShare * area.Width / boxWidth);
+  if (area.Height > 0) scale = std::min(scale, kPageShare * area.Height / boxHeight);
+  RMarkBox box;
+  box.Width = std::round(kMarkWidth * scale * 100) / 100;
+  box.Height = std::round(kMarkHeight * scale * 100) / 100;
+  box.Left = std::round((area.Left + area.Width / 2 - box.Width / 2) * 100) / 100;
+  box.Top = std::round((area.Top + area.Height / 2 - box.Height / 2) * 100) / 100;
+  return box;
+}
+
+bool IsOurSheetMarkName(const std::string& name) {
+  const std::string prefix = kWaterMarkPrefix;
+  if (name.size() <= prefix.size() || name.size() > prefix.size() + 9) return false;
+  if (name.compare(0, prefix.size(), prefix) != 0 || name[prefix.size()] == '0') return false;
+  return name.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
+
+// Every sheet that prints gets a mark on each of its printed pages, named "<prefix><page>"
+// (so the first page's keeps the name of the single mark of earlier versions); with
+// ActiveSheetOnly, the sheet the workbook shows gets one, on its first page. Earlier marks
+// (any "<prefix><number>") go first, before the pages are counted: the office counts the
+// area a drawing covers as printed.
 void TXlsWaterMark::AddWaterMark() {
-  const std::string name = std::string(kWaterMarkPrefix) + "1";
-  if (WaterMarkExists(name)) deleteWaterMark(name);
-  InsertWaterMarkShape(name);
+  const int size = ParseWatermarkSize(DocSettings.DocWatermarkSize);
+  std::vector<OleVariant> sheets;
+  if (ActiveSheetOnly) {
+    sheets.push_back(app_.Get("ActiveSheet"));
+  } else {
+    const OleVariant all = doc_.Get("Worksheets");
+    const int count = all.Get("Count").AsInt();
+    for (int i = 1; i <= count; ++i) {
+      OleVariant sheet = all.Get("Item", {i});
+      // Hidden sheets do not print.
+      if (sheet.Get("Visible").AsInt() == -1) sheets.push_back(sheet);
+    }
+  }
+  for (const OleVariant& sheet : sheets) {
+    const OleVariant shapes = sheet.Get("Shapes");
+    const int count = shapes.Get("Count").AsInt();
+    for (int i = count; i >= 1; --i) {
+      OleVariant item = shapes.Get("Item", {i});
+      if (IsOurSheetMarkName(item.Get("Name").AsString())) item.Call("Delete");
+    }
+  }
+  for (const OleVariant& sheet : sheets) {
+    std::vector<RPageArea> areas = PageAreas(sheet);
+    if (ActiveSheetOnly) {
+      if (areas.empty()) areas.push_back(kFallbackArea);
+      areas.resize(1);
+    }
+    const OleVariant shapes = sheet.Get("Shapes");
+    for (std::size_t k = 0; k < areas.size(); ++k)
+      InsertMark(shapes, kWaterMarkPrefix + std::to_string(k + 1), size, areas[k]);
+  }
+}
+
+std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
+  std::vector<RCellBlock> blocks =
+      ParsePrintArea(sheet.Get("PageSetup").Get("PrintArea").AsString());
+  if (blocks.empty()) {
+    // No print range: the sheet prints from its first cell to the end of what it holds.
+    const OleVariant used = sheet.Get("UsedRange");
+    if (used.Get("Address").AsString() == "$A$1" && used.Get("Text").AsString().empty())
+      return {};  // nothing to print
+    RCellBlock all{1, 1, 0, 0};
+    all.LastRow = used.Get("Row").AsInt() + used.Get("Rows").Get("Count").AsInt() - 1;
+    all.LastColumn = used.Get("Column").AsInt() + used.Get("Columns").Get("Count").AsInt() - 1;
+    blocks.push_back(all);
+  }
+  auto breaks = [&sheet](const char* collection, const char* member) {
+    std::vector<int> at;
+    const OleVariant list = sheet.Get(collection);
+    const int count = list.Get("Count").AsInt();
+    for (int i = 1; i <= count; ++i)
+      at.push_back(list.Get("Item", {i}).Get("Location").Get(member).AsInt());
+    return at;
+  };
+  const std::vector<int> rows = breaks("HPageBreaks", "Row");
+  const std::vector<int> columns = breaks("VPageBreaks", "Column");
+  std::vector<RPageArea> areas;
+  for (const RCellBlock& block : blocks)
+    for (const RCellBlock& page : SplitIntoPages(block, rows, columns)) {
+      const OleVariant range =
+          sheet.Get("Range", {ColumnName(page.FirstColumn) + std::to_string(page.FirstRow) + ":" +
+                                  ColumnName(page.LastColumn) + std::to_string(page.LastRow)});
+      areas.push_back({range.Get("Left").AsDouble(), range.Get("Top").AsDouble(),
+                       range.Get("Width").AsDouble(), range.Get("Height").AsDouble()});
+    }
+  return areas;
+}
+
+void TXlsWaterMark::InsertMark(const OleVariant& shapes, const std::string& name, int size,
+                               const RPageArea& area) {
+  const RMarkBox box = FitMark(area, DocSettings.HX);
+  OleVariant shape = shapes.Call("AddTextEffect", TextEffectArgs(DocSettings, size, 50, 50));
+  shape.Put("Name", name);
+  ApplyFillAndLine(shape, DocSettings);
+  shape.Call("ZOrder", {1});
+  shape.Put("Height", box.Height);
+  shape.Put("Width", box.Width);
+  shape.Put("Left", box.Left);
+  shape.Put("Top", box.Top);
 }
 
 OleVariant TXlsWaterMark::Shapes() const { return app_.Get("ActiveSheet").Get("Shapes"); }
@@ -79,15 +274,7 @@ bool TXlsWaterMark::WaterMarkExists(const std::string& name) {
 
 void TXlsWaterMark::InsertWaterMarkShape(const std::string& name) {
   const int size = ParseWatermarkSize(DocSettings.DocWatermarkSize);
-  OleVariant shape = Shapes().Call("AddTextEffect", TextEffectArgs(DocSettings, size, 50, 50));
-  shape.Call("Select");
-  shape.Put("Name", name);
-  shape.Call("ScaleHeight", {Fixed("1.23"), false});
-  shape.Call("ScaleWidth", {Fixed("1.6"), false});
-  ApplyFillAndLine(shape, DocSettings);
-  shape.Call("ZOrder", {1});
-  shape.Put("Height", 80);
-  shape.Put("Width", 400);
+  InsertMark(Shapes(), name, size, kFallbackArea);
 }
 
 void TXlsWaterMark::PrintToPDF() {

@@ -400,7 +400,7 @@ TEST_F(JobTest, AnEngineErrorFailsThatFileAloneAndTheRunGoesOn) {
     WriteFile(path, "saved");
     return OleVariant();
   });
-  server.Fail(CallKind::Call, "App.ActiveSheet.Shapes", "AddTextEffect",
+  server.Fail(CallKind::Call, "App.workBooks.Open.Worksheets.Item(1).Shapes", "AddTextEffect",
               "The office reported an error", 1);
   server.Fail(CallKind::Call, "App.ActivePresentation.SlideMaster.Shapes", "AddTextEffect",
               "The office process has ended: bridge gone", 1);

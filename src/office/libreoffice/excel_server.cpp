@@ -23,7 +23,14 @@
 #include <com/sun/star/sheet/XPrintAreas.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetPageBreak.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/sheet/TablePageBreakData.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/table/CellRangeAddress.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
 
@@ -109,6 +116,105 @@ void EnsureView(Book& book) {
   book.viewSheet = -1;
 }
 
+sal_Int32 LineAt(const Reference<css::container::XIndexAccess>& lines, sal_Int32 at, bool columns);
+
+// "A" for column 0, "AA" for column 26.
+std::string ColumnLetters(sal_Int32 column) {
+  std::string name;
+  for (sal_Int32 c = column + 1; c > 0; c = (c - 1) / 26) name.insert(name.begin(), char('A' + (c - 1) % 26));
+  return name;
+}
+
+// "$A$1" or "$A$1:$F$40", as Excel writes addresses.
+std::string AddressOf(const css::table::CellRangeAddress& a) {
+  auto cell = [](sal_Int32 col, sal_Int32 row) {
+    return "$" + ColumnLetters(col) + "$" + std::to_string(row + 1);
+  };
+  if (a.StartColumn == a.EndColumn && a.StartRow == a.EndRow) return cell(a.StartColumn, a.StartRow);
+  return cell(a.StartColumn, a.StartRow) + ":" + cell(a.EndColumn, a.EndRow);
+}
+
+// The cells a sheet holds, from its first used cell to its last, grown to take in the drawings
+// on it other than text effects (a chart prints as a cell does; a mark is not content).
+css::table::CellRangeAddress UsedArea(const Reference<css::sheet::XSpreadsheet>& sheet) {
+  auto cursor = sheet->createCursor();
+  Reference<css::sheet::XUsedAreaCursor> used(cursor, UNO_QUERY_THROW);
+  used->gotoStartOfUsedArea(false);
+  used->gotoEndOfUsedArea(true);
+  css::table::CellRangeAddress area =
+      Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
+  Reference<css::drawing::XDrawPageSupplier> supplier(sheet, UNO_QUERY_THROW);
+  Reference<css::container::XIndexAccess> page(supplier->getDrawPage(), UNO_QUERY_THROW);
+  const sal_Int32 shapes = page->getCount();
+  if (shapes == 0) return area;
+  Reference<css::table::XColumnRowRange> lines(sheet, UNO_QUERY_THROW);
+  Reference<css::container::XIndexAccess> columns(lines->getColumns(), UNO_QUERY_THROW);
+  Reference<css::container::XIndexAccess> rows(lines->getRows(), UNO_QUERY_THROW);
+  for (sal_Int32 i = 0; i < shapes; ++i) {
+    Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
+    if (!shape.is() || IsTextEffect(shape)) continue;
+    css::awt::Rectangle box;
+    Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
+            ->getPropertyValue(OUString("BoundRect")) >>= box;
+    area.EndColumn = std::max(area.EndColumn, LineAt(columns, box.X + box.Width, true));
+    area.EndRow = std::max(area.EndRow, LineAt(rows, box.Y + box.Height, false));
+  }
+  return area;
+}
+
+// A range's Left, Top, Width and Height in points.
+DispatchPtr MakeRangeGeometry(const TGuardedObject::GuardFn& guard,
+                              const Reference<css::beans::XPropertySet>& range) {
+  auto obj = std::make_shared<TGuardedObject>(guard);
+  auto at = [range] {
+    css::awt::Point p;
+    range->getPropertyValue(OUString("Position")) >>= p;
+    return p;
+  };
+  auto size = [range] {
+    css::awt::Size z;
+    range->getPropertyValue(OUString("Size")) >>= z;
+    return z;
+  };
+  obj->Prop("Left", [at](const Args&) { return OleVariant(uno::HmmToPoints(at().X)); });
+  obj->Prop("Top", [at](const Args&) { return OleVariant(uno::HmmToPoints(at().Y)); });
+  obj->Prop("Width", [size](const Args&) { return OleVariant(uno::HmmToPoints(size().Width)); });
+  obj->Prop("Height", [size](const Args&) { return OleVariant(uno::HmmToPoints(size().Height)); });
+  return obj;
+}
+
+// HPageBreaks or VPageBreaks: the rows (columns) that start a printed page, as the office
+// paginates the sheet now; Item(i).Location.Row (.Column) counts from 1.
+DispatchPtr MakePageBreaks(const TGuardedObject::GuardFn& guard,
+                           const Reference<css::sheet::XSpreadsheet>& sheet, bool rows) {
+  auto breaks = std::make_shared<std::vector<sal_Int32>>();
+  auto known = std::make_shared<bool>(false);
+  auto read = [sheet, rows, breaks, known] {
+    if (*known) return;
+    Reference<css::sheet::XSheetPageBreak> pages(sheet, UNO_QUERY_THROW);
+    for (const auto& b : rows ? pages->getRowPageBreaks() : pages->getColumnPageBreaks())
+      if (b.Position > 0) breaks->push_back(b.Position);
+    *known = true;
+  };
+  auto obj = std::make_shared<TGuardedObject>(guard);
+  obj->Prop("Count", [read, breaks](const Args&) {
+    read();
+    return OleVariant(int(breaks->size()));
+  });
+  obj->Func("Item", [read, breaks, guard, rows](const Args& a) {
+    read();
+    const int index = ArgAt(a, 0).AsInt();
+    if (index < 1 || index > int(breaks->size())) throw EOleError("Subscript out of range");
+    const int line = (*breaks)[index - 1] + 1;
+    auto location = std::make_shared<TGuardedObject>(guard);
+    location->Prop(rows ? "Row" : "Column", [line](const Args&) { return OleVariant(line); });
+    auto pageBreak = std::make_shared<TGuardedObject>(guard);
+    pageBreak->Prop("Location", [location](const Args&) { return OleVariant(DispatchPtr(location)); });
+    return OleVariant(DispatchPtr(pageBreak));
+  });
+  return obj;
+}
+
 DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> sheet = {}) {
   const std::shared_ptr<TOfficeDocument>& doc = book->doc;
   if (!sheet.is()) sheet = ActiveSheet(*book);
@@ -133,6 +239,56 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
   });
   obj->Prop("Shapes", [host, page](const Args&) {
     return OleVariant(MakeShapesObject(host, PageShapes(page)));
+  });
+  const auto guard = GuardOf(doc->Process());
+  // Visible: -1 shown, 0 hidden (hidden sheets do not print).
+  obj->Prop("Visible", [sheet](const Args&) {
+    bool visible = true;
+    Reference<css::beans::XPropertySet>(sheet, UNO_QUERY_THROW)
+            ->getPropertyValue(OUString("IsVisible")) >>= visible;
+    return OleVariant(visible ? -1 : 0);
+  });
+  auto pageSetup = std::make_shared<TGuardedObject>(guard);
+  pageSetup->Prop("PrintArea", [sheet](const Args&) {
+    std::string text;
+    for (const auto& area : Reference<css::sheet::XPrintAreas>(sheet, UNO_QUERY_THROW)->getPrintAreas())
+      text += (text.empty() ? "" : ",") + AddressOf(area);
+    return OleVariant(text);
+  });
+  obj->Prop("PageSetup", [pageSetup](const Args&) { return OleVariant(DispatchPtr(pageSetup)); });
+  obj->Prop("UsedRange", [sheet, guard](const Args&) {
+    const css::table::CellRangeAddress area = UsedArea(sheet);
+    auto range = std::make_shared<TGuardedObject>(guard);
+    range->Prop("Address", [area](const Args&) { return OleVariant(AddressOf(area)); });
+    range->Prop("Row", [area](const Args&) { return OleVariant(int(area.StartRow + 1)); });
+    range->Prop("Column", [area](const Args&) { return OleVariant(int(area.StartColumn + 1)); });
+    auto count = [guard](int n) {
+      auto c = std::make_shared<TGuardedObject>(guard);
+      c->Prop("Count", [n](const Args&) { return OleVariant(n); });
+      return OleVariant(DispatchPtr(c));
+    };
+    const int rows = int(area.EndRow - area.StartRow + 1);
+    const int columns = int(area.EndColumn - area.StartColumn + 1);
+    range->Prop("Rows", [count, rows](const Args&) { return count(rows); });
+    range->Prop("Columns", [count, columns](const Args&) { return count(columns); });
+    // The text of the range's first cell (what an empty sheet's one used cell tells).
+    range->Prop("Text", [sheet, area](const Args&) {
+      Reference<css::text::XText> cell(sheet->getCellByPosition(area.StartColumn, area.StartRow),
+                                       UNO_QUERY_THROW);
+      return OleVariant(uno::ToStd(cell->getString()));
+    });
+    return OleVariant(DispatchPtr(range));
+  });
+  obj->Prop("HPageBreaks",
+            [guard, sheet](const Args&) { return OleVariant(MakePageBreaks(guard, sheet, true)); });
+  obj->Prop("VPageBreaks",
+            [guard, sheet](const Args&) { return OleVariant(MakePageBreaks(guard, sheet, false)); });
+  // Range("A1:F40"): where the cells lie.
+  obj->Prop("Range", [guard, sheet](const Args& a) {
+    Reference<css::table::XCellRange> cells(sheet, UNO_QUERY_THROW);
+    Reference<css::beans::XPropertySet> range(
+        cells->getCellRangeByName(uno::ToOU(ArgAt(a, 0).AsString())), UNO_QUERY_THROW);
+    return OleVariant(MakeRangeGeometry(guard, range));
   });
   return obj;
 }
