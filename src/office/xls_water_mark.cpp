@@ -71,6 +71,9 @@ constexpr double kMarkWidth = 400;
 constexpr double kMarkHeight = 80;
 // Of a page area, the share the mark's (turned) box may take.
 constexpr double kPageShare = 0.9;
+// Of the paper within its margins, the share a page area may take beyond its cells: the rows
+// and columns under the mark's far edge must not reach the next page.
+constexpr double kPaperShare = 0.94;
 // Where a mark goes on a sheet that prints nothing (only with ActiveSheetOnly): a page-sized
 // area from the sheet's corner, so that the mark lies wholly on the sheet.
 constexpr RPageArea kFallbackArea{0, 0, 480, 480};
@@ -214,9 +217,24 @@ void TXlsWaterMark::AddWaterMark() {
   }
 }
 
+RPageArea PaperPoints(int paperSize, bool landscape) {
+  RPageArea paper{0, 0, 595, 842};  // A4, and whatever is not listed
+  switch (paperSize) {
+    case 1: paper = {0, 0, 612, 792}; break;    // Letter
+    case 5: paper = {0, 0, 612, 1008}; break;   // Legal
+    case 8: paper = {0, 0, 842, 1191}; break;   // A3
+    case 11: paper = {0, 0, 420, 595}; break;   // A5
+    case 13: paper = {0, 0, 516, 729}; break;   // B5
+    default: break;
+  }
+  if (landscape) std::swap(paper.Width, paper.Height);
+  return paper;
+}
+
 std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
-  std::vector<RCellBlock> blocks =
-      ParsePrintArea(sheet.Get("PageSetup").Get("PrintArea").AsString());
+  const OleVariant setup = sheet.Get("PageSetup");
+  const std::vector<RCellBlock> ranges = ParsePrintArea(setup.Get("PrintArea").AsString());
+  std::vector<RCellBlock> blocks = ranges;
   if (blocks.empty()) {
     // No print range: the sheet prints from its first cell to the end of what it holds.
     const OleVariant used = sheet.Get("UsedRange");
@@ -226,6 +244,19 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
     all.LastRow = used.Get("Row").AsInt() + used.Get("Rows").Get("Count").AsInt() - 1;
     all.LastColumn = used.Get("Column").AsInt() + used.Get("Columns").Get("Count").AsInt() - 1;
     blocks.push_back(all);
+  }
+  // What one printed page holds, in the sheet's points: the paper within its margins, at the
+  // print scale. A sheet fitted to a number of pages (Zoom false) has no such measure.
+  RPageArea printable;
+  const OleVariant zoom = setup.Get("Zoom");
+  if (zoom.Type() != VarType::Bool && zoom.AsDouble() > 0) {
+    const RPageArea paper =
+        PaperPoints(setup.Get("PaperSize").AsInt(), setup.Get("Orientation").AsInt() == 2);
+    const double scale = 100.0 / zoom.AsDouble();
+    printable.Width = (paper.Width - setup.Get("LeftMargin").AsDouble() -
+                       setup.Get("RightMargin").AsDouble()) * scale;
+    printable.Height = (paper.Height - setup.Get("TopMargin").AsDouble() -
+                        setup.Get("BottomMargin").AsDouble()) * scale;
   }
   auto breaks = [&sheet](const char* collection, const char* member) {
     std::vector<int> at;
@@ -243,8 +274,18 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
       const OleVariant range =
           sheet.Get("Range", {ColumnName(page.FirstColumn) + std::to_string(page.FirstRow) + ":" +
                                   ColumnName(page.LastColumn) + std::to_string(page.LastRow)});
-      areas.push_back({range.Get("Left").AsDouble(), range.Get("Top").AsDouble(),
-                       range.Get("Width").AsDouble(), range.Get("Height").AsDouble()});
+      RPageArea area{range.Get("Left").AsDouble(), range.Get("Top").AsDouble(),
+                     range.Get("Width").AsDouble(), range.Get("Height").AsDouble()};
+      // The last page down (across) of a block prints only part of its paper with cells: the
+      // mark may take the rest of that paper too, as the office prints what lies under a drawing
+      // (a single print range grows to take it in). Not so among several print ranges.
+      if (ranges.size() <= 1) {
+        if (page.LastRow == block.LastRow)
+          area.Height = std::max(area.Height, printable.Height * kPaperShare);
+        if (page.LastColumn == block.LastColumn)
+          area.Width = std::max(area.Width, printable.Width * kPaperShare);
+      }
+      areas.push_back(area);
     }
   return areas;
 }

@@ -44,6 +44,9 @@ std::vector<RCellBlock> SplitIntoPages(const RCellBlock& block, std::vector<int>
 // it, centred on the page so that the frame (turned 45 degrees when oblique) lies wholly within
 // nine tenths of it.
 RMarkBox FitMark(const RPageArea& area, bool oblique);
+// The paper of Excel's PaperSize (Letter, Legal, A3, A4, A5, B5; others read as A4) in points,
+// turned for landscape.
+RPageArea PaperPoints(int paperSize, bool landscape);
 // True for the names of sheet marks: the prefix and a page number.
 bool IsOurSheetMarkName(const std::string& name);
 

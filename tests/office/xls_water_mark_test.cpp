@@ -190,6 +190,7 @@ class ExcelWorkbook : public ExcelEngine {
     bool hidden = false;
     std::vector<int> rowBreaks, columnBreaks;
     std::vector<std::string> shapes;
+    OleVariant zoom = false;  // fitted to pages: no paper measure
   };
 
   void Script(const std::vector<SheetScript>& sheets) {
@@ -199,6 +200,11 @@ class ExcelWorkbook : public ExcelEngine {
       const SheetScript& s = sheets[k];
       server.SetValue(sheet, "Visible", s.hidden ? 0 : -1);
       server.SetValue(sheet + ".PageSetup", "PrintArea", s.printArea);
+      server.SetValue(sheet + ".PageSetup", "Zoom", s.zoom);
+      server.SetValue(sheet + ".PageSetup", "PaperSize", 9);  // A4
+      server.SetValue(sheet + ".PageSetup", "Orientation", 1);
+      for (const char* margin : {"LeftMargin", "RightMargin", "TopMargin", "BottomMargin"})
+        server.SetValue(sheet + ".PageSetup", margin, 36.0);
       server.SetValue(sheet + ".UsedRange", "Address", s.used);
       server.SetValue(sheet + ".UsedRange", "Text", s.empty ? "" : "Sales");
       server.SetValue(sheet + ".UsedRange", "Row", 1);
@@ -281,6 +287,33 @@ TEST_F(ExcelWorkbook, EveryPrintedPageOfEveryVisibleSheetGetsAMarkAtItsCentre) {
   engine.CloseExcelApp();
 }
 
+TEST_F(ExcelWorkbook, TheLastPageTakesTheRestOfItsPaperAndTheMarkItsFullSize) {
+  // A4 portrait, half-inch margins, at 100 %: a page holds 523 x 770 points of the sheet. The
+  // sheet's cells (A1:C10, 150 x 150 points) print on one page, most of it empty.
+  SheetScript small;
+  small.used = "$A$1:$C$10";
+  small.lastRow = 10;
+  small.lastColumn = 3;
+  small.zoom = 100;
+  SheetScript halved = small;  // the same at 50 %: a page holds twice as much
+  halved.zoom = 50;
+  Script({small, halved});
+  Open();
+  engine.AddWaterMark();
+  const double w = 523 * 0.94, h = 770 * 0.94;
+  char first[64], second[64];
+  std::snprintf(first, sizeof first, " QuillmarkWaterMarkObject1 %.0f,%.0f", w / 2, h / 2);
+  std::snprintf(second, sizeof second, " QuillmarkWaterMarkObject1 %.0f,%.0f", w, h);
+  EXPECT_EQ(Marks(), (Lines{Sheet(1) + first, Sheet(2) + second}));
+  std::vector<double> widths;
+  for (const RecordedCall& c : server.Calls())
+    if (c.kind == CallKind::Put && c.member == "Width") widths.push_back(c.args.at(0).AsDouble());
+  EXPECT_EQ(widths, (std::vector<double>{400, 400}));
+  EXPECT_EQ(PaperPoints(1, true).Width, 792);
+  EXPECT_EQ(PaperPoints(77, false).Height, 842);
+  engine.CloseExcelApp();
+}
+
 TEST_F(ExcelWorkbook, ARestampReplacesEveryMarkFirstAndKeepsOtherShapes) {
   SheetScript sheet;
   sheet.lastRow = 100;
@@ -313,6 +346,7 @@ TEST_F(ExcelWorkbook, ActiveSheetOnlyPutsOneMarkOnTheShownSheetsFirstPage) {
   engine.ActiveSheetOnly = true;
   const std::string active = "App.ActiveSheet";
   server.SetValue(active + ".PageSetup", "PrintArea", "$A$1:$D$100");
+  server.SetValue(active + ".PageSetup", "Zoom", false);
   server.SetValue(active + ".HPageBreaks", "Count", 1);
   server.SetValue(active + ".HPageBreaks.Item(1).Location", "Row", 41);
   server.SetValue(active + ".VPageBreaks", "Count", 0);

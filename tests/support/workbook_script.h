@@ -14,6 +14,7 @@ inline void ScriptOneSheetWorkbook(RecordingServer& server, const std::string& b
   server.SetValue(book + ".Worksheets", "Count", 1);
   server.SetValue(sheet, "Visible", -1);
   server.SetValue(sheet + ".PageSetup", "PrintArea", "$A$1:$E$20");
+  server.SetValue(sheet + ".PageSetup", "Zoom", false);
   server.SetValue(sheet + ".HPageBreaks", "Count", 0);
   server.SetValue(sheet + ".VPageBreaks", "Count", 0);
   const std::string range = sheet + ".Range(\"A1:E20\")";

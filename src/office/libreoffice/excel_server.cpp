@@ -24,6 +24,8 @@
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/sheet/XSheetPageBreak.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
@@ -254,6 +256,61 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
     for (const auto& area : Reference<css::sheet::XPrintAreas>(sheet, UNO_QUERY_THROW)->getPrintAreas())
       text += (text.empty() ? "" : ",") + AddressOf(area);
     return OleVariant(text);
+  });
+  // The page style's paper, margins (Excel's: from the paper's edge to the cells, so a header
+  // or footer lies within them) and scale.
+  auto style = [book, sheet] {
+    OUString name;
+    Reference<css::beans::XPropertySet>(sheet, UNO_QUERY_THROW)
+            ->getPropertyValue(OUString("PageStyle")) >>= name;
+    Reference<css::style::XStyleFamiliesSupplier> families(book->doc->Model(), UNO_QUERY_THROW);
+    Reference<css::container::XNameAccess> pages(
+        families->getStyleFamilies()->getByName(OUString("PageStyles")), UNO_QUERY_THROW);
+    return Reference<css::beans::XPropertySet>(pages->getByName(name), UNO_QUERY_THROW);
+  };
+  auto hmm = [style](const char* name) {
+    sal_Int32 v = 0;
+    style()->getPropertyValue(OUString::createFromAscii(name)) >>= v;
+    return v;
+  };
+  auto band = [style, hmm](const char* on, const char* height) {
+    bool isOn = false;
+    style()->getPropertyValue(OUString::createFromAscii(on)) >>= isOn;
+    return isOn ? hmm(height) : 0;
+  };
+  pageSetup->Prop("LeftMargin", [hmm](const Args&) { return OleVariant(uno::HmmToPoints(hmm("LeftMargin"))); });
+  pageSetup->Prop("RightMargin", [hmm](const Args&) { return OleVariant(uno::HmmToPoints(hmm("RightMargin"))); });
+  pageSetup->Prop("TopMargin", [hmm, band](const Args&) {
+    return OleVariant(uno::HmmToPoints(hmm("TopMargin") + band("HeaderIsOn", "HeaderHeight")));
+  });
+  pageSetup->Prop("BottomMargin", [hmm, band](const Args&) {
+    return OleVariant(uno::HmmToPoints(hmm("BottomMargin") + band("FooterIsOn", "FooterHeight")));
+  });
+  // 1 portrait, 2 landscape.
+  pageSetup->Prop("Orientation", [hmm](const Args&) {
+    return OleVariant(hmm("Width") > hmm("Height") ? 2 : 1);
+  });
+  // Excel's paper numbers for the sizes it shares with the office; 9 (A4) for any other.
+  pageSetup->Prop("PaperSize", [hmm](const Args&) {
+    const sal_Int32 a = std::min(hmm("Width"), hmm("Height")), b = std::max(hmm("Width"), hmm("Height"));
+    auto near = [a, b](sal_Int32 w, sal_Int32 h) { return std::abs(a - w) < 200 && std::abs(b - h) < 200; };
+    if (near(21590, 27940)) return OleVariant(1);
+    if (near(21590, 35560)) return OleVariant(5);
+    if (near(29700, 42000)) return OleVariant(8);
+    if (near(14800, 21000)) return OleVariant(11);
+    if (near(18200, 25700)) return OleVariant(13);
+    return OleVariant(9);
+  });
+  // The print scale in percent; false when the sheet is fitted to a number of pages.
+  pageSetup->Prop("Zoom", [style](const Args&) {
+    sal_Int16 pages = 0, wide = 0, tall = 0, scale = 100;
+    auto props = style();
+    props->getPropertyValue(OUString("ScaleToPages")) >>= pages;
+    props->getPropertyValue(OUString("ScaleToPagesX")) >>= wide;
+    props->getPropertyValue(OUString("ScaleToPagesY")) >>= tall;
+    props->getPropertyValue(OUString("PageScale")) >>= scale;
+    if (pages > 0 || wide > 0 || tall > 0) return OleVariant(false);
+    return OleVariant(int(scale));
   });
   obj->Prop("PageSetup", [pageSetup](const Args&) { return OleVariant(DispatchPtr(pageSetup)); });
   obj->Prop("UsedRange", [sheet, guard](const Args&) {
