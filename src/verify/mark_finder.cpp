@@ -31,8 +31,8 @@ bool TMarkFinder::Measurable() const {
          255 - blue_ > kInformativeSpan;
 }
 
-RMarkMeasure TMarkFinder::Measure(const RPageImage& page, const RPageImage* under) const {
-  RMarkMeasure m;
+RMarkPixels TMarkFinder::Measure(const RPageImage& page, const RPageImage* under) const {
+  RMarkPixels m;
   m.Left = page.Width;
   m.Top = page.Height;
   m.Right = -1;

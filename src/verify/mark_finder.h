@@ -17,7 +17,7 @@ struct RPageImage {
 };
 
 // What the mark's colour looks like on one page.
-struct RMarkMeasure {
+struct RMarkPixels {
   std::size_t Pixels = 0;  // pixels that read as the mark's colour blended over the page
   int Left = 0, Top = 0, Right = 0, Bottom = 0;  // their bounding box, inclusive
 };
@@ -36,7 +36,7 @@ class TMarkFinder {
 
   // The mark's pixels on page; under, when given, is the unstamped page at the same size
   // (a page of another size is measured over white).
-  RMarkMeasure Measure(const RPageImage& page, const RPageImage* under = nullptr) const;
+  RMarkPixels Measure(const RPageImage& page, const RPageImage* under = nullptr) const;
   // True when page shows enough of the mark's colour to be a mark, not a stray pixel.
   bool Shows(const RPageImage& page, const RPageImage* under = nullptr) const;
   // False when the colour cannot be told from white paper (a mark in near-white): no page can

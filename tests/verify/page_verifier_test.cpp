@@ -177,7 +177,7 @@ TEST(MarkFinderTest, BlendAgainstWhiteAndResidualDecideEachPixel) {
     for (int x = 0; x < 10; ++x) set(x, y, 255, 128, 255);
   for (int x = 0; x < 10; ++x) set(x, 8, 128, 128, 128);  // grey: green says blend, red not
   const RPageImage page{10, 10, rgb.data()};
-  const RMarkMeasure m = finder.Measure(page);
+  const RMarkPixels m = finder.Measure(page);
   EXPECT_EQ(m.Pixels, 40u);
   EXPECT_EQ(m.Top, 2);
   EXPECT_EQ(m.Bottom, 5);
