@@ -205,15 +205,21 @@ void TXlsWaterMark::AddWaterMark() {
       if (IsOurSheetMarkName(item.Get("Name").AsString())) item.Call("Delete");
     }
   }
+  std::vector<std::vector<RPageArea>> areas;
+  bool anyPage = false;
   for (const OleVariant& sheet : sheets) {
-    std::vector<RPageArea> areas = PageAreas(sheet);
-    if (ActiveSheetOnly) {
-      if (areas.empty()) areas.push_back(kFallbackArea);
-      areas.resize(1);
-    }
-    const OleVariant shapes = sheet.Get("Shapes");
-    for (std::size_t k = 0; k < areas.size(); ++k)
-      InsertMark(shapes, kWaterMarkPrefix + std::to_string(k + 1), size, areas[k]);
+    areas.push_back(PageAreas(sheet));
+    anyPage = anyPage || !areas.back().empty();
+  }
+  // A workbook with nothing to print still prints one page (its first sheet's, with its
+  // header and footer): that page gets the mark too. So does the shown sheet with
+  // ActiveSheetOnly, as it always had one.
+  if (!anyPage && !areas.empty()) areas.front().push_back(kFallbackArea);
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    if (ActiveSheetOnly) areas[i].resize(1);
+    const OleVariant shapes = sheets[i].Get("Shapes");
+    for (std::size_t k = 0; k < areas[i].size(); ++k)
+      InsertMark(shapes, kWaterMarkPrefix + std::to_string(k + 1), size, areas[i][k]);
   }
 }
 
@@ -296,7 +302,8 @@ void TXlsWaterMark::InsertMark(const OleVariant& shapes, const std::string& name
   OleVariant shape = shapes.Call("AddTextEffect", TextEffectArgs(DocSettings, size, 50, 50));
   shape.Put("Name", name);
   ApplyFillAndLine(shape, DocSettings);
-  shape.Call("ZOrder", {1});
+  // In front of the sheet's other drawings: a picture or chart must not hide the mark.
+  shape.Call("ZOrder", {0});
   shape.Put("Height", box.Height);
   shape.Put("Width", box.Width);
   shape.Put("Left", box.Left);

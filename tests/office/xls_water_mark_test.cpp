@@ -314,6 +314,21 @@ TEST_F(ExcelWorkbook, TheLastPageTakesTheRestOfItsPaperAndTheMarkItsFullSize) {
   engine.CloseExcelApp();
 }
 
+TEST_F(ExcelWorkbook, AWorkbookThatPrintsNothingStillHasItsOnePageMarked) {
+  // The office prints one page of such a workbook (its header and footer, say).
+  SheetScript empty;
+  empty.empty = true;
+  SheetScript hidden;
+  hidden.hidden = true;
+  Script({hidden, empty, empty});
+  Open();
+  engine.AddWaterMark();
+  EXPECT_EQ(Marks(), (Lines{Sheet(2) + " QuillmarkWaterMarkObject1 240,240"}));
+  // In front of the sheet's pictures and charts.
+  EXPECT_NE(IndexOf(server.Log(), "call " + Sheet(2) + ".Shapes.AddTextEffect.ZOrder(Int(0))"), -1);
+  engine.CloseExcelApp();
+}
+
 TEST_F(ExcelWorkbook, ARestampReplacesEveryMarkFirstAndKeepsOtherShapes) {
   SheetScript sheet;
   sheet.lastRow = 100;
