@@ -30,7 +30,10 @@ int main(int argc, char** argv) {
     ++files;
     pages += check.Pages;
     unmarked += int(check.Unmarked.size());
-    if (!check.Unmarked.empty()) failedFiles += 1;
+    if (!check.Unmarked.empty()) {
+      failedFiles += 1;
+      std::printf("%s: %s\n", pdf.c_str(), stampwell::UnmarkedPagesText(check.Unmarked).c_str());
+    }
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
