@@ -112,4 +112,16 @@ std::string UnmarkedPagesText(const std::vector<int>& pages) {
   return text;
 }
 
+RVerifyOutcome VerifyOutput(const std::string& file, const std::string& pdf,
+                            const RDocSettings& settings, const std::string& againstPdf) {
+  const RPageCheck check = TPageVerifier(settings.DocWatermarkColor).Check(pdf, againstPdf);
+  if (!check.Opened) return {false, check.Error};
+  if (!check.Measurable)
+    return {false, "the mark's colour cannot be told from white paper, so it cannot be verified"};
+  if (check.Pages == 0) return {false, "its PDF has no pages"};
+  if (!check.Unmarked.empty()) return {false, UnmarkedPagesText(check.Unmarked)};
+  const std::string n = std::to_string(check.Pages);
+  return {true, "Verified " + file + ": " + n + " of " + n + " pages"};
+}
+
 }  // namespace stampwell

@@ -38,4 +38,17 @@ class TPageVerifier {
 // "the mark does not show on page(s) 2, 5" (the pages as given, from 1).
 std::string UnmarkedPagesText(const std::vector<int>& pages);
 
+// What a run says of one verified file.
+struct RVerifyOutcome {
+  bool Verified = false;
+  // Verified: "Verified <file>: N of N pages". Otherwise the reason, in words that follow
+  // "Error in <file>:" ("the mark does not show on page(s) 2, 5").
+  std::string Text;
+};
+
+// Checks pdf, the rendering of the saved file (or the printed PDF itself), for the mark in the
+// colour of settings; file is what the log names.
+RVerifyOutcome VerifyOutput(const std::string& file, const std::string& pdf,
+                            const RDocSettings& settings, const std::string& againstPdf = {});
+
 }  // namespace stampwell

@@ -164,6 +164,20 @@ TEST_F(PageVerifierTest, UnreadableFilesAndNearWhiteColoursAreReportedNotPassed)
   EXPECT_FALSE(pale.AllMarked());
 }
 
+TEST_F(PageVerifierTest, TheOutcomeReadsAsTheRunLogsIt) {
+  RDocSettings settings;
+  settings.DocWatermarkColor = kMagenta;
+  const auto good = VerifyOutput("/out/a.doc", Write("a.pdf", {Marked(), Marked()}), settings);
+  EXPECT_TRUE(good.Verified);
+  EXPECT_EQ(good.Text, "Verified /out/a.doc: 2 of 2 pages");
+  const auto bad = VerifyOutput("/out/b.doc", Write("b.pdf", {Marked(), Page{}}), settings);
+  EXPECT_FALSE(bad.Verified);
+  EXPECT_EQ(bad.Text, "the mark does not show on page(s) 2");
+  EXPECT_FALSE(VerifyOutput("/out/c.doc", dir / "missing.pdf", settings).Verified);
+  settings.DocWatermarkColor = 0x00FFFFFF;  // white: nothing to tell
+  EXPECT_FALSE(VerifyOutput("/out/a.doc", dir / "a.pdf", settings).Verified);
+}
+
 TEST(MarkFinderTest, BlendAgainstWhiteAndResidualDecideEachPixel) {
   const TMarkFinder finder(kMagenta, 60);
   // 10 x 10 white, a block of 40 pixels magenta at half strength, a block of grey.
