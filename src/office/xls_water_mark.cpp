@@ -272,8 +272,20 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
       at.push_back(list.Get("Item", {i}).Get("Location").Get(member).AsInt());
     return at;
   };
-  const std::vector<int> rows = breaks("HPageBreaks", "Row");
-  const std::vector<int> columns = breaks("VPageBreaks", "Column");
+  // Asking for the page breaks has the office paginate the sheet, which costs far more than
+  // the rest of the stamp: a sheet whose cells fit on one paper has one page, found without.
+  // (A manual page break inside such a small sheet is not seen; a verified run would tell.)
+  auto fits = [&](const RCellBlock& block) {
+    if (printable.Width <= 0 || printable.Height <= 0) return false;
+    const OleVariant range =
+        sheet.Get("Range", {ColumnName(block.FirstColumn) + std::to_string(block.FirstRow) + ":" +
+                                ColumnName(block.LastColumn) + std::to_string(block.LastRow)});
+    return range.Get("Width").AsDouble() <= printable.Width &&
+           range.Get("Height").AsDouble() <= printable.Height;
+  };
+  const bool onePage = blocks.size() == 1 && fits(blocks.front());
+  const std::vector<int> rows = onePage ? std::vector<int>{} : breaks("HPageBreaks", "Row");
+  const std::vector<int> columns = onePage ? std::vector<int>{} : breaks("VPageBreaks", "Column");
   std::vector<RPageArea> areas;
   for (const RCellBlock& block : blocks)
     for (const RCellBlock& page : SplitIntoPages(block, rows, columns)) {

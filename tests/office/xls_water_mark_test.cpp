@@ -309,6 +309,8 @@ TEST_F(ExcelWorkbook, TheLastPageTakesTheRestOfItsPaperAndTheMarkItsFullSize) {
   for (const RecordedCall& c : server.Calls())
     if (c.kind == CallKind::Put && c.member == "Width") widths.push_back(c.args.at(0).AsDouble());
   EXPECT_EQ(widths, (std::vector<double>{400, 400}));
+  // Cells that fit on one paper: the office is not asked to paginate.
+  EXPECT_EQ(Matching(server.Log(), "PageBreaks"), Lines{});
   EXPECT_EQ(PaperPoints(1, true).Width, 792);
   EXPECT_EQ(PaperPoints(77, false).Height, 842);
   engine.CloseExcelApp();

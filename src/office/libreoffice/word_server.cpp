@@ -68,10 +68,12 @@ struct WordDoc {
   mutable Reference<css::container::XNameAccess> pageStyles;
   mutable std::map<OUString, Reference<css::beans::XPropertySet>> styles;
   mutable std::optional<std::vector<Reference<css::text::XTextRange>>> sectionStarts;
+  mutable std::vector<OUString> sectionStyles;  // the page style each section starts, once read
   mutable OUString firstPageStyle;
   void Edited() const {
     Moved();
     sectionStarts.reset();
+    sectionStyles.clear();
     firstPageStyle.clear();
   }
 };
@@ -145,6 +147,14 @@ std::vector<Reference<css::text::XTextRange>> FindSectionStarts(const WordDoc& d
 const std::vector<Reference<css::text::XTextRange>>& SectionStarts(const WordDoc& d) {
   if (!d.sectionStarts) d.sectionStarts = FindSectionStarts(d);
   return *d.sectionStarts;
+}
+
+// The page style section k (from 0) starts: read once per edit of the body.
+const OUString& SectionStyle(const WordDoc& d, std::size_t k) {
+  const auto& starts = SectionStarts(d);
+  if (d.sectionStyles.size() != starts.size()) d.sectionStyles.assign(starts.size(), OUString());
+  if (d.sectionStyles[k].isEmpty()) d.sectionStyles[k] = PageStyleAt(starts[k]);
+  return d.sectionStyles[k];
 }
 
 // The page style that governs the document's page setup: the one its first page uses.
@@ -400,8 +410,9 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
     auto section = std::make_shared<TGuardedObject>(guard);
     section->Prop("Range", [range](const Args&) { return OleVariant(DispatchPtr(range)); });
     // The section's own page setup: the page style it starts.
-    section->Prop("PageSetup", [d, start, guard](const Args&) {
-      return OleVariant(MakePageSetup(d, guard, [d, start] { return PageStyle(*d, PageStyleAt(start)); }));
+    section->Prop("PageSetup", [d, index, guard](const Args&) {
+      return OleVariant(MakePageSetup(
+          d, guard, [d, index] { return PageStyle(*d, SectionStyle(*d, std::size_t(index - 1))); }));
     });
     return OleVariant(DispatchPtr(section));
   });
@@ -527,10 +538,11 @@ DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
     // True when an earlier section shows this same header: the section continues a page
     // style that one started (a page style has one set of headers).
     headerFooter->Prop("LinkToPrevious", [d](const Args&) {
-      const auto& starts = SectionStarts(*d);
-      const OUString mine = PageStyleAt(Reference<css::text::XTextRange>(d->cursor.get()));
-      for (int k = 0; k + 1 < d->section && k < int(starts.size()); ++k)
-        if (PageStyleAt(starts[k]) == mine) return OleVariant(true);
+      const int sections = int(SectionStarts(*d).size());
+      if (d->section < 2 || d->section > sections) return OleVariant(false);
+      const OUString& mine = SectionStyle(*d, std::size_t(d->section - 1));
+      for (int k = 0; k + 1 < d->section; ++k)
+        if (SectionStyle(*d, std::size_t(k)) == mine) return OleVariant(true);
       return OleVariant(false);
     });
     return OleVariant(DispatchPtr(headerFooter));
