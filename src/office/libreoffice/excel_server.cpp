@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include <com/sun/star/awt/Point.hpp>
@@ -258,41 +259,61 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
     return OleVariant(text);
   });
   // The page style's paper, margins (Excel's: from the paper's edge to the cells, so a header
-  // or footer lies within them) and scale.
-  auto style = [book, sheet] {
+  // or footer lies within them) and scale, read from the office in one call when first asked.
+  struct PageValues {
+    sal_Int32 width = 0, height = 0, left = 0, right = 0, top = 0, bottom = 0;
+    sal_Int16 scale = 100;
+    bool fitted = false;
+  };
+  auto values = std::make_shared<std::optional<PageValues>>();
+  auto paper = [book, sheet, values]() -> const PageValues& {
+    if (*values) return **values;
     OUString name;
     Reference<css::beans::XPropertySet>(sheet, UNO_QUERY_THROW)
             ->getPropertyValue(OUString("PageStyle")) >>= name;
     Reference<css::style::XStyleFamiliesSupplier> families(book->doc->Model(), UNO_QUERY_THROW);
     Reference<css::container::XNameAccess> pages(
         families->getStyleFamilies()->getByName(OUString("PageStyles")), UNO_QUERY_THROW);
-    return Reference<css::beans::XPropertySet>(pages->getByName(name), UNO_QUERY_THROW);
+    const auto read = ReadProperties(
+        Reference<css::uno::XInterface>(pages->getByName(name), UNO_QUERY_THROW),
+        {"Width", "Height", "LeftMargin", "RightMargin", "TopMargin", "BottomMargin", "HeaderIsOn",
+         "HeaderHeight", "FooterIsOn", "FooterHeight", "ScaleToPages", "ScaleToPagesX",
+         "ScaleToPagesY", "PageScale"});
+    PageValues v;
+    bool headerOn = false, footerOn = false;
+    sal_Int32 header = 0, footer = 0;
+    sal_Int16 pages1 = 0, wide = 0, tall = 0;
+    read[0] >>= v.width;
+    read[1] >>= v.height;
+    read[2] >>= v.left;
+    read[3] >>= v.right;
+    read[4] >>= v.top;
+    read[5] >>= v.bottom;
+    read[6] >>= headerOn;
+    read[7] >>= header;
+    read[8] >>= footerOn;
+    read[9] >>= footer;
+    read[10] >>= pages1;
+    read[11] >>= wide;
+    read[12] >>= tall;
+    read[13] >>= v.scale;
+    if (headerOn) v.top += header;
+    if (footerOn) v.bottom += footer;
+    v.fitted = pages1 > 0 || wide > 0 || tall > 0;
+    *values = v;
+    return **values;
   };
-  auto hmm = [style](const char* name) {
-    sal_Int32 v = 0;
-    style()->getPropertyValue(OUString::createFromAscii(name)) >>= v;
-    return v;
-  };
-  auto band = [style, hmm](const char* on, const char* height) {
-    bool isOn = false;
-    style()->getPropertyValue(OUString::createFromAscii(on)) >>= isOn;
-    return isOn ? hmm(height) : 0;
-  };
-  pageSetup->Prop("LeftMargin", [hmm](const Args&) { return OleVariant(uno::HmmToPoints(hmm("LeftMargin"))); });
-  pageSetup->Prop("RightMargin", [hmm](const Args&) { return OleVariant(uno::HmmToPoints(hmm("RightMargin"))); });
-  pageSetup->Prop("TopMargin", [hmm, band](const Args&) {
-    return OleVariant(uno::HmmToPoints(hmm("TopMargin") + band("HeaderIsOn", "HeaderHeight")));
-  });
-  pageSetup->Prop("BottomMargin", [hmm, band](const Args&) {
-    return OleVariant(uno::HmmToPoints(hmm("BottomMargin") + band("FooterIsOn", "FooterHeight")));
-  });
+  pageSetup->Prop("LeftMargin", [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().left)); });
+  pageSetup->Prop("RightMargin", [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().right)); });
+  pageSetup->Prop("TopMargin", [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().top)); });
+  pageSetup->Prop("BottomMargin", [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().bottom)); });
   // 1 portrait, 2 landscape.
-  pageSetup->Prop("Orientation", [hmm](const Args&) {
-    return OleVariant(hmm("Width") > hmm("Height") ? 2 : 1);
+  pageSetup->Prop("Orientation", [paper](const Args&) {
+    return OleVariant(paper().width > paper().height ? 2 : 1);
   });
   // Excel's paper numbers for the sizes it shares with the office; 9 (A4) for any other.
-  pageSetup->Prop("PaperSize", [hmm](const Args&) {
-    const sal_Int32 a = std::min(hmm("Width"), hmm("Height")), b = std::max(hmm("Width"), hmm("Height"));
+  pageSetup->Prop("PaperSize", [paper](const Args&) {
+    const sal_Int32 a = std::min(paper().width, paper().height), b = std::max(paper().width, paper().height);
     auto near = [a, b](sal_Int32 w, sal_Int32 h) { return std::abs(a - w) < 200 && std::abs(b - h) < 200; };
     if (near(21590, 27940)) return OleVariant(1);
     if (near(21590, 35560)) return OleVariant(5);
@@ -302,15 +323,9 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
     return OleVariant(9);
   });
   // The print scale in percent; false when the sheet is fitted to a number of pages.
-  pageSetup->Prop("Zoom", [style](const Args&) {
-    sal_Int16 pages = 0, wide = 0, tall = 0, scale = 100;
-    auto props = style();
-    props->getPropertyValue(OUString("ScaleToPages")) >>= pages;
-    props->getPropertyValue(OUString("ScaleToPagesX")) >>= wide;
-    props->getPropertyValue(OUString("ScaleToPagesY")) >>= tall;
-    props->getPropertyValue(OUString("PageScale")) >>= scale;
-    if (pages > 0 || wide > 0 || tall > 0) return OleVariant(false);
-    return OleVariant(int(scale));
+  pageSetup->Prop("Zoom", [paper](const Args&) {
+    if (paper().fitted) return OleVariant(false);
+    return OleVariant(int(paper().scale));
   });
   obj->Prop("PageSetup", [pageSetup](const Args&) { return OleVariant(DispatchPtr(pageSetup)); });
   obj->Prop("UsedRange", [sheet, guard](const Args&) {
