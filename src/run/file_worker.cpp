@@ -84,7 +84,12 @@ void TFileWorker::WriteLog(const std::string& text, RunLineKind kind) {
 
 TFileEngine& TFileWorker::EngineOf(const RFileKind& kind) {
   const std::size_t i = static_cast<std::size_t>(&kind - kinds_.data());
-  if (!engines_[i]) engines_[i] = kind.makeEngine(pdf_);
+  if (!engines_[i]) {
+    engines_[i] = kind.makeEngine(pdf_);
+    // The job's choice of one mark on the shown sheet, for the Excel engine.
+    if (auto* excel = dynamic_cast<TExcelFileEngine*>(engines_[i].get()))
+      excel->Office().ActiveSheetOnly = settings_.ActiveSheetOnly;
+  }
   return *engines_[i];
 }
 
