@@ -160,7 +160,8 @@ bool LoadAllProfiles(std::ostream& err) {
 std::string Summary(const TJob::RunCounts& c) {
   return "stamped " + std::to_string(c.Stamped) + ", printed " + std::to_string(c.Printed) +
          ", copied " + std::to_string(c.Copied) + ", skipped " + std::to_string(c.Skipped) +
-         " (destination exists), failed " + std::to_string(c.Failed);
+         " (destination exists), failed " + std::to_string(c.Failed) +
+         (c.Verified > 0 ? ", verified " + std::to_string(c.Verified) : std::string());
 }
 
 int Usage(std::ostream& err, const std::string& problem) {

@@ -128,7 +128,8 @@ void JobFixture::Print(const std::string& documentPath) {
   // Like the office, a print goes where the printing thread's PDF folder is, if it has one.
   const std::string folder =
       ThreadPdfOutputDir().empty() ? pdfOutputDir : ThreadPdfOutputDir();
-  WriteFile(folder + PathDelim + ChangeFileExt(ExtractFileName(doc), ".pdf"), "PDF of " + doc);
+  WriteFile(folder + PathDelim + ChangeFileExt(ExtractFileName(doc), ".pdf"),
+            printBytes ? printBytes(doc) : "PDF of " + doc);
 }
 
 RJobSettings JobFixture::Settings(bool doc, bool xls, bool ppt, bool pdf, bool otherFiles) {
