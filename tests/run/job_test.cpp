@@ -248,13 +248,14 @@ TEST_F(JobTest, EntriesThatCannotBeHandledArePassedOver) {
   WriteFile(src + "/z.pptx", "3");
   auto job = Make(true, true, true, false, true);
   job->AddItem(src + "/folder.doc", dst + "/folder.doc", "File");  // a folder is no file
-  job->AddItem(src + "/missing", dst, "Folder");
+  job->AddItem(src + "/missing", dst, "Folder");  // said in the log, nothing more
   job->AddItem(src, dst, "Folder");  // four-letter extensions are other files
   job->AddItem(src, "", "Folder");   // an empty destination ends the entries
   job->AddItem(src, dst + "2", "Folder");
   ASSERT_TRUE(RunToEnd(job));
   EXPECT_EQ(ActionLines(),
-            Lines({Copy(src + "/x.docx", dst + "/x.docx"), Copy(src + "/y.XLSX", dst + "/y.XLSX"),
+            Lines({"Error in " + src + "/missing:the source folder does not exist",
+                   Copy(src + "/x.docx", dst + "/x.docx"), Copy(src + "/y.XLSX", dst + "/y.XLSX"),
                    Copy(src + "/z.pptx", dst + "/z.pptx")}));
   EXPECT_TRUE(DirectoryExists(dst + "/folder.doc")) << "the walk creates the folders it enters";
   EXPECT_FALSE(DirectoryExists(dst + "/loop"));
@@ -321,6 +322,16 @@ TEST_F(JobTest, VerifyOpensEachSavedFileAgainAndFailsTheOnesWithoutTheMark) {
   EXPECT_EQ(job->Counts.Failed, 2);
   // The PDFs made to check them are gone from the printer's folder.
   EXPECT_EQ(ListTree(pdfOutputDir), Lines{});
+}
+
+TEST_F(JobTest, ASourceFolderThatDoesNotExistIsLoggedAndTheOthersRun) {
+  WriteFile(src + "/a.doc", "a");
+  auto job = Make(true, false, false, false, false);
+  job->AddItem(src + "/gone", dst + "/gone", "Folder");
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(ActionLines(), Lines({"Error in " + src + "/gone:the source folder does not exist",
+                                  Stamp(src + "/a.doc")}));
 }
 
 TEST_F(JobTest, WithoutVerifyNothingIsOpenedAgain) {
