@@ -37,9 +37,10 @@ int main(int argc, char** argv) {
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("%d files, %d pages in %.2f s: %.1f pages/s, %.1f ms per file; %d pages (%d files) "
-              "without the mark\n",
-              files, pages, seconds, pages / seconds, 1000 * seconds / std::max(files, 1), unmarked,
-              failedFiles);
+  std::printf(
+      "%d files, %d pages in %.2f s: %.1f pages/s, %.1f ms per file; %d pages (%d files) "
+      "without the mark\n",
+      files, pages, seconds, pages / seconds, 1000 * seconds / std::max(files, 1), unmarked,
+      failedFiles);
   return 0;
 }

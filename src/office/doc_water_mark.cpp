@@ -114,9 +114,9 @@ void TDocWaterMark::AddWaterMark() {
     if (setup.Get("DifferentFirstPageHeaderFooter").AsBool())
       places.push_back({i, kSeekFirstPageHeader, kWaterMarkPrefix + ("First" + number)});
     if (setup.Get("OddAndEvenPagesHeaderFooter").AsBool())
-      places.push_back({i, kSeekEvenPagesHeader,
-                        i == 1 ? std::string(kWaterMarkPrefix) + "2"
-                               : kWaterMarkPrefix + ("Even" + number)});
+      places.push_back(
+          {i, kSeekEvenPagesHeader,
+           i == 1 ? std::string(kWaterMarkPrefix) + "2" : kWaterMarkPrefix + ("Even" + number)});
   }
   // Goes to a place's header; false when that header is the previous section's.
   int selected = 0;

@@ -81,7 +81,8 @@ constexpr RPageArea kFallbackArea{0, 0, 480, 480};
 // "A" for 1, "Z" for 26, "AA" for 27.
 std::string ColumnName(int column) {
   std::string name;
-  for (; column > 0; column = (column - 1) / 26) name.insert(name.begin(), char('A' + (column - 1) % 26));
+  for (; column > 0; column = (column - 1) / 26)
+    name.insert(name.begin(), char('A' + (column - 1) % 26));
   return name;
 }
 
@@ -118,11 +119,11 @@ std::vector<RCellBlock> ParsePrintArea(const std::string& text) {
     if (const auto bang = part.rfind('!'); bang != std::string::npos) part = part.substr(bang + 1);
     const auto colon = part.find(':');
     RCellBlock b;
-    const bool ok = colon == std::string::npos
-                        ? ParseCell(part, b.FirstRow, b.FirstColumn) &&
-                              ParseCell(part, b.LastRow, b.LastColumn)
-                        : ParseCell(part.substr(0, colon), b.FirstRow, b.FirstColumn) &&
-                              ParseCell(part.substr(colon + 1), b.LastRow, b.LastColumn);
+    const bool ok =
+        colon == std::string::npos
+            ? ParseCell(part, b.FirstRow, b.FirstColumn) && ParseCell(part, b.LastRow, b.LastColumn)
+            : ParseCell(part.substr(0, colon), b.FirstRow, b.FirstColumn) &&
+                  ParseCell(part.substr(colon + 1), b.LastRow, b.LastColumn);
     if (ok) {
       if (b.LastRow < b.FirstRow) std::swap(b.LastRow, b.FirstRow);
       if (b.LastColumn < b.FirstColumn) std::swap(b.LastColumn, b.FirstColumn);
@@ -226,12 +227,23 @@ void TXlsWaterMark::AddWaterMark() {
 RPageArea PaperPoints(int paperSize, bool landscape) {
   RPageArea paper{0, 0, 595, 842};  // A4, and whatever is not listed
   switch (paperSize) {
-    case 1: paper = {0, 0, 612, 792}; break;    // Letter
-    case 5: paper = {0, 0, 612, 1008}; break;   // Legal
-    case 8: paper = {0, 0, 842, 1191}; break;   // A3
-    case 11: paper = {0, 0, 420, 595}; break;   // A5
-    case 13: paper = {0, 0, 516, 729}; break;   // B5
-    default: break;
+    case 1:
+      paper = {0, 0, 612, 792};
+      break;  // Letter
+    case 5:
+      paper = {0, 0, 612, 1008};
+      break;  // Legal
+    case 8:
+      paper = {0, 0, 842, 1191};
+      break;  // A3
+    case 11:
+      paper = {0, 0, 420, 595};
+      break;  // A5
+    case 13:
+      paper = {0, 0, 516, 729};
+      break;  // B5
+    default:
+      break;
   }
   if (landscape) std::swap(paper.Width, paper.Height);
   return paper;
@@ -259,10 +271,12 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
     const RPageArea paper =
         PaperPoints(setup.Get("PaperSize").AsInt(), setup.Get("Orientation").AsInt() == 2);
     const double scale = 100.0 / zoom.AsDouble();
-    printable.Width = (paper.Width - setup.Get("LeftMargin").AsDouble() -
-                       setup.Get("RightMargin").AsDouble()) * scale;
-    printable.Height = (paper.Height - setup.Get("TopMargin").AsDouble() -
-                        setup.Get("BottomMargin").AsDouble()) * scale;
+    printable.Width =
+        (paper.Width - setup.Get("LeftMargin").AsDouble() - setup.Get("RightMargin").AsDouble()) *
+        scale;
+    printable.Height =
+        (paper.Height - setup.Get("TopMargin").AsDouble() - setup.Get("BottomMargin").AsDouble()) *
+        scale;
   }
   auto breaks = [&sheet](const char* collection, const char* member) {
     std::vector<int> at;
@@ -279,7 +293,7 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
     if (printable.Width <= 0 || printable.Height <= 0) return false;
     const OleVariant range =
         sheet.Get("Range", {ColumnName(block.FirstColumn) + std::to_string(block.FirstRow) + ":" +
-                                ColumnName(block.LastColumn) + std::to_string(block.LastRow)});
+                            ColumnName(block.LastColumn) + std::to_string(block.LastRow)});
     return range.Get("Width").AsDouble() <= printable.Width &&
            range.Get("Height").AsDouble() <= printable.Height;
   };
@@ -291,7 +305,7 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
     for (const RCellBlock& page : SplitIntoPages(block, rows, columns)) {
       const OleVariant range =
           sheet.Get("Range", {ColumnName(page.FirstColumn) + std::to_string(page.FirstRow) + ":" +
-                                  ColumnName(page.LastColumn) + std::to_string(page.LastRow)});
+                              ColumnName(page.LastColumn) + std::to_string(page.LastRow)});
       RPageArea area{range.Get("Left").AsDouble(), range.Get("Top").AsDouble(),
                      range.Get("Width").AsDouble(), range.Get("Height").AsDouble()};
       // The last page down (across) of a block prints only part of its paper with cells: the

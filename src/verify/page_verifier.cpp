@@ -19,9 +19,8 @@ namespace {
 // matters in its own log.
 void QuietPoppler() {
   static std::once_flag once;
-  std::call_once(once, [] {
-    poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr);
-  });
+  std::call_once(
+      once, [] { poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr); });
 }
 
 std::unique_ptr<poppler::document> Load(const std::string& path) {
@@ -45,13 +44,14 @@ bool Render(const poppler::document& doc, int index, double dpi, RgbPage& out) {
   if (!img.is_valid()) return false;
   const int w = img.width(), h = img.height();
   const int step = img.format() == poppler::image::format_bgr24 ? 3 : 4;
-  if (img.format() != poppler::image::format_argb32 && img.format() != poppler::image::format_rgb24 &&
-      img.format() != poppler::image::format_bgr24)
+  if (img.format() != poppler::image::format_argb32 &&
+      img.format() != poppler::image::format_rgb24 && img.format() != poppler::image::format_bgr24)
     return false;
   out.pixels.resize(std::size_t(w) * std::size_t(h) * 3);
   const char* data = img.const_data();
   for (int y = 0; y < h; ++y) {
-    const auto* row = reinterpret_cast<const std::uint8_t*>(data + std::size_t(y) * img.bytes_per_row());
+    const auto* row =
+        reinterpret_cast<const std::uint8_t*>(data + std::size_t(y) * img.bytes_per_row());
     std::uint8_t* dst = out.pixels.data() + std::size_t(y) * std::size_t(w) * 3;
     for (int x = 0; x < w; ++x) {
       // Blue, green, red in memory order (argb32 and rgb24 are native 32-bit words on a

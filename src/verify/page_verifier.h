@@ -9,11 +9,11 @@ namespace stampwell {
 
 // What a look at every page of one PDF found.
 struct RPageCheck {
-  bool Opened = false;     // the PDF could be read; otherwise Error says why
-  std::string Error;       // words that read well after "Error in <file>:"
-  int Pages = 0;           // pages rendered
+  bool Opened = false;        // the PDF could be read; otherwise Error says why
+  std::string Error;          // words that read well after "Error in <file>:"
+  int Pages = 0;              // pages rendered
   std::vector<int> Unmarked;  // pages (from 1) on which the mark does not show
-  bool Measurable = true;  // false: the mark's colour cannot be told from white paper
+  bool Measurable = true;     // false: the mark's colour cannot be told from white paper
 
   bool AllMarked() const { return Opened && Measurable && Pages > 0 && Unmarked.empty(); }
 };

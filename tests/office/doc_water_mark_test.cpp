@@ -88,7 +88,8 @@ class WordEngine : public EngineFixture {
     Lines placed;
     std::string section = "?", seek = "?";
     for (const auto& l : server.Log()) {
-      if (l.rfind("call Doc.Sections.Item(", 0) == 0 && l.find(".Range.Select()") != std::string::npos)
+      if (l.rfind("call Doc.Sections.Item(", 0) == 0 &&
+          l.find(".Range.Select()") != std::string::npos)
         section = l.substr(23, l.find(')') - 23);
       else if (l.rfind(kSeek, 0) == 0)
         seek = l.substr(kSeek.size() + 4, l.size() - kSeek.size() - 5);
@@ -369,11 +370,11 @@ TEST_F(WordEngine, EveryCopyUnderAnyNameOfTheRuleIsReplacedAndOthersKept) {
   OpenWith(1);
   // What earlier stamps may have left: the single-header rule's even-pages mark, marks of
   // sections the document no longer has, two copies of one name; and shapes that are not ours.
-  server.SetShapes(kShapes, {"Logo", Name(1), Name(2), Name(11), Name(1),
-                             "QuillmarkWaterMarkObjectFirst3", "QuillmarkWaterMarkObjectEven2",
-                             "quillmarkWaterMarkObject1", Name(1) + " ", Name(1) + "a",
-                             "QuillmarkWaterMarkObject", "QuillmarkWaterMarkObjectFirst",
-                             "QuillmarkWaterMarkObject01"});
+  server.SetShapes(
+      kShapes,
+      {"Logo", Name(1), Name(2), Name(11), Name(1), "QuillmarkWaterMarkObjectFirst3",
+       "QuillmarkWaterMarkObjectEven2", "quillmarkWaterMarkObject1", Name(1) + " ", Name(1) + "a",
+       "QuillmarkWaterMarkObject", "QuillmarkWaterMarkObjectFirst", "QuillmarkWaterMarkObject01"});
   engine.AddWaterMark();
   EXPECT_EQ(server.Shapes(kShapes),
             (Lines{"Logo", "quillmarkWaterMarkObject1", Name(1) + " ", Name(1) + "a",
@@ -386,10 +387,10 @@ TEST(WordMarkNames, OnlyTheRulesOwnNamesAreOurs) {
   for (const char* ours : {"QuillmarkWaterMarkObject1", "QuillmarkWaterMarkObject12",
                            "QuillmarkWaterMarkObjectFirst1", "QuillmarkWaterMarkObjectEven7"})
     EXPECT_TRUE(IsOurHeaderMarkName(ours)) << ours;
-  for (const char* theirs :
-       {"QuillmarkWaterMarkObject", "QuillmarkWaterMarkObject0", "QuillmarkWaterMarkObject1x",
-        "QuillmarkWaterMarkObjectOdd1", "QuillmarkWaterMarkObjectFirst", "PowerPlusWaterMarkObject1",
-        "QuillmarkWaterMarkObject-1", "xQuillmarkWaterMarkObject1", ""})
+  for (const char* theirs : {"QuillmarkWaterMarkObject", "QuillmarkWaterMarkObject0",
+                             "QuillmarkWaterMarkObject1x", "QuillmarkWaterMarkObjectOdd1",
+                             "QuillmarkWaterMarkObjectFirst", "PowerPlusWaterMarkObject1",
+                             "QuillmarkWaterMarkObject-1", "xQuillmarkWaterMarkObject1", ""})
     EXPECT_FALSE(IsOurHeaderMarkName(theirs)) << theirs;
 }
 

@@ -137,9 +137,9 @@ TEST(ExcelPages, PrintAreasReadAsExcelWritesThem) {
 TEST(ExcelPages, BlocksSplitAtTheBreaksInsideThemDownThenOver) {
   const RCellBlock block{1, 1, 100, 12};
   EXPECT_EQ(SplitIntoPages(block, {}, {}), (std::vector<RCellBlock>{block}));
-  EXPECT_EQ(SplitIntoPages(block, {101, 51, 1, 200}, {7}),
-            (std::vector<RCellBlock>{{1, 1, 50, 6}, {51, 1, 100, 6}, {1, 7, 50, 12},
-                                     {51, 7, 100, 12}}));
+  EXPECT_EQ(
+      SplitIntoPages(block, {101, 51, 1, 200}, {7}),
+      (std::vector<RCellBlock>{{1, 1, 50, 6}, {51, 1, 100, 6}, {1, 7, 50, 12}, {51, 7, 100, 12}}));
   // A print range starting lower: a break at its first row starts nothing new.
   EXPECT_EQ(SplitIntoPages({20, 2, 60, 3}, {20, 41}, {}),
             (std::vector<RCellBlock>{{20, 2, 40, 3}, {41, 2, 60, 3}}));
@@ -169,9 +169,9 @@ TEST(ExcelPages, TheTurnedMarkLiesWhollyWithinItsPage) {
 TEST(ExcelPages, OnlyPrefixAndPageNumberNamesAreOurs) {
   EXPECT_TRUE(IsOurSheetMarkName("QuillmarkWaterMarkObject1"));
   EXPECT_TRUE(IsOurSheetMarkName("QuillmarkWaterMarkObject27"));
-  for (const char* other : {"QuillmarkWaterMarkObject", "QuillmarkWaterMarkObject0",
-                            "QuillmarkWatermarkObject1", "QuillmarkWaterMarkObject1 ",
-                            "QuillmarkWaterMarkObjectFirst1", "Chart 1"})
+  for (const char* other :
+       {"QuillmarkWaterMarkObject", "QuillmarkWaterMarkObject0", "QuillmarkWatermarkObject1",
+        "QuillmarkWaterMarkObject1 ", "QuillmarkWaterMarkObjectFirst1", "Chart 1"})
     EXPECT_FALSE(IsOurSheetMarkName(other)) << other;
 }
 
@@ -183,7 +183,7 @@ class ExcelWorkbook : public ExcelEngine {
   static std::string Sheet(int i) { return "Book.Worksheets.Item(" + std::to_string(i) + ")"; }
 
   struct SheetScript {
-    std::string printArea;    // "" for none
+    std::string printArea;      // "" for none
     std::string used = "$A$1";  // Address of the used range
     int lastRow = 1, lastColumn = 1;
     bool empty = false;
@@ -411,7 +411,8 @@ TEST_F(ExcelWorkbook, OpaqueHorizontalWatermarkPassesZeros) {
   engine.AddWaterMark();
   const std::string shape = Sheet(1) + ".Shapes.AddTextEffect";
   const Lines log = server.Log();
-  EXPECT_NE(IndexOf(log, "call " + Sheet(1) + ".Shapes.AddTextEffect(Int(0), Str(\"Internal\"), "
+  EXPECT_NE(IndexOf(log, "call " + Sheet(1) +
+                             ".Shapes.AddTextEffect(Int(0), Str(\"Internal\"), "
                              "Str(\"Verdana\"), Int(100), Int(0), Int(0), Int(50), Int(50))"),
             -1);
   EXPECT_NE(IndexOf(log, "put " + shape + ".Rotation = Int(0)"), -1);

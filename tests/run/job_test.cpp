@@ -121,9 +121,8 @@ TEST_F(JobTest, CurrentFormatsArePrintedAndStampedInPlaceLikeTheLegacyOnes) {
   job->AddItem(src, dst, "Folder");
   WriteFile(dst + "/c.pdf", "earlier PDF");  // c's PDF exists: passed over, not counted
   ASSERT_TRUE(RunToEnd(job));
-  EXPECT_EQ(ActionLines(),
-            Lines({"Print Doc file:" + src + "/a.docx to PDF:" + dst + "/a.pdf",
-                   "Print Xls file:" + src + "/b.ods to PDF:" + dst + "/b.pdf"}));
+  EXPECT_EQ(ActionLines(), Lines({"Print Doc file:" + src + "/a.docx to PDF:" + dst + "/a.pdf",
+                                  "Print Xls file:" + src + "/b.ods to PDF:" + dst + "/b.pdf"}));
   EXPECT_EQ(job->TotalCount, 2);
   EXPECT_EQ(ReadFile(dst + "/a.pdf"), "PDF of " + src + "/a.docx");
   EXPECT_EQ(ReadFile(dst + "/b.pdf"), "PDF of " + src + "/b.ods");
@@ -248,7 +247,7 @@ TEST_F(JobTest, EntriesThatCannotBeHandledArePassedOver) {
   WriteFile(src + "/z.pptx", "3");
   auto job = Make(true, true, true, false, true);
   job->AddItem(src + "/folder.doc", dst + "/folder.doc", "File");  // a folder is no file
-  job->AddItem(src + "/missing", dst, "Folder");  // said in the log, nothing more
+  job->AddItem(src + "/missing", dst, "Folder");                   // said in the log, nothing more
   job->AddItem(src, dst, "Folder");  // four-letter extensions are other files
   job->AddItem(src, "", "Folder");   // an empty destination ends the entries
   job->AddItem(src, dst + "2", "Folder");
@@ -284,12 +283,13 @@ TEST_F(JobTest, AFileThatCannotBeOpenedIsLoggedWhateverItsKind) {
 // A one-page PDF showing a magenta square (the mark's colour of these jobs) or a grey one;
 // poppler rebuilds the missing cross-reference table.
 std::string SquarePdf(bool magenta) {
-  const std::string content = std::string(magenta ? "1 0 1" : "0.5 0.5 0.5") +
-                              " rg 100 300 300 200 re f\n";
+  const std::string content =
+      std::string(magenta ? "1 0 1" : "0.5 0.5 0.5") + " rg 100 300 300 200 re f\n";
   return "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
          "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
          "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]/Contents 4 0 R>>endobj\n"
-         "4 0 obj<</Length " + std::to_string(content.size()) + ">>stream\n" + content +
+         "4 0 obj<</Length " +
+         std::to_string(content.size()) + ">>stream\n" + content +
          "endstream endobj\ntrailer<</Root 1 0 R>>\n%%EOF\n";
 }
 
@@ -307,12 +307,12 @@ TEST_F(JobTest, VerifyOpensEachSavedFileAgainAndFailsTheOnesWithoutTheMark) {
   job->DocSettings.DocWatermarkColor = 0x00FF00FF;
   job->AddItem(src, dst, "Folder");
   ASSERT_TRUE(RunToEnd(job));
-  EXPECT_EQ(ActionLines(),
-            Lines({Stamp(src + "/a.doc"), "Verified " + src + "/a.doc: 1 of 1 pages",
-                   Stamp(src + "/b.doc"),
-                   "Error in " + src + "/b.doc:the mark does not show on page(s) 1",
-                   Stamp(src + "/c.doc"),
-                   "Error in " + src + "/c.doc:its PDF cannot be read to verify the mark"}));
+  EXPECT_EQ(
+      ActionLines(),
+      Lines(
+          {Stamp(src + "/a.doc"), "Verified " + src + "/a.doc: 1 of 1 pages", Stamp(src + "/b.doc"),
+           "Error in " + src + "/b.doc:the mark does not show on page(s) 1", Stamp(src + "/c.doc"),
+           "Error in " + src + "/c.doc:its PDF cannot be read to verify the mark"}));
   // Each saved file was opened again from its destination, after its own open.
   for (std::string f : {"/a.doc", "/b.doc", "/c.doc"})
     EXPECT_EQ(std::count(opened.begin(), opened.end(), dst + f), 1) << f;

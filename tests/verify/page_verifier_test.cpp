@@ -41,8 +41,7 @@ std::string Pdf(const std::vector<Page>& pages) {
   objects.push_back("<< /Type /Catalog /Pages 2 0 R >>");
   std::string kids;
   const int first = 6;
-  for (std::size_t i = 0; i < pages.size(); ++i)
-    kids += std::to_string(first + 2 * i) + " 0 R ";
+  for (std::size_t i = 0; i < pages.size(); ++i) kids += std::to_string(first + 2 * i) + " 0 R ";
   objects.push_back("<< /Type /Pages /Count " + std::to_string(pages.size()) + " /Kids [" + kids +
                     "] >>");
   objects.push_back("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
@@ -50,10 +49,11 @@ std::string Pdf(const std::vector<Page>& pages) {
   objects.push_back("<< /Type /ExtGState /ca 0.5 /CA 0.5 >>");
   for (std::size_t i = 0; i < pages.size(); ++i) {
     const std::string content = pages[i].body + pages[i].mark;
-    objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources "
-                      "<< /Font << /F1 3 0 R /F2 4 0 R >> /ExtGState << /GS1 5 0 R >> >> "
-                      "/Contents " +
-                      std::to_string(first + 2 * i + 1) + " 0 R >>");
+    objects.push_back(
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources "
+        "<< /Font << /F1 3 0 R /F2 4 0 R >> /ExtGState << /GS1 5 0 R >> >> "
+        "/Contents " +
+        std::to_string(first + 2 * i + 1) + " 0 R >>");
     objects.push_back("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
                       "endstream");
   }

@@ -12,6 +12,7 @@
 #include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/drawing/HomogenMatrix3.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
@@ -19,23 +20,22 @@
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/sheet/TablePageBreakData.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XNamedRange.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
 #include <com/sun/star/sheet/XPrintAreas.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetPageBreak.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
-#include <com/sun/star/sheet/XSheetCellCursor.hpp>
-#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
-#include <com/sun/star/container/XNameAccess.hpp>
-#include <com/sun/star/sheet/XSheetPageBreak.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
-#include <com/sun/star/sheet/TablePageBreakData.hpp>
-#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
-#include <com/sun/star/table/XCellRange.hpp>
-#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/CellRangeAddress.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
+#include <com/sun/star/text/XText.hpp>
 
 #include "office/libreoffice/libreoffice_servers.h"
 #include "office/libreoffice/office_application.h"
@@ -124,7 +124,8 @@ sal_Int32 LineAt(const Reference<css::container::XIndexAccess>& lines, sal_Int32
 // "A" for column 0, "AA" for column 26.
 std::string ColumnLetters(sal_Int32 column) {
   std::string name;
-  for (sal_Int32 c = column + 1; c > 0; c = (c - 1) / 26) name.insert(name.begin(), char('A' + (c - 1) % 26));
+  for (sal_Int32 c = column + 1; c > 0; c = (c - 1) / 26)
+    name.insert(name.begin(), char('A' + (c - 1) % 26));
   return name;
 }
 
@@ -133,7 +134,8 @@ std::string AddressOf(const css::table::CellRangeAddress& a) {
   auto cell = [](sal_Int32 col, sal_Int32 row) {
     return "$" + ColumnLetters(col) + "$" + std::to_string(row + 1);
   };
-  if (a.StartColumn == a.EndColumn && a.StartRow == a.EndRow) return cell(a.StartColumn, a.StartRow);
+  if (a.StartColumn == a.EndColumn && a.StartRow == a.EndRow)
+    return cell(a.StartColumn, a.StartRow);
   return cell(a.StartColumn, a.StartRow) + ":" + cell(a.EndColumn, a.EndRow);
 }
 
@@ -158,7 +160,7 @@ css::table::CellRangeAddress UsedArea(const Reference<css::sheet::XSpreadsheet>&
     if (!shape.is() || IsTextEffect(shape)) continue;
     css::awt::Rectangle box;
     Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
-            ->getPropertyValue(OUString("BoundRect")) >>= box;
+        ->getPropertyValue(OUString("BoundRect")) >>= box;
     area.EndColumn = std::max(area.EndColumn, LineAt(columns, box.X + box.Width, true));
     area.EndRow = std::max(area.EndRow, LineAt(rows, box.Y + box.Height, false));
   }
@@ -212,7 +214,8 @@ DispatchPtr MakePageBreaks(const TGuardedObject::GuardFn& guard,
     auto location = std::make_shared<TGuardedObject>(guard);
     location->Prop(rows ? "Row" : "Column", [line](const Args&) { return OleVariant(line); });
     auto pageBreak = std::make_shared<TGuardedObject>(guard);
-    pageBreak->Prop("Location", [location](const Args&) { return OleVariant(DispatchPtr(location)); });
+    pageBreak->Prop("Location",
+                    [location](const Args&) { return OleVariant(DispatchPtr(location)); });
     return OleVariant(DispatchPtr(pageBreak));
   });
   return obj;
@@ -224,7 +227,8 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
   Reference<css::drawing::XDrawPageSupplier> supplier(sheet, UNO_QUERY_THROW);
   Reference<css::drawing::XShapes> page(supplier->getDrawPage(), UNO_QUERY_THROW);
   RShapeHost host{doc, page, {}, {}};
-  host.TextEffectAdded = [added = book->added, sheet](const Reference<css::drawing::XShape>& shape) {
+  host.TextEffectAdded = [added = book->added,
+                          sheet](const Reference<css::drawing::XShape>& shape) {
     added->push_back({sheet, shape});
   };
   auto obj = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
@@ -248,13 +252,14 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
   obj->Prop("Visible", [sheet](const Args&) {
     bool visible = true;
     Reference<css::beans::XPropertySet>(sheet, UNO_QUERY_THROW)
-            ->getPropertyValue(OUString("IsVisible")) >>= visible;
+        ->getPropertyValue(OUString("IsVisible")) >>= visible;
     return OleVariant(visible ? -1 : 0);
   });
   auto pageSetup = std::make_shared<TGuardedObject>(guard);
   pageSetup->Prop("PrintArea", [sheet](const Args&) {
     std::string text;
-    for (const auto& area : Reference<css::sheet::XPrintAreas>(sheet, UNO_QUERY_THROW)->getPrintAreas())
+    for (const auto& area :
+         Reference<css::sheet::XPrintAreas>(sheet, UNO_QUERY_THROW)->getPrintAreas())
       text += (text.empty() ? "" : ",") + AddressOf(area);
     return OleVariant(text);
   });
@@ -270,15 +275,15 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
     if (*values) return **values;
     OUString name;
     Reference<css::beans::XPropertySet>(sheet, UNO_QUERY_THROW)
-            ->getPropertyValue(OUString("PageStyle")) >>= name;
+        ->getPropertyValue(OUString("PageStyle")) >>= name;
     Reference<css::style::XStyleFamiliesSupplier> families(book->doc->Model(), UNO_QUERY_THROW);
     Reference<css::container::XNameAccess> pages(
         families->getStyleFamilies()->getByName(OUString("PageStyles")), UNO_QUERY_THROW);
-    const auto read = ReadProperties(
-        Reference<css::uno::XInterface>(pages->getByName(name), UNO_QUERY_THROW),
-        {"Width", "Height", "LeftMargin", "RightMargin", "TopMargin", "BottomMargin", "HeaderIsOn",
-         "HeaderHeight", "FooterIsOn", "FooterHeight", "ScaleToPages", "ScaleToPagesX",
-         "ScaleToPagesY", "PageScale"});
+    const auto read =
+        ReadProperties(Reference<css::uno::XInterface>(pages->getByName(name), UNO_QUERY_THROW),
+                       {"Width", "Height", "LeftMargin", "RightMargin", "TopMargin", "BottomMargin",
+                        "HeaderIsOn", "HeaderHeight", "FooterIsOn", "FooterHeight", "ScaleToPages",
+                        "ScaleToPagesX", "ScaleToPagesY", "PageScale"});
     PageValues v;
     bool headerOn = false, footerOn = false;
     sal_Int32 header = 0, footer = 0;
@@ -303,18 +308,25 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
     *values = v;
     return **values;
   };
-  pageSetup->Prop("LeftMargin", [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().left)); });
-  pageSetup->Prop("RightMargin", [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().right)); });
-  pageSetup->Prop("TopMargin", [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().top)); });
-  pageSetup->Prop("BottomMargin", [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().bottom)); });
+  pageSetup->Prop("LeftMargin",
+                  [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().left)); });
+  pageSetup->Prop("RightMargin",
+                  [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().right)); });
+  pageSetup->Prop("TopMargin",
+                  [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().top)); });
+  pageSetup->Prop("BottomMargin",
+                  [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().bottom)); });
   // 1 portrait, 2 landscape.
   pageSetup->Prop("Orientation", [paper](const Args&) {
     return OleVariant(paper().width > paper().height ? 2 : 1);
   });
   // Excel's paper numbers for the sizes it shares with the office; 9 (A4) for any other.
   pageSetup->Prop("PaperSize", [paper](const Args&) {
-    const sal_Int32 a = std::min(paper().width, paper().height), b = std::max(paper().width, paper().height);
-    auto near = [a, b](sal_Int32 w, sal_Int32 h) { return std::abs(a - w) < 200 && std::abs(b - h) < 200; };
+    const sal_Int32 a = std::min(paper().width, paper().height),
+                    b = std::max(paper().width, paper().height);
+    auto near = [a, b](sal_Int32 w, sal_Int32 h) {
+      return std::abs(a - w) < 200 && std::abs(b - h) < 200;
+    };
     if (near(21590, 27940)) return OleVariant(1);
     if (near(21590, 35560)) return OleVariant(5);
     if (near(29700, 42000)) return OleVariant(8);
@@ -353,8 +365,9 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
   });
   obj->Prop("HPageBreaks",
             [guard, sheet](const Args&) { return OleVariant(MakePageBreaks(guard, sheet, true)); });
-  obj->Prop("VPageBreaks",
-            [guard, sheet](const Args&) { return OleVariant(MakePageBreaks(guard, sheet, false)); });
+  obj->Prop("VPageBreaks", [guard, sheet](const Args&) {
+    return OleVariant(MakePageBreaks(guard, sheet, false));
+  });
   // Range("A1:F40"): where the cells lie.
   obj->Prop("Range", [guard, sheet](const Args& a) {
     Reference<css::table::XCellRange> cells(sheet, UNO_QUERY_THROW);
@@ -398,8 +411,8 @@ std::function<void()> RaiseTurnedTextEffects(const TOfficeDocument& doc) {
               ? css::awt::Point(static_cast<sal_Int32>(std::lround(matrix.Line1.Column3)),
                                 static_cast<sal_Int32>(std::lround(matrix.Line2.Column3)))
               : shape->getPosition();
-      const auto dy = static_cast<sal_Int32>(std::lround(
-          std::lround(placement.width) * std::sin(angle / 100.0 * M_PI / 180.0)));
+      const auto dy = static_cast<sal_Int32>(
+          std::lround(std::lround(placement.width) * std::sin(angle / 100.0 * M_PI / 180.0)));
       shape->setPosition(css::awt::Point(from.X, from.Y - dy));
       raised.push_back({shape, from});
     }
@@ -411,13 +424,12 @@ std::function<void()> RaiseTurnedTextEffects(const TOfficeDocument& doc) {
 }
 
 // The index of the column (or row) of lines that holds the position at (1/100 mm).
-sal_Int32 LineAt(const Reference<css::container::XIndexAccess>& lines, sal_Int32 at,
-                 bool columns) {
+sal_Int32 LineAt(const Reference<css::container::XIndexAccess>& lines, sal_Int32 at, bool columns) {
   sal_Int32 index = 0;
   for (sal_Int32 i = 0, n = lines->getCount(); i < n; ++i) {
     css::awt::Point start;
     Reference<css::beans::XPropertySet>(lines->getByIndex(i), UNO_QUERY_THROW)
-            ->getPropertyValue(OUString("Position")) >>= start;
+        ->getPropertyValue(OUString("Position")) >>= start;
     if ((columns ? start.X : start.Y) > at) break;
     index = i;
   }
@@ -438,7 +450,7 @@ void KeepAddedTextEffectsPrinted(const std::vector<RAddedTextEffect>& added) {
     css::awt::Rectangle box;
     try {
       Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
-              ->getPropertyValue(OUString("BoundRect")) >>= box;
+          ->getPropertyValue(OUString("BoundRect")) >>= box;
     } catch (const css::lang::DisposedException&) {
       continue;  // deleted since
     }
@@ -452,9 +464,9 @@ void KeepAddedTextEffectsPrinted(const std::vector<RAddedTextEffect>& added) {
       css::awt::Size size;
       range->getPropertyValue(OUString("Position")) >>= at;
       range->getPropertyValue(OUString("Size")) >>= size;
-      inside = inside || (box.X >= at.X && box.Y >= at.Y &&
-                          box.X + box.Width <= at.X + size.Width &&
-                          box.Y + box.Height <= at.Y + size.Height);
+      inside =
+          inside || (box.X >= at.X && box.Y >= at.Y && box.X + box.Width <= at.X + size.Width &&
+                     box.Y + box.Height <= at.Y + size.Height);
     }
     if (inside) continue;
     Reference<css::table::XColumnRowRange> lines(sheet, UNO_QUERY_THROW);
@@ -482,7 +494,7 @@ void KeepAddedTextEffectsPrinted(const std::vector<RAddedTextEffect>& added) {
           sheet->getCellRangeByPosition(first.StartColumn, first.StartRow, first.EndColumn,
                                         first.EndRow),
           UNO_QUERY_THROW)
-              ->getPropertyValue(OUString("AbsoluteName")) >>= absolute;
+          ->getPropertyValue(OUString("AbsoluteName")) >>= absolute;
       Reference<css::sheet::XNamedRange>(names->getByName(printName), UNO_QUERY_THROW)
           ->setContent(absolute);
     }
@@ -585,14 +597,14 @@ DispatchPtr CreateExcelApplication() {
     }
     book->doc = doc;
     std::weak_ptr<TOfficeDocument> weakDoc = doc;
-    doc->SetStoreHook([weakDoc, added = book->added](
-                          const std::string& filter) -> std::function<void()> {
-      auto d = weakDoc.lock();
-      if (!d) return {};
-      KeepAddedTextEffectsPrinted(*added);
-      if (filter != "MS Excel 97") return {};
-      return RaiseTurnedTextEffects(*d);
-    });
+    doc->SetStoreHook(
+        [weakDoc, added = book->added](const std::string& filter) -> std::function<void()> {
+          auto d = weakDoc.lock();
+          if (!d) return {};
+          KeepAddedTextEffectsPrinted(*added);
+          if (filter != "MS Excel 97") return {};
+          return RaiseTurnedTextEffects(*d);
+        });
     s->active = book;
     if (s->app->Visible()) {
       EnsureView(*book);
@@ -601,8 +613,7 @@ DispatchPtr CreateExcelApplication() {
     return OleVariant(MakeWorkbook(s, book));
   });
   app->Prop("Workbooks", [workbooks](const Args&) { return OleVariant(DispatchPtr(workbooks)); });
-  app->Prop("ActiveWorkbook",
-            [s](const Args&) { return OleVariant(MakeWorkbook(s, Require(s))); });
+  app->Prop("ActiveWorkbook", [s](const Args&) { return OleVariant(MakeWorkbook(s, Require(s))); });
   app->Prop("ActiveSheet", [s](const Args&) { return OleVariant(MakeSheet(Require(s))); });
   app->Prop(
       "ActivePrinter", [s](const Args&) { return OleVariant(s->activePrinter); },

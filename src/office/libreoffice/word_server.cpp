@@ -277,8 +277,7 @@ std::vector<RShapePlace> HeaderPlaces(const WordDoc& d) {
     for (const char* kind : kinds) {
       Reference<css::text::XText> header;
       style->getPropertyValue(OUString::createFromAscii(kind)) >>= header;
-      if (header.is())
-        places.push_back({std::to_string(i) + "/" + kind, ShapesIn(header)});
+      if (header.is()) places.push_back({std::to_string(i) + "/" + kind, ShapesIn(header)});
     }
   }
   return places;
@@ -374,12 +373,12 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
       "Saved",
       [d](const Args&) {
         css::uno::Reference<css::util::XModifiable> modifiable(d->doc->Model(),
-                                                              css::uno::UNO_QUERY);
+                                                               css::uno::UNO_QUERY);
         return OleVariant(!modifiable.is() || !modifiable->isModified());
       },
       [d](const OleVariant& v) {
         css::uno::Reference<css::util::XModifiable> modifiable(d->doc->Model(),
-                                                              css::uno::UNO_QUERY);
+                                                               css::uno::UNO_QUERY);
         if (modifiable.is()) modifiable->setModified(!v.AsBool());
       });
   obj->Prop("Name", [d](const Args&) { return OleVariant(d->doc->Name()); });
@@ -411,8 +410,9 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
     section->Prop("Range", [range](const Args&) { return OleVariant(DispatchPtr(range)); });
     // The section's own page setup: the page style it starts.
     section->Prop("PageSetup", [d, index, guard](const Args&) {
-      return OleVariant(MakePageSetup(
-          d, guard, [d, index] { return PageStyle(*d, SectionStyle(*d, std::size_t(index - 1))); }));
+      return OleVariant(MakePageSetup(d, guard, [d, index] {
+        return PageStyle(*d, SectionStyle(*d, std::size_t(index - 1)));
+      }));
     });
     return OleVariant(DispatchPtr(section));
   });

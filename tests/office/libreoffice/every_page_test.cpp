@@ -84,7 +84,8 @@ std::map<std::string, Outputs> StampAll(const std::string& kind,
   std::vector<std::string> files;
   for (const std::string& source : sources) {
     const std::string base = fs::path(source).stem().string();
-    const std::string once = out / (base + ".once." + kind), twice = out / (base + ".twice." + kind);
+    const std::string once = out / (base + ".once." + kind),
+                      twice = out / (base + ".twice." + kind);
     EXPECT_TRUE(fx->engines.Stamp(kind, source, Settings(), once)) << source;
     EXPECT_TRUE(fx->engines.Stamp(kind, once, Settings(), twice)) << source;
     const std::string printedFrom = out / ("print/" + base + "." + kind);
@@ -132,10 +133,10 @@ void ExpectOneMarkPerPage(const std::string& once, const std::string& twice,
 TEST(EveryPage, WordDocumentsShowTheMarkOnEveryPageWhateverTheirHeaders) {
   TempDir out;
   const std::map<std::string, std::string> texts = {
-      {"first1", test::FirstPageText(1)},  {"first3", test::FirstPageText(3)},
-      {"oddeven2", test::OddEvenText(2)},  {"oddeven5", test::OddEvenText(5)},
+      {"first1", test::FirstPageText(1)},     {"first3", test::FirstPageText(3)},
+      {"oddeven2", test::OddEvenText(2)},     {"oddeven5", test::OddEvenText(5)},
       {"sections", test::ThreeSectionText()}, {"mixed", test::MixedSectionsText()},
-      {"long", test::PlainText(12)},       {"one", test::PlainText(1)}};
+      {"long", test::PlainText(12)},          {"one", test::PlainText(1)}};
   std::vector<std::string> flat, sources;
   for (const auto& [name, text] : texts) {
     test::WriteFile(out / ("src/" + name + ".fodt"), text);
@@ -168,10 +169,14 @@ TEST(EveryPage, EveryPrintedPageOfEveryVisibleSheetShowsAWholeMark) {
     for (std::size_t p = 0; p < pages.size(); ++p) {
       if (!pages[p]) continue;
       const auto& m = *pages[p];
-      EXPECT_GT(m.cx - m.w / 2, 0.0) << name << " page " << p + 1 << ": " << test::Describe(pages[p]);
-      EXPECT_GT(m.cy - m.h / 2, 0.0) << name << " page " << p + 1 << ": " << test::Describe(pages[p]);
-      EXPECT_LT(m.cx + m.w / 2, 1.0) << name << " page " << p + 1 << ": " << test::Describe(pages[p]);
-      EXPECT_LT(m.cy + m.h / 2, 1.0) << name << " page " << p + 1 << ": " << test::Describe(pages[p]);
+      EXPECT_GT(m.cx - m.w / 2, 0.0)
+          << name << " page " << p + 1 << ": " << test::Describe(pages[p]);
+      EXPECT_GT(m.cy - m.h / 2, 0.0)
+          << name << " page " << p + 1 << ": " << test::Describe(pages[p]);
+      EXPECT_LT(m.cx + m.w / 2, 1.0)
+          << name << " page " << p + 1 << ": " << test::Describe(pages[p]);
+      EXPECT_LT(m.cy + m.h / 2, 1.0)
+          << name << " page " << p + 1 << ": " << test::Describe(pages[p]);
       EXPECT_GT(m.w, 0.3) << name << " page " << p + 1 << ": the mark was made too small";
     }
   }
@@ -184,7 +189,8 @@ TEST(EveryPage, ActiveSheetOnlyMarksTheShownSheetOnce) {
   test::WriteFile(out / "src/three.fods", test::ThreeSheetWorkbook());
   ASSERT_TRUE(test::ConvertWithOffice({out / "src/three.fods"}, "xls", out / "src/"));
   fx->engines.excel.ActiveSheetOnly = true;
-  const bool stamped = fx->engines.Stamp("xls", out / "src/three.xls", Settings(), out / "once.xls");
+  const bool stamped =
+      fx->engines.Stamp("xls", out / "src/three.xls", Settings(), out / "once.xls");
   fx->engines.excel.ActiveSheetOnly = false;
   ASSERT_TRUE(stamped);
   const auto pdfs = test::RenderToPdf({out / "once.xls"}, out / "render");
