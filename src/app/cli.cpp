@@ -155,7 +155,8 @@ bool LoadAllProfiles(std::ostream& err) {
 std::string Summary(const TJob::RunCounts& c) {
   return "stamped " + std::to_string(c.Stamped) + ", printed " + std::to_string(c.Printed) +
          ", copied " + std::to_string(c.Copied) + ", skipped " + std::to_string(c.Skipped) +
-         " (destination exists), failed " + std::to_string(c.Failed);
+         " (destination exists), failed " + std::to_string(c.Failed) +
+         (c.Verified > 0 ? ", verified " + std::to_string(c.Verified) : std::string());
 }
 
 int Usage(std::ostream& err, const std::string& problem) {
@@ -197,6 +198,7 @@ int ShowHistory(const std::string& name, std::ostream& out, std::ostream& err) {
 struct RunOptions {
   std::optional<int> workers;  // --workers N; 0: one per core
   RShard shard;                // --shard K/N
+  bool verify = false;         // --verify: check every page of each saved file for the mark
 };
 
 // Reads the options after "run NAME"; false (with usage printed) on a bad one.
@@ -204,6 +206,10 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
                      std::ostream& err, int& status) {
   for (std::size_t i = 2; i < args.size(); ++i) {
     const std::string& option = args[i];
+    if (option == "--verify") {
+      options.verify = true;
+      continue;
+    }
     if (option != "--workers" && option != "--shard") {
       status = Usage(err, "unknown option " + option);
       return false;
@@ -266,6 +272,7 @@ int RunNamedJob(const std::string& name, const RunOptions& options, std::ostream
     std::weak_ptr<CliDisplay> weakDisplay = display;
     auto hook = [&ui, weakDisplay, &options](TJob& run) {
       if (options.workers) run.Settings.Workers = *options.workers;
+      if (options.verify) run.Settings.Verify = true;
       run.Shard = options.shard;
       {
         std::lock_guard lock(g_runMutex);
@@ -349,6 +356,8 @@ std::string UsageText() {
          "    --shard K/N  handle only shard K (0 .. N-1) of the job's files, logging to\n"
          "                 sw<NAME>.shard-K.log; auto/N takes K from JOB_COMPLETION_INDEX\n"
          "                 (Kubernetes) or SLURM_ARRAY_TASK_ID (Slurm)\n"
+         "    --verify     open each saved file again, render its pages and fail it when a\n"
+         "                 page lacks the mark (as the job's Verify switch does)\n"
          "  history NAME   print the job's log\n"
          "  --help         print this text\n"
          "  --version      print the version\n\n"

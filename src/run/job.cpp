@@ -157,7 +157,13 @@ void TJob::Execute() {
       if (item.source.empty() || item.dest.empty()) break;
       if (item.kind == "Folder") {
         walkDest_ = item.dest;
-        if (DirectoryExists(item.source)) WalkFolder(item.source, item.dest);
+        if (DirectoryExists(item.source))
+          WalkFolder(item.source, item.dest);
+        else
+          // A folder that is not there (moved, renamed, a drive not mounted) is the user's to
+          // know about, not a run that did nothing without a word.
+          WriteLog("Error in " + item.source + ":the source folder does not exist",
+                   LineKind::Error);
       } else {
         RunFileItem(item.source, item.dest);
       }

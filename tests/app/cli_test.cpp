@@ -53,6 +53,8 @@ TEST(CliUsage, CommandsAndOptionsOutsideTheSetAreUsageErrors) {
                                              {"run", "A", "--shard", "2/2"},
                                              {"run", "A", "--shard", "1"},
                                              {"history", "A", "--workers", "2"},
+                                             {"run", "A", "--verify", "--frob"},
+                                             {"history", "A", "--verify"},
                                              {"--help", "run"}}) {
     auto r = RunCli(args);
     EXPECT_EQ(r.status, cli::kExitUsage) << ::testing::PrintToString(args);
@@ -66,6 +68,7 @@ TEST(CliUsage, HelpAndVersionGoToStandardOutput) {
   EXPECT_EQ(help.status, cli::kExitOk);
   EXPECT_NE(help.out.find("run NAME"), std::string::npos);
   EXPECT_NE(help.out.find("history NAME"), std::string::npos);
+  EXPECT_NE(help.out.find("--verify"), std::string::npos);
   auto version = RunCli({"--version"});
   EXPECT_EQ(version.status, cli::kExitOk);
   EXPECT_EQ(version.out.rfind("stampwell-cli ", 0), 0u);
