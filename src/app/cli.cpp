@@ -19,6 +19,7 @@
 #include "run/job.h"
 #include "run/job_display.h"
 #include "run/job_log.h"
+#include "run/job_pool.h"
 #include "run/shard.h"
 
 #ifndef STAMPWELL_VERSION
@@ -33,7 +34,7 @@ std::atomic<bool> g_runInProgress{false};
 // The run under way, so that a stop request reaches it at once from whichever thread makes
 // it, rather than when this thread next looks.
 std::mutex g_runMutex;
-std::weak_ptr<TThread> g_run;
+std::weak_ptr<TJob> g_run;
 
 // Shows a run: each action and notice the log gets on a line of its own (errors go to the
 // error stream), and on a terminal a bar with "done/total" and the current action below them
@@ -127,21 +128,35 @@ class CliTarget : public MessageTarget {
 };
 
 // Reads the profiles of the program directory. A profile that cannot be read is named and
-// passed over; the others are read all the same. False when one could not be read.
+// passed over; the others are read all the same. A profile without a job name counts as
+// unreadable: its run would have no log of its own ("sw.log") and no name to be run by.
+// False when one could not be read.
 bool LoadAllProfiles(std::ostream& err) {
+  bool ok = true;
   try {
     LoadProfiles();
-    return true;
   } catch (const std::exception& e) {
     err << "stampwell-cli: " << e.what() << '\n';
-    return false;
+    ok = false;
   }
+  auto& list = ProfileList();
+  for (auto it = list.begin(); it != list.end();) {
+    if (!(*it)->Settings.Name.empty()) {
+      ++it;
+      continue;
+    }
+    err << "stampwell-cli: " << (*it)->FileName << ": the profile names no job (Name in [BasicInfo])\n";
+    it = list.erase(it);
+    ok = false;
+  }
+  return ok;
 }
 
 std::string Summary(const TJob::RunCounts& c) {
   return "stamped " + std::to_string(c.Stamped) + ", printed " + std::to_string(c.Printed) +
          ", copied " + std::to_string(c.Copied) + ", skipped " + std::to_string(c.Skipped) +
-         " (destination exists), failed " + std::to_string(c.Failed);
+         " (destination exists), failed " + std::to_string(c.Failed) +
+         (c.Verified > 0 ? ", verified " + std::to_string(c.Verified) : std::string());
 }
 
 int Usage(std::ostream& err, const std::string& problem) {
@@ -183,6 +198,7 @@ int ShowHistory(const std::string& name, std::ostream& out, std::ostream& err) {
 struct RunOptions {
   std::optional<int> workers;  // --workers N; 0: one per core
   RShard shard;                // --shard K/N
+  bool verify = false;         // --verify: check every page of each saved file for the mark
 };
 
 // Reads the options after "run NAME"; false (with usage printed) on a bad one.
@@ -190,6 +206,10 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
                      std::ostream& err, int& status) {
   for (std::size_t i = 2; i < args.size(); ++i) {
     const std::string& option = args[i];
+    if (option == "--verify") {
+      options.verify = true;
+      continue;
+    }
     if (option != "--workers" && option != "--shard") {
       status = Usage(err, "unknown option " + option);
       return false;
@@ -202,9 +222,11 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options,
     if (option == "--workers") {
       char* end = nullptr;
       const long n = std::strtol(value.c_str(), &end, 10);
-      if (value.empty() || *end != '\0' || value[0] == '-' || value[0] == '+' || n > 256) {
-        status = Usage(err, "--workers wants a number from 0 (one per core) to 256, not \"" +
-                                value + "\"");
+      if (value.empty() || *end != '\0' || value[0] == '-' || value[0] == '+' ||
+          n > TJobPool::kMaxWorkers) {
+        status = Usage(err, "--workers wants a number from 0 (one per core) to " +
+                                std::to_string(TJobPool::kMaxWorkers) + ", not \"" + value +
+                                "\"");
         return false;
       }
       options.workers = static_cast<int>(n);
@@ -250,10 +272,11 @@ int RunNamedJob(const std::string& name, const RunOptions& options, std::ostream
     std::weak_ptr<CliDisplay> weakDisplay = display;
     auto hook = [&ui, weakDisplay, &options](TJob& run) {
       if (options.workers) run.Settings.Workers = *options.workers;
+      if (options.verify) run.Settings.Verify = true;
       run.Shard = options.shard;
       {
         std::lock_guard lock(g_runMutex);
-        g_run = run.weak_from_this();
+        g_run = std::static_pointer_cast<TJob>(run.weak_from_this().lock());
       }
       run.OnLine = [&ui, weakDisplay](TJob::LineKind kind, const std::string& text) {
         ui.Post([weakDisplay, kind, text] {
@@ -307,6 +330,14 @@ void RequestStop() {
   if (run) run->Terminate();
 }
 bool RunInProgress() { return g_runInProgress.load(); }
+void EndRunLogAtOnce() {
+  std::shared_ptr<TJob> run;
+  {
+    std::lock_guard lock(g_runMutex);
+    run = g_run.lock();
+  }
+  if (run) run->EndLogAtOnce();
+}
 int StopRequests() { return g_stopRequests.load(); }
 void ResetStopRequests() { g_stopRequests.store(0); }
 
@@ -325,6 +356,8 @@ std::string UsageText() {
          "    --shard K/N  handle only shard K (0 .. N-1) of the job's files, logging to\n"
          "                 sw<NAME>.shard-K.log; auto/N takes K from JOB_COMPLETION_INDEX\n"
          "                 (Kubernetes) or SLURM_ARRAY_TASK_ID (Slurm)\n"
+         "    --verify     open each saved file again, render its pages and fail it when a\n"
+         "                 page lacks the mark (as the job's Verify switch does)\n"
          "  history NAME   print the job's log\n"
          "  --help         print this text\n"
          "  --version      print the version\n\n"
@@ -358,7 +391,8 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
   if (command == "run" || command == "history") {
     if (args.size() < 2 || (command == "history" && args.size() != 2))
       return Usage(err, command + " takes one job name");
-    if (!args[1].empty() && args[1][0] == '-') return Usage(err, "unknown option " + args[1]);
+    if (args[1].empty()) return Usage(err, command + " takes one job name, not an empty one");
+    if (args[1][0] == '-') return Usage(err, "unknown option " + args[1]);
     if (command == "history") return ShowHistory(args[1], out, err);
     RunOptions options;
     int status = kExitUsage;

@@ -36,6 +36,9 @@ void RequestStop();
 int StopRequests();
 // True while Main runs a job.
 bool RunInProgress();
+// Ends the log of the run under way at once, as a stopped run's log ends (its stop line and
+// closing lines); no line is logged after. For the way out on a second Ctrl-C.
+void EndRunLogAtOnce();
 // Forgets earlier requests (Main does this when it starts).
 void ResetStopRequests();
 

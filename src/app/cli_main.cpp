@@ -28,6 +28,7 @@ void WatchSignals(sigset_t signals) {
       stampwell::cli::RequestStop();
       continue;
     }
+    stampwell::cli::EndRunLogAtOnce();
     stampwell::EndAllOfficeProcesses();
     stampwell::RemoveRegisteredTempFiles();
     _exit(stampwell::cli::kExitStopped);

@@ -113,7 +113,8 @@ bool CopyThroughTemp(const std::string& source, const std::string& dest, std::st
 
   const std::string tempPath = TempNameBeside(dest);
   TempFile temp(tempPath);
-  Fd out(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  // Readable by the user alone while the content arrives; the usual permissions at the end.
+  Fd out(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
   if (!out.valid()) return fail(WriteErrorText(dest, errno));
 
   char buffer[kCopyBlock];
@@ -129,6 +130,7 @@ bool CopyThroughTemp(const std::string& source, const std::string& dest, std::st
       return fail(WriteErrorText(dest, errno));
     remaining -= n;
   }
+  if (::fchmod(out.get(), NewFileMode()) != 0) return fail(WriteErrorText(dest, errno));
   if (!out.Close()) return fail(WriteErrorText(dest, errno));
   if (::rename(tempPath.c_str(), dest.c_str()) != 0) return fail(WriteErrorText(dest, errno));
   temp.Release();
@@ -207,6 +209,18 @@ std::string TempNameBeside(const std::string& target) {
       ".~sw" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)) + "-";
   return ExtractFilePath(target) + tag +
          Utf8CutToBytes(ExtractFileName(target), kMaxFileNameBytes - tag.size());
+}
+
+unsigned NewFileMode() {
+  // Read, never set: setting the mask to learn it would change it for every other thread.
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("Umask:", 0) != 0) continue;
+    const unsigned mask = static_cast<unsigned>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    return 0666u & ~mask;
+  }
+  return 0644u;
 }
 
 bool IsWorkFileName(const std::string& name) {

@@ -18,6 +18,11 @@ inline constexpr std::size_t kMaxFileNameBytes = 255;
 // long target's own name is, and no other writer in this or another process uses it.
 std::string TempNameBeside(const std::string& target);
 
+// The permissions a new file gets from this process's file mode mask (0666 without its
+// bits). Temporary files are made readable by the user alone and given these, or the
+// permissions of the file they replace, just before they are renamed into place.
+unsigned NewFileMode();
+
 // True for the names of files that only exist while work is under way: the system's own
 // temporary files (".~sw...") and LibreOffice lock files (".~lock.<name>#"). A folder walk
 // passes them over, so that a trace of an interrupted run is never taken for a document.

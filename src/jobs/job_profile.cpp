@@ -76,6 +76,8 @@ void TJobProfile::Load() {
   Settings.ModernFormats = ini.ReadBool(kBasicInfo, "ModernFormats", false);
   Settings.Overwrite = ini.ReadBool(kBasicInfo, "Overwrite", false);
   Settings.PdfFiles = ini.ReadBool(kBasicInfo, "PdfFiles", false);
+  Settings.ActiveSheetOnly = ini.ReadBool(kBasicInfo, "ActiveSheetOnly", false);
+  Settings.Verify = ini.ReadBool(kBasicInfo, "Verify", false);
   MaxFolder = ini.ReadInteger(kDocInfo, "MaxFolder", 0);
   DocSettings.DocWaterMarkStr = ini.ReadString(kDocInfo, "DocWaterMarkStr", "Confidential");
   DocSettings.DocFontName = ini.ReadString(kDocInfo, "DocFontName", "Arial");
@@ -134,6 +136,12 @@ void TJobProfile::Save() {
   if (Settings.Overwrite || ini.ValueExists(kBasicInfo, "Overwrite"))
     ini.WriteBool(kBasicInfo, "Overwrite", Settings.Overwrite);
   ini.WriteBool(kBasicInfo, "PdfFiles", Settings.PdfFiles);
+  // Written only when on, or when the profile has the key already: profiles that never
+  // asked stay as they were.
+  if (Settings.ActiveSheetOnly || ini.ValueExists(kBasicInfo, "ActiveSheetOnly"))
+    ini.WriteBool(kBasicInfo, "ActiveSheetOnly", Settings.ActiveSheetOnly);
+  if (Settings.Verify || ini.ValueExists(kBasicInfo, "Verify"))
+    ini.WriteBool(kBasicInfo, "Verify", Settings.Verify);
   ini.WriteInteger(kDocInfo, "MaxFolder", MaxFolder);
   ini.WriteString(kDocInfo, "DocWaterMarkStr", DocSettings.DocWaterMarkStr);
   ini.WriteString(kDocInfo, "DocFontName", DocSettings.DocFontName);

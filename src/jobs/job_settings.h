@@ -32,6 +32,14 @@ struct RJobSettings {
   // Also stamp .pdf files ("PdfFiles" in [BasicInfo]; absent: off, so stored jobs behave as
   // before). A stamped PDF is its own PDF output.
   bool PdfFiles = false;
+  // Workbooks get the mark on the sheet they show when opened only (one mark per workbook),
+  // as jobs did before every printed sheet was stamped ("ActiveSheetOnly" in [BasicInfo];
+  // absent: off).
+  bool ActiveSheetOnly = false;
+  // Each saved file (and its PDF) is opened again apart from the run's own document, its
+  // pages rendered and the mark looked for on every one; a page without it fails the file
+  // ("Verify" in [BasicInfo]; absent: off).
+  bool Verify = false;
 
   bool operator==(const RJobSettings&) const = default;
 };

@@ -1,6 +1,7 @@
 #include "office/doc_water_mark.h"
 
 #include <stdexcept>
+#include <vector>
 
 #include "office/automation/automation.h"
 #include "office/office_shapes.h"
@@ -15,12 +16,10 @@ namespace {
 // SeekView values.
 constexpr int kSeekMainDocument = 0;
 constexpr int kSeekPrimaryHeader = 1;
+constexpr int kSeekFirstPageHeader = 2;
 constexpr int kSeekEvenPagesHeader = 3;
-constexpr int kSeekCurrentPageHeader = 9;
 // Word's value for a centred position.
 constexpr int kCentered = -999995;
-// The page count in BuiltInDocumentProperties.
-constexpr int kPropertyPages = 14;
 
 }  // namespace
 
@@ -58,6 +57,7 @@ void TDocWaterMark::CloseWordApp() {
 
 bool TDocWaterMark::OpenDoc(const std::string& path) {
   fileName_ = path;
+  OfficeEndedOnOpen = false;
   try {
     if (app_.IsEmpty()) OpenWordApp();
     OleVariant doc = app_.Get("Documents")
@@ -65,6 +65,9 @@ bool TDocWaterMark::OpenDoc(const std::string& path) {
                                         OleVariant::Missing(), true});
     doc_ = doc;
     return true;
+  } catch (const EOfficeEnded&) {
+    OfficeEndedOnOpen = true;
+    return false;
   } catch (...) {
     return false;
   }
@@ -85,34 +88,85 @@ void TDocWaterMark::SetSeekView(int view) {
   app_.Get("ActiveWindow").Get("ActivePane").Get("View").Put("SeekView", view);
 }
 
-void TDocWaterMark::Stamp(const std::string& name) {
-  if (WaterMarkExists(name)) deleteWaterMark(name);
-  InsertWaterMarkShape(name);
-}
-
+// Every header a page can show gets the mark: each section's primary header, its first-page
+// header when the section has a different first page, its even-pages header when odd and even
+// pages differ; whatever the page count (a header that shows on no page yet costs nothing
+// and is right once the text grows). A section whose header is the previous one's (linked)
+// is left out: its header has the mark already.
+//
+// Names: a section's primary header keeps "<prefix><section>", as the single-header rule
+// named it, and the even-pages header of the first section keeps "<prefix>2"; the other
+// headers get "<prefix>First<section>" and "<prefix>Even<section>". A restamp first takes
+// every shape named by this rule out of every header it visits (the copies of an earlier
+// stamp, under any of these names, even from a document with more sections then), and only
+// then adds the new ones: so however the headers were stamped before, each ends with one mark.
 void TDocWaterMark::AddWaterMark() {
-  const bool first = doc_.Get("PageSetup").Get("DifferentFirstPageHeaderFooter").AsBool();
-  const bool oddEven = doc_.Get("PageSetup").Get("OddAndEvenPagesHeaderFooter").AsBool();
-  if (!first && !oddEven) {
-    const int sections = doc_.Get("Sections").Get("Count").AsInt();
-    for (int i = 1; i <= sections; ++i) {
-      doc_.Get("Sections").Get("Item", {i}).Get("Range").Call("Select");
-      SetSeekView(kSeekCurrentPageHeader);
-      Stamp(kWaterMarkPrefix + std::to_string(i));
-    }
-  }
-  auto pages = [this] {
-    return doc_.Get("BuiltInDocumentProperties", {kPropertyPages}).Get("value").AsInt();
+  // The size is checked before anything is deleted or added.
+  ParseWatermarkSize(DocSettings.DocWatermarkSize);
+  struct Place {
+    int section;
+    int seek;
+    std::string name;
   };
-  if (first && !oddEven && pages() > 1) {
-    SetSeekView(kSeekPrimaryHeader);
-    Stamp(std::string(kWaterMarkPrefix) + "1");
+  std::vector<Place> places;
+  const OleVariant sections = doc_.Get("Sections");
+  const int count = sections.Get("Count").AsInt();
+  for (int i = 1; i <= count; ++i) {
+    const OleVariant setup = sections.Get("Item", {i}).Get("PageSetup");
+    const std::string number = std::to_string(i);
+    places.push_back({i, kSeekPrimaryHeader, kWaterMarkPrefix + number});
+    if (setup.Get("DifferentFirstPageHeaderFooter").AsBool())
+      places.push_back({i, kSeekFirstPageHeader, kWaterMarkPrefix + ("First" + number)});
+    if (setup.Get("OddAndEvenPagesHeaderFooter").AsBool())
+      places.push_back(
+          {i, kSeekEvenPagesHeader,
+           i == 1 ? std::string(kWaterMarkPrefix) + "2" : kWaterMarkPrefix + ("Even" + number)});
   }
-  if (oddEven && pages() > 3) {
-    SetSeekView(kSeekEvenPagesHeader);
-    Stamp(std::string(kWaterMarkPrefix) + "2");
+  // Goes to a place's header; false when that header is the previous section's.
+  int selected = 0;
+  auto go = [&](const Place& place) {
+    if (place.section != selected) {
+      sections.Get("Item", {place.section}).Get("Range").Call("Select");
+      selected = place.section;
+    }
+    SetSeekView(place.seek);
+    return place.section == 1 ||
+           !app_.Get("Selection").Get("HeaderFooter").Get("LinkToPrevious").AsBool();
+  };
+  std::vector<bool> own(places.size(), false);
+  for (std::size_t k = 0; k < places.size(); ++k) {
+    own[k] = go(places[k]);
+    if (own[k]) DeleteOurShapes();
+  }
+  for (std::size_t k = 0; k < places.size(); ++k) {
+    if (!own[k]) continue;
+    // One header in all: the selection is still there.
+    if (places.size() > 1) go(places[k]);
+    InsertWaterMarkShape(places[k].name);
   }
   SetSeekView(kSeekMainDocument);
+}
+
+bool IsOurHeaderMarkName(const std::string& name) {
+  const std::string prefix = kWaterMarkPrefix;
+  if (name.compare(0, prefix.size(), prefix) != 0) return false;
+  std::string rest = name.substr(prefix.size());
+  for (const char* kind : {"First", "Even"})
+    if (rest.compare(0, std::string(kind).size(), kind) == 0) {
+      rest = rest.substr(std::string(kind).size());
+      break;
+    }
+  return !rest.empty() && rest[0] != '0' && rest.size() <= 9 &&
+         rest.find_first_not_of("0123456789") == std::string::npos;
+}
+
+void TDocWaterMark::DeleteOurShapes() {
+  const int count = Shapes().Get("Count").AsInt();
+  // From the last: a deletion leaves the places of the shapes before it as they were.
+  for (int i = count; i >= 1; --i) {
+    OleVariant item = Shapes().Get("Item", {i});
+    if (IsOurHeaderMarkName(item.Get("Name").AsString())) item.Call("Delete");
+  }
 }
 
 OleVariant TDocWaterMark::Shapes() const {

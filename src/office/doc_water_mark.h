@@ -18,6 +18,10 @@ class TPDFStack;
 // empty; every other operation lets a failing call reach its caller.
 // One thread at a time; the thread that starts Word is the one that quits it. Destroying
 // the engine quits nothing and closes nothing.
+// True for the names the Word marking rule gives its header shapes: the prefix followed by a
+// section number, or by "First" or "Even" and a section number.
+bool IsOurHeaderMarkName(const std::string& name);
+
 class TDocWaterMark {
  public:
   // Text "confidential", font "Times New Roman", empty size, colour 0, flags false.
@@ -31,11 +35,16 @@ class TDocWaterMark {
   // Opens path read-only (starting Word first if needed); true on success. On failure the
   // open document stays what it was.
   bool OpenDoc(const std::string& path);
+  // After a failed open: true when it failed because the office ended under it (a new
+  // office was tried too), not because of the file.
+  bool OfficeEndedOnOpen = false;
   // save: Doc.Save (the document stays open); else Doc.Close without saving.
   void closeDoc(bool save);
   // Doc.SaveAs under path, format left to Word.
   void SaveAs(const std::string& path);
-  // Replaces the watermark in the headers the document's page setup calls for.
+  // Replaces the watermark in every header a page of the document can show: each section's
+  // primary header, and its first-page and even-pages headers where the section has them.
+  // Throws std::invalid_argument, before any call, when the size text is not a whole number.
   void AddWaterMark();
   // Deletes the first header shape named exactly name, if any.
   void deleteWaterMark(const std::string& name);
@@ -80,7 +89,7 @@ class TDocWaterMark {
   bool startFailureShown_ = false;
   OleVariant Shapes() const;  // App.Selection.HeaderFooter.Shapes
   void SetSeekView(int view);
-  void Stamp(const std::string& name);  // exists, delete, insert
+  void DeleteOurShapes();  // every shape of the current header named by the marking rule
 
   OleVariant app_;
   OleVariant doc_;

@@ -14,13 +14,18 @@ void QuitApp(TDocWaterMark& e) { e.CloseWordApp(); }
 void QuitApp(TXlsWaterMark& e) { e.CloseExcelApp(); }
 void QuitApp(TPptWaterMark& e) { e.ClosePptApp(); }
 
-// In place, Word saves the open document; Excel and PowerPoint save it under its own name
-// first.
+// In place, every document is stored once, as Word stores it: Word saves the open document
+// as it closes it; Excel and PowerPoint save it under its own name, then close it unsaved. A
+// second save would add nothing but a second chance to fail (a full disk) after the file
+// was stamped and stored; a close that fails after the save takes nothing from the file.
 void SaveInPlace(TDocWaterMark& e, const std::string&) { e.closeDoc(true); }
 template <typename Engine>
 void SaveInPlace(Engine& e, const std::string& path) {
   e.SaveAs(path);
-  CloseFile(e, true);
+  try {
+    CloseFile(e, false);
+  } catch (...) {
+  }
 }
 
 }  // namespace

@@ -14,10 +14,13 @@ class TPDFStack;
 // The Word, Excel and PowerPoint engines behind the run's per-file pipeline (TFileEngine).
 // Each adapter owns its engine and prints through the PDF printer of the stack it is given.
 //
-// Saving in place (dest is the open file) keeps what each engine always did: Word saves the
-// open document (closeDoc(true)), Excel and PowerPoint save it under its own name and then
-// save it again; once saved the document counts as closed, so the Close that follows does
-// nothing (after a save that failed it closes the document unsaved).
+// Saving in place (dest is the open file) stores the document once: Word saves the open
+// document (closeDoc(true)), Excel and PowerPoint save it under its own name and close it
+// unsaved; once saved the document counts as closed, so the Close that follows does nothing
+// (after a save that failed it closes the document unsaved).
+//
+// OpenError tells an open that failed because the office ended (twice: the servers try a new
+// office once) from a file the office cannot open.
 //
 // Unlike the contract's plain engines, these let an error of the office out of Close and Quit:
 // the runner logs or passes over what they throw, where an office that would not close or
@@ -28,6 +31,12 @@ class TOfficeFileEngine : public TFileEngine {
   explicit TOfficeFileEngine(TPDFStack* pdfStack) { engine_.PDFStack = pdfStack; }
 
   bool Open(const std::string& source) override;
+  std::string OpenError() const override {
+    return engine_.OfficeEndedOnOpen
+               ? "the office ended while opening the file, also when the file was tried again "
+                 "with a new office"
+               : "the file cannot be opened";
+  }
   void AddWaterMark(const RDocSettings& settings) override {
     engine_.DocSettings = settings;
     engine_.AddWaterMark();

@@ -52,11 +52,15 @@ void TPptWaterMark::ClosePptApp() {
 
 bool TPptWaterMark::OpenPpt(const std::string& path) {
   fileName_ = path;
+  OfficeEndedOnOpen = false;
   try {
     if (app_.IsEmpty()) OpenPptApp();
     OleVariant doc = app_.Get("Presentations").Call("Open", {path});
     doc_ = doc;
     return true;
+  } catch (const EOfficeEnded&) {
+    OfficeEndedOnOpen = true;
+    return false;
   } catch (...) {
     return false;
   }

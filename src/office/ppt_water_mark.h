@@ -30,6 +30,9 @@ class TPptWaterMark {
   void ClosePptApp();
   // Opens the presentation at path (starting PowerPoint first if needed); true on success.
   bool OpenPpt(const std::string& path);
+  // After a failed open: true when it failed because the office ended under it (a new
+  // office was tried too), not because of the file.
+  bool OfficeEndedOnOpen = false;
   // save: ActivePresentation.Save (it stays open); else ActivePresentation.Close.
   void closePpt(bool save);
   // ActivePresentation.SaveAs under path.

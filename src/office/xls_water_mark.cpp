@@ -1,5 +1,8 @@
 #include "office/xls_water_mark.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <stdexcept>
 
 #include "office/automation/automation.h"
@@ -42,11 +45,15 @@ void TXlsWaterMark::CloseExcelApp() {
 
 bool TXlsWaterMark::OpenXls(const std::string& path) {
   fileName_ = path;
+  OfficeEndedOnOpen = false;
   try {
     if (app_.IsEmpty()) OpenExcelApp();
     OleVariant doc = app_.Get("workBooks").Call("Open", {path});
     doc_ = doc;
     return true;
+  } catch (const EOfficeEnded&) {
+    OfficeEndedOnOpen = true;
+    return false;
   } catch (...) {
     return false;
   }
@@ -61,10 +68,276 @@ void TXlsWaterMark::closeXls(bool save) {
 
 void TXlsWaterMark::SaveAs(const std::string& path) { doc_.Call("SaveAs", {path}); }
 
+namespace {
+
+// The size of the mark before it is fitted to a page: 400 x 80 points.
+constexpr double kMarkWidth = 400;
+constexpr double kMarkHeight = 80;
+// Of a page area, the share the mark's (turned) box may take.
+constexpr double kPageShare = 0.9;
+// Of the paper within its margins, the share a page area may take beyond its cells: the rows
+// and columns under the mark's far edge must not reach the next page.
+constexpr double kPaperShare = 0.94;
+// Where a mark goes on a sheet that prints nothing (only with ActiveSheetOnly): a page-sized
+// area from the sheet's corner, so that the mark lies wholly on the sheet.
+constexpr RPageArea kFallbackArea{0, 0, 480, 480};
+
+// "A" for 1, "Z" for 26, "AA" for 27.
+std::string ColumnName(int column) {
+  std::string name;
+  for (; column > 0; column = (column - 1) / 26)
+    name.insert(name.begin(), char('A' + (column - 1) % 26));
+  return name;
+}
+
+// "$C$7" (dollars optional) as its row and column; false when it is not a cell reference.
+bool ParseCell(const std::string& text, int& row, int& column) {
+  std::size_t i = 0;
+  auto skipDollar = [&] {
+    if (i < text.size() && text[i] == '$') ++i;
+  };
+  skipDollar();
+  column = 0;
+  const std::size_t letters = i;
+  while (i < text.size() && std::isalpha(static_cast<unsigned char>(text[i])))
+    column = column * 26 + (std::toupper(static_cast<unsigned char>(text[i++])) - 'A' + 1);
+  if (i == letters || i - letters > 3) return false;
+  skipDollar();
+  row = 0;
+  const std::size_t digits = i;
+  while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) && row < 10000000)
+    row = row * 10 + (text[i++] - '0');
+  return i > digits && i == text.size() && row > 0;
+}
+
+}  // namespace
+
+std::vector<RCellBlock> ParsePrintArea(const std::string& text) {
+  std::vector<RCellBlock> blocks;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find(',', start);
+    if (end == std::string::npos) end = text.size();
+    std::string part = text.substr(start, end - start);
+    // A sheet name before the range ("Sheet1!$A$1:$B$2") is the sheet's own.
+    if (const auto bang = part.rfind('!'); bang != std::string::npos) part = part.substr(bang + 1);
+    const auto colon = part.find(':');
+    RCellBlock b;
+    const bool ok =
+        colon == std::string::npos
+            ? ParseCell(part, b.FirstRow, b.FirstColumn) && ParseCell(part, b.LastRow, b.LastColumn)
+            : ParseCell(part.substr(0, colon), b.FirstRow, b.FirstColumn) &&
+                  ParseCell(part.substr(colon + 1), b.LastRow, b.LastColumn);
+    if (ok) {
+      if (b.LastRow < b.FirstRow) std::swap(b.LastRow, b.FirstRow);
+      if (b.LastColumn < b.FirstColumn) std::swap(b.LastColumn, b.FirstColumn);
+      blocks.push_back(b);
+    }
+    start = end + 1;
+  }
+  return blocks;
+}
+
+std::vector<RCellBlock> SplitIntoPages(const RCellBlock& block, std::vector<int> rowBreaks,
+                                       std::vector<int> columnBreaks) {
+  auto bands = [](int first, int last, std::vector<int> breaks) {
+    std::sort(breaks.begin(), breaks.end());
+    std::vector<std::pair<int, int>> result;
+    int from = first;
+    for (int b : breaks) {
+      if (b <= from || b > last) continue;
+      result.push_back({from, b - 1});
+      from = b;
+    }
+    result.push_back({from, last});
+    return result;
+  };
+  std::vector<RCellBlock> pages;
+  // Down, then over: the order the office prints its pages in by default.
+  for (const auto& [c0, c1] : bands(block.FirstColumn, block.LastColumn, std::move(columnBreaks)))
+    for (const auto& [r0, r1] : bands(block.FirstRow, block.LastRow, rowBreaks))
+      pages.push_back({r0, c0, r1, c1});
+  return pages;
+}
+
+RMarkBox FitMark(const RPageArea& area, bool oblique) {
+  // The box the mark covers once turned: for 45 degrees, (w + h) / sqrt(2) each way.
+  const double turned = (kMarkWidth + kMarkHeight) / std::sqrt(2.0);
+  const double boxWidth = oblique ? turned : kMarkWidth;
+  const double boxHeight = oblique ? turned : kMarkHeight;
+  double scale = 1.0;
+  if (area.Width > 0) scale = std::min(scale, kPageShare * area.Width / boxWidth);
+  if (area.Height > 0) scale = std::min(scale, kPageShare * area.Height / boxHeight);
+  RMarkBox box;
+  box.Width = std::round(kMarkWidth * scale * 100) / 100;
+  box.Height = std::round(kMarkHeight * scale * 100) / 100;
+  box.Left = std::round((area.Left + area.Width / 2 - box.Width / 2) * 100) / 100;
+  box.Top = std::round((area.Top + area.Height / 2 - box.Height / 2) * 100) / 100;
+  return box;
+}
+
+bool IsOurSheetMarkName(const std::string& name) {
+  const std::string prefix = kWaterMarkPrefix;
+  if (name.size() <= prefix.size() || name.size() > prefix.size() + 9) return false;
+  if (name.compare(0, prefix.size(), prefix) != 0 || name[prefix.size()] == '0') return false;
+  return name.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
+
+// Every sheet that prints gets a mark on each of its printed pages, named "<prefix><page>"
+// (so the first page's keeps the name of the single mark of earlier versions); with
+// ActiveSheetOnly, the sheet the workbook shows gets one, on its first page. Earlier marks
+// (any "<prefix><number>") go first, before the pages are counted: the office counts the
+// area a drawing covers as printed.
 void TXlsWaterMark::AddWaterMark() {
-  const std::string name = std::string(kWaterMarkPrefix) + "1";
-  if (WaterMarkExists(name)) deleteWaterMark(name);
-  InsertWaterMarkShape(name);
+  const int size = ParseWatermarkSize(DocSettings.DocWatermarkSize);
+  std::vector<OleVariant> sheets;
+  if (ActiveSheetOnly) {
+    sheets.push_back(app_.Get("ActiveSheet"));
+  } else {
+    const OleVariant all = doc_.Get("Worksheets");
+    const int count = all.Get("Count").AsInt();
+    for (int i = 1; i <= count; ++i) {
+      OleVariant sheet = all.Get("Item", {i});
+      // Hidden sheets do not print.
+      if (sheet.Get("Visible").AsInt() == -1) sheets.push_back(sheet);
+    }
+  }
+  for (const OleVariant& sheet : sheets) {
+    const OleVariant shapes = sheet.Get("Shapes");
+    const int count = shapes.Get("Count").AsInt();
+    for (int i = count; i >= 1; --i) {
+      OleVariant item = shapes.Get("Item", {i});
+      if (IsOurSheetMarkName(item.Get("Name").AsString())) item.Call("Delete");
+    }
+  }
+  std::vector<std::vector<RPageArea>> areas;
+  bool anyPage = false;
+  for (const OleVariant& sheet : sheets) {
+    areas.push_back(PageAreas(sheet));
+    anyPage = anyPage || !areas.back().empty();
+  }
+  // A workbook with nothing to print still prints one page (its first sheet's, with its
+  // header and footer): that page gets the mark too. So does the shown sheet with
+  // ActiveSheetOnly, as it always had one.
+  if (!anyPage && !areas.empty()) areas.front().push_back(kFallbackArea);
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    if (ActiveSheetOnly) areas[i].resize(1);
+    const OleVariant shapes = sheets[i].Get("Shapes");
+    for (std::size_t k = 0; k < areas[i].size(); ++k)
+      InsertMark(shapes, kWaterMarkPrefix + std::to_string(k + 1), size, areas[i][k]);
+  }
+}
+
+RPageArea PaperPoints(int paperSize, bool landscape) {
+  RPageArea paper{0, 0, 595, 842};  // A4, and whatever is not listed
+  switch (paperSize) {
+    case 1:
+      paper = {0, 0, 612, 792};
+      break;  // Letter
+    case 5:
+      paper = {0, 0, 612, 1008};
+      break;  // Legal
+    case 8:
+      paper = {0, 0, 842, 1191};
+      break;  // A3
+    case 11:
+      paper = {0, 0, 420, 595};
+      break;  // A5
+    case 13:
+      paper = {0, 0, 516, 729};
+      break;  // B5
+    default:
+      break;
+  }
+  if (landscape) std::swap(paper.Width, paper.Height);
+  return paper;
+}
+
+std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
+  const OleVariant setup = sheet.Get("PageSetup");
+  const std::vector<RCellBlock> ranges = ParsePrintArea(setup.Get("PrintArea").AsString());
+  std::vector<RCellBlock> blocks = ranges;
+  if (blocks.empty()) {
+    // No print range: the sheet prints from its first cell to the end of what it holds.
+    const OleVariant used = sheet.Get("UsedRange");
+    if (used.Get("Address").AsString() == "$A$1" && used.Get("Text").AsString().empty())
+      return {};  // nothing to print
+    RCellBlock all{1, 1, 0, 0};
+    all.LastRow = used.Get("Row").AsInt() + used.Get("Rows").Get("Count").AsInt() - 1;
+    all.LastColumn = used.Get("Column").AsInt() + used.Get("Columns").Get("Count").AsInt() - 1;
+    blocks.push_back(all);
+  }
+  // What one printed page holds, in the sheet's points: the paper within its margins, at the
+  // print scale. A sheet fitted to a number of pages (Zoom false) has no such measure.
+  RPageArea printable;
+  const OleVariant zoom = setup.Get("Zoom");
+  if (zoom.Type() != VarType::Bool && zoom.AsDouble() > 0) {
+    const RPageArea paper =
+        PaperPoints(setup.Get("PaperSize").AsInt(), setup.Get("Orientation").AsInt() == 2);
+    const double scale = 100.0 / zoom.AsDouble();
+    printable.Width =
+        (paper.Width - setup.Get("LeftMargin").AsDouble() - setup.Get("RightMargin").AsDouble()) *
+        scale;
+    printable.Height =
+        (paper.Height - setup.Get("TopMargin").AsDouble() - setup.Get("BottomMargin").AsDouble()) *
+        scale;
+  }
+  auto breaks = [&sheet](const char* collection, const char* member) {
+    std::vector<int> at;
+    const OleVariant list = sheet.Get(collection);
+    const int count = list.Get("Count").AsInt();
+    for (int i = 1; i <= count; ++i)
+      at.push_back(list.Get("Item", {i}).Get("Location").Get(member).AsInt());
+    return at;
+  };
+  // Asking for the page breaks has the office paginate the sheet, which costs far more than
+  // the rest of the stamp: a sheet whose cells fit on one paper has one page, found without.
+  // (A manual page break inside such a small sheet is not seen; a verified run would tell.)
+  auto fits = [&](const RCellBlock& block) {
+    if (printable.Width <= 0 || printable.Height <= 0) return false;
+    const OleVariant range =
+        sheet.Get("Range", {ColumnName(block.FirstColumn) + std::to_string(block.FirstRow) + ":" +
+                            ColumnName(block.LastColumn) + std::to_string(block.LastRow)});
+    return range.Get("Width").AsDouble() <= printable.Width &&
+           range.Get("Height").AsDouble() <= printable.Height;
+  };
+  const bool onePage = blocks.size() == 1 && fits(blocks.front());
+  const std::vector<int> rows = onePage ? std::vector<int>{} : breaks("HPageBreaks", "Row");
+  const std::vector<int> columns = onePage ? std::vector<int>{} : breaks("VPageBreaks", "Column");
+  std::vector<RPageArea> areas;
+  for (const RCellBlock& block : blocks)
+    for (const RCellBlock& page : SplitIntoPages(block, rows, columns)) {
+      const OleVariant range =
+          sheet.Get("Range", {ColumnName(page.FirstColumn) + std::to_string(page.FirstRow) + ":" +
+                              ColumnName(page.LastColumn) + std::to_string(page.LastRow)});
+      RPageArea area{range.Get("Left").AsDouble(), range.Get("Top").AsDouble(),
+                     range.Get("Width").AsDouble(), range.Get("Height").AsDouble()};
+      // The last page down (across) of a block prints only part of its paper with cells: the
+      // mark may take the rest of that paper too, as the office prints what lies under a drawing
+      // (a single print range grows to take it in). Not so among several print ranges.
+      if (ranges.size() <= 1) {
+        if (page.LastRow == block.LastRow)
+          area.Height = std::max(area.Height, printable.Height * kPaperShare);
+        if (page.LastColumn == block.LastColumn)
+          area.Width = std::max(area.Width, printable.Width * kPaperShare);
+      }
+      areas.push_back(area);
+    }
+  return areas;
+}
+
+void TXlsWaterMark::InsertMark(const OleVariant& shapes, const std::string& name, int size,
+                               const RPageArea& area) {
+  const RMarkBox box = FitMark(area, DocSettings.HX);
+  OleVariant shape = shapes.Call("AddTextEffect", TextEffectArgs(DocSettings, size, 50, 50));
+  shape.Put("Name", name);
+  ApplyFillAndLine(shape, DocSettings);
+  // In front of the sheet's other drawings: a picture or chart must not hide the mark.
+  shape.Call("ZOrder", {0});
+  shape.Put("Height", box.Height);
+  shape.Put("Width", box.Width);
+  shape.Put("Left", box.Left);
+  shape.Put("Top", box.Top);
 }
 
 OleVariant TXlsWaterMark::Shapes() const { return app_.Get("ActiveSheet").Get("Shapes"); }
@@ -79,15 +352,7 @@ bool TXlsWaterMark::WaterMarkExists(const std::string& name) {
 
 void TXlsWaterMark::InsertWaterMarkShape(const std::string& name) {
   const int size = ParseWatermarkSize(DocSettings.DocWatermarkSize);
-  OleVariant shape = Shapes().Call("AddTextEffect", TextEffectArgs(DocSettings, size, 50, 50));
-  shape.Call("Select");
-  shape.Put("Name", name);
-  shape.Call("ScaleHeight", {Fixed("1.23"), false});
-  shape.Call("ScaleWidth", {Fixed("1.6"), false});
-  ApplyFillAndLine(shape, DocSettings);
-  shape.Call("ZOrder", {1});
-  shape.Put("Height", 80);
-  shape.Put("Width", 400);
+  InsertMark(Shapes(), name, size, kFallbackArea);
 }
 
 void TXlsWaterMark::PrintToPDF() {

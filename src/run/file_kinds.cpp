@@ -90,7 +90,7 @@ const std::vector<RFileKind>& OfficeFileKinds() {
     excel.modernExtensions = {".xlsx", ".xlsm", ".ods"};
     excel.stampSwitch = &RJobSettings::Xls;
     excel.printTag = "Xls";
-    excel.openFailure = K::OpenFailure::FrontEndOnly;
+    excel.openFailure = K::OpenFailure::Log;
     excel.stampOrder = K::StepOrder::WorkCount;
     excel.printOrder = K::StepOrder::WorkCount;
     excel.makeEngine = [](TPDFStack& pdf) { return std::make_unique<TExcelFileEngine>(&pdf); };
@@ -102,7 +102,7 @@ const std::vector<RFileKind>& OfficeFileKinds() {
     ppt.modernExtensions = {".pptx", ".pptm", ".odp"};
     ppt.stampSwitch = &RJobSettings::Ppt;
     ppt.printTag = "Ppt";
-    ppt.openFailure = K::OpenFailure::FrontEndOnly;
+    ppt.openFailure = K::OpenFailure::Log;
     ppt.stampOrder = K::StepOrder::CountShowWork;
     ppt.printOrder = K::StepOrder::CountShowWork;
     ppt.makeEngine = [](TPDFStack& pdf) { return std::make_unique<TPptFileEngine>(&pdf); };

@@ -13,6 +13,7 @@
 #include "pdf/pdf_stack.h"
 #include "platform/paths.h"
 #include "run/job_log.h"
+#include "verify/page_verifier.h"
 
 namespace stampwell {
 namespace {
@@ -95,7 +96,12 @@ void TFileWorker::WriteLog(const std::string& text, RunLineKind kind) {
 
 TFileEngine& TFileWorker::EngineOf(const RFileKind& kind) {
   const std::size_t i = static_cast<std::size_t>(&kind - kinds_.data());
-  if (!engines_[i]) engines_[i] = kind.makeEngine(pdf_);
+  if (!engines_[i]) {
+    engines_[i] = kind.makeEngine(pdf_);
+    // The job's choice of one mark on the shown sheet, for the Excel engine.
+    if (auto* excel = dynamic_cast<TExcelFileEngine*>(engines_[i].get()))
+      excel->Office().ActiveSheetOnly = settings_.ActiveSheetOnly;
+  }
   return *engines_[i];
 }
 
@@ -187,6 +193,92 @@ void TFileWorker::RunSteps(const RFileKind& kind, const std::string& source,
   }
   if (stamp) progress_.Count(&RRunCounts::Stamped);
   if (settings_.PDF) progress_.Count(&RRunCounts::Printed);
+  if (!settings_.Verify || !stamp) return;
+  // The output is checked once the live document is closed: what a reader opens.
+  std::string reason;
+  bool verified = false;
+  try {
+    verified = settings_.PDF
+                   ? VerifyOutput(kind, engine, source, ChangeFileExt(dest, ".pdf"), true, reason)
+                   : VerifyOutput(kind, engine, source, dest, false, reason);
+  } catch (const std::exception& e) {
+    reason = std::string("it could not be verified: ") + e.what();
+  }
+  if (verified) {
+    progress_.Count(&RRunCounts::Verified);
+    return;
+  }
+  // The file stays where it was written, for the user to look at; it counts as failed.
+  WriteLog("Error in " + source + ":" + reason, RunLineKind::Error);
+  progress_.Count(&RRunCounts::Failed);
+}
+
+bool TFileWorker::VerifyOutput(const RFileKind& kind, TFileEngine& engine,
+                               const std::string& source, const std::string& output, bool isPdf,
+                               std::string& reason) {
+  std::string pdf = output;
+  TTempFolder folder;
+  if (isPdf) {
+    // The printed PDF reaches its destination when the stack is flushed.
+    if (kind.pdfBy != RFileKind::PdfBy::Engine) {
+      pdf_.ClearPreItems();
+      ReportFlushErrors();
+    }
+  } else if (kind.pdfBy != RFileKind::PdfBy::Engine) {
+    // The saved file, loaded again from disk by the engine that prints its kind, printed to a
+    // PDF of its own.
+    TFileEngine* printer = &engine;
+    if (kind.pdfBy == RFileKind::PdfBy::KindEngine)
+      for (const RFileKind& k : kinds_)
+        if (k.name == kind.printWith) printer = &EngineOf(k);
+    if (!printer->Open(output)) {
+      reason = "the saved file cannot be opened again to verify it: " + printer->OpenError();
+      return false;
+    }
+    const std::string pdfName = ChangeFileExt(ExtractFileName(output), ".pdf");
+    try {
+      step_ = "verifying";
+      if (kind.pdfBy == RFileKind::PdfBy::PrinterStack) {
+        if (!pdf_.PrepareForPrint(pdfName))
+          WriteLog("Error in " + source + ":the PDF file of an earlier file named " + pdfName +
+                       " was not collected",
+                   RunLineKind::Error);
+        printer->PrintToPDFFile(folder.Path() + PathDelim + pdfName);
+        const std::string printed = pdf_.OutputPath(pdfName);
+        pdf = folder.Path() + PathDelim + pdfName;
+        std::error_code ec;
+        fs::rename(printed, pdf, ec);
+        if (ec) {
+          fs::copy_file(printed, pdf, fs::copy_options::overwrite_existing, ec);
+          fs::remove(printed, ec);
+        }
+      } else {
+        pdf = folder.Path() + PathDelim + pdfName;
+        printer->PrintToPDFFile(pdf);
+      }
+    } catch (...) {
+      try {
+        printer->Close();
+      } catch (...) {
+      }
+      throw;
+    }
+    try {
+      printer->Close();
+    } catch (...) {
+    }
+  }
+  if (!FileExists(pdf)) {
+    reason = "no PDF of it could be made to verify the mark";
+    return false;
+  }
+  const RVerifyOutcome outcome = stampwell::VerifyOutput(source, pdf, docSettings_);
+  if (!outcome.Verified) {
+    reason = outcome.Text;
+    return false;
+  }
+  WriteLog(outcome.Text);
+  return true;
 }
 
 void TFileWorker::MakePdf(const RFileKind& kind, TFileEngine& engine, const std::string& source,

@@ -74,6 +74,12 @@ class TFileWorker {
   void MakePdf(const RFileKind& kind, TFileEngine& engine, const std::string& source,
                const std::string& pdfPath);
   void CopyOther(const std::string& source, const std::string& dest);
+  // With Verify: renders what the file gave (the saved file, opened again apart from the live
+  // document and printed to a PDF of its own; or the PDF printed) and looks for the mark on
+  // every page. Logs "Verified <source>: N of N pages" and returns true, or returns the
+  // reason in words (the file then fails).
+  bool VerifyOutput(const RFileKind& kind, TFileEngine& engine, const std::string& source,
+                    const std::string& output, bool isPdf, std::string& reason);
   void FileFailed(const std::string& source, const std::string& message, int rest,
                   const std::string& writtenDest);
   void CloseUnsaved();

@@ -8,6 +8,7 @@
 #include <exception>
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <system_error>
 
 #include "jobs/file_utils.h"
@@ -32,12 +33,13 @@ struct FolderEntry {
   std::string key;  // lower-cased name: the listing order
   bool folder;
   bool special;  // neither folder nor regular file: FIFO, socket, device
+  bool link;     // a symbolic link to a file
 };
 
 // The entries of a folder, hidden ones included, in a stable order: by name without regard
 // to case (the order in which the original platform lists a folder), then by exact name.
 // Symbolic links to folders are left out, so that a link cannot make the walk go round in
-// circles; links to files are files. Traces of earlier work (IsWorkFileName) are left out.
+// circles; links to files are marked as links. Traces of earlier work (IsWorkFileName) are left out.
 // A folder that cannot be read lists as empty.
 std::vector<FolderEntry> ListFolder(const std::string& folder) {
   std::vector<FolderEntry> entries;
@@ -56,12 +58,27 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
     if (name == "." || name == "..") continue;
     if (!isFolder && IsWorkFileName(name)) continue;
     if (!isFolder && !isFile && isLink && !entry.exists(typeEc)) continue;  // dangling link
-    entries.push_back({name, LowerCase(name), isFolder, !isFolder && !isFile});
+    entries.push_back({name, LowerCase(name), isFolder, !isFolder && !isFile, isLink});
   }
   std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
     return a.key != b.key ? a.key < b.key : a.name < b.name;
   });
   return entries;
+}
+
+// The file a link leads to, when it lies inside root (both taken with every link resolved);
+// nullopt for one outside (or one that cannot be resolved), with its target in *target.
+std::optional<std::string> TargetInside(const std::string& link, const std::string& root,
+                                        std::string* target) {
+  std::error_code ec;
+  const fs::path resolved = fs::canonical(link, ec);
+  *target = ec ? fs::read_symlink(link, ec).string() : resolved.string();
+  if (ec || resolved.empty()) return std::nullopt;
+  const fs::path base = fs::canonical(root, ec);
+  if (ec) return std::nullopt;
+  const std::string prefix = base.string() + (base.string().back() == '/' ? "" : "/");
+  if (resolved.string().rfind(prefix, 0) != 0) return std::nullopt;
+  return resolved.string();
 }
 
 void ForceDirectories(const std::string& folder) {
@@ -88,6 +105,7 @@ TJob::~TJob() {
   pool_.reset();
   worker_.reset();
   if (lockFd_ >= 0) ::close(lockFd_);
+  if (shardLockFd_ >= 0) ::close(shardLockFd_);
 }
 
 void TJob::AddItem(const std::string& Source, const std::string& Dest, const std::string& Kind) {
@@ -121,7 +139,7 @@ void TJob::Execute() {
       if (fd >= 0) ::close(fd);
       fd = -1;
     }
-  } lockRelease{lockFd_};
+  } lockRelease{lockFd_}, shardLockRelease{shardLockFd_};
   try {
     InitRun();
     logOpen = true;
@@ -134,19 +152,27 @@ void TJob::Execute() {
     CountItems();
     StartPool();
     for (const Item& item : items_) {
+      if (Terminated()) break;
       itemSource_ = item.source;
       if (item.source.empty() || item.dest.empty()) break;
       if (item.kind == "Folder") {
         walkDest_ = item.dest;
-        if (DirectoryExists(item.source)) WalkFolder(item.source, item.dest);
+        if (DirectoryExists(item.source))
+          WalkFolder(item.source, item.dest);
+        else
+          // A folder that is not there (moved, renamed, a drive not mounted) is the user's to
+          // know about, not a run that did nothing without a word.
+          WriteLog("Error in " + item.source + ":the source folder does not exist",
+                   LineKind::Error);
       } else {
         RunFileItem(item.source, item.dest);
       }
-      if (Terminated()) {
-        WriteLog(kJobTerminated, LineKind::Frame);
-        FinishRun();
-        return;
-      }
+    }
+    // A stopped run says so once, however deep in the walk the stop found it.
+    if (Terminated()) {
+      WriteStopLine();
+      FinishRun();
+      return;
     }
     EndPool();
     // Word shows a step before counting it, so the last report of a run can be one short;
@@ -185,6 +211,8 @@ void TJob::InitRun() {
                                           log_.get(), lines_);
   WriteLog(kHyphenLine, LineKind::Frame);
   WriteLog(kJobBegin, LineKind::Frame);
+  std::lock_guard lock(endMutex_);
+  logBegun_ = true;
 }
 
 void TJob::CountItems() {
@@ -229,7 +257,8 @@ void TJob::CountFolder(const std::string& source, const std::string& dest) {
 std::vector<std::string> TJob::FileNames(const std::string& folder) {
   std::vector<std::string> names;
   for (const FolderEntry& entry : ListFolder(folder))
-    if (!entry.folder && !entry.special && entry.name[0] != '~') names.push_back(entry.name);
+    if (!entry.folder && !entry.special && !entry.link && entry.name[0] != '~')
+      names.push_back(entry.name);
   return names;
 }
 
@@ -239,15 +268,13 @@ void TJob::WalkFolder(const std::string& source, const std::string& dest) {
   // file's output never takes the name of an earlier one's, nor the reverse.
   std::vector<std::string> names;
   for (const FolderEntry& entry : entries)
-    if (!entry.folder && !entry.special && entry.name[0] != '~') names.push_back(entry.name);
+    if (!entry.folder && !entry.special && !entry.link && entry.name[0] != '~')
+      names.push_back(entry.name);
   const std::vector<RPlannedFile> planned =
       PlanFolderFiles(FileKinds, Settings, source, dest, names, outputs_);
   std::size_t next = 0;
   for (const FolderEntry& entry : entries) {
-    if (Terminated()) {
-      WriteLog(kJobTerminated, LineKind::Frame);
-      return;
-    }
+    if (Terminated()) return;  // the run writes the stop line
     const std::string from = source + PathDelim + entry.name;
     const std::string to = dest + PathDelim + entry.name;
     if (entry.folder) {
@@ -255,7 +282,9 @@ void TJob::WalkFolder(const std::string& source, const std::string& dest) {
       if (!DirectoryExists(to)) ForceDirectories(to);
       WalkFolder(from, to);
     } else if (entry.name[0] != '~') {
-      if (entry.special) {
+      if (entry.link) {
+        PassOverLink(from);
+      } else if (entry.special) {
         PassOverSpecial(from);
       } else {
         const RPlannedFile& file = planned[next++];
@@ -291,6 +320,17 @@ void TJob::PassOverSpecial(const std::string& path) {
            LineKind::Notice);
 }
 
+void TJob::PassOverLink(const std::string& path) {
+  // A link inside the source folder leads to a file the walk handles where it lies: once,
+  // as its target. One leading out of the folder is never followed: the job's files are
+  // those of its folder, not whatever a link in it names.
+  std::string target;
+  if (TargetInside(path, itemSource_, &target)) return;
+  if (!InShard(path)) return;  // another shard tells of it
+  WriteLog("Passed over " + path + ": a link to " + target + ", outside " + itemSource_,
+           LineKind::Notice);
+}
+
 bool TJob::IsWalkDestination(const std::string& folder) const {
   std::error_code ec;
   return !walkDest_.empty() && fs::equivalent(folder, walkDest_, ec) && !ec;
@@ -310,25 +350,39 @@ void TJob::ProcessFile(const std::string& source, const std::string& dest,
 // ---- the job's lock ------------------------------------------------------------------------
 
 bool TJob::AcquireJobLock() {
-  // A shard's run locks its own log: the shards of one job may run side by side.
-  const std::string logName = "sw" + LogName() + ".log";
-  if (!IsPlainFileName(logName)) {
+  const std::string jobLog = "sw" + JobName + ".log";
+  const std::string ownLog = "sw" + LogName() + ".log";
+  if (!IsPlainFileName(jobLog) || !IsPlainFileName(ownLog)) {
     ShowMessage("The job \"" + JobName + "\" cannot be run under that name: a job name " +
                 "cannot hold \"" + std::string(1, PathDelim) + "\"; rename the job");
     return false;
   }
-  // The log file itself carries the lock: every run of the job opens it anyway, and the lock
-  // goes with the descriptor, so a run that ends in any way (even killed) releases it.
-  const int fd = ::open((ProgramDir() + logName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return true;  // no log can be written either; the run goes on without one
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
+  // The lock belongs to the job, whatever the shard: the job's log carries it, held alone by
+  // a whole run and shared by the shards of a run, which may run side by side with one
+  // another but never beside a whole run. A shard's own log is held alone besides, so that
+  // one shard does not run twice at once. The locks go with the descriptors, so a run that
+  // ends in any way (even killed) releases them.
+  auto take = [&](const std::string& name, int how) {
+    const int fd = ::open((ProgramDir() + name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return -2;  // no log can be written either; the run goes on without one
+    if (::flock(fd, how | LOCK_NB) != 0) {
+      ::close(fd);
+      return -1;
+    }
+    return fd;
+  };
+  const bool whole = Shard.Whole();
+  const int jobFd = take(jobLog, whole ? LOCK_EX : LOCK_SH);
+  const int shardFd = jobFd == -1 || whole ? -2 : take(ownLog, LOCK_EX);
+  if (jobFd == -1 || shardFd == -1) {
+    if (jobFd >= 0) ::close(jobFd);
     ShowMessage("The job \"" + JobName +
                 "\" is already running; this run was not started. Wait for the other run to " +
                 "end.");
     return false;
   }
-  lockFd_ = fd;
+  lockFd_ = jobFd;
+  shardLockFd_ = shardFd;
   return true;
 }
 
@@ -359,13 +413,40 @@ void TJob::FinishRun() {
   worker.QuitEngines();
   pdfStack_->ClearStack();
   items_.clear();
-  WriteLog(kJobEnd, LineKind::Frame);
-  WriteLog(kHyphenLine, LineKind::Frame);
+  WriteClosingLines();
   if (log_) {
     log_->CloseLog();
     log_.reset();
   }
   Publish();
+}
+
+void TJob::WriteStopLine() {
+  std::lock_guard lock(endMutex_);
+  if (stopLineWritten_ || logEnded_) return;
+  stopLineWritten_ = true;
+  WriteLog(kJobTerminated, LineKind::Frame);
+}
+
+void TJob::WriteClosingLines() {
+  std::lock_guard lock(endMutex_);
+  if (logEnded_) return;
+  logEnded_ = true;
+  WriteLog(kJobEnd, LineKind::Frame);
+  WriteLog(kHyphenLine, LineKind::Frame);
+}
+
+void TJob::EndLogAtOnce() {
+  // Held until the program has gone: the run's own end lines, if it gets to them, wait.
+  endMutex_.lock();
+  if (!logBegun_ || logEnded_) return;
+  std::vector<std::string> lines;
+  if (!stopLineWritten_) lines.push_back(kJobTerminated);
+  lines.push_back(kJobEnd);
+  lines.push_back(kHyphenLine);
+  stopLineWritten_ = logEnded_ = true;
+  TJobLog log(LogName());
+  if (log.OpenLog(true)) log.WriteLastLines(lines);
 }
 
 void TJob::Publish() {

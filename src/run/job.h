@@ -129,6 +129,10 @@ class TJob : public TThread {
   bool EndedOnError() const { return endedOnError_ || !FatalError().empty(); }
   // True when the run was refused before it began (see above); nothing was logged.
   bool Refused() const { return refused_; }
+  // Gives the run's log its stop line and closing lines now, from any thread, unless the run
+  // has written them itself; nothing is logged after. For the program's way out at once (a
+  // second Ctrl-C): the log ends as a stopped run's does.
+  void EndLogAtOnce();
 
  protected:
   void Execute() override;
@@ -173,6 +177,9 @@ class TJob : public TThread {
   bool AcquireJobLock();
   // A non-regular entry (FIFO, socket, device): one line, then passed over.
   void PassOverSpecial(const std::string& path);
+  // A link to a file met in a folder: one leading outside the entry's source folder is passed
+  // over with a line; one inside is passed over quietly (its target is handled where it lies).
+  void PassOverLink(const std::string& path);
   // Runs step, writing an error line instead of letting an engine error escape.
   template <typename Step>
   void Guarded(const std::string& what, Step&& step);
@@ -206,7 +213,15 @@ class TJob : public TThread {
   std::unique_ptr<TJobPool> pool_;
   std::atomic<bool> endedOnError_{false};
   std::atomic<bool> refused_{false};
-  int lockFd_ = -1;  // the job's lock, held while the run lasts
+  int lockFd_ = -1;       // the job's lock, held while the run lasts
+  int shardLockFd_ = -1;  // a shard's own lock besides
+  // The stop line and the closing lines, written once, by the run or by EndLogAtOnce.
+  void WriteStopLine();
+  void WriteClosingLines();
+  std::mutex endMutex_;  // the three below
+  bool logBegun_ = false;
+  bool stopLineWritten_ = false;
+  bool logEnded_ = false;
 };
 
 }  // namespace stampwell

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <shared_mutex>
 
 #include "jobs/file_utils.h"
 #include "platform/paths.h"
@@ -79,7 +80,28 @@ bool TJobLog::OpenLog(bool append) {
   return true;
 }
 
+namespace {
+// Taken shared by every line written, alone by WriteLastLines.
+std::shared_mutex g_sealMutex;
+bool g_sealed = false;
+}  // namespace
+
 bool TJobLog::WriteLog(const std::string& text) {
+  std::shared_lock lock(g_sealMutex);
+  if (g_sealed) return false;  // the program is on its way out; its log has ended
+  return WriteLine(text);
+}
+
+bool TJobLog::WriteLastLines(const std::vector<std::string>& lines) {
+  std::unique_lock lock(g_sealMutex);
+  if (g_sealed) return false;
+  g_sealed = true;
+  bool ok = true;
+  for (const auto& line : lines) ok = WriteLine(line) && ok;
+  return ok;
+}
+
+bool TJobLog::WriteLine(const std::string& text) {
   auto fail = [&](const std::string& message) {
     ErrorText += "when write log:" + FileName + "error!" + message + kCrLf;
     return false;

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace stampwell {
 
@@ -32,6 +33,10 @@ class TJobLog {
   // characters in text (a file name may hold them) are written escaped (EscapeLine), so that
   // one call is always one line and no text can forge another.
   bool WriteLog(const std::string& text);
+  // Writes lines as the last of this log: from then on no TJobLog of this program writes
+  // another line, on any thread. For a program's way out at once (a second Ctrl-C), so that
+  // its log still ends whole. False when another caller sealed the logs first.
+  bool WriteLastLines(const std::vector<std::string>& lines);
   // text with CR as "\r", LF as "\n" and the other control characters but tab as "\xHH".
   static std::string EscapeLine(const std::string& text);
   // The next line without its line end (CR LF, LF or CR); false at the end or on an error.
@@ -47,6 +52,7 @@ class TJobLog {
   enum class Mode { Closed, Append, Read };
 
   bool FillBuffer();
+  bool WriteLine(const std::string& text);
 
   Mode mode_ = Mode::Closed;
   int fd_ = -1;

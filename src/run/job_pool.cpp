@@ -65,6 +65,11 @@ bool TJob::InShard(const std::string& source) const {
 
 void TJob::StartPool() {
   const int workers = TJobPool::Resolve(Settings.Workers);
+  if (Settings.Workers > TJobPool::kMaxWorkers)
+    WriteLog("Workers=" + std::to_string(Settings.Workers) + " is more than " +
+                 std::to_string(TJobPool::kMaxWorkers) + ": the run has at most " +
+                 std::to_string(TJobPool::kMaxWorkers) + " workers",
+             LineKind::Notice);
   // A shard printing PDF files takes a worker even alone: its PDF folder is then its own,
   // so shards run side by side on one machine never take each other's PDF files.
   if (workers > 1 || (!Shard.Whole() && Settings.PDF)) {
@@ -91,35 +96,36 @@ void TJob::EndPool() {
 // ---- the pool ------------------------------------------------------------------------------
 
 int TJobPool::Resolve(int workers) {
+  if (workers > kMaxWorkers) return kMaxWorkers;
   if (workers > 0) return workers;
   const unsigned cores = std::thread::hardware_concurrency();
   return cores > 0 ? static_cast<int>(cores) : 1;
 }
 
 TJobPool::TJobPool(RPoolRun run, int workers)
-    : run_(std::move(run)), ownCores_(TCoreClaim::Wanted(workers)) {
-  for (int i = 0; i < workers; ++i) {
-    auto worker = std::make_unique<Worker>();
-    worker->pdfStack = std::make_unique<TPDFStack>();
-    worker->pdfStack->InitStack();
-    if (run_.settings.PDF && !run_.pdfOutputDir.empty()) {
-      worker->pdfDir = run_.pdfOutputDir + PathDelim + ".stampwell-worker-" +
-                       std::to_string(::getpid()) + "-" + std::to_string(++g_workerFolders);
-      std::error_code ec;
-      fs::create_directories(worker->pdfDir, ec);
-      worker->pdfStack->PDFOutputDir = worker->pdfDir;
-    }
-    worker->log = std::make_unique<TJobLog>(run_.logName);
-    worker->log->OpenLog(true);
-    worker->files = std::make_unique<TFileWorker>(run_.settings, run_.docSettings, *run_.kinds,
-                                                  *worker->pdfStack, *run_.progress,
-                                                  worker->log.get(), run_.lines);
-    workers_.push_back(std::move(worker));
+    : run_(std::move(run)),
+      limit_(static_cast<std::size_t>(std::clamp(workers, 1, kMaxWorkers))),
+      ownCores_(TCoreClaim::Wanted(workers)) {}
+
+void TJobPool::StartWorker() {
+  auto worker = std::make_unique<Worker>();
+  worker->pdfStack = std::make_unique<TPDFStack>();
+  worker->pdfStack->InitStack();
+  if (run_.settings.PDF && !run_.pdfOutputDir.empty()) {
+    worker->pdfDir = run_.pdfOutputDir + PathDelim + ".stampwell-worker-" +
+                     std::to_string(::getpid()) + "-" + std::to_string(++g_workerFolders);
+    std::error_code ec;
+    fs::create_directories(worker->pdfDir, ec);
+    worker->pdfStack->PDFOutputDir = worker->pdfDir;
   }
-  for (auto& worker : workers_) {
-    Worker* w = worker.get();
-    w->thread = std::thread([this, w] { Serve(*w); });
-  }
+  worker->log = std::make_unique<TJobLog>(run_.logName);
+  worker->log->OpenLog(true);
+  worker->files = std::make_unique<TFileWorker>(run_.settings, run_.docSettings, *run_.kinds,
+                                                *worker->pdfStack, *run_.progress,
+                                                worker->log.get(), run_.lines);
+  Worker* w = worker.get();
+  workers_.push_back(std::move(worker));
+  w->thread = std::thread([this, w] { Serve(*w); });
 }
 
 TJobPool::~TJobPool() { Finish(); }
@@ -129,9 +135,12 @@ void TJobPool::Submit(const std::string& source, const std::string& dest,
   for (;;) {
     {
       std::unique_lock lock(mutex_);
-      if (queue_.size() < workers_.size()) {
+      // Another worker only when the files waiting outnumber the workers free for them.
+      const bool start = queue_.size() >= idle_ && workers_.size() < limit_;
+      if (start || queue_.size() < workers_.size()) {
         queue_.push_back({source, dest, pdf});
         lock.unlock();
+        if (start) StartWorker();
         changed_.notify_all();
         return;
       }
@@ -164,7 +173,9 @@ void TJobPool::Serve(Worker& worker) {
     Task task;
     {
       std::unique_lock lock(mutex_);
+      ++idle_;
       changed_.wait(lock, [&] { return !queue_.empty() || closing_; });
+      --idle_;
       if (queue_.empty()) break;
       task = std::move(queue_.front());
       queue_.pop_front();

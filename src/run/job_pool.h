@@ -63,10 +63,16 @@ class TJobPool {
   TJobPool(const TJobPool&) = delete;
   TJobPool& operator=(const TJobPool&) = delete;
 
-  // The number of workers a setting asks for: 0 or less means one per processor core.
+  // The most workers a run has, whatever its setting asks for (each one holds office
+  // processes of its own).
+  static constexpr int kMaxWorkers = 256;
+  // The number of workers a setting asks for: 0 or less means one per processor core; never
+  // more than kMaxWorkers.
   static int Resolve(int workers);
 
-  // Hands one file to the next free worker; waits while every worker has a file waiting.
+  // Hands one file to the next free worker, starting another worker (up to the number the
+  // pool was made for) when none is free: a run over few files starts few workers. Waits
+  // while every worker has a file waiting.
   // Returns without handing it over once the run's stop flag is set. Run's thread only.
   void Submit(const std::string& source, const std::string& dest, const std::string& pdf);
   // Waits until the files handed over are done (or, after a stop, the files in hand), then
@@ -74,6 +80,7 @@ class TJobPool {
   // only; later calls do nothing.
   void Finish();
 
+  // The workers started so far.
   std::size_t Size() const { return workers_.size(); }
 
  private:
@@ -90,6 +97,7 @@ class TJobPool {
     std::string pdf;  // the PDF file the document gets (empty: dest with ".pdf")
   };
 
+  void StartWorker();
   void Serve(Worker& worker);
   void HandleFile(Worker& worker, const Task& task);
   void EndWorker(Worker& worker);
@@ -101,6 +109,8 @@ class TJobPool {
   std::condition_variable changed_;
   std::deque<Task> queue_;
   bool closing_ = false;
+  std::size_t idle_ = 0;   // workers waiting for a file
+  std::size_t limit_ = 1;  // the most workers to start
   bool finished_ = false;
   bool ownCores_ = false;  // each worker claims a core of its own
 };

@@ -22,6 +22,7 @@ struct RRunCounts {
   int Copied = 0;   // other files copied
   int Skipped = 0;  // files passed over because their destination exists
   int Failed = 0;   // files that could not be handled (opened, stamped, saved, printed, copied)
+  int Verified = 0;  // with Verify: files whose every page was seen to carry the mark
 };
 
 // The one place a run's progress is kept while it lasts: the count of actions done and

@@ -198,6 +198,7 @@ void TfrmNewWizard::KeepStep2Choices() {
   rec.PDF = SettingFrame->IsPrintPDF->isChecked();
   rec.OtherFiles = SettingFrame->IsCopy->isChecked();
   rec.Overwrite = SettingFrame->IsOverwrite->isChecked();
+  rec.Verify = SettingFrame->IsVerify->isChecked();
 }
 
 void TfrmNewWizard::btnPreClick() {

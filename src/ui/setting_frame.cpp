@@ -121,11 +121,18 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
       Workers->move(WorkersLabel->x() + WorkersLabel->width() + 6, y);
     }
   }
+  // On the workers' row, after the box: the option box has no room for another row.
+  IsVerify = MakeCheck(GroupBox2, "IsVerify", tr("&Verify every page"),
+                       Workers->x() + Workers->width() + 16, Workers->y() + (21 - 17) / 2);
+  IsVerify->setToolTip(
+      tr("After saving, open each stamped file (and its PDF) again, render every page and "
+         "count the file as failed when a page does not show the mark."));
   // The desktop font may be wider than the designed one: the group boxes grow (staying
   // centred on the panel) until the longest caption fits, since a clipped caption hides what
   // the option does.
   int needed = 321;
-  for (QCheckBox* box : {IsDoc, IsXls, IsPpt, IsModern, IsPdf, IsPrintPDF, IsCopy, IsOverwrite}) {
+  for (QCheckBox* box : {IsDoc, IsXls, IsPpt, IsModern, IsPdf, IsPrintPDF, IsCopy, IsOverwrite,
+                         IsVerify}) {
     box->resize(box->sizeHint().width(), box->height());
     needed = std::max(needed, box->x() + box->width() + 8);
   }
@@ -150,6 +157,7 @@ void TSettingFrame::ShowSettings(const std::optional<RJobSettings>& rec) {
   IsCopy->setChecked(Settings.OtherFiles);
   IsOverwrite->setChecked(Settings.Overwrite);
   Workers->setValue(Shown(Settings.Workers));
+  IsVerify->setChecked(Settings.Verify);
   if (!PDFAvailable) IsPrintPDF->setEnabled(false);
 }
 
@@ -169,6 +177,7 @@ bool TSettingFrame::ReadSettings() {
   Settings.PDF = IsPrintPDF->isChecked();
   Settings.OtherFiles = IsCopy->isChecked();
   Settings.Overwrite = IsOverwrite->isChecked();
+  Settings.Verify = IsVerify->isChecked();
   // A value the box cannot show stays as the profile holds it until the user changes it.
   if (Workers->value() != Shown(Settings.Workers)) Settings.Workers = Workers->value();
   return result;

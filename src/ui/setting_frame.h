@@ -51,6 +51,7 @@ class TSettingFrame : public QWidget {
   QCheckBox* IsOverwrite;  // Overwrite: replace existing destinations
   QLabel* WorkersLabel;
   QSpinBox* Workers;  // 0 shows as "one per core"
+  QCheckBox* IsVerify;  // Verify
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

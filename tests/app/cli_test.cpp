@@ -41,6 +41,9 @@ TEST(CliUsage, CommandsAndOptionsOutsideTheSetAreUsageErrors) {
                                              {"--frob"},
                                              {"run"},
                                              {"run", "A", "B"},
+                                             {"run", ""},
+                                             {"run", "", "--workers", "1"},
+                                             {"history", ""},
                                              {"history"},
                                              {"list", "extra"},
                                              {"run", "--fast"},
@@ -50,6 +53,8 @@ TEST(CliUsage, CommandsAndOptionsOutsideTheSetAreUsageErrors) {
                                              {"run", "A", "--shard", "2/2"},
                                              {"run", "A", "--shard", "1"},
                                              {"history", "A", "--workers", "2"},
+                                             {"run", "A", "--verify", "--frob"},
+                                             {"history", "A", "--verify"},
                                              {"--help", "run"}}) {
     auto r = RunCli(args);
     EXPECT_EQ(r.status, cli::kExitUsage) << ::testing::PrintToString(args);
@@ -63,6 +68,7 @@ TEST(CliUsage, HelpAndVersionGoToStandardOutput) {
   EXPECT_EQ(help.status, cli::kExitOk);
   EXPECT_NE(help.out.find("run NAME"), std::string::npos);
   EXPECT_NE(help.out.find("history NAME"), std::string::npos);
+  EXPECT_NE(help.out.find("--verify"), std::string::npos);
   auto version = RunCli({"--version"});
   EXPECT_EQ(version.status, cli::kExitOk);
   EXPECT_EQ(version.out.rfind("stampwell-cli ", 0), 0u);
@@ -121,6 +127,25 @@ TEST_F(CliJobs, AnUnreadableProfileIsNamedAndTheOtherJobsStillListAndRun) {
   auto run = RunCli({"run", "Weekly"});
   EXPECT_EQ(run.status, cli::kExitOk) << run.err;
   EXPECT_EQ(ReadFile(Dst("/a.txt")), "a");
+}
+
+TEST_F(CliJobs, AProfileWithoutANameIsListedAsUnreadableAndNeverRuns) {
+  WriteFile(programDir.Path() + "swNameless.ini",
+            "[BasicInfo]\r\nName=\r\nDoc=0\r\nOtherFiles=1\r\n[0]\r\nType=1\r\nSource=" + Src("") +
+                "\r\nDest=" + Dst("") + "\r\n");
+  WriteFile(programDir.Path() + "swNoBasicInfo.ini", "[DocInfo]\r\nHX=1\r\n");
+  SaveProfile("Weekly", Settings(true, false, false, false, true), {Folder()});
+  WriteFile(Src("/a.txt"), "a");
+  auto r = RunCli({"list"});
+  EXPECT_EQ(r.status, cli::kExitRunError);
+  EXPECT_NE(r.err.find("swNameless.ini: the profile names no job"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("swNoBasicInfo.ini: the profile names no job"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out.find("swNameless.ini"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Weekly\tswWeekly.ini"), std::string::npos) << r.out;
+  auto run = RunCli({"run", ""});
+  EXPECT_EQ(run.status, cli::kExitUsage);
+  EXPECT_FALSE(FileExists(programDir.Path() + "sw.log"));
+  EXPECT_FALSE(FileExists(Dst("/a.txt")));
 }
 
 TEST_F(CliJobs, HistoryPrintsTheLogAndUnknownJobsAreUsageErrors) {
@@ -225,6 +250,26 @@ TEST_F(CliJobs, RunOnATerminalRedrawsOneProgressLineCutToTheWidth) {
   EXPECT_TRUE(sawFull) << r.out;
 }
 
+TEST_F(CliJobs, AnOfficeThatEndsWhileOpeningIsToldApartFromAFileThatCannotBeOpened) {
+  for (const char* name : {"/a.xls", "/b.xls", "/c.ppt"}) WriteFile(Src(name), "x");
+  SaveProfile("Weekly", Settings(false, true, true, false, false), {Folder()});
+  onOpen = [this](const std::string& path) {
+    if (path == Src("/a.xls")) throw EOleError("the office refused it");
+    throw EOfficeEnded("The office ended while opening the file");
+  };
+  auto r = RunCli({"run", "Weekly"});
+  EXPECT_EQ(r.status, cli::kExitRunError);
+  EXPECT_NE(r.err.find("Error in " + Src("/a.xls") + ":the file cannot be opened"),
+            std::string::npos)
+      << r.err;
+  for (const char* name : {"/b.xls", "/c.ppt"})
+    EXPECT_NE(r.err.find("Error in " + Src(name) +
+                         ":the office ended while opening the file, also when the file was "
+                         "tried again with a new office"),
+              std::string::npos)
+        << r.err;
+}
+
 TEST_F(CliJobs, CtrlCStopsAfterTheFileInHandAsCancelDoes) {
   for (const char* name : {"/a.doc", "/b.doc", "/c.doc"}) WriteFile(Src(name), "doc");
   SaveProfile("Weekly", Settings(true, false, false, false, false), {Folder()});
@@ -232,9 +277,12 @@ TEST_F(CliJobs, CtrlCStopsAfterTheFileInHandAsCancelDoes) {
   auto r = RunCli({"run", "Weekly"});
   EXPECT_EQ(r.status, cli::kExitStopped) << r.out << r.err;
   auto log = LogLines();
-  // A stop inside a folder is logged by the folder walk and by the entry loop, as Cancel is.
-  EXPECT_EQ(CountLines(log, "Job Terminated by User"), 2);
+  // A stop inside a folder is logged once, right before the closing lines.
+  EXPECT_EQ(CountLines(log, "Job Terminated by User"), 1);
   EXPECT_EQ(CountLines(log, "Job End"), 1);
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log[log.size() - 3], "Job Terminated by User");
+  EXPECT_EQ(log[log.size() - 2], "Job End");
   EXPECT_EQ(opened.size(), 1u);  // the file in hand was finished, no other was opened
   EXPECT_TRUE(FileExists(Dst("/") + ExtractFileName(opened.front())));
 }

@@ -44,10 +44,25 @@ run_case() {
   echo "$name: ended with $status; office $office gone"
 }
 
+# However the run was stopped, its log ends with one stop line and the closing lines.
+check_log_end() {
+  local name=$1 log="$work/prog/sw$1.log"
+  local stops
+  stops=$(grep -c "Job Terminated by User" "$log")
+  [ "$stops" = 1 ] || { echo "$name: $stops stop lines"; fail=1; }
+  local tail
+  tail=$(tail -n 3 "$log" | tr -d '\r' | cut -d' ' -f3-)
+  local want
+  want=$(printf 'Job Terminated by User\nJob End\n----------------------------------------------')
+  [ "$tail" = "$want" ] || { echo "$name: the log ends with:"; tail -n 5 "$log"; fail=1; }
+}
+
 run_case Term TERM
-grep -q "Job Terminated by User" "$work/prog/swTerm.log" || { echo "Term: no stop line"; fail=1; }
-grep -q "Job End" "$work/prog/swTerm.log" || { echo "Term: no Job End"; fail=1; }
+check_log_end Term
 run_case Hup HUP
-grep -q "Job End" "$work/prog/swHup.log" || { echo "Hup: no Job End"; fail=1; }
-run_case Int INT INT
+check_log_end Hup
+run_case Int INT
+check_log_end Int
+run_case IntInt INT INT
+check_log_end IntInt
 exit $fail

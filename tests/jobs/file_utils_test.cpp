@@ -70,6 +70,24 @@ TEST(CopyFileBlocks, CreatesMissingFoldersAndOverwritesAnExistingFile) {
   EXPECT_TRUE(messages.Messages().empty());
 }
 
+// The copy is written readable by the user alone and given the permissions the process's
+// mask allows only when complete; the mask is read, never changed.
+TEST(CopyFileBlocks, CopyGetsThePermissionsOfTheMaskAtTheEnd) {
+  TempDir dir;
+  WriteFile(dir / "src.doc", "content");
+  for (mode_t mask : {000, 022, 027, 077}) {
+    const mode_t old = ::umask(mask);
+    EXPECT_EQ(NewFileMode(), 0666u & ~mask);
+    const std::string out = dir / ("out" + std::to_string(mask));
+    std::string error;
+    EXPECT_TRUE(CopyFileChecked(dir / "src.doc", out, &error)) << error;
+    EXPECT_EQ(::umask(old), mask) << "the mask was changed";
+    struct stat st {};
+    ASSERT_EQ(::stat(out.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask) << std::oct << mask;
+  }
+}
+
 // --- Failures: one message, and never a destination file ---------------------------------
 
 TEST(CopyFileBlocksFailure, MissingOrFolderSourceCreatesNothing) {

@@ -229,6 +229,36 @@ TEST_F(JobProfileTest, PdfFilesIsOffWhenAbsentAndSurvivesASave) {
   EXPECT_FALSE(TJobProfile("swOn.ini").Settings.PdfFiles);
 }
 
+TEST_F(JobProfileTest, ActiveSheetOnlyAndVerifyAreOffWhenAbsentAndWrittenOnlyWhenAsked) {
+  Given("swOld.ini", "[BasicInfo]\r\nName=Old\r\nXls=1\r\n[DocInfo]\r\nMaxFolder=0\r\n");
+  TJobProfile old("swOld.ini");
+  EXPECT_FALSE(old.Settings.ActiveSheetOnly);
+  EXPECT_FALSE(old.Settings.Verify);
+  old.Save();
+  const std::string saved = ReadFile(Dir() + "swOld.ini");
+  EXPECT_EQ(saved.find("ActiveSheetOnly"), std::string::npos) << saved;
+  EXPECT_EQ(saved.find("Verify"), std::string::npos) << saved;
+
+  Given("swOn.ini", "[BasicInfo]\r\nName=On\r\nActiveSheetOnly=1\r\nverify=1\r\n");
+  TJobProfile on("swOn.ini");
+  EXPECT_TRUE(on.Settings.ActiveSheetOnly);
+  EXPECT_TRUE(on.Settings.Verify);
+  // Switched off again: the keys stay, with the new value, so the file says what the job does.
+  on.Settings.ActiveSheetOnly = false;
+  on.Save();
+  EXPECT_EQ(TIniFile(Dir() + "swOn.ini").ReadString("BasicInfo", "ActiveSheetOnly", ""), "0");
+  EXPECT_EQ(TIniFile(Dir() + "swOn.ini").ReadString("BasicInfo", "Verify", ""), "1");
+  TJobProfile again("swOn.ini");
+  EXPECT_FALSE(again.Settings.ActiveSheetOnly);
+  EXPECT_TRUE(again.Settings.Verify);
+
+  TJobProfile fresh = Filled();
+  fresh.Settings.Verify = true;
+  fresh.Save();
+  EXPECT_TRUE(TJobProfile(fresh.FileName).Settings.Verify);
+  EXPECT_FALSE(TJobProfile(fresh.FileName).Settings.ActiveSheetOnly);
+}
+
 TEST_F(JobProfileTest, UnnamedColourIsWrittenBackInTheSameHexForm) {
   Given("swH.ini", "[DocInfo]\r\nDocWatermarkColor=$000080FF\r\n");
   TJobProfile("swH.ini").Save();

@@ -1,5 +1,10 @@
 #include "office/xls_water_mark.h"
 
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <tuple>
+
 #include "engine_test_support.h"
 
 namespace stampwell::test {
@@ -116,69 +121,313 @@ TEST_F(ExcelEngine, PrintNamesThePdfPrinterInTheFifthArgument) {
   engine.CloseExcelApp();
 }
 
-TEST_F(ExcelEngine, AddWaterMarkCallForCall) {
+// ---- the page arithmetic --------------------------------------------------------------------
+
+TEST(ExcelPages, PrintAreasReadAsExcelWritesThem) {
+  EXPECT_EQ(ParsePrintArea("$A$1:$F$40"), (std::vector<RCellBlock>{{1, 1, 40, 6}}));
+  EXPECT_EQ(ParsePrintArea("Sheet1!$B$2:$AA$10,$C$3"),
+            (std::vector<RCellBlock>{{2, 2, 10, 27}, {3, 3, 3, 3}}));
+  EXPECT_EQ(ParsePrintArea("F40:A1"), (std::vector<RCellBlock>{{1, 1, 40, 6}}));
+  EXPECT_TRUE(ParsePrintArea("").empty());
+  EXPECT_TRUE(ParsePrintArea("#REF!").empty());
+  EXPECT_TRUE(ParsePrintArea("$A$0:$B$2").empty());
+  EXPECT_TRUE(ParsePrintArea("ABCD1").empty());
+}
+
+TEST(ExcelPages, BlocksSplitAtTheBreaksInsideThemDownThenOver) {
+  const RCellBlock block{1, 1, 100, 12};
+  EXPECT_EQ(SplitIntoPages(block, {}, {}), (std::vector<RCellBlock>{block}));
+  EXPECT_EQ(
+      SplitIntoPages(block, {101, 51, 1, 200}, {7}),
+      (std::vector<RCellBlock>{{1, 1, 50, 6}, {51, 1, 100, 6}, {1, 7, 50, 12}, {51, 7, 100, 12}}));
+  // A print range starting lower: a break at its first row starts nothing new.
+  EXPECT_EQ(SplitIntoPages({20, 2, 60, 3}, {20, 41}, {}),
+            (std::vector<RCellBlock>{{20, 2, 40, 3}, {41, 2, 60, 3}}));
+}
+
+TEST(ExcelPages, TheTurnedMarkLiesWhollyWithinItsPage) {
+  for (const RPageArea& area : {RPageArea{0, 0, 540, 720}, RPageArea{100, 2000, 200, 90},
+                                RPageArea{0, 0, 48, 300}, RPageArea{30, 15, 600, 300}}) {
+    for (bool oblique : {true, false}) {
+      const RMarkBox box = FitMark(area, oblique);
+      // The frame's centre is the page's.
+      EXPECT_NEAR(box.Left + box.Width / 2, area.Left + area.Width / 2, 0.02);
+      EXPECT_NEAR(box.Top + box.Height / 2, area.Top + area.Height / 2, 0.02);
+      // The box it covers once turned 45 degrees (or not at all) stays on the page.
+      const double w = oblique ? (box.Width + box.Height) / std::sqrt(2.0) : box.Width;
+      const double h = oblique ? w : box.Height;
+      EXPECT_LE(w, area.Width + 0.05) << area.Width << " " << oblique;
+      EXPECT_LE(h, area.Height + 0.05) << area.Height << " " << oblique;
+      EXPECT_LE(box.Width, 400);
+      EXPECT_NEAR(box.Width / box.Height, 5.0, 0.05);
+    }
+  }
+  // A page with room keeps the mark at its full size.
+  EXPECT_EQ(FitMark({0, 0, 540, 720}, true).Width, 400);
+}
+
+TEST(ExcelPages, OnlyPrefixAndPageNumberNamesAreOurs) {
+  EXPECT_TRUE(IsOurSheetMarkName("QuillmarkWaterMarkObject1"));
+  EXPECT_TRUE(IsOurSheetMarkName("QuillmarkWaterMarkObject27"));
+  for (const char* other :
+       {"QuillmarkWaterMarkObject", "QuillmarkWaterMarkObject0", "QuillmarkWatermarkObject1",
+        "QuillmarkWaterMarkObject1 ", "QuillmarkWaterMarkObjectFirst1", "Chart 1"})
+    EXPECT_FALSE(IsOurSheetMarkName(other)) << other;
+}
+
+// ---- AddWaterMark over a scripted workbook ---------------------------------------------------
+
+// A workbook as the scripted server shows it: rows 15 points high, columns 50 points wide.
+class ExcelWorkbook : public ExcelEngine {
+ protected:
+  static std::string Sheet(int i) { return "Book.Worksheets.Item(" + std::to_string(i) + ")"; }
+
+  struct SheetScript {
+    std::string printArea;      // "" for none
+    std::string used = "$A$1";  // Address of the used range
+    int lastRow = 1, lastColumn = 1;
+    bool empty = false;
+    bool hidden = false;
+    std::vector<int> rowBreaks, columnBreaks;
+    std::vector<std::string> shapes;
+    OleVariant zoom = false;  // fitted to pages: no paper measure
+  };
+
+  void Script(const std::vector<SheetScript>& sheets) {
+    server.SetValue("Book.Worksheets", "Count", int(sheets.size()));
+    for (std::size_t k = 0; k < sheets.size(); ++k) {
+      const std::string sheet = Sheet(int(k + 1));
+      const SheetScript& s = sheets[k];
+      server.SetValue(sheet, "Visible", s.hidden ? 0 : -1);
+      server.SetValue(sheet + ".PageSetup", "PrintArea", s.printArea);
+      server.SetValue(sheet + ".PageSetup", "Zoom", s.zoom);
+      server.SetValue(sheet + ".PageSetup", "PaperSize", 9);  // A4
+      server.SetValue(sheet + ".PageSetup", "Orientation", 1);
+      for (const char* margin : {"LeftMargin", "RightMargin", "TopMargin", "BottomMargin"})
+        server.SetValue(sheet + ".PageSetup", margin, 36.0);
+      server.SetValue(sheet + ".UsedRange", "Address", s.used);
+      server.SetValue(sheet + ".UsedRange", "Text", s.empty ? "" : "Sales");
+      server.SetValue(sheet + ".UsedRange", "Row", 1);
+      server.SetValue(sheet + ".UsedRange", "Column", 1);
+      server.SetValue(sheet + ".UsedRange.Rows", "Count", s.lastRow);
+      server.SetValue(sheet + ".UsedRange.Columns", "Count", s.lastColumn);
+      for (const auto& [kind, member, list] :
+           {std::tuple{"HPageBreaks", "Row", s.rowBreaks},
+            std::tuple{"VPageBreaks", "Column", s.columnBreaks}}) {
+        server.SetValue(sheet + "." + kind, "Count", int(list.size()));
+        for (std::size_t i = 0; i < list.size(); ++i)
+          server.SetValue(sheet + "." + kind + ".Item(" + std::to_string(i + 1) + ").Location",
+                          member, list[i]);
+      }
+      server.SetHandler(sheet, "Range", [this, sheet](const std::vector<OleVariant>& args) {
+        const auto blocks = ParsePrintArea(args.at(0).AsString());
+        const RCellBlock b = blocks.at(0);
+        const std::string path = sheet + ".Range(\"" + args.at(0).AsString() + "\")";
+        server.SetValue(path, "Left", (b.FirstColumn - 1) * 50.0);
+        server.SetValue(path, "Top", (b.FirstRow - 1) * 15.0);
+        server.SetValue(path, "Width", (b.LastColumn - b.FirstColumn + 1) * 50.0);
+        server.SetValue(path, "Height", (b.LastRow - b.FirstRow + 1) * 15.0);
+        return server.Object(path);
+      });
+      server.SetShapes(sheet + ".Shapes", s.shapes);
+    }
+  }
+
+  // Each mark inserted: "<sheet path> <name> <centre x>,<centre y>".
+  Lines Marks() const {
+    Lines marks;
+    std::map<std::string, std::map<std::string, OleVariant>> current;
+    std::string last;
+    for (const RecordedCall& c : server.Calls()) {
+      if (c.kind != CallKind::Put || c.path.size() < 14 ||
+          c.path.compare(c.path.size() - 14, 14, ".AddTextEffect") != 0)
+        continue;
+      auto& m = current[c.path];
+      m[c.member] = c.args.at(0);
+      if (c.member == "Top") {
+        const std::string sheet = c.path.substr(0, c.path.size() - 21);  // ".Shapes.AddTextEffect"
+        char centre[64];
+        std::snprintf(centre, sizeof centre, "%.0f,%.0f",
+                      m["Left"].AsDouble() + m["Width"].AsDouble() / 2,
+                      m["Top"].AsDouble() + m["Height"].AsDouble() / 2);
+        marks.push_back(sheet + " " + m["Name"].AsString() + " " + centre);
+      }
+    }
+    return marks;
+  }
+};
+
+TEST_F(ExcelWorkbook, EveryPrintedPageOfEveryVisibleSheetGetsAMarkAtItsCentre) {
+  SheetScript twoPages;  // A1:J100, a page break before row 51
+  twoPages.lastRow = 100;
+  twoPages.lastColumn = 10;
+  twoPages.used = "$A$1:$J$100";
+  twoPages.rowBreaks = {51};
+  SheetScript empty;
+  empty.empty = true;
+  SheetScript hidden = twoPages;
+  hidden.hidden = true;
+  SheetScript ranged;  // a print range of its own, two pages across
+  ranged.printArea = "$B$2:$M$21";
+  ranged.columnBreaks = {8};
+  ranged.lastRow = 500;
+  Script({twoPages, empty, hidden, ranged});
   Open();
   engine.AddWaterMark();
-  Lines expected{"get " + kShapes + ".Count"};
-  for (const auto& l : Insertion()) expected.push_back(l);
-  EXPECT_EQ(server.Log(), expected);
-  EXPECT_EQ(server.Shapes(kShapes), (Lines{kName}));
+  EXPECT_EQ(Marks(), (Lines{Sheet(1) + " QuillmarkWaterMarkObject1 250,375",
+                            Sheet(1) + " QuillmarkWaterMarkObject2 250,1125",
+                            Sheet(4) + " QuillmarkWaterMarkObject1 200,165",
+                            Sheet(4) + " QuillmarkWaterMarkObject2 500,165"}));
+  EXPECT_EQ(server.Shapes(Sheet(2) + ".Shapes"), Lines{});
+  EXPECT_EQ(server.Shapes(Sheet(3) + ".Shapes"), Lines{});
+  // Sheet 4's pages (300 x 300 points) are too small for the full mark: it is made smaller.
+  for (const RecordedCall& c : server.Calls())
+    if (c.kind == CallKind::Put && c.member == "Width" && c.path.rfind(Sheet(4), 0) == 0)
+      EXPECT_LT(c.args.at(0).AsDouble(), 400.0);
   engine.CloseExcelApp();
 }
 
-TEST_F(ExcelEngine, OpaqueHorizontalWatermarkPassesZeros) {
+TEST_F(ExcelWorkbook, TheLastPageTakesTheRestOfItsPaperAndTheMarkItsFullSize) {
+  // A4 portrait, half-inch margins, at 100 %: a page holds 523 x 770 points of the sheet. The
+  // sheet's cells (A1:C10, 150 x 150 points) print on one page, most of it empty.
+  SheetScript small;
+  small.used = "$A$1:$C$10";
+  small.lastRow = 10;
+  small.lastColumn = 3;
+  small.zoom = 100;
+  SheetScript halved = small;  // the same at 50 %: a page holds twice as much
+  halved.zoom = 50;
+  Script({small, halved});
+  Open();
+  engine.AddWaterMark();
+  const double w = 523 * 0.94, h = 770 * 0.94;
+  char first[64], second[64];
+  std::snprintf(first, sizeof first, " QuillmarkWaterMarkObject1 %.0f,%.0f", w / 2, h / 2);
+  std::snprintf(second, sizeof second, " QuillmarkWaterMarkObject1 %.0f,%.0f", w, h);
+  EXPECT_EQ(Marks(), (Lines{Sheet(1) + first, Sheet(2) + second}));
+  std::vector<double> widths;
+  for (const RecordedCall& c : server.Calls())
+    if (c.kind == CallKind::Put && c.member == "Width") widths.push_back(c.args.at(0).AsDouble());
+  EXPECT_EQ(widths, (std::vector<double>{400, 400}));
+  // Cells that fit on one paper: the office is not asked to paginate.
+  EXPECT_EQ(Matching(server.Log(), "PageBreaks"), Lines{});
+  EXPECT_EQ(PaperPoints(1, true).Width, 792);
+  EXPECT_EQ(PaperPoints(77, false).Height, 842);
+  engine.CloseExcelApp();
+}
+
+TEST_F(ExcelWorkbook, AWorkbookThatPrintsNothingStillHasItsOnePageMarked) {
+  // The office prints one page of such a workbook (its header and footer, say).
+  SheetScript empty;
+  empty.empty = true;
+  SheetScript hidden;
+  hidden.hidden = true;
+  Script({hidden, empty, empty});
+  Open();
+  engine.AddWaterMark();
+  EXPECT_EQ(Marks(), (Lines{Sheet(2) + " QuillmarkWaterMarkObject1 240,240"}));
+  // In front of the sheet's pictures and charts.
+  EXPECT_NE(IndexOf(server.Log(), "call " + Sheet(2) + ".Shapes.AddTextEffect.ZOrder(Int(0))"), -1);
+  engine.CloseExcelApp();
+}
+
+TEST_F(ExcelWorkbook, ARestampReplacesEveryMarkFirstAndKeepsOtherShapes) {
+  SheetScript sheet;
+  sheet.lastRow = 100;
+  sheet.used = "$A$1:$A$100";
+  sheet.rowBreaks = {51};
+  // Marks of an earlier stamp with more pages, and shapes that are not ours.
+  sheet.shapes = {"Chart 1", "QuillmarkWaterMarkObject1", "QuillmarkWaterMarkObject2",
+                  "QuillmarkWaterMarkObject3", "QuillmarkWatermarkObject1"};
+  Script({sheet});
+  Open();
+  engine.AddWaterMark();
+  EXPECT_EQ(server.Shapes(Sheet(1) + ".Shapes"),
+            (Lines{"Chart 1", "QuillmarkWatermarkObject1", "QuillmarkWaterMarkObject1",
+                   "QuillmarkWaterMarkObject2"}));
+  // The old marks went before the page breaks were asked for (they count as printed).
+  const Lines log = server.Log();
+  int lastDelete = -1;
+  for (int i = 0; i < int(log.size()); ++i)
+    if (log[i].find(".Delete()") != std::string::npos) lastDelete = i;
+  EXPECT_LT(lastDelete, IndexOf(log, "get " + Sheet(1) + ".HPageBreaks.Count"));
+  server.ClearCalls();
+  engine.AddWaterMark();
+  EXPECT_EQ(server.Shapes(Sheet(1) + ".Shapes"),
+            (Lines{"Chart 1", "QuillmarkWatermarkObject1", "QuillmarkWaterMarkObject1",
+                   "QuillmarkWaterMarkObject2"}));
+  engine.CloseExcelApp();
+}
+
+TEST_F(ExcelWorkbook, ActiveSheetOnlyPutsOneMarkOnTheShownSheetsFirstPage) {
+  engine.ActiveSheetOnly = true;
+  const std::string active = "App.ActiveSheet";
+  server.SetValue(active + ".PageSetup", "PrintArea", "$A$1:$D$100");
+  server.SetValue(active + ".PageSetup", "Zoom", false);
+  server.SetValue(active + ".HPageBreaks", "Count", 1);
+  server.SetValue(active + ".HPageBreaks.Item(1).Location", "Row", 41);
+  server.SetValue(active + ".VPageBreaks", "Count", 0);
+  server.SetHandler(active, "Range", [this](const std::vector<OleVariant>& args) {
+    const std::string path = "App.ActiveSheet.Range(\"" + args.at(0).AsString() + "\")";
+    const RCellBlock b = ParsePrintArea(args.at(0).AsString()).at(0);
+    server.SetValue(path, "Left", 0.0);
+    server.SetValue(path, "Top", (b.FirstRow - 1) * 15.0);
+    server.SetValue(path, "Width", 200.0);
+    server.SetValue(path, "Height", (b.LastRow - b.FirstRow + 1) * 15.0);
+    return server.Object(path);
+  });
+  server.SetShapes(kShapes, {kName, "QuillmarkWaterMarkObject2"});
+  Open();
+  engine.AddWaterMark();
+  EXPECT_EQ(Matching(server.Log(), "Worksheets"), Lines{});
+  EXPECT_EQ(server.Shapes(kShapes), (Lines{kName}));
+  EXPECT_EQ(Marks(), (Lines{"App.ActiveSheet " + kName + " 100,300"}));
+  engine.CloseExcelApp();
+}
+
+TEST_F(ExcelWorkbook, BadSizeRaisesBeforeAnyMarkIsTouched) {
+  SheetScript sheet;
+  sheet.shapes = {kName};
+  Script({sheet});
+  Open();
+  for (const char* size : {"", "4 8", "48.0"}) {
+    engine.DocSettings.DocWatermarkSize = size;
+    server.ClearCalls();
+    EXPECT_THROW(engine.AddWaterMark(), std::invalid_argument) << size;
+    EXPECT_EQ(server.Log(), Lines{}) << size;
+    EXPECT_EQ(server.Shapes(Sheet(1) + ".Shapes"), Lines{kName}) << size;
+  }
+  engine.CloseExcelApp();
+}
+
+TEST_F(ExcelWorkbook, OpaqueHorizontalWatermarkPassesZeros) {
+  SheetScript sheet;
+  Script({sheet});
   Open();
   engine.DocSettings.Transparent = false;
   engine.DocSettings.HX = false;
   engine.DocSettings.DocWatermarkColor = 0x00123456;
   engine.DocSettings.DocWatermarkSize = "100";
   engine.AddWaterMark();
-  Lines log = server.Log();
-  EXPECT_EQ(Lines(log.begin() + 1, log.end()),
-            Insertion("Int(0)", "Int(0)", "Int(" + std::to_string(0x00123456) + ")", "Int(100)"));
+  const std::string shape = Sheet(1) + ".Shapes.AddTextEffect";
+  const Lines log = server.Log();
+  EXPECT_NE(IndexOf(log, "call " + Sheet(1) +
+                             ".Shapes.AddTextEffect(Int(0), Str(\"Internal\"), "
+                             "Str(\"Verdana\"), Int(100), Int(0), Int(0), Int(50), Int(50))"),
+            -1);
+  EXPECT_NE(IndexOf(log, "put " + shape + ".Rotation = Int(0)"), -1);
+  EXPECT_NE(IndexOf(log, "put " + shape + ".Fill.Transparency = Int(0)"), -1);
+  EXPECT_NE(IndexOf(log, "put " + shape + ".Fill.ForeColor.RGB = Int(" +
+                             std::to_string(0x00123456) + ")"),
+            -1);
   engine.CloseExcelApp();
 }
 
-TEST_F(ExcelEngine, EarlierShapeIsReplacedAndASecondOfTheSameNameSurvives) {
+TEST_F(ExcelWorkbook, ErrorsOfTheInsertionReachTheCaller) {
+  SheetScript sheet;
+  Script({sheet});
   Open();
-  server.SetShapes(kShapes, {"Chart 1", kName, kName});
-  engine.AddWaterMark();
-  EXPECT_EQ(Matching(server.Log(), "Delete"), (Lines{"call " + kShapes + ".Item(2).Delete()"}));
-  EXPECT_LT(IndexOf(server.Log(), "call " + kShapes + ".Item(2).Delete()"),
-            IndexOf(server.Log(), Insertion()[0]));
-  EXPECT_EQ(server.Shapes(kShapes), (Lines{"Chart 1", kName, kName}));
-  server.ClearCalls();
-  engine.AddWaterMark();  // the first found is replaced again; the count stays
-  EXPECT_EQ(server.Shapes(kShapes), (Lines{"Chart 1", kName, kName}));
-  engine.CloseExcelApp();
-}
-
-TEST_F(ExcelEngine, CaseDifferentNameIsNotOurs) {
-  Open();
-  server.SetShapes(kShapes, {"QuillmarkWatermarkObject1"});
-  engine.AddWaterMark();
-  EXPECT_EQ(Matching(server.Log(), "Delete"), Lines{});
-  EXPECT_EQ(server.Shapes(kShapes), (Lines{"QuillmarkWatermarkObject1", kName}));
-  engine.CloseExcelApp();
-}
-
-TEST_F(ExcelEngine, BadSizeRaisesAfterTheDeleteAndBeforeTheInsertion) {
-  Open();
-  server.SetShapes(kShapes, {kName});
-  for (const char* size : {"", "4 8", "48.0"}) {
-    engine.DocSettings.DocWatermarkSize = size;
-    server.SetShapes(kShapes, {kName});
-    server.ClearCalls();
-    EXPECT_THROW(engine.AddWaterMark(), std::invalid_argument) << size;
-    EXPECT_EQ(server.Log().back(), "call " + kShapes + ".Item(1).Delete()") << size;
-    EXPECT_EQ(server.Shapes(kShapes), Lines{}) << size;
-  }
-  engine.CloseExcelApp();
-}
-
-TEST_F(ExcelEngine, ErrorsOfTheInsertionReachTheCaller) {
-  Open();
-  server.Fail(CallKind::Call, kShape, "ZOrder", "cannot reorder");
+  server.Fail(CallKind::Call, Sheet(1) + ".Shapes.AddTextEffect", "ZOrder", "cannot reorder");
   EXPECT_THROW(engine.AddWaterMark(), EOleError);
   EXPECT_EQ(Matching(server.Log(), ".Height = "), Lines{});
   engine.CloseExcelApp();

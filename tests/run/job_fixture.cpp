@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "pdf/pdf_printer.h"
+#include "support/workbook_script.h"
 #include "platform/window_messages.h"
 
 namespace stampwell::test {
@@ -76,8 +77,8 @@ void JobFixture::ScriptOffice() {
     return server.Object("App.Documents.Add");
   });
   for (const std::string doc : {"App.Documents.Open", "App.Documents.Add"}) {
-    server.SetValue(doc + ".PageSetup", "DifferentFirstPageHeaderFooter", false);
-    server.SetValue(doc + ".PageSetup", "OddAndEvenPagesHeaderFooter", false);
+    server.SetValue(doc + ".Sections.Item(1).PageSetup", "DifferentFirstPageHeaderFooter", false);
+    server.SetValue(doc + ".Sections.Item(1).PageSetup", "OddAndEvenPagesHeaderFooter", false);
     server.SetValue(doc + ".Sections", "Count", 1);
   }
   server.SetValue("App.Documents.Add", "Name", "Document1");
@@ -100,6 +101,7 @@ void JobFixture::ScriptOffice() {
   // Excel.
   server.SetHandler("App.workBooks", "Open", opening(kLastExcel, "App.workBooks.Open"));
   server.SetShapes("App.ActiveSheet.Shapes", {});
+  ScriptOneSheetWorkbook(server, "App.workBooks.Open");
   server.SetHandler("App.workBooks.Open", "PrintOut", [this](const std::vector<OleVariant>&) {
     Print(t_last[kLastExcel]);
     return OleVariant();
@@ -126,7 +128,8 @@ void JobFixture::Print(const std::string& documentPath) {
   // Like the office, a print goes where the printing thread's PDF folder is, if it has one.
   const std::string folder =
       ThreadPdfOutputDir().empty() ? pdfOutputDir : ThreadPdfOutputDir();
-  WriteFile(folder + PathDelim + ChangeFileExt(ExtractFileName(doc), ".pdf"), "PDF of " + doc);
+  WriteFile(folder + PathDelim + ChangeFileExt(ExtractFileName(doc), ".pdf"),
+            printBytes ? printBytes(doc) : "PDF of " + doc);
 }
 
 RJobSettings JobFixture::Settings(bool doc, bool xls, bool ppt, bool pdf, bool otherFiles) {

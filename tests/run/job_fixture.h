@@ -112,6 +112,8 @@ class JobFixture : public ::testing::Test {
   std::function<void(const std::string& path)> onOpen;
   // Called when Word makes a new document (the sample), on the worker thread.
   std::function<void()> onNewDocument;
+  // What a print writes, given the printed document's path (default: a line of text, no PDF).
+  std::function<std::string(const std::string&)> printBytes;
 
  private:
   void ScriptOffice();

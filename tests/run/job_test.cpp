@@ -1,6 +1,9 @@
 // The runner on the recording automation server, in temporary folders (see JobFixture).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <sys/stat.h>
 
@@ -22,7 +25,9 @@
 using namespace stampwell;
 using namespace stampwell::test;
 namespace fs = std::filesystem;
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
 using Lines = std::vector<std::string>;
@@ -125,9 +130,8 @@ TEST_F(JobTest, CurrentFormatsArePrintedAndStampedInPlaceLikeTheLegacyOnes) {
   job->AddItem(src, dst, "Folder");
   WriteFile(dst + "/c.pdf", "earlier PDF");  // c's PDF exists: passed over, not counted
   ASSERT_TRUE(RunToEnd(job));
-  EXPECT_EQ(ActionLines(),
-            Lines({"Print Doc file:" + src + "/a.docx to PDF:" + dst + "/a.pdf",
-                   "Print Xls file:" + src + "/b.ods to PDF:" + dst + "/b.pdf"}));
+  EXPECT_EQ(ActionLines(), Lines({"Print Doc file:" + src + "/a.docx to PDF:" + dst + "/a.pdf",
+                                  "Print Xls file:" + src + "/b.ods to PDF:" + dst + "/b.pdf"}));
   EXPECT_EQ(job->TotalCount, 2);
   EXPECT_EQ(ReadFile(dst + "/a.pdf"), "PDF of " + src + "/a.docx");
   EXPECT_EQ(ReadFile(dst + "/b.pdf"), "PDF of " + src + "/b.ods");
@@ -147,9 +151,11 @@ TEST_F(JobTest, CurrentFormatsArePrintedAndStampedInPlaceLikeTheLegacyOnes) {
   EXPECT_THAT(CallsWith("call App.Documents.Open.Save()"), SizeIs(2));
   EXPECT_THAT(server.Log(), testing::IsSupersetOf(Lines{
                                 "call App.workBooks.Open.SaveAs(Str(\"" + src + "/b.ods\"))",
-                                "call App.workBooks.Open.Save()",
+                                "call App.workBooks.Open.Close()",
                                 "call App.ActivePresentation.SaveAs(Str(\"" + src + "/c.pptm\"))",
-                                "call App.ActivePresentation.Save()"}));
+                                "call App.ActivePresentation.Close()"}));
+  EXPECT_THAT(CallsWith("call App.workBooks.Open.Save()"), IsEmpty());
+  EXPECT_THAT(CallsWith("call App.ActivePresentation.Save()"), IsEmpty());
 }
 
 // In the standard kinds, a job with the current formats stamps .docx, .xlsx and .pptx in
@@ -248,7 +254,7 @@ TEST_F(JobTest, InPlaceStampingIsSavedByTheCloseAndRepeatsOnEveryRun) {
   }
 }
 
-TEST_F(JobTest, InPlaceExcelAndPowerPointAreSavedUnderTheirPathThenByTheClose) {
+TEST_F(JobTest, InPlaceExcelAndPowerPointAreSavedOnceUnderTheirPathThenClosed) {
   WriteFile(src + "/b.xls", "b");
   WriteFile(src + "/c.ppt", "c");
   auto job = Make(false, true, true, false, false);
@@ -256,10 +262,14 @@ TEST_F(JobTest, InPlaceExcelAndPowerPointAreSavedUnderTheirPathThenByTheClose) {
   ASSERT_TRUE(RunToEnd(job));
   EXPECT_THAT(server.Log(), testing::IsSupersetOf(Lines{
                                 "call App.workBooks.Open.SaveAs(Str(\"" + src + "/b.xls\"))",
-                                "call App.workBooks.Open.Save()",
+                                "call App.workBooks.Open.Close()",
                                 "call App.ActivePresentation.SaveAs(Str(\"" + src + "/c.ppt\"))",
-                                "call App.ActivePresentation.Save()"}));
-  EXPECT_THAT(CallsWith(".Close("), IsEmpty());
+                                "call App.ActivePresentation.Close()"}));
+  // One save each: a second one could only fail after the file was stored.
+  EXPECT_THAT(CallsWith(".Save("), IsEmpty());
+  EXPECT_THAT(CallsWith(".SaveAs("), SizeIs(2));
+  EXPECT_EQ(job->Counts.Stamped, 2);
+  EXPECT_EQ(job->Counts.Failed, 0);
 }
 
 TEST_F(JobTest, InPlacePdfJobPrintsWithoutSavingAndPassesOverFilesWhosePdfExists) {
@@ -288,20 +298,65 @@ TEST_F(JobTest, EntriesThatCannotBeHandledArePassedOver) {
   WriteFile(src + "/z.pptx", "3");
   auto job = Make(true, true, true, false, true);
   job->AddItem(src + "/folder.doc", dst + "/folder.doc", "File");  // a folder is no file
-  job->AddItem(src + "/missing", dst, "Folder");
+  job->AddItem(src + "/missing", dst, "Folder");                   // said in the log, nothing more
   job->AddItem(src, dst, "Folder");  // four-letter extensions are other files
   job->AddItem(src, "", "Folder");   // an empty destination ends the entries
   job->AddItem(src, dst + "2", "Folder");
   ASSERT_TRUE(RunToEnd(job));
   EXPECT_EQ(ActionLines(),
-            Lines({Copy(src + "/x.docx", dst + "/x.docx"), Copy(src + "/y.XLSX", dst + "/y.XLSX"),
+            Lines({"Error in " + src + "/missing:the source folder does not exist",
+                   Copy(src + "/x.docx", dst + "/x.docx"), Copy(src + "/y.XLSX", dst + "/y.XLSX"),
                    Copy(src + "/z.pptx", dst + "/z.pptx")}));
   EXPECT_TRUE(DirectoryExists(dst + "/folder.doc")) << "the walk creates the folders it enters";
   EXPECT_FALSE(DirectoryExists(dst + "/loop"));
   EXPECT_THAT(CallsWith("create"), IsEmpty());
 }
 
-TEST_F(JobTest, AFileThatCannotBeOpenedIsLoggedForWordOnlyAndNotCounted) {
+// Links in a source folder: one to a file outside it is never followed (the job's files are
+// those of its folder), one to a file inside gives that file once, where it lies; links to
+// folders are not followed.
+TEST_F(JobTest, FileLinksLeadingOutOfTheFolderArePassedOverAndInsideOnesHandledOnce) {
+  const std::string outside = src + "-outside";
+  WriteFile(outside + "/secret.txt", "secret");
+  WriteFile(outside + "/deck.ppt", "ppt");
+  WriteFile(src + "/a.txt", "a");
+  WriteFile(src + "/sub/b.doc", "b");
+  namespace fs = std::filesystem;
+  fs::create_symlink(outside + "/secret.txt", src + "/secret_link.txt");
+  fs::create_symlink(outside + "/deck.ppt", src + "/deck_link.ppt");
+  fs::create_symlink("a.txt", src + "/a_link.txt");          // relative, inside
+  fs::create_symlink("../a.txt", src + "/sub/up_link.txt");  // inside, from a subfolder
+  fs::create_symlink("sub/../../" + fs::path(outside).filename().string() + "/secret.txt",
+                     src + "/sneaky_link.txt");  // out through the folder's parent
+  fs::create_directory_symlink(outside, src + "/outside_dir");
+  auto job = Make(true, true, true, false, true);
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  const auto actions = ActionLines();
+  EXPECT_THAT(actions, Contains(Copy(src + "/a.txt", dst + "/a.txt")));
+  EXPECT_THAT(actions, Contains(Stamp(src + "/sub/b.doc")));
+  int passedOver = 0;
+  for (const auto& line : actions) {
+    EXPECT_EQ(line.find("a_link"), std::string::npos) << line;
+    EXPECT_EQ(line.find("up_link"), std::string::npos) << line;
+    EXPECT_EQ(line.find("Print"), std::string::npos) << line;
+    if (line.rfind("Passed over ", 0) == 0) {
+      ++passedOver;
+      EXPECT_NE(line.find(outside), std::string::npos) << line;
+    }
+  }
+  EXPECT_EQ(passedOver, 3) << ::testing::PrintToString(actions);
+  EXPECT_THAT(actions, Contains(HasSubstr("Passed over " + src + "/secret_link.txt: a link to")));
+  EXPECT_THAT(actions, Contains(HasSubstr("Passed over " + src + "/deck_link.ppt: a link to")));
+  EXPECT_THAT(actions, Contains(HasSubstr("Passed over " + src + "/sneaky_link.txt: a link to")));
+  for (const char* name : {"/secret_link.txt", "/deck_link.ppt", "/sneaky_link.txt",
+                           "/a_link.txt", "/sub/up_link.txt", "/outside_dir"})
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dst + name))) << name;
+  EXPECT_THAT(CallsWith(outside), IsEmpty()) << "an office opened a file outside the folder";
+  EXPECT_EQ(job->TotalCount, 2);  // a.txt copied, b.doc stamped
+}
+
+TEST_F(JobTest, AFileThatCannotBeOpenedIsLoggedWhateverItsKind) {
   for (std::string f : {"/a.doc", "/b.doc", "/c.xls", "/d.ppt"}) WriteFile(src + f, f);
   server.Fail(CallKind::Call, "App.Documents", "Open", "locked", 1);
   server.Fail(CallKind::Call, "App.workBooks", "Open", "locked", 1);
@@ -309,13 +364,78 @@ TEST_F(JobTest, AFileThatCannotBeOpenedIsLoggedForWordOnlyAndNotCounted) {
   auto job = Make(true, true, true, false, true);
   job->AddItem(src, dst, "Folder");
   ASSERT_TRUE(RunToEnd(job));
-  // Excel and PowerPoint pass their files over silently; no file is copied in their place.
+  // Every kind's failure has its line in the log; no file is copied in their place.
   EXPECT_EQ(ActionLines(),
-            Lines({"Error in Open world file:" + src + "/a.doc", Stamp(src + "/b.doc")}));
+            Lines({"Error in Open world file:" + src + "/a.doc", Stamp(src + "/b.doc"),
+                   "Error in " + src + "/c.xls:the file cannot be opened",
+                   "Error in " + src + "/d.ppt:the file cannot be opened"}));
   EXPECT_EQ(ListTree(dst), Lines({"b.doc"}));
   EXPECT_EQ(job->TotalCount, 4);
   EXPECT_EQ(job->DoneCount, 1);
   EXPECT_THAT(display->Only("status "), ElementsAre("0 of 4", "1 of 4"));
+}
+
+// A one-page PDF showing a magenta square (the mark's colour of these jobs) or a grey one;
+// poppler rebuilds the missing cross-reference table.
+std::string SquarePdf(bool magenta) {
+  const std::string content =
+      std::string(magenta ? "1 0 1" : "0.5 0.5 0.5") + " rg 100 300 300 200 re f\n";
+  return "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+         "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
+         "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]/Contents 4 0 R>>endobj\n"
+         "4 0 obj<</Length " +
+         std::to_string(content.size()) + ">>stream\n" + content +
+         "endstream endobj\ntrailer<</Root 1 0 R>>\n%%EOF\n";
+}
+
+TEST_F(JobTest, VerifyOpensEachSavedFileAgainAndFailsTheOnesWithoutTheMark) {
+  for (std::string f : {"/a.doc", "/b.doc", "/c.doc"}) WriteFile(src + f, f);
+  // What the office prints of the saved files: a.doc shows the mark, b.doc does not, c.doc
+  // gives no PDF a reader can open.
+  printBytes = [](const std::string& doc) {
+    if (doc.find("/a.doc") != std::string::npos) return SquarePdf(true);
+    if (doc.find("/b.doc") != std::string::npos) return SquarePdf(false);
+    return std::string("not a PDF");
+  };
+  auto job = Make(true, false, false, false, false);
+  job->Settings.Verify = true;
+  job->DocSettings.DocWatermarkColor = 0x00FF00FF;
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(
+      ActionLines(),
+      Lines(
+          {Stamp(src + "/a.doc"), "Verified " + src + "/a.doc: 1 of 1 pages", Stamp(src + "/b.doc"),
+           "Error in " + src + "/b.doc:the mark does not show on page(s) 1", Stamp(src + "/c.doc"),
+           "Error in " + src + "/c.doc:its PDF cannot be read to verify the mark"}));
+  // Each saved file was opened again from its destination, after its own open.
+  for (std::string f : {"/a.doc", "/b.doc", "/c.doc"})
+    EXPECT_EQ(std::count(opened.begin(), opened.end(), dst + f), 1) << f;
+  // The files stay for the user to look at; two of them count as failed.
+  EXPECT_EQ(ListTree(dst), Lines({"a.doc", "b.doc", "c.doc"}));
+  EXPECT_EQ(job->Counts.Verified, 1);
+  EXPECT_EQ(job->Counts.Failed, 2);
+  // The PDFs made to check them are gone from the printer's folder.
+  EXPECT_EQ(ListTree(pdfOutputDir), Lines{});
+}
+
+TEST_F(JobTest, ASourceFolderThatDoesNotExistIsLoggedAndTheOthersRun) {
+  WriteFile(src + "/a.doc", "a");
+  auto job = Make(true, false, false, false, false);
+  job->AddItem(src + "/gone", dst + "/gone", "Folder");
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(ActionLines(), Lines({"Error in " + src + "/gone:the source folder does not exist",
+                                  Stamp(src + "/a.doc")}));
+}
+
+TEST_F(JobTest, WithoutVerifyNothingIsOpenedAgain) {
+  WriteFile(src + "/a.doc", "a");
+  auto job = Make(true, false, false, false, false);
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(opened, Lines({src + "/a.doc"}));
+  EXPECT_EQ(job->Counts.Verified, 0);
 }
 
 TEST_F(JobTest, ADestinationInsideItsSourceIsNotWalkedIntoItself) {
@@ -397,13 +517,14 @@ TEST_F(JobTest, StopDuringTheThirdOfFiveFilesFinishesThatFileAndTheRun) {
   EXPECT_EQ(display->Only("action ").back(), TJob::DisplayText(expected[3]));
 }
 
-TEST_F(JobTest, StopInNestedFoldersIsWrittenAtEveryLevelWithMoreToDo) {
+TEST_F(JobTest, StopInNestedFoldersIsWrittenOnceHoweverDeep) {
   for (std::string f : {"/A/B/1.txt", "/A/B/2.txt", "/A/z.txt", "/z.txt"}) WriteFile(src + f, f);
   auto job = Make(true, false, false, false, true);
   job->AddItem(src, dst, "Folder");
+  job->AddItem(src + "/z.txt", dst + "/again.txt", "File");
   display->onAction = [&](const std::string&) { job->Terminate(); };
   ASSERT_TRUE(RunToEnd(job));
-  Lines expected(5, TJob::kJobTerminated);
+  Lines expected(2, TJob::kJobTerminated);
   expected[0] = Copy(src + "/A/B/1.txt", dst + "/A/B/1.txt");
   EXPECT_EQ(ActionLines(), expected);
   EXPECT_TRUE(FileExists(dst + "/A/B/1.txt"));
@@ -440,7 +561,7 @@ TEST_F(JobTest, AnEngineErrorFailsThatFileAloneAndTheRunGoesOn) {
     WriteFile(path, "saved");
     return OleVariant();
   });
-  server.Fail(CallKind::Call, "App.ActiveSheet.Shapes", "AddTextEffect",
+  server.Fail(CallKind::Call, "App.workBooks.Open.Worksheets.Item(1).Shapes", "AddTextEffect",
               "The office reported an error", 1);
   server.Fail(CallKind::Call, "App.ActivePresentation.SlideMaster.Shapes", "AddTextEffect",
               "The office process has ended: bridge gone", 1);
@@ -635,6 +756,52 @@ TEST_F(JobTest, TwoRunsOfOneJobNeverOverlap) {
   ASSERT_TRUE(RunToEnd(third));
   EXPECT_FALSE(third->Refused());
   EXPECT_TRUE(FileExists(dst + "3/a.txt"));
+}
+
+// The lock belongs to the job: shards of one job run side by side with one another, never
+// beside a whole run of it, and no shard twice at once. Another run is stood in for by the
+// lock it would hold.
+TEST_F(JobTest, AWholeRunAndAShardRunOfOneJobExcludeEachOther) {
+  WriteFile(src + "/a.txt", "a");
+  MessageRecorder messages;
+  auto hold = [&](const std::string& log, int how) {
+    const int fd = ::open((ProgramDir() + log).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    EXPECT_EQ(::flock(fd, how | LOCK_NB), 0);
+    return fd;
+  };
+  auto run = [&](RShard shard) {
+    window = std::make_shared<RecordingWindow>();
+    auto job = Make(true, false, false, false, true);
+    job->Shard = shard;
+    job->AddItem(src, dst, "Folder");
+    EXPECT_TRUE(RunToEnd(job));
+    return !job->Refused();
+  };
+  const RShard whole{}, first{0, 2}, second{1, 2};
+  {
+    const int wholeRun = hold("swWeekly.log", LOCK_EX);  // a whole run is under way
+    EXPECT_FALSE(run(first));
+    EXPECT_FALSE(run(second));
+    EXPECT_FALSE(run(whole));
+    ::close(wholeRun);
+  }
+  {
+    // Shard 0 is under way: the whole job and shard 0 wait, shard 1 runs beside it.
+    const int shardRun = hold("swWeekly.log", LOCK_SH);
+    const int shardOwn = hold("swWeekly.shard-0.log", LOCK_EX);
+    EXPECT_FALSE(run(whole));
+    EXPECT_FALSE(run(first));
+    EXPECT_TRUE(run(second));
+    ::close(shardOwn);
+    EXPECT_TRUE(run(first));
+    EXPECT_FALSE(run(whole));
+    ::close(shardRun);
+  }
+  EXPECT_TRUE(run(whole));
+  EXPECT_EQ(messages.Messages().size(), 6u);
+  for (const auto& m : messages.Messages())
+    EXPECT_EQ(m, "The job \"Weekly\" is already running; this run was not started. Wait for "
+                 "the other run to end.");
 }
 
 TEST_F(JobTest, AJobNameWithAPathSeparatorIsNotRun) {

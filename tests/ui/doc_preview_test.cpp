@@ -25,8 +25,8 @@ bool Contains(const std::vector<std::string>& log, const std::string& piece) {
 // Scripts the sample document as a one-section document with a plain header.
 void ScriptSample(test::RecordingServer& server) {
   server.SetValue("App.Documents", "Add", server.Object("Preview"));
-  server.SetValue("Preview.PageSetup", "DifferentFirstPageHeaderFooter", 0);
-  server.SetValue("Preview.PageSetup", "OddAndEvenPagesHeaderFooter", 0);
+  server.SetValue("Preview.Sections.Item(1).PageSetup", "DifferentFirstPageHeaderFooter", 0);
+  server.SetValue("Preview.Sections.Item(1).PageSetup", "OddAndEvenPagesHeaderFooter", 0);
   server.SetValue("Preview.Sections", "Count", 1);
   server.SetShapes("App.Selection.HeaderFooter.Shapes", {});
 }

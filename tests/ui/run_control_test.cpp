@@ -24,6 +24,7 @@
 #include <optional>
 #include <thread>
 
+#include "support/workbook_script.h"
 #include "jobs/job_profile.h"
 #include "jobs/profile_list.h"
 #include "main_test_support.h"
@@ -37,6 +38,7 @@
 #include "ui/job_event.h"
 #include "ui/progress_window.h"
 #include "ui/qt_message_sink.h"
+#include "support/workbook_script.h"
 #include "ui/qt_ui_dispatcher.h"
 #include "ui/run_control.h"
 #include "ui/setting_frame.h"
@@ -387,6 +389,7 @@ class RunControlTest : public QObject {
     RecordingServer office;
     auto registration = office.RegisterOffice();
     office.SetShapes("App.ActiveSheet.Shapes", {});
+    ScriptOneSheetWorkbook(office, "App.workBooks.Open");
     // The runner is suspended while it opens the 12th workbook, as a user's click would.
     std::atomic<int> opened{0};
     office.SetHandler("App.workBooks", "Open", [&](const std::vector<OleVariant>&) {

@@ -149,6 +149,27 @@ class SettingPagesTest : public QObject {
     }
   }
 
+  void generalVerifyBoxFollowsTheRecord() {
+    TSettingFrame page;
+    auto* box = page.findChild<QCheckBox*>(QStringLiteral("IsVerify"));
+    QVERIFY(box);
+    QCOMPARE(box->parentWidget(), static_cast<QWidget*>(page.GroupBox2));
+    // Wholly inside its group box and clear of the workers' box on its row.
+    QVERIFY(page.GroupBox2->contentsRect().contains(box->geometry()));
+    QVERIFY(!box->geometry().intersects(page.Workers->geometry()));
+    for (bool on : {true, false}) {
+      RJobSettings job = SampleJob();
+      job.Verify = on;
+      page.ShowSettings(job);
+      QCOMPARE(box->isChecked(), on);
+      QVERIFY(page.ReadSettings());
+      QVERIFY(page.Settings == job);
+      box->setChecked(!on);
+      QVERIFY(page.ReadSettings());
+      QCOMPARE(page.Settings.Verify, !on);
+    }
+  }
+
   void generalWorkersBoxFollowsTheRecord() {
     TSettingFrame page;
     auto* box = page.findChild<QSpinBox*>(QStringLiteral("Workers"));

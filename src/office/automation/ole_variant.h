@@ -19,6 +19,13 @@ class EOleError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The server's process ended under the call (it died or was killed): the call failed for
+// that, not for anything wrong with what it was given.
+class EOfficeEnded : public EOleError {
+ public:
+  using EOleError::EOleError;
+};
+
 // Exact fixed point with four decimals (the Automation currency type): 0.75 is 7500.
 struct Currency {
   std::int64_t scaled = 0;  // value * 10000

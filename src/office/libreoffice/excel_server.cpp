@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include <com/sun/star/awt/Point.hpp>
@@ -11,6 +12,7 @@
 #include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/drawing/HomogenMatrix3.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
@@ -18,14 +20,22 @@
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/sheet/TablePageBreakData.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XNamedRange.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
 #include <com/sun/star/sheet/XPrintAreas.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetPageBreak.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/CellRangeAddress.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
+#include <com/sun/star/text/XText.hpp>
 
 #include "office/libreoffice/libreoffice_servers.h"
 #include "office/libreoffice/office_application.h"
@@ -109,13 +119,116 @@ void EnsureView(Book& book) {
   book.viewSheet = -1;
 }
 
+sal_Int32 LineAt(const Reference<css::container::XIndexAccess>& lines, sal_Int32 at, bool columns);
+
+// "A" for column 0, "AA" for column 26.
+std::string ColumnLetters(sal_Int32 column) {
+  std::string name;
+  for (sal_Int32 c = column + 1; c > 0; c = (c - 1) / 26)
+    name.insert(name.begin(), char('A' + (c - 1) % 26));
+  return name;
+}
+
+// "$A$1" or "$A$1:$F$40", as Excel writes addresses.
+std::string AddressOf(const css::table::CellRangeAddress& a) {
+  auto cell = [](sal_Int32 col, sal_Int32 row) {
+    return "$" + ColumnLetters(col) + "$" + std::to_string(row + 1);
+  };
+  if (a.StartColumn == a.EndColumn && a.StartRow == a.EndRow)
+    return cell(a.StartColumn, a.StartRow);
+  return cell(a.StartColumn, a.StartRow) + ":" + cell(a.EndColumn, a.EndRow);
+}
+
+// The cells a sheet holds, from its first used cell to its last, grown to take in the drawings
+// on it other than text effects (a chart prints as a cell does; a mark is not content).
+css::table::CellRangeAddress UsedArea(const Reference<css::sheet::XSpreadsheet>& sheet) {
+  auto cursor = sheet->createCursor();
+  Reference<css::sheet::XUsedAreaCursor> used(cursor, UNO_QUERY_THROW);
+  used->gotoStartOfUsedArea(false);
+  used->gotoEndOfUsedArea(true);
+  css::table::CellRangeAddress area =
+      Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
+  Reference<css::drawing::XDrawPageSupplier> supplier(sheet, UNO_QUERY_THROW);
+  Reference<css::container::XIndexAccess> page(supplier->getDrawPage(), UNO_QUERY_THROW);
+  const sal_Int32 shapes = page->getCount();
+  if (shapes == 0) return area;
+  Reference<css::table::XColumnRowRange> lines(sheet, UNO_QUERY_THROW);
+  Reference<css::container::XIndexAccess> columns(lines->getColumns(), UNO_QUERY_THROW);
+  Reference<css::container::XIndexAccess> rows(lines->getRows(), UNO_QUERY_THROW);
+  for (sal_Int32 i = 0; i < shapes; ++i) {
+    Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
+    if (!shape.is() || IsTextEffect(shape)) continue;
+    css::awt::Rectangle box;
+    Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
+        ->getPropertyValue(OUString("BoundRect")) >>= box;
+    area.EndColumn = std::max(area.EndColumn, LineAt(columns, box.X + box.Width, true));
+    area.EndRow = std::max(area.EndRow, LineAt(rows, box.Y + box.Height, false));
+  }
+  return area;
+}
+
+// A range's Left, Top, Width and Height in points.
+DispatchPtr MakeRangeGeometry(const TGuardedObject::GuardFn& guard,
+                              const Reference<css::beans::XPropertySet>& range) {
+  auto obj = std::make_shared<TGuardedObject>(guard);
+  auto at = [range] {
+    css::awt::Point p;
+    range->getPropertyValue(OUString("Position")) >>= p;
+    return p;
+  };
+  auto size = [range] {
+    css::awt::Size z;
+    range->getPropertyValue(OUString("Size")) >>= z;
+    return z;
+  };
+  obj->Prop("Left", [at](const Args&) { return OleVariant(uno::HmmToPoints(at().X)); });
+  obj->Prop("Top", [at](const Args&) { return OleVariant(uno::HmmToPoints(at().Y)); });
+  obj->Prop("Width", [size](const Args&) { return OleVariant(uno::HmmToPoints(size().Width)); });
+  obj->Prop("Height", [size](const Args&) { return OleVariant(uno::HmmToPoints(size().Height)); });
+  return obj;
+}
+
+// HPageBreaks or VPageBreaks: the rows (columns) that start a printed page, as the office
+// paginates the sheet now; Item(i).Location.Row (.Column) counts from 1.
+DispatchPtr MakePageBreaks(const TGuardedObject::GuardFn& guard,
+                           const Reference<css::sheet::XSpreadsheet>& sheet, bool rows) {
+  auto breaks = std::make_shared<std::vector<sal_Int32>>();
+  auto known = std::make_shared<bool>(false);
+  auto read = [sheet, rows, breaks, known] {
+    if (*known) return;
+    Reference<css::sheet::XSheetPageBreak> pages(sheet, UNO_QUERY_THROW);
+    for (const auto& b : rows ? pages->getRowPageBreaks() : pages->getColumnPageBreaks())
+      if (b.Position > 0) breaks->push_back(b.Position);
+    *known = true;
+  };
+  auto obj = std::make_shared<TGuardedObject>(guard);
+  obj->Prop("Count", [read, breaks](const Args&) {
+    read();
+    return OleVariant(int(breaks->size()));
+  });
+  obj->Func("Item", [read, breaks, guard, rows](const Args& a) {
+    read();
+    const int index = ArgAt(a, 0).AsInt();
+    if (index < 1 || index > int(breaks->size())) throw EOleError("Subscript out of range");
+    const int line = (*breaks)[index - 1] + 1;
+    auto location = std::make_shared<TGuardedObject>(guard);
+    location->Prop(rows ? "Row" : "Column", [line](const Args&) { return OleVariant(line); });
+    auto pageBreak = std::make_shared<TGuardedObject>(guard);
+    pageBreak->Prop("Location",
+                    [location](const Args&) { return OleVariant(DispatchPtr(location)); });
+    return OleVariant(DispatchPtr(pageBreak));
+  });
+  return obj;
+}
+
 DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> sheet = {}) {
   const std::shared_ptr<TOfficeDocument>& doc = book->doc;
   if (!sheet.is()) sheet = ActiveSheet(*book);
   Reference<css::drawing::XDrawPageSupplier> supplier(sheet, UNO_QUERY_THROW);
   Reference<css::drawing::XShapes> page(supplier->getDrawPage(), UNO_QUERY_THROW);
   RShapeHost host{doc, page, {}, {}};
-  host.TextEffectAdded = [added = book->added, sheet](const Reference<css::drawing::XShape>& shape) {
+  host.TextEffectAdded = [added = book->added,
+                          sheet](const Reference<css::drawing::XShape>& shape) {
     added->push_back({sheet, shape});
   };
   auto obj = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
@@ -133,6 +246,134 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
   });
   obj->Prop("Shapes", [host, page](const Args&) {
     return OleVariant(MakeShapesObject(host, PageShapes(page)));
+  });
+  const auto guard = GuardOf(doc->Process());
+  // Visible: -1 shown, 0 hidden (hidden sheets do not print).
+  obj->Prop("Visible", [sheet](const Args&) {
+    bool visible = true;
+    Reference<css::beans::XPropertySet>(sheet, UNO_QUERY_THROW)
+        ->getPropertyValue(OUString("IsVisible")) >>= visible;
+    return OleVariant(visible ? -1 : 0);
+  });
+  auto pageSetup = std::make_shared<TGuardedObject>(guard);
+  pageSetup->Prop("PrintArea", [sheet](const Args&) {
+    std::string text;
+    for (const auto& area :
+         Reference<css::sheet::XPrintAreas>(sheet, UNO_QUERY_THROW)->getPrintAreas())
+      text += (text.empty() ? "" : ",") + AddressOf(area);
+    return OleVariant(text);
+  });
+  // The page style's paper, margins (Excel's: from the paper's edge to the cells, so a header
+  // or footer lies within them) and scale, read from the office in one call when first asked.
+  struct PageValues {
+    sal_Int32 width = 0, height = 0, left = 0, right = 0, top = 0, bottom = 0;
+    sal_Int16 scale = 100;
+    bool fitted = false;
+  };
+  auto values = std::make_shared<std::optional<PageValues>>();
+  auto paper = [book, sheet, values]() -> const PageValues& {
+    if (*values) return **values;
+    OUString name;
+    Reference<css::beans::XPropertySet>(sheet, UNO_QUERY_THROW)
+        ->getPropertyValue(OUString("PageStyle")) >>= name;
+    Reference<css::style::XStyleFamiliesSupplier> families(book->doc->Model(), UNO_QUERY_THROW);
+    Reference<css::container::XNameAccess> pages(
+        families->getStyleFamilies()->getByName(OUString("PageStyles")), UNO_QUERY_THROW);
+    const auto read =
+        ReadProperties(Reference<css::uno::XInterface>(pages->getByName(name), UNO_QUERY_THROW),
+                       {"Width", "Height", "LeftMargin", "RightMargin", "TopMargin", "BottomMargin",
+                        "HeaderIsOn", "HeaderHeight", "FooterIsOn", "FooterHeight", "ScaleToPages",
+                        "ScaleToPagesX", "ScaleToPagesY", "PageScale"});
+    PageValues v;
+    bool headerOn = false, footerOn = false;
+    sal_Int32 header = 0, footer = 0;
+    sal_Int16 pages1 = 0, wide = 0, tall = 0;
+    read[0] >>= v.width;
+    read[1] >>= v.height;
+    read[2] >>= v.left;
+    read[3] >>= v.right;
+    read[4] >>= v.top;
+    read[5] >>= v.bottom;
+    read[6] >>= headerOn;
+    read[7] >>= header;
+    read[8] >>= footerOn;
+    read[9] >>= footer;
+    read[10] >>= pages1;
+    read[11] >>= wide;
+    read[12] >>= tall;
+    read[13] >>= v.scale;
+    if (headerOn) v.top += header;
+    if (footerOn) v.bottom += footer;
+    v.fitted = pages1 > 0 || wide > 0 || tall > 0;
+    *values = v;
+    return **values;
+  };
+  pageSetup->Prop("LeftMargin",
+                  [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().left)); });
+  pageSetup->Prop("RightMargin",
+                  [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().right)); });
+  pageSetup->Prop("TopMargin",
+                  [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().top)); });
+  pageSetup->Prop("BottomMargin",
+                  [paper](const Args&) { return OleVariant(uno::HmmToPoints(paper().bottom)); });
+  // 1 portrait, 2 landscape.
+  pageSetup->Prop("Orientation", [paper](const Args&) {
+    return OleVariant(paper().width > paper().height ? 2 : 1);
+  });
+  // Excel's paper numbers for the sizes it shares with the office; 9 (A4) for any other.
+  pageSetup->Prop("PaperSize", [paper](const Args&) {
+    const sal_Int32 a = std::min(paper().width, paper().height),
+                    b = std::max(paper().width, paper().height);
+    auto near = [a, b](sal_Int32 w, sal_Int32 h) {
+      return std::abs(a - w) < 200 && std::abs(b - h) < 200;
+    };
+    if (near(21590, 27940)) return OleVariant(1);
+    if (near(21590, 35560)) return OleVariant(5);
+    if (near(29700, 42000)) return OleVariant(8);
+    if (near(14800, 21000)) return OleVariant(11);
+    if (near(18200, 25700)) return OleVariant(13);
+    return OleVariant(9);
+  });
+  // The print scale in percent; false when the sheet is fitted to a number of pages.
+  pageSetup->Prop("Zoom", [paper](const Args&) {
+    if (paper().fitted) return OleVariant(false);
+    return OleVariant(int(paper().scale));
+  });
+  obj->Prop("PageSetup", [pageSetup](const Args&) { return OleVariant(DispatchPtr(pageSetup)); });
+  obj->Prop("UsedRange", [sheet, guard](const Args&) {
+    const css::table::CellRangeAddress area = UsedArea(sheet);
+    auto range = std::make_shared<TGuardedObject>(guard);
+    range->Prop("Address", [area](const Args&) { return OleVariant(AddressOf(area)); });
+    range->Prop("Row", [area](const Args&) { return OleVariant(int(area.StartRow + 1)); });
+    range->Prop("Column", [area](const Args&) { return OleVariant(int(area.StartColumn + 1)); });
+    auto count = [guard](int n) {
+      auto c = std::make_shared<TGuardedObject>(guard);
+      c->Prop("Count", [n](const Args&) { return OleVariant(n); });
+      return OleVariant(DispatchPtr(c));
+    };
+    const int rows = int(area.EndRow - area.StartRow + 1);
+    const int columns = int(area.EndColumn - area.StartColumn + 1);
+    range->Prop("Rows", [count, rows](const Args&) { return count(rows); });
+    range->Prop("Columns", [count, columns](const Args&) { return count(columns); });
+    // The text of the range's first cell (what an empty sheet's one used cell tells).
+    range->Prop("Text", [sheet, area](const Args&) {
+      Reference<css::text::XText> cell(sheet->getCellByPosition(area.StartColumn, area.StartRow),
+                                       UNO_QUERY_THROW);
+      return OleVariant(uno::ToStd(cell->getString()));
+    });
+    return OleVariant(DispatchPtr(range));
+  });
+  obj->Prop("HPageBreaks",
+            [guard, sheet](const Args&) { return OleVariant(MakePageBreaks(guard, sheet, true)); });
+  obj->Prop("VPageBreaks", [guard, sheet](const Args&) {
+    return OleVariant(MakePageBreaks(guard, sheet, false));
+  });
+  // Range("A1:F40"): where the cells lie.
+  obj->Prop("Range", [guard, sheet](const Args& a) {
+    Reference<css::table::XCellRange> cells(sheet, UNO_QUERY_THROW);
+    Reference<css::beans::XPropertySet> range(
+        cells->getCellRangeByName(uno::ToOU(ArgAt(a, 0).AsString())), UNO_QUERY_THROW);
+    return OleVariant(MakeRangeGeometry(guard, range));
   });
   return obj;
 }
@@ -170,8 +411,8 @@ std::function<void()> RaiseTurnedTextEffects(const TOfficeDocument& doc) {
               ? css::awt::Point(static_cast<sal_Int32>(std::lround(matrix.Line1.Column3)),
                                 static_cast<sal_Int32>(std::lround(matrix.Line2.Column3)))
               : shape->getPosition();
-      const auto dy = static_cast<sal_Int32>(std::lround(
-          std::lround(placement.width) * std::sin(angle / 100.0 * M_PI / 180.0)));
+      const auto dy = static_cast<sal_Int32>(
+          std::lround(std::lround(placement.width) * std::sin(angle / 100.0 * M_PI / 180.0)));
       shape->setPosition(css::awt::Point(from.X, from.Y - dy));
       raised.push_back({shape, from});
     }
@@ -183,13 +424,12 @@ std::function<void()> RaiseTurnedTextEffects(const TOfficeDocument& doc) {
 }
 
 // The index of the column (or row) of lines that holds the position at (1/100 mm).
-sal_Int32 LineAt(const Reference<css::container::XIndexAccess>& lines, sal_Int32 at,
-                 bool columns) {
+sal_Int32 LineAt(const Reference<css::container::XIndexAccess>& lines, sal_Int32 at, bool columns) {
   sal_Int32 index = 0;
   for (sal_Int32 i = 0, n = lines->getCount(); i < n; ++i) {
     css::awt::Point start;
     Reference<css::beans::XPropertySet>(lines->getByIndex(i), UNO_QUERY_THROW)
-            ->getPropertyValue(OUString("Position")) >>= start;
+        ->getPropertyValue(OUString("Position")) >>= start;
     if ((columns ? start.X : start.Y) > at) break;
     index = i;
   }
@@ -210,7 +450,7 @@ void KeepAddedTextEffectsPrinted(const std::vector<RAddedTextEffect>& added) {
     css::awt::Rectangle box;
     try {
       Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
-              ->getPropertyValue(OUString("BoundRect")) >>= box;
+          ->getPropertyValue(OUString("BoundRect")) >>= box;
     } catch (const css::lang::DisposedException&) {
       continue;  // deleted since
     }
@@ -224,9 +464,9 @@ void KeepAddedTextEffectsPrinted(const std::vector<RAddedTextEffect>& added) {
       css::awt::Size size;
       range->getPropertyValue(OUString("Position")) >>= at;
       range->getPropertyValue(OUString("Size")) >>= size;
-      inside = inside || (box.X >= at.X && box.Y >= at.Y &&
-                          box.X + box.Width <= at.X + size.Width &&
-                          box.Y + box.Height <= at.Y + size.Height);
+      inside =
+          inside || (box.X >= at.X && box.Y >= at.Y && box.X + box.Width <= at.X + size.Width &&
+                     box.Y + box.Height <= at.Y + size.Height);
     }
     if (inside) continue;
     Reference<css::table::XColumnRowRange> lines(sheet, UNO_QUERY_THROW);
@@ -254,7 +494,7 @@ void KeepAddedTextEffectsPrinted(const std::vector<RAddedTextEffect>& added) {
           sheet->getCellRangeByPosition(first.StartColumn, first.StartRow, first.EndColumn,
                                         first.EndRow),
           UNO_QUERY_THROW)
-              ->getPropertyValue(OUString("AbsoluteName")) >>= absolute;
+          ->getPropertyValue(OUString("AbsoluteName")) >>= absolute;
       Reference<css::sheet::XNamedRange>(names->getByName(printName), UNO_QUERY_THROW)
           ->setContent(absolute);
     }
@@ -357,14 +597,14 @@ DispatchPtr CreateExcelApplication() {
     }
     book->doc = doc;
     std::weak_ptr<TOfficeDocument> weakDoc = doc;
-    doc->SetStoreHook([weakDoc, added = book->added](
-                          const std::string& filter) -> std::function<void()> {
-      auto d = weakDoc.lock();
-      if (!d) return {};
-      KeepAddedTextEffectsPrinted(*added);
-      if (filter != "MS Excel 97") return {};
-      return RaiseTurnedTextEffects(*d);
-    });
+    doc->SetStoreHook(
+        [weakDoc, added = book->added](const std::string& filter) -> std::function<void()> {
+          auto d = weakDoc.lock();
+          if (!d) return {};
+          KeepAddedTextEffectsPrinted(*added);
+          if (filter != "MS Excel 97") return {};
+          return RaiseTurnedTextEffects(*d);
+        });
     s->active = book;
     if (s->app->Visible()) {
       EnsureView(*book);
@@ -373,8 +613,7 @@ DispatchPtr CreateExcelApplication() {
     return OleVariant(MakeWorkbook(s, book));
   });
   app->Prop("Workbooks", [workbooks](const Args&) { return OleVariant(DispatchPtr(workbooks)); });
-  app->Prop("ActiveWorkbook",
-            [s](const Args&) { return OleVariant(MakeWorkbook(s, Require(s))); });
+  app->Prop("ActiveWorkbook", [s](const Args&) { return OleVariant(MakeWorkbook(s, Require(s))); });
   app->Prop("ActiveSheet", [s](const Args&) { return OleVariant(MakeSheet(Require(s))); });
   app->Prop(
       "ActivePrinter", [s](const Args&) { return OleVariant(s->activePrinter); },

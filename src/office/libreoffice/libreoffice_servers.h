@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
 namespace stampwell {
 
@@ -29,6 +30,11 @@ std::chrono::milliseconds OfficeCallLimit();
 inline constexpr int kOfficeRestartLimit = 500;
 void SetOfficeRestartLimit(int documents);
 int OfficeRestartLimit();
+
+// For tests: called with the office process's id just before each attempt to open a
+// document in it (a test kills the process there, as a document that crashes the office
+// would). An empty function removes the hook.
+void SetBeforeOfficeOpenForTests(std::function<void(int pid)> hook);
 
 // Whether Excel loads an .xls workbook that records its active sheet without a view (the
 // default, and faster), or every workbook with one. Both give the same sheets and results;

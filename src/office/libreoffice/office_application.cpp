@@ -1,6 +1,8 @@
 #include "office/libreoffice/office_application.h"
 
 #include <filesystem>
+#include <functional>
+#include <mutex>
 #include <optional>
 
 #include "office/libreoffice/libreoffice_servers.h"
@@ -8,6 +10,28 @@
 #include "platform/registry.h"
 
 namespace stampwell {
+
+namespace {
+std::mutex g_openHookMutex;
+std::function<void(int)>& OpenHook() {
+  static std::function<void(int)> hook;
+  return hook;
+}
+
+void BeforeOfficeOpen(int pid) {
+  std::function<void(int)> hook;
+  {
+    std::lock_guard<std::mutex> lock(g_openHookMutex);
+    hook = OpenHook();
+  }
+  if (hook) hook(pid);
+}
+}  // namespace
+
+void SetBeforeOfficeOpenForTests(std::function<void(int pid)> hook) {
+  std::lock_guard<std::mutex> lock(g_openHookMutex);
+  OpenHook() = std::move(hook);
+}
 
 TOfficeApplication::TOfficeApplication(std::string name, bool mayShowWindows)
     : name_(std::move(name)), mayShowWindows_(mayShowWindows) {
@@ -88,6 +112,7 @@ std::shared_ptr<TOfficeDocument> TOfficeApplication::OpenOn(
     const std::shared_ptr<TOfficeProcess>& process,
     const std::function<std::shared_ptr<TOfficeDocument>(std::shared_ptr<TOfficeProcess>)>& open) {
   try {
+    BeforeOfficeOpen(process->Pid());
     return open(process);
   } catch (const css::lang::DisposedException&) {
     if (process->TimedOut()) throw;
@@ -99,7 +124,18 @@ std::shared_ptr<TOfficeDocument> TOfficeApplication::OpenOn(
   }
   // The caller's guard belongs to the dead process: the new one gets its own.
   auto fresh = Process();
-  return fresh->Guard([&] { return open(fresh); });
+  try {
+    return fresh->Guard([&] {
+      BeforeOfficeOpen(fresh->Pid());
+      return open(fresh);
+    });
+  } catch (const EOfficeEnded& e) {
+    // The file may well be good (offices go down now and then after other documents), but
+    // two offices ended on it: say so rather than blame the file.
+    throw EOfficeEnded(
+        "The office ended while opening the file, also when it was tried again with a new "
+        "office (" + std::string(e.what()) + ")");
+  }
 }
 
 void TOfficeApplication::Quit() {

@@ -363,7 +363,8 @@ void TOfficeDocument::StoreAtomically(const std::string& target, const std::stri
       UnregisterTempFile(path);
     }
   } cleanup{temp};
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  // Readable by the user alone until the document is complete; the office writes it.
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) throw EOleError(WriteErrorText(target, errno));
   ::close(fd);
   std::vector<css::beans::PropertyValue> props{Prop("FilterName", css::uno::Any(ToOU(filter))),
@@ -385,7 +386,8 @@ void TOfficeDocument::StoreAtomically(const std::string& target, const std::stri
       throw EOleError("cannot write " + target + ": the stored package could not be completed");
     }
   }
-  if (replaces) ::chmod(temp.c_str(), existing.st_mode & 07777);
+  if (::chmod(temp.c_str(), replaces ? existing.st_mode & 07777 : NewFileMode()) != 0)
+    throw EOleError(WriteErrorText(target, errno));
   if (::rename(temp.c_str(), target.c_str()) != 0) throw EOleError(WriteErrorText(target, errno));
   cleanup.keep = true;
 }

@@ -4,8 +4,8 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +24,7 @@
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 
 #include "office/libreoffice/libreoffice_servers.h"
+#include "office/libreoffice/office_launch.h"
 #include "office/libreoffice/uno_bootstrap.h"
 
 extern char** environ;
@@ -39,7 +40,7 @@ constexpr auto kQuitGrace = std::chrono::seconds(5);
 std::string UniquePipeName() {
   static std::atomic<unsigned> counter{0};
   std::random_device rd;
-  return "stampwell_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + "_" +
+  return OfficePipePrefix() + std::to_string(counter++) + "_" + std::to_string(rd()) +
          std::to_string(rd());
 }
 
@@ -52,6 +53,10 @@ std::string UniquePipeName() {
 // Macros of a document come and go as they are: its original VBA code is read and written
 // back unchanged on save (Load, Save), and is never turned into code that could run
 // (Executable off; documents are loaded with macro execution off as well).
+// Documents come from anyone: what they link to is not followed. Links of documents the
+// office does not trust (every document: no folder is a trusted location) are blocked, and
+// every web request goes to a proxy where nothing listens, so that stamping or printing a
+// document reads no file outside it and asks no server for anything.
 // No preview picture is rendered into saved PowerPoint files (as for Word and Excel files,
 // whose filters make none): the picture of the first slide took most of a .ppt save.
 constexpr const char* kProfileSettings = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -71,6 +76,15 @@ constexpr const char* kProfileSettings = R"(<?xml version="1.0" encoding="UTF-8"
 <item oor:path="/org.openoffice.Office.Calc/Filter/Import/VBA"><prop oor:name="Executable" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Impress/Filter/Import/VBA"><prop oor:name="Load" oor:op="fuse"><value>true</value></prop></item>
 <item oor:path="/org.openoffice.Office.Impress/Filter/Import/VBA"><prop oor:name="Save" oor:op="fuse"><value>true</value></prop></item>
+<item oor:path="/org.openoffice.Office.Common/Security/Scripting"><prop oor:name="BlockUntrustedRefererLinks" oor:op="fuse"><value>true</value></prop></item>
+<item oor:path="/org.openoffice.Inet/Settings"><prop oor:name="ooInetProxyType" oor:op="fuse"><value>2</value></prop></item>
+<item oor:path="/org.openoffice.Inet/Settings"><prop oor:name="ooInetNoProxy" oor:op="fuse"><value></value></prop></item>
+<item oor:path="/org.openoffice.Inet/Settings"><prop oor:name="ooInetHTTPProxyName" oor:op="fuse"><value>127.0.0.1</value></prop></item>
+<item oor:path="/org.openoffice.Inet/Settings"><prop oor:name="ooInetHTTPProxyPort" oor:op="fuse"><value>1</value></prop></item>
+<item oor:path="/org.openoffice.Inet/Settings"><prop oor:name="ooInetHTTPSProxyName" oor:op="fuse"><value>127.0.0.1</value></prop></item>
+<item oor:path="/org.openoffice.Inet/Settings"><prop oor:name="ooInetHTTPSProxyPort" oor:op="fuse"><value>1</value></prop></item>
+<item oor:path="/org.openoffice.Inet/Settings"><prop oor:name="ooInetFTPProxyName" oor:op="fuse"><value>127.0.0.1</value></prop></item>
+<item oor:path="/org.openoffice.Inet/Settings"><prop oor:name="ooInetFTPProxyPort" oor:op="fuse"><value>1</value></prop></item>
 <item oor:path="/org.openoffice.Office.Common/Filter/Microsoft/Export"><prop oor:name="EnablePowerPointPreview" oor:op="fuse"><value>false</value></prop></item>
 </oor:items>
 )";
@@ -79,15 +93,25 @@ std::string MakeProfileDir() {
   std::error_code ec;
   std::filesystem::path base = std::filesystem::temp_directory_path(ec);
   if (ec) base = "/tmp";
-  std::string templ = (base / "stampwell-office-XXXXXX").string();
+  static std::once_flag leftovers;
+  std::call_once(leftovers, [&] { RemoveLeftoversOfDeadRuns(base.string()); });
+  std::string templ = (base / (OfficeProfilePrefix() + "XXXXXX")).string();
   std::vector<char> buf(templ.begin(), templ.end());
   buf.push_back('\0');
   if (!::mkdtemp(buf.data()))
     throw EOleError("Cannot create an office profile directory: " +
                     std::string(std::strerror(errno)));
   const std::string dir = buf.data();
-  std::filesystem::create_directories(dir + "/user", ec);
-  std::ofstream(dir + "/user/registrymodifications.xcu") << kProfileSettings;
+  // Reachable by the user alone, like everything the office puts here (it runs under the
+  // mask 077), whatever this program's mask.
+  ::mkdir((dir + "/user").c_str(), 0700);
+  ::mkdir((dir + "/tmp").c_str(), 0700);
+  const std::string settings = dir + "/user/registrymodifications.xcu";
+  const int fd = ::open(settings.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd >= 0) {
+    [[maybe_unused]] ssize_t n = ::write(fd, kProfileSettings, std::strlen(kProfileSettings));
+    ::close(fd);
+  }
   return dir;
 }
 
@@ -174,47 +198,25 @@ void TOfficeProcess::Spawn() {
     args.push_back(a);
   args.push_back("-env:UserInstallation=" + uno::ToStd(uno::FileUrl(profileDir_)));
   args.push_back("--accept=pipe,name=" + pipeName_ + ";urp;");
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  // Its own process group, so that ending it also ends anything it started.
-  // Signals blocked or caught in this program (stampwell-cli handles Ctrl-C on a thread of
-  // its own) are restored to their defaults in the child.
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) sigaddset(&defaults, sig);
-  posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  posix_spawnattr_setflags(&attr,
-                           POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  posix_spawnattr_setpgroup(&attr, 0);
+  ROfficeLaunch launch;
+  launch.program = exe;
+  launch.args = std::move(args);
+  // An office with windows may be left running for the user with a document shown (Detach):
+  // it is not ended with this program. Every other one is.
+  launch.endWithProgram = !withDisplay_;
   // The office's own temporary files go into the profile folder, so that they go with it
   // however the process ends.
-  std::vector<std::string> env;
   for (char** e = environ; *e; ++e)
-    if (std::strncmp(*e, "TMPDIR=", 7) != 0) env.emplace_back(*e);
+    if (std::strncmp(*e, "TMPDIR=", 7) != 0) launch.env.emplace_back(*e);
   const std::string tempDir = profileDir_ + "/tmp";
   std::error_code ec;
   std::filesystem::create_directories(tempDir, ec);
-  if (!ec) env.push_back("TMPDIR=" + tempDir);
-  std::vector<char*> envp;
-  for (auto& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
+  if (!ec) launch.env.push_back("TMPDIR=" + tempDir);
   pid_t pid = -1;
-  const int rc = posix_spawn(&pid, exe.c_str(), &actions, &attr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attr);
-  if (rc != 0) {
-    throw EOleError("Cannot start " + exe + ": " + std::strerror(rc));
+  try {
+    pid = SpawnPrivateProcess(launch);
+  } catch (const std::exception& e) {
+    throw EOleError(e.what());
   }
   NoteLive(this, pid, profileDir_);
   std::lock_guard<std::mutex> lock(mutex_);
@@ -241,6 +243,10 @@ void TOfficeProcess::Connect(Clock::time_point deadline) {
     try {
       css::uno::Reference<css::uno::XComponentContext> ctx(resolver->resolve(url),
                                                            css::uno::UNO_QUERY_THROW);
+      // The office made its pipe under the mask it was started with; a pipe others could
+      // reach would let them run commands as this user, so such an office is not used.
+      const std::string problem = PipeSocketProblem(OfficePipeSocketPath(pipeName_));
+      if (!problem.empty()) throw EOleError("The office cannot be used: " + problem);
       context_ = ctx;
       desktop_ = css::frame::Desktop::create(context_);
       return;
@@ -320,6 +326,7 @@ void TOfficeProcess::Quit() {
 
 void TOfficeProcess::Detach() {
   detached_ = true;
+  MarkProfileHandedOver(profileDir_);
   StopWatchdog();
   NoteGone(this);
 }
@@ -399,7 +406,7 @@ void TOfficeProcess::SendHeldWrites() {
 TOfficeProcess::Scope::Scope(TOfficeProcess& p) : process_(p), outer_(p.depth_ == 0) {
   if (outer_) {
     if (!process_.Alive() || !process_.desktop_.is())
-      throw EOleError("The office process has ended; the document is no longer available");
+      throw EOfficeEnded("The office process has ended; the document is no longer available");
     process_.timedOut_ = false;
     process_.Arm(OfficeCallLimit());
   }
@@ -421,14 +428,14 @@ std::string TOfficeProcess::ExplainCaught(const css::uno::Exception& e) {
   return "The office refused the operation (" + type + ")";
 }
 
-EOleError TOfficeProcess::Scope::Failure(const std::string& message) const {
+void TOfficeProcess::Scope::Fail(const std::string& message) const {
   if (process_.timedOut_) {
     const auto seconds = std::chrono::duration<double>(process_.armedLimit_).count();
-    return EOleError("The office did not answer within " + std::to_string(int(seconds + 0.5)) +
-                     " seconds; its process was ended");
+    throw ECallFailed("The office did not answer within " + std::to_string(int(seconds + 0.5)) +
+                      " seconds; its process was ended");
   }
-  if (!process_.Alive()) return EOleError("The office process has ended: " + message);
-  return EOleError(message.empty() ? std::string("The office reported an error") : message);
+  if (!process_.Alive()) throw EOfficeEnded("The office process has ended: " + message);
+  throw ECallFailed(message.empty() ? std::string("The office reported an error") : message);
 }
 
 }  // namespace stampwell

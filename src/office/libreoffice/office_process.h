@@ -25,6 +25,12 @@
 
 namespace stampwell {
 
+// A call into an office process failed, and the guard has said why.
+class ECallFailed : public EOleError {
+ public:
+  using EOleError::EOleError;
+};
+
 // One soffice.bin process with its own profile directory and pipe, and the UNO connection
 // to it. Every call into the process goes through Guard, which bounds it by the call limit
 // (the process is killed when a call overruns, so that the call returns) and turns UNO
@@ -118,13 +124,17 @@ class TOfficeProcess {
       // The bridge is gone: the process is dead or dying and cannot serve another call.
       MarkBroken();
       if (!scope.Outer()) throw;
-      throw scope.Failure(uno::ToStd(e.Message));
+      scope.Fail(uno::ToStd(e.Message));
     } catch (const css::uno::Exception& e) {
       if (!scope.Outer()) throw;
-      throw scope.Failure(ExplainCaught(e));
+      scope.Fail(ExplainCaught(e));
+    } catch (const EOfficeEnded&) {
+      throw;  // already says what happened
+    } catch (const ECallFailed&) {
+      throw;  // the failure of a call into another process (a new one replacing this one)
     } catch (const EOleError& e) {
       if (!scope.Outer()) throw;
-      throw scope.Failure(e.what());
+      scope.Fail(e.what());
     }
   }
 
@@ -135,7 +145,8 @@ class TOfficeProcess {
    public:
     explicit Scope(TOfficeProcess& p);
     ~Scope();
-    EOleError Failure(const std::string& message) const;
+    // Throws the failure of the call: EOfficeEnded when the process has ended, else EOleError.
+    [[noreturn]] void Fail(const std::string& message) const;
     bool Outer() const { return outer_; }
 
    private:

@@ -3,7 +3,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -36,12 +38,21 @@ css::uno::Reference<css::uno::XComponentContext> Bootstrap() {
   std::error_code ec;
   fs::path dir = fs::temp_directory_path(ec);
   if (ec) dir = "/tmp";
-  // One file per program run: written once, read once by the bootstrap, then removed.
-  const fs::path ini = dir / ("stampwell-uno-" + std::to_string(::getpid()) + ".ini");
-  {
-    std::ofstream out(ini, std::ios::binary | std::ios::trunc);
-    out << UnoBootstrapIni(LibreOfficeProgramDir());
-    if (!out) throw EOleError("Cannot write the UNO bootstrap file " + ini.string());
+  // One file per program run: written once, read once by the bootstrap, then removed. Made
+  // new under a name no one can take first (never a file or link someone else put there),
+  // readable by this user alone.
+  std::string templ = (dir / "stampwell-uno-XXXXXX.ini").string();
+  const int fd = ::mkstemps(templ.data(), 4);
+  if (fd < 0)
+    throw EOleError("Cannot write the UNO bootstrap file in " + dir.string() + ": " +
+                    std::strerror(errno));
+  const fs::path ini = templ;
+  const std::string text = UnoBootstrapIni(LibreOfficeProgramDir());
+  const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  ::close(fd);
+  if (!written) {
+    fs::remove(ini, ec);
+    throw EOleError("Cannot write the UNO bootstrap file " + ini.string());
   }
   OUString url;
   osl::FileBase::getFileURLFromSystemPath(uno::ToOU(ini.string()), url);

@@ -54,6 +54,7 @@ struct WordDoc {
   std::shared_ptr<TOfficeDocument> doc;
   Reference<css::text::XTextCursor> cursor;  // the selection in the body
   int seekView = kSeekMainDocument;
+  int section = 1;  // the section (from 1) whose range was selected last
   // The header the selection stands in, found once per selection and view: the engine asks
   // for the header's shapes many times in a row. Dropped whenever the selection, the view or
   // the page setup changes.
@@ -67,10 +68,12 @@ struct WordDoc {
   mutable Reference<css::container::XNameAccess> pageStyles;
   mutable std::map<OUString, Reference<css::beans::XPropertySet>> styles;
   mutable std::optional<std::vector<Reference<css::text::XTextRange>>> sectionStarts;
+  mutable std::vector<OUString> sectionStyles;  // the page style each section starts, once read
   mutable OUString firstPageStyle;
   void Edited() const {
     Moved();
     sectionStarts.reset();
+    sectionStyles.clear();
     firstPageStyle.clear();
   }
 };
@@ -144,6 +147,14 @@ std::vector<Reference<css::text::XTextRange>> FindSectionStarts(const WordDoc& d
 const std::vector<Reference<css::text::XTextRange>>& SectionStarts(const WordDoc& d) {
   if (!d.sectionStarts) d.sectionStarts = FindSectionStarts(d);
   return *d.sectionStarts;
+}
+
+// The page style section k (from 0) starts: read once per edit of the body.
+const OUString& SectionStyle(const WordDoc& d, std::size_t k) {
+  const auto& starts = SectionStarts(d);
+  if (d.sectionStyles.size() != starts.size()) d.sectionStyles.assign(starts.size(), OUString());
+  if (d.sectionStyles[k].isEmpty()) d.sectionStyles[k] = PageStyleAt(starts[k]);
+  return d.sectionStyles[k];
 }
 
 // The page style that governs the document's page setup: the one its first page uses.
@@ -266,8 +277,7 @@ std::vector<RShapePlace> HeaderPlaces(const WordDoc& d) {
     for (const char* kind : kinds) {
       Reference<css::text::XText> header;
       style->getPropertyValue(OUString::createFromAscii(kind)) >>= header;
-      if (header.is())
-        places.push_back({std::to_string(i) + "/" + kind, ShapesIn(header)});
+      if (header.is()) places.push_back({std::to_string(i) + "/" + kind, ShapesIn(header)});
     }
   }
   return places;
@@ -303,6 +313,36 @@ std::shared_ptr<WordDoc> Adopt(const std::shared_ptr<WordState>& s,
   return d;
 }
 
+// A page setup over the page style style() finds: DifferentFirstPageHeaderFooter and
+// OddAndEvenPagesHeaderFooter, read and written.
+DispatchPtr MakePageSetup(const std::shared_ptr<WordDoc>& d, const TGuardedObject::GuardFn& guard,
+                          std::function<Reference<css::beans::XPropertySet>()> style) {
+  auto pageSetup = std::make_shared<TGuardedObject>(guard);
+  pageSetup->Prop(
+      "DifferentFirstPageHeaderFooter",
+      [style](const Args&) {
+        bool shared = true;
+        style()->getPropertyValue(OUString("FirstIsShared")) >>= shared;
+        return OleVariant(shared ? 0 : -1);
+      },
+      [d, style](const OleVariant& v) {
+        style()->setPropertyValue(OUString("FirstIsShared"), Any(!v.AsBool()));
+        d->Moved();
+      });
+  pageSetup->Prop(
+      "OddAndEvenPagesHeaderFooter",
+      [style](const Args&) {
+        bool shared = true;
+        style()->getPropertyValue(OUString("HeaderIsShared")) >>= shared;
+        return OleVariant(shared ? 0 : -1);
+      },
+      [d, style](const OleVariant& v) {
+        style()->setPropertyValue(OUString("HeaderIsShared"), Any(!v.AsBool()));
+        d->Moved();
+      });
+  return pageSetup;
+}
+
 DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_ptr<WordDoc>& d) {
   auto guard = GuardOf(d->doc->Process());
   auto obj = std::make_shared<TGuardedObject>(guard);
@@ -333,40 +373,18 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
       "Saved",
       [d](const Args&) {
         css::uno::Reference<css::util::XModifiable> modifiable(d->doc->Model(),
-                                                              css::uno::UNO_QUERY);
+                                                               css::uno::UNO_QUERY);
         return OleVariant(!modifiable.is() || !modifiable->isModified());
       },
       [d](const OleVariant& v) {
         css::uno::Reference<css::util::XModifiable> modifiable(d->doc->Model(),
-                                                              css::uno::UNO_QUERY);
+                                                               css::uno::UNO_QUERY);
         if (modifiable.is()) modifiable->setModified(!v.AsBool());
       });
   obj->Prop("Name", [d](const Args&) { return OleVariant(d->doc->Name()); });
   obj->Prop("FullName", [d](const Args&) { return OleVariant(d->doc->FullName()); });
 
-  auto pageSetup = std::make_shared<TGuardedObject>(guard);
-  pageSetup->Prop(
-      "DifferentFirstPageHeaderFooter",
-      [d](const Args&) {
-        bool shared = true;
-        FirstPageStyle(*d)->getPropertyValue(OUString("FirstIsShared")) >>= shared;
-        return OleVariant(shared ? 0 : -1);
-      },
-      [d](const OleVariant& v) {
-        FirstPageStyle(*d)->setPropertyValue(OUString("FirstIsShared"), Any(!v.AsBool()));
-        d->Moved();
-      });
-  pageSetup->Prop(
-      "OddAndEvenPagesHeaderFooter",
-      [d](const Args&) {
-        bool shared = true;
-        FirstPageStyle(*d)->getPropertyValue(OUString("HeaderIsShared")) >>= shared;
-        return OleVariant(shared ? 0 : -1);
-      },
-      [d](const OleVariant& v) {
-        FirstPageStyle(*d)->setPropertyValue(OUString("HeaderIsShared"), Any(!v.AsBool()));
-        d->Moved();
-      });
+  auto pageSetup = MakePageSetup(d, guard, [d] { return FirstPageStyle(*d); });
   obj->Prop("PageSetup", [pageSetup](const Args&) { return OleVariant(DispatchPtr(pageSetup)); });
 
   auto sections = std::make_shared<TGuardedObject>(guard);
@@ -378,17 +396,24 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
       throw EOleError("The requested member of the collection does not exist.");
     auto start = starts[index - 1];
     auto range = std::make_shared<TGuardedObject>(guard);
-    range->Func("Select", [d, start](const Args&) {
+    range->Func("Select", [d, start, index](const Args&) {
       // A section that starts in a table: the selection moves into the table's first cell.
       if (start->getText() == d->cursor->getText())
         d->cursor->gotoRange(start, false);
       else
         d->cursor = start->getText()->createTextCursorByRange(start);
+      d->section = index;
       d->Moved();
       return Nothing();
     });
     auto section = std::make_shared<TGuardedObject>(guard);
     section->Prop("Range", [range](const Args&) { return OleVariant(DispatchPtr(range)); });
+    // The section's own page setup: the page style it starts.
+    section->Prop("PageSetup", [d, index, guard](const Args&) {
+      return OleVariant(MakePageSetup(d, guard, [d, index] {
+        return PageStyle(*d, SectionStyle(*d, std::size_t(index - 1)));
+      }));
+    });
     return OleVariant(DispatchPtr(section));
   });
   obj->Prop("Sections", [sections](const Args&) { return OleVariant(DispatchPtr(sections)); });
@@ -510,6 +535,16 @@ DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
       }));
     });
     headerFooter->Prop("IsHeader", [](const Args&) { return OleVariant(true); });
+    // True when an earlier section shows this same header: the section continues a page
+    // style that one started (a page style has one set of headers).
+    headerFooter->Prop("LinkToPrevious", [d](const Args&) {
+      const int sections = int(SectionStarts(*d).size());
+      if (d->section < 2 || d->section > sections) return OleVariant(false);
+      const OUString& mine = SectionStyle(*d, std::size_t(d->section - 1));
+      for (int k = 0; k + 1 < d->section; ++k)
+        if (SectionStyle(*d, std::size_t(k)) == mine) return OleVariant(true);
+      return OleVariant(false);
+    });
     return OleVariant(DispatchPtr(headerFooter));
   });
   return obj;

@@ -151,15 +151,18 @@ TEST(ExcelServer, ActiveSheetOfDamagedFilesIsNoAnswer) {
   }
 }
 
-TEST(ExcelServer, StampPutsOneSizedRotatedTransparentShapeBehindTheCellsOfTheActiveSheet) {
+TEST(ExcelServer, StampPutsOneSizedRotatedTransparentShapeOnEveryPrintedSheet) {
   TempDir out;
   StampXls(fx->xls, out / "once.xls");
-  StampXls(out / "once.xls", out / "twice.xls");  // stamping again replaces the shape
+  StampXls(out / "once.xls", out / "twice.xls");  // stamping again replaces the shapes
   for (const std::string& file : {out / "once.xls", out / "twice.xls"}) {
     auto book = fx->excelReader.Get("workBooks").Call("Open", {file});
     auto sheets = book.Get("Worksheets");
-    EXPECT_TRUE(Names(sheets.Call("Item", {"First"}).Get("Shapes")).empty()) << file;
-    EXPECT_TRUE(Names(sheets.Call("Item", {"Third"}).Get("Shapes")).empty()) << file;
+    // Each sheet prints one page: one mark each.
+    EXPECT_EQ(Names(sheets.Call("Item", {"First"}).Get("Shapes")), std::vector<std::string>{kName1})
+        << file;
+    EXPECT_EQ(Names(sheets.Call("Item", {"Third"}).Get("Shapes")), std::vector<std::string>{kName1})
+        << file;
     auto shapes = sheets.Call("Item", {"Second"}).Get("Shapes");
     ASSERT_EQ(Names(shapes), std::vector<std::string>{kName1}) << file;
     const auto shape = shapes.Call("Item", {1});

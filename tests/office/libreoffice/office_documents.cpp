@@ -66,12 +66,53 @@ std::string ThreeSectionText() {
       "<text:p text:style-name=\"M3\">Section three.</text:p>\n");
 }
 
+std::string PlainText(int pages) { return TextDoc(Master("Standard", false, false), Pages(pages)); }
+
+std::string MixedSectionsText() {
+  auto page = [](const char* style, const std::string& text) {
+    return std::string("<text:p text:style-name=\"") + style + "\">" + text + "</text:p>\n";
+  };
+  return TextDoc(Master("Standard", true, false) + Master("Second", false, true) +
+                     Master("Third", true, true),
+                 "<text:p>Section one, page 1.</text:p>\n" + page("PB", "Section one, page 2.") +
+                     page("M2", "Section two, page 3.") + page("PB", "Section two, page 4.") +
+                     page("PB", "Section two, page 5.") + page("M3", "Section three, page 6.") +
+                     page("PB", "Section three, page 7.") + page("PB", "Section three, page 8."));
+}
+
 std::string FirstPageText(int pages) {
   return TextDoc(Master("Standard", true, false), Pages(pages));
 }
 
 std::string OddEvenText(int pages) {
   return TextDoc(Master("Standard", false, true), Pages(pages));
+}
+
+std::string PrintedSheetsWorkbook() {
+  std::string longRows, wideRow;
+  for (int r = 1; r <= 150; ++r)
+    longRows += "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>row " +
+                std::to_string(r) + "</text:p></table:table-cell></table:table-row>";
+  for (int c = 1; c <= 40; ++c)
+    wideRow += "<table:table-cell office:value-type=\"string\"><text:p>column " +
+               std::to_string(c) + " text</text:p></table:table-cell>";
+  return R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:automatic-styles><style:style style:name="ta1" style:family="table"><style:table-properties table:display="false"/></style:style></office:automatic-styles>
+<office:body><office:spreadsheet>
+ <table:table table:name="Short"><table:table-row><table:table-cell office:value-type="string"><text:p>short</text:p></table:table-cell></table:table-row></table:table>
+ <table:table table:name="Empty"><table:table-row><table:table-cell/></table:table-row></table:table>
+ <table:table table:name="Long">)" +
+         longRows + R"(</table:table>
+ <table:table table:name="Hidden" table:style-name="ta1"><table:table-row><table:table-cell office:value-type="string"><text:p>hidden</text:p></table:table-cell></table:table-row></table:table>
+ <table:table table:name="Wide"><table:table-row>)" +
+         wideRow + R"(</table:table-row></table:table>
+</office:spreadsheet></office:body></office:document>
+)";
 }
 
 std::string ThreeSheetWorkbook() {

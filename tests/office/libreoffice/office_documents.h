@@ -10,9 +10,14 @@ namespace stampwell::test {
 // Flat ODF texts.
 std::string OneSectionText();
 std::string ThreeSectionText();        // three page styles, one page each
+std::string PlainText(int pages);      // one page style, no special headers
+std::string MixedSectionsText();       // 8 pages: first-page, odd/even and both, in 3 sections
 std::string FirstPageText(int pages);  // different first page header
 std::string OddEvenText(int pages);    // different odd and even page headers
 std::string ThreeSheetWorkbook();      // three sheets, the second one active
+// A short sheet, an empty one, a long one (150 rows, several pages down), a hidden one and a
+// wide one (40 columns, several pages across).
+std::string PrintedSheetsWorkbook();
 std::string TwoSlidePresentation();    // two slides, each with a text box
 
 // Converts every file in sources (.fodt/.fodp/...) into format ("doc", "xls", "ppt", ...) in

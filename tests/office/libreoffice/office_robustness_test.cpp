@@ -60,6 +60,7 @@ struct Engine {
   std::function<void()> close;
   std::function<void()> quit;
   std::string file, ext;
+  std::function<bool()> officeEndedOnOpen;
 };
 
 Engine MakeEngine(const std::string& kind) {
@@ -72,7 +73,8 @@ Engine MakeEngine(const std::string& kind) {
             [e] { e->closeDoc(false); },
             [e] { e->CloseWordApp(); },
             fx->doc,
-            ".doc"};
+            ".doc",
+            [e] { return e->OfficeEndedOnOpen; }};
   }
   if (kind == "xls") {
     auto e = std::make_shared<TXlsWaterMark>();
@@ -83,7 +85,8 @@ Engine MakeEngine(const std::string& kind) {
             [e] { e->closeXls(false); },
             [e] { e->CloseExcelApp(); },
             fx->xls,
-            ".xls"};
+            ".xls",
+            [e] { return e->OfficeEndedOnOpen; }};
   }
   auto e = std::make_shared<TPptWaterMark>();
   e->DocSettings = test::JobSettings();
@@ -93,7 +96,8 @@ Engine MakeEngine(const std::string& kind) {
           [e] { e->closePpt(false); },
           [e] { e->ClosePptApp(); },
           fx->ppt,
-          ".ppt"};
+          ".ppt",
+          [e] { return e->OfficeEndedOnOpen; }};
 }
 
 // The office process that appeared since before.
@@ -129,6 +133,73 @@ TEST_P(RobustnessTest, KilledProcessFailsTheCurrentCallAndTheNextOpenStartsAnew)
   EXPECT_GT(second, 0);
   EXPECT_NE(second, pid);
   e.quit();
+  EXPECT_EQ(test::OfficePids(kTag), before);
+}
+
+// The office process dies as a document is being opened (as on a file that crashes it, or on
+// its own after earlier documents): the file is tried once more on a new process.
+TEST_P(RobustnessTest, OfficeEndingWhileOpeningIsTriedOnceMoreOnANewOffice) {
+  TempDir out;
+  Engine e = MakeEngine(GetParam());
+  const auto before = test::OfficePids(kTag);
+  std::vector<int> attempts;
+  SetBeforeOfficeOpenForTests([&](int pid) {
+    attempts.push_back(pid);
+    if (attempts.size() == 1) ::kill(pid, SIGKILL);
+  });
+  ASSERT_TRUE(e.open(e.file));
+  SetBeforeOfficeOpenForTests({});
+  ASSERT_EQ(attempts.size(), 2u);
+  EXPECT_NE(attempts[0], attempts[1]);
+  e.stamp();
+  e.saveAs(out / ("retried" + e.ext));
+  e.close();
+  EXPECT_TRUE(FileExists(out / ("retried" + e.ext)));
+  e.quit();
+  EXPECT_EQ(test::OfficePids(kTag), before);
+}
+
+TEST_P(RobustnessTest, FileOnWhichTwoOfficesEndIsGivenUpSayingTheOfficeEnded) {
+  TempDir out;
+  Engine e = MakeEngine(GetParam());
+  const auto before = test::OfficePids(kTag);
+  std::vector<int> attempts;
+  SetBeforeOfficeOpenForTests([&](int pid) {
+    attempts.push_back(pid);
+    ::kill(pid, SIGKILL);
+  });
+  EXPECT_FALSE(e.open(e.file));
+  EXPECT_TRUE(e.officeEndedOnOpen());
+  EXPECT_EQ(attempts.size(), 2u) << "tried once more on a new office, and only once";
+  SetBeforeOfficeOpenForTests({});
+  // A file the office refuses is not the office's end.
+  test::WriteFile(out / ("broken" + e.ext), "not a document at all");
+  EXPECT_FALSE(e.open(out / ("broken" + e.ext)));
+  EXPECT_FALSE(e.officeEndedOnOpen());
+  ExpectNextFileWorks(e, out / ("next" + e.ext));
+  e.quit();
+  EXPECT_EQ(test::OfficePids(kTag), before);
+}
+
+TEST(RobustnessTest, OpenGivenUpOnTheOfficesEndSaysSo) {
+  const auto before = test::OfficePids(kTag);
+  {
+    OleVariant excel = CreateOleObject("Excel.Application");
+    SetBeforeOfficeOpenForTests([](int pid) { ::kill(pid, SIGKILL); });
+    try {
+      excel.Get("Workbooks").Call("Open", {fx->xls});
+      ADD_FAILURE() << "the open succeeded";
+    } catch (const EOfficeEnded& e) {
+      EXPECT_NE(std::string(e.what()).find("The office ended while opening the file, also when it "
+                                           "was tried again with a new office"),
+                std::string::npos)
+          << e.what();
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << "not an office end: " << e.what();
+    }
+    SetBeforeOfficeOpenForTests({});
+    excel.Call("Quit");
+  }
   EXPECT_EQ(test::OfficePids(kTag), before);
 }
 

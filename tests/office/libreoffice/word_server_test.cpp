@@ -76,7 +76,7 @@ std::string Stamp(const std::string& source, const std::string& target) {
   return target;
 }
 
-// Which header holds which watermark names: the headers the Word engine's algorithm picks.
+// Which header holds which watermark names: every header a page of the document can show.
 struct Expectation {
   std::string key;
   std::map<std::string, std::vector<std::string>> headers;  // header id -> names
@@ -115,10 +115,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Expectation{
                           "three",
                           {{"s1/primary", {N(1)}}, {"s2/primary", {N(2)}}, {"s3/primary", {N(3)}}}},
-                      Expectation{"first1", {{"s1/primary", {}}, {"s1/first", {}}}},
-                      Expectation{"first2", {{"s1/primary", {N(1)}}, {"s1/first", {}}}},
-                      Expectation{"oddeven3", {{"s1/primary", {}}, {"s1/even", {}}}},
-                      Expectation{"oddeven4", {{"s1/primary", {}}, {"s1/even", {N(2)}}}}),
+                      // Every header a page can show, whatever the page count.
+                      Expectation{"first1", {{"s1/primary", {N(1)}}, {"s1/first", {std::string(kName) + "First1"}}}},
+                      Expectation{"first2", {{"s1/primary", {N(1)}}, {"s1/first", {std::string(kName) + "First1"}}}},
+                      Expectation{"oddeven3", {{"s1/primary", {N(1)}}, {"s1/even", {N(2)}}}},
+                      Expectation{"oddeven4", {{"s1/primary", {N(1)}}, {"s1/even", {N(2)}}}}),
     [](const auto& info) { return info.param.key; });
 
 // The engine's insertion sequence on the server itself, read back before any save.

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "support/recording_server.h"
+
+namespace stampwell::test {
+
+// Scripts the workbook at path book ("App.workBooks.Open") as one visible sheet that prints
+// on one page (A1:E20, 250 x 300 points), with no shapes: what the Excel engine asks for
+// when it stamps every printed page.
+inline void ScriptOneSheetWorkbook(RecordingServer& server, const std::string& book) {
+  const std::string sheet = book + ".Worksheets.Item(1)";
+  server.SetValue(book + ".Worksheets", "Count", 1);
+  server.SetValue(sheet, "Visible", -1);
+  server.SetValue(sheet + ".PageSetup", "PrintArea", "$A$1:$E$20");
+  server.SetValue(sheet + ".PageSetup", "Zoom", false);
+  server.SetValue(sheet + ".HPageBreaks", "Count", 0);
+  server.SetValue(sheet + ".VPageBreaks", "Count", 0);
+  const std::string range = sheet + ".Range(\"A1:E20\")";
+  server.SetValue(range, "Left", 0.0);
+  server.SetValue(range, "Top", 0.0);
+  server.SetValue(range, "Width", 250.0);
+  server.SetValue(range, "Height", 300.0);
+  server.SetShapes(sheet + ".Shapes", {});
+}
+
+}  // namespace stampwell::test
