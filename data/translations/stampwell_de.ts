@@ -476,6 +476,14 @@
         <source>Also stamp PDF files</source>
         <translation>Auch PDF-Dateien stempeln</translation>
     </message>
+    <message>
+        <source>&amp;Verify every page</source>
+        <translation>&amp;Jede Seite prüfen</translation>
+    </message>
+    <message>
+        <source>After saving, open each stamped file (and its PDF) again, render every page and count the file as failed when a page does not show the mark.</source>
+        <translation>Nach dem Speichern jede gestempelte Datei (und ihr PDF) erneut öffnen, jede Seite darstellen und die Datei als fehlgeschlagen zählen, wenn eine Seite das Zeichen nicht zeigt.</translation>
+    </message>
 </context>
 <context>
     <name>stampwell::TfrmAbout</name>

@@ -476,6 +476,14 @@
         <source>Also stamp PDF files</source>
         <translation>Tamponner aussi les fichiers PDF</translation>
     </message>
+    <message>
+        <source>&amp;Verify every page</source>
+        <translation>&amp;Vérifier chaque page</translation>
+    </message>
+    <message>
+        <source>After saving, open each stamped file (and its PDF) again, render every page and count the file as failed when a page does not show the mark.</source>
+        <translation>Après l&apos;enregistrement, rouvrir chaque fichier tamponné (et son PDF), afficher chaque page et compter le fichier comme en échec si une page ne montre pas la marque.</translation>
+    </message>
 </context>
 <context>
     <name>stampwell::TfrmAbout</name>
