@@ -10,6 +10,7 @@
 
 #include "jobs/file_utils.h"
 #include "office/office_file_engines.h"
+#include "office/ooxml/ooxml_water_mark.h"
 #include "pdf/pdf_stack.h"
 #include "platform/paths.h"
 #include "run/job_log.h"
@@ -98,9 +99,11 @@ TFileEngine& TFileWorker::EngineOf(const RFileKind& kind) {
   const std::size_t i = static_cast<std::size_t>(&kind - kinds_.data());
   if (!engines_[i]) {
     engines_[i] = kind.makeEngine(pdf_);
-    // The job's choice of one mark on the shown sheet, for the Excel engine.
+    // The job's choice of one mark on the shown sheet, for the engines of workbooks.
     if (auto* excel = dynamic_cast<TExcelFileEngine*>(engines_[i].get()))
       excel->Office().ActiveSheetOnly = settings_.ActiveSheetOnly;
+    if (auto* package = dynamic_cast<TOoxmlWaterMark*>(engines_[i].get()))
+      package->ActiveSheetOnly = settings_.ActiveSheetOnly;
   }
   return *engines_[i];
 }
