@@ -26,4 +26,8 @@ target_include_directories(stampwell_uno SYSTEM INTERFACE "${LIBREOFFICE_SDK_DIR
 target_compile_definitions(stampwell_uno INTERFACE LINUX UNX CPPU_ENV=gcc3)
 target_link_directories(stampwell_uno INTERFACE "${LIBREOFFICE_SDK_DIR}/lib")
 target_link_libraries(stampwell_uno INTERFACE uno_cppuhelpergcc3 uno_cppu uno_sal)
+# The programs search LibreOffice's program folder for the UNO libraries. The links Debian puts
+# into the system's library folder are not enough: the UNO libraries find their own private
+# ones (libreglo, libunoidllo, libxmlreaderlo) through $ORIGIN, which names the folder they
+# were loaded from, and only the program folder holds those.
 target_link_options(stampwell_uno INTERFACE "-Wl,-rpath,${LIBREOFFICE_PROGRAM_DIR}")

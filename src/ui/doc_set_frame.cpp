@@ -71,7 +71,7 @@ TDocSetFrame::TDocSetFrame(QWidget* parent) : QWidget(parent) {
   LocPanel->setFrameShape(QFrame::NoFrame);
   LocPanel->setGeometry(0, 16, 489, 241);
 
-  GroupBox2 = new QGroupBox(QStringLiteral("Watermark Settings"), LocPanel);
+  GroupBox2 = new QGroupBox(tr("Watermark Settings"), LocPanel);
   GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
   GroupBox2->setGeometry(8, 0, 473, 233);
 
@@ -124,12 +124,12 @@ TDocSetFrame::TDocSetFrame(QWidget* parent) : QWidget(parent) {
   wmColorPick->setGeometry(276, 144, std::max(24, wmColorPick->sizeHint().width()), 22);
   connect(wmColorPick, &QToolButton::clicked, this, &TDocSetFrame::ChooseColorClick);
 
-  IsTranparent = new QCheckBox(QStringLiteral("&Transparent"), GroupBox2);
+  IsTranparent = new QCheckBox(tr("&Transparent"), GroupBox2);
   IsTranparent->setObjectName(QStringLiteral("IsTranparent"));
   IsTranparent->setChecked(true);
   IsTranparent->setGeometry(312, 144, std::max(97, IsTranparent->sizeHint().width()), 22);
 
-  Style1 = new QRadioButton(QStringLiteral("Oblique"), GroupBox2);
+  Style1 = new QRadioButton(tr("Oblique"), GroupBox2);
   Style1->setObjectName(QStringLiteral("Style1"));
   Style1->setChecked(true);
   Style1->adjustSize();
@@ -146,10 +146,10 @@ TDocSetFrame::TDocSetFrame(QWidget* parent) : QWidget(parent) {
   connect(ViewResult, &TLinkLabel::clicked, this, &TDocSetFrame::ViewResultClick);
 
   Label2 = MakeLabel(GroupBox2, "Label2", tr("Watermark &text:"), 24, 28, wmString);
-  Label4 = MakeLabel(GroupBox2, "Label4", QStringLiteral("Si&ze: "), 32, 68, wmSize);
-  Label5 = MakeLabel(GroupBox2, "Label5", QStringLiteral("&Font:"), 32, 109, wmFont);
-  Label1 = MakeLabel(GroupBox2, "Label1", QStringLiteral("C&olor: "), 32, 148, wmColor);
-  Label3 = MakeLabel(GroupBox2, "Label3", QStringLiteral("&Style: "), 32, 190, Style1);
+  Label4 = MakeLabel(GroupBox2, "Label4", tr("Si&ze: "), 32, 68, wmSize);
+  Label5 = MakeLabel(GroupBox2, "Label5", tr("&Font:"), 32, 109, wmFont);
+  Label1 = MakeLabel(GroupBox2, "Label1", tr("C&olor: "), 32, 148, wmColor);
+  Label3 = MakeLabel(GroupBox2, "Label3", tr("&Style: "), 32, 190, Style1);
 }
 
 void TDocSetFrame::ChooseColorClick() {
@@ -215,10 +215,9 @@ void TDocSetFrame::ShowFont(const QString& stored) {
   // the font it shows.
   keepStoredFont_ = !stored.isEmpty() && substituted;
   if (substituted) {
-    wmFontSubstitute->setText(QStringLiteral("in place of %1").arg(wanted));
-    wmFontSubstitute->setToolTip(
-        QStringLiteral("%1 is not installed; %2 is shown and used in its place.")
-            .arg(wanted, wmFont->FontName()));
+    wmFontSubstitute->setText(tr("in place of %1").arg(wanted));
+    wmFontSubstitute->setToolTip(tr("%1 is not installed; %2 is shown and used in its place.")
+                                     .arg(wanted, wmFont->FontName()));
   }
   wmFontSubstitute->setVisible(substituted);
 }

@@ -36,7 +36,7 @@ TFolderFrame::TFolderFrame(QWidget* parent) : QWidget(parent) {
   FolderList->setObjectName(QStringLiteral("FolderList"));
   FolderList->setColumnCount(3);
   FolderList->setHeaderLabels({tr("Source folder/file"),
-                               tr("Destination folder/file"), QStringLiteral("Comments")});
+                               tr("Destination folder/file"), tr("Comments")});
   for (int c = 0; c < 3; ++c) FolderList->setColumnWidth(c, 150);
   FolderList->setRootIsDecorated(false);
   FolderList->setItemsExpandable(false);

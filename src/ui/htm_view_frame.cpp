@@ -1,6 +1,7 @@
 #include "ui/htm_view_frame.h"
 
 #include <QFrame>
+#include <QLocale>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -24,7 +25,18 @@ THtmViewFrame::THtmViewFrame(QWidget* parent) : QWidget(parent) {
 }
 
 void THtmViewFrame::Init() {
-  const std::string path = DataDir() + "help.mht";
+  // The help in the user's language where it is translated (help_<language>.mht), else
+  // the English one.
+  std::string path = DataDir() + "help.mht";
+  for (const QString& language : QLocale().uiLanguages()) {
+    const std::string translated =
+        DataDir() + "help_" + language.left(2).toLower().toStdString() + ".mht";
+    if (language.left(2).compare(QLatin1String("en"), Qt::CaseInsensitive) == 0) break;
+    if (FileExists(translated)) {
+      path = translated;
+      break;
+    }
+  }
   if (!FileExists(path)) return;
   HtmBrowser->Navigate(QUrl::fromLocalFile(QString::fromStdString(path)).toString());
 }

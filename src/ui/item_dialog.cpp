@@ -116,14 +116,14 @@ void TItemDialog::btnSourceClick() {
   }
   const QString filter =
       CurrentFormats
-          ? QStringLiteral("Word files (*.doc, *.docx, *.docm, *.odt)|*.doc;*.docx;*.docm;*.odt|"
-                           "Excel files (*.xls, *.xlsx, *.xlsm, *.ods)|*.xls;*.xlsx;*.xlsm;*.ods|"
-                           "Powerpoint Files(*.ppt, *.pptx, *.pptm, *.odp)|"
-                           "*.ppt;*.pptx;*.pptm;*.odp")
-          : QStringLiteral("Word files (*.Doc)|*.Doc|Excel files (*.Xls)|*.Xls|Powerpoint "
-                           "Files(*.Ppt)|*.Ppt");
+          ? tr("Word files (*.doc, *.docx, *.docm, *.odt)|*.doc;*.docx;*.docm;*.odt|"
+               "Excel files (*.xls, *.xlsx, *.xlsm, *.ods)|*.xls;*.xlsx;*.xlsm;*.ods|"
+               "Powerpoint Files(*.ppt, *.pptx, *.pptm, *.odp)|"
+               "*.ppt;*.pptx;*.pptm;*.odp")
+          : tr("Word files (*.Doc)|*.Doc|Excel files (*.Xls)|*.Xls|Powerpoint "
+               "Files(*.Ppt)|*.Ppt");
   const QString offered =
-      PdfFiles ? filter + QStringLiteral("|PDF files (*.pdf)|*.pdf") : filter;
+      PdfFiles ? filter + QLatin1Char('|') + tr("PDF files (*.pdf)|*.pdf") : filter;
   if (auto path = TUiDialogs::OpenFile(this, QString(), offered)) Source->setText(*path);
 }
 

@@ -1,5 +1,7 @@
 #include "ui/item_dialog_layout.h"
 
+#include <QCoreApplication>
+
 #include "ui/ui_fonts.h"
 
 namespace stampwell {
@@ -37,12 +39,14 @@ TItemDialogLayout TItemDialogLayout::Build(QDialog* dialog, int width, int heigh
   l.destLabel = makeLabel(destCaption, "Label2");
   l.dest = makeEdit(destName);
   l.btnDest = makeButton(QStringLiteral("..."), "btnDest");
-  l.commentsLabel = makeLabel(QStringLiteral("&Comments:"), "Label3");
+  l.commentsLabel = makeLabel(
+      QCoreApplication::translate("stampwell::TItemDialogLayout", "&Comments:"), "Label3");
   l.comments = makeEdit(QStringLiteral("sComments"));
   l.note = makeLabel(noteText, "Label4");
-  l.btnOK = makeButton(QStringLiteral("&OK"), "btnOK");
+  l.btnOK = makeButton(QCoreApplication::translate("stampwell::TItemDialogLayout", "&OK"), "btnOK");
   l.btnOK->setDefault(true);
-  l.btnCancel = makeButton(QStringLiteral("&Cancel"), "btnCancel");
+  l.btnCancel = makeButton(QCoreApplication::translate("stampwell::TItemDialogLayout", "&Cancel"),
+                           "btnCancel");
 
   // The edits start after the widest caption, so no caption is ever cut.
   const int margin = 12;

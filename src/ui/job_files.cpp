@@ -1,6 +1,6 @@
 #include "ui/job_files.h"
 
-#include <QObject>
+#include <QCoreApplication>
 #include <QString>
 
 #include <algorithm>
@@ -19,12 +19,17 @@
 namespace stampwell {
 namespace {
 
-void Tell(const std::string& text) { ShowMessage(text); }
+// The texts of these windows, translated into the user's language. A text the translations
+// do not hold (a system error's) is shown as it is.
+QString Tr(const char* text) { return QCoreApplication::translate("stampwell::TJobFiles", text); }
+void Tell(const char* text) { ShowMessage(Tr(text).toStdString()); }
+void Tell(const QString& text) { ShowMessage(text.toStdString()); }
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 std::string S(const QString& s) { return s.toUtf8().toStdString(); }
 
-const QString kTextFilter = QStringLiteral("Text files (*.txt)|*.txt|All files (*.*)|*.*");
+const char* const kTextFilter =
+    QT_TRANSLATE_NOOP("stampwell::TJobFiles", "Text files (*.txt)|*.txt|All files (*.*)|*.*");
 
 bool HoldsSeparator(const std::string& name) {
   return name.find(PathDelim) != std::string::npos || name.find('\0') != std::string::npos;
@@ -73,10 +78,11 @@ std::string StagingName(const std::string& chosenPath) {
 
 }  // namespace
 
-const char* const TJobFiles::kSeparatorInName =
-    "A job name cannot hold the path separator \"/\", please input another name!";
-const char* const TJobFiles::kNameTaken =
-    "A job of this name exists already; please choose another name.";
+const char* const TJobFiles::kSeparatorInName = QT_TRANSLATE_NOOP(
+    "stampwell::TJobFiles",
+    "A job name cannot hold the path separator \"/\", please input another name!");
+const char* const TJobFiles::kNameTaken = QT_TRANSLATE_NOOP(
+    "stampwell::TJobFiles", "A job of this name exists already; please choose another name.");
 
 TJobFiles::TJobFiles(QWidget* dialogParent) : parent_(dialogParent) {}
 
@@ -97,7 +103,8 @@ bool TJobFiles::Rename(TJobProfile& job, const std::string& newName) {
     return false;
   }
   if (!MoveIfPresent(job.FilePath(), dir + target)) {
-    Tell("Unable to write to " + dir + target);
+    Tell(Tr(QT_TRANSLATE_NOOP("stampwell::TJobFiles", "Unable to write to %1"))
+             .arg(Q(dir + target)));
     return false;
   }
   // The log goes with the profile. A log left by a job of the new name that no longer
@@ -127,8 +134,9 @@ bool TJobFiles::SaveBack(TJobProfile& job, const RJobSettings& settings,
 }
 
 bool TJobFiles::Delete(TJobProfile& job) {
-  const QString question =
-      QStringLiteral("Delete the job \"%1\" together with its history?").arg(Q(job.Settings.Name));
+  const QString question = Tr(QT_TRANSLATE_NOOP("stampwell::TJobFiles",
+                                                "Delete the job \"%1\" together with its history?"))
+                               .arg(Q(job.Settings.Name));
   if (!TUiDialogs::Question(parent_, question)) return false;
   auto& list = ProfileList();
   list.erase(
@@ -144,8 +152,8 @@ bool TJobFiles::Delete(TJobProfile& job) {
 }
 
 bool TJobFiles::Export(const TJobProfile& job) {
-  std::optional<QString> chosen =
-      TUiDialogs::SaveFile(parent_, QStringLiteral("Export"), kTextFilter);
+  std::optional<QString> chosen = TUiDialogs::SaveFile(
+      parent_, Tr(QT_TRANSLATE_NOOP("stampwell::TJobFiles", "Export")), Tr(kTextFilter));
   if (!chosen) return false;
   std::string path = S(*chosen);
   // Default extension: a name typed without one gets ".txt".
@@ -155,8 +163,8 @@ bool TJobFiles::Export(const TJobProfile& job) {
 }
 
 std::optional<std::string> TJobFiles::Import() {
-  std::optional<QString> chosen =
-      TUiDialogs::OpenFile(parent_, QStringLiteral("Import"), kTextFilter);
+  std::optional<QString> chosen = TUiDialogs::OpenFile(
+      parent_, Tr(QT_TRANSLATE_NOOP("stampwell::TJobFiles", "Import")), Tr(kTextFilter));
   if (!chosen) return std::nullopt;
   const std::string dir = ProgramDir();
   const std::string source = S(*chosen);
@@ -172,7 +180,8 @@ std::optional<std::string> TJobFiles::Import() {
       text = ini.ReadString("DocInfo", "DocWaterMarkStr", "");
     }
     if (name.empty() && text.empty()) {
-      Tell(QObject::tr("This text file does not look like an exported job; please check it.").toStdString());
+      Tell(QT_TRANSLATE_NOOP("stampwell::TJobFiles",
+                             "This text file does not look like an exported job; please check it."));
       return std::nullopt;
     }
     // Asked again until the name is free; a name with a separator would place the profile
@@ -181,12 +190,12 @@ std::optional<std::string> TJobFiles::Import() {
       if (HoldsSeparator(name))
         Tell(kSeparatorInName);
       else if (FileExists(dir + ProfileFileName(name)))
-        Tell(QObject::tr("A job of this name exists already.").toStdString());
+        Tell(QT_TRANSLATE_NOOP("stampwell::TJobFiles", "A job of this name exists already."));
       else
         break;
-      std::optional<QString> answer =
-          TUiDialogs::InputBox(parent_, QObject::tr("Import Job"),
-                               QObject::tr("Please enter another name:"), Q(name));
+      std::optional<QString> answer = TUiDialogs::InputBox(
+          parent_, Tr(QT_TRANSLATE_NOOP("stampwell::TJobFiles", "Import Job")),
+          Tr(QT_TRANSLATE_NOOP("stampwell::TJobFiles", "Please enter another name:")), Q(name));
       // Cancelling returns the proposed value, so the question comes again.
       name = answer ? S(*answer) : name;
     }

@@ -246,7 +246,7 @@ void TfrmMain::CreateMenus() {
 }
 
 void TfrmMain::CreateToolBar() {
-  ToolBar = addToolBar(QStringLiteral("Tool Bar"));
+  ToolBar = addToolBar(tr("Tool Bar"));
   ToolBar->setObjectName(QStringLiteral("ToolBar"));
   ToolBar->setMovable(false);
   ToolBar->setIconSize(QSize(16, 16));
@@ -428,7 +428,7 @@ void TfrmMain::UpdateNodeIcon(QTreeWidgetItem* node) {
 
 void TfrmMain::RefreshPFList() {
   JobTree->clear();
-  auto* root = new QTreeWidgetItem(JobTree, QStringList(QStringLiteral("Job Profiles")));
+  auto* root = new QTreeWidgetItem(JobTree, QStringList(tr("Job Profiles")));
   root->setData(0, kImageRole, kJobImage);
   const auto& list = ProfileList();
   for (const auto& profile : list) {
@@ -530,7 +530,7 @@ bool TfrmMain::ResetProfile() {
   const QString busy = runControl_->BusyJobName();
   if (!runControl_->Idle() && busy == Q(currentJob_->Settings.Name) &&
       SettingFrame->Settings.Name != currentJob_->Settings.Name) {
-    Tell(QString::fromLatin1(kJobIsRunning));
+    Tell(tr(kJobIsRunning));
     SettingFrame->Settings.Name = currentJob_->Settings.Name;
   }
   const bool saved = jobFiles_->SaveBack(*currentJob_, SettingFrame->Settings,
@@ -552,10 +552,15 @@ bool TfrmMain::SaveShownJob() {
 
 // ---------------------------------------------------------------- actions
 
-void TfrmMain::NewJob() { NewJobFor({}); }
+void TfrmMain::NewJob() { RunNewJobWizard({}, {}); }
 
-void TfrmMain::NewJobFor(const QStringList& paths) {
+void TfrmMain::NewJobFrom(const std::vector<RJobItem>& sources) { RunNewJobWizard(sources, {}); }
+
+void TfrmMain::NewJobFor(const QStringList& paths) { RunNewJobWizard({}, paths); }
+
+void TfrmMain::RunNewJobWizard(const std::vector<RJobItem>& sources, const QStringList& paths) {
   TfrmNewWizard wizard(this);
+  if (!sources.empty()) wizard.SetSources(sources);
   if (!paths.isEmpty()) wizard.FolderFrame->AddDropped(paths);
   // Modal to this window only: the help window that its link opens stays usable.
   wizard.setWindowModality(Qt::WindowModal);
@@ -588,7 +593,7 @@ void TfrmMain::DeleteJob() {
   }
   std::shared_ptr<TJobProfile> job = currentJob_;
   if (!runControl_->Idle() && runControl_->BusyJobName() == Q(job->Settings.Name)) {
-    Tell(QString::fromLatin1(kJobIsRunning));
+    Tell(tr(kJobIsRunning));
     return;
   }
   if (!jobFiles_->Delete(*job)) return;

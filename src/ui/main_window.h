@@ -3,6 +3,9 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
+#include <vector>
+
+#include "jobs/job_settings.h"
 
 class QAction;
 class QFrame;
@@ -55,14 +58,16 @@ class TfrmMain : public QMainWindow {
   static constexpr int kCollapsedImage = 16;
   static constexpr int kStatusBarHeight = 19;
   // Said when a rename or a delete would move the files of a job whose runner is going.
-  static constexpr const char* kJobIsRunning =
-      "The job is running, its name and its files can change only when the run has ended!";
+  static constexpr const char* kJobIsRunning = QT_TR_NOOP(
+      "The job is running, its name and its files can change only when the run has ended!");
 
   explicit TfrmMain(QWidget* parent = nullptr);
   ~TfrmMain() override;
 
   // --- actions
   void NewJob();
+  // The new-job wizard with these entries already on its folders and files page.
+  void NewJobFrom(const std::vector<RJobItem>& sources);
   // The wizard of a new job whose folders and files are these (dropped on the window).
   void NewJobFor(const QStringList& paths);
   void DeleteJob();
@@ -167,6 +172,9 @@ class TfrmMain : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The new-job wizard, with these entries or these dropped paths already on its folders and
+  // files page.
+  void RunNewJobWizard(const std::vector<RJobItem>& sources, const QStringList& paths);
   void CreateActions();
   void CreateMenus();
   void CreateToolBar();

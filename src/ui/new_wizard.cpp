@@ -122,6 +122,10 @@ void TfrmNewWizard::CreateFrames() {
   DocSetFrame->ShowSettings();
 }
 
+void TfrmNewWizard::SetSources(const std::vector<RJobItem>& items) {
+  FolderFrame->LoadEntries(items);
+}
+
 void TfrmNewWizard::ShowPage(int Step) {
   if (Step < 1 || Step > kLastStep) return;
   QWidget* pages[kLastStep] = {JobTypeFrame, SettingFrame, FolderFrame, DocSetFrame};
@@ -131,7 +135,7 @@ void TfrmNewWizard::ShowPage(int Step) {
   btnNext->setEnabled(Step < kLastStep);
   btnSave->setEnabled(Step == kLastStep);
   btnCancel->setEnabled(true);
-  btnNext->setText(QStringLiteral("Next"));
+  btnNext->setText(tr("Next"));
 }
 
 void TfrmNewWizard::SetSettings() {
@@ -165,7 +169,7 @@ bool TfrmNewWizard::SaveJob() {
   // A separator in the name would put the profile outside the program directory; such a file
   // cannot be made where profiles live, as on a system whose file names refuse it.
   if (profile.Settings.Name.find(PathDelim) != std::string::npos) {
-    Tell(QStringLiteral("Unable to write to ") + FromBytes(ProgramDir() + profile.FileName));
+    Tell(tr("Unable to write to ") + FromBytes(ProgramDir() + profile.FileName));
     return false;
   }
   if (profile.Exists()) {

@@ -3,6 +3,9 @@
 #include <QDialog>
 
 #include <string>
+#include <vector>
+
+#include "jobs/job_settings.h"
 
 class QLabel;
 class QPushButton;
@@ -30,6 +33,8 @@ class TfrmNewWizard : public QDialog {
   ~TfrmNewWizard() override;
 
   void CreateFrames();
+  // Starts the folders and files page with these entries (the paths the program was handed).
+  void SetSources(const std::vector<RJobItem>& items);
   // Shows exactly the page of Step (1 to 4) and sets the buttons; any other value does nothing.
   void ShowPage(int Step);
   // Moves the step-1 choice into the general page's record (not its controls).

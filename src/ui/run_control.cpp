@@ -106,7 +106,7 @@ void TRunControl::Suspend() {
   ++suspended_;
   if (progress_) progress_->SetSuspended(true);
   emit busyChanged();
-  ShowMessage("Thread Suspend");
+  ShowMessage(tr("Thread Suspend").toStdString());
 }
 
 void TRunControl::Continue() {
@@ -115,7 +115,7 @@ void TRunControl::Continue() {
   if (suspended_ > 0) --suspended_;
   if (progress_) progress_->SetSuspended(suspended_ > 0);
   emit busyChanged();
-  ShowMessage("Thread Continue");
+  ShowMessage(tr("Thread Continue").toStdString());
 }
 
 void TRunControl::Cancel() {
@@ -124,7 +124,7 @@ void TRunControl::Cancel() {
   if (auto job = runJob_.lock()) job->Terminate();
   if (runDisplay_) runDisplay_->SetCancelled();
   Close();
-  ShowMessage("Thread Terminate");
+  ShowMessage(tr("Thread Terminate").toStdString());
 }
 
 void TRunControl::ShowProgress() {

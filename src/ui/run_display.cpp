@@ -1,5 +1,7 @@
 #include "ui/run_display.h"
 
+#include <QCoreApplication>
+
 #include "run/job.h"
 #include "ui/job_event.h"
 #include "ui/progress_window.h"
@@ -36,7 +38,10 @@ void TRunDisplay::SetProgressRange(int minimum, int maximum) {
   else
     bar_->setRange(minimum, maximum);
   // The counter shows the total from the moment it is known.
-  if (status_) status_->setText(QStringLiteral("%1 of %2").arg(minimum).arg(maximum));
+  if (status_)
+    status_->setText(QCoreApplication::translate("stampwell::TRunDisplay", "%1 of %2")
+                         .arg(minimum)
+                         .arg(maximum));
 }
 
 void TRunDisplay::SetCancelled() {

@@ -77,11 +77,11 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
   IsXls = MakeCheck(GroupBox1, "IsXls", tr("Add a watermark to &Excel files (.xls)"), 16, 42);
   IsPpt = MakeCheck(GroupBox1, "IsPpt", tr("Add a watermark to &PowerPoint files (.ppt)"), 16, 64);
   IsModern = MakeCheck(GroupBox1, "IsModern",
-                       QStringLiteral("Also .docx, .xlsx, .pptx and OpenDocument files"), 16, 86);
+                       tr("Also .docx, .xlsx, .pptx and OpenDocument files"), 16, 86);
   IsPdf = MakeCheck(GroupBox1, "IsPdf", tr("Also stamp PDF files"), 16, 108);
 
   GroupBox2 = Make<QGroupBox>(LocPanel, "GroupBox2");
-  GroupBox2->setTitle(QStringLiteral("Option"));
+  GroupBox2->setTitle(tr("Option"));
   GroupBox2->setGeometry(88, kOptionTop, 321, kOptionHeight);
   IsPrintPDF = MakeCheck(GroupBox2, "IsPrintPDF",
                          tr("Print the watermarked files to PD&F files"), 8, 16);
@@ -94,16 +94,16 @@ TSettingFrame::TSettingFrame(QWidget* parent) : QWidget(parent) {
          "and copies those files again, replacing their destinations (never another output "
          "of the same run)."));
   WorkersLabel = Make<QLabel>(GroupBox2, "WorkersLabel");
-  WorkersLabel->setText(QStringLiteral("&Workers (files at once):"));
+  WorkersLabel->setText(tr("&Workers (files at once):"));
   WorkersLabel->adjustSize();
   Workers = Make<QSpinBox>(GroupBox2, "Workers");
   Workers->setRange(0, kMaxWorkers);
-  Workers->setSpecialValueText(QStringLiteral("one per core"));
+  Workers->setSpecialValueText(tr("one per core"));
   Workers->setValue(1);
   Workers->setToolTip(
-      QStringLiteral("How many files a run stamps at the same time, each in an office process of "
-                     "its own. More than one is faster on a machine with several processor "
-                     "cores."));
+      tr("How many files a run stamps at the same time, each in an office process of "
+         "its own. More than one is faster on a machine with several processor "
+         "cores."));
   WorkersLabel->setBuddy(Workers);
   Workers->resize(Workers->sizeHint().width(), 21);
   // The rows of each box one under the other from just below its caption, so that the

@@ -12,6 +12,31 @@ bad() { echo "FAIL: $*"; fail=1; }
 # The icon sizes the build paints.
 icon_sizes=(16 22 24 32 48 64 128 256 512)
 
+# The options and environment variables the usage text of stampwell-cli names (from its
+# --help on standard input), one a line: each must be explained in the manual page.
+usage_terms() {
+  grep -oE -- '--[a-z][a-z-]+|\b[A-Z][A-Z0-9]*_[A-Z0-9_]+\b' | LC_ALL=C sort -u
+}
+
+# Whether the manual page (rendered text on standard input) explains every term of the usage
+# text given as $1; prints each missing one and fails when any is.
+man_covers_usage() {  # man_covers_usage <usage text>
+  local page missing=0 term
+  page=$(cat)
+  while read -r term; do
+    printf '%s' "$page" | grep -qF -- "$term" || { echo "the manual page lacks $term"; missing=1; }
+  done < <(printf '%s\n' "$1" | usage_terms)
+  # The exit statuses the usage text names are items of EXIT STATUS.
+  local statuses
+  statuses=$(printf '%s\n' "$1" | sed -n '/^Exit status/,$p' | grep -oE '\b[0-9]+\b' | sort -u)
+  local section
+  section=$(printf '%s\n' "$page" | sed -n '/^EXIT STATUS/,/^[A-Z]/p')
+  for status in $statuses; do
+    printf '%s\n' "$section" | grep -qE "^ +$status\b" || { echo "EXIT STATUS lacks $status"; missing=1; }
+  done
+  return $missing
+}
+
 # Every file an install puts under its prefix, relative to it, sorted.
 expected_files() {  # expected_files <app id>
   local id=$1
@@ -26,5 +51,7 @@ expected_files() {  # expected_files <app id>
     echo share/metainfo/$id.metainfo.xml
     echo share/stampwell/Sample.doc
     echo share/stampwell/help.mht
+    for lang in de fr; do echo share/stampwell/help_$lang.mht; done
+    for lang in de fr; do echo share/stampwell/translations/stampwell_$lang.qm; done
   } | LC_ALL=C sort
 }

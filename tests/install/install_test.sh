@@ -3,8 +3,11 @@
 #   install_test.sh <build folder> <version> <app id>
 # its files and nothing else; stampwell-cli runs from there and keeps its jobs in the user's
 # data folder (XDG_DATA_HOME or ~/.local/share), writing nothing into the prefix; the
-# desktop program starts; the desktop entry, the AppStream file and the manual pages pass
-# their checkers; the shell completion offers the commands and the job names.
+# desktop program answers --help and --version without a display, starts, speaks German under
+# a German locale and opens the new-job wizard on documents handed to it; the desktop entry,
+# the AppStream file and the manual pages pass their checkers, and the manual page of
+# stampwell-cli explains everything its usage text names; the shell completion offers the
+# commands, the job names and the options of run.
 set -uo pipefail
 . "$(dirname "$0")/common.sh" "$@"
 prefix=$work/usr
@@ -67,29 +70,116 @@ out=$(env XDG_DATA_HOME="$xdg" HOME="$home" "$prefix/bin/stampwell-cli" list 2>&
 out=$(cd "$work" && env XDG_DATA_HOME=xdg HOME="$home" "$prefix/bin/stampwell-cli" list 2>&1 | cut -f1 | sort | tr '\n' ,)
 [ "$out" = "Month end,Weekly," ] || bad "a relative XDG_DATA_HOME was not ignored: $out"
 
+# --- The desktop program answers --help and --version without any display.
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/stampwell" --version 2>&1); rc=$?
+[ $rc -eq 0 ] && [ "$out" = "stampwell $version" ] || bad "stampwell --version gave rc $rc: $out"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/stampwell" --help 2>&1); rc=$?
+[ $rc -eq 0 ] && grep -q "^Usage: stampwell " <<<"$out" || bad "stampwell --help gave rc $rc: $out"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/stampwell" 2>&1); rc=$?
+[ $rc -eq 2 ] && grep -q "needs a graphical display" <<<"$out" \
+  || bad "stampwell without a display gave rc $rc: $out"
+
 # --- The desktop program starts from the prefix (offscreen) and keeps running.
 env -u XDG_DATA_HOME HOME="$home" QT_QPA_PLATFORM=offscreen timeout 5 "$prefix/bin/stampwell" \
   >"$work/gui.log" 2>&1
 rc=$?
 [ $rc -eq 124 ] || { cat "$work/gui.log"; bad "the desktop program ended with $rc instead of running"; }
 
+# --- Under a German locale, on an X display, with documents handed to it: the installed German
+# translation titles the new-job wizard, which the program opens on them. The windows are
+# read from the X server's window tree.
+docs=$work/docs
+mkdir -p "$docs/Letters"
+printf 'x' > "$docs/report.doc"
+printf 'x' > "$docs/notes.txt"
+wizard_title() {  # wizard_title <LANG> : the title of the wizard window that the program shows
+  local lang=$1 title="" i
+  # shellcheck disable=SC2016
+  title=$(env -u XDG_DATA_HOME -u LANGUAGE -u LC_ALL -u LC_MESSAGES HOME="$home" LANG="$lang" \
+    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+      "$0" "$1" "$2" "$3" 2>"$4" &
+      pid=$!
+      for i in $(seq 1 100); do
+        sleep 0.2
+        line=$(LC_ALL=C.UTF-8 xwininfo -root -tree 2>/dev/null | grep -E "\"(New Job Wizard|Assistent|Assistant)[^\"]*\"" | head -1)
+        [ -n "$line" ] && break
+      done
+      kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+      echo "$line" | sed -E "s/^[^\"]*\"([^\"]*)\".*/\1/"' \
+      "$prefix/bin/stampwell" "$docs/report.doc" "$docs/Letters" "$docs/notes.txt" "$work/open.err")
+  echo "$title"
+}
+title=$(wizard_title de_DE.UTF-8)
+[ "$(echo "$title" | sed 's/ *$//')" = "Assistent für neue Aufträge" ] \
+  || bad "under LANG=de_DE.UTF-8 the wizard is not open in German: '$title'"
+grep -qF "$docs/notes.txt is neither a folder nor a document" "$work/open.err" \
+  || bad "a text file handed to stampwell was not refused: $(cat "$work/open.err")"
+title=$(wizard_title fr_FR.UTF-8)
+[ "$(echo "$title" | sed 's/ *$//')" = "Assistant de nouvelle tâche" ] \
+  || bad "under LANG=fr_FR.UTF-8 the wizard is not open in French: '$title'"
+title=$(wizard_title C.UTF-8)
+[ "$(echo "$title" | sed 's/ *$//')" = "New Job Wizard" ] \
+  || bad "under LANG=C.UTF-8 the wizard is not open in English: '$title'"
+for lang in de fr; do
+  qm=$prefix/share/stampwell/translations/stampwell_$lang.qm
+  [ "$(head -c 16 "$qm" | od -An -tx1 | tr -d ' \n')" = 3cb86418caef9c95cd211cbf60a1bddd ] \
+    || bad "$qm is not a Qt translation file"
+done
+
 [ "$(snapshot)" = "$before" ] || { bad "running the programs changed the prefix:"; diff <(echo "$before") <(snapshot); }
 
 # --- Desktop entry, AppStream file, manual pages.
 desktop-file-validate "$prefix/share/applications/$id.desktop" || bad "desktop-file-validate"
 grep -qx "Icon=$id" "$prefix/share/applications/$id.desktop" || bad "the desktop entry names another icon"
-grep -qx "Exec=stampwell" "$prefix/share/applications/$id.desktop" || bad "the desktop entry runs another program"
+grep -qx "Exec=stampwell %F" "$prefix/share/applications/$id.desktop" \
+  || bad "the desktop entry does not hand its files to stampwell"
+mimetypes=$(sed -n 's/^MimeType=//p' "$prefix/share/applications/$id.desktop" | tr ';' '\n')
+for type in inode/directory application/msword application/vnd.ms-excel application/vnd.ms-powerpoint \
+    application/pdf application/vnd.openxmlformats-officedocument.wordprocessingml.document \
+    application/vnd.openxmlformats-officedocument.spreadsheetml.sheet \
+    application/vnd.openxmlformats-officedocument.presentationml.presentation; do
+  echo "$mimetypes" | grep -qx "$type" || bad "the desktop entry does not open $type"
+done
+for lang in de fr; do
+  for key in Name GenericName Comment; do
+    grep -q "^$key\[$lang\]=." "$prefix/share/applications/$id.desktop" \
+      || bad "the desktop entry has no $key[$lang]"
+  done
+done
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" || bad "appstreamcli validate"
-grep -q "<release version=\"$version\"" "$prefix/share/metainfo/$id.metainfo.xml" \
-  || bad "the AppStream release list lacks version $version"
+metainfo=$prefix/share/metainfo/$id.metainfo.xml
+grep -q "<release version=\"$version\" date=\"[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]\"" "$metainfo" \
+  || bad "the AppStream release list lacks version $version with its date"
+grep -q "<project_license>GPL-3.0-or-later</project_license>" "$metainfo" \
+  || bad "the AppStream file does not name the licence"
+grep -q "<content_rating type=\"oars-1.1\"" "$metainfo" || bad "the AppStream file has no content rating"
+for lang in de fr; do
+  for tag in name summary; do
+    grep -q "<$tag xml:lang=\"$lang\">" "$metainfo" || bad "the AppStream file has no $tag in $lang"
+  done
+done
+grep -n "example\." "$prefix/share/applications/$id.desktop" "$metainfo" && bad "placeholder addresses"
 for page in stampwell-cli stampwell; do
   text=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$prefix/share/man/man1/$page.1.gz" 2>"$work/man.err")
   [ ! -s "$work/man.err" ] || { cat "$work/man.err"; bad "man reports problems in $page.1"; }
   echo "$text" | grep -q "Stampwell $version" || bad "$page.1 does not carry version $version"
 done
 text=$(MANWIDTH=80 man -E UTF-8 -l "$prefix/share/man/man1/stampwell-cli.1.gz" 2>/dev/null)
-for word in list run history --version "EXIT STATUS" XDG_DATA_HOME .local/share/stampwell; do
+for word in list run history --version "EXIT STATUS" SIGNALS XDG_DATA_HOME .local/share/stampwell \
+    shard-K.log SIGTERM SIGHUP; do
   echo "$text" | grep -qF -- "$word" || bad "stampwell-cli.1 does not mention $word"
+done
+# Everything the usage text names (options, environment, exit statuses) is in the page; the
+# check itself notices a page without one of them.
+usage=$(cli --help 2>&1)
+[ -n "$(echo "$usage" | usage_terms)" ] || bad "no options found in the usage text: $usage"
+wide=$(MANWIDTH=1000 man -E UTF-8 -l "$prefix/share/man/man1/stampwell-cli.1.gz" 2>/dev/null)
+echo "$wide" | man_covers_usage "$usage" || bad "stampwell-cli.1 does not cover its usage text"
+echo "$wide" | sed 's/--shard/--sh4rd/g' | man_covers_usage "$usage" >/dev/null \
+  && bad "the usage check missed an option left out of the page"
+text=$(MANWIDTH=1000 man -E UTF-8 -l "$prefix/share/man/man1/stampwell.1.gz" 2>/dev/null)
+for word in --help --version "Open With" -stamped LANG; do
+  echo "$text" | grep -qF -- "$word" || bad "stampwell.1 does not mention $word"
 done
 
 # --- Shell completion, with the installed program on PATH.
@@ -109,6 +199,14 @@ complete_words() {  # complete_words <word>... : the completions for the last wo
 [ "$(complete_words stampwell-cli history W)" = "Weekly," ] \
   || bad "history W: $(complete_words stampwell-cli history W)"
 [ "$(complete_words stampwell-cli list "")" = "," ] || bad "list takes no names: $(complete_words stampwell-cli list "")"
+# After "run NAME": the options of run, as the usage text lists them.
+run_options=$(echo "$usage" | sed -n 's/^    \(--[a-z][a-z-]*\).*/\1/p' | LC_ALL=C sort | tr '\n' ,)
+[ "$run_options" != "" ] && [ "$(complete_words stampwell-cli run Weekly "")" = "$run_options" ] \
+  || bad "run Weekly: $(complete_words stampwell-cli run Weekly "") instead of $run_options"
+[ "$(complete_words stampwell-cli run Weekly --w)" = "--workers," ] \
+  || bad "run Weekly --w: $(complete_words stampwell-cli run Weekly --w)"
+[ "$(complete_words stampwell-cli run Weekly --shard "")" = "auto/," ] \
+  || bad "run Weekly --shard: $(complete_words stampwell-cli run Weekly --shard "")"
 env -u XDG_DATA_HOME HOME="$home" PATH="$prefix/bin:$PATH" bash -c \
   '. "$0"; complete -p stampwell-cli' "$prefix/share/bash-completion/completions/stampwell-cli" \
   | grep -q "_stampwell_cli" || bad "the completion is not registered for stampwell-cli"

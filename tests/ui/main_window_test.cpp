@@ -904,12 +904,32 @@ class MainWindowTest : public QObject {
 
   void aboutAndHelp() {
     TfrmAbout about;
-    // The build's own version (the project's, as the command line reports it), and no link
-    // to a web site: the link opens the help that comes with the program.
+    // The build's own version (the project's, as the command line reports it), the licence,
+    // a link that opens the help that comes with the program, and web links only to pages
+    // the project has.
     QCOMPARE(about.Version->text(), QStringLiteral("Version ") + QStringLiteral(STAMPWELL_VERSION));
     QVERIFY(about.Name->font().bold());
     QVERIFY(!about.HelpLink->text().contains(QStringLiteral("http")));
-    QVERIFY(!about.findChild<QLabel*>(QStringLiteral("SupportLink")));
+    QVERIFY(about.License->text().contains(QStringLiteral("GPL-3.0-or-later")));
+    QCOMPARE(about.SupportLink != nullptr, !TfrmAbout::SupportUrl().isEmpty());
+    QCOMPARE(about.HomeLink != nullptr, !TfrmAbout::HomeUrl().isEmpty());
+    for (const QString& url : {TfrmAbout::LicenseUrl(), TfrmAbout::SupportUrl(), TfrmAbout::HomeUrl()})
+      QVERIFY2(!url.contains(QStringLiteral("example.")), qPrintable(url));
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    QList<QUrl> expected;
+    for (QLabel* link : {about.LicenseLink, about.SupportLink, about.HomeLink}) {
+      if (!link) continue;
+      // The link's own target, as a click hands it over.
+      const QString html = link->text();
+      const int start = html.indexOf(QStringLiteral("href=\"")) + 6;
+      const QString url = html.mid(start, html.indexOf(QLatin1Char('"'), start) - start);
+      emit link->linkActivated(url);
+      expected << QUrl(url);
+    }
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QCOMPARE(catcher.urls, expected);
+    QCOMPARE(expected.first(), QUrl(TfrmAbout::LicenseUrl()));
 
     ScopedProgramDir dir;
     TfrmMain w;
