@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds Stampwell and starts it. Without a desktop session (no
 # DISPLAY or WAYLAND_DISPLAY) it runs a demonstration through stampwell-cli instead.
 set -euo pipefail

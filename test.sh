@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds Stampwell and runs every test through CTest.
 # Exits non-zero when anything fails.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history page with a long log: LoadHistory of a 100,000-line log (read, assemble, hand
 // to the control once) and, for comparison, reading the same log alone through TJobLog.
 // Runs on the offscreen Qt platform.

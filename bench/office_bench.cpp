@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Throughput of the LibreOffice servers through the engines, with a warm office process:
 // one-page .doc/.xls/.ppt files stamped and saved (and printed to the PDF printer), against
 // a per-file "soffice --headless --convert-to" run as the baseline; with --workers, the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Current-format files (.docx, .xlsx, .pptx) stamped and saved per second on one core: the
 // package engine, which edits the package directly, against the LibreOffice path through the
 // Office engines (a warm office process that loads, stamps and writes each file anew). The

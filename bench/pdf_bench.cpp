@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PDF stamping (QPDF) throughput and memory: a plain timing program, not a test.
 //
 //   pdf_bench [rounds] [--corpus DIR] [--pages N ...]

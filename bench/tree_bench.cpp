@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The runner over a large tree: the pre-pass (CountItems) and a walk with nothing to do over
 // 100,000 small files in 1,000 folders, and copying 1,000 other files with CopyFileBlocks
 // compared with `cp -r` of the same tree.

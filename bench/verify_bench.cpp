@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page verifier over the PDFs of a folder: pages rendered and checked per second, and the
 // share of pages it finds marked. Usage: verify_bench DIR [colour as R,G,B, default 255,0,255]
 // [dpi, default 60]

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Locates the LibreOffice SDK and generates the office API headers once per build tree.
 # Provides the interface target stampwell::uno (headers, definitions, link libraries, rpath).
 set(LIBREOFFICE_PROGRAM_DIR "/usr/lib/libreoffice/program" CACHE PATH "LibreOffice program directory")

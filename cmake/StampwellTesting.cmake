@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # stampwell_add_test(NAME SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [TIMEOUT s]
 #                    [COST c])
 # One CTest test per test executable. Tests that start LibreOffice carry the label "office":

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Packs the help sources into one web archive (MIME HTML, multipart/related):
 //   stampwell_mht_pack <output.mht> <base-url> <file>|<content-type>|<relative-location>|<encoding>
 //   ...

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Demonstration without a desktop: two jobs over the sample documents that the build made
 # (a .doc, an .xls, a .ppt and a text file in a small tree), run with stampwell-cli.
 #   scripts/demo.sh [bin folder]      (default: build/default/bin)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every Debian package Stampwell needs to build, run and test.
 # Quick when everything is present already: apt is only touched for missing packages.
 set -euo pipefail

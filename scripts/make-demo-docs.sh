@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the demonstration documents and Sample.doc from their flat-ODF sources through
 # LibreOffice: make-demo-docs.sh <source folder> <output bin folder>
 set -euo pipefail

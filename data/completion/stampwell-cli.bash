@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bash completion for stampwell-cli: its commands, the names of the saved jobs after "run"
 # and "history" (as "stampwell-cli list" gives them), and the options of "run" (as
 # "stampwell-cli --help" lists them, so that they stay those of the installed program).

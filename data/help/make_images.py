@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the pictures of the help document as PNG files (standard library only).
 
 Run once when a picture changes; the PNG files are kept in the repository."""

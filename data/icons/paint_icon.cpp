@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paints the program icon as PNG files for the desktop's icon theme:
 //   stampwell_paint_icon <output folder> <icon name> <size>...
 // writes <output folder>/<size>x<size>/apps/<icon name>.png for every size. The picture is

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What LibreOffice reads of a document, source against stamped copy. Both files are converted
 # to flat OpenDocument by a fresh LibreOffice (as a reader's office would open them) and counted:
 # the words of all text (body, headers, footers, notes, comments, cells, text boxes), pictures,

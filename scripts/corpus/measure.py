@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures what a reader sees of every source, saved file and PDF of a current-format corpus
 # run (run_modern.sh) with the watermark probe. Usage: measure.py WORK PROBE
 import json, os, subprocess, sys

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Share of pages that carry the mark, per kind, for a legacy corpus run (run_legacy.sh): the
 # saved and restamped files (converted to PDF by a fresh LibreOffice, as a reader opens them)
 # and the printed PDFs, each page rendered and looked at by the watermark probe.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What the LibreOffice path keeps: the .doc/.xls/.ppt files of CORPUS, and OpenDocument copies
 # made by LibreOffice from its .docx/.xlsx/.pptx files, stamped by one stampwell-cli job into
 # WORK/out, then compared with their sources as LibreOffice reads them (content.py).

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Current-format corpus run: the .docx/.xlsx/.pptx files of CORPUS and OpenDocument copies
 # made from them by LibreOffice, stamped (magenta, oblique, transparent), printed to PDF and
 # restamped by stampwell-cli jobs in WORK. Then: measure.py WORK PROBE, table.py WORK.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Legacy-format corpus run: the .doc/.xls/.ppt files of CORPUS stamped (magenta, oblique,
 # transparent) by stampwell-cli jobs in WORK: saved (job Save), printed to PDF (job Pdf) and
 # the saved files stamped again (job Restamp). EXTRA: more [BasicInfo] lines for the jobs

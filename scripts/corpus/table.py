@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The figures of a measured corpus run per kind: readable, stamped, visible and true to the
 # setting (angle within 4 degrees of 45, opacity within 0.12), saved and PDF. Usage: table.py WORK
 import json, sys

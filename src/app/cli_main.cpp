@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // stampwell-cli: runs saved jobs without a desktop.
 #include <pthread.h>
 #include <signal.h>

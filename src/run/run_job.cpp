@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TJobProfile::RunJob lives with the runner it builds.
 #include <exception>
 

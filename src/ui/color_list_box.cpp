@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/color_list_box.h"
 
 #include "jobs/color_encoding.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/job_type_frame.h"
 
 #include "ui/htm_view_frame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/program_windows.h"
 
 #include "ui/help_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/sc_font_combo_box.h"
 
 #include <QAbstractItemView>

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A stamp through the LibreOffice path adds the mark and takes nothing that LibreOffice itself
 # keeps: a few real files (headers beside the mark, first and even headers, macros, comments,
 # embedded objects, notes) are stamped by stampwell-cli and compared, as LibreOffice reads

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end: the command-line demonstration stamps and prints the sample documents through
 # LibreOffice. Runs with a private HOME so that the PDF printer's folder is a scratch one.
 set -euo pipefail

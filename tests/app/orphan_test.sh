@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # stampwell-cli killed with SIGKILL in the middle of a run: no office process of it lives on,
 # and the next run removes what the killed one left (its office profile folder and its
 # office's pipe).

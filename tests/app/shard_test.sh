@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A job split into shards, each run by a separate stampwell-cli process at the same time (the
 # shard index given on the command line or taken from the Kubernetes or Slurm environment):
 # together the shards write exactly what one whole run writes, each file once, and each

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # stampwell-cli ends its office processes on SIGTERM, SIGHUP and a second SIGINT: no
 # soffice.bin outlives it, their profile folders are gone, and nothing of the run's work
 # stays beside the documents.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A profile asking for 2147483647 workers, run under a memory limit: the run is cut to the
 # most workers a run may have, says so in its log, starts only the workers its files need
 # (256 threads with their stacks alone would pass the limit) and handles every file.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the install tests, sourced with their arguments <build folder> <version> <app id>:
 # a scratch folder $work removed at exit, failure bookkeeping, the files an install must hold.
 build=$1

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package the way a distribution does and checks it:
 #   deb_test.sh <build folder> <version> <app id> <source folder>
 # dpkg-buildpackage -us -uc -b on a copy of the sources (in <build folder>/deb, the same

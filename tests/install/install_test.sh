@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a temporary prefix and checks the installed program:
 #   install_test.sh <build folder> <version> <app id>
 # its files and nothing else; stampwell-cli runs from there and keeps its jobs in the user's

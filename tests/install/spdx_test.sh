@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # scripts/add-spdx.sh on a scratch tree:  spdx_test.sh <source folder>
 # the licence line goes at the top of each source file in its own comment syntax, after a
 # script's "#!" line, which stays first; modes and the rest of the file are kept; data, test

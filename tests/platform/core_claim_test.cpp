@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cores held by worker threads: what a claim confines, what it hands on to the processes the
 // thread starts, and how claims of one process and of another keep out of each other's way.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cutting UTF-8 text by characters and by bytes.
 #include <gtest/gtest.h>
 

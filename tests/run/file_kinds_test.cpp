@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-file pipeline's extension point: a document kind added to a run by one description
 // entry and an engine factory, driven through the same steps as the office kinds.
 #include <gmock/gmock.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole runs through LibreOffice over real .doc, .xls and .ppt files and a few other files.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs with several workers and runs split into shards, on the recording automation server.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

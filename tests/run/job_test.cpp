@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The runner on the recording automation server, in temporary folders (see JobFixture).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

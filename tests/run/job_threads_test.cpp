@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pausing, continuing, suspending and cancelling runs with several workers, over a few
 // hundred files on the recording automation server. Built for ThreadSanitizer too (the tsan
 // preset): what the runner's thread reads of the progress while its workers write it must

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PDF files in a run: with PdfFiles they are stamped through the PDF engine under the same
 // walk, skip rules, counts and lines as the office kinds (the office here is the recording
 // server); without it they are other files, as before.

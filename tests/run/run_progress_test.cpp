@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run's progress sink, driven from several threads at once as a run's workers drive it.
 #include <gtest/gtest.h>
 

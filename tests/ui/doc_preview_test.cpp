@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The watermark page's Word preview, against the recording automation server: the sample
 // document is built in a visible Word, stamped with the page's current values, and Word is
 // left running; failures show only the message of whoever failed.

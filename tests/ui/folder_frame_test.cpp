@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder and file list editor: the list view, add / edit / delete through the two
 // dialogs, the dialogs' checks and warnings, and the browse buttons.
 #include <QApplication>

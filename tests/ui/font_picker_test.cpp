@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The font picker: which fonts are listed, the recently used zone, FontName, drawing of the
 // zone and of symbol fonts, and where the preview window goes.
 #include <QAbstractItemView>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The web archive reader, the browser that shows an archive with its pictures, the help page
 // and window, and the help document the build packs.
 #include <QScrollBar>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history page: the runs newest first with their failures, and the job's log as written,
 // all runs in order, nothing for a job that never ran, and never touches the log file.
 #include <QPlainTextEdit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The job file operations and the run control on their own, without the main window: a job's
 // profile and log go together through renames and deletes, and a run is opened, cancelled,
 // drained and ended by TRunControl alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the main window (root page and each job tab), each wizard step, the progress
 // window and the About window to PNG files in the build folder, for a person to look at.
 #include <QAbstractItemView>

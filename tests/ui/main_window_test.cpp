@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: start-up, the tree and the pages, save back, new, delete, export, import,
 // the resize rule and the About window. Message boxes go through the message sink; file
 // dialogs and the input box are answered through the dialog hooks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End to end through LibreOffice: a job created on disk, run from the main window, stamps a
 // real Word document and copies the other file, with the progress window and the status bar
 // going through a whole run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths handed to the desktop program (a file manager's "Open With", or the command line)
 // become the entries of a new job in the wizard; and the window texts' translations.
 #include <QApplication>

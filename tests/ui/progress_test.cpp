@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress window of a run and the pictures of the run animation.
 #include <QLabel>
 #include <QProgressBar>

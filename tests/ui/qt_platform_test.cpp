@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt side of the platform layer: message boxes through the message sink (also from a
 // worker thread, which waits for the box), the UI dispatcher, and the dialog test hooks.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running a job from the main window: the progress window, the status bar, suspend and
 // continue from both places, cancel, hide and show again, the end of a run, exit during a run
 // and the tree animation. The job copies plain files, so no Office application is involved.

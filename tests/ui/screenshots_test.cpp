@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders every page and dialog offscreen into PNG files for a visual check, and checks
 // what a machine can see in them: every caption fits its control, every control lies
 // inside its parent, and no two controls of one parent overlap.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The general and watermark pages: show-and-read cycles, edge cases of the lists, the
 // decisions about values the lists do not offer, and the centring layout.
 #include <QCheckBox>

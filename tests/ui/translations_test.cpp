@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window texts' translations: the .ts sources are complete and keep what the program
 // fills in or parses, and the built .qm files turn the windows German or French by locale.
 #include <QAction>

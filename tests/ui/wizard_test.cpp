@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The new-job wizard and its job-type page, driven offscreen. Message boxes go through the
 // message sink.
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "office/libreoffice/ooxml_package.h"
 
 #include "office/ooxml/vml_shape_types.h"

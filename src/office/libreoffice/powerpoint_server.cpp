@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "office/libreoffice/powerpoint_server.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <cmath>
 
 #include <com/sun/star/awt/Point.hpp>

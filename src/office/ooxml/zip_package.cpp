@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "office/ooxml/zip_package.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pdf/stamp/mark_outline.h"
 
 #include <ft2build.h>

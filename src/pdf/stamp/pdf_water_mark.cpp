@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pdf/stamp/pdf_water_mark.h"
 
 #include <qpdf/Pl_Buffer.hh>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Excel.Application" and "PowerPoint.Application" servers on real .xls and .ppt files,
 // driven through the Excel and PowerPoint engines.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real files written by others (tests/data/corpus, listed with their sources in SOURCES.md):
 // every file LibreOffice can read is stamped oblique, transparent and magenta, saved, printed,
 // and what a reader then sees is measured. The figures per kind are printed, and at least 95 %

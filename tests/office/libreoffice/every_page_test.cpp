@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every page carries the mark: Word documents with first-page, odd/even and several sections,
 // workbooks with several sheets and sheets of several pages, stamped through LibreOffice; the
 // saved files (opened by an office process that had no part in writing them) and the printed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Workbooks loaded without a view (their active sheet read from the file) against the same
 // workbooks loaded with one, over real .xls files written by others: the same sheet is the
 // active one, it is the one stamped, and the stamped file shows the same sheet.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three servers on the current formats (.docx, .xlsx, .pptx) and OpenDocument (.odt,
 // .ods, .odp), driven through the engines: each file is stamped and saved in its own format,
 // found again and restamped by the shape's name, stamped in place, printed to PDF, and what a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // With a display, Word's preview document is shown in a LibreOffice window that stays open for
 // the user after the program lets go of the application; without one, nothing stays behind.
 #include <gtest/gtest.h>

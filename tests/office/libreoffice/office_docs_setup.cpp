@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The office_docs fixture of the test run: empties the shared conversion folder
 // (STAMPWELL_TEST_DOCS) and converts into it, one office run per format, the sample documents
 // that several office test programs make, so that none of them starts an office for them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How office processes are started and what dead runs leave behind, without an office: the
 // mask a started process gets, the end of its program ending it, and the removal of folders
 // and pipes whose program is gone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An office process started by a program whose file mode mask lets everyone in (umask 000)
 // is still reachable by the user alone: its pipe, its profile folder and what it writes there.
 #include <gtest/gtest.h>

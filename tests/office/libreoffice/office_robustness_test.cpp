@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A dead or hung office process never hangs a run: the current call fails within seconds (or
 // after the call limit) and the next open starts a new process. For all three servers.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unit and format conversions at the edge between the Office object model and LibreOffice,
 // and the choice of file formats. No office process is started.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Documents from strangers: stamping and printing one runs none of its macros, reads no file
 // outside it and fetches nothing, whatever it links to. Each document is first opened the
 // way a trusting reader would (macros on, links updated) to show that it does reach out:

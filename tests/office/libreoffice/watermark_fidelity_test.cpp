@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a reader sees of a stamped file: the engines stamp, save and print real .doc, .xls and
 // .ppt files through LibreOffice; each saved file is then opened by an office process that had
 // no part in writing it, rendered, and the mark's pixels are measured against the setting.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Word.Application" server on real documents, driven through the Word engine.
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hand-made packages for what real files seldom show at once: different first and even
 // pages, sections without their own header, several slide masters, signed, encrypted and
 // macro-enabled packages, headers that already hold shapes, a mark left by the LibreOffice

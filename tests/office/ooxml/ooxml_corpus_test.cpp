@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real packages written by others, stamped by editing the package: every part the mark does
 // not need comes back as it was stored, the parts it changes keep every element and text, the
 // mark is there, and a second stamp replaces the first.

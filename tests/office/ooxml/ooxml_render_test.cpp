@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a reader sees of a package the package engine stamped: real .docx, .xlsx and .pptx files
 // stamped oblique, transparent and magenta, then opened by a fresh office process, every page
 // rendered and the mark measured against the same page of the unstamped file.

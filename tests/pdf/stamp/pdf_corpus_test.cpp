@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PDF engine on real files written by others (tests/data/corpus/pdf, with their sources
 // in tests/data/corpus/SOURCES.md): every file QPDF can read is stamped with every page
 // marked as set, keeps its text, links, annotations, fields, bookmarks, attachments and

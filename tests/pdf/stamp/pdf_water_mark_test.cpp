@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PDF engine on files made to order: page geometry (rotation, sizes, crop box), what
 // stays of the source, restamps, encryption, refusals, saving.
 #include "pdf/stamp/pdf_water_mark.h"
