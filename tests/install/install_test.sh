@@ -165,7 +165,8 @@ for page in stampwell-cli stampwell; do
   [ ! -s "$work/man.err" ] || { cat "$work/man.err"; bad "man reports problems in $page.1"; }
   echo "$text" | grep -q "Stampwell $version" || bad "$page.1 does not carry version $version"
 done
-text=$(MANWIDTH=80 man -E UTF-8 -l "$prefix/share/man/man1/stampwell-cli.1.gz" 2>/dev/null)
+# Wide, so that no word of the list is broken over two lines.
+text=$(MANWIDTH=1000 man -E UTF-8 -l "$prefix/share/man/man1/stampwell-cli.1.gz" 2>/dev/null)
 for word in list run history --version "EXIT STATUS" SIGNALS XDG_DATA_HOME .local/share/stampwell \
     shard-K.log SIGTERM SIGHUP; do
   echo "$text" | grep -qF -- "$word" || bad "stampwell-cli.1 does not mention $word"
