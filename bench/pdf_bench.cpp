@@ -152,11 +152,11 @@ int main(int argc, char** argv) {
 
   // 2. Made files of many pages.
   for (int n : sizes) {
-    test::RTestPdf spec;
+    test::RTestPdf layout;
     for (int i = 0; i < n; ++i)
-      spec.pages.push_back({.rotate = (i % 4) * 90, .text = "Page " + std::to_string(i + 1)});
+      layout.pages.push_back({.rotate = (i % 4) * 90, .text = "Page " + std::to_string(i + 1)});
     const std::string source = (work / ("pages" + std::to_string(n) + ".pdf")).string();
-    test::MakePdf(source, spec);
+    test::MakePdf(source, layout);
     const std::string dest = (work / "big-out.pdf").string();
     std::fflush(stdout);
     const pid_t child = fork();

@@ -219,14 +219,14 @@ RPdfStructure ReadStructure(const std::string& path) {
   return s;
 }
 
-void MakePdf(const std::string& path, const RTestPdf& spec) {
+void MakePdf(const std::string& path, const RTestPdf& layout) {
   QPDF q;
   q.emptyPDF();
   Handle font = q.makeIndirectObject(Handle::parse(
       "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>"));
   QPDFPageDocumentHelper pages(q);
   std::vector<Handle> made;
-  for (const auto& p : spec.pages) {
+  for (const auto& p : layout.pages) {
     const double size = std::min(24.0, p.width / 20);
     const std::string content = "BT /F1 " + std::to_string(size) + " Tf " +
                                 std::to_string(p.width * 0.1) + " " +
@@ -248,13 +248,13 @@ void MakePdf(const std::string& path, const RTestPdf& spec) {
     pages.addPage(QPDFPageObjectHelper(indirect), false);
     made.push_back(indirect);
   }
-  if (spec.link && !made.empty()) {
+  if (layout.link && !made.empty()) {
     made[0].replaceKey(
         "/Annots",
         Handle::parse("[ << /Type /Annot /Subtype /Link /Rect [ 72 72 200 100 ] /Border [ 0 0 0 ] "
                       "/A << /S /URI /URI (https://example.com/) >> >> ]"));
   }
-  if (spec.extras && !made.empty()) {
+  if (layout.extras && !made.empty()) {
     QPDFEmbeddedFileDocumentHelper files(q);
     files.replaceEmbeddedFile(
         "notes.txt", QPDFFileSpecObjectHelper::createFileSpec(
@@ -281,7 +281,7 @@ void MakePdf(const std::string& path, const RTestPdf& spec) {
         "/Info",
         q.makeIndirectObject(Handle::parse("<< /Title (Quarterly figures) /Author (Finance) >>")));
   }
-  if (spec.signedField && !made.empty()) {
+  if (layout.signedField && !made.empty()) {
     Handle sig = q.makeIndirectObject(Handle::parse(
         "<< /FT /Sig /T (Signature1) /Type /Annot /Subtype /Widget /Rect [ 0 0 0 0 ] /F 132 "
         "/V << /Type /Sig /Filter /Adobe.PPKLite /SubFilter /adbe.pkcs7.detached "
@@ -292,7 +292,7 @@ void MakePdf(const std::string& path, const RTestPdf& spec) {
     acro.replaceKey("/Fields", Handle::newArray(std::vector<Handle>{sig}));
     q.getRoot().replaceKey("/AcroForm", acro);
   }
-  if (spec.pdfa) {
+  if (layout.pdfa) {
     const std::string xmp =
         "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
         "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
@@ -310,10 +310,10 @@ void MakePdf(const std::string& path, const RTestPdf& spec) {
             "[ << /Type /OutputIntent /S /GTS_PDFA1 /OutputConditionIdentifier (sRGB) >> ]"));
   }
   QPDFWriter writer(q, path.c_str());
-  if (!spec.userPassword.empty() || !spec.ownerPassword.empty()) {
-    writer.setR6EncryptionParameters(spec.userPassword.c_str(), spec.ownerPassword.c_str(), true,
-                                     spec.allowExtract, true, true, true, spec.allowModify,
-                                     spec.allowPrint ? qpdf_r3p_full : qpdf_r3p_none, true);
+  if (!layout.userPassword.empty() || !layout.ownerPassword.empty()) {
+    writer.setR6EncryptionParameters(layout.userPassword.c_str(), layout.ownerPassword.c_str(), true,
+                                     layout.allowExtract, true, true, true, layout.allowModify,
+                                     layout.allowPrint ? qpdf_r3p_full : qpdf_r3p_none, true);
   }
   writer.write();
 }

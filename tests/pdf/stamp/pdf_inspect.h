@@ -75,6 +75,6 @@ struct RTestPdf {
   bool link = false;         // a link annotation on the first page
   bool extras = false;       // an attachment, a bookmark per page and document properties
 };
-void MakePdf(const std::string& path, const RTestPdf& spec);
+void MakePdf(const std::string& path, const RTestPdf& layout);
 
 }  // namespace stampwell::test
