@@ -2,6 +2,7 @@
 // With a display, Word's preview document is shown in a LibreOffice window that stays open for
 // the user after the program lets go of the application; without one, nothing stays behind.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -22,21 +23,36 @@ namespace {
 
 const std::string kTag = "stampwell_" + std::to_string(::getpid()) + "_";
 
-// A private X server for the test's lifetime.
+// A private X server for the test's lifetime. Xvfb picks a free display itself and names it
+// on a pipe once it accepts clients: a display number of our own choosing may be taken, and
+// its socket appears before the server answers, so an office started then cannot open it.
 class VirtualDisplay {
  public:
   VirtualDisplay() {
-    display_ = ":" + std::to_string(90 + ::getpid() % 400);
+    int fds[2];
+    if (::pipe(fds) != 0) return;
     pid_ = ::fork();
     if (pid_ == 0) {
-      ::execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
+      ::close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
       ::_exit(127);
     }
-    // Ready when its socket appears (or given up after ten seconds).
-    const std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
-    for (int i = 0; i < 100 && !std::filesystem::exists(socket) && Running(); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ::close(fds[1]);
+    // The number arrives as a line; given up after thirty seconds or when Xvfb ends.
+    std::string number;
+    pollfd wait{fds[0], POLLIN, 0};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (pid_ > 0 && std::chrono::steady_clock::now() < deadline) {
+      if (::poll(&wait, 1, 100) <= 0) continue;
+      char c;
+      if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
+      number += c;
+    }
+    ::close(fds[0]);
+    if (number.empty() || !Running()) return;
+    display_ = ":" + number;
     ::setenv("DISPLAY", display_.c_str(), 1);  // inherited by the office process
   }
   ~VirtualDisplay() {
@@ -46,6 +62,7 @@ class VirtualDisplay {
       ::waitpid(pid_, nullptr, 0);
     }
   }
+  bool Ready() const { return !display_.empty() && Running(); }
   bool Running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
   const std::string& Name() const { return display_; }
 
@@ -64,7 +81,7 @@ std::vector<int> NewPids(const std::vector<int>& before) {
 TEST(OfficeDisplay, VisiblePreviewStaysOpenAfterTheProgramLetsGo) {
   RegisterLibreOfficeServers();
   VirtualDisplay display;
-  if (!display.Running()) GTEST_SKIP() << "Xvfb could not start";
+  if (!display.Ready()) GTEST_SKIP() << "Xvfb could not start";
   SetOfficeHasDisplay(true);
   const auto before = test::OfficePids(kTag);
   {
