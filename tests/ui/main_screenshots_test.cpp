@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the main window (root page and each job tab), each wizard step, the progress
-// window and the About window to PNG files in the build folder, for a person to look at.
+// window and the About window to PNG files in the build folder, for a person to look at, and
+// checks in each what a machine can see: the picture is the window and not blank, no caption
+// is clipped and no control lies over another or outside its parent, and the main window's
+// areas (tool bar, job tree, job pages, status bar) are all shown, apart and inside it.
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -11,7 +14,9 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QSet>
+#include <QStatusBar>
 #include <QTabWidget>
+#include <QToolBar>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -21,6 +26,7 @@
 #include "ui/about_window.h"
 #include "ui/doc_set_frame.h"
 #include "main_test_support.h"
+#include "ui_test_support.h"
 #include "ui/main_window.h"
 #include "ui/new_wizard.h"
 #include "ui/progress_window.h"
@@ -40,7 +46,8 @@ QString Folder() {
   return dir;
 }
 
-// Saves what the window shows and checks the picture is the window's size and not blank.
+// Saves what the window shows and checks the picture is the window's size and not blank, and
+// that the window's layout is sound.
 void Save(QWidget& widget, const QString& name) {
   QCoreApplication::processEvents();
   const QImage image = widget.grab().toImage();
@@ -52,6 +59,31 @@ void Save(QWidget& widget, const QString& name) {
   QVERIFY2(colours.size() > 8, qPrintable(name));
   const QString path = Folder() + QLatin1Char('/') + name + QStringLiteral(".png");
   QVERIFY2(image.save(path), qPrintable(path));
+  const QStringList problems = test::LayoutProblems(&widget);
+  QVERIFY2(problems.isEmpty(), qPrintable(name + ": " + problems.join("; ")));
+}
+
+// The main window's areas, where they stand in it: each shown with room to use, inside the
+// window, and none over another.
+void CheckMainAreas(TfrmMain& w, const QString& name) {
+  QCoreApplication::processEvents();
+  const std::pair<const char*, QWidget*> areas[] = {{"tool bar", static_cast<QWidget*>(w.ToolBar)},
+                                                    {"job tree", static_cast<QWidget*>(w.JobTree)},
+                                                    {"job pages", static_cast<QWidget*>(w.JobPageControl)},
+                                                    {"status bar", static_cast<QWidget*>(w.statusBar())}};
+  const QRect window = w.rect();
+  std::vector<std::pair<QString, QRect>> placed;
+  for (const auto& [label, area] : areas) {
+    const QString what = name + QStringLiteral(": ") + QLatin1String(label);
+    QVERIFY2(area && area->isVisible(), qPrintable(what + QStringLiteral(" is not shown")));
+    const QRect r(area->mapTo(&w, QPoint(0, 0)), area->size());
+    QVERIFY2(window.contains(r), qPrintable(what + QStringLiteral(" reaches outside the window")));
+    QVERIFY2(r.width() >= 100 && r.height() >= 16,
+             qPrintable(what + QStringLiteral(" has no room (%1x%2)").arg(r.width()).arg(r.height())));
+    for (const auto& [other, at] : placed)
+      QVERIFY2(!r.intersects(at), qPrintable(what + QStringLiteral(" lies over ") + other));
+    placed.emplace_back(QLatin1String(label), r);
+  }
 }
 
 // The window with a pop-up drawn over it where the pop-up stands on screen.
@@ -98,6 +130,7 @@ class MainScreenshots : public QObject {
     Save(w, QStringLiteral("main_root"));
     w.JobTree->setCurrentItem(w.NodeAt(1));
     w.JobTreeClick();
+    CheckMainAreas(w, QStringLiteral("main window"));
     const char* names[4] = {"main_tab_general", "main_tab_folders", "main_tab_watermark",
                             "main_tab_history"};
     for (int i = 0; i < 4; ++i) {
@@ -110,9 +143,11 @@ class MainScreenshots : public QObject {
     w.showMaximized();
     QTRY_VERIFY(w.isMaximized());
     Save(w, QStringLiteral("main_maximised"));
+    CheckMainAreas(w, QStringLiteral("maximised"));
     w.showNormal();
     QTRY_VERIFY(!w.isMaximized());
     Save(w, QStringLiteral("main_normal"));
+    CheckMainAreas(w, QStringLiteral("normal again"));
 
     // The tree's pop-up over the job under the mouse.
     QTreeWidgetItem* node = w.NodeAt(2);

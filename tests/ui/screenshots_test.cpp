@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Renders every page and dialog offscreen into PNG files for a visual check, and checks
-// what a machine can see in them: every caption fits its control, every control lies
-// inside its parent, and no two controls of one parent overlap.
+// what a machine can see in them (test::LayoutProblems): every caption fits its control,
+// every control lies inside its parent, and no two controls of one parent overlap.
 #include <QToolButton>
 #include <QTimer>
 #include <QColorDialog>
@@ -33,6 +33,7 @@
 #include "ui/ui_dialogs.h"
 
 using namespace stampwell;
+namespace test = stampwell::test;
 
 namespace {
 
@@ -47,60 +48,11 @@ void Save(QWidget* widget, const QString& name) {
   QVERIFY2(widget->grab().save(path), qPrintable(path));
 }
 
-bool IsControl(QWidget* w) {
-  return qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) ||
-         qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<QGroupBox*>(w);
-}
-
-// Problems a reader would see: clipped captions, controls outside their parent, overlaps.
-QStringList LayoutProblems(QWidget* root) {
-  QStringList problems;
-  const QList<QWidget*> all = root->findChildren<QWidget*>();
-  for (QWidget* w : all) {
-    if (!w->isVisibleTo(root) || !IsControl(w) || w->objectName().startsWith("qt_")) continue;
-    const QString name = w->objectName().isEmpty() ? w->metaObject()->className() : w->objectName();
-    if (!w->parentWidget()->rect().contains(w->geometry())) {
-      problems << name + QStringLiteral(" lies outside its parent");
-    }
-    // Inside a group box, below its caption and within its frame.
-    if (auto* group = qobject_cast<QGroupBox*>(w->parentWidget());
-        group && !group->contentsRect().contains(w->geometry())) {
-      problems << name + QStringLiteral(" crosses the frame of ") + group->objectName();
-    }
-    // Push buttons have a style minimum wider than their text; what matters is the text.
-    int needed = 0;
-    if (auto* push = qobject_cast<QPushButton*>(w)) {
-      needed = push->fontMetrics().horizontalAdvance(QString(push->text()).remove('&')) + 6;
-    } else if (qobject_cast<QAbstractButton*>(w) ||
-               (qobject_cast<QLabel*>(w) && !static_cast<QLabel*>(w)->wordWrap())) {
-      needed = w->sizeHint().width();
-    }
-    if (w->width() < needed) {
-      problems << QStringLiteral("%1 is clipped (%2 < %3)").arg(name).arg(w->width()).arg(needed);
-    }
-    if (auto* label = qobject_cast<QLabel*>(w); label && label->wordWrap()) {
-      if (label->heightForWidth(label->width()) > label->height()) {
-        problems << name + QStringLiteral(" wraps beyond its height");
-      }
-    }
-    for (QWidget* other : all) {
-      if (other == w || other->parentWidget() != w->parentWidget() || !IsControl(other) ||
-          !other->isVisibleTo(root) || other < w) {
-        continue;
-      }
-      if (w->geometry().intersects(other->geometry())) {
-        problems << name + QStringLiteral(" overlaps ") + other->objectName();
-      }
-    }
-  }
-  return problems;
-}
-
 void Check(QWidget* widget, const QString& name) {
   widget->show();
   QCoreApplication::processEvents();
   Save(widget, name);
-  const QStringList problems = LayoutProblems(widget);
+  const QStringList problems = test::LayoutProblems(widget);
   QVERIFY2(problems.isEmpty(), qPrintable(name + ": " + problems.join("; ")));
 }
 

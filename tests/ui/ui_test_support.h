@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -17,5 +18,10 @@ std::vector<TscFontFace> FakeFonts();
 // Takes row of the picker's open list the way a user does: open the list, move the
 // highlight to row, press Enter, let the queued close-up run.
 void TakeFromList(TscFontComboBox* picker, int row);
+
+// What a reader would see wrong in root as shown: a caption clipped by its control, a control
+// outside its parent or across its group's frame, a wrapped label taller than its room, two
+// controls of one parent over each other. Empty when the layout is sound.
+QStringList LayoutProblems(QWidget* root);
 
 }  // namespace stampwell::test
