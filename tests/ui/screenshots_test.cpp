@@ -31,9 +31,9 @@
 #include "ui/sc_font_combo_box.h"
 #include "ui/setting_frame.h"
 #include "ui/ui_dialogs.h"
+#include "ui_test_support.h"
 
 using namespace stampwell;
-namespace test = stampwell::test;
 
 namespace {
 
