@@ -315,6 +315,87 @@ TEST_F(OfficeRun, ReadOnlySourcesAreStampedAndInPlaceOnesSayTheyCannotBeWritten)
   EXPECT_EQ(Digests(Src()), before) << "the sources stay byte for byte";
 }
 
+// Each file of root by its size and a hash of its bytes: short enough to print on a failure.
+std::map<std::string, std::string> Fingerprints(const std::string& root) {
+  std::map<std::string, std::string> out;
+  for (const std::string& f : ListTree(root)) {
+    const std::string bytes = ReadFile(root + "/" + f);
+    out[f] = std::to_string(bytes.size()) + " bytes, hash " +
+             std::to_string(std::hash<std::string>{}(bytes));
+  }
+  return out;
+}
+
+// A small file system of its own (tmpfs) mounted on folder while it lives; only root may
+// mount one, and Ok() is false where it cannot be done. Fill leaves about `room` bytes free.
+class SmallFileSystem {
+ public:
+  SmallFileSystem(const std::string& folder, std::size_t bytes) : folder_(folder) {
+    if (::geteuid() != 0) return;
+    fs::create_directories(folder);
+    const std::string options = "size=" + std::to_string(bytes) + ",mode=0700";
+    mounted_ = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
+  }
+  ~SmallFileSystem() {
+    if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+  }
+  bool Ok() const { return mounted_; }
+  std::size_t Free() const { return fs::space(folder_).available; }
+  // Takes all but about room bytes with a hidden filler file (which the run passes over).
+  void Fill(std::size_t room) {
+    const std::size_t free = Free();
+    if (free > room) WriteFile(folder_ + "/.filler", std::string(free - room, 'x'));
+  }
+  void Empty() { fs::remove(folder_ + "/.filler"); }
+
+ private:
+  std::string folder_;
+  bool mounted_ = false;
+};
+
+// Stamped in place on a file system with no room for the stamped copy: each file fails with
+// the reason, and each stays byte for byte as it was (the stamped copy is written beside it
+// and put in its place only once complete). With room again, the same run stamps each one,
+// counted once, and leaves nothing else in the folder.
+TEST_F(OfficeRun, InPlaceOnAFullFileSystemKeepsEachFileWholeAndCountsItOnce) {
+  const std::string disk = work / "disk";
+  SmallFileSystem small(disk, 4u << 20);
+  if (!small.Ok()) GTEST_SKIP() << "cannot mount a small file system here";
+  const std::vector<std::string> names = {"a.doc", "c.xls", "d.ppt"};
+  for (const std::string& f : {std::string("/a.doc"), std::string("/c.xls"),
+                               std::string("/sub/d.ppt")})
+    fs::copy_file(Src(f), disk + "/" + ExtractFileName(f));
+  const auto before = Fingerprints(disk);
+  auto runInPlace = [&] {
+    window = std::make_shared<RecordingWindow>();
+    auto job = MakeJob(Settings(true, true, true, false, false));
+    job->DocSettings = JobSettings();
+    for (const std::string& name : names) job->AddItem(disk + "/" + name, disk + "/" + name, "File");
+    job->Resume();
+    EXPECT_TRUE(PumpUntil([&] { return window->Count(WM_JOBEND) == 1; }, 480));
+    return job;
+  };
+
+  small.Fill(2048);
+  auto full = runInPlace();
+  EXPECT_EQ(full->Counts.Failed, 3);
+  EXPECT_EQ(full->Counts.Stamped, 0);
+  for (const std::string& name : names)
+    EXPECT_THAT(ActionLines(), Contains("Error in " + disk + "/" + name + ":disk full writing " +
+                                        disk + "/" + name));
+  small.Empty();
+  EXPECT_EQ(Fingerprints(disk), before) << "a file that could not be stamped is kept as it was";
+
+  auto roomy = runInPlace();
+  EXPECT_EQ(roomy->Counts.Failed, 0);
+  EXPECT_EQ(roomy->Counts.Stamped, 3);
+  EXPECT_EQ(ListTree(disk), std::vector<std::string>({"a.doc", "c.xls", "d.ppt"}));
+  WordInspector word;
+  EXPECT_EQ(word.HeaderShapes(disk + "/a.doc")["s1/primary"].at(0).Name, kMark);
+  EXPECT_THAT(ShapeNames("Excel.Application", disk + "/c.xls"), Contains(kMark));
+  EXPECT_THAT(ShapeNames("PowerPoint.Application", disk + "/d.ppt"), Contains(kMark));
+}
+
 // LibreOffice writes ".~lock.<name>#" beside every document it opens for writing, and leaves
 // it when it dies. Watched while an in-place run and a copying run go on.
 TEST_F(OfficeRun, NoLockFileOrTemporaryFileAppearsBesideTheDocuments) {
