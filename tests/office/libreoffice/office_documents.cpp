@@ -97,11 +97,18 @@ std::string PrintedSheetsWorkbook() {
   for (int c = 1; c <= 40; ++c)
     wideRow += "<table:table-cell office:value-type=\"string\"><text:p>column " +
                std::to_string(c) + " text</text:p></table:table-cell>";
+  // A page of cells and, below them on a page of its own, a drawing with no cell under it.
+  std::string drawnRows;
+  for (int r = 1; r <= 30; ++r)
+    drawnRows += "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>item " +
+                 std::to_string(r) + "</text:p></table:table-cell></table:table-row>";
   return R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
  xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
  xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
  xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
+ xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
  office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
 <office:automatic-styles><style:style style:name="ta1" style:family="table"><style:table-properties table:display="false"/></style:style></office:automatic-styles>
 <office:body><office:spreadsheet>
@@ -112,6 +119,8 @@ std::string PrintedSheetsWorkbook() {
  <table:table table:name="Hidden" table:style-name="ta1"><table:table-row><table:table-cell office:value-type="string"><text:p>hidden</text:p></table:table-cell></table:table-row></table:table>
  <table:table table:name="Wide"><table:table-row>)" +
          wideRow + R"(</table:table-row></table:table>
+ <table:table table:name="Drawn"><table:shapes><draw:rect draw:name="Box" svg:x="1cm" svg:y="32cm" svg:width="12cm" svg:height="8cm"/></table:shapes>)" +
+         drawnRows + R"(</table:table>
 </office:spreadsheet></office:body></office:document>
 )";
 }

@@ -16,8 +16,9 @@ std::string MixedSectionsText();       // 8 pages: first-page, odd/even and both
 std::string FirstPageText(int pages);  // different first page header
 std::string OddEvenText(int pages);    // different odd and even page headers
 std::string ThreeSheetWorkbook();      // three sheets, the second one active
-// A short sheet, an empty one, a long one (150 rows, several pages down), a hidden one and a
-// wide one (40 columns, several pages across).
+// A short sheet, an empty one, a long one (150 rows, several pages down), a hidden one, a
+// wide one (40 columns, several pages across) and one whose drawing prints on a page below
+// its cells.
 std::string PrintedSheetsWorkbook();
 std::string TwoSlidePresentation();    // two slides, each with a text box
 
