@@ -217,6 +217,55 @@ void TFileWorker::RunSteps(const RFileKind& kind, const std::string& source,
   progress_.Count(&RRunCounts::Failed);
 }
 
+std::string TFileWorker::PrintForCheck(const RFileKind& kind, TFileEngine& engine,
+                                       const std::string& source, const std::string& file,
+                                       const std::string& folder, std::string& reason) {
+  TFileEngine* printer = &engine;
+  if (kind.pdfBy == RFileKind::PdfBy::KindEngine)
+    for (const RFileKind& k : kinds_)
+      if (k.name == kind.printWith) printer = &EngineOf(k);
+  if (!printer->Open(file)) {
+    reason = printer->OpenError();
+    return {};
+  }
+  const std::string pdfName = ChangeFileExt(ExtractFileName(file), ".pdf");
+  const std::string pdf = folder + PathDelim + pdfName;
+  try {
+    step_ = "verifying";
+    if (kind.pdfBy == RFileKind::PdfBy::PrinterStack) {
+      if (!pdf_.PrepareForPrint(pdfName))
+        WriteLog("Error in " + source + ":the PDF file of an earlier file named " + pdfName +
+                     " was not collected",
+                 RunLineKind::Error);
+      printer->PrintToPDFFile(pdf);
+      const std::string printed = pdf_.OutputPath(pdfName);
+      std::error_code ec;
+      fs::rename(printed, pdf, ec);
+      if (ec) {
+        fs::copy_file(printed, pdf, fs::copy_options::overwrite_existing, ec);
+        fs::remove(printed, ec);
+      }
+    } else {
+      printer->PrintToPDFFile(pdf);
+    }
+  } catch (...) {
+    try {
+      printer->Close();
+    } catch (...) {
+    }
+    throw;
+  }
+  try {
+    printer->Close();
+  } catch (...) {
+  }
+  if (!FileExists(pdf)) {
+    reason = "no PDF of it could be made";
+    return {};
+  }
+  return pdf;
+}
+
 bool TFileWorker::VerifyOutput(const RFileKind& kind, TFileEngine& engine,
                                const std::string& source, const std::string& output, bool isPdf,
                                std::string& reason) {
@@ -231,52 +280,33 @@ bool TFileWorker::VerifyOutput(const RFileKind& kind, TFileEngine& engine,
   } else if (kind.pdfBy != RFileKind::PdfBy::Engine) {
     // The saved file, loaded again from disk by the engine that prints its kind, printed to a
     // PDF of its own.
-    TFileEngine* printer = &engine;
-    if (kind.pdfBy == RFileKind::PdfBy::KindEngine)
-      for (const RFileKind& k : kinds_)
-        if (k.name == kind.printWith) printer = &EngineOf(k);
-    if (!printer->Open(output)) {
-      reason = "the saved file cannot be opened again to verify it: " + printer->OpenError();
+    std::string why;
+    pdf = PrintForCheck(kind, engine, source, output, folder.Path(), why);
+    if (pdf.empty()) {
+      reason = "the saved file cannot be opened again to verify it: " + why;
       return false;
-    }
-    const std::string pdfName = ChangeFileExt(ExtractFileName(output), ".pdf");
-    try {
-      step_ = "verifying";
-      if (kind.pdfBy == RFileKind::PdfBy::PrinterStack) {
-        if (!pdf_.PrepareForPrint(pdfName))
-          WriteLog("Error in " + source + ":the PDF file of an earlier file named " + pdfName +
-                       " was not collected",
-                   RunLineKind::Error);
-        printer->PrintToPDFFile(folder.Path() + PathDelim + pdfName);
-        const std::string printed = pdf_.OutputPath(pdfName);
-        pdf = folder.Path() + PathDelim + pdfName;
-        std::error_code ec;
-        fs::rename(printed, pdf, ec);
-        if (ec) {
-          fs::copy_file(printed, pdf, fs::copy_options::overwrite_existing, ec);
-          fs::remove(printed, ec);
-        }
-      } else {
-        pdf = folder.Path() + PathDelim + pdfName;
-        printer->PrintToPDFFile(pdf);
-      }
-    } catch (...) {
-      try {
-        printer->Close();
-      } catch (...) {
-      }
-      throw;
-    }
-    try {
-      printer->Close();
-    } catch (...) {
     }
   }
   if (!FileExists(pdf)) {
     reason = "no PDF of it could be made to verify the mark";
     return false;
   }
-  const RVerifyOutcome outcome = stampwell::VerifyOutput(source, pdf, docSettings_);
+  RVerifyOutcome outcome = stampwell::VerifyOutput(source, pdf, docSettings_);
+  // A mark over a coloured page (a filled cell, a slide's background, a chart) does not read as
+  // its colour over white paper: there the unstamped file's own pages tell what lies under the
+  // mark. They are made only for a file that needs them, as they cost a print of their own.
+  std::error_code same;
+  if (!outcome.Verified && outcome.PagesUnmarked && FileExists(source) &&
+      !fs::equivalent(source, output, same)) {
+    std::string under = source, why;
+    if (kind.pdfBy != RFileKind::PdfBy::Engine) {
+      TTempFolder underFolder;
+      under = PrintForCheck(kind, engine, source, source, underFolder.Path(), why);
+      if (!under.empty()) outcome = stampwell::VerifyOutput(source, pdf, docSettings_, under);
+    } else {
+      outcome = stampwell::VerifyOutput(source, pdf, docSettings_, under);
+    }
+  }
   if (!outcome.Verified) {
     reason = outcome.Text;
     return false;

@@ -81,6 +81,11 @@ class TFileWorker {
   // reason in words (the file then fails).
   bool VerifyOutput(const RFileKind& kind, TFileEngine& engine, const std::string& source,
                     const std::string& output, bool isPdf, std::string& reason);
+  // Opens file with the engine that prints its kind and prints it to a PDF in folder; the
+  // PDF's path, or empty with the reason in words. source names the file in log lines.
+  std::string PrintForCheck(const RFileKind& kind, TFileEngine& engine, const std::string& source,
+                            const std::string& file, const std::string& folder,
+                            std::string& reason);
   void FileFailed(const std::string& source, const std::string& message, int rest,
                   const std::string& writtenDest);
   void CloseUnsaved();

@@ -120,7 +120,7 @@ RVerifyOutcome VerifyOutput(const std::string& file, const std::string& pdf,
   if (!check.Measurable)
     return {false, "the mark's colour cannot be told from white paper, so it cannot be verified"};
   if (check.Pages == 0) return {false, "its PDF has no pages"};
-  if (!check.Unmarked.empty()) return {false, UnmarkedPagesText(check.Unmarked)};
+  if (!check.Unmarked.empty()) return {false, UnmarkedPagesText(check.Unmarked), true};
   const std::string n = std::to_string(check.Pages);
   return {true, "Verified " + file + ": " + n + " of " + n + " pages"};
 }

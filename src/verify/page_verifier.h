@@ -45,6 +45,9 @@ struct RVerifyOutcome {
   // Verified: "Verified <file>: N of N pages". Otherwise the reason, in words that follow
   // "Error in <file>:" ("the mark does not show on page(s) 2, 5").
   std::string Text;
+  // Not verified because some pages did not show the mark (rather than a PDF that could not
+  // be read or a colour that cannot be measured).
+  bool PagesUnmarked = false;
 };
 
 // Checks pdf, the rendering of the saved file (or the printed PDF itself), for the mark in the

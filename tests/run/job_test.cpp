@@ -420,6 +420,49 @@ TEST_F(JobTest, VerifyOpensEachSavedFileAgainAndFailsTheOnesWithoutTheMark) {
   EXPECT_EQ(ListTree(pdfOutputDir), Lines{});
 }
 
+// A one-page PDF filled with a blue page colour; with the mark, a square of magenta blended
+// half over it (what a transparent mark over a coloured cell or slide background gives).
+std::string BluePagePdf(bool marked) {
+  std::string content = "0.2 0.6 0.9 rg 0 0 595 842 re f\n";
+  if (marked) content += "0.6 0.3 0.95 rg 100 300 300 200 re f\n";
+  return "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+         "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
+         "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]/Contents 4 0 R>>endobj\n"
+         "4 0 obj<</Length " +
+         std::to_string(content.size()) + ">>stream\n" + content +
+         "endstream endobj\ntrailer<</Root 1 0 R>>\n%%EOF\n";
+}
+
+// Over a coloured page the mark does not read as its colour over white paper: the unstamped
+// source, printed only for a file that fails that first look, tells what lies under it. A
+// saved file without the mark still fails, and a file seen at once costs no second print.
+TEST_F(JobTest, VerifyReadsAMarkOverAColouredPageAgainstTheUnstampedSource) {
+  for (std::string f : {"/a.doc", "/c.doc", "/d.doc"}) WriteFile(src + f, f);
+  const std::string dstRoot = dst;
+  printBytes = [dstRoot](const std::string& doc) {
+    const bool saved = doc.rfind(dstRoot, 0) == 0;
+    if (doc.find("/a.doc") != std::string::npos) return SquarePdf(true);
+    if (doc.find("/c.doc") != std::string::npos) return BluePagePdf(saved);
+    return BluePagePdf(false);  // d.doc: saved without the mark
+  };
+  auto job = Make(true, false, false, false, false);
+  job->Settings.Verify = true;
+  job->DocSettings.DocWatermarkColor = 0x00FF00FF;
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  EXPECT_EQ(ActionLines(),
+            Lines({Stamp(src + "/a.doc"), "Verified " + src + "/a.doc: 1 of 1 pages",
+                   Stamp(src + "/c.doc"), "Verified " + src + "/c.doc: 1 of 1 pages",
+                   Stamp(src + "/d.doc"),
+                   "Error in " + src + "/d.doc:the mark does not show on page(s) 1"}));
+  EXPECT_EQ(job->Counts.Verified, 2);
+  EXPECT_EQ(job->Counts.Failed, 1);
+  // The sources were opened again to print them only where the first look failed.
+  EXPECT_EQ(std::count(opened.begin(), opened.end(), src + "/a.doc"), 1);
+  EXPECT_EQ(std::count(opened.begin(), opened.end(), src + "/c.doc"), 2);
+  EXPECT_EQ(ListTree(pdfOutputDir), Lines{});
+}
+
 TEST_F(JobTest, ASourceFolderThatDoesNotExistIsLoggedAndTheOthersRun) {
   WriteFile(src + "/a.doc", "a");
   auto job = Make(true, false, false, false, false);
