@@ -3,6 +3,7 @@
 """Gives a Word or Excel binary file that has a VBA project an auto-run macro.
 
     auto_run_macro.py SOURCE TARGET MODULE MACRO MARKER
+    auto_run_macro.py --code-name WORKBOOK NAME
 
 Copies SOURCE to TARGET and replaces the source code of the VBA module MODULE (the stream name
 of a document or workbook module, e.g. ThisDocument) with its attribute lines followed by
@@ -14,14 +15,20 @@ of a document or workbook module, e.g. ThisDocument) with its attribute lines fo
 
 so that an office running the document's macros makes the file MARKER on opening it.
 
+With --code-name, names the workbook module of an Excel package with macros (.xlsm) in its
+workbook part, as Excel writes it: without the name, the workbook module's event handlers are
+not tied to the workbook.
+
 The compound file keeps its layout: streams are rewritten in place at their sizes. The
 module's compiled code (the part before its source) is given up to make room for the source:
 the module's source offset in the project's dir stream moves to the start of the stream, and
 both the dir stream and the module source are compressed to exactly the byte counts they had.
 """
+import re
 import shutil
 import struct
 import sys
+import zipfile
 
 import olefile
 
@@ -231,7 +238,23 @@ def main(source, target, module, macro, marker):
     ole.close()
 
 
+def name_workbook_module(path, name):
+    with zipfile.ZipFile(path) as package:
+        parts = [(info, package.read(info)) for info in package.infolist()]
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as package:
+        for info, data in parts:
+            if info.filename == "xl/workbook.xml":
+                data, count = re.subn(rb"<workbookPr\b", b'<workbookPr codeName="' +
+                                      name.encode() + b'"', data, count=1)
+                if not count:
+                    sys.exit(f"no workbook properties in {path}")
+            package.writestr(info, data)
+
+
 if __name__ == "__main__":
-    if len(sys.argv) != 6:
+    if len(sys.argv) == 4 and sys.argv[1] == "--code-name":
+        name_workbook_module(*sys.argv[2:])
+    elif len(sys.argv) == 6:
+        main(*sys.argv[1:])
+    else:
         sys.exit(__doc__)
-    main(*sys.argv[1:])

@@ -247,19 +247,22 @@ struct RDocument {
   bool macro = false;  // has a macro that runs on opening
 };
 
+// Runs the fixture script with args (quoted already): it says nothing when it did its work.
+bool RunFixtureScript(const std::string& args) {
+  const std::string command =
+      STAMPWELL_PYTHON " '" STAMPWELL_AUTO_RUN_MACRO "' " + args + " 2>&1 || echo failed: $?";
+  const std::string said = test::RunCapture(command);
+  if (!said.empty()) ADD_FAILURE() << command << ": " << said;
+  return said.empty();
+}
+
 // A copy of a real Word or Excel file of the corpus whose VBA project gets, in the module of
 // the document or workbook, an auto-run macro writing marker. Empty when it cannot be made.
 std::string WithAutoRunMacro(const std::string& source, const std::string& target,
                              const char* module, const char* macro, const std::string& marker) {
-  const std::string command = STAMPWELL_PYTHON " '" STAMPWELL_AUTO_RUN_MACRO "' '" + source +
-                              "' '" + target + "' " + module + " " + macro + " '" + marker +
-                              "' 2>&1";
-  const std::string said = test::RunCapture(command);
-  if (!FileExists(target) || !said.empty()) {
-    ADD_FAILURE() << command << ": " << said;
-    return "";
-  }
-  return target;
+  const bool made = RunFixtureScript("'" + source + "' '" + target + "' " + module + " " + macro +
+                                     " '" + marker + "'");
+  return made && FileExists(target) ? target : "";
 }
 
 struct Fixture {
@@ -320,6 +323,13 @@ class UntrustedEnvironment : public ::testing::Environment {
                          "ThisWorkbook", "Workbook_Open", marker);
     ASSERT_FALSE(vbaXls.empty());
     fx->docs["vbamacro.xls"] = {vbaXls, "xls", "calc_pdf_Export", true};
+    // The same projects in Office Open XML files with macros, as the office saves them.
+    ASSERT_TRUE(test::ConvertFresh({vbaDoc}, "docm", src, "MS Word 2007 XML VBA"));
+    fx->docs["vbamacro.docm"] = {src + "/vbamacro.docm", "doc", "writer_pdf_Export", true};
+    ASSERT_TRUE(test::ConvertFresh({vbaXls}, "xlsm", src, "Calc MS Excel 2007 VBA XML"));
+    // The office leaves out the name of the workbook module that Excel writes.
+    ASSERT_TRUE(RunFixtureScript("--code-name '" + src + "/vbamacro.xlsm' ThisWorkbook"));
+    fx->docs["vbamacro.xlsm"] = {src + "/vbamacro.xlsm", "xls", "calc_pdf_Export", true};
     std::error_code ec;
     fs::remove(marker, ec);  // making the documents may have run it
   }
