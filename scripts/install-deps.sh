@@ -13,7 +13,7 @@ BASE_PKGS=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchma
   qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig1-dev poppler-utils xvfb xauth
   libqpdf-dev libfreetype-dev libpoppler-cpp-dev
   fonts-dejavu-core fonts-liberation procps x11-utils
-  dpkg-dev file desktop-file-utils appstream man-db unzip python3
+  dpkg-dev file desktop-file-utils appstream man-db unzip python3 python3-olefile
   debhelper lintian fakeroot qt6-l10n-tools qt6-tools-dev)
 OFFICE_PKGS=(libreoffice-writer libreoffice-calc libreoffice-impress libreoffice-dev
   libreoffice-script-provider-python-)
