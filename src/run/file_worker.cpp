@@ -294,17 +294,19 @@ bool TFileWorker::VerifyOutput(const RFileKind& kind, TFileEngine& engine,
   RVerifyOutcome outcome = stampwell::VerifyOutput(source, pdf, docSettings_);
   // A mark over a coloured page (a filled cell, a slide's background, a chart) does not read as
   // its colour over white paper: there the unstamped file's own pages tell what lies under the
-  // mark. They are made only for a file that needs them, as they cost a print of their own.
+  // mark. They are made only for a file that needs them, as they cost a print of their own, and
+  // only the pages not yet seen marked are looked at again.
   std::error_code same;
-  if (!outcome.Verified && outcome.PagesUnmarked && FileExists(source) &&
+  if (!outcome.Verified && !outcome.Unmarked.empty() && FileExists(source) &&
       !fs::equivalent(source, output, same)) {
     std::string under = source, why;
     if (kind.pdfBy != RFileKind::PdfBy::Engine) {
       TTempFolder underFolder;
       under = PrintForCheck(kind, engine, source, source, underFolder.Path(), why);
-      if (!under.empty()) outcome = stampwell::VerifyOutput(source, pdf, docSettings_, under);
+      if (!under.empty())
+        outcome = stampwell::VerifyOutput(source, pdf, docSettings_, under, outcome.Unmarked);
     } else {
-      outcome = stampwell::VerifyOutput(source, pdf, docSettings_, under);
+      outcome = stampwell::VerifyOutput(source, pdf, docSettings_, under, outcome.Unmarked);
     }
   }
   if (!outcome.Verified) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "verify/page_verifier.h"
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
@@ -70,7 +71,8 @@ bool Render(const poppler::document& doc, int index, double dpi, RgbPage& out) {
 
 TPageVerifier::TPageVerifier(TColor markColor, double dpi) : color_(markColor), dpi_(dpi) {}
 
-RPageCheck TPageVerifier::Check(const std::string& pdfPath, const std::string& againstPdf) const {
+RPageCheck TPageVerifier::Check(const std::string& pdfPath, const std::string& againstPdf,
+                                const std::vector<int>& onlyPages) const {
   QuietPoppler();
   RPageCheck result;
   auto doc = Load(pdfPath);
@@ -93,6 +95,9 @@ RPageCheck TPageVerifier::Check(const std::string& pdfPath, const std::string& a
   result.Opened = true;
   RgbPage page, under;
   for (int i = 0; i < result.Pages; ++i) {
+    if (!onlyPages.empty() &&
+        std::find(onlyPages.begin(), onlyPages.end(), i + 1) == onlyPages.end())
+      continue;
     if (!Render(*doc, i, dpi_, page)) {
       result.Unmarked.push_back(i + 1);
       continue;
@@ -114,13 +119,15 @@ std::string UnmarkedPagesText(const std::vector<int>& pages) {
 }
 
 RVerifyOutcome VerifyOutput(const std::string& file, const std::string& pdf,
-                            const RDocSettings& settings, const std::string& againstPdf) {
-  const RPageCheck check = TPageVerifier(settings.DocWatermarkColor).Check(pdf, againstPdf);
+                            const RDocSettings& settings, const std::string& againstPdf,
+                            const std::vector<int>& onlyPages) {
+  const RPageCheck check =
+      TPageVerifier(settings.DocWatermarkColor).Check(pdf, againstPdf, onlyPages);
   if (!check.Opened) return {false, check.Error};
   if (!check.Measurable)
     return {false, "the mark's colour cannot be told from white paper, so it cannot be verified"};
   if (check.Pages == 0) return {false, "its PDF has no pages"};
-  if (!check.Unmarked.empty()) return {false, UnmarkedPagesText(check.Unmarked), true};
+  if (!check.Unmarked.empty()) return {false, UnmarkedPagesText(check.Unmarked), check.Unmarked};
   const std::string n = std::to_string(check.Pages);
   return {true, "Verified " + file + ": " + n + " of " + n + " pages"};
 }

@@ -107,6 +107,10 @@ TEST_F(PageVerifierTest, EveryPageMarkedPassesAndAMissingPageIsNamed) {
   EXPECT_EQ(some.Unmarked, (std::vector<int>{2, 5}));
   EXPECT_FALSE(some.AllMarked());
   EXPECT_EQ(UnmarkedPagesText(some.Unmarked), "the mark does not show on page(s) 2, 5");
+  // A second look at some pages only: the others count as seen.
+  const auto again = verifier.Check(dir / "some.pdf", {}, {1, 5});
+  EXPECT_EQ(again.Pages, 5);
+  EXPECT_EQ(again.Unmarked, (std::vector<int>{5}));
 
   const auto none = verifier.Check(Write("none.pdf", {Page{}}));
   EXPECT_EQ(none.Unmarked, (std::vector<int>{1}));
