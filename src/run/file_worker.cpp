@@ -220,10 +220,12 @@ void TFileWorker::RunSteps(const RFileKind& kind, const std::string& source,
 std::string TFileWorker::PrintForCheck(const RFileKind& kind, TFileEngine& engine,
                                        const std::string& source, const std::string& file,
                                        const std::string& folder, std::string& reason) {
+  // A kind whose engine cannot print is printed by another kind's engine, in that kind's way.
   TFileEngine* printer = &engine;
+  const RFileKind* printing = &kind;
   if (kind.pdfBy == RFileKind::PdfBy::KindEngine)
     for (const RFileKind& k : kinds_)
-      if (k.name == kind.printWith) printer = &EngineOf(k);
+      if (k.name == kind.printWith) printer = &EngineOf(k), printing = &k;
   if (!printer->Open(file)) {
     reason = printer->OpenError();
     return {};
@@ -232,7 +234,7 @@ std::string TFileWorker::PrintForCheck(const RFileKind& kind, TFileEngine& engin
   const std::string pdf = folder + PathDelim + pdfName;
   try {
     step_ = "verifying";
-    if (kind.pdfBy == RFileKind::PdfBy::PrinterStack) {
+    if (printing->pdfBy == RFileKind::PdfBy::PrinterStack) {
       if (!pdf_.PrepareForPrint(pdfName))
         WriteLog("Error in " + source + ":the PDF file of an earlier file named " + pdfName +
                      " was not collected",

@@ -146,6 +146,31 @@ TEST_F(OfficeRun, CurrentFormatsArePrintedFromTheirStampedPackage) {
   EXPECT_FALSE(FileExists(Dst("/e.docx")));
 }
 
+// Verify on current formats: each saved package is printed by the office engine of its
+// application, as its PDF would be, and the mark is found on its pages.
+TEST_F(OfficeRun, VerifyChecksCurrentFormatsPrintedByTheirApplicationsEngine) {
+  const std::string corpus = STAMPWELL_CORPUS_DIR;
+  const std::string modern = work / "modern";
+  fs::create_directories(modern);
+  fs::copy_file(corpus + "/docx/poi__ThreeColHead.docx", modern + "/e.docx");
+  fs::copy_file(corpus + "/xlsx/poi__WithVariousData.xlsx", modern + "/f.xlsx");
+  fs::copy_file(corpus + "/pptx/poi__45541_Footer.pptx", modern + "/g.pptx");
+  RJobSettings settings = Settings(true, true, true, false, false);
+  settings.ModernFormats = true;
+  settings.Verify = true;
+  auto job = MakeJob(settings);
+  job->DocSettings = JobSettings();
+  job->AddItem(modern, Dst("/modern"), "Folder");
+  job->Resume();
+  ASSERT_TRUE(PumpUntil([&] { return window->Count(WM_JOBEND) == 1; }, 480));
+  const auto log = ActionLines();
+  for (std::string f : {"/e.docx", "/f.xlsx", "/g.pptx"})
+    EXPECT_THAT(log, Contains(::testing::StartsWith("Verified " + modern + f + ": "))) << f;
+  EXPECT_EQ(job->Counts.Verified, 3);
+  EXPECT_EQ(job->Counts.Failed, 0);
+  EXPECT_EQ(ListTree(pdfOutputDir), std::vector<std::string>{}) << "the PDFs made to check";
+}
+
 // Documents of one name in one folder (a.doc and a.xls) and a PDF copied along beside a
 // document printed under its name (c.pdf beside c.xls): each output keeps its own file, the
 // later ones under "<name> (<extension>).pdf", and the next run skips them all.
