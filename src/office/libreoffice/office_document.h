@@ -4,7 +4,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
+#include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 
@@ -69,6 +72,17 @@ class TOfficeDocument {
   using StoreHook = std::function<std::function<void()>(const std::string& filter)>;
   void SetStoreHook(StoreHook fn) { storeHook_ = std::move(fn); }
 
+  // Keeps shape referenced until the document is closed. The office makes the object that
+  // stands for a shape when it is first asked for and drops it when the last reference to it
+  // is released. A release crosses the bridge without waiting for an answer and runs in the
+  // office beside the calls that follow it: a shape asked for again while the object asked
+  // for before is being dropped may come back as an object cut off from the shape, with no
+  // name and no geometry (a mark searched for by its name is then not found). A shape kept
+  // here keeps its one object for as long as the document is open. Costs no office call.
+  void KeepShape(const css::uno::Reference<css::drawing::XShape>& shape) const;
+  // How many shapes are kept.
+  std::size_t KeptShapes() const { return kept_.size(); }
+
  private:
   TOfficeDocument() = default;
   void StoreAtomically(const std::string& target, const std::string& filter,
@@ -82,6 +96,8 @@ class TOfficeDocument {
   std::string title_;
   std::string filter_;
   StoreHook storeHook_;
+  mutable std::unordered_set<const void*> keptIds_;
+  mutable std::vector<css::uno::Reference<css::drawing::XShape>> kept_;
 };
 
 // The export filter that keeps a document loaded through importFilter in its format, or ""
