@@ -142,7 +142,8 @@ std::string AddressOf(const css::table::CellRangeAddress& a) {
 
 // The cells a sheet holds, from its first used cell to its last, grown to take in the drawings
 // on it other than text effects (a chart prints as a cell does; a mark is not content).
-css::table::CellRangeAddress UsedArea(const Reference<css::sheet::XSpreadsheet>& sheet) {
+css::table::CellRangeAddress UsedArea(const TOfficeDocument& doc,
+                                      const Reference<css::sheet::XSpreadsheet>& sheet) {
   auto cursor = sheet->createCursor();
   Reference<css::sheet::XUsedAreaCursor> used(cursor, UNO_QUERY_THROW);
   used->gotoStartOfUsedArea(false);
@@ -157,7 +158,7 @@ css::table::CellRangeAddress UsedArea(const Reference<css::sheet::XSpreadsheet>&
   Reference<css::container::XIndexAccess> columns(lines->getColumns(), UNO_QUERY_THROW);
   Reference<css::container::XIndexAccess> rows(lines->getRows(), UNO_QUERY_THROW);
   for (sal_Int32 i = 0; i < shapes; ++i) {
-    Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
+    const Reference<css::drawing::XShape> shape = ShapeAt(doc, page, i);
     if (!shape.is() || IsTextEffect(shape)) continue;
     css::awt::Rectangle box;
     Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
@@ -246,7 +247,7 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
     return OleVariant();
   });
   obj->Prop("Shapes", [host, page](const Args&) {
-    return OleVariant(MakeShapesObject(host, PageShapes(page)));
+    return OleVariant(MakeShapesObject(host, PageShapes(host.Doc, page)));
   });
   const auto guard = GuardOf(doc->Process());
   // Visible: -1 shown, 0 hidden (hidden sheets do not print).
@@ -341,8 +342,8 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
     return OleVariant(int(paper().scale));
   });
   obj->Prop("PageSetup", [pageSetup](const Args&) { return OleVariant(DispatchPtr(pageSetup)); });
-  obj->Prop("UsedRange", [sheet, guard](const Args&) {
-    const css::table::CellRangeAddress area = UsedArea(sheet);
+  obj->Prop("UsedRange", [doc, sheet, guard](const Args&) {
+    const css::table::CellRangeAddress area = UsedArea(*doc, sheet);
     auto range = std::make_shared<TGuardedObject>(guard);
     range->Prop("Address", [area](const Args&) { return OleVariant(AddressOf(area)); });
     range->Prop("Row", [area](const Args&) { return OleVariant(int(area.StartRow + 1)); });
@@ -395,7 +396,7 @@ std::function<void()> RaiseTurnedTextEffects(const TOfficeDocument& doc) {
   for (sal_Int32 i = 0, n = pages->getCount(); i < n; ++i) {
     Reference<css::container::XIndexAccess> page(pages->getByIndex(i), UNO_QUERY_THROW);
     for (sal_Int32 k = 0, m = page->getCount(); k < m; ++k) {
-      Reference<css::drawing::XShape> shape(page->getByIndex(k), UNO_QUERY);
+      const Reference<css::drawing::XShape> shape = ShapeAt(doc, page, k);
       if (!shape.is() || !IsTextEffect(shape)) continue;
       const auto values = ReadProperties(shape, {"RotateAngle", "Transformation"});
       sal_Int32 angle = 0;

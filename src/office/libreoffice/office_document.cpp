@@ -410,6 +410,14 @@ void TOfficeDocument::Close() {
   auto component = component_;
   component_.clear();
   CloseComponent(component);
+  kept_.clear();
+  keptIds_.clear();
+}
+
+void TOfficeDocument::KeepShape(const Reference<css::drawing::XShape>& shape) const {
+  // The bridge gives one proxy per office object as long as it is referenced, so a shape
+  // asked for again while kept comes back as the same pointer.
+  if (shape.is() && keptIds_.insert(shape.get()).second) kept_.push_back(shape);
 }
 
 std::string TOfficeDocument::ExportPdf(const std::string& folder) {

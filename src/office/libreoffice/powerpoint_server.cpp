@@ -76,6 +76,17 @@ class TPptPages {
 
   std::weak_ptr<TOfficeDocument> doc_;
   bool listed_ = false;
+
+ public:
+  // The shape at index i of one of the presentation's pages, kept by the presentation.
+  Reference<css::drawing::XShape> ShapeAt(const Reference<css::drawing::XShapes>& page,
+                                          sal_Int32 i) {
+    auto doc = doc_.lock();
+    if (!doc) throw EOleError("No presentation is open.");
+    return stampwell::ShapeAt(*doc, page, i);
+  }
+
+ private:
   std::vector<Reference<css::drawing::XShapes>> masters_, slides_;
 
  public:
@@ -130,7 +141,7 @@ class TPptPages {
       int index = 0;
       bool found = false;
       for (sal_Int32 i = 0, count = n.page->getCount(); i < count && !found; ++i) {
-        Reference<css::drawing::XShape> shape(n.page->getByIndex(i), UNO_QUERY);
+        const Reference<css::drawing::XShape> shape = ShapeAt(n.page, i);
         if (shape == n.shape)
           found = true;
         else if (!slide || IsTextEffect(shape))
@@ -178,19 +189,20 @@ std::string ShapeName(const Reference<css::drawing::XShape>& shape);
 
 // The host of a mark added through the slide master on one of the pages it goes to. A name
 // given to the mark is its alone among the text effects of that page: another text effect
-// there of that name is an earlier copy of the same mark that the caller's search for it did
-// not remove, and it goes, so that the page never shows the mark twice (a restamp replaces
-// the mark, it never adds a second one beside it).
+// there of that name is an earlier copy of the same mark, and it goes, so that the page never
+// shows the mark twice. The engine's search removes the first shape of the mark's name it
+// finds; a file that already carries two (stamped twice by a build whose search could miss
+// the earlier mark, or by hand) would keep the other one beside the new mark.
 RShapeHost MarkHost(const std::shared_ptr<TOfficeDocument>& doc,
                     const std::shared_ptr<TPptPages>& pages,
                     const Reference<css::drawing::XShapes>& page) {
   RShapeHost host = PageHost(doc, pages, page);
-  host.ShapeNamed = [named = host.ShapeNamed, removed = host.ShapeRemoved, page](
+  host.ShapeNamed = [named = host.ShapeNamed, removed = host.ShapeRemoved, doc, page](
                         const Reference<css::drawing::XShape>& shape, const std::string& name) {
     if (!name.empty()) {
       std::vector<Reference<css::drawing::XShape>> earlier;
       for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
-        Reference<css::drawing::XShape> other(page->getByIndex(i), UNO_QUERY);
+        const Reference<css::drawing::XShape> other = ShapeAt(*doc, page, i);
         if (other.is() && other != shape && ShapeName(other) == name && IsTextEffect(other))
           earlier.push_back(other);
       }
@@ -234,11 +246,12 @@ std::string ShapeName(const Reference<css::drawing::XShape>& shape) {
 // hides its master's objects).
 std::vector<RShapePlace> NamedShapePlaces(TPptPages& pages) {
   std::vector<RShapePlace> places;
-  auto collect = [&places](const std::string& key, const Reference<css::drawing::XShapes>& page,
-                           bool textEffectsOnly) {
+  auto collect = [&places, &pages](const std::string& key,
+                                   const Reference<css::drawing::XShapes>& page,
+                                   bool textEffectsOnly) {
     RShapePlace place{key, {}};
     for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
-      Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
+      const Reference<css::drawing::XShape> shape = pages.ShapeAt(page, i);
       if (shape.is() && (!textEffectsOnly || IsTextEffect(shape))) place.Shapes.push_back(shape);
     }
     places.push_back(std::move(place));
@@ -373,7 +386,8 @@ DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc,
   shapes->Prop("Count", [page](const Args&) { return OleVariant(int(page->getCount())); });
   // Item(i): the i-th shape of the slide master, together with its named copies.
   shapes->Func("Item", [doc, pages, host, masters, page](const Args& a) {
-    const Reference<css::drawing::XShape> shape = PageShapes(page).At(ArgAt(a, 0).AsInt() - 1);
+    const Reference<css::drawing::XShape> shape =
+        PageShapes(doc, page).At(ArgAt(a, 0).AsInt() - 1);
     DispatchPtr item = MakeShapeObject(host, shape);
     if (masters.size() < 2) return OleVariant(item);
     const std::string name = ShapeName(shape);
@@ -381,7 +395,7 @@ DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc,
     std::vector<DispatchPtr> all{item};
     for (std::size_t m = 1; m < masters.size(); ++m) {
       for (sal_Int32 i = 0, n = masters[m]->getCount(); i < n; ++i) {
-        Reference<css::drawing::XShape> copy(masters[m]->getByIndex(i), UNO_QUERY);
+        const Reference<css::drawing::XShape> copy = ShapeAt(*doc, masters[m], i);
         if (copy.is() && ShapeName(copy) == name) {
           all.push_back(MakeShapeObject(PageHost(doc, pages, masters[m]), copy));
           break;
@@ -460,7 +474,7 @@ DispatchPtr MakePresentation(const std::shared_ptr<PptState>& s, const std::shar
     auto slide = std::make_shared<TGuardedObject>(guard);
     const RShapeHost host = PageHost(doc, d->pages, page);
     slide->Prop("Shapes", [host, page](const Args&) {
-      return OleVariant(MakeShapesObject(host, PageShapes(page)));
+      return OleVariant(MakeShapesObject(host, PageShapes(host.Doc, page)));
     });
     return OleVariant(DispatchPtr(slide));
   });

@@ -228,6 +228,7 @@ std::vector<Any> ReadProperties(const Reference<css::uno::XInterface>& object,
 }
 
 DispatchPtr MakeShapeObject(const RShapeHost& host, const Reference<css::drawing::XShape>& shape) {
+  host.Doc->KeepShape(shape);
   const shape::Context c{host, std::make_shared<const shape::TShapeRef>(shape, host.Doc->Process()),
                          GuardOf(host.Doc->Process()), std::make_shared<shape::Extras>()};
   auto obj = std::make_shared<TGuardedObject>(c.guard);
@@ -272,12 +273,27 @@ EOleError OutOfBounds() {
 
 }  // namespace
 
-RShapeList PageShapes(const Reference<css::drawing::XShapes>& page) {
+Reference<css::drawing::XShape> ShapeAt(const TOfficeDocument& doc,
+                                        const Reference<css::container::XIndexAccess>& page,
+                                        sal_Int32 i) {
+  Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
+  doc.KeepShape(shape);
+  return shape;
+}
+
+Reference<css::drawing::XShape> ShapeAt(const TOfficeDocument& doc,
+                                        const Reference<css::drawing::XShapes>& page,
+                                        sal_Int32 i) {
+  return ShapeAt(doc, Reference<css::container::XIndexAccess>(page.get()), i);
+}
+
+RShapeList PageShapes(const std::shared_ptr<TOfficeDocument>& doc,
+                      const Reference<css::drawing::XShapes>& page) {
   return {[page] { return int(page->getCount()); },
-          [page](int i) {
+          [doc, page](int i) {
             try {
               if (i < 0) throw OutOfBounds();
-              return Reference<css::drawing::XShape>(page->getByIndex(i), UNO_QUERY);
+              return ShapeAt(*doc, page, i);
             } catch (const css::lang::IndexOutOfBoundsException&) {
               throw OutOfBounds();
             }

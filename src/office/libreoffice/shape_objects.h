@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/drawing/XShapes.hpp>
 #include <com/sun/star/text/XText.hpp>
@@ -88,8 +89,18 @@ struct RShapeList {
   std::function<int()> Count;
   std::function<css::uno::Reference<css::drawing::XShape>(int)> At;
 };
-// The shapes of a draw page, each asked for only when needed.
-RShapeList PageShapes(const css::uno::Reference<css::drawing::XShapes>& page);
+// The shapes of a draw page of doc, each asked for only when needed and kept by doc
+// (TOfficeDocument::KeepShape).
+RShapeList PageShapes(const std::shared_ptr<TOfficeDocument>& doc,
+                      const css::uno::Reference<css::drawing::XShapes>& page);
+// The shape at index i of a draw page of doc (empty if that is no shape), kept by doc. Every
+// shape the servers read from a page is asked for through this or PageShapes.
+css::uno::Reference<css::drawing::XShape> ShapeAt(
+    const TOfficeDocument& doc, const css::uno::Reference<css::container::XIndexAccess>& page,
+    sal_Int32 i);
+css::uno::Reference<css::drawing::XShape> ShapeAt(
+    const TOfficeDocument& doc, const css::uno::Reference<css::drawing::XShapes>& page,
+    sal_Int32 i);
 
 // The Office Shapes collection: Count, Item(i) from 1, AddTextEffect.
 DispatchPtr MakeShapesObject(const RShapeHost& host, RShapeList shapes);

@@ -312,7 +312,8 @@ bool KeepsBehindCells(const std::string& filter) { return filter.empty() || filt
 // The frontmost backdrop of page: a picture or filled shape that covers most of the page, such
 // as a master's background picture. Returns the index after which self is to stand to be in
 // front of it, counted without self; -1 if there is none.
-sal_Int32 FrontmostBackdrop(const Reference<css::drawing::XShapes>& page,
+sal_Int32 FrontmostBackdrop(const TOfficeDocument& doc,
+                            const Reference<css::drawing::XShapes>& page,
                             const Reference<css::drawing::XShape>& self) {
   // A page without a size (none of the office's pages) has no backdrop.
   sal_Int32 width = 0, height = 0;
@@ -323,7 +324,7 @@ sal_Int32 FrontmostBackdrop(const Reference<css::drawing::XShapes>& page,
   if (pageArea <= 0) return -1;
   sal_Int32 found = -1, own = -1;
   for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
-    Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
+    const Reference<css::drawing::XShape> shape = ShapeAt(doc, page, i);
     if (shape == self) own = i;
     if (!shape.is() || shape == self) continue;
     // One call for the fill (and a custom shape's geometry) of each shape; a shape without
@@ -374,7 +375,8 @@ void AddOrder(TGuardedObject& obj, const Context& c) {
       if (calc && KeepsBehindCells(host.Doc->FilterName()))
         Write(shape, "LayerID", Any(sal_Int16(1)));
       sal_Int32 back = 0;
-      if (impress && host.Container.is()) back = FrontmostBackdrop(host.Container, shape->ShapeKeepingHeld()) + 1;
+      if (impress && host.Container.is())
+        back = FrontmostBackdrop(*host.Doc, host.Container, shape->ShapeKeepingHeld()) + 1;
       Write(shape, "ZOrder", Any(back));
     } else if (cmd == 0 || cmd == 2) {
       if (calc) Write(shape, "LayerID", Any(sal_Int16(0)));
