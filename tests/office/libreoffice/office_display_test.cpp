@@ -26,6 +26,9 @@ const std::string kTag = "stampwell_" + std::to_string(::getpid()) + "_";
 // A private X server for the test's lifetime. Xvfb picks a free display itself and names it
 // on a pipe once it accepts clients: a display number of our own choosing may be taken, and
 // its socket appears before the server answers, so an office started then cannot open it.
+// It never resets: the office opens the display once to look at the desktop and again for its
+// windows, and a server that resets when the first connection closes (its last client then)
+// refuses the second one while it does, which ends the office at once under load.
 class VirtualDisplay {
  public:
   VirtualDisplay() {
@@ -35,8 +38,8 @@ class VirtualDisplay {
     if (pid_ == 0) {
       ::close(fds[0]);
       const std::string fd = std::to_string(fds[1]);
-      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
+      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-screen", "0",
+               "1280x1024x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
       ::_exit(127);
     }
     ::close(fds[1]);
