@@ -376,17 +376,19 @@ TEST_F(JobTest, AFileThatCannotBeOpenedIsLoggedWhateverItsKind) {
   EXPECT_THAT(display->Only("status "), ElementsAre("0 of 4", "1 of 4"));
 }
 
-// A one-page PDF showing a magenta square (the mark's colour of these jobs) or a grey one;
-// poppler rebuilds the missing cross-reference table.
-std::string SquarePdf(bool magenta) {
-  const std::string content =
-      std::string(magenta ? "1 0 1" : "0.5 0.5 0.5") + " rg 100 300 300 200 re f\n";
+// A one-page A4 PDF drawing content; poppler rebuilds the missing cross-reference table.
+std::string OnePagePdf(const std::string& content) {
   return "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
          "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
          "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]/Contents 4 0 R>>endobj\n"
          "4 0 obj<</Length " +
          std::to_string(content.size()) + ">>stream\n" + content +
          "endstream endobj\ntrailer<</Root 1 0 R>>\n%%EOF\n";
+}
+
+// A page showing a magenta square (the mark's colour of these jobs) or a grey one.
+std::string SquarePdf(bool magenta) {
+  return OnePagePdf(std::string(magenta ? "1 0 1" : "0.5 0.5 0.5") + " rg 100 300 300 200 re f\n");
 }
 
 TEST_F(JobTest, VerifyOpensEachSavedFileAgainAndFailsTheOnesWithoutTheMark) {
@@ -420,17 +422,12 @@ TEST_F(JobTest, VerifyOpensEachSavedFileAgainAndFailsTheOnesWithoutTheMark) {
   EXPECT_EQ(ListTree(pdfOutputDir), Lines{});
 }
 
-// A one-page PDF filled with a blue page colour; with the mark, a square of magenta blended
-// half over it (what a transparent mark over a coloured cell or slide background gives).
+// A page filled with a blue page colour; with the mark, a square of magenta blended half over
+// it (what a transparent mark over a coloured cell or slide background gives).
 std::string BluePagePdf(bool marked) {
   std::string content = "0.2 0.6 0.9 rg 0 0 595 842 re f\n";
   if (marked) content += "0.6 0.3 0.95 rg 100 300 300 200 re f\n";
-  return "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
-         "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
-         "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]/Contents 4 0 R>>endobj\n"
-         "4 0 obj<</Length " +
-         std::to_string(content.size()) + ">>stream\n" + content +
-         "endstream endobj\ntrailer<</Root 1 0 R>>\n%%EOF\n";
+  return OnePagePdf(content);
 }
 
 // Over a coloured page the mark does not read as its colour over white paper: the unstamped
