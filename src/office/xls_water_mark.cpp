@@ -269,13 +269,16 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
     blocks.push_back(all);
   }
   // What one printed page holds, in the sheet's points: the paper within its margins, at the
-  // print scale. A sheet fitted to a number of pages (Zoom false) has no such measure.
+  // print scale. A sheet fitted to a number of pages (Zoom false) is only ever made smaller:
+  // one whose cells fit on one paper as they are prints at full size, and that paper is its
+  // page; one made smaller has no such measure.
   RPageArea printable;
   const OleVariant zoom = setup.Get("Zoom");
-  if (zoom.Type() != VarType::Bool && zoom.AsDouble() > 0) {
+  const bool fitted = zoom.Type() == VarType::Bool;
+  if (fitted || zoom.AsDouble() > 0) {
     const RPageArea paper =
         PaperPoints(setup.Get("PaperSize").AsInt(), setup.Get("Orientation").AsInt() == 2);
-    const double scale = 100.0 / zoom.AsDouble();
+    const double scale = fitted ? 1.0 : 100.0 / zoom.AsDouble();
     printable.Width =
         (paper.Width - setup.Get("LeftMargin").AsDouble() - setup.Get("RightMargin").AsDouble()) *
         scale;
@@ -303,6 +306,7 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
            range.Get("Height").AsDouble() <= printable.Height;
   };
   const bool onePage = blocks.size() == 1 && fits(blocks.front());
+  if (fitted && !onePage) printable = RPageArea{};  // shrunk to fit: no measure of its page
   const std::vector<int> rows = onePage ? std::vector<int>{} : breaks("HPageBreaks", "Row");
   const std::vector<int> columns = onePage ? std::vector<int>{} : breaks("VPageBreaks", "Column");
   std::vector<RPageArea> areas;
