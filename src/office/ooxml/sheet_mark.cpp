@@ -255,13 +255,17 @@ RSheetPlan PlanSheet(const pugi::xml_node& ws, const std::string& s, const RPlan
   } else if (oneArea && marksBlank) {
     reachCol = std::min(16384, c1 + 512);
     reachRow = std::min(1048576, r1 + 512);
+    // A cell right of the range keeps the columns from reaching it, whatever its row; one
+    // below it, the rows.
     auto stopAt = [&](int col, int row) {
-      if (col > c1) reachCol = std::min(reachCol, col - 1);
-      if (row > r1) reachRow = std::min(reachRow, row - 1);
+      if (col > c1)
+        reachCol = std::min(reachCol, col - 1);
+      else if (col >= c0 && row > r1)
+        reachRow = std::min(reachRow, row - 1);
     };
     for (const auto& [col, row] : filledCells) stopAt(col, row);
     for (const auto& [col, row] : in.drawnCorners) stopAt(col, row);
-    for (const int row : shownRows) stopAt(0, row);
+    for (const int row : shownRows) stopAt(c0, row);
     for (const auto& [from, to] : shownCols) {
       if (from <= c1 && to >= c0) reachRow = r1;  // a shaded column would print further down
       if (to > c1) stopAt(std::max(from, c1 + 1), 0);
