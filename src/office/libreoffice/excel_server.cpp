@@ -193,7 +193,8 @@ DispatchPtr MakeRangeGeometry(const TGuardedObject::GuardFn& guard,
 // Has the office paginate the sheet anew for its page style as it prints. The breaks a sheet
 // holds after loading may have been laid out for another scale (a workbook that prints at
 // 47 % was found paginated as at 100 %, three columns of pages for one it prints); setting
-// the style's scale to the value it has is a change of the page style, which paginates again.
+// a margin of the style to the value it has is a change of the page style, which paginates
+// again. (Not the scale: setting it ends a fit to pages.)
 void Repaginate(const Reference<css::frame::XModel>& model,
                 const Reference<css::sheet::XSpreadsheet>& sheet) {
   OUString name;
@@ -203,8 +204,8 @@ void Repaginate(const Reference<css::frame::XModel>& model,
   Reference<css::container::XNameAccess> styles(
       families->getStyleFamilies()->getByName(OUString("PageStyles")), UNO_QUERY_THROW);
   Reference<css::beans::XPropertySet> style(styles->getByName(name), UNO_QUERY_THROW);
-  const OUString scale("PageScale");
-  style->setPropertyValue(scale, style->getPropertyValue(scale));
+  const OUString margin("LeftMargin");
+  style->setPropertyValue(margin, style->getPropertyValue(margin));
 }
 
 // HPageBreaks or VPageBreaks: the rows (columns) that start a printed page, as the office
