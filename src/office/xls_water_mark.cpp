@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 
 #include "office/automation/automation.h"
@@ -258,24 +259,36 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
   const OleVariant setup = sheet.Get("PageSetup");
   const std::vector<RCellBlock> ranges = ParsePrintArea(setup.Get("PrintArea").AsString());
   std::vector<RCellBlock> blocks = ranges;
+  // The cells from A1 to the last row and column of what the sheet holds; none (last row 0)
+  // when it holds nothing. Asked for once, when needed.
+  std::optional<RCellBlock> usedCells;
+  auto used = [&]() -> const RCellBlock& {
+    if (usedCells) return *usedCells;
+    const OleVariant range = sheet.Get("UsedRange");
+    usedCells = RCellBlock{1, 1, 0, 0};
+    if (range.Get("Address").AsString() != "$A$1" || !range.Get("Text").AsString().empty()) {
+      usedCells->LastRow = range.Get("Row").AsInt() + range.Get("Rows").Get("Count").AsInt() - 1;
+      usedCells->LastColumn =
+          range.Get("Column").AsInt() + range.Get("Columns").Get("Count").AsInt() - 1;
+    }
+    return *usedCells;
+  };
   if (blocks.empty()) {
     // No print range: the sheet prints from its first cell to the end of what it holds.
-    const OleVariant used = sheet.Get("UsedRange");
-    if (used.Get("Address").AsString() == "$A$1" && used.Get("Text").AsString().empty())
-      return {};  // nothing to print
-    RCellBlock all{1, 1, 0, 0};
-    all.LastRow = used.Get("Row").AsInt() + used.Get("Rows").Get("Count").AsInt() - 1;
-    all.LastColumn = used.Get("Column").AsInt() + used.Get("Columns").Get("Count").AsInt() - 1;
-    blocks.push_back(all);
+    if (used().LastRow == 0) return {};  // nothing to print
+    blocks.push_back(used());
   }
   // What one printed page holds, in the sheet's points: the paper within its margins, at the
-  // print scale. A sheet fitted to a number of pages (Zoom false) has no such measure.
+  // print scale. A sheet fitted to a number of pages (Zoom false) is only ever made smaller:
+  // one whose cells fit on one paper as they are prints at full size, and that paper is its
+  // page; one made smaller has no such measure.
   RPageArea printable;
   const OleVariant zoom = setup.Get("Zoom");
-  if (zoom.Type() != VarType::Bool && zoom.AsDouble() > 0) {
+  const bool fitted = zoom.Type() == VarType::Bool;
+  if (fitted || zoom.AsDouble() > 0) {
     const RPageArea paper =
         PaperPoints(setup.Get("PaperSize").AsInt(), setup.Get("Orientation").AsInt() == 2);
-    const double scale = 100.0 / zoom.AsDouble();
+    const double scale = fitted ? 1.0 : 100.0 / zoom.AsDouble();
     printable.Width =
         (paper.Width - setup.Get("LeftMargin").AsDouble() - setup.Get("RightMargin").AsDouble()) *
         scale;
@@ -303,6 +316,7 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
            range.Get("Height").AsDouble() <= printable.Height;
   };
   const bool onePage = blocks.size() == 1 && fits(blocks.front());
+  if (fitted && !onePage) printable = RPageArea{};  // shrunk to fit: no measure of its page
   const std::vector<int> rows = onePage ? std::vector<int>{} : breaks("HPageBreaks", "Row");
   const std::vector<int> columns = onePage ? std::vector<int>{} : breaks("VPageBreaks", "Column");
   std::vector<RPageArea> areas;
@@ -315,12 +329,16 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
                      range.Get("Width").AsDouble(), range.Get("Height").AsDouble()};
       // The last page down (across) of a block prints only part of its paper with cells: the
       // mark may take the rest of that paper too, as the office prints what lies under a drawing
-      // (a single print range grows to take it in). Not so among several print ranges.
+      // (a single print range grows to take it in). Not so among several print ranges, nor
+      // where the sheet holds something beyond its print range that way: the range must not
+      // grow over what the user left out of the printout.
       if (ranges.size() <= 1) {
-        if (page.LastRow == block.LastRow)
-          area.Height = std::max(area.Height, printable.Height * kPaperShare);
-        if (page.LastColumn == block.LastColumn)
-          area.Width = std::max(area.Width, printable.Width * kPaperShare);
+        if (page.LastRow == block.LastRow && area.Height < printable.Height * kPaperShare &&
+            used().LastRow <= block.LastRow)
+          area.Height = printable.Height * kPaperShare;
+        if (page.LastColumn == block.LastColumn && area.Width < printable.Width * kPaperShare &&
+            used().LastColumn <= block.LastColumn)
+          area.Width = printable.Width * kPaperShare;
       }
       areas.push_back(area);
     }

@@ -317,6 +317,40 @@ TEST_F(ExcelWorkbook, TheLastPageTakesTheRestOfItsPaperAndTheMarkItsFullSize) {
   engine.CloseExcelApp();
 }
 
+TEST_F(ExcelWorkbook, AOneRowPrintRangeFittedToItsPageGrowsOnlyWhereTheSheetIsBlank) {
+  // Fitted to one page (no print scale), printing A1:C1 only: the cells fit on one paper at
+  // full size, so that paper (523 x 770 points of A4) is the page, and the mark takes the rest
+  // of it, as the range grows to take the mark in.
+  SheetScript oneRow;
+  oneRow.printArea = "$A$1:$C$1";
+  oneRow.used = "$A$1:$C$1";
+  oneRow.lastColumn = 3;
+  // The same range on a sheet holding more rows below it, left out of the printout: the
+  // range may grow across, never down over them.
+  SheetScript heldBelow = oneRow;
+  heldBelow.used = "$A$1:$C$16";
+  heldBelow.lastRow = 16;
+  // Fitted and too large for one paper at full size: printed smaller, no page measure.
+  SheetScript shrunk = oneRow;
+  shrunk.printArea = "$A$1:$P$1";
+  Script({oneRow, heldBelow, shrunk});
+  Open();
+  engine.AddWaterMark();
+  char whole[64], across[64];
+  std::snprintf(whole, sizeof whole, " QuillmarkWaterMarkObject1 %.0f,%.0f", 523 * 0.94 / 2,
+                770 * 0.94 / 2);
+  std::snprintf(across, sizeof across, " QuillmarkWaterMarkObject1 %.0f,8", 523 * 0.94 / 2);
+  EXPECT_EQ(Marks(), (Lines{Sheet(1) + whole, Sheet(2) + across,
+                            Sheet(3) + " QuillmarkWaterMarkObject1 400,8"}));
+  std::vector<double> widths;
+  for (const RecordedCall& c : server.Calls())
+    if (c.kind == CallKind::Put && c.member == "Width") widths.push_back(c.args.at(0).AsDouble());
+  ASSERT_EQ(widths.size(), 3u);
+  EXPECT_EQ(widths[0], 400) << "the mark at its full size";
+  EXPECT_LT(widths[1], 50) << "kept to the one row";
+  engine.CloseExcelApp();
+}
+
 TEST_F(ExcelWorkbook, AWorkbookThatPrintsNothingStillHasItsOnePageMarked) {
   // The office prints one page of such a workbook (its header and footer, say).
   SheetScript empty;
@@ -365,6 +399,10 @@ TEST_F(ExcelWorkbook, ActiveSheetOnlyPutsOneMarkOnTheShownSheetsFirstPage) {
   const std::string active = "App.ActiveSheet";
   server.SetValue(active + ".PageSetup", "PrintArea", "$A$1:$D$100");
   server.SetValue(active + ".PageSetup", "Zoom", false);
+  server.SetValue(active + ".PageSetup", "PaperSize", 9);  // A4
+  server.SetValue(active + ".PageSetup", "Orientation", 1);
+  for (const char* margin : {"LeftMargin", "RightMargin", "TopMargin", "BottomMargin"})
+    server.SetValue(active + ".PageSetup", margin, 36.0);
   server.SetValue(active + ".HPageBreaks", "Count", 1);
   server.SetValue(active + ".HPageBreaks.Item(1).Location", "Row", 41);
   server.SetValue(active + ".VPageBreaks", "Count", 0);

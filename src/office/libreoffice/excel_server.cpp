@@ -190,14 +190,34 @@ DispatchPtr MakeRangeGeometry(const TGuardedObject::GuardFn& guard,
   return obj;
 }
 
+// Has the office paginate the sheet anew for its page style as it prints. The breaks a sheet
+// holds after loading may have been laid out for another scale (a workbook that prints at
+// 47 % was found paginated as at 100 %, three columns of pages for one it prints); setting
+// a margin of the style to the value it has is a change of the page style, which paginates
+// again. (Not the scale: setting it ends a fit to pages.)
+void Repaginate(const Reference<css::frame::XModel>& model,
+                const Reference<css::sheet::XSpreadsheet>& sheet) {
+  OUString name;
+  Reference<css::beans::XPropertySet>(sheet, UNO_QUERY_THROW)
+      ->getPropertyValue(OUString("PageStyle")) >>= name;
+  Reference<css::style::XStyleFamiliesSupplier> families(model, UNO_QUERY_THROW);
+  Reference<css::container::XNameAccess> styles(
+      families->getStyleFamilies()->getByName(OUString("PageStyles")), UNO_QUERY_THROW);
+  Reference<css::beans::XPropertySet> style(styles->getByName(name), UNO_QUERY_THROW);
+  const OUString margin("LeftMargin");
+  style->setPropertyValue(margin, style->getPropertyValue(margin));
+}
+
 // HPageBreaks or VPageBreaks: the rows (columns) that start a printed page, as the office
-// paginates the sheet now; Item(i).Location.Row (.Column) counts from 1.
+// paginates the sheet for printing; Item(i).Location.Row (.Column) counts from 1.
 DispatchPtr MakePageBreaks(const TGuardedObject::GuardFn& guard,
+                           const Reference<css::frame::XModel>& model,
                            const Reference<css::sheet::XSpreadsheet>& sheet, bool rows) {
   auto breaks = std::make_shared<std::vector<sal_Int32>>();
   auto known = std::make_shared<bool>(false);
-  auto read = [sheet, rows, breaks, known] {
+  auto read = [model, sheet, rows, breaks, known] {
     if (*known) return;
+    Repaginate(model, sheet);
     Reference<css::sheet::XSheetPageBreak> pages(sheet, UNO_QUERY_THROW);
     for (const auto& b : rows ? pages->getRowPageBreaks() : pages->getColumnPageBreaks())
       if (b.Position > 0) breaks->push_back(b.Position);
@@ -365,10 +385,11 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
     });
     return OleVariant(DispatchPtr(range));
   });
-  obj->Prop("HPageBreaks",
-            [guard, sheet](const Args&) { return OleVariant(MakePageBreaks(guard, sheet, true)); });
-  obj->Prop("VPageBreaks", [guard, sheet](const Args&) {
-    return OleVariant(MakePageBreaks(guard, sheet, false));
+  obj->Prop("HPageBreaks", [guard, doc, sheet](const Args&) {
+    return OleVariant(MakePageBreaks(guard, doc->Model(), sheet, true));
+  });
+  obj->Prop("VPageBreaks", [guard, doc, sheet](const Args&) {
+    return OleVariant(MakePageBreaks(guard, doc->Model(), sheet, false));
   });
   // Range("A1:F40"): where the cells lie.
   obj->Prop("Range", [guard, sheet](const Args& a) {

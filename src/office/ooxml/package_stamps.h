@@ -28,7 +28,9 @@ struct RSheetStampOptions {
 };
 
 // Excel: a text-effect shape in the drawing of every visible worksheet that prints, one on
-// each printed page area as the sheet's page setup divides it, wholly inside that area.
+// each printed page area as the sheet's page setup divides it, wholly inside that area. A
+// single print range whose last page is far smaller than its paper (one row) grows over the
+// blank cells beyond it, so that the mark it then holds is of a size to read.
 int StampWorkbook(TZipPackage& package, const RMarkStyle& style,
                   const RSheetStampOptions& options = {});
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "office/ooxml/package_stamps.h"
@@ -81,11 +82,13 @@ struct RPageArea {
 };
 
 // Splits first..last into pages of at most capacity points (a line wider than a page is a
-// page of its own); breaks start a new page at the given index. When extend is set, the
-// last page takes further lines while they fit, so that the page's area is a whole page.
+// page of its own); breaks start a new page at the given index. The last page takes further
+// lines up to line reach while they fit in share of the page, so that the page's area is
+// (that share of) a whole page.
 std::vector<std::pair<int, int>> SplitLines(int first, int last, double capacity,
                                             const std::set<int>& breaks,
-                                            const std::function<double(int)>& size, bool extend) {
+                                            const std::function<double(int)>& size, int reach,
+                                            double share = 1) {
   std::vector<std::pair<int, int>> pages;
   int start = first;
   double used = 0;
@@ -99,9 +102,8 @@ std::vector<std::pair<int, int>> SplitLines(int first, int last, double capacity
     used += s;
   }
   int end = last;
-  if (extend)
-    while (end < last + 512 && !breaks.count(end + 1) && used + size(end + 1) <= capacity)
-      used += size(++end);
+  while (end < reach && !breaks.count(end + 1) && used + size(end + 1) <= capacity * share)
+    used += size(++end);
   pages.emplace_back(start, end);
   return pages;
 }
@@ -109,13 +111,39 @@ std::vector<std::pair<int, int>> SplitLines(int first, int last, double capacity
 struct RSheetPlan {
   std::vector<RPageArea> pages;
   RGrid grid;
+  // The print range grown over blank cells (see PlanSheet); unset when it stays as it is.
+  std::optional<RPageArea> grownArea;
+};
+
+// What a sheet's plan needs besides the sheet itself.
+struct RPlanInput {
+  std::string printArea;  // the sheet's print range, as the workbook names it; "" for none
+  bool firstPageOnly = false;
+  // The cells the corners of the sheet's other shapes lie on (column, row; 1-based).
+  std::vector<std::pair<int, int>> drawnCorners;
+  // By cell format index: whether a cell of that format shows on paper without a value
+  // (a fill or a border).
+  std::vector<bool> formatShows;
 };
 
 // The page areas of a worksheet as its page setup divides the printed range: the print
 // area when one is defined, else from A1 to the last cell holding something. Empty when
 // nothing of the sheet prints.
-RSheetPlan PlanSheet(const pugi::xml_node& ws, const std::string& s, const std::string& printArea,
-                     bool firstPageOnly, int drawnCol, int drawnRow) {
+RSheetPlan PlanSheet(const pugi::xml_node& ws, const std::string& s, const RPlanInput& in) {
+  const std::string& printArea = in.printArea;
+  const bool firstPageOnly = in.firstPageOnly;
+  int drawnCol = 0, drawnRow = 0;
+  for (const auto& [col, row] : in.drawnCorners) {
+    drawnCol = std::max(drawnCol, col);
+    drawnRow = std::max(drawnRow, row);
+  }
+  auto shows = [&](const pugi::xml_node& n) {
+    const int format = n.attribute("s").as_int(0);
+    return format > 0 && format < int(in.formatShows.size()) && in.formatShows[format];
+  };
+  // Lines beyond the printed range whose cells show on paper though they hold nothing.
+  std::vector<std::pair<int, int>> shownCols;  // from, to
+  std::set<int> shownRows;
   RSheetPlan plan;
   RGrid& grid = plan.grid;
   auto child = [&](const pugi::xml_node& n, const char* name) { return n.child((s + name).c_str()); };
@@ -133,9 +161,11 @@ RSheetPlan PlanSheet(const pugi::xml_node& ws, const std::string& s, const std::
     const int from = col.attribute("min").as_int(), to = std::min(col.attribute("max").as_int(), 16384);
     const bool hidden = col.attribute("hidden").as_bool();
     const double width = hidden ? 0 : col.attribute("width").as_double(grid.defaultCol / 5.25) * 5.25;
+    if (shows(col)) shownCols.emplace_back(std::max(from, 1), to);
     for (int c = std::max(from, 1); c <= to && c <= 1024; ++c) grid.colWidth[c] = width;
   }
   int lastRow = 0, lastCol = 0;
+  std::vector<std::pair<int, int>> filledCells;  // column, row of every cell holding something
   int rowNumber = 0;
   for (const auto& row : child(ws, "sheetData").children(rowName.c_str())) {
     rowNumber = row.attribute("r").as_int(rowNumber + 1);
@@ -143,6 +173,7 @@ RSheetPlan PlanSheet(const pugi::xml_node& ws, const std::string& s, const std::
       grid.rowHeight[rowNumber] = 0;
     else if (row.attribute("ht"))
       grid.rowHeight[rowNumber] = row.attribute("ht").as_double(grid.defaultRow);
+    if (row.attribute("customFormat").as_bool() && shows(row)) shownRows.insert(rowNumber);
     int colNumber = 0;
     for (const auto& c : row.children(cellName.c_str())) {
       int col = colNumber + 1, r = rowNumber;
@@ -150,6 +181,7 @@ RSheetPlan PlanSheet(const pugi::xml_node& ws, const std::string& s, const std::
       colNumber = col;
       const auto v = child(c, "v");
       const bool filled = (v && *v.text().get()) || child(c, "is") || child(c, "f");
+      if (filled || shows(c)) filledCells.emplace_back(col, rowNumber);
       if (!filled) continue;
       lastRow = std::max(lastRow, rowNumber);
       lastCol = std::max(lastCol, col);
@@ -160,6 +192,8 @@ RSheetPlan PlanSheet(const pugi::xml_node& ws, const std::string& s, const std::
   lastRow = std::max(lastRow, drawnRow);
   int c0 = 1, r0 = 1, c1 = lastCol, r1 = lastRow;
   const bool hasArea = !printArea.empty() && ParseArea(printArea, c0, r0, c1, r1);
+  // Several print ranges print each on pages of its own: only the first is planned, as is.
+  const bool oneArea = hasArea && printArea.find(',') == std::string::npos;
   if (!hasArea && (lastRow == 0 || lastCol == 0)) {
     if (!firstPageOnly) return plan;
     c1 = r1 = 1;
@@ -202,9 +236,60 @@ RSheetPlan PlanSheet(const pugi::xml_node& ws, const std::string& s, const std::
   }
   pageW /= scale;
   pageH /= scale;
-  // Fitted pages keep to the printed range: a mark beyond it would change the fit.
-  const auto cols = SplitLines(c0, c1, pageW, colBreaks, colSize, !fit && !hasArea);
-  const auto rows = SplitLines(r0, r1, pageH, rowBreaks, rowSize, !fit && !hasArea);
+  // The last page down (across) prints only part of its paper with cells. A sheet printed
+  // whole prints what lies on the rest of that paper, so the page's area takes it in. A print
+  // range prints nothing beyond itself, and a mark kept inside a last page far smaller than
+  // its paper (a range of one row) would be too small to read: that range grows to take in
+  // the rest of the page, and only so far as it is blank (no cell holding a value, a fill or a
+  // border, no shape, no printed grid or headings), so that the printout shows nothing the user
+  // left out of it. It grows no further than the page holds at the scale it prints at (a
+  // fitted range keeps its fit). Several print ranges, and a fitted sheet printed whole, keep
+  // to what they print.
+  int reachCol = c1, reachRow = r1;
+  const auto printed = child(ws, "printOptions");
+  const bool marksBlank =
+      !printed.attribute("gridLines").as_bool() && !printed.attribute("headings").as_bool();
+  if (!hasArea && !fit) {
+    reachCol = c1 + 512;
+    reachRow = r1 + 512;
+  } else if (oneArea && marksBlank) {
+    reachCol = std::min(16384, c1 + 512);
+    reachRow = std::min(1048576, r1 + 512);
+    // A cell right of the range keeps the columns from reaching it, whatever its row; one
+    // below it, the rows.
+    auto stopAt = [&](int col, int row) {
+      if (col > c1)
+        reachCol = std::min(reachCol, col - 1);
+      else if (col >= c0 && row > r1)
+        reachRow = std::min(reachRow, row - 1);
+    };
+    for (const auto& [col, row] : filledCells) stopAt(col, row);
+    for (const auto& [col, row] : in.drawnCorners) stopAt(col, row);
+    for (const int row : shownRows) stopAt(c0, row);
+    for (const auto& [from, to] : shownCols) {
+      if (from <= c1 && to >= c0) reachRow = r1;  // a shaded column would print further down
+      if (to > c1) stopAt(std::max(from, c1 + 1), 0);
+    }
+  }
+  auto cols = SplitLines(c0, c1, pageW, colBreaks, colSize, hasArea ? c1 : reachCol);
+  auto rows = SplitLines(r0, r1, pageH, rowBreaks, rowSize, hasArea ? r1 : reachRow);
+  if (hasArea) {
+    // Only a last page under a quarter of its paper either way grows: a larger one holds a
+    // readable mark. It grows to at most 80 % of the page each way, as a reader whose cells
+    // are wider must still find the grown range on that one page.
+    auto extent = [](const std::pair<int, int>& page, const std::function<double(int)>& size) {
+      double total = 0;
+      for (int i = page.first; i <= page.second; ++i) total += size(i);
+      return total;
+    };
+    if (extent(cols.back(), colSize) < pageW / 4 || extent(rows.back(), rowSize) < pageH / 4) {
+      constexpr double kGrownShare = 0.8;
+      cols = SplitLines(c0, c1, pageW, colBreaks, colSize, reachCol, kGrownShare);
+      rows = SplitLines(r0, r1, pageH, rowBreaks, rowSize, reachRow, kGrownShare);
+    }
+    if (cols.back().second > c1 || rows.back().second > r1)
+      plan.grownArea = RPageArea{c0, r0, cols.back().second, rows.back().second};
+  }
   for (const auto& [rr0, rr1] : rows)
     for (const auto& [cc0, cc1] : cols) {
       plan.pages.push_back({cc0, rr0, cc1, rr1});
@@ -279,6 +364,52 @@ std::string MarkAnchor(const std::string& x, const std::string& a, const RMarkSt
          "clientData/></" + x + "oneCellAnchor>";
 }
 
+// "A" for column 1, "AB" for column 28.
+std::string ColumnName(int col) {
+  std::string name;
+  for (; col > 0; col = (col - 1) / 26) name.insert(name.begin(), char('A' + (col - 1) % 26));
+  return name;
+}
+
+// By cell format index (the workbook's cellXfs): whether a cell of that format shows on
+// paper though it holds nothing, through a fill or a border. Empty without a styles part.
+std::vector<bool> FormatsShown(TZipPackage& package, const TRelationships& bookRels) {
+  std::vector<bool> shown;
+  const auto targets = bookRels.Targets("styles");
+  if (targets.empty() || !package.Has(targets.front())) return shown;
+  pugi::xml_document styles;
+  ParseXml(styles, package.Read(targets.front()), targets.front());
+  const auto root = styles.document_element();
+  auto children = [](const pugi::xml_node& parent, const char* local) {
+    std::vector<pugi::xml_node> found;
+    for (const auto& c : parent.children())
+      if (LocalName(c.name()) == local) found.push_back(c);
+    return found;
+  };
+  auto first = [&](const pugi::xml_node& parent, const char* local) {
+    const auto all = children(parent, local);
+    return all.empty() ? pugi::xml_node() : all.front();
+  };
+  std::vector<bool> fillShows, borderShows;
+  for (const auto& fill : children(first(root, "fills"), "fill")) {
+    const auto pattern = first(fill, "patternFill");
+    const std::string type = pattern.attribute("patternType").value();
+    fillShows.push_back(first(fill, "gradientFill") || (pattern && !type.empty() && type != "none"));
+  }
+  for (const auto& border : children(first(root, "borders"), "border")) {
+    bool any = false;
+    for (const auto& side : border.children())
+      any = any || (side.attribute("style") && std::string(side.attribute("style").value()) != "none");
+    borderShows.push_back(any);
+  }
+  for (const auto& xf : children(first(root, "cellXfs"), "xf")) {
+    const unsigned fill = xf.attribute("fillId").as_uint(), border = xf.attribute("borderId").as_uint();
+    shown.push_back((fill < fillShows.size() && fillShows[fill]) ||
+                    (border < borderShows.size() && borderShows[border]));
+  }
+  return shown;
+}
+
 // The name of the shape an anchor holds.
 std::string AnchoredName(const pugi::xml_node& anchor) {
   for (const auto& found : anchor.select_nodes(".//*")) {
@@ -311,11 +442,13 @@ int StampWorkbook(TZipPackage& package, const RMarkStyle& style,
   int activeTab = 0;
   for (const auto& view : bookRoot.child((s + "bookViews").c_str()).children())
     if (view.attribute("activeTab")) activeTab = view.attribute("activeTab").as_int();
-  std::map<int, std::string> printAreas;  // sheet index -> area
+  std::map<int, pugi::xml_node> printAreas;  // sheet index -> its print range's name
   for (const auto& name : bookRoot.child((s + "definedNames").c_str()).children())
     if (std::string(name.attribute("name").value()) == "_xlnm.Print_Area" &&
         name.attribute("localSheetId"))
-      printAreas[name.attribute("localSheetId").as_int()] = name.text().get();
+      printAreas[name.attribute("localSheetId").as_int()] = name;
+  bool bookChanged = false;
+  const std::vector<bool> formatShows = FormatsShown(package, bookRels);
 
   struct RSheet {
     int index;
@@ -354,24 +487,38 @@ int StampWorkbook(TZipPackage& package, const RMarkStyle& style,
     pugi::xml_document drawing;
     const bool hasDrawing = !drawingPart.empty() && package.Has(drawingPart);
     if (hasDrawing) ParseXml(drawing, package.Read(drawingPart), drawingPart);
-    // The last cell the sheet's other shapes reach (1-based), from their anchors.
-    int drawnCol = 0, drawnRow = 0;
+    // The cells the corners of the sheet's other shapes lie on (1-based), from their anchors.
+    RPlanInput input;
+    input.printArea = area == printAreas.end() ? "" : area->second.text().get();
+    input.firstPageOnly = firstPageOnly;
+    input.formatShows = formatShows;
     for (const auto& anchor : drawing.document_element().children()) {
       if (IsMarkName(AnchoredName(anchor))) continue;
       for (const auto& corner : anchor.children()) {
         const std::string local = LocalName(corner.name());
         if (local != "from" && local != "to") continue;
+        int col = 0, row = 0;
         for (const auto& c : corner.children()) {
           const std::string which = LocalName(c.name());
-          if (which == "col") drawnCol = std::max(drawnCol, c.text().as_int() + 1);
-          if (which == "row") drawnRow = std::max(drawnRow, c.text().as_int() + 1);
+          if (which == "col") col = c.text().as_int() + 1;
+          if (which == "row") row = c.text().as_int() + 1;
         }
+        input.drawnCorners.emplace_back(col, row);
       }
     }
-    const RSheetPlan plan =
-        sheet.wanted ? PlanSheet(wsRoot, ss, area == printAreas.end() ? "" : area->second,
-                                 firstPageOnly, drawnCol, drawnRow)
-                     : RSheetPlan();
+    const RSheetPlan plan = sheet.wanted ? PlanSheet(wsRoot, ss, input) : RSheetPlan();
+    if (plan.grownArea) {
+      // The print range takes in the blank cells the mark lies on (see PlanSheet).
+      const std::string text = area->second.text().get();
+      const auto bang = text.rfind('!');
+      const RPageArea& g = *plan.grownArea;
+      const std::string grown =
+          (bang == std::string::npos ? std::string() : text.substr(0, bang + 1)) + "$" +
+          ColumnName(g.c0) + "$" + std::to_string(g.r0) + ":$" + ColumnName(g.c1) + "$" +
+          std::to_string(g.r1);
+      area->second.text().set(grown.c_str());
+      bookChanged = true;
+    }
     if (plan.pages.empty()) {
       // Not stamped this time: only an earlier mark of this program goes.
       if (!hasDrawing) return 0;
@@ -435,6 +582,7 @@ int StampWorkbook(TZipPackage& package, const RMarkStyle& style,
   // A workbook with nothing that prints still carries the mark, on its first sheet shown.
   for (const auto& sheet : sheets)
     if (marks == 0 && sheet.wanted) marks += stamp(sheet, true);
+  if (bookChanged) package.Write(main, SerializeXml(book));
   types.Save();
   return marks;
 }

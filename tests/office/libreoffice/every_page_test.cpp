@@ -185,6 +185,42 @@ TEST(EveryPage, EveryPrintedPageOfEveryVisibleSheetShowsAWholeMark) {
   EXPECT_GE(PageCount(outputs.at("sheets").source), 5);
 }
 
+// Sheets whose printed page differs from the page the sheet holds at full size: printed at
+// 47 %, all six columns go across one page and 120 rows on two (at full size, eight pages);
+// fitted to one page with a print range of the first three cells of its one row, the page
+// prints those cells alone.
+// Each printed page shows one mark, oblique as set and of a size to read.
+TEST(EveryPage, SheetsPrintedAtAScaleOrFittedShowOneReadableMarkAPage) {
+  TempDir out;
+  test::WriteFile(out / "src/scaled.fods", test::PrintScaleWorkbook("style:scale-to=\"47%\"", "", 120));
+  test::WriteFile(out / "src/onerow.fods",
+                  test::PrintScaleWorkbook("style:scale-to-pages=\"1\"", "A1:.C1", 1));
+  ASSERT_TRUE(test::ConvertFresh({out / "src/scaled.fods", out / "src/onerow.fods"}, "ods",
+                                 out / "src/"));
+  std::vector<std::string> files;
+  for (const std::string name : {"scaled", "onerow"}) {
+    files.push_back(out / ("src/" + name + ".ods"));
+    files.push_back(out / (name + ".once.ods"));
+    ASSERT_TRUE(fx->engines.Stamp("xls", files[files.size() - 2], Settings(), files.back()));
+  }
+  const auto pdfs = test::RenderToPdf(files, out / "render");
+  ASSERT_EQ(pdfs.size(), 4u);
+  for (std::size_t i = 0; i < 4; i += 2) {
+    const std::string name = fs::path(files[i]).stem().string();
+    EXPECT_EQ(PageCount(pdfs[i]), name == "scaled" ? 2 : 1) << name;
+    ExpectEveryPageMarked(pdfs[i + 1], pdfs[i], name);
+    const auto pages = test::MeasurePdfPages(pdfs[i + 1], {}, 0);
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+      ASSERT_TRUE(pages[p]) << name << " page " << p + 1;
+      // Marks that meet read as one at another angle, or as one too wide.
+      EXPECT_LT(test::AxisAngleDifference(pages[p]->angle, 45), 4)
+          << name << " page " << p + 1 << ": " << test::Describe(pages[p]);
+      EXPECT_LT(pages[p]->w, 0.7) << name << " page " << p + 1 << ": " << test::Describe(pages[p]);
+      EXPECT_GT(pages[p]->w, 0.2) << name << " page " << p + 1 << ": the mark is too small to read";
+    }
+  }
+}
+
 TEST(EveryPage, ActiveSheetOnlyMarksTheShownSheetOnce) {
   TempDir out;
   test::WriteFile(out / "src/three.fods", test::ThreeSheetWorkbook());

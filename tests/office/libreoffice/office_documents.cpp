@@ -125,6 +125,42 @@ std::string PrintedSheetsWorkbook() {
 )";
 }
 
+std::string PrintScaleWorkbook(const std::string& layout, const std::string& printRange,
+                               int rowCount) {
+  std::string rows;
+  for (int r = 1; r <= rowCount; ++r) {
+    rows += "<table:table-row table:style-name=\"ro1\">";
+    for (int c = 1; c <= 6; ++c)
+      rows += "<table:table-cell office:value-type=\"float\" office:value=\"" +
+              std::to_string(r * c) + "\"><text:p>" + std::to_string(r * c) +
+              "</text:p></table:table-cell>";
+    rows += "</table:table-row>";
+  }
+  const std::string range =
+      printRange.empty() ? "" : " table:print-ranges=\"Sheet1." + printRange + "\"";
+  return R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:automatic-styles>
+ <style:style style:name="co1" style:family="table-column"><style:table-column-properties style:column-width="2in"/></style:style>
+ <style:style style:name="ro1" style:family="table-row"><style:table-row-properties style:row-height="0.25in" style:use-optimal-row-height="false"/></style:style>
+ <style:style style:name="ta1" style:family="table" style:master-page-name="Scaled"><style:table-properties table:display="true"/></style:style>
+ <style:page-layout style:name="pm1"><style:page-layout-properties fo:page-width="8.5in" fo:page-height="11in" style:print-orientation="portrait" fo:margin-top="0.3in" fo:margin-bottom="0.3in" fo:margin-left="0.2in" fo:margin-right="0.2in" )" +
+         layout + R"(/><style:header-style><style:header-footer-properties fo:min-height="0.2in"/></style:header-style><style:footer-style><style:header-footer-properties fo:min-height="0.2in"/></style:footer-style></style:page-layout>
+</office:automatic-styles>
+<office:master-styles><style:master-page style:name="Scaled" style:page-layout-name="pm1"><style:header><text:p>Header</text:p></style:header><style:footer><text:p>Footer</text:p></style:footer></style:master-page></office:master-styles>
+<office:body><office:spreadsheet>
+ <table:table table:name="Sheet1" table:style-name="ta1")" +
+         range + R"(><table:table-column table:style-name="co1" table:number-columns-repeated="6"/>)" +
+         rows + R"(</table:table>
+</office:spreadsheet></office:body></office:document>
+)";
+}
+
 std::string ThreeSheetWorkbook() {
   return R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"

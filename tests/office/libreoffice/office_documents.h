@@ -20,6 +20,11 @@ std::string ThreeSheetWorkbook();      // three sheets, the second one active
 // wide one (40 columns, several pages across) and one whose drawing prints on a page below
 // its cells.
 std::string PrintedSheetsWorkbook();
+// One sheet of rows (a quarter inch high) by 6 columns 2 inches wide, on Letter paper whose
+// page layout takes the attributes layout (a print scale or a fit to pages), printing
+// printRange ("A1:.C1") or, when "", the whole sheet.
+std::string PrintScaleWorkbook(const std::string& layout, const std::string& printRange,
+                               int rows);
 std::string TwoSlidePresentation();    // two slides, each with a text box
 
 // Converts every file in sources (.fodt/.fodp/...) into format ("doc", "xls", "ppt", ...) in

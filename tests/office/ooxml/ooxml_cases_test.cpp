@@ -569,6 +569,101 @@ TEST(WorkbookPackage, TheActiveSheetOnlyGetsOneMark) {
   EXPECT_EQ(Anchors(DrawingOf(r, "sheet3.xml")).size(), 1u);
 }
 
+// One sheet whose print range is defined by name: sheetXml is the whole worksheet part, the
+// workbook's styles give format 1 a solid fill.
+Entries PrintRangeBook(const std::string& area, const std::string& sheetXml) {
+  const std::string sm = "application/vnd.openxmlformats-officedocument.spreadsheetml.";
+  return {
+      {"[Content_Types].xml",
+       ContentTypes({{"/xl/workbook.xml", sm + "sheet.main+xml"},
+                     {"/xl/styles.xml", sm + "styles+xml"},
+                     {"/xl/worksheets/sheet1.xml", sm + "worksheet+xml"}})},
+      {"_rels/.rels", Rels({{"rId1", "officeDocument", "xl/workbook.xml"}})},
+      {"xl/workbook.xml",
+       kDecl + "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+               "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+               "<sheets><sheet name=\"One\" sheetId=\"1\" r:id=\"rId1\"/></sheets><definedNames>"
+               "<definedName name=\"_xlnm.Print_Area\" localSheetId=\"0\">" + area +
+               "</definedName></definedNames></workbook>"},
+      {"xl/_rels/workbook.xml.rels",
+       Rels({{"rId1", "worksheet", "worksheets/sheet1.xml"}, {"rId2", "styles", "styles.xml"}})},
+      {"xl/styles.xml",
+       kDecl + "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+               "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill><fill>"
+               "<patternFill patternType=\"solid\"><fgColor rgb=\"FFCCCCCC\"/></patternFill></fill>"
+               "</fills><borders count=\"1\"><border><left/><right/><top/><bottom/></border></borders>"
+               "<cellXfs count=\"2\"><xf fillId=\"0\" borderId=\"0\"/><xf fillId=\"1\" "
+               "borderId=\"0\"/></cellXfs></styleSheet>"},
+      {"xl/worksheets/sheet1.xml", sheetXml},
+  };
+}
+
+// A sheet of A4 fitted to one page: a row of three cells, then rows (columns) that hold
+// what the user left out of the print range of that first row.
+std::string OneRowSheet(const std::string& below, const std::string& options = "") {
+  return kDecl + "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                 "<sheetPr><pageSetUpPr fitToPage=\"1\"/></sheetPr><sheetData>"
+                 "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>1</v></c><c r=\"B1\"><v>2</v></c>"
+                 "<c r=\"C1\"><v>3</v></c></row>" + below + "</sheetData>" + options +
+         "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
+         "footer=\"0.3\"/><pageSetup paperSize=\"9\"/></worksheet>";
+}
+
+std::string PrintAreaOf(const RStamped& r) {
+  pugi::xml_document doc;
+  doc.load_string(r.after.at("xl/workbook.xml").data.c_str());
+  return doc.select_node("//definedName[@name='_xlnm.Print_Area']").node().text().get();
+}
+
+TEST(WorkbookPackage, APrintRangeTooSmallForAReadableMarkGrowsOverBlankCellsOnly) {
+  test::TempDir dir;
+  // One row printed, blank cells below and beside it: the range takes in most of the page,
+  // and the mark, inside it, is of a size to read (a mark kept in the row is some 20 points
+  // wide).
+  test::WritePackage(dir / "blank.xlsx", PrintRangeBook("'One'!$A$1:$C$1", OneRowSheet("")));
+  const auto blank = Stamp(dir / "blank.xlsx", dir / "blank-out.xlsx");
+  EXPECT_EQ(PrintAreaOf(blank), "'One'!$A$1:$G$37");
+  auto marks = Anchors(DrawingOf(blank, "sheet1.xml"));
+  ASSERT_EQ(marks.size(), 1u);
+  EXPECT_GT(marks[0].cx, 150);
+  EXPECT_LE(marks[0].col, 6);
+  EXPECT_LE(marks[0].row, 36);
+  // Restamped, the grown range stays as it is and the mark is the same.
+  const auto again = Stamp(dir / "blank-out.xlsx", dir / "again.xlsx");
+  EXPECT_EQ(PrintAreaOf(again), "'One'!$A$1:$G$37");
+  EXPECT_EQ(Anchors(DrawingOf(again, "sheet1.xml")).size(), 1u);
+
+  // Cells the user left out stop the growth before them: a filled cell in column F, a
+  // value in row 12.
+  test::WritePackage(dir / "held.xlsx",
+                     PrintRangeBook("'One'!$A$1:$C$1",
+                                    OneRowSheet("<row r=\"5\"><c r=\"F5\" s=\"1\"/></row>"
+                                                "<row r=\"12\"><c r=\"B12\"><v>9</v></c></row>")));
+  const auto held = Stamp(dir / "held.xlsx", dir / "held-out.xlsx");
+  EXPECT_EQ(PrintAreaOf(held), "'One'!$A$1:$E$11");
+  marks = Anchors(DrawingOf(held, "sheet1.xml"));
+  ASSERT_EQ(marks.size(), 1u);
+  EXPECT_LE(marks[0].col, 4);
+  EXPECT_LE(marks[0].row, 10);
+
+  // Printed grid lines would show the grown cells: the range stays, the mark keeps inside.
+  test::WritePackage(dir / "grid.xlsx",
+                     PrintRangeBook("'One'!$A$1:$C$1",
+                                    OneRowSheet("", "<printOptions gridLines=\"1\"/>")));
+  const auto grid = Stamp(dir / "grid.xlsx", dir / "grid-out.xlsx");
+  EXPECT_EQ(grid.after.at("xl/workbook.xml").data, grid.before.at("xl/workbook.xml").data);
+  marks = Anchors(DrawingOf(grid, "sheet1.xml"));
+  ASSERT_EQ(marks.size(), 1u);
+  EXPECT_LT(marks[0].cx, 30);
+  EXPECT_EQ(marks[0].row, 0);
+
+  // A print range of half a page holds a readable mark as it is: it stays.
+  test::WritePackage(dir / "half.xlsx", PrintRangeBook("'One'!$A$1:$H$25", Worksheet(25, 8)));
+  const auto half = Stamp(dir / "half.xlsx", dir / "half-out.xlsx");
+  EXPECT_EQ(half.after.at("xl/workbook.xml").data, half.before.at("xl/workbook.xml").data);
+  EXPECT_EQ(Anchors(DrawingOf(half, "sheet1.xml")).size(), 1u);
+}
+
 // --- VML shape types of Word parts written by the LibreOffice path ---
 
 TEST(WordPackageShapeTypes, PartsGetTheDefinitionsTheyUseAndLack) {

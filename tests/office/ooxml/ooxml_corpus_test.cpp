@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
+
+#include <pugixml.hpp>
 
 #include "office/ooxml/ooxml_water_mark.h"
 #include "package_check.h"
@@ -33,6 +36,17 @@ int CountMarks(const std::map<std::string, test::RStoredEntry>& entries) {
     if (name.size() > 4 && name.compare(name.size() - 4, 4, ".xml") == 0)
       marks += int(test::MarkNamesIn(e.data).size());
   return marks;
+}
+
+// The texts of a workbook part's print ranges.
+std::set<std::string> PrintRanges(const std::string& workbookXml) {
+  pugi::xml_document doc;
+  doc.load_string(workbookXml.c_str());
+  std::set<std::string> ranges;
+  for (const auto& found : doc.select_nodes("//*[local-name()='definedName']"))
+    if (std::string(found.node().attribute("name").value()) == "_xlnm.Print_Area")
+      ranges.insert(found.node().text().get());
+  return ranges;
 }
 
 // Stamps source into dest; checks what stayed; returns the marks the saved file holds.
@@ -63,7 +77,14 @@ int StampAndCompare(const std::string& source, const std::string& dest) {
       EXPECT_EQ(out->second.method, e.method) << source << ": " << name;
       EXPECT_EQ(out->second.crc, e.crc) << source << ": " << name;
     } else {
-      const auto missing = test::MissingItems(e.data, out->second.data);
+      auto missing = test::MissingItems(e.data, out->second.data);
+      // A print range too small for a readable mark grows over blank cells to take it in:
+      // its old text goes, nothing else of the workbook part.
+      if (name.find("workbook") != std::string::npos)
+        std::erase_if(missing, [&](const std::string& item) {
+          return item.rfind("text /workbook/definedNames/definedName: ", 0) == 0 &&
+                 PrintRanges(e.data).count(item.substr(item.find(": ") + 2)) > 0;
+        });
       EXPECT_TRUE(missing.empty()) << source << ": " << name << " lost " << missing.size()
                                    << " items, first: " << missing.front();
     }
