@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <string>
+#include <vector>
 #include "jobs/job_settings.h"
 
 namespace stampwell {
@@ -17,6 +18,9 @@ class TFileEngine {
   virtual std::string OpenError() const { return "the file cannot be opened"; }
   // Adds the job's watermark to the open document, replacing one this program placed before.
   virtual void AddWaterMark(const RDocSettings& settings) = 0;
+  // What the last AddWaterMark changed in the document beside the mark, one line each, in
+  // words that read well after "<file>: " (empty: nothing).
+  virtual std::vector<std::string> Notes() const { return {}; }
   // Writes the open (stamped) document to dest, atomically (temporary file beside dest, then
   // rename); dest may be the source itself (in-place job). Creates no folders.
   virtual void SaveAs(const std::string& dest) = 0;

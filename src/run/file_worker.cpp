@@ -179,6 +179,8 @@ void TFileWorker::RunSteps(const RFileKind& kind, const std::string& source,
         ForceDirectories(ExtractFilePath(dest));
         step_ = "saving";
         engine.SaveAs(dest);  // in place too: the engine saves the open file
+        // What the stamp had to change beside the mark is said, never done in silence.
+        for (const std::string& note : engine.Notes()) WriteLog(source + ": " + note);
       }
     }
     if (settings_.PDF) {

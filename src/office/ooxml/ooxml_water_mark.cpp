@@ -100,12 +100,13 @@ bool TOoxmlWaterMark::Open(const std::string& source) {
 void TOoxmlWaterMark::AddWaterMark(const RDocSettings& settings) {
   if (!package_.IsOpen()) throw std::logic_error("no document is open");
   const ooxml::RMarkStyle style = ooxml::MarkStyleOf(settings);
+  notes_.clear();
   switch (kind_) {
     case EOoxmlKind::Word:
       marks_ = ooxml::StampWordDocument(package_, style);
       break;
     case EOoxmlKind::Excel:
-      marks_ = ooxml::StampWorkbook(package_, style, {ActiveSheetOnly});
+      marks_ = ooxml::StampWorkbook(package_, style, {ActiveSheetOnly}, &notes_);
       break;
     case EOoxmlKind::PowerPoint:
       marks_ = ooxml::StampPresentation(package_, style);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "office/file_engine.h"
 #include "office/ooxml/package_stamps.h"
@@ -30,6 +31,7 @@ class TOoxmlWaterMark : public TFileEngine {
   // Throws std::invalid_argument for a size that is not a whole number of at least 1, and
   // ooxml::EPackageError for a package whose parts cannot be read.
   void AddWaterMark(const RDocSettings& settings) override;
+  std::vector<std::string> Notes() const override { return notes_; }
   void SaveAs(const std::string& dest) override;
   void PrintToPDFFile(const std::string& pdfPath) override;
   void Close() override;
@@ -47,6 +49,7 @@ class TOoxmlWaterMark : public TFileEngine {
   ooxml::TZipPackage package_;
   EOoxmlKind kind_ = EOoxmlKind::None;
   std::string openError_ = "the file cannot be opened";
+  std::vector<std::string> notes_;
   int marks_ = 0;
 };
 

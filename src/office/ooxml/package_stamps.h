@@ -30,8 +30,11 @@ struct RSheetStampOptions {
 // Excel: a text-effect shape in the drawing of every visible worksheet that prints, one on
 // each printed page area as the sheet's page setup divides it, wholly inside that area. A
 // single print range whose last page is far smaller than its paper (one row) grows over the
-// blank cells beyond it, so that the mark it then holds is of a size to read.
+// blank cells beyond it, so that the mark it then holds is of a size to read; notes, when
+// given, gets a line for each such range ("the print range of sheet "Data" grew from $A$1:$C$1
+// to $A$1:$E$23 to hold a readable mark").
 int StampWorkbook(TZipPackage& package, const RMarkStyle& style,
-                  const RSheetStampOptions& options = {});
+                  const RSheetStampOptions& options = {},
+                  std::vector<std::string>* notes = nullptr);
 
 }  // namespace stampwell::ooxml

@@ -422,7 +422,7 @@ std::string AnchoredName(const pugi::xml_node& anchor) {
 }  // namespace
 
 int StampWorkbook(TZipPackage& package, const RMarkStyle& style,
-                  const RSheetStampOptions& options) {
+                  const RSheetStampOptions& options, std::vector<std::string>* notes) {
   TContentTypes types(package);
   TRelationships rootRels(package, "");
   const auto mains = rootRels.Targets("officeDocument");
@@ -454,6 +454,7 @@ int StampWorkbook(TZipPackage& package, const RMarkStyle& style,
     int index;
     std::string part;
     bool wanted;  // visible and, when only the active sheet is stamped, the active one
+    std::string name;
   };
   std::vector<RSheet> sheets;
   int index = 0;
@@ -466,7 +467,8 @@ int StampWorkbook(TZipPackage& package, const RMarkStyle& style,
     const std::string part = bookRels.TargetOf(rel->Id);
     if (!package.Has(part)) continue;
     const bool visible = state != "hidden" && state != "veryHidden";
-    sheets.push_back({at, part, visible && (!options.ActiveSheetOnly || at == activeTab)});
+    sheets.push_back({at, part, visible && (!options.ActiveSheetOnly || at == activeTab),
+                      sheet.attribute("name").value()});
   }
 
   int marks = 0;
@@ -516,6 +518,11 @@ int StampWorkbook(TZipPackage& package, const RMarkStyle& style,
           (bang == std::string::npos ? std::string() : text.substr(0, bang + 1)) + "$" +
           ColumnName(g.c0) + "$" + std::to_string(g.r0) + ":$" + ColumnName(g.c1) + "$" +
           std::to_string(g.r1);
+      if (notes)
+        notes->push_back("the print range of sheet \"" + sheet.name + "\" grew from " +
+                         text.substr(bang == std::string::npos ? 0 : bang + 1) + " to " +
+                         grown.substr(bang == std::string::npos ? 0 : bang + 1) +
+                         " to hold a readable mark");
       area->second.text().set(grown.c_str());
       bookChanged = true;
     }

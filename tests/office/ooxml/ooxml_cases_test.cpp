@@ -104,6 +104,7 @@ std::string Ref(const std::string& kind, int n) {
 struct RStamped {
   std::map<std::string, test::RStoredEntry> before, after;
   std::vector<std::string> written;
+  std::vector<std::string> notes;
   int marks = 0;
 };
 
@@ -115,6 +116,7 @@ RStamped Stamp(const std::string& source, const std::string& dest,
   EXPECT_TRUE(engine.Open(source)) << engine.OpenError();
   engine.AddWaterMark(settings);
   r.marks = engine.Marks();
+  r.notes = engine.Notes();
   r.written = engine.Package().WrittenParts();
   engine.SaveAs(dest);
   engine.Close();
@@ -623,6 +625,9 @@ TEST(WorkbookPackage, APrintRangeTooSmallForAReadableMarkGrowsOverBlankCellsOnly
   test::WritePackage(dir / "blank.xlsx", PrintRangeBook("'One'!$A$1:$C$1", OneRowSheet("")));
   const auto blank = Stamp(dir / "blank.xlsx", dir / "blank-out.xlsx");
   EXPECT_EQ(PrintAreaOf(blank), "'One'!$A$1:$G$37");
+  // Said, for the run's log: the user's print range is not changed in silence.
+  EXPECT_EQ(blank.notes, std::vector<std::string>{"the print range of sheet \"One\" grew from "
+                                                  "$A$1:$C$1 to $A$1:$G$37 to hold a readable mark"});
   auto marks = Anchors(DrawingOf(blank, "sheet1.xml"));
   ASSERT_EQ(marks.size(), 1u);
   EXPECT_GT(marks[0].cx, 150);
@@ -632,6 +637,7 @@ TEST(WorkbookPackage, APrintRangeTooSmallForAReadableMarkGrowsOverBlankCellsOnly
   const auto again = Stamp(dir / "blank-out.xlsx", dir / "again.xlsx");
   EXPECT_EQ(PrintAreaOf(again), "'One'!$A$1:$G$37");
   EXPECT_EQ(Anchors(DrawingOf(again, "sheet1.xml")).size(), 1u);
+  EXPECT_TRUE(again.notes.empty());
 
   // Cells the user left out stop the growth before them: a filled cell in column F, a
   // value in row 12.
