@@ -8,14 +8,25 @@
 namespace stampwell::test {
 
 // Scripts the workbook at path book ("App.workBooks.Open") as one visible sheet that prints
-// on one page (A1:E20, 250 x 300 points), with no shapes: what the Excel engine asks for
-// when it stamps every printed page.
+// on one page (A1:E20, 250 x 300 points, fitted to an A4 page with 50-point margins, nothing
+// beyond it), with no shapes: what the Excel engine asks for when it stamps every printed
+// page.
 inline void ScriptOneSheetWorkbook(RecordingServer& server, const std::string& book) {
   const std::string sheet = book + ".Worksheets.Item(1)";
   server.SetValue(book + ".Worksheets", "Count", 1);
   server.SetValue(sheet, "Visible", -1);
   server.SetValue(sheet + ".PageSetup", "PrintArea", "$A$1:$E$20");
   server.SetValue(sheet + ".PageSetup", "Zoom", false);
+  server.SetValue(sheet + ".PageSetup", "PaperSize", 9);
+  server.SetValue(sheet + ".PageSetup", "Orientation", 1);
+  for (const char* margin : {"LeftMargin", "RightMargin", "TopMargin", "BottomMargin"})
+    server.SetValue(sheet + ".PageSetup", margin, 50.0);
+  server.SetValue(sheet + ".UsedRange", "Address", "$A$1:$E$20");
+  server.SetValue(sheet + ".UsedRange", "Text", "");
+  server.SetValue(sheet + ".UsedRange", "Row", 1);
+  server.SetValue(sheet + ".UsedRange", "Column", 1);
+  server.SetValue(sheet + ".UsedRange.Rows", "Count", 20);
+  server.SetValue(sheet + ".UsedRange.Columns", "Count", 5);
   server.SetValue(sheet + ".HPageBreaks", "Count", 0);
   server.SetValue(sheet + ".VPageBreaks", "Count", 0);
   const std::string range = sheet + ".Range(\"A1:E20\")";
