@@ -68,9 +68,9 @@ class PdfWaterMark : public ::testing::Test {
 };
 
 TEST_F(PdfWaterMark, RotatedPagesShowTheMarkRisingAsTheReaderSeesThem) {
-  RTestPdf spec;
-  for (int rotate : {0, 90, 180, 270, -90, 450}) spec.pages.push_back({.rotate = rotate});
-  MakePdf(dir_ / "rotated.pdf", spec);
+  RTestPdf layout;
+  for (int rotate : {0, 90, 180, 270, -90, 450}) layout.pages.push_back({.rotate = rotate});
+  MakePdf(dir_ / "rotated.pdf", layout);
   ASSERT_TRUE(Stamp(dir_ / "rotated.pdf", dir_ / "out.pdf"));
   ExpectEveryPageMarked(dir_ / "out.pdf", dir_ / "rotated.pdf");
   EXPECT_EQ(PageTexts(dir_ / "out.pdf"), PageTexts(dir_ / "rotated.pdf"));
@@ -91,13 +91,13 @@ TEST_F(PdfWaterMark, RotatedPagesShowTheMarkRisingAsTheReaderSeesThem) {
 }
 
 TEST_F(PdfWaterMark, PagesOfEverySizeShareOneMarkAndSmallPagesGetItWhole) {
-  RTestPdf spec;
-  spec.pages = {{.width = 595, .height = 842},
+  RTestPdf layout;
+  layout.pages = {{.width = 595, .height = 842},
                 {.width = 792, .height = 612},
                 {.width = 595, .height = 842},
                 {.width = 200, .height = 150},
                 {.width = 2384, .height = 3370}};
-  MakePdf(dir_ / "sizes.pdf", spec);
+  MakePdf(dir_ / "sizes.pdf", layout);
   ASSERT_TRUE(Stamp(dir_ / "sizes.pdf", dir_ / "out.pdf"));
   ExpectEveryPageMarked(dir_ / "out.pdf", dir_ / "sizes.pdf");
   const auto s = ReadStructure(dir_ / "out.pdf");
@@ -112,18 +112,18 @@ TEST_F(PdfWaterMark, PagesOfEverySizeShareOneMarkAndSmallPagesGetItWhole) {
 }
 
 TEST_F(PdfWaterMark, CentredInTheCropBoxNotTheMediaBox) {
-  RTestPdf spec;
-  spec.pages = {{.cropInset = 120}, {.rotate = 90, .cropInset = 150}};
-  spec.pages[0].width = 900;  // the crop box off the media box's centre would show
-  MakePdf(dir_ / "crop.pdf", spec);
+  RTestPdf layout;
+  layout.pages = {{.cropInset = 120}, {.rotate = 90, .cropInset = 150}};
+  layout.pages[0].width = 900;  // the crop box off the media box's centre would show
+  MakePdf(dir_ / "crop.pdf", layout);
   ASSERT_TRUE(Stamp(dir_ / "crop.pdf", dir_ / "out.pdf"));
   ExpectEveryPageMarked(dir_ / "out.pdf", dir_ / "crop.pdf");
 }
 
 TEST_F(PdfWaterMark, LevelAndSolidWhenTheJobSaysSo) {
-  RTestPdf spec;
-  spec.pages = {{}, {.rotate = 90}};
-  MakePdf(dir_ / "in.pdf", spec);
+  RTestPdf layout;
+  layout.pages = {{}, {.rotate = 90}};
+  MakePdf(dir_ / "in.pdf", layout);
   RDocSettings level = Oblique(kGreen);
   level.HX = false;
   level.Transparent = false;
@@ -147,11 +147,11 @@ TEST_F(PdfWaterMark, TextOfAnyScriptAndAnUnknownFontStillDrawTheMark) {
 }
 
 TEST_F(PdfWaterMark, ARestampReplacesTheMarkAndTheFileDoesNotGrow) {
-  RTestPdf spec;
-  spec.pages = {{}, {.rotate = 90}, {.width = 400, .height = 400}};
-  spec.link = true;
-  spec.extras = true;
-  MakePdf(dir_ / "in.pdf", spec);
+  RTestPdf layout;
+  layout.pages = {{}, {.rotate = 90}, {.width = 400, .height = 400}};
+  layout.link = true;
+  layout.extras = true;
+  MakePdf(dir_ / "in.pdf", layout);
   ASSERT_TRUE(Stamp(dir_ / "in.pdf", dir_ / "once.pdf", Oblique(kGreen)));
   ASSERT_TRUE(Stamp(dir_ / "once.pdf", dir_ / "twice.pdf"));
   // Only the new colour shows; the old mark is gone from the file, not hidden.
@@ -179,12 +179,12 @@ TEST_F(PdfWaterMark, ARestampReplacesTheMarkAndTheFileDoesNotGrow) {
 }
 
 TEST_F(PdfWaterMark, EmptyUserPasswordIsStampedAndKeepsItsEncryptionAndPermissions) {
-  RTestPdf spec;
-  spec.pages = {{}, {}};
-  spec.ownerPassword = "owner-only";
-  spec.allowPrint = false;
-  spec.allowModify = false;
-  MakePdf(dir_ / "locked.pdf", spec);
+  RTestPdf layout;
+  layout.pages = {{}, {}};
+  layout.ownerPassword = "owner-only";
+  layout.allowPrint = false;
+  layout.allowModify = false;
+  MakePdf(dir_ / "locked.pdf", layout);
   ASSERT_TRUE(Stamp(dir_ / "locked.pdf", dir_ / "out.pdf")) << error_;
   const auto before = ReadStructure(dir_ / "locked.pdf");
   const auto after = ReadStructure(dir_ / "out.pdf");
@@ -237,9 +237,9 @@ TEST_F(PdfWaterMark, RefusesWhatItMustNotOrCannotStampAndSaysWhy) {
 }
 
 TEST_F(PdfWaterMark, AFileCutAfterItsPagesIsRepairedAndStamped) {
-  RTestPdf spec;
-  for (int i = 0; i < 5; ++i) spec.pages.push_back({.text = "Page " + std::to_string(i + 1)});
-  MakePdf(dir_ / "whole.pdf", spec);
+  RTestPdf layout;
+  for (int i = 0; i < 5; ++i) layout.pages.push_back({.text = "Page " + std::to_string(i + 1)});
+  MakePdf(dir_ / "whole.pdf", layout);
   const std::string bytes = ReadFile(dir_ / "whole.pdf");
   // Without its cross-reference section and trailer.
   WriteFile(dir_ / "cut.pdf", bytes.substr(0, bytes.rfind("xref")));
@@ -249,10 +249,10 @@ TEST_F(PdfWaterMark, AFileCutAfterItsPagesIsRepairedAndStamped) {
 }
 
 TEST_F(PdfWaterMark, PdfAStaysIdentifiedAsPdfA) {
-  RTestPdf spec;
-  spec.pages = {{}};
-  spec.pdfa = true;
-  MakePdf(dir_ / "a.pdf", spec);
+  RTestPdf layout;
+  layout.pages = {{}};
+  layout.pdfa = true;
+  MakePdf(dir_ / "a.pdf", layout);
   ASSERT_TRUE(Stamp(dir_ / "a.pdf", dir_ / "out.pdf"));
   const auto before = ReadStructure(dir_ / "a.pdf");
   const auto after = ReadStructure(dir_ / "out.pdf");
@@ -263,10 +263,10 @@ TEST_F(PdfWaterMark, PdfAStaysIdentifiedAsPdfA) {
 }
 
 TEST_F(PdfWaterMark, SavesInPlaceAtomicallyAndLeavesNothingBehindOnFailure) {
-  RTestPdf spec;
-  spec.pages = {{}};
-  MakePdf(dir_ / "doc.pdf", spec);
-  MakePdf(dir_ / "source.pdf", spec);
+  RTestPdf layout;
+  layout.pages = {{}};
+  MakePdf(dir_ / "doc.pdf", layout);
+  MakePdf(dir_ / "source.pdf", layout);
   // In place: the stamped copy replaces the source it was read from.
   ASSERT_TRUE(Stamp(dir_ / "doc.pdf", dir_ / "doc.pdf"));
   EXPECT_EQ(ReadStructure(dir_ / "doc.pdf").markedPages, 1);
@@ -288,10 +288,10 @@ TEST_F(PdfWaterMark, SavesInPlaceAtomicallyAndLeavesNothingBehindOnFailure) {
 }
 
 TEST_F(PdfWaterMark, AThousandPagesShareOneMarkAndGrowByAFewBytesAPage) {
-  RTestPdf spec;
+  RTestPdf layout;
   for (int i = 0; i < 1000; ++i)
-    spec.pages.push_back({.rotate = (i % 4) * 90, .text = "Page " + std::to_string(i + 1)});
-  MakePdf(dir_ / "big.pdf", spec);
+    layout.pages.push_back({.rotate = (i % 4) * 90, .text = "Page " + std::to_string(i + 1)});
+  MakePdf(dir_ / "big.pdf", layout);
   ASSERT_TRUE(Stamp(dir_ / "big.pdf", dir_ / "out.pdf"));
   const auto s = ReadStructure(dir_ / "out.pdf");
   EXPECT_EQ(s.pages, 1000);
