@@ -324,10 +324,12 @@ class TFanOut : public IDispatchObject {
 // on another master page the next, so that a restamp adds a second mark beside the first.
 //
 // Where a mark put on the slide master must also go so that every slide shows it: the slide
-// master, every other master that a slide follows and shows the objects of, and every slide
-// that hides its master's objects (there the mark is put behind the slide's own content).
+// master, every other master that a slide follows and shows the objects of, every slide that
+// hides its master's objects, and every slide whose own opaque backdrop covers its master
+// (there the mark is put behind the slide's own content, in front of the backdrop).
 // The first of the pages returned is the slide master.
-std::vector<Reference<css::drawing::XShapes>> PagesToMark(TPptPages& pptPages) {
+std::vector<Reference<css::drawing::XShapes>> PagesToMark(const TOfficeDocument& doc,
+                                                         TPptPages& pptPages) {
   std::vector<Reference<css::drawing::XShapes>> pages;
   auto add = [&pages](const Reference<css::drawing::XShapes>& page) {
     for (const auto& p : pages)
@@ -359,6 +361,10 @@ std::vector<Reference<css::drawing::XShapes>> PagesToMark(TPptPages& pptPages) {
       add(slide);
       continue;
     }
+    // A slide whose own backdrop (a picture or filled shape over most of it) hides its
+    // master's objects shows the master's mark nowhere: it gets a copy of its own, in front
+    // of that backdrop and behind the rest of the slide's content.
+    if (HasOpaqueBackdrop(doc, slide)) add(slide);
     if (i == 0) continue;  // its master is the slide master, already listed
     Reference<css::drawing::XMasterPageTarget> target(slide, UNO_QUERY);
     if (!target.is()) continue;
@@ -376,7 +382,7 @@ std::vector<Reference<css::drawing::XShapes>> PagesToMark(TPptPages& pptPages) {
 // when the object is made.
 DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc,
                             const std::shared_ptr<TPptPages>& pages) {
-  const auto masters = PagesToMark(*pages);
+  const auto masters = PagesToMark(*doc, *pages);
   const auto page = masters.front();
   Reference<css::beans::XPropertySet> props(page, UNO_QUERY_THROW);
   auto guard = GuardOf(doc->Process());

@@ -63,6 +63,18 @@ bool IsTextEffect(const css::uno::Reference<css::drawing::XShape>& shape);
 // The same judged from a custom shape's CustomShapeGeometry value.
 bool IsTextEffectGeometry(const css::uno::Any& geometry);
 
+// Whether a draw page has a backdrop of its own that hides what lies behind it: an opaque
+// picture or filled shape, not a text effect, covering most of the page. On a slide such a
+// backdrop hides every shape its master shows.
+bool HasOpaqueBackdrop(const TOfficeDocument& doc,
+                       const css::uno::Reference<css::drawing::XShapes>& page);
+
+// Whether the transparency mask of a bitmap, as XBitmap::getMaskDIB gives it (a BMP file of
+// 8-bit grey values, 0 where the picture is opaque), leaves at least 95 % of the picture
+// opaque: a screenshot whose rounded corners or edges let the page through still hides what
+// lies behind it. A mask in any other layout counts as not opaque.
+bool MaskMostlyOpaque(const css::uno::Sequence<sal_Int8>& dib);
+
 // The values of the named properties of object, in one call where it can set and read many
 // at once (the names in ascending order, as that call requires); a property the object does
 // not have reads as an empty value.

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 
 #include <com/sun/star/awt/Point.hpp>
 #include <com/sun/star/awt/Rectangle.hpp>
 #include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/awt/XBitmap.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/drawing/XShapes.hpp>
 #include <com/sun/star/drawing/FillStyle.hpp>
 #include <com/sun/star/drawing/HomogenMatrix3.hpp>
@@ -309,12 +313,43 @@ namespace {
 // .xlsx read every drawing back in front of them (Excel has no layer behind the cells).
 bool KeepsBehindCells(const std::string& filter) { return filter.empty() || filter == "calc8"; }
 
-// The frontmost backdrop of page: a picture or filled shape that covers most of the page, such
-// as a master's background picture. Returns the index after which self is to stand to be in
-// front of it, counted without self; -1 if there is none.
+// Whether a backdrop candidate hides what lies behind it wholly: a fill without transparency,
+// or a picture not made transparent as a whole whose own pixels, where it has a transparency
+// mask, are almost all opaque. A drawn (vector) picture counts as opaque: it cannot be told
+// from here whether it paints its own background, and the pictures that cover a whole slide
+// (charts, and slides or drawings pasted as objects) mostly do.
+bool HidesWhatIsBehind(const Reference<css::drawing::XShape>& shape, bool picture) {
+  if (!picture) {
+    sal_Int16 transparence = 0;
+    ReadProperties(shape, {"FillTransparence"}).front() >>= transparence;
+    return transparence == 0;
+  }
+  const auto values = ReadProperties(shape, {"Graphic", "Transparency"});
+  sal_Int16 transparency = 0;
+  values[1] >>= transparency;
+  if (transparency != 0) return false;
+  Reference<css::beans::XPropertySet> graphic(values[0], UNO_QUERY);
+  if (!graphic.is()) return true;
+  try {
+    sal_Int8 kind = 0;  // css::graphic::GraphicType: 1 a bitmap (pixel), 2 a drawing (vector)
+    bool alpha = false;
+    graphic->getPropertyValue(OUString("GraphicType")) >>= kind;
+    graphic->getPropertyValue(OUString("Alpha")) >>= alpha;
+    if (kind != 1 || !alpha) return true;
+    Reference<css::awt::XBitmap> bitmap(graphic, UNO_QUERY);
+    return bitmap.is() && MaskMostlyOpaque(bitmap->getMaskDIB());
+  } catch (const css::uno::Exception&) {
+    return true;
+  }
+}
+
+// The frontmost backdrop of page: a picture, embedded object or filled shape that covers most
+// of the page, such as a master's background picture; with opaqueOnly, only one that hides
+// what lies behind it (HidesWhatIsBehind). Returns the index after which self is to stand to be in front of it,
+// counted without self; -1 if there is none.
 sal_Int32 FrontmostBackdrop(const TOfficeDocument& doc,
                             const Reference<css::drawing::XShapes>& page,
-                            const Reference<css::drawing::XShape>& self) {
+                            const Reference<css::drawing::XShape>& self, bool opaqueOnly = false) {
   // A page without a size (none of the office's pages) has no backdrop.
   sal_Int32 width = 0, height = 0;
   const auto size = ReadProperties(page, {"Height", "Width"});
@@ -335,7 +370,10 @@ sal_Int32 FrontmostBackdrop(const TOfficeDocument& doc,
     const auto values = ReadProperties(shape, custom ? std::vector<const char*>{"CustomShapeGeometry", "FillStyle"}
                                                      : std::vector<const char*>{"FillStyle"});
     if (custom && IsTextEffectGeometry(values.front())) continue;
-    const bool picture = type == "com.sun.star.drawing.GraphicObjectShape";
+    // An embedded object (a chart, a slide or drawing pasted as an object) is drawn as its
+    // picture, and is a backdrop like one.
+    const bool picture = type == "com.sun.star.drawing.GraphicObjectShape" ||
+                         type == "com.sun.star.drawing.OLE2Shape";
     css::drawing::FillStyle fill = css::drawing::FillStyle_NONE;
     const bool filled = (values.back() >>= fill) && fill != css::drawing::FillStyle_NONE;
     if (!picture && !filled) continue;
@@ -345,7 +383,8 @@ sal_Int32 FrontmostBackdrop(const TOfficeDocument& doc,
     const double x1 = std::min<double>(r.X + r.Width, width);
     const double y1 = std::min<double>(r.Y + r.Height, height);
     if (x1 <= x0 || y1 <= y0) continue;
-    if ((x1 - x0) * (y1 - y0) >= 0.6 * pageArea) found = i;
+    if ((x1 - x0) * (y1 - y0) >= 0.6 * pageArea && (!opaqueOnly || HidesWhatIsBehind(shape, picture)))
+      found = i;
   }
   // The index the shape takes to stand right in front of it (the others close up when the
   // shape leaves a place below it).
@@ -388,3 +427,37 @@ void AddOrder(TGuardedObject& obj, const Context& c) {
 }
 
 }  // namespace stampwell::shape
+
+namespace stampwell {
+
+bool MaskMostlyOpaque(const css::uno::Sequence<sal_Int8>& dib) {
+  const auto* b = reinterpret_cast<const unsigned char*>(dib.getConstArray());
+  const sal_Int32 size = dib.getLength();
+  auto u32 = [b](int at) {
+    return std::uint32_t(b[at]) | std::uint32_t(b[at + 1]) << 8 | std::uint32_t(b[at + 2]) << 16 |
+           std::uint32_t(b[at + 3]) << 24;
+  };
+  if (size < 54 || b[0] != 'B' || b[1] != 'M') return false;
+  const std::uint32_t offset = u32(10), header = u32(14), compression = u32(30);
+  const std::int64_t width = std::int32_t(u32(18)), height = std::llabs(std::int32_t(u32(22)));
+  const int bits = b[28] | b[29] << 8;
+  if (header < 40 || bits != 8 || compression != 0 || width <= 0 || height <= 0) return false;
+  const std::uint64_t stride = (std::uint64_t(width) + 3) / 4 * 4;
+  const std::uint64_t paletteAt = 14 + std::uint64_t(header);
+  if (offset < paletteAt + 256 * 4 || offset + stride * std::uint64_t(height) > std::uint64_t(size))
+    return false;
+  std::uint64_t opaque = 0;
+  for (std::int64_t y = 0; y < height; ++y) {
+    const unsigned char* row = b + offset + stride * y;
+    for (std::int64_t x = 0; x < width; ++x)
+      if (b[paletteAt + 4 * row[x] + 2] < 16) ++opaque;  // the grey of its palette entry
+  }
+  return opaque >= 0.95 * double(width) * height;
+}
+
+bool HasOpaqueBackdrop(const TOfficeDocument& doc,
+                       const css::uno::Reference<css::drawing::XShapes>& page) {
+  return shape::FrontmostBackdrop(doc, page, css::uno::Reference<css::drawing::XShape>(), true) >= 0;
+}
+
+}  // namespace stampwell

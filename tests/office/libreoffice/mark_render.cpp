@@ -131,11 +131,14 @@ std::optional<RMarkMeasure> MeasurePpm(const std::string& ppmPath, RRgb colour,
 namespace {
 
 // Renders the first pages of pdf into dir as page-N.ppm; returns them in page order.
-std::vector<fs::path> RenderPages(const std::string& pdf, const fs::path& dir, int pages) {
+std::vector<fs::path> RenderPages(const std::string& pdf, const fs::path& dir, int pages,
+                                  int firstPage) {
   fs::remove_all(dir);
   fs::create_directories(dir);
   const std::string range =
-      pages > 0 ? "-f 1 -l " + std::to_string(pages) + " " : std::string();
+      pages > 0 ? "-f " + std::to_string(firstPage) + " -l " +
+                      std::to_string(firstPage + pages - 1) + " "
+                : "-f " + std::to_string(firstPage) + " ";
   RunCapture("pdftoppm -r " + std::to_string(MeasureDpi()) + " " + range + Quote(pdf) + " " +
              Quote((dir / "page").string()) + " 2>/dev/null");
   std::vector<fs::path> files;
@@ -149,17 +152,18 @@ std::vector<fs::path> RenderPages(const std::string& pdf, const fs::path& dir, i
 
 std::vector<std::optional<RMarkMeasure>> MeasurePdfPages(const std::string& pdf, RRgb colour,
                                                          int pages,
-                                                         const std::string& referencePdf) {
+                                                         const std::string& referencePdf,
+                                                         int firstPage) {
   std::vector<std::optional<RMarkMeasure>> measures;
   if (pdf.empty() || !fs::exists(pdf)) return measures;
   const fs::path base = fs::path(pdf).parent_path() / (fs::path(pdf).stem().string() + ".pages");
-  const auto files = RenderPages(pdf, base / "stamped", pages);
+  const auto files = RenderPages(pdf, base / "stamped", pages, firstPage);
   std::vector<fs::path> refs;
   if (!referencePdf.empty() && fs::exists(referencePdf))
-    refs = RenderPages(referencePdf, base / "reference", pages);
+    refs = RenderPages(referencePdf, base / "reference", pages, firstPage);
   for (std::size_t i = 0; i < files.size(); ++i) {
     auto m = MeasurePpm(files[i].string(), colour, i < refs.size() ? refs[i].string() : "");
-    if (m) m->page = int(i) + 1;
+    if (m) m->page = firstPage + int(i);
     measures.push_back(m);
   }
   fs::remove_all(base);

@@ -34,10 +34,12 @@ std::optional<RMarkMeasure> MeasurePpm(const std::string& ppmPath, RRgb colour,
 std::optional<RMarkMeasure> MeasurePdf(const std::string& pdf, RRgb colour, int pages = 3,
                                        const std::string& referencePdf = "");
 
-// The measure of each of the first pages (pages <= 0: all), empty where a page shows no mark.
+// The measure of each of pages pages from firstPage on (pages <= 0: all to the end), empty
+// where a page shows no mark.
 std::vector<std::optional<RMarkMeasure>> MeasurePdfPages(const std::string& pdf, RRgb colour,
                                                          int pages,
-                                                         const std::string& referencePdf = "");
+                                                         const std::string& referencePdf = "",
+                                                         int firstPage = 1);
 
 // Converts files to PDF in one run of a fresh office process with a private profile (the way a
 // reader would open them), into outDir. Returns the PDF path for each file ("" when the office

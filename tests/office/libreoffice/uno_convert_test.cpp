@@ -10,12 +10,81 @@
 #include "office/libreoffice/office_document.h"
 #include "office/libreoffice/ooxml_package.h"
 #include "office/libreoffice/shape_name_record.h"
+#include "office/libreoffice/shape_objects.h"
 #include "office/libreoffice/shape_parts.h"
 #include "office/libreoffice/uno_bootstrap.h"
 #include "office/libreoffice/uno_convert.h"
 
 namespace stampwell {
 namespace {
+
+// A transparency mask the way the office hands it out: a BMP file of 8-bit values with a
+// 256-entry grey palette (entry i grey i unless inverted), rows padded to 4 bytes with pad.
+css::uno::Sequence<sal_Int8> Mask(int width, int height, const std::vector<unsigned char>& pixels,
+                                  unsigned char pad = 0, bool invertedPalette = false) {
+  const int stride = (width + 3) / 4 * 4;
+  const int offset = 14 + 40 + 256 * 4;
+  std::vector<unsigned char> b(offset + stride * height, 0);
+  auto put32 = [&b](int at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = (v >> (8 * i)) & 0xFF;
+  };
+  b[0] = 'B', b[1] = 'M';
+  put32(2, b.size());
+  put32(10, offset);
+  put32(14, 40);
+  put32(18, width);
+  put32(22, height);
+  b[26] = 1, b[28] = 8;
+  for (int i = 0; i < 256; ++i)
+    for (int c = 0; c < 3; ++c) b[54 + 4 * i + c] = invertedPalette ? 255 - i : i;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < stride; ++x)
+      b[offset + y * stride + x] = x < width ? pixels[y * width + x] : pad;
+  return css::uno::Sequence<sal_Int8>(reinterpret_cast<const sal_Int8*>(b.data()), b.size());
+}
+
+// Which pictures count as hiding what lies behind them: those whose mask is opaque over at
+// least 95 % of the picture, read through the palette and without the rows' padding.
+TEST(PictureMask, OpaqueOnlyWhereAlmostEveryPixelIs) {
+  const int w = 10, h = 10;
+  std::vector<unsigned char> opaque(w * h, 0);
+  EXPECT_TRUE(MaskMostlyOpaque(Mask(w, h, opaque)));
+  auto edges = opaque;  // a screenshot's rounded corners and soft edge: 4 % see-through
+  for (int i : {0, 9, 90, 99}) edges[i] = 255;
+  EXPECT_TRUE(MaskMostlyOpaque(Mask(w, h, edges)));
+  auto diagram = opaque;  // a drawing on a see-through ground: 30 % of it
+  for (int i = 0; i < 30; ++i) diagram[i * 3] = 255;
+  EXPECT_FALSE(MaskMostlyOpaque(Mask(w, h, diagram)));
+  auto faint = opaque;  // half see-through everywhere is not opaque either
+  std::fill(faint.begin(), faint.end(), 128);
+  EXPECT_FALSE(MaskMostlyOpaque(Mask(w, h, faint)));
+  // The grey a pixel stands for comes from the palette, not from its index.
+  EXPECT_FALSE(MaskMostlyOpaque(Mask(w, h, opaque, 0, true)));
+  // Row padding is no part of the picture: 3 pixels a row, padded to 4.
+  EXPECT_TRUE(MaskMostlyOpaque(Mask(3, 40, std::vector<unsigned char>(120, 0), 255)));
+  EXPECT_FALSE(MaskMostlyOpaque(Mask(3, 40, std::vector<unsigned char>(120, 255), 0)));
+}
+
+TEST(PictureMask, AnyOtherLayoutCountsAsNotOpaque) {
+  const std::vector<unsigned char> opaque(16, 0);
+  EXPECT_FALSE(MaskMostlyOpaque(css::uno::Sequence<sal_Int8>()));
+  auto notBmp = Mask(4, 4, opaque);
+  notBmp.getArray()[0] = 'X';
+  EXPECT_FALSE(MaskMostlyOpaque(notBmp));
+  auto wide = Mask(4, 4, opaque);  // 24 bits a pixel
+  wide.getArray()[28] = 24;
+  EXPECT_FALSE(MaskMostlyOpaque(wide));
+  auto cut = Mask(4, 4, opaque);  // the pixels cut short
+  cut.realloc(cut.getLength() - 5);
+  EXPECT_FALSE(MaskMostlyOpaque(cut));
+  auto tall = Mask(4, 4, opaque);  // a height the data does not hold
+  tall.getArray()[22] = 100;
+  EXPECT_FALSE(MaskMostlyOpaque(tall));
+  auto flipped = Mask(4, 4, opaque);  // rows stored top down (negative height) are read too
+  flipped.getArray()[22] = static_cast<sal_Int8>(0xFC);
+  for (int i = 23; i < 26; ++i) flipped.getArray()[i] = static_cast<sal_Int8>(0xFF);
+  EXPECT_TRUE(MaskMostlyOpaque(flipped));
+}
 
 TEST(UnoConvert, OfficeColoursSwapRedAndBlue) {
   EXPECT_EQ(uno::OfficeRgbToUno(0x0000FF), 0xFF0000);  // red
