@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <set>
@@ -301,6 +302,12 @@ std::string GetSpecialFolderPath(int csidl) {
 void SetDesktopFolderForTests(const std::string& path) {
   std::lock_guard lock(g_desktopMutex);
   g_desktopOverride = path;
+}
+
+void ForceDirectories(const std::string& folder) {
+  if (folder.empty()) return;
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
 }
 
 }  // namespace stampwell

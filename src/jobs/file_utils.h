@@ -29,6 +29,10 @@ unsigned NewFileMode();
 // passes them over, so that a trace of an interrupted run is never taken for a document.
 bool IsWorkFileName(const std::string& name);
 
+// Creates folder and the folders above it that are missing. A folder that cannot be made
+// shows later, when a file is written into it.
+void ForceDirectories(const std::string& folder);
+
 // True when path is a regular file (symbolic links followed): not a folder, FIFO, socket or
 // device. Only regular files are ever opened as documents or copied.
 bool IsRegularFile(const std::string& path);

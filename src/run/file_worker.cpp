@@ -22,12 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void ForceDirectories(const std::string& folder) {
-  if (folder.empty()) return;
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-}
-
 bool NeedProcess(const RJobSettings& settings, const std::string& source, const std::string& dest,
                  const std::string& pdf) {
   if (settings.Overwrite) return true;

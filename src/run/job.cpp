@@ -82,12 +82,6 @@ std::optional<std::string> TargetInside(const std::string& link, const std::stri
   return resolved.string();
 }
 
-void ForceDirectories(const std::string& folder) {
-  if (folder.empty()) return;
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-}
-
 }  // namespace
 
 TJob::TJob(const std::string& jobName, bool CreateSuspended, UiDispatcher* dispatcher)

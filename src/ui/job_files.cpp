@@ -16,6 +16,7 @@
 #include "platform/paths.h"
 #include "platform/strings.h"
 #include "ui/ui_dialogs.h"
+#include "ui/ui_text.h"
 
 namespace stampwell {
 namespace {
@@ -24,9 +25,7 @@ namespace {
 // do not hold (a system error's) is shown as it is.
 QString Tr(const char* text) { return QCoreApplication::translate("stampwell::TJobFiles", text); }
 void Tell(const char* text) { ShowMessage(Tr(text).toStdString()); }
-void Tell(const QString& text) { ShowMessage(text.toStdString()); }
-
-QString Q(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+using stampwell::Tell;
 std::string S(const QString& s) { return s.toUtf8().toStdString(); }
 
 const char* const kTextFilter =

@@ -49,16 +49,12 @@
 #include "ui/setting_frame.h"
 #include "ui/ui_dialogs.h"
 #include "ui/ui_fonts.h"
+#include "ui/ui_text.h"
 
 namespace stampwell {
 namespace {
 
-// Every message box of these windows goes through the program's message sink.
-void Tell(const QString& text) { ShowMessage(text.toUtf8().toStdString()); }
-
 constexpr int kImageRole = Qt::UserRole + 1;
-
-QString Q(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 // A tool button whose hint stays what it was made with: a button showing an action would
 // take the action's text as its hint again whenever the action changes (enabled, disabled).

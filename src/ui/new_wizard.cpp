@@ -21,12 +21,10 @@
 #include "ui/setting_frame.h"
 #include "ui/ui_dialogs.h"
 #include "ui/ui_fonts.h"
+#include "ui/ui_text.h"
 
 namespace stampwell {
 namespace {
-
-// Every message box of these windows goes through the program's message sink.
-void Tell(const QString& text) { ShowMessage(text.toUtf8().toStdString()); }
 
 // The decorative picture on the left: a blue band with the job picture.
 QPixmap SidePicture() {

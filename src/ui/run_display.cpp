@@ -6,11 +6,9 @@
 #include "run/job.h"
 #include "ui/job_event.h"
 #include "ui/progress_window.h"
+#include "ui/ui_text.h"
 
 namespace stampwell {
-namespace {
-QString Q(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-}  // namespace
 
 TRunDisplay::TRunDisplay(QObject* mainWindow, TfrmProgress* progress, QLabel* statusPanel,
                          quint64 run)

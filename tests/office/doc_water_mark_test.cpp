@@ -9,10 +9,10 @@
 namespace stampwell::test {
 namespace {
 
-const std::string kShapes = "App.Selection.HeaderFooter.Shapes";
-const std::string kShape = kShapes + ".AddTextEffect";
+const std::string kDocShapes = "App.Selection.HeaderFooter.Shapes";
+const std::string kDocShape = kDocShapes + ".AddTextEffect";
 const std::string kSeek = "put App.ActiveWindow.ActivePane.View.SeekView = ";
-const char kStartFailed[] =
+const char kDocStartFailed[] =
     "Word open failed,please make sure your word worked at first\xEF\xBC\x81";
 
 std::string Name(int n) { return "QuillmarkWaterMarkObject" + std::to_string(n); }
@@ -22,24 +22,24 @@ Lines Insertion(const std::string& name, const std::string& transparency = "Cy(0
                 const std::string& rotation = "Int(315)", const std::string& rgb = "Int(16744512)",
                 const std::string& size = "Int(60)") {
   return {
-      "call " + kShapes + ".AddTextEffect(Int(0), Str(\"DRAFT\"), Str(\"Arial\"), " + size +
+      "call " + kDocShapes + ".AddTextEffect(Int(0), Str(\"DRAFT\"), Str(\"Arial\"), " + size +
           ", Int(0), Int(0), Int(0), Int(0))",
-      "call " + kShape + ".Select()",
-      "put " + kShape + ".Name = " + Str(name),
-      "put " + kShape + ".TextEffect.NormalizedHeight = Int(0)",
-      "put " + kShape + ".Line.Visible = Int(0)",
-      "put " + kShape + ".Fill.Visible = Int(-1)",
-      "call " + kShape + ".Fill.Solid()",
-      "put " + kShape + ".Fill.ForeColor.RGB = " + rgb,
-      "put " + kShape + ".Fill.Transparency = " + transparency,
-      "put " + kShape + ".Rotation = " + rotation,
-      "put " + kShape + ".LockAspectRatio = Bool(-1)",
-      "put " + kShape + ".WrapFormat.AllowOverlap = Int(-1)",
-      "put " + kShape + ".WrapFormat.Side = Int(0)",
-      "put " + kShape + ".WrapFormat.Type = Int(3)",
-      "put " + kShape + ".RelativeVerticalPosition = Int(0)",
-      "put " + kShape + ".Left = Int(-999995)",
-      "put " + kShape + ".Top = Int(-999995)",
+      "call " + kDocShape + ".Select()",
+      "put " + kDocShape + ".Name = " + Str(name),
+      "put " + kDocShape + ".TextEffect.NormalizedHeight = Int(0)",
+      "put " + kDocShape + ".Line.Visible = Int(0)",
+      "put " + kDocShape + ".Fill.Visible = Int(-1)",
+      "call " + kDocShape + ".Fill.Solid()",
+      "put " + kDocShape + ".Fill.ForeColor.RGB = " + rgb,
+      "put " + kDocShape + ".Fill.Transparency = " + transparency,
+      "put " + kDocShape + ".Rotation = " + rotation,
+      "put " + kDocShape + ".LockAspectRatio = Bool(-1)",
+      "put " + kDocShape + ".WrapFormat.AllowOverlap = Int(-1)",
+      "put " + kDocShape + ".WrapFormat.Side = Int(0)",
+      "put " + kDocShape + ".WrapFormat.Type = Int(3)",
+      "put " + kDocShape + ".RelativeVerticalPosition = Int(0)",
+      "put " + kDocShape + ".Left = Int(-999995)",
+      "put " + kDocShape + ".Top = Int(-999995)",
   };
 }
 
@@ -73,7 +73,7 @@ class WordEngine : public EngineFixture {
                           return OleVariant();
                         });
     }
-    server.SetShapes(kShapes, {});
+    server.SetShapes(kDocShapes, {});
   }
 
   // Opens a document so scripted, then forgets the calls so far.
@@ -94,7 +94,7 @@ class WordEngine : public EngineFixture {
         section = l.substr(23, l.find(')') - 23);
       else if (l.rfind(kSeek, 0) == 0)
         seek = l.substr(kSeek.size() + 4, l.size() - kSeek.size() - 5);
-      else if (l.rfind("put " + kShape + ".Name = ", 0) == 0)
+      else if (l.rfind("put " + kDocShape + ".Name = ", 0) == 0)
         placed.push_back(section + ":" + seek + " " + l.substr(l.find("= ") + 2));
     }
     return placed;
@@ -103,7 +103,7 @@ class WordEngine : public EngineFixture {
   // The shape names inserted, in order.
   Lines Inserted() const {
     Lines names;
-    for (const auto& l : Matching(server.Log(), "put " + kShape + ".Name = "))
+    for (const auto& l : Matching(server.Log(), "put " + kDocShape + ".Name = "))
       names.push_back(l.substr(l.find("= ") + 2));
     return names;
   }
@@ -153,7 +153,7 @@ TEST_F(WordEngine, FailedOpenReturnsFalseSilentlyAndKeepsTheDocument) {
 TEST_F(WordEngine, StartFailureShowsItsMessageWithItsReasonOnceAndOpenFails) {
   server.FailCreate("Word.Application", "no office");
   EXPECT_FALSE(engine.OpenDoc("/jobs/in/report.doc"));
-  EXPECT_EQ(messages.Messages(), (Lines{std::string(kStartFailed) + "\nno office"}));
+  EXPECT_EQ(messages.Messages(), (Lines{std::string(kDocStartFailed) + "\nno office"}));
   EXPECT_FALSE(engine.OpenDoc("/jobs/in/second.doc"));  // tried again, told once
   EXPECT_EQ(messages.Messages().size(), 1u);
   EXPECT_FALSE(engine.AppStarted());
@@ -164,7 +164,7 @@ TEST_F(WordEngine, StartFailureShowsItsMessageWithItsReasonOnceAndOpenFails) {
 TEST_F(WordEngine, StartFailureAfterCreationKeepsTheApplication) {
   server.Fail(CallKind::Put, "App", "Visible", "hidden windows refused");
   engine.OpenWordApp();
-  EXPECT_EQ(messages.Messages(), (Lines{std::string(kStartFailed) + "\nhidden windows refused"}));
+  EXPECT_EQ(messages.Messages(), (Lines{std::string(kDocStartFailed) + "\nhidden windows refused"}));
   EXPECT_TRUE(engine.AppStarted());
   engine.CloseWordApp();
   EXPECT_EQ(CoInitializeCount(), baseCo);
@@ -276,7 +276,7 @@ TEST_F(WordEngine, NewSwDocBuildsThePreview) {
   server.SetValue("Preview.Sections.Item(1).PageSetup", "DifferentFirstPageHeaderFooter", 0);
   server.SetValue("Preview.Sections.Item(1).PageSetup", "OddAndEvenPagesHeaderFooter", 0);
   server.SetValue("Preview.Sections", "Count", 1);
-  server.SetShapes(kShapes, {});
+  server.SetShapes(kDocShapes, {});
   server.ClearCalls();
   engine.AddWaterMark();
   EXPECT_EQ(server.Log()[0], "get Preview.Sections.Count");
@@ -307,9 +307,9 @@ TEST_F(WordEngine, OneSectionCallForCall) {
                    "get Doc.Sections.Item(1).PageSetup.DifferentFirstPageHeaderFooter",
                    "get Doc.Sections.Item(1).PageSetup.OddAndEvenPagesHeaderFooter",
                    "call Doc.Sections.Item(1).Range.Select()", kSeek + "Int(1)",
-                   "get " + kShapes + ".Count"} +
+                   "get " + kDocShapes + ".Count"} +
              Insertion(Name(1)) + Lines{kSeek + "Int(0)"}));
-  EXPECT_EQ(server.Shapes(kShapes), (Lines{Name(1)}));
+  EXPECT_EQ(server.Shapes(kDocShapes), (Lines{Name(1)}));
   engine.CloseWordApp();
 }
 
@@ -338,7 +338,7 @@ TEST_F(WordEngine, ASectionLinkedToThePreviousHeaderGetsNoSecondMark) {
   OpenWith(3, {}, {}, {2});
   engine.AddWaterMark();
   EXPECT_EQ(Placed(), (Lines{"1:1 " + Str(Name(1)), "3:1 " + Str(Name(3))}));
-  EXPECT_EQ(server.Shapes(kShapes).size(), 2u);
+  EXPECT_EQ(server.Shapes(kDocShapes).size(), 2u);
   engine.CloseWordApp();
 }
 
@@ -347,11 +347,11 @@ TEST_F(WordEngine, ASectionLinkedToThePreviousHeaderGetsNoSecondMark) {
 TEST_F(WordEngine, ARestampLeavesExactlyOneMarkPerHeader) {
   OpenWith(3, {1}, {1});
   engine.AddWaterMark();
-  const Lines once = server.Shapes(kShapes);
+  const Lines once = server.Shapes(kDocShapes);
   ASSERT_EQ(once.size(), 5u);
   server.ClearCalls();
   engine.AddWaterMark();
-  Lines again = server.Shapes(kShapes);
+  Lines again = server.Shapes(kDocShapes);
   EXPECT_EQ(again, once);
   // Every old mark is gone before the first new one goes in: with one collection for all
   // headers (as Word has), the clearing of a later header must not take a new mark.
@@ -372,12 +372,12 @@ TEST_F(WordEngine, EveryCopyUnderAnyNameOfTheRuleIsReplacedAndOthersKept) {
   // What earlier stamps may have left: the single-header rule's even-pages mark, marks of
   // sections the document no longer has, two copies of one name; and shapes that are not ours.
   server.SetShapes(
-      kShapes,
+      kDocShapes,
       {"Logo", Name(1), Name(2), Name(11), Name(1), "QuillmarkWaterMarkObjectFirst3",
        "QuillmarkWaterMarkObjectEven2", "quillmarkWaterMarkObject1", Name(1) + " ", Name(1) + "a",
        "QuillmarkWaterMarkObject", "QuillmarkWaterMarkObjectFirst", "QuillmarkWaterMarkObject01"});
   engine.AddWaterMark();
-  EXPECT_EQ(server.Shapes(kShapes),
+  EXPECT_EQ(server.Shapes(kDocShapes),
             (Lines{"Logo", "quillmarkWaterMarkObject1", Name(1) + " ", Name(1) + "a",
                    "QuillmarkWaterMarkObject", "QuillmarkWaterMarkObjectFirst",
                    "QuillmarkWaterMarkObject01", Name(1)}));
@@ -401,11 +401,11 @@ class WordBadSize : public WordEngine, public ::testing::WithParamInterface<cons
 
 TEST_P(WordBadSize, RaisesBeforeAnyMarkIsTouched) {
   OpenWith(2);
-  server.SetShapes(kShapes, {Name(1), Name(2)});
+  server.SetShapes(kDocShapes, {Name(1), Name(2)});
   engine.DocSettings.DocWatermarkSize = GetParam();
   EXPECT_THROW(engine.AddWaterMark(), std::invalid_argument);
   EXPECT_EQ(server.Log(), Lines{});
-  EXPECT_EQ(server.Shapes(kShapes), (Lines{Name(1), Name(2)}));  // the old marks stay
+  EXPECT_EQ(server.Shapes(kDocShapes), (Lines{Name(1), Name(2)}));  // the old marks stay
   engine.CloseWordApp();
 }
 
@@ -413,13 +413,13 @@ INSTANTIATE_TEST_SUITE_P(Sizes, WordBadSize, ::testing::Values("60.5", "sixty", 
 
 TEST_F(WordEngine, EmptySizeOfAFreshEngineRaisesBeforeTheFirstCall) {
   Script(1);
-  server.SetShapes(kShapes, {Name(1)});
+  server.SetShapes(kDocShapes, {Name(1)});
   TDocWaterMark fresh;
   ASSERT_TRUE(fresh.OpenDoc("/a.doc"));
   server.ClearCalls();
   EXPECT_THROW(fresh.AddWaterMark(), std::invalid_argument);
   EXPECT_EQ(server.Log(), Lines{});
-  EXPECT_EQ(server.Shapes(kShapes), (Lines{Name(1)}));
+  EXPECT_EQ(server.Shapes(kDocShapes), (Lines{Name(1)}));
   fresh.CloseWordApp();
 }
 
@@ -442,7 +442,7 @@ TEST_F(WordEngine, SystemColourPassesUnchanged) {
   engine.DocSettings.DocWatermarkColor = 0xFF000005;  // a system colour index
   engine.AddWaterMark();
   EXPECT_EQ(Matching(server.Log(), ".RGB = "),
-            (Lines{"put " + kShape + ".Fill.ForeColor.RGB = Int(" +
+            (Lines{"put " + kDocShape + ".Fill.ForeColor.RGB = Int(" +
                    std::to_string(std::int32_t(0xFF000005)) + ")"}));
   engine.CloseWordApp();
 }
@@ -450,16 +450,16 @@ TEST_F(WordEngine, SystemColourPassesUnchanged) {
 TEST_F(WordEngine, EachWrapFormatSettingReadsWrapFormatAgain) {
   OpenWith(1);
   engine.AddWaterMark();
-  EXPECT_EQ(Matching(server.FullLog(), "get " + kShape + ".WrapFormat").size(), 3u);
+  EXPECT_EQ(Matching(server.FullLog(), "get " + kDocShape + ".WrapFormat").size(), 3u);
   engine.CloseWordApp();
 }
 
 TEST_F(WordEngine, ErrorInsideAddWaterMarkLeavesTheHeaderView) {
   OpenWith(2);
-  server.Fail(CallKind::Put, kShape, "Rotation", "rotation refused", 2);
+  server.Fail(CallKind::Put, kDocShape, "Rotation", "rotation refused", 2);
   EXPECT_THROW(engine.AddWaterMark(), EOleError);
   EXPECT_EQ(Matching(server.Log(), "SeekView").back(), kSeek + "Int(1)");
-  EXPECT_EQ(server.Shapes(kShapes), (Lines{Name(1), Name(2)}));  // stamped so far stay
+  EXPECT_EQ(server.Shapes(kDocShapes), (Lines{Name(1), Name(2)}));  // stamped so far stay
   engine.CloseWordApp();
 }
 

@@ -7,28 +7,28 @@ namespace stampwell::test {
 namespace {
 
 const std::string kPres = "App.ActivePresentation";
-const std::string kMaster = kPres + ".SlideMaster";
-const std::string kShapes = kMaster + ".Shapes";
-const std::string kShape = kShapes + ".AddTextEffect";
-const std::string kName = "QuillmarkWaterMarkObject1";
+const std::string kPptMaster = kPres + ".SlideMaster";
+const std::string kPptShapes = kPptMaster + ".Shapes";
+const std::string kPptShape = kPptShapes + ".AddTextEffect";
+const std::string kPptName = "QuillmarkWaterMarkObject1";
 const std::string kView = "put App.ActiveWindow.ViewType = ";
-const char kStartFailed[] =
+const char kPptStartFailed[] =
     "Powerpoint open failed,please make sure your Powerpoint worked at first\xEF\xBC\x81";
 
 class PowerPointEngine : public EngineFixture {
  protected:
   PowerPointEngine() {
-    server.SetShapes(kShapes, {});
+    server.SetShapes(kPptShapes, {});
     Sizes(720, 540, 301, 100);
     engine.PDFStack = &pdf;
     engine.DocSettings = {"Secret", "Georgia", "54", 0x00336699, true, true};
   }
 
   void Sizes(double masterW, double masterH, double shapeW, double shapeH) {
-    server.SetValue(kMaster, "Width", masterW);
-    server.SetValue(kMaster, "Height", masterH);
-    server.SetValue(kShape, "Width", shapeW);
-    server.SetValue(kShape, "Height", shapeH);
+    server.SetValue(kPptMaster, "Width", masterW);
+    server.SetValue(kPptMaster, "Height", masterH);
+    server.SetValue(kPptShape, "Width", shapeW);
+    server.SetValue(kPptShape, "Height", shapeH);
   }
 
   void Open() {
@@ -38,7 +38,7 @@ class PowerPointEngine : public EngineFixture {
 
   // The value put into the new shape's member, e.g. "Int(210)".
   std::string PutValue(const std::string& member) const {
-    Lines puts = Matching(server.Log(), "put " + kShape + "." + member + " = ");
+    Lines puts = Matching(server.Log(), "put " + kPptShape + "." + member + " = ");
     if (puts.size() != 1) return "(" + std::to_string(puts.size()) + " puts)";
     return puts[0].substr(puts[0].find(" = ") + 3);
   }
@@ -70,7 +70,7 @@ TEST_F(PowerPointEngine, StartFailureShowsItsMessageAndOpenFailsSilently) {
   server.FailCreate("PowerPoint.Application", "no office");
   EXPECT_FALSE(engine.OpenPpt("/jobs/in/deck.ppt"));
   EXPECT_FALSE(engine.OpenPpt("/jobs/in/deck.ppt"));  // tried again, told once, with its reason
-  EXPECT_EQ(messages.Messages(), (Lines{std::string(kStartFailed) + "\nno office"}));
+  EXPECT_EQ(messages.Messages(), (Lines{std::string(kPptStartFailed) + "\nno office"}));
   EXPECT_EQ(CoInitializeCount(), baseCo);
 }
 
@@ -108,35 +108,35 @@ TEST_F(PowerPointEngine, AddWaterMarkCallForCall) {
   const std::string rgb = "Int(" + std::to_string(0x00336699) + ")";
   EXPECT_EQ(server.Log(),
             (Lines{
-                "get " + kShapes + ".Count",
-                "call " + kShapes +
+                "get " + kPptShapes + ".Count",
+                "call " + kPptShapes +
                     ".AddTextEffect(Int(0), Str(\"Secret\"), Str(\"Georgia\"), Int(54), Int(0), "
                     "Int(0), Int(50), Int(50))",
                 kView + "Int(2)",
-                "call " + kShape + ".Select()",
-                "put " + kShape + ".Name = " + Str(kName),
-                "call " + kShape + ".ScaleHeight(Cy(1.23), Bool(0))",
-                "call " + kShape + ".ScaleWidth(Cy(1.6), Bool(0))",
-                "put " + kShape + ".Fill.Visible = Bool(-1)",
-                "put " + kShape + ".Fill.Transparency = Cy(0.7)",
-                "put " + kShape + ".Rotation = Int(315)",
-                "put " + kShape + ".Fill.ForeColor.RGB = " + rgb,
-                "put " + kShape + ".Line.Weight = Cy(0.75)",
-                "put " + kShape + ".Line.DashStyle = Int(1)",
-                "put " + kShape + ".Line.Style = Int(1)",
-                "put " + kShape + ".Line.Transparency = Cy(0.7)",
-                "put " + kShape + ".Line.Visible = Bool(0)",
-                "put " + kShape + ".Line.BackColor.RGB = " + rgb,
-                "get " + kMaster + ".Width",
-                "get " + kShape + ".Width",
-                "get " + kMaster + ".Height",
-                "get " + kShape + ".Height",
-                "put " + kShape + ".Left = Int(210)",
-                "put " + kShape + ".Top = Int(220)",
-                "call " + kShape + ".ZOrder(Int(1))",
+                "call " + kPptShape + ".Select()",
+                "put " + kPptShape + ".Name = " + Str(kPptName),
+                "call " + kPptShape + ".ScaleHeight(Cy(1.23), Bool(0))",
+                "call " + kPptShape + ".ScaleWidth(Cy(1.6), Bool(0))",
+                "put " + kPptShape + ".Fill.Visible = Bool(-1)",
+                "put " + kPptShape + ".Fill.Transparency = Cy(0.7)",
+                "put " + kPptShape + ".Rotation = Int(315)",
+                "put " + kPptShape + ".Fill.ForeColor.RGB = " + rgb,
+                "put " + kPptShape + ".Line.Weight = Cy(0.75)",
+                "put " + kPptShape + ".Line.DashStyle = Int(1)",
+                "put " + kPptShape + ".Line.Style = Int(1)",
+                "put " + kPptShape + ".Line.Transparency = Cy(0.7)",
+                "put " + kPptShape + ".Line.Visible = Bool(0)",
+                "put " + kPptShape + ".Line.BackColor.RGB = " + rgb,
+                "get " + kPptMaster + ".Width",
+                "get " + kPptShape + ".Width",
+                "get " + kPptMaster + ".Height",
+                "get " + kPptShape + ".Height",
+                "put " + kPptShape + ".Left = Int(210)",
+                "put " + kPptShape + ".Top = Int(220)",
+                "call " + kPptShape + ".ZOrder(Int(1))",
                 kView + "Int(1)",
             }));
-  EXPECT_EQ(server.Shapes(kShapes), (Lines{kName}));
+  EXPECT_EQ(server.Shapes(kPptShapes), (Lines{kPptName}));
   engine.ClosePptApp();
 }
 
@@ -168,7 +168,7 @@ TEST_F(PowerPointEngine, CentringRoundsHalvesToEven) {
   Open();
   for (const auto& c : cases) {
     Sizes(720, 540, c.shapeW, c.shapeH);
-    server.SetShapes(kShapes, {});
+    server.SetShapes(kPptShapes, {});
     server.ClearCalls();
     engine.AddWaterMark();
     EXPECT_EQ(PutValue("Left"), c.left) << c.shapeW;
@@ -181,22 +181,22 @@ TEST_F(PowerPointEngine, SizesAreReadAfterTheScalingAndBothSetAfterBothAreComput
   Open();
   engine.AddWaterMark();
   Lines log = server.Log();
-  int scale = IndexOf(log, "call " + kShape + ".ScaleWidth(Cy(1.6), Bool(0))");
-  int lastRead = IndexOf(log, "get " + kShape + ".Height");
-  int left = IndexOf(log, "put " + kShape + ".Left = Int(210)");
+  int scale = IndexOf(log, "call " + kPptShape + ".ScaleWidth(Cy(1.6), Bool(0))");
+  int lastRead = IndexOf(log, "get " + kPptShape + ".Height");
+  int left = IndexOf(log, "put " + kPptShape + ".Left = Int(210)");
   ASSERT_GE(scale, 0);
-  EXPECT_LT(scale, IndexOf(log, "get " + kShape + ".Width"));
+  EXPECT_LT(scale, IndexOf(log, "get " + kPptShape + ".Width"));
   EXPECT_LT(lastRead, left);
-  EXPECT_EQ(IndexOf(log, "put " + kShape + ".Top = Int(220)"), left + 1);
+  EXPECT_EQ(IndexOf(log, "put " + kPptShape + ".Top = Int(220)"), left + 1);
   engine.ClosePptApp();
 }
 
 TEST_F(PowerPointEngine, StampingTwiceLeavesOneShapeOnTheMaster) {
   Open();
-  server.SetShapes(kShapes, {"Title Placeholder 1", kName});
+  server.SetShapes(kPptShapes, {"Title Placeholder 1", kPptName});
   engine.AddWaterMark();
   engine.AddWaterMark();
-  EXPECT_EQ(server.Shapes(kShapes), (Lines{"Title Placeholder 1", kName}));
+  EXPECT_EQ(server.Shapes(kPptShapes), (Lines{"Title Placeholder 1", kPptName}));
   EXPECT_EQ(Matching(server.Log(), "Delete").size(), 2u);
   EXPECT_EQ(Matching(server.Log(), "Slides"), Lines{});  // the slides are never touched
   engine.ClosePptApp();
@@ -204,17 +204,17 @@ TEST_F(PowerPointEngine, StampingTwiceLeavesOneShapeOnTheMaster) {
 
 TEST_F(PowerPointEngine, BadSizeRaisesBeforeTheMasterViewIsShown) {
   Open();
-  server.SetShapes(kShapes, {kName});
+  server.SetShapes(kPptShapes, {kPptName});
   engine.DocSettings.DocWatermarkSize = "54px";
   EXPECT_THROW(engine.AddWaterMark(), std::invalid_argument);
-  EXPECT_EQ(server.Log().back(), "call " + kShapes + ".Item(1).Delete()");
+  EXPECT_EQ(server.Log().back(), "call " + kPptShapes + ".Item(1).Delete()");
   EXPECT_EQ(Matching(server.Log(), "ViewType"), Lines{});
   engine.ClosePptApp();
 }
 
 TEST_F(PowerPointEngine, ErrorAfterTheViewSwitchLeavesTheMasterView) {
   Open();
-  server.Fail(CallKind::Put, kShape, "Name", "name refused");
+  server.Fail(CallKind::Put, kPptShape, "Name", "name refused");
   EXPECT_THROW(engine.AddWaterMark(), EOleError);
   EXPECT_EQ(Matching(server.Log(), "ViewType"), (Lines{kView + "Int(2)"}));
   engine.ClosePptApp();

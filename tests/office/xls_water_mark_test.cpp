@@ -11,35 +11,35 @@
 namespace stampwell::test {
 namespace {
 
-const std::string kShapes = "App.ActiveSheet.Shapes";
-const std::string kShape = kShapes + ".AddTextEffect";
-const std::string kName = "QuillmarkWaterMarkObject1";
-const char kStartFailed[] =
+const std::string kXlsShapes = "App.ActiveSheet.Shapes";
+const std::string kXlsShape = kXlsShapes + ".AddTextEffect";
+const std::string kXlsName = "QuillmarkWaterMarkObject1";
+const char kXlsStartFailed[] =
     "Excel open failed,please make sure your excel worked at first\xEF\xBC\x81";
 
 Lines Insertion(const std::string& transparency = "Cy(0.7)",
                 const std::string& rotation = "Int(315)", const std::string& rgb = "Int(255)",
                 const std::string& size = "Int(48)") {
   return {
-      "call " + kShapes + ".AddTextEffect(Int(0), Str(\"Internal\"), Str(\"Verdana\"), " + size +
+      "call " + kXlsShapes + ".AddTextEffect(Int(0), Str(\"Internal\"), Str(\"Verdana\"), " + size +
           ", Int(0), Int(0), Int(50), Int(50))",
-      "call " + kShape + ".Select()",
-      "put " + kShape + ".Name = " + Str(kName),
-      "call " + kShape + ".ScaleHeight(Cy(1.23), Bool(0))",
-      "call " + kShape + ".ScaleWidth(Cy(1.6), Bool(0))",
-      "put " + kShape + ".Fill.Visible = Bool(-1)",
-      "put " + kShape + ".Fill.Transparency = " + transparency,
-      "put " + kShape + ".Rotation = " + rotation,
-      "put " + kShape + ".Fill.ForeColor.RGB = " + rgb,
-      "put " + kShape + ".Line.Weight = Cy(0.75)",
-      "put " + kShape + ".Line.DashStyle = Int(1)",
-      "put " + kShape + ".Line.Style = Int(1)",
-      "put " + kShape + ".Line.Transparency = " + transparency,
-      "put " + kShape + ".Line.Visible = Bool(0)",
-      "put " + kShape + ".Line.BackColor.RGB = " + rgb,
-      "call " + kShape + ".ZOrder(Int(1))",
-      "put " + kShape + ".Height = Int(80)",
-      "put " + kShape + ".Width = Int(400)",
+      "call " + kXlsShape + ".Select()",
+      "put " + kXlsShape + ".Name = " + Str(kXlsName),
+      "call " + kXlsShape + ".ScaleHeight(Cy(1.23), Bool(0))",
+      "call " + kXlsShape + ".ScaleWidth(Cy(1.6), Bool(0))",
+      "put " + kXlsShape + ".Fill.Visible = Bool(-1)",
+      "put " + kXlsShape + ".Fill.Transparency = " + transparency,
+      "put " + kXlsShape + ".Rotation = " + rotation,
+      "put " + kXlsShape + ".Fill.ForeColor.RGB = " + rgb,
+      "put " + kXlsShape + ".Line.Weight = Cy(0.75)",
+      "put " + kXlsShape + ".Line.DashStyle = Int(1)",
+      "put " + kXlsShape + ".Line.Style = Int(1)",
+      "put " + kXlsShape + ".Line.Transparency = " + transparency,
+      "put " + kXlsShape + ".Line.Visible = Bool(0)",
+      "put " + kXlsShape + ".Line.BackColor.RGB = " + rgb,
+      "call " + kXlsShape + ".ZOrder(Int(1))",
+      "put " + kXlsShape + ".Height = Int(80)",
+      "put " + kXlsShape + ".Width = Int(400)",
   };
 }
 
@@ -47,7 +47,7 @@ class ExcelEngine : public EngineFixture {
  protected:
   ExcelEngine() {
     server.SetValue("App.workBooks", "Open", server.Object("Book"));
-    server.SetShapes(kShapes, {});
+    server.SetShapes(kXlsShapes, {});
     engine.PDFStack = &pdf;
     engine.DocSettings = {"Internal", "Verdana", "48", 0x000000FF, true, true};
   }
@@ -83,7 +83,7 @@ TEST_F(ExcelEngine, StartFailureShowsItsMessageAndOpenFailsSilently) {
   server.FailCreate("Excel.Application", "no office");
   EXPECT_FALSE(engine.OpenXls("/jobs/in/sales.xls"));
   EXPECT_FALSE(engine.OpenXls("/jobs/in/sales.xls"));  // tried again, told once, with its reason
-  EXPECT_EQ(messages.Messages(), (Lines{std::string(kStartFailed) + "\nno office"}));
+  EXPECT_EQ(messages.Messages(), (Lines{std::string(kXlsStartFailed) + "\nno office"}));
   EXPECT_FALSE(engine.AppStarted());
   EXPECT_EQ(CoInitializeCount(), baseCo);
 }
@@ -415,18 +415,18 @@ TEST_F(ExcelWorkbook, ActiveSheetOnlyPutsOneMarkOnTheShownSheetsFirstPage) {
     server.SetValue(path, "Height", (b.LastRow - b.FirstRow + 1) * 15.0);
     return server.Object(path);
   });
-  server.SetShapes(kShapes, {kName, "QuillmarkWaterMarkObject2"});
+  server.SetShapes(kXlsShapes, {kXlsName, "QuillmarkWaterMarkObject2"});
   Open();
   engine.AddWaterMark();
   EXPECT_EQ(Matching(server.Log(), "Worksheets"), Lines{});
-  EXPECT_EQ(server.Shapes(kShapes), (Lines{kName}));
-  EXPECT_EQ(Marks(), (Lines{"App.ActiveSheet " + kName + " 100,300"}));
+  EXPECT_EQ(server.Shapes(kXlsShapes), (Lines{kXlsName}));
+  EXPECT_EQ(Marks(), (Lines{"App.ActiveSheet " + kXlsName + " 100,300"}));
   engine.CloseExcelApp();
 }
 
 TEST_F(ExcelWorkbook, BadSizeRaisesBeforeAnyMarkIsTouched) {
   SheetScript sheet;
-  sheet.shapes = {kName};
+  sheet.shapes = {kXlsName};
   Script({sheet});
   Open();
   for (const char* size : {"", "4 8", "48.0"}) {
@@ -434,7 +434,7 @@ TEST_F(ExcelWorkbook, BadSizeRaisesBeforeAnyMarkIsTouched) {
     server.ClearCalls();
     EXPECT_THROW(engine.AddWaterMark(), std::invalid_argument) << size;
     EXPECT_EQ(server.Log(), Lines{}) << size;
-    EXPECT_EQ(server.Shapes(Sheet(1) + ".Shapes"), Lines{kName}) << size;
+    EXPECT_EQ(server.Shapes(Sheet(1) + ".Shapes"), Lines{kXlsName}) << size;
   }
   engine.CloseExcelApp();
 }

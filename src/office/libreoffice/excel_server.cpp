@@ -78,7 +78,6 @@ struct ExcelState {
   std::string activePrinter;
 };
 
-OleVariant Nothing() { return OleVariant(); }
 
 BookPtr Require(const std::shared_ptr<ExcelState>& s) {
   if (!s->active || s->active->doc->IsClosed()) throw EOleError("No workbook is open.");
@@ -530,18 +529,18 @@ DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s, const BookPtr& bo
   std::weak_ptr<ExcelState> weak = s;
   obj->Func("Save", [doc](const Args&) {
     doc->Save();
-    return Nothing();
+    return OleVariant();
   });
   // SaveAs(Filename, FileFormat, Password, ...): the format stays the workbook's own.
   obj->Func("SaveAs", [doc](const Args& a) {
     const OleVariant password = ArgAt(a, 2);
     doc->SaveAs(ArgAt(a, 0).AsString(), password.IsEmpty() ? "" : password.AsString());
-    return Nothing();
+    return OleVariant();
   });
   obj->Func("Close", [book, weak](const Args&) {
     book->doc->Close();
     if (auto st = weak.lock(); st && st->active == book) st->active.reset();
-    return Nothing();
+    return OleVariant();
   });
   // PrintOut(From, To, Copies, Preview, ActivePrinter, PrintToFile, Collate, PrToFileName).
   obj->Func("PrintOut", [doc, weak](const Args& a) {
@@ -550,7 +549,7 @@ DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s, const BookPtr& bo
     const OleVariant printer = ArgAt(a, 4);
     if (!printer.IsEmpty()) st->activePrinter = printer.AsString();
     st->app->PrintDocument(*doc, st->activePrinter);
-    return Nothing();
+    return OleVariant();
   });
   obj->Prop("ActiveSheet", [book](const Args&) { return OleVariant(MakeSheet(book)); });
   auto sheets = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
@@ -646,7 +645,7 @@ DispatchPtr CreateExcelApplication() {
   app->FuncUnguarded("Quit", [s](const Args&) {
     s->active.reset();
     s->app->Quit();
-    return Nothing();
+    return OleVariant();
   });
   return app;
 }

@@ -185,8 +185,6 @@ RShapeHost PageHost(const std::shared_ptr<TOfficeDocument>& doc,
   return host;
 }
 
-std::string ShapeName(const Reference<css::drawing::XShape>& shape);
-
 // The host of a mark added through the slide master on one of the pages it goes to. A name
 // given to the mark is its alone among the text effects of that page: another text effect
 // there of that name is an earlier copy of the same mark, and it goes, so that the page never
@@ -234,12 +232,6 @@ struct PptState {
   int viewType = 1;
 };
 
-OleVariant Nothing() { return OleVariant(); }
-
-std::string ShapeName(const Reference<css::drawing::XShape>& shape) {
-  Reference<css::container::XNamed> named(shape, UNO_QUERY);
-  return named.is() ? ToStd(named->getName()) : std::string();
-}
 
 // Where named shapes live in a presentation, for the names record: every master ("<m>") with
 // all its shapes, and every slide ("s<k>") with its text effects (marks put on a slide that
@@ -449,16 +441,16 @@ DispatchPtr MakePresentation(const std::shared_ptr<PptState>& s, const std::shar
   auto doc = d->doc;
   obj->Func("Save", [doc](const Args&) {
     doc->Save();
-    return Nothing();
+    return OleVariant();
   });
   obj->Func("SaveAs", [doc](const Args& a) {
     doc->SaveAs(ArgAt(a, 0).AsString());
-    return Nothing();
+    return OleVariant();
   });
   obj->Func("Close", [d, weak](const Args&) {
     d->doc->Close();
     if (auto st = weak.lock(); st && st->active == d) st->active.reset();
-    return Nothing();
+    return OleVariant();
   });
   obj->Prop("SlideMaster", [d](const Args&) {
     if (!d->slideMaster) d->slideMaster = MakeSlideMaster(d->doc, d->pages);
@@ -498,7 +490,7 @@ DispatchPtr MakePresentation(const std::shared_ptr<PptState>& s, const std::shar
     auto st = weak.lock();
     if (!st) throw EOleError("PowerPoint has been quit");
     st->app->PrintDocument(*d->doc, d->printer);
-    return Nothing();
+    return OleVariant();
   });
   obj->Prop("Name", [doc](const Args&) { return OleVariant(doc->Name()); });
   obj->Prop("FullName", [doc](const Args&) { return OleVariant(doc->FullName()); });
@@ -555,7 +547,7 @@ DispatchPtr CreatePowerPointApplication() {
   app->FuncUnguarded("Quit", [s](const Args&) {
     s->active.reset();
     s->app->Quit();
-    return Nothing();
+    return OleVariant();
   });
   return app;
 }

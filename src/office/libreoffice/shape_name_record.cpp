@@ -66,17 +66,18 @@ bool Unescape(const std::string& s, std::string& out) {
   return true;
 }
 
-std::string ShapeName(const Reference<css::drawing::XShape>& shape) {
-  Reference<css::container::XNamed> named(shape, UNO_QUERY);
-  return named.is() ? ToStd(named->getName()) : std::string();
-}
-
 Reference<css::beans::XPropertyContainer> UserProperties(const TOfficeDocument& doc) {
   Reference<css::document::XDocumentPropertiesSupplier> supplier(doc.Model(), UNO_QUERY_THROW);
   return supplier->getDocumentProperties()->getUserDefinedProperties();
 }
 
 }  // namespace
+
+std::string ShapeName(const Reference<css::drawing::XShape>& shape) {
+  Reference<css::container::XNamed> named(shape, UNO_QUERY);
+  return named.is() ? ToStd(named->getName()) : std::string();
+}
+
 
 std::string ShapeText(const Reference<css::drawing::XShape>& shape) {
   Reference<css::text::XText> text(shape, UNO_QUERY);

@@ -22,6 +22,9 @@ struct RShapePlace {
   std::vector<css::uno::Reference<css::drawing::XShape>> Shapes;
 };
 
+// The name a shape carries ("" for a shape without one).
+std::string ShapeName(const css::uno::Reference<css::drawing::XShape>& shape);
+
 // Writes down every named shape of places: its place, position, name and text (to recognise it
 // by), replacing an earlier record.
 void RecordShapeNames(const TOfficeDocument& doc, const std::vector<RShapePlace>& places);

@@ -85,7 +85,6 @@ struct WordState {
   std::shared_ptr<WordDoc> active;
 };
 
-OleVariant Nothing() { return OleVariant(); }
 
 Reference<css::text::XTextDocument> TextDoc(const WordDoc& d) {
   return Reference<css::text::XTextDocument>(d.doc->Model(), UNO_QUERY_THROW);
@@ -350,23 +349,23 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
   std::weak_ptr<WordState> weak = s;
   obj->Func("Save", [d](const Args&) {
     d->doc->Save();
-    return Nothing();
+    return OleVariant();
   });
   obj->Func("SaveAs", [d](const Args& a) {
     // SaveAs(FileName, FileFormat, LockComments, Password, ...): the format stays the
     // document's own; a password encrypts the file.
     const OleVariant password = ArgAt(a, 3);
     d->doc->SaveAs(ArgAt(a, 0).AsString(), password.IsEmpty() ? "" : password.AsString());
-    return Nothing();
+    return OleVariant();
   });
   obj->Func("Close", [d, weak](const Args&) {
     d->doc->Close();
     if (auto st = weak.lock(); st && st->active == d) st->active.reset();
-    return Nothing();
+    return OleVariant();
   });
   obj->Func("Activate", [d, weak](const Args&) {
     if (auto st = weak.lock()) st->active = d;
-    return Nothing();
+    return OleVariant();
   });
   // Saved: true while the document has no unsaved changes; setting it to true makes the
   // office treat the document as unchanged, so closing its window asks nothing.
@@ -405,7 +404,7 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
         d->cursor = start->getText()->createTextCursorByRange(start);
       d->section = index;
       d->Moved();
-      return Nothing();
+      return OleVariant();
     });
     auto section = std::make_shared<TGuardedObject>(guard);
     section->Prop("Range", [range](const Args&) { return OleVariant(DispatchPtr(range)); });
@@ -494,7 +493,7 @@ DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
                                        ToOU(ArgAt(a, 0).AsString()), true);
     d->cursor->collapseToEnd();
     d->Edited();
-    return Nothing();
+    return OleVariant();
   });
   obj->Func("TypeParagraph", [s](const Args&) {
     auto d = Require(s);
@@ -503,7 +502,7 @@ DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
                                                  false);
     d->cursor->collapseToEnd();
     d->Edited();
-    return Nothing();
+    return OleVariant();
   });
   obj->Func("MoveRight", [s](const Args& a) {
     auto d = Require(s);
@@ -614,13 +613,13 @@ DispatchPtr CreateWordApplication() {
   app->Func("PrintOut", [s](const Args&) {
     auto d = Require(s);
     s->app->PrintDocument(*d->doc, s->activePrinter);
-    return Nothing();
+    return OleVariant();
   });
   // Quit must work on a dead process too, so it runs outside the guard.
   auto quit = [s](const Args&) {
     s->active.reset();
     s->app->Quit();
-    return Nothing();
+    return OleVariant();
   };
   app->FuncUnguarded("Quit", quit);
   return app;

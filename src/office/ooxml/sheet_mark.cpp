@@ -14,7 +14,6 @@ namespace stampwell::ooxml {
 
 namespace {
 
-constexpr double kEmuPerPoint = 12700;
 constexpr char kDrawingType[] = "application/vnd.openxmlformats-officedocument.drawing+xml";
 constexpr char kDrawingRel[] =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/drawing";

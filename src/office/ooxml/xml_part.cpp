@@ -6,6 +6,8 @@
 #include <map>
 #include <sstream>
 
+#include "platform/strings.h"
+
 namespace stampwell::ooxml {
 
 namespace {
@@ -13,12 +15,6 @@ namespace {
 // Everything a part holds is kept: the declaration, comments, processing instructions, a
 // document type, and text made of white space only (a space run in a Word paragraph).
 constexpr unsigned kParseFlags = pugi::parse_full | pugi::parse_ws_pcdata;
-
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
 
 // The strict spelling of a transitional namespace ("" when it has none).
 std::string StrictOf(const std::string& uri) {
@@ -221,15 +217,15 @@ TContentTypes::TContentTypes(TZipPackage& package) : package_(package) {
 }
 
 std::string TContentTypes::TypeOf(const std::string& part) const {
-  const std::string name = "/" + Lower(part);
+  const std::string name = "/" + LowerCase(part);
   std::string byExtension;
   const auto dot = part.rfind('.');
-  const std::string extension = dot == std::string::npos ? "" : Lower(part.substr(dot + 1));
+  const std::string extension = dot == std::string::npos ? "" : LowerCase(part.substr(dot + 1));
   for (const auto& e : doc_.document_element().children()) {
     const std::string local = LocalName(e.name());
-    if (local == "Override" && Lower(e.attribute("PartName").value()) == name)
+    if (local == "Override" && LowerCase(e.attribute("PartName").value()) == name)
       return e.attribute("ContentType").value();
-    if (local == "Default" && Lower(e.attribute("Extension").value()) == extension)
+    if (local == "Default" && LowerCase(e.attribute("Extension").value()) == extension)
       byExtension = e.attribute("ContentType").value();
   }
   return byExtension;

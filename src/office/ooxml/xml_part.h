@@ -13,6 +13,9 @@
 // without indentation, so that every element, attribute and text of the source stays.
 namespace stampwell::ooxml {
 
+// English Metric Units, the drawing unit of Office Open XML, in a point.
+inline constexpr double kEmuPerPoint = 12700;
+
 // The namespaces the stamps use, in their transitional spelling; the strict one is accepted
 // wherever a part is read.
 namespace ns {

@@ -11,17 +11,13 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/strings.h"
+
 namespace stampwell::ooxml {
 
 namespace {
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
-std::string Folder(const std::string& path) {
+std::string ParentFolder(const std::string& path) {
   const auto slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
@@ -73,7 +69,7 @@ void TZipPackage::Open(const std::string& path) {
   for (zip_int64_t i = 0; i < count; ++i) {
     const char* name = zip_get_name(zip_, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
     names_.push_back(name ? name : "");
-    if (name) byLower_.emplace(Lower(name), std::size_t(i));
+    if (name) byLower_.emplace(LowerCase(name), std::size_t(i));
   }
 }
 
@@ -84,7 +80,7 @@ std::vector<std::string> TZipPackage::PartNames() const {
 }
 
 std::string TZipPackage::Find(const std::string& name) const {
-  std::string key = Lower(name);
+  std::string key = LowerCase(name);
   if (!key.empty() && key[0] == '/') key.erase(0, 1);
   const auto at = byLower_.find(key);
   if (at == byLower_.end()) return "";
@@ -117,7 +113,7 @@ void TZipPackage::Write(const std::string& name, std::string data) {
   std::string stored = Find(name);
   if (stored.empty()) {
     stored = name[0] == '/' ? name.substr(1) : name;
-    byLower_.emplace(Lower(stored), names_.size() + added_.size());
+    byLower_.emplace(LowerCase(stored), names_.size() + added_.size());
     added_.push_back(stored);
   }
   written_[stored] = std::move(data);
@@ -137,7 +133,7 @@ std::vector<std::string> TZipPackage::WrittenParts() const {
 
 void TZipPackage::SaveAs(const std::string& dest) const {
   if (!zip_) throw EPackageError("no package is open");
-  std::string temp = Folder(dest) + "/." + BaseName(dest) + ".XXXXXX";
+  std::string temp = ParentFolder(dest) + "/." + BaseName(dest) + ".XXXXXX";
   const int fd = ::mkstemp(temp.data());
   if (fd < 0)
     throw EPackageError("cannot write " + dest + ": " + std::strerror(errno));

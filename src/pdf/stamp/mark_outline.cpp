@@ -94,7 +94,8 @@ std::u32string DecodeUtf8(const std::string& s) {
   return out;
 }
 
-std::string Num(double v) {
+// A path coordinate in a content stream: two decimals, trailing zeros dropped.
+std::string PathNumber(double v) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.2f", std::abs(v) < 0.005 ? 0.0 : v);
   std::string s(buf);
@@ -111,9 +112,9 @@ struct RPathWriter {
   bool open = false;
 
   void Point(double x, double y) {
-    *out += Num(ox + x * sx);
+    *out += PathNumber(ox + x * sx);
     *out += ' ';
-    *out += Num(oy + y * sy);
+    *out += PathNumber(oy + y * sy);
     *out += ' ';
   }
 };

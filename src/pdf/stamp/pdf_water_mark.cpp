@@ -60,7 +60,8 @@ double UserUnit(QPDFPageObjectHelper& page) {
   return u.isNumber() && u.getNumericValue() > 0 ? u.getNumericValue() : 1.0;
 }
 
-std::string Num(double v) {
+// A number in a content stream or a matrix: four decimals, trailing zeros dropped.
+std::string MatrixNumber(double v) {
   char buf[40];
   std::snprintf(buf, sizeof buf, "%.4f", std::abs(v) < 0.00005 ? 0.0 : v);
   std::string s(buf);
@@ -192,8 +193,8 @@ void TPdfWaterMark::AddWaterMark(const RDocSettings& settings) {
   const TColor c = settings.DocWatermarkColor;
   std::string draw;
   if (settings.Transparent) draw += "/GS0 gs\n";
-  draw += Num((c & 0xFF) / 255.0) + " " + Num(((c >> 8) & 0xFF) / 255.0) + " " +
-          Num(((c >> 16) & 0xFF) / 255.0) + " rg\n" + outline_.Path + "f\n";
+  draw += MatrixNumber((c & 0xFF) / 255.0) + " " + MatrixNumber(((c >> 8) & 0xFF) / 255.0) + " " +
+          MatrixNumber(((c >> 16) & 0xFF) / 255.0) + " rg\n" + outline_.Path + "f\n";
   Handle form = OwnStream(pdf, draw, "/Form");
   Handle dict = form.getDict();
   dict.replaceKey("/Type", Handle::newName("/XObject"));
@@ -238,7 +239,7 @@ void TPdfWaterMark::AddWaterMark(const RDocSettings& settings) {
       const double f = cy - (b * outline_.Width / 2 + a * outline_.Height / 2);
       const std::string text =
           "\nQ\n/Artifact <</Type /Pagination /Subtype /Watermark /Stampwell true>> BDC\nq " +
-          Num(a) + " " + Num(b) + " " + Num(-b) + " " + Num(a) + " " + Num(e) + " " + Num(f) +
+          MatrixNumber(a) + " " + MatrixNumber(b) + " " + MatrixNumber(-b) + " " + MatrixNumber(a) + " " + MatrixNumber(e) + " " + MatrixNumber(f) +
           " cm " + kPdfMarkName + " Do Q\nEMC\n";
       it = placements.emplace(key, OwnStream(pdf, text, "/Mark")).first;
     }

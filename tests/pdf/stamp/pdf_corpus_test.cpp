@@ -18,8 +18,6 @@ using namespace stampwell::test;
 
 namespace {
 
-constexpr TColor kMagenta = 0x00FF00FF;
-
 std::vector<std::string> CorpusFiles() {
   std::vector<std::string> files;
   for (const auto& e : std::filesystem::directory_iterator(STAMPWELL_CORPUS_DIR "/pdf"))

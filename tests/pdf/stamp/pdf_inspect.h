@@ -11,6 +11,9 @@
 // files made to order (QPDF).
 namespace stampwell::test {
 
+// The mark colour of the tests (Office byte order 0x00BBGGRR): no test file uses it.
+inline constexpr TColor kMagenta = 0x00FF00FF;
+
 // The mark of one colour on one rendered page, measured against the same page of the source
 // rendered alike: pixels that read as the colour laid over what the source shows there.
 struct RMarkMeasure {

@@ -15,7 +15,6 @@ using namespace stampwell::test;
 
 namespace {
 
-constexpr TColor kMagenta = 0x00FF00FF;
 constexpr TColor kGreen = 0x0000C000;
 
 RDocSettings Oblique(TColor color = kMagenta) {
