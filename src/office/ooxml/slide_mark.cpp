@@ -10,8 +10,6 @@ namespace stampwell::ooxml {
 
 namespace {
 
-constexpr double kEmuPerPoint = 12700;
-
 // The shape's non-visual name, wherever the format keeps it (p:nvSpPr/p:cNvPr@name and the
 // like for pictures and groups).
 std::string ShapeName(const pugi::xml_node& shape) {
@@ -34,6 +32,104 @@ unsigned MaxShapeId(const pugi::xml_node& root) {
 }
 
 }  // namespace
+
+// The first element child of e with the local name, wherever it is namespaced.
+pugi::xml_node Child(const pugi::xml_node& e, const char* local) {
+  for (const auto& c : e.children())
+    if (LocalName(c.name()) == local) return c;
+  return {};
+}
+
+// The first element below e (at any depth) with the local name.
+pugi::xml_node Descendant(const pugi::xml_node& e, const char* local) {
+  for (const auto& c : e.children()) {
+    if (LocalName(c.name()) == local) return c;
+    if (auto found = Descendant(c, local)) return found;
+  }
+  return {};
+}
+
+// Whether a colour element (a:srgbClr, a:schemeClr, ...) carries a transparency of its own.
+bool HasAlpha(const pugi::xml_node& colour) {
+  for (const auto& c : colour.children()) {
+    const std::string local = LocalName(c.name());
+    if (local == "alpha" || local == "alphaMod" || local == "alphaOff") return true;
+  }
+  return false;
+}
+
+// Whether a picture file hides what lies behind it: JPEG, BMP, TIFF and drawn pictures
+// (EMF, WMF) do; a PNG does when it has neither an alpha channel nor a transparent colour;
+// a GIF, or anything else, is not taken to.
+bool OpaqueImage(const std::string& data) {
+  auto starts = [&data](const char* magic, std::size_t n) {
+    return data.size() >= n && data.compare(0, n, magic, n) == 0;
+  };
+  if (starts("\xFF\xD8\xFF", 3) || starts("BM", 2) || starts("II*", 3) || starts("MM\0*", 4))
+    return true;
+  if (data.size() >= 44 && data.compare(40, 4, " EMF") == 0) return true;  // EMF signature
+  if (starts("\xD7\xCD\xC6\x9A", 4) || starts("\x01\0\x09\0", 4) || starts("\x02\0\x09\0", 4))
+    return true;  // WMF, placeable or not
+  if (!starts("\x89PNG\r\n\x1A\n", 8) || data.size() < 33) return false;
+  const unsigned char colourType = static_cast<unsigned char>(data[25]);
+  if (colourType == 4 || colourType == 6) return false;  // grey or RGB with alpha
+  // A tRNS chunk (a transparent colour or palette entries) comes before the image data.
+  const auto idat = data.find("IDAT");
+  const auto trns = data.find("tRNS");
+  return trns == std::string::npos || (idat != std::string::npos && trns > idat);
+}
+
+// Whether a shape of a slide's tree hides the master behind it where it lies: a picture whose
+// file is opaque and whose fill has no transparency, an embedded object (drawn as its
+// picture, such as a pasted slide), or a shape filled with a solid colour without
+// transparency. Charts, tables and groups are not taken to.
+bool HidesMaster(const pugi::xml_node& shape, TZipPackage& package,
+                 const TRelationships& rels) {
+  const std::string local = LocalName(shape.name());
+  if (local == "pic") {
+    const auto blip = Descendant(Child(shape, "blipFill"), "blip");
+    if (!blip) return false;
+    for (const auto& c : blip.children())
+      if (LocalName(c.name()).rfind("alpha", 0) == 0) return false;  // alphaModFix, ...
+    std::string id;
+    for (const auto& a : blip.attributes())
+      if (LocalName(a.name()) == "embed") id = a.value();
+    const std::string part = rels.TargetOf(id);
+    return !part.empty() && package.Has(part) && OpaqueImage(package.Read(part));
+  }
+  if (local == "graphicFrame") {
+    const auto data = Descendant(Child(shape, "graphic"), "graphicData");
+    const std::string uri = data.attribute("uri").value();
+    return uri.size() >= 4 && uri.compare(uri.size() - 4, 4, "/ole") == 0;
+  }
+  if (local == "sp") {
+    const auto fill = Child(Child(shape, "spPr"), "solidFill");
+    const auto colour = fill ? fill.first_child() : pugi::xml_node();
+    return colour && !HasAlpha(colour);
+  }
+  return false;
+}
+
+// The frontmost shape of a slide's tree that hides most of the slide (60 % of its area or
+// more) from the master behind it; empty when there is none.
+pugi::xml_node FrontmostBackdrop(const pugi::xml_node& tree, double slideW, double slideH,
+                                 TZipPackage& package, const TRelationships& rels) {
+  pugi::xml_node found;
+  for (const auto& shape : tree.children()) {
+    const auto xfrm = LocalName(shape.name()) == "graphicFrame"
+                          ? Child(shape, "xfrm")
+                          : Child(Child(shape, "spPr"), "xfrm");
+    const auto off = Child(xfrm, "off"), ext = Child(xfrm, "ext");
+    if (!off || !ext) continue;
+    const double x0 = std::max(0.0, off.attribute("x").as_double());
+    const double y0 = std::max(0.0, off.attribute("y").as_double());
+    const double x1 = std::min(slideW, off.attribute("x").as_double() + ext.attribute("cx").as_double());
+    const double y1 = std::min(slideH, off.attribute("y").as_double() + ext.attribute("cy").as_double());
+    if (x1 <= x0 || y1 <= y0 || (x1 - x0) * (y1 - y0) < 0.6 * slideW * slideH) continue;
+    if (HidesMaster(shape, package, rels)) found = shape;
+  }
+  return found;
+}
 
 int StampPresentation(TZipPackage& package, const RMarkStyle& style) {
   TRelationships rootRels(package, "");
@@ -86,8 +182,10 @@ int StampPresentation(TZipPackage& package, const RMarkStyle& style) {
   const std::string font = XmlEscape(style.Font);
 
   // One part's shape tree gets the mark first after its own properties: behind every
-  // placeholder and shape of the part.
-  auto stamp = [&](const std::string& part) {
+  // placeholder and shape of the part. On a slide that shows its master (onSlide), it goes
+  // right in front of the slide's own backdrop instead, behind the rest of the slide, and only
+  // where the slide has one; elsewhere only earlier marks are taken out.
+  auto stamp = [&](const std::string& part, bool onSlide = false) {
     pugi::xml_document doc;
     ParseXml(doc, package.Read(part), part);
     auto root = doc.document_element();
@@ -106,6 +204,14 @@ int StampPresentation(TZipPackage& package, const RMarkStyle& style) {
     for (const auto& shape : tree.children())
       if (IsMarkName(ShapeName(shape))) earlier.push_back(shape);
     for (auto& shape : earlier) tree.remove_child(shape);
+    pugi::xml_node backdrop;
+    if (onSlide) {
+      backdrop = FrontmostBackdrop(tree, slideW, slideH, package, TRelationships(package, part));
+      if (!backdrop) {
+        if (!earlier.empty()) package.Write(part, SerializeXml(doc));
+        return false;
+      }
+    }
 
     const std::string aName = names.Name(ns::A, "x", "a");
     const std::string a = aName.substr(0, aName.size() - 1);
@@ -131,10 +237,10 @@ int StampPresentation(TZipPackage& package, const RMarkStyle& style) {
         "p></" + p + "txBody></" + p + "sp>";
     pugi::xml_document fragment;
     ParseXml(fragment, xml, part);
-    pugi::xml_node after;
+    pugi::xml_node after = backdrop;
     for (const auto& c : tree.children()) {
       const std::string local = LocalName(c.name());
-      if (local == "nvGrpSpPr" || local == "grpSpPr") after = c;
+      if (!backdrop && (local == "nvGrpSpPr" || local == "grpSpPr")) after = c;
     }
     if (after)
       tree.insert_copy_after(fragment.document_element(), after);
@@ -160,8 +266,11 @@ int StampPresentation(TZipPackage& package, const RMarkStyle& style) {
     for (const auto& layout : masterRels.Targets("slideLayout"))
       if (package.Has(layout) && hidesMaster(layout) && stamp(layout)) ++marks;
   }
+  // A slide that hides its master's shapes, or covers most of itself with a backdrop of its
+  // own (a picture, an embedded object or a filled shape) that hides them, carries a mark of
+  // its own.
   for (const auto& slide : presentationRels.Targets("slide"))
-    if (package.Has(slide) && hidesMaster(slide) && stamp(slide)) ++marks;
+    if (package.Has(slide) && stamp(slide, !hidesMaster(slide))) ++marks;
   return marks;
 }
 

@@ -34,7 +34,7 @@ const std::string kWordNs =
     "xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\" "
     "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"";
 
-RDocSettings Settings(const std::string& text = "DRAFT") {
+RDocSettings CaseSettings(const std::string& text = "DRAFT") {
   RDocSettings s;
   s.DocWaterMarkStr = text;
   s.DocFontName = "Liberation Serif";
@@ -109,7 +109,7 @@ struct RStamped {
 };
 
 RStamped Stamp(const std::string& source, const std::string& dest,
-               const RDocSettings& settings = Settings(), bool activeSheetOnly = false) {
+               const RDocSettings& settings = CaseSettings(), bool activeSheetOnly = false) {
   RStamped r;
   TOoxmlWaterMark engine;
   engine.ActiveSheetOnly = activeSheetOnly;
@@ -178,7 +178,7 @@ TEST(WordPackage, EveryHeaderAPageShowsCarriesOneMark) {
                                  r.after.at("word/header1.xml").data).empty());
 
   // Restamped: the same headers, one mark each, no further header part.
-  const auto again = Stamp(dir / "out.docx", dir / "again.docx", Settings("FINAL"));
+  const auto again = Stamp(dir / "out.docx", dir / "again.docx", CaseSettings("FINAL"));
   EXPECT_EQ(SectionHeaders(again), sections);
   EXPECT_EQ(again.after.size(), r.after.size());
   for (const auto& [name, e] : again.after)
@@ -204,7 +204,7 @@ TEST(WordPackage, TheMarkIsWordsWatermarkShapeWithTheJobsLook) {
   test::WritePackage(dir / "in.docx",
                      WordPackage("<w:sectPr>" + Ref("default", 1) + "</w:sectPr>",
                                  {{"header1.xml", Header("<w:p/>")}}, false));
-  RDocSettings s = Settings("A & B <C>");
+  RDocSettings s = CaseSettings("A & B <C>");
   Stamp(dir / "in.docx", dir / "out.docx", s);
   pugi::xml_document header;
   ASSERT_TRUE(header.load_string(test::ReadEntries(dir / "out.docx")["word/header1.xml"].data.c_str()));
@@ -350,7 +350,7 @@ TEST(OoxmlOpen, SignedEncryptedAndDamagedPackagesAreNotOpened) {
   test::WriteFile(dir / "broken.pptx", "PK\x03\x04 not really a zip");
   EXPECT_FALSE(engine.Open(dir / "broken.pptx"));
   EXPECT_EQ(engine.OpenError(), "the file cannot be opened");
-  EXPECT_THROW(engine.AddWaterMark(Settings()), std::logic_error);
+  EXPECT_THROW(engine.AddWaterMark(CaseSettings()), std::logic_error);
 
   // An unsigned package opens again with the same engine.
   test::WritePackage(dir / "plain.docx", WordPackage("<w:sectPr/>", {}, false));
@@ -363,9 +363,9 @@ TEST(OoxmlSave, InPlaceAndIntoAMissingFolder) {
   test::WritePackage(dir / "doc.docx", WordPackage("<w:sectPr/>", {}, false));
   TOoxmlWaterMark engine;
   ASSERT_TRUE(engine.Open(dir / "doc.docx"));
-  EXPECT_THROW(engine.AddWaterMark([] { auto s = Settings(); s.DocWatermarkSize = "big"; return s; }()),
+  EXPECT_THROW(engine.AddWaterMark([] { auto s = CaseSettings(); s.DocWatermarkSize = "big"; return s; }()),
                std::invalid_argument);
-  engine.AddWaterMark(Settings());
+  engine.AddWaterMark(CaseSettings());
   EXPECT_THROW(engine.SaveAs(dir / "missing/doc.docx"), ooxml::EPackageError);
   EXPECT_FALSE(fs::exists(dir / "missing"));
   engine.SaveAs(dir / "doc.docx");
@@ -452,6 +452,113 @@ TEST(PresentationPackage, EveryMasterAndEveryLayoutHidingItGetsTheMarkBehindItsS
   EXPECT_EQ(r.after.at("ppt/slideLayouts/slideLayout1.xml").data,
             r.before.at("ppt/slideLayouts/slideLayout1.xml").data);
   const auto again = Stamp(dir / "out.pptx", dir / "again.pptx");
+  int marks = 0;
+  for (const auto& [name, entry] : again.after) marks += MarksIn(entry.data);
+  EXPECT_EQ(marks, 3);
+}
+
+// The head of a PNG file (signature, IHDR) of a colour type: 2 RGB, 6 RGB with alpha.
+std::string PngHead(int colourType) {
+  std::string png = "\x89PNG\r\n\x1A\n";
+  png += std::string("\0\0\0\x0DIHDR", 8);
+  png += std::string("\0\0\0\x10\0\0\0\x10", 8);  // 16 x 16
+  png += static_cast<char>(8);
+  png += static_cast<char>(colourType);
+  png += std::string(3, '\0') + "crc!" + std::string("\0\0\0\0IDAT", 8);
+  return png;
+}
+
+std::string Picture(int id, long long cx, long long cy) {
+  return "<p:pic><p:nvPicPr><p:cNvPr id=\"" + std::to_string(id) + "\" name=\"Picture " +
+         std::to_string(id) + "\"/><p:cNvPicPr/><p:nvPr/></p:nvPicPr><p:blipFill><a:blip "
+         "r:embed=\"rId2\"/><a:stretch><a:fillRect/></a:stretch></p:blipFill><p:spPr><a:xfrm>"
+         "<a:off x=\"0\" y=\"0\"/><a:ext cx=\"" + std::to_string(cx) + "\" cy=\"" +
+         std::to_string(cy) + "\"/></a:xfrm><a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom>"
+         "</p:spPr></p:pic>";
+}
+
+// A slide whose own picture or embedded object covers most of it hides its master's mark:
+// such a slide gets a mark of its own right in front of that backdrop, behind the rest of the
+// slide. A picture that lets the page through, or covers less of the slide, leaves the slide
+// as it was; a restamp replaces each mark.
+TEST(PresentationPackage, ASlideWhoseOwnBackdropHidesTheMasterGetsItsOwnMarkInFrontOfIt) {
+  test::TempDir dir;
+  const std::string ml = "application/vnd.openxmlformats-officedocument.presentationml.";
+  const long long w = 9144000, h = 6858000;
+  const std::string ole =
+      "<p:graphicFrame><p:nvGraphicFramePr><p:cNvPr id=\"20\" name=\"Object 20\"/>"
+      "<p:cNvGraphicFramePr/><p:nvPr/></p:nvGraphicFramePr><p:xfrm><a:off x=\"0\" y=\"0\"/>"
+      "<a:ext cx=\"9144000\" cy=\"6858000\"/></p:xfrm><a:graphic><a:graphicData "
+      "uri=\"http://schemas.openxmlformats.org/presentationml/2006/ole\"><p:oleObj "
+      "name=\"Slide\" r:id=\"rId2\" progId=\"PowerPoint.Slide.8\"><p:embed/></p:oleObj>"
+      "</a:graphicData></a:graphic></p:graphicFrame>";
+  // slide: its shapes and the file its rId2 names
+  const std::vector<std::pair<std::string, std::string>> slides = {
+      {Placeholder(2), ""},                                                   // 1: plain
+      {Picture(10, w, h) + Placeholder(11), "../media/opaque.png"},           // 2: covered
+      {Picture(10, w, h) + Placeholder(11), "../media/seethrough.png"},       // 3: alpha
+      {Picture(10, w / 2, h) + Placeholder(11), "../media/opaque.png"},       // 4: half
+      {ole + Placeholder(21), "../embeddings/oleObject1.bin"},                // 5: object
+  };
+  std::vector<std::pair<std::string, std::string>> types = {
+      {"/ppt/presentation.xml", ml + "presentation.main+xml"},
+      {"/ppt/slideMasters/slideMaster1.xml", ml + "slideMaster+xml"},
+      {"/ppt/slideLayouts/slideLayout1.xml", ml + "slideLayout+xml"}};
+  std::vector<std::array<std::string, 3>> presRels = {
+      {"rId1", "slideMaster", "slideMasters/slideMaster1.xml"}};
+  Entries e = {
+      {"_rels/.rels", Rels({{"rId1", "officeDocument", "ppt/presentation.xml"}})},
+      {"ppt/presentation.xml",
+       kDecl + "<p:presentation " + kPresNs + "><p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" "
+               "r:id=\"rId1\"/></p:sldMasterIdLst><p:sldSz cx=\"9144000\" cy=\"6858000\"/>"
+               "</p:presentation>"},
+      {"ppt/slideMasters/slideMaster1.xml", ShapeTree("sldMaster", Placeholder(2))},
+      {"ppt/slideMasters/_rels/slideMaster1.xml.rels",
+       Rels({{"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}})},
+      {"ppt/slideLayouts/slideLayout1.xml", ShapeTree("sldLayout", Placeholder(2))},
+      {"ppt/media/opaque.png", PngHead(2)},
+      {"ppt/media/seethrough.png", PngHead(6)},
+      {"ppt/embeddings/oleObject1.bin", "an embedded slide"},
+  };
+  for (std::size_t i = 0; i < slides.size(); ++i) {
+    const std::string n = std::to_string(i + 1);
+    const std::string part = "ppt/slides/slide" + n + ".xml";
+    types.push_back({"/" + part, ml + "slide+xml"});
+    presRels.push_back({"rId" + std::to_string(i + 2), "slide", "slides/slide" + n + ".xml"});
+    e.push_back({part, ShapeTree("sld", slides[i].first)});
+    std::vector<std::array<std::string, 3>> rels = {
+        {"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}};
+    if (!slides[i].second.empty())
+      rels.push_back({"rId2", i == 4 ? "oleObject" : "image", slides[i].second});
+    e.push_back({"ppt/slides/_rels/slide" + n + ".xml.rels", Rels(rels)});
+  }
+  e.push_back({"[Content_Types].xml", ContentTypes(types)});
+  e.push_back({"ppt/_rels/presentation.xml.rels", Rels(presRels)});
+  test::WritePackage(dir / "in.pptx", e);
+
+  const auto r = Stamp(dir / "in.pptx", dir / "out.pptx");
+  EXPECT_EQ(r.marks, 3) << "the master, slide 2 and slide 5";
+  for (const int n : {1, 3, 4})
+    EXPECT_EQ(r.after.at("ppt/slides/slide" + std::to_string(n) + ".xml").data,
+              r.before.at("ppt/slides/slide" + std::to_string(n) + ".xml").data)
+        << "slide " << n;
+  for (const int n : {2, 5}) {
+    const std::string part = "ppt/slides/slide" + std::to_string(n) + ".xml";
+    pugi::xml_document doc;
+    doc.load_string(r.after.at(part).data.c_str());
+    const auto tree = doc.select_node("//p:spTree").node();
+    std::vector<std::string> order;
+    for (const auto& c : tree.children())
+      if (const auto id = c.select_node(".//p:cNvPr").node()) order.push_back(id.attribute("name").value());
+    ASSERT_EQ(order.size(), 4u) << part;
+    EXPECT_EQ(order[2], "QuillmarkWaterMarkObject1") << part << ": in front of the backdrop";
+    EXPECT_EQ(order[3].rfind("Title", 0), 0u) << part << ": behind the slide's title";
+    EXPECT_TRUE(test::MissingItems(r.before.at(part).data, r.after.at(part).data).empty()) << part;
+  }
+  const auto again = Stamp(dir / "out.pptx", dir / "again.pptx");
+  EXPECT_EQ(again.marks, 3);
+  for (const auto& [name, entry] : again.after)
+    EXPECT_LE(MarksIn(entry.data), 1) << name;
   int marks = 0;
   for (const auto& [name, entry] : again.after) marks += MarksIn(entry.data);
   EXPECT_EQ(marks, 3);
@@ -556,7 +663,7 @@ TEST(WorkbookPackage, EveryPrintedPageOfEveryShownSheetCarriesAMark) {
   const auto again = Stamp(dir / "out.xlsx", dir / "again.xlsx");
   EXPECT_EQ(Anchors(DrawingOf(again, "sheet1.xml")).size(), 6u);
   EXPECT_EQ(again.after.size(), r.after.size());
-  const auto active = Stamp(dir / "out.xlsx", dir / "active.xlsx", Settings(), true);
+  const auto active = Stamp(dir / "out.xlsx", dir / "active.xlsx", CaseSettings(), true);
   EXPECT_EQ(active.marks, 1);
   EXPECT_EQ(Anchors(DrawingOf(active, "sheet1.xml")).size(), 1u);
   EXPECT_EQ(Anchors(DrawingOf(active, "sheet3.xml")).size(), 0u);
@@ -565,7 +672,7 @@ TEST(WorkbookPackage, EveryPrintedPageOfEveryShownSheetCarriesAMark) {
 TEST(WorkbookPackage, TheActiveSheetOnlyGetsOneMark) {
   test::TempDir dir;
   test::WritePackage(dir / "in.xlsx", Workbook(2));
-  const auto r = Stamp(dir / "in.xlsx", dir / "out.xlsx", Settings(), true);
+  const auto r = Stamp(dir / "in.xlsx", dir / "out.xlsx", CaseSettings(), true);
   EXPECT_EQ(r.marks, 1);
   EXPECT_EQ(DrawingOf(r, "sheet1.xml"), "");
   EXPECT_EQ(Anchors(DrawingOf(r, "sheet3.xml")).size(), 1u);
@@ -729,7 +836,7 @@ namespace stampwell {
 namespace {
 
 TEST(MarkStyle, SettingsInThePackagesUnitsAndOurNamesOnly) {
-  RDocSettings s = Settings();
+  RDocSettings s = CaseSettings();
   s.DocWatermarkSize = " 2000 ";
   EXPECT_EQ(ooxml::MarkStyleOf(s).SizePt, 1638);
   s.DocWatermarkSize = "0";
