@@ -181,14 +181,21 @@ int StampPresentation(TZipPackage& package, const RMarkStyle& style) {
   const long long x = std::llround((slideW - double(cx)) / 2), y = std::llround((slideH - double(cy)) / 2);
   const std::string font = XmlEscape(style.Font);
 
+  // Whether a parsed layout or slide hides the shapes of its master.
+  auto hidesMaster = [](const pugi::xml_node& root) {
+    const auto flag = root.attribute("showMasterSp");
+    const std::string value = flag.value();
+    return flag && (value == "0" || value == "false");
+  };
   // One part's shape tree gets the mark first after its own properties: behind every
-  // placeholder and shape of the part. On a slide that shows its master (onSlide), it goes
-  // right in front of the slide's own backdrop instead, behind the rest of the slide, and only
-  // where the slide has one; elsewhere only earlier marks are taken out.
-  auto stamp = [&](const std::string& part, bool onSlide = false) {
+  // placeholder and shape of the part. A slide (isSlide) that shows its master gets it right
+  // in front of the slide's own backdrop instead, behind the rest of the slide, and only where
+  // the slide has one; elsewhere only earlier marks are taken out.
+  auto stamp = [&](const std::string& part, bool isSlide = false) {
     pugi::xml_document doc;
     ParseXml(doc, package.Read(part), part);
     auto root = doc.document_element();
+    const bool onSlide = isSlide && !hidesMaster(root);
     TNamespaces names(root);
     const std::string pSp = names.Name(ns::P, "spTree", "p");
     const std::string p = pSp.substr(0, pSp.size() - std::strlen("spTree"));
@@ -249,13 +256,11 @@ int StampPresentation(TZipPackage& package, const RMarkStyle& style) {
     package.Write(part, SerializeXml(doc));
     return true;
   };
-  // Whether a layout or slide hides the shapes of its master.
-  auto hidesMaster = [&](const std::string& part) {
+  // Whether a layout hides the shapes of its master.
+  auto layoutHidesMaster = [&](const std::string& part) {
     pugi::xml_document doc;
     ParseXml(doc, package.Read(part), part);
-    const auto flag = doc.document_element().attribute("showMasterSp");
-    const std::string value = flag.value();
-    return flag && (value == "0" || value == "false");
+    return hidesMaster(doc.document_element());
   };
 
   int marks = 0;
@@ -264,13 +269,13 @@ int StampPresentation(TZipPackage& package, const RMarkStyle& style) {
     // A layout that hides the master's shapes shows the mark only if it carries its own.
     TRelationships masterRels(package, part);
     for (const auto& layout : masterRels.Targets("slideLayout"))
-      if (package.Has(layout) && hidesMaster(layout) && stamp(layout)) ++marks;
+      if (package.Has(layout) && layoutHidesMaster(layout) && stamp(layout)) ++marks;
   }
   // A slide that hides its master's shapes, or covers most of itself with a backdrop of its
   // own (a picture, an embedded object or a filled shape) that hides them, carries a mark of
   // its own.
   for (const auto& slide : presentationRels.Targets("slide"))
-    if (package.Has(slide) && stamp(slide, !hidesMaster(slide))) ++marks;
+    if (package.Has(slide) && stamp(slide, true)) ++marks;
   return marks;
 }
 

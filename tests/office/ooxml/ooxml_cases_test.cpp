@@ -499,6 +499,7 @@ TEST(PresentationPackage, ASlideWhoseOwnBackdropHidesTheMasterGetsItsOwnMarkInFr
       {Picture(10, w, h) + Placeholder(11), "../media/seethrough.png"},       // 3: alpha
       {Picture(10, w / 2, h) + Placeholder(11), "../media/opaque.png"},       // 4: half
       {ole + Placeholder(21), "../embeddings/oleObject1.bin"},                // 5: object
+      {Placeholder(2), ""},                                                   // 6: no master
   };
   std::vector<std::pair<std::string, std::string>> types = {
       {"/ppt/presentation.xml", ml + "presentation.main+xml"},
@@ -525,7 +526,7 @@ TEST(PresentationPackage, ASlideWhoseOwnBackdropHidesTheMasterGetsItsOwnMarkInFr
     const std::string part = "ppt/slides/slide" + n + ".xml";
     types.push_back({"/" + part, ml + "slide+xml"});
     presRels.push_back({"rId" + std::to_string(i + 2), "slide", "slides/slide" + n + ".xml"});
-    e.push_back({part, ShapeTree("sld", slides[i].first)});
+    e.push_back({part, ShapeTree("sld", slides[i].first, i == 5 ? " showMasterSp=\"0\"" : "")});
     std::vector<std::array<std::string, 3>> rels = {
         {"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}};
     if (!slides[i].second.empty())
@@ -537,7 +538,7 @@ TEST(PresentationPackage, ASlideWhoseOwnBackdropHidesTheMasterGetsItsOwnMarkInFr
   test::WritePackage(dir / "in.pptx", e);
 
   const auto r = Stamp(dir / "in.pptx", dir / "out.pptx");
-  EXPECT_EQ(r.marks, 3) << "the master, slide 2 and slide 5";
+  EXPECT_EQ(r.marks, 4) << "the master, slides 2 and 5, and slide 6, which hides the master";
   for (const int n : {1, 3, 4})
     EXPECT_EQ(r.after.at("ppt/slides/slide" + std::to_string(n) + ".xml").data,
               r.before.at("ppt/slides/slide" + std::to_string(n) + ".xml").data)
@@ -555,13 +556,20 @@ TEST(PresentationPackage, ASlideWhoseOwnBackdropHidesTheMasterGetsItsOwnMarkInFr
     EXPECT_EQ(order[3].rfind("Title", 0), 0u) << part << ": behind the slide's title";
     EXPECT_TRUE(test::MissingItems(r.before.at(part).data, r.after.at(part).data).empty()) << part;
   }
+  {  // A slide hiding its master has the mark behind all its shapes.
+    pugi::xml_document doc;
+    doc.load_string(r.after.at("ppt/slides/slide6.xml").data.c_str());
+    const auto first = doc.select_node("//p:spTree").node().child("p:grpSpPr").next_sibling();
+    EXPECT_STREQ(first.select_node("p:nvSpPr/p:cNvPr").node().attribute("name").value(),
+                 "QuillmarkWaterMarkObject1");
+  }
   const auto again = Stamp(dir / "out.pptx", dir / "again.pptx");
-  EXPECT_EQ(again.marks, 3);
+  EXPECT_EQ(again.marks, 4);
   for (const auto& [name, entry] : again.after)
     EXPECT_LE(MarksIn(entry.data), 1) << name;
   int marks = 0;
   for (const auto& [name, entry] : again.after) marks += MarksIn(entry.data);
-  EXPECT_EQ(marks, 3);
+  EXPECT_EQ(marks, 4);
 }
 
 // --- Excel ---
