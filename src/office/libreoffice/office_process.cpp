@@ -15,6 +15,7 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <vector>
@@ -116,6 +117,27 @@ std::string MakeProfileDir() {
   return dir;
 }
 
+// Appends this program's settings to a profile's settings file, after whatever the office
+// wrote there itself: items later in the file win, so they hold whatever a copied profile
+// carried.
+bool AppendProfileSettings(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string end = "</oor:items>";
+  const std::size_t at = text.rfind(end);
+  const std::string ours = kProfileSettings;
+  const std::size_t first = ours.find("<item "), last = ours.rfind(end);
+  if (at == std::string::npos || first == std::string::npos || last == std::string::npos)
+    return false;
+  text.insert(at, ours.substr(first, last - first));
+  const std::string temp = file + ".new";
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  const bool written = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
+  ::close(fd);
+  return written && ::rename(temp.c_str(), file.c_str()) == 0;
+}
+
 // Removes a folder tree. Two removals may run at once (a quit on the run's thread and an
 // emergency end on another), each then meeting entries the other has just taken away and
 // stopping early: so try again until the folder is gone.
@@ -145,9 +167,95 @@ void NoteGone(const TOfficeProcess* p) {
   LiveProcesses().erase(p);
 }
 
+// The profile every office of this program starts from after the first. An office started
+// on an empty profile sets it up first: it ends with exit code 81, is started again and then
+// fills the profile (about a second each time, more than the start itself). That work is done
+// once, by an office started only for it and ended at once, and each later office gets a copy.
+// It lives in the temporary folder under this process's name (so that a later run removes it
+// should this one die) until the program ends.
+class TProfileTemplate {
+ public:
+  static TProfileTemplate& Instance() {
+    static TProfileTemplate instance;
+    return instance;
+  }
+  ~TProfileTemplate() { Remove(); }
+
+  // The folder, set up on the first call; "" when it could not be (each office then sets up
+  // its own, as it always could).
+  std::string Folder(const std::function<std::string()>& setUp) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!tried_) {
+      tried_ = true;
+      try {
+        dir_ = setUp();
+      } catch (...) {
+        dir_.clear();
+      }
+    }
+    return dir_;
+  }
+  void Remove() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!dir_.empty()) RemoveTree(dir_);
+    dir_.clear();
+  }
+
+ private:
+  std::mutex mutex_;
+  bool tried_ = false;
+  std::string dir_;
+};
+
+// Fills the new profile dir from the template: everything the office set up, with this
+// program's settings written after the office's own. False leaves dir as it was made.
+bool CopyProfileTemplate(const std::string& from, const std::string& dir) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::copy(fs::path(from) / "user", fs::path(dir) / "user",
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+  if (ec) return false;
+  return AppendProfileSettings(dir + "/user/registrymodifications.xcu");
+}
+
 }  // namespace
 
+std::string TOfficeProcess::SetUpProfileTemplate() {
+  std::shared_ptr<TOfficeProcess> p(new TOfficeProcess());
+  p->profileDir_ = MakeProfileDir();
+  p->pipeName_ = UniquePipeName();
+  try {
+    p->Spawn();
+  } catch (...) {
+    p->RemoveProfile();
+    throw;
+  }
+  p->StartWatchdog();
+  try {
+    p->Connect(Clock::now() + kStartLimit);
+  } catch (...) {
+    p->Kill();
+    p->Quit();
+    throw;
+  }
+  // Ended the usual way, so that the office writes its settings out; only an office that
+  // ended by itself leaves a profile worth copying.
+  p->keepProfile_ = true;
+  p->Quit();
+  const std::string dir = p->profileDir_;
+  p->profileDir_.clear();
+  std::error_code ec;
+  if (p->exitCode_ != 0 ||
+      !std::filesystem::exists(dir + "/user/registrymodifications.xcu", ec)) {
+    RemoveTree(dir);
+    return "";
+  }
+  std::filesystem::remove_all(dir + "/tmp", ec);
+  return dir;
+}
+
 void TOfficeProcess::EndAll() {
+  TProfileTemplate::Instance().Remove();
   std::lock_guard<std::mutex> lock(g_liveMutex);
   for (const auto& [process, entry] : LiveProcesses()) {
     const auto& [pid, profileDir] = entry;
@@ -169,9 +277,15 @@ void TOfficeProcess::EndAll() {
 
 std::shared_ptr<TOfficeProcess> TOfficeProcess::Start(bool withDisplay) {
   LocalUnoContext();  // fail early, before a process exists, when UNO cannot start
+  const std::string ready = TProfileTemplate::Instance().Folder(SetUpProfileTemplate);
   std::shared_ptr<TOfficeProcess> p(new TOfficeProcess());
   p->withDisplay_ = withDisplay;
   p->profileDir_ = MakeProfileDir();
+  if (!ready.empty() && !CopyProfileTemplate(ready, p->profileDir_)) {
+    // Half a copy is no profile to start from: an empty one as before.
+    p->RemoveProfile();
+    p->profileDir_ = MakeProfileDir();
+  }
   p->pipeName_ = UniquePipeName();
 
   try {
@@ -321,7 +435,7 @@ void TOfficeProcess::Quit() {
   if (Alive()) Kill();
   Reap(true);
   StopWatchdog();
-  RemoveProfile();
+  if (!keepProfile_) RemoveProfile();
   NoteGone(this);
 }
 

@@ -155,6 +155,9 @@ class TOfficeProcess {
     bool outer_;
   };
 
+  // Starts an office on a new profile only for the office to set the profile up, ends it,
+  // and returns the profile's folder ("" when the office did not end by itself).
+  static std::string SetUpProfileTemplate();
   void Spawn();
   void Connect(std::chrono::steady_clock::time_point deadline);
   void StartWatchdog();
@@ -169,6 +172,7 @@ class TOfficeProcess {
   int exitCode_ = -1;  // of the reaped process; 81 asks for a restart on a new profile
   bool withDisplay_ = false;
   bool detached_ = false;
+  bool keepProfile_ = false;
   std::string profileDir_;
   std::string pipeName_;
   css::uno::Reference<css::uno::XComponentContext> context_;

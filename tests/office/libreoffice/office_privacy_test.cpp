@@ -13,8 +13,14 @@
 #include <fstream>
 #include <string>
 
+#include <com/sun/star/beans/NamedValue.hpp>
+#include <com/sun/star/configuration/theDefaultProvider.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+
 #include "office/libreoffice/office_launch.h"
 #include "office/libreoffice/office_process.h"
+#include "office/libreoffice/uno_bootstrap.h"
 
 namespace stampwell {
 namespace {
@@ -94,6 +100,53 @@ TEST_F(OfficePrivacyTest, AnotherUserCannotConnect) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_NE(WEXITSTATUS(status), 1) << "another user connected to the office's pipe";
   EXPECT_EQ(WEXITSTATUS(status), 0) << "exit " << WEXITSTATUS(status);
+}
+
+// A setting as the running office has it.
+css::uno::Any SettingOf(TOfficeProcess& process, const std::string& node, const std::string& name) {
+  auto provider = css::configuration::theDefaultProvider::get(process.Context());
+  css::uno::Sequence<css::uno::Any> args(1);
+  args.getArray()[0] <<= css::beans::NamedValue(uno::ToOU("nodepath"), css::uno::Any(uno::ToOU(node)));
+  css::uno::Reference<css::container::XNameAccess> access(
+      provider->createInstanceWithArguments(
+          uno::ToOU("com.sun.star.configuration.ConfigurationAccess"), args),
+      css::uno::UNO_QUERY_THROW);
+  return access->getByName(uno::ToOU(name));
+}
+
+// Offices after the first start from a copy of a profile the office set up once: they must
+// run with this program's settings all the same (no lock files, no macro code made
+// runnable, no request leaving the machine, no preview picture).
+TEST(OfficeProfile, EveryOfficeRunsWithTheProgramsSettings) {
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE("office " + std::to_string(i + 1));
+    auto process = TOfficeProcess::Start(false);
+    ASSERT_TRUE(process && process->Alive());
+    bool on = true;
+    EXPECT_TRUE(SettingOf(*process, "/org.openoffice.Office.Common/Misc", "UseLocking") >>= on);
+    EXPECT_FALSE(on) << "document locking";
+    on = true;
+    EXPECT_TRUE(SettingOf(*process, "/org.openoffice.Office.Calc/Filter/Import/VBA",
+                          "Executable") >>= on);
+    EXPECT_FALSE(on) << "VBA made runnable";
+    on = true;
+    EXPECT_TRUE(SettingOf(*process, "/org.openoffice.Office.Recovery/AutoSave", "Enabled") >>= on);
+    EXPECT_FALSE(on) << "autosave";
+    on = true;
+    EXPECT_TRUE(SettingOf(*process, "/org.openoffice.Office.Common/Filter/Microsoft/Export",
+                          "EnablePowerPointPreview") >>= on);
+    EXPECT_FALSE(on) << "PowerPoint preview";
+    OUString proxy;
+    EXPECT_TRUE(SettingOf(*process, "/org.openoffice.Inet/Settings", "ooInetHTTPProxyName") >>=
+                proxy);
+    EXPECT_EQ(uno::ToStd(proxy), "127.0.0.1");
+    // The profile is a copy of one an office set up and ended with: an office writes the
+    // backup of its settings (user/pack) only as it ends.
+    EXPECT_TRUE(fs::exists(process->ProfileDir() + "/user/pack/registrymodifications.pack"));
+    const std::string profile = process->ProfileDir();
+    process->Quit();
+    EXPECT_FALSE(fs::exists(profile)) << profile;
+  }
 }
 
 }  // namespace
