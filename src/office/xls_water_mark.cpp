@@ -307,13 +307,17 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
   // Asking for the page breaks has the office paginate the sheet, which costs far more than
   // the rest of the stamp: a sheet whose cells fit on one paper has one page, found without.
   // (A manual page break inside such a small sheet is not seen; a verified run would tell.)
+  auto rangeOf = [&sheet](const RCellBlock& block) {
+    return sheet.Get("Range", {ColumnName(block.FirstColumn) + std::to_string(block.FirstRow) +
+                               ":" + ColumnName(block.LastColumn) + std::to_string(block.LastRow)});
+  };
+  // The one block's range, when it was asked for to see whether it fits: then it is the page.
+  std::optional<OleVariant> blockRange;
   auto fits = [&](const RCellBlock& block) {
     if (printable.Width <= 0 || printable.Height <= 0) return false;
-    const OleVariant range =
-        sheet.Get("Range", {ColumnName(block.FirstColumn) + std::to_string(block.FirstRow) + ":" +
-                            ColumnName(block.LastColumn) + std::to_string(block.LastRow)});
-    return range.Get("Width").AsDouble() <= printable.Width &&
-           range.Get("Height").AsDouble() <= printable.Height;
+    blockRange = rangeOf(block);
+    return blockRange->Get("Width").AsDouble() <= printable.Width &&
+           blockRange->Get("Height").AsDouble() <= printable.Height;
   };
   const bool onePage = blocks.size() == 1 && fits(blocks.front());
   if (fitted && !onePage) printable = RPageArea{};  // shrunk to fit: no measure of its page
@@ -322,9 +326,7 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
   std::vector<RPageArea> areas;
   for (const RCellBlock& block : blocks)
     for (const RCellBlock& page : SplitIntoPages(block, rows, columns)) {
-      const OleVariant range =
-          sheet.Get("Range", {ColumnName(page.FirstColumn) + std::to_string(page.FirstRow) + ":" +
-                              ColumnName(page.LastColumn) + std::to_string(page.LastRow)});
+      const OleVariant range = onePage && blockRange ? *blockRange : rangeOf(page);
       RPageArea area{range.Get("Left").AsDouble(), range.Get("Top").AsDouble(),
                      range.Get("Width").AsDouble(), range.Get("Height").AsDouble()};
       // The last page down (across) of a block prints only part of its paper with cells: the

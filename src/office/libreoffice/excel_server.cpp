@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -65,10 +66,21 @@ struct RAddedTextEffect {
 };
 using AddedTextEffects = std::shared_ptr<std::vector<RAddedTextEffect>>;
 
+// A page style's paper, margins (Excel's: from the paper's edge to the cells, so a header or
+// footer lies within them) and scale.
+struct PageValues {
+  sal_Int32 width = 0, height = 0, left = 0, right = 0, top = 0, bottom = 0;
+  sal_Int16 scale = 100;
+  bool fitted = false;
+};
+
 struct Book {
   std::shared_ptr<TOfficeDocument> doc;
   int viewSheet = -1;  // the sheet shown by the workbook, when it has no view
   AddedTextEffects added = std::make_shared<std::vector<RAddedTextEffect>>();
+  // The page styles read so far, by name: the sheets of a workbook mostly share one, and a
+  // stamp changes none.
+  std::map<OUString, PageValues> pageStyles;
 };
 using BookPtr = std::shared_ptr<Book>;
 
@@ -172,20 +184,26 @@ css::table::CellRangeAddress UsedArea(const TOfficeDocument& doc,
 DispatchPtr MakeRangeGeometry(const TGuardedObject::GuardFn& guard,
                               const Reference<css::beans::XPropertySet>& range) {
   auto obj = std::make_shared<TGuardedObject>(guard);
-  auto at = [range] {
-    css::awt::Point p;
-    range->getPropertyValue(OUString("Position")) >>= p;
-    return p;
+  // Read in one call when first asked: the object stands for the range as it is now.
+  struct Box {
+    css::awt::Point at;
+    css::awt::Size size;
   };
-  auto size = [range] {
-    css::awt::Size z;
-    range->getPropertyValue(OUString("Size")) >>= z;
-    return z;
+  auto box = [range, known = std::make_shared<std::optional<Box>>()]() -> const Box& {
+    if (*known) return **known;
+    const auto values = ReadProperties(range, {"Position", "Size"});
+    Box b;
+    values[0] >>= b.at;
+    values[1] >>= b.size;
+    *known = b;
+    return **known;
   };
-  obj->Prop("Left", [at](const Args&) { return OleVariant(uno::HmmToPoints(at().X)); });
-  obj->Prop("Top", [at](const Args&) { return OleVariant(uno::HmmToPoints(at().Y)); });
-  obj->Prop("Width", [size](const Args&) { return OleVariant(uno::HmmToPoints(size().Width)); });
-  obj->Prop("Height", [size](const Args&) { return OleVariant(uno::HmmToPoints(size().Height)); });
+  obj->Prop("Left", [box](const Args&) { return OleVariant(uno::HmmToPoints(box().at.X)); });
+  obj->Prop("Top", [box](const Args&) { return OleVariant(uno::HmmToPoints(box().at.Y)); });
+  obj->Prop("Width",
+            [box](const Args&) { return OleVariant(uno::HmmToPoints(box().size.Width)); });
+  obj->Prop("Height",
+            [box](const Args&) { return OleVariant(uno::HmmToPoints(box().size.Height)); });
   return obj;
 }
 
@@ -284,19 +302,18 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
       text += (text.empty() ? "" : ",") + AddressOf(area);
     return OleVariant(text);
   });
-  // The page style's paper, margins (Excel's: from the paper's edge to the cells, so a header
-  // or footer lies within them) and scale, read from the office in one call when first asked.
-  struct PageValues {
-    sal_Int32 width = 0, height = 0, left = 0, right = 0, top = 0, bottom = 0;
-    sal_Int16 scale = 100;
-    bool fitted = false;
-  };
+  // The sheet's page style, its values read from the office in one call when first asked
+  // (and once for all the sheets of the workbook that share the style).
   auto values = std::make_shared<std::optional<PageValues>>();
   auto paper = [book, sheet, values]() -> const PageValues& {
     if (*values) return **values;
     OUString name;
     Reference<css::beans::XPropertySet>(sheet, UNO_QUERY_THROW)
         ->getPropertyValue(OUString("PageStyle")) >>= name;
+    if (const auto known = book->pageStyles.find(name); known != book->pageStyles.end()) {
+      *values = known->second;
+      return **values;
+    }
     Reference<css::style::XStyleFamiliesSupplier> families(book->doc->Model(), UNO_QUERY_THROW);
     Reference<css::container::XNameAccess> pages(
         families->getStyleFamilies()->getByName(OUString("PageStyles")), UNO_QUERY_THROW);
@@ -326,6 +343,7 @@ DispatchPtr MakeSheet(const BookPtr& book, Reference<css::sheet::XSpreadsheet> s
     if (headerOn) v.top += header;
     if (footerOn) v.bottom += footer;
     v.fitted = pages1 > 0 || wide > 0 || tall > 0;
+    book->pageStyles[name] = v;
     *values = v;
     return **values;
   };
