@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <stdexcept>
@@ -264,6 +265,41 @@ std::string TFileWorker::PrintForCheck(const RFileKind& kind, TFileEngine& engin
   return pdf;
 }
 
+std::string TFileWorker::BlankMarkedCopy(TFileEngine& engine, const std::string& source,
+                                         const std::string& folder, std::string& reason) {
+  if (!engine.Open(source)) {
+    reason = engine.OpenError();
+    return {};
+  }
+  // As many spaces as the text has characters: the mark's box as the job's, nothing drawn.
+  RDocSettings blank = docSettings_;
+  std::size_t characters = 0;
+  for (const unsigned char c : docSettings_.DocWaterMarkStr)
+    if ((c & 0xC0) != 0x80) ++characters;
+  blank.DocWaterMarkStr.assign(std::max<std::size_t>(characters, 1), ' ');
+  const std::string copy = folder + PathDelim + ExtractFileName(source);
+  try {
+    step_ = "verifying";
+    engine.AddWaterMark(blank);
+    engine.SaveAs(copy);
+  } catch (...) {
+    try {
+      engine.Close();
+    } catch (...) {
+    }
+    throw;
+  }
+  try {
+    engine.Close();
+  } catch (...) {
+  }
+  if (!FileExists(copy)) {
+    reason = "no copy of it could be made";
+    return {};
+  }
+  return copy;
+}
+
 bool TFileWorker::VerifyOutput(const RFileKind& kind, TFileEngine& engine,
                                const std::string& source, const std::string& output, bool isPdf,
                                std::string& reason) {
@@ -291,19 +327,24 @@ bool TFileWorker::VerifyOutput(const RFileKind& kind, TFileEngine& engine,
   }
   RVerifyOutcome outcome = stampwell::VerifyOutput(source, pdf, docSettings_);
   // A mark over a coloured page (a filled cell, a slide's background, a chart) does not read as
-  // its colour over white paper: there the unstamped file's own pages tell what lies under the
-  // mark. They are made only for a file that needs them, as they cost a print of their own, and
-  // only the pages not yet seen marked are looked at again.
+  // its colour over white paper: there the source's own pages tell what lies under the mark.
+  // Not the source as it is: stamped before, it shows a mark like the new one in the same
+  // place, and no difference would show. It is stamped once more with a blank mark in place of
+  // the job's (which takes any earlier mark away, and changes the pages the way the real one
+  // did) and saved. Made only for a file that needs it, as it costs a stamp, a save and a print
+  // of its own, and only the pages not yet seen marked are looked at again.
   std::error_code same;
   if (!outcome.Verified && !outcome.Unmarked.empty() && FileExists(source) &&
       !fs::equivalent(source, output, same)) {
-    std::string under = source, why;
-    if (kind.pdfBy != RFileKind::PdfBy::Engine) {
-      TTempFolder underFolder;
-      under = PrintForCheck(kind, engine, source, source, underFolder.Path(), why);
+    TTempFolder underFolder;
+    std::string why;
+    std::string under = BlankMarkedCopy(engine, source, underFolder.Path(), why);
+    if (!under.empty() && kind.pdfBy != RFileKind::PdfBy::Engine) {
+      TTempFolder printFolder;
+      under = PrintForCheck(kind, engine, source, under, printFolder.Path(), why);
       if (!under.empty())
         outcome = stampwell::VerifyOutput(source, pdf, docSettings_, under, outcome.Unmarked);
-    } else {
+    } else if (!under.empty()) {
       outcome = stampwell::VerifyOutput(source, pdf, docSettings_, under, outcome.Unmarked);
     }
   }

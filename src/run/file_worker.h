@@ -86,6 +86,11 @@ class TFileWorker {
   std::string PrintForCheck(const RFileKind& kind, TFileEngine& engine, const std::string& source,
                             const std::string& file, const std::string& folder,
                             std::string& reason);
+  // source saved into folder (under its own name) with the mark this program may have placed
+  // on it before replaced by a blank one of the same size: its pages as they are under the
+  // new mark. The copy's path, or empty with the reason in words.
+  std::string BlankMarkedCopy(TFileEngine& engine, const std::string& source,
+                              const std::string& folder, std::string& reason);
   void FileFailed(const std::string& source, const std::string& message, int rest,
                   const std::string& writtenDest);
   void CloseUnsaved();

@@ -20,6 +20,7 @@
 #include "jobs/file_utils.h"
 #include "office/automation/automation.h"
 #include "office/libreoffice/libreoffice_servers.h"
+#include "mark_render.h"
 #include "office_documents.h"
 #include "platform/core_claim.h"
 #include "platform/window_messages.h"
@@ -169,6 +170,38 @@ TEST_F(OfficeRun, VerifyChecksCurrentFormatsPrintedByTheirApplicationsEngine) {
   EXPECT_EQ(job->Counts.Verified, 3);
   EXPECT_EQ(job->Counts.Failed, 0);
   EXPECT_EQ(ListTree(pdfOutputDir), std::vector<std::string>{}) << "the PDFs made to check";
+}
+
+// Verify restamping a file stamped before, whose slides are coloured: the check against the
+// source's own pages must not take the source's earlier mark for the page under the new one
+// (no difference would show, and a well stamped file would fail).
+TEST_F(OfficeRun, VerifyFindsTheNewMarkOnColouredPagesOfAFileStampedBefore) {
+  const std::string corpus = STAMPWELL_CORPUS_DIR;
+  const std::string first = work / "first", again = work / "again";
+  fs::create_directories(first);
+  fs::copy_file(corpus + "/ppt/poi__slide_master.ppt", first + "/m.ppt");
+  RJobSettings settings = Settings(false, false, true, false, false);
+  settings.Verify = true;
+  for (const auto& [from, to] : {std::pair{first, Dst("/first")}, std::pair{Dst("/first"), again}}) {
+    SCOPED_TRACE(from);
+    auto job = MakeJob(settings);
+    job->DocSettings = JobSettings();
+    job->AddItem(from, to, "Folder");
+    const int ends = window->Count(WM_JOBEND);
+    job->Resume();
+    ASSERT_TRUE(PumpUntil([&] { return window->Count(WM_JOBEND) == ends + 1; }, 480));
+    EXPECT_THAT(ActionLines(), Contains("Verified " + from + "/m.ppt: 3 of 3 pages"));
+    EXPECT_EQ(job->Counts.Verified, 1);
+    EXPECT_EQ(job->Counts.Failed, 0);
+  }
+  // The mark really is on the restamped file's pages, measured against the unstamped file.
+  const auto plain = RenderToPdf({first + "/m.ppt"}, work / "plain");
+  const auto restamped = RenderToPdf({again + "/m.ppt"}, work / "restamped");
+  ASSERT_FALSE(plain[0].empty());
+  ASSERT_FALSE(restamped[0].empty());
+  const auto m = MeasurePdf(restamped[0], RRgb{255, 0, 0}, 0, plain[0]);
+  ASSERT_TRUE(m.has_value());
+  EXPECT_NEAR(m->opacity, 0.3, 0.12);
 }
 
 // Documents of one name in one folder (a.doc and a.xls) and a PDF copied along beside a
