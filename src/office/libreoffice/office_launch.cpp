@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -20,6 +21,10 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+
+#include <rtl/digest.h>
+
+#include "office/libreoffice/uno_convert.h"
 
 namespace stampwell {
 
@@ -229,6 +234,31 @@ std::string OfficePipeSocketPath(const std::string& pipeName) {
   return "";
 }
 
+std::string SingleInstancePipePath(const std::string& profileDir) {
+  const OUString url = uno::FileUrl(profileDir);
+  sal_uInt8 digest[RTL_DIGEST_LENGTH_MD5];
+  rtl_digest_MD5(url.getStr(), sal_uInt32(url.getLength() * sizeof(sal_Unicode)), digest,
+                 sizeof digest);
+  std::string name = "OSL_PIPE_" + std::to_string(::geteuid()) + "_SingleOfficeIPC_";
+  char hex[3];
+  for (const sal_uInt8 byte : digest) {
+    std::snprintf(hex, sizeof hex, "%x", unsigned(byte));
+    name += hex;
+  }
+  struct stat st {};
+  for (const char* dir : {"/tmp/", "/var/tmp/"})
+    if (::lstat((dir + name).c_str(), &st) == 0) return dir + name;
+  return "/tmp/" + name;
+}
+
+void RemoveSingleInstancePipe(const std::string& profileDir) {
+  if (profileDir.empty()) return;
+  const std::string path = SingleInstancePipePath(profileDir);
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_uid == ::geteuid())
+    ::unlink(path.c_str());
+}
+
 std::string PipeSocketProblem(const std::string& path) {
   struct stat st {};
   if (path.empty()) return "the office's pipe cannot be found";
@@ -283,6 +313,7 @@ int RemoveLeftoversOfDeadRuns(const std::string& tempDir) {
       if (!any) break;
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    RemoveSingleInstancePipe(path);
     fs::remove_all(path, ec);
     if (!fs::exists(path, ec)) ++removed;
   }

@@ -38,6 +38,15 @@ std::string OfficePipePrefix();     // "stampwell_<pid>_"
 // /tmp, or /var/tmp when /tmp cannot be written); empty when it is in neither.
 std::string OfficePipeSocketPath(const std::string& pipeName);
 
+// The socket of the single-instance pipe of an office started on the profile folder
+// profileDir (in /tmp, or /var/tmp), whether or not it exists: LibreOffice names it
+// "OSL_PIPE_<uid>_SingleOfficeIPC_" and the MD5 of the profile's URL (of its UTF-16 code
+// units), each byte in hex without leading zeros. An office that ends by itself removes it;
+// one that is killed leaves it behind.
+std::string SingleInstancePipePath(const std::string& profileDir);
+// Removes that socket, when it is one of this user's, once the office on profileDir is gone.
+void RemoveSingleInstancePipe(const std::string& profileDir);
+
 // Empty when path is a socket owned by this user that neither group nor others may reach;
 // otherwise why it may not be used.
 std::string PipeSocketProblem(const std::string& path);

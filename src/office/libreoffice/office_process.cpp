@@ -270,6 +270,7 @@ void TOfficeProcess::EndAll() {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
       }
     }
+    RemoveSingleInstancePipe(profileDir);
     if (!profileDir.empty()) RemoveTree(profileDir);
   }
   LiveProcesses().clear();
@@ -435,6 +436,8 @@ void TOfficeProcess::Quit() {
   if (Alive()) Kill();
   Reap(true);
   StopWatchdog();
+  // A killed office leaves its single-instance pipe's socket in /tmp.
+  RemoveSingleInstancePipe(profileDir_);
   if (!keepProfile_) RemoveProfile();
   NoteGone(this);
 }

@@ -149,5 +149,21 @@ TEST(OfficeProfile, EveryOfficeRunsWithTheProgramsSettings) {
   }
 }
 
+// An office that is killed (a call that overran its limit, a hung document, the program's way
+// out) leaves the socket of its single-instance pipe in /tmp; one such socket per killed
+// office would pile up there. Quitting the process object takes it away.
+TEST(OfficeProfile, AKilledOfficeLeavesNoSocketBehind) {
+  auto process = TOfficeProcess::Start(false);
+  ASSERT_TRUE(process && process->Alive());
+  const std::string socket = SingleInstancePipePath(process->ProfileDir());
+  struct stat st {};
+  ASSERT_EQ(::lstat(socket.c_str(), &st), 0) << "the office's socket is not where it is looked for: "
+                                             << socket;
+  EXPECT_TRUE(S_ISSOCK(st.st_mode));
+  process->Kill();
+  process->Quit();
+  EXPECT_NE(::lstat(socket.c_str(), &st), 0) << socket << " left behind";
+}
+
 }  // namespace
 }  // namespace stampwell
