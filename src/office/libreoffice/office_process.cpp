@@ -195,8 +195,14 @@ class TProfileTemplate {
     }
     return dir_;
   }
-  void Remove() {
-    std::lock_guard<std::mutex> lock(mutex_);
+  // wait false: not while the folder is being set up (its office is ended by then, and a
+  // later run removes a folder left under this process's name).
+  void Remove(bool wait = true) {
+    std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
+    if (wait)
+      lock.lock();
+    else if (!lock.try_lock())
+      return;
     if (!dir_.empty()) RemoveTree(dir_);
     dir_.clear();
   }
@@ -255,7 +261,12 @@ std::string TOfficeProcess::SetUpProfileTemplate() {
 }
 
 void TOfficeProcess::EndAll() {
-  TProfileTemplate::Instance().Remove();
+  EndAllLive();
+  // After the offices: one being started to set the profile up is among them.
+  TProfileTemplate::Instance().Remove(false);
+}
+
+void TOfficeProcess::EndAllLive() {
   std::lock_guard<std::mutex> lock(g_liveMutex);
   for (const auto& [process, entry] : LiveProcesses()) {
     const auto& [pid, profileDir] = entry;

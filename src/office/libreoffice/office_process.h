@@ -158,6 +158,7 @@ class TOfficeProcess {
   // Starts an office on a new profile only for the office to set the profile up, ends it,
   // and returns the profile's folder ("" when the office did not end by itself).
   static std::string SetUpProfileTemplate();
+  static void EndAllLive();
   void Spawn();
   void Connect(std::chrono::steady_clock::time_point deadline);
   void StartWatchdog();
