@@ -227,23 +227,7 @@ bool CopyProfileTemplate(const std::string& from, const std::string& dir) {
 }  // namespace
 
 std::string TOfficeProcess::SetUpProfileTemplate() {
-  std::shared_ptr<TOfficeProcess> p(new TOfficeProcess());
-  p->profileDir_ = MakeProfileDir();
-  p->pipeName_ = UniquePipeName();
-  try {
-    p->Spawn();
-  } catch (...) {
-    p->RemoveProfile();
-    throw;
-  }
-  p->StartWatchdog();
-  try {
-    p->Connect(Clock::now() + kStartLimit);
-  } catch (...) {
-    p->Kill();
-    p->Quit();
-    throw;
-  }
+  const auto p = Launch(false, MakeProfileDir());
   // Ended the usual way, so that the office writes its settings out; only an office that
   // ended by itself leaves a profile worth copying.
   p->keepProfile_ = true;
@@ -290,16 +274,21 @@ void TOfficeProcess::EndAllLive() {
 std::shared_ptr<TOfficeProcess> TOfficeProcess::Start(bool withDisplay) {
   LocalUnoContext();  // fail early, before a process exists, when UNO cannot start
   const std::string ready = TProfileTemplate::Instance().Folder(SetUpProfileTemplate);
+  std::string profile = MakeProfileDir();
+  if (!ready.empty() && !CopyProfileTemplate(ready, profile)) {
+    // Half a copy is no profile to start from: an empty one as before.
+    RemoveTree(profile);
+    profile = MakeProfileDir();
+  }
+  return Launch(withDisplay, profile);
+}
+
+std::shared_ptr<TOfficeProcess> TOfficeProcess::Launch(bool withDisplay,
+                                                       const std::string& profileDir) {
   std::shared_ptr<TOfficeProcess> p(new TOfficeProcess());
   p->withDisplay_ = withDisplay;
-  p->profileDir_ = MakeProfileDir();
-  if (!ready.empty() && !CopyProfileTemplate(ready, p->profileDir_)) {
-    // Half a copy is no profile to start from: an empty one as before.
-    p->RemoveProfile();
-    p->profileDir_ = MakeProfileDir();
-  }
+  p->profileDir_ = profileDir;
   p->pipeName_ = UniquePipeName();
-
   try {
     p->Spawn();
   } catch (...) {

@@ -158,6 +158,8 @@ class TOfficeProcess {
   // Starts an office on a new profile only for the office to set the profile up, ends it,
   // and returns the profile's folder ("" when the office did not end by itself).
   static std::string SetUpProfileTemplate();
+  // Starts and connects a process on the profile folder given (which it then owns).
+  static std::shared_ptr<TOfficeProcess> Launch(bool withDisplay, const std::string& profileDir);
   static void EndAllLive();
   void Spawn();
   void Connect(std::chrono::steady_clock::time_point deadline);
