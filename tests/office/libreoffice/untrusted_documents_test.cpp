@@ -424,6 +424,11 @@ void OpenTrusting(TOfficeProcess& office, const RDocument& doc, const std::strin
   const css::uno::Sequence<css::beans::PropertyValue> args(load, 3);
   auto component = loader->loadComponentFromURL(uno::FileUrl(doc.path), "_blank", 0, args);
   ASSERT_TRUE(component.is()) << doc.path;
+  // An opening macro may run after the load has returned (Word's Document_Open runs on an
+  // event the office posts): a reader's document stays open long enough for it, so the
+  // control waits for it (a macro that never runs still shows, after the wait).
+  for (int i = 0; doc.macro && i < 100 && !FileExists(fx->outside + "macro-ran"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   css::uno::Reference<css::frame::XStorable> storable(component, css::uno::UNO_QUERY_THROW);
   const css::beans::PropertyValue filter = Prop("FilterName", css::uno::Any(uno::ToOU(doc.pdfFilter)));
   const css::uno::Sequence<css::beans::PropertyValue> store(&filter, 1);
