@@ -41,6 +41,15 @@ bool NeedCopy(const RJobSettings& settings, const std::string& source, const std
 }
 
 // A folder of its own in the system's temporary folder, removed with what it holds.
+// Closes the engine's document; an engine that breaks its promise not to throw on Close
+// must not hide the error being reported or fail a file already done.
+void CloseQuietly(TFileEngine& engine) {
+  try {
+    engine.Close();
+  } catch (...) {
+  }
+}
+
 class TTempFolder {
  public:
   TTempFolder() {
@@ -248,16 +257,10 @@ std::string TFileWorker::PrintForCheck(const RFileKind& kind, TFileEngine& engin
       printer->PrintToPDFFile(pdf);
     }
   } catch (...) {
-    try {
-      printer->Close();
-    } catch (...) {
-    }
+    CloseQuietly(*printer);
     throw;
   }
-  try {
-    printer->Close();
-  } catch (...) {
-  }
+  CloseQuietly(*printer);
   if (!FileExists(pdf)) {
     reason = "no PDF of it could be made";
     return {};
@@ -283,16 +286,10 @@ std::string TFileWorker::BlankMarkedCopy(TFileEngine& engine, const std::string&
     engine.AddWaterMark(blank);
     engine.SaveAs(copy);
   } catch (...) {
-    try {
-      engine.Close();
-    } catch (...) {
-    }
+    CloseQuietly(engine);
     throw;
   }
-  try {
-    engine.Close();
-  } catch (...) {
-  }
+  CloseQuietly(engine);
   if (!FileExists(copy)) {
     reason = "no copy of it could be made";
     return {};
@@ -388,16 +385,10 @@ void TFileWorker::MakePdf(const RFileKind& kind, TFileEngine& engine, const std:
   try {
     printer.PrintToPDFFile(pdfPath);
   } catch (...) {
-    try {
-      printer.Close();
-    } catch (...) {
-    }
+    CloseQuietly(printer);
     throw;
   }
-  try {
-    printer.Close();
-  } catch (...) {
-  }
+  CloseQuietly(printer);
 }
 
 void TFileWorker::FileFailed(const std::string& source, const std::string& message, int rest,

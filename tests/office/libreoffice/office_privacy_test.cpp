@@ -122,20 +122,18 @@ TEST(OfficeProfile, EveryOfficeRunsWithTheProgramsSettings) {
     SCOPED_TRACE("office " + std::to_string(i + 1));
     auto process = TOfficeProcess::Start(false);
     ASSERT_TRUE(process && process->Alive());
-    bool on = true;
-    EXPECT_TRUE(SettingOf(*process, "/org.openoffice.Office.Common/Misc", "UseLocking") >>= on);
-    EXPECT_FALSE(on) << "document locking";
-    on = true;
-    EXPECT_TRUE(SettingOf(*process, "/org.openoffice.Office.Calc/Filter/Import/VBA",
-                          "Executable") >>= on);
-    EXPECT_FALSE(on) << "VBA made runnable";
-    on = true;
-    EXPECT_TRUE(SettingOf(*process, "/org.openoffice.Office.Recovery/AutoSave", "Enabled") >>= on);
-    EXPECT_FALSE(on) << "autosave";
-    on = true;
-    EXPECT_TRUE(SettingOf(*process, "/org.openoffice.Office.Common/Filter/Microsoft/Export",
-                          "EnablePowerPointPreview") >>= on);
-    EXPECT_FALSE(on) << "PowerPoint preview";
+    // Switches that must be off: document locking, VBA made runnable, autosave, the preview.
+    for (const auto& [node, name] :
+         {std::pair{"/org.openoffice.Office.Common/Misc", "UseLocking"},
+          std::pair{"/org.openoffice.Office.Calc/Filter/Import/VBA", "Executable"},
+          std::pair{"/org.openoffice.Office.Writer/Filter/Import/VBA", "Executable"},
+          std::pair{"/org.openoffice.Office.Recovery/AutoSave", "Enabled"},
+          std::pair{"/org.openoffice.Office.Common/Filter/Microsoft/Export",
+                    "EnablePowerPointPreview"}}) {
+      bool on = true;
+      EXPECT_TRUE(SettingOf(*process, node, name) >>= on) << node << "/" << name;
+      EXPECT_FALSE(on) << node << "/" << name;
+    }
     OUString proxy;
     EXPECT_TRUE(SettingOf(*process, "/org.openoffice.Inet/Settings", "ooInetHTTPProxyName") >>=
                 proxy);
