@@ -2,6 +2,7 @@
 #include "verify/page_verifier.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <mutex>
 
@@ -67,6 +68,25 @@ bool Render(const poppler::document& doc, int index, double dpi, RgbPage& out) {
   return true;
 }
 
+// A page whose shorter side is under an inch (a stamp-sized image saved as a PDF) holds a few
+// pixels at the verifier's resolution, far fewer than a mark needs to be told from a stray
+// pixel: it is looked at enlarged, as a reader zooms in, to the width of ordinary paper, and
+// measured as such a page would be. Never beyond kMostPixels along its longer side.
+constexpr double kSmallPage = 72.0;    // points
+constexpr double kPaperWidth = 595.0;  // points, A4
+constexpr double kMostPixels = 6000.0;
+
+double PageDpi(const poppler::document& doc, int index, double dpi) {
+  std::unique_ptr<poppler::page> page(doc.create_page(index));
+  if (!page) return dpi;
+  const poppler::rectf box = page->page_rect();
+  const double shorter = std::min(std::abs(box.width()), std::abs(box.height()));
+  const double longer = std::max(std::abs(box.width()), std::abs(box.height()));
+  if (shorter <= 0 || shorter >= kSmallPage) return dpi;
+  const double enlarged = dpi * kPaperWidth / shorter;
+  return std::max(dpi, std::min(enlarged, kMostPixels * 72.0 / longer));
+}
+
 }  // namespace
 
 TPageVerifier::TPageVerifier(TColor markColor, double dpi) : color_(markColor), dpi_(dpi) {}
@@ -98,11 +118,12 @@ RPageCheck TPageVerifier::Check(const std::string& pdfPath, const std::string& a
     if (!onlyPages.empty() &&
         std::find(onlyPages.begin(), onlyPages.end(), i + 1) == onlyPages.end())
       continue;
-    if (!Render(*doc, i, dpi_, page)) {
+    const double dpi = PageDpi(*doc, i, dpi_);
+    if (!Render(*doc, i, dpi, page)) {
       result.Unmarked.push_back(i + 1);
       continue;
     }
-    const bool haveUnder = against && i < against->pages() && Render(*against, i, dpi_, under);
+    const bool haveUnder = against && i < against->pages() && Render(*against, i, dpi, under);
     if (!finder.Shows(page.image, haveUnder ? &under.image : nullptr))
       result.Unmarked.push_back(i + 1);
   }

@@ -23,6 +23,7 @@ constexpr TColor kGreen = 0x0000A000;
 struct Page {
   std::string body = "BT /F1 12 Tf 72 770 Td (Quarterly report, body text in black.) Tj ET\n";
   std::string mark;  // drawing commands of the mark, if any
+  std::string box = "0 0 595 842";  // the media box: A4 unless given
 };
 
 // The mark as the office draws it: large text turned 45 degrees, in rgb (0..1), half
@@ -51,7 +52,7 @@ std::string Pdf(const std::vector<Page>& pages) {
   for (std::size_t i = 0; i < pages.size(); ++i) {
     const std::string content = pages[i].body + pages[i].mark;
     objects.push_back(
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources "
+        "<< /Type /Page /Parent 2 0 R /MediaBox [" + pages[i].box + "] /Resources "
         "<< /Font << /F1 3 0 R /F2 4 0 R >> /ExtGState << /GS1 5 0 R >> >> "
         "/Contents " +
         std::to_string(first + 2 * i + 1) + " 0 R >>");
@@ -128,6 +129,24 @@ TEST_F(PageVerifierTest, AMarkOffThePageOrInAnotherColourDoesNotCount) {
   EXPECT_EQ(r.Unmarked, (std::vector<int>{2, 3, 4}));
   // The green one is found by a verifier looking for green.
   EXPECT_EQ(TPageVerifier(kGreen).Check(dir / "off.pdf").Unmarked, (std::vector<int>{1, 2, 3}));
+}
+
+// A picture saved as a PDF page a few points wide, stamped with a mark made to fit it: a reader
+// zooms in and reads the mark, and so does the verifier (at its own resolution the page is a
+// few pixels). Such a page without the mark still fails.
+TEST_F(PageVerifierTest, AMarkOnAPageAFewPointsWideIsFound) {
+  Page tiny;
+  tiny.body = "";
+  tiny.box = "0 0 3.84 3.84";
+  tiny.mark = "q 0.00645 0 0 0.00645 0 0 cm\n" + Mark(297, 421) + "Q\n";
+  Page bare = tiny;
+  bare.mark.clear();
+  Page strip = tiny;  // 3.84 by 200 points: enlarged less, so that it stays within 6,000 pixels
+  strip.box = "0 0 3.84 200";
+  strip.mark = "q 0.00645 0 0 0.00645 0 100 cm\n" + Mark(297, 421) + "Q\n";
+  const auto r = TPageVerifier(kMagenta).Check(Write("tiny.pdf", {tiny, bare, strip, Marked()}));
+  EXPECT_EQ(r.Pages, 4);
+  EXPECT_EQ(r.Unmarked, (std::vector<int>{2}));
 }
 
 TEST_F(PageVerifierTest, SolidAndTransparentMarksAreBothFound) {
