@@ -31,4 +31,6 @@ target_link_libraries(stampwell_uno INTERFACE uno_cppuhelpergcc3 uno_cppu uno_sa
 # into the system's library folder are not enough: the UNO libraries find their own private
 # ones (libreglo, libunoidllo, libxmlreaderlo) through $ORIGIN, which names the folder they
 # were loaded from, and only the program folder holds those.
-target_link_options(stampwell_uno INTERFACE "-Wl,-rpath,${LIBREOFFICE_PROGRAM_DIR}")
+# The component the office loads needs no search path: the office has those libraries loaded.
+target_link_options(stampwell_uno INTERFACE
+  "$<$<NOT:$<STREQUAL:$<TARGET_PROPERTY:TYPE>,MODULE_LIBRARY>>:-Wl,-rpath,${LIBREOFFICE_PROGRAM_DIR}>")

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cmath>
 #include <optional>
 #include <stdexcept>
@@ -192,6 +193,13 @@ bool IsOurSheetMarkName(const std::string& name) {
 // area a drawing covers as printed.
 void TXlsWaterMark::AddWaterMark() {
   const int size = ParseWatermarkSize(DocSettings.DocWatermarkSize);
+  if (StampInOffice &&
+      doc_.Call("StampInOffice",
+                {DocSettings.DocWaterMarkStr, DocSettings.DocFontName, DocSettings.DocWatermarkSize,
+                 static_cast<std::int32_t>(DocSettings.DocWatermarkColor),
+                 DocSettings.Transparent, DocSettings.HX, ActiveSheetOnly})
+          .AsBool())
+    return;
   std::vector<OleVariant> sheets;
   if (ActiveSheetOnly) {
     sheets.push_back(app_.Get("ActiveSheet"));

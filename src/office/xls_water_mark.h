@@ -95,6 +95,17 @@ class TXlsWaterMark {
   TPDFStack* PDFStack = nullptr;  // not owned; only PDFPrinterName is read
   // One mark on the sheet the workbook shows, instead of one per printed page of every sheet.
   bool ActiveSheetOnly = false;
+  // AddWaterMark first asks the workbook to run this same stamp inside the office
+  // (Workbook.StampInOffice, with the settings); only when it cannot are the calls made from
+  // here, one by one.
+  bool StampInOffice = true;
+
+  // Works on a workbook some other code opened: app's ActiveSheet and workbook's Worksheets
+  // are what the stamp uses (the component inside the office hands its own).
+  void UseWorkbook(const OleVariant& app, const OleVariant& workbook) {
+    app_ = app;
+    doc_ = workbook;
+  }
 
  private:
   void StartFailed(const std::string& reason);

@@ -38,12 +38,15 @@ man_covers_usage() {  # man_covers_usage <usage text>
   return $missing
 }
 
-# Every file an install puts under its prefix, relative to it, sorted.
-expected_files() {  # expected_files <app id>
-  local id=$1
+# Every file an install puts under its prefix, relative to it, sorted; the component the office
+# loads sits in <component dir> (lib/stampwell, or the distribution's library folder).
+expected_files() {  # expected_files <app id> <component dir>
+  local id=$1 components=$2
   {
     echo bin/stampwell
     echo bin/stampwell-cli
+    echo "$components/libstampwell_in_office.so"
+    echo "$components/stampwell_in_office.components"
     echo share/applications/$id.desktop
     echo share/bash-completion/completions/stampwell-cli
     for s in "${icon_sizes[@]}"; do echo share/icons/hicolor/${s}x${s}/apps/$id.png; done

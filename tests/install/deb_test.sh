@@ -71,7 +71,7 @@ grep -q "libgtest\|libbenchmark\|-dev" <<<"$depends" && bad "Depends names test 
 # --- The files: the install list under /usr, with the documentation, nothing elsewhere.
 listing=$(dpkg-deb -c "$deb")
 files=$(awk '$1 !~ /^d/ {print $6}' <<<"$listing" | sed 's|^\./usr/||' | LC_ALL=C sort)
-expected=$({ expected_files "$id"
+expected=$({ expected_files "$id" "lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/stampwell"
   printf '%s\n' share/doc/stampwell/README.md.gz share/doc/stampwell/changelog.gz \
     share/doc/stampwell/copyright share/lintian/overrides/stampwell; } | LC_ALL=C sort)
 if [ "$files" != "$expected" ]; then

@@ -17,10 +17,23 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 \
 
 # --- The files, and only those.
 actual=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)
-if [ "$actual" != "$(expected_files "$id")" ]; then
+components=${STAMPWELL_COMPONENT_DIR:?the install test needs STAMPWELL_COMPONENT_DIR}
+if [ "$actual" != "$(expected_files "$id" "$components")" ]; then
   bad "installed files differ from the expected list:"
-  diff <(expected_files "$id") <(echo "$actual")
+  diff <(expected_files "$id" "$components") <(echo "$actual")
 fi
+# The component: its registration names the library beside it, which finds every library it
+# needs and exports only its entry point (the libraries linked into it stay its own).
+component=$prefix/$components/libstampwell_in_office.so
+grep -q 'uri="libstampwell_in_office.so"' "$prefix/$components/stampwell_in_office.components" \
+  || bad "the component's registration does not name the library beside it"
+# It is loaded into soffice.bin, which has LibreOffice's program folder loaded: it needs no
+# search path of its own, and finds everything from there.
+readelf -d "$component" | grep -q "R\(UN\)\?PATH" && bad "the component has a library search path"
+LD_LIBRARY_PATH=/usr/lib/libreoffice/program ldd "$component" | grep "not found" \
+  && bad "the component does not find its libraries beside LibreOffice's"
+exported=$(nm -D --defined-only "$component" | awk '$2 == "T" {print $3}')
+[ "$exported" = component_getFactory ] || bad "the component exports more than its entry point: $exported"
 for s in "${icon_sizes[@]}"; do
   png=$prefix/share/icons/hicolor/${s}x${s}/apps/$id.png
   file -b "$png" | grep -q "PNG image data, $s x $s, 8-bit/color RGBA" \

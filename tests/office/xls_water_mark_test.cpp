@@ -2,6 +2,7 @@
 #include "office/xls_water_mark.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <tuple>
@@ -50,6 +51,8 @@ class ExcelEngine : public EngineFixture {
     server.SetShapes(kXlsShapes, {});
     engine.PDFStack = &pdf;
     engine.DocSettings = {"Internal", "Verdana", "48", 0x000000FF, true, true};
+    // The calls the engine makes itself; the stamp inside the office has tests of its own.
+    engine.StampInOffice = false;
   }
 
   void Open() {
@@ -421,6 +424,45 @@ TEST_F(ExcelWorkbook, ActiveSheetOnlyPutsOneMarkOnTheShownSheetsFirstPage) {
   EXPECT_EQ(Matching(server.Log(), "Worksheets"), Lines{});
   EXPECT_EQ(server.Shapes(kXlsShapes), (Lines{kXlsName}));
   EXPECT_EQ(Marks(), (Lines{"App.ActiveSheet " + kXlsName + " 100,300"}));
+  engine.CloseExcelApp();
+}
+
+// The same stamp inside the office: the workbook is asked once, with every setting, and the
+// engine makes no call of its own when it is done there; when the office cannot, the engine
+// makes its usual calls after that one question.
+TEST_F(ExcelWorkbook, TheStampGoesIntoTheOfficeWhenTheWorkbookCanRunItThere) {
+  SheetScript sheet;
+  sheet.shapes = {kXlsName};
+  Script({sheet});
+  Open();
+  engine.StampInOffice = true;
+  engine.ActiveSheetOnly = true;
+  engine.DocSettings.DocWatermarkColor = 0xFF000005;  // a system colour: all 32 bits travel
+  const std::string asked =
+      "call Book.StampInOffice(Str(\"Internal\"), Str(\"Verdana\"), Str(\"48\"), Int(" +
+      std::to_string(static_cast<std::int32_t>(0xFF000005)) + "), Bool(-1), Bool(-1), Bool(-1))";
+  server.SetValue("Book", "StampInOffice", true);
+  engine.AddWaterMark();
+  EXPECT_EQ(server.Log(), Lines{asked});
+  EXPECT_EQ(server.Shapes(Sheet(1) + ".Shapes"), Lines{kXlsName});
+
+  // Refused: exactly the calls of an engine that never asks, after the question.
+  engine.ActiveSheetOnly = false;
+  engine.StampInOffice = false;
+  server.ClearCalls();
+  engine.AddWaterMark();
+  const Lines own = server.Log();
+  ASSERT_FALSE(own.empty());
+  server.SetValue("Book", "StampInOffice", false);
+  engine.StampInOffice = true;
+  server.ClearCalls();
+  engine.AddWaterMark();
+  Lines refused = server.Log();
+  ASSERT_FALSE(refused.empty());
+  EXPECT_EQ(refused.front(), std::string(asked).replace(asked.rfind("Bool(-1)"), 8, "Bool(0)"));
+  refused.erase(refused.begin());
+  EXPECT_EQ(refused, own);
+  EXPECT_EQ(server.Shapes(Sheet(1) + ".Shapes"), Lines{kXlsName});
   engine.CloseExcelApp();
 }
 

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <vector>
@@ -10,6 +12,7 @@
 #include <com/sun/star/awt/Point.hpp>
 #include <com/sun/star/awt/Rectangle.hpp>
 #include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -39,6 +42,7 @@
 #include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/text/XText.hpp>
 
+#include "office/libreoffice/in_office.h"
 #include "office/libreoffice/libreoffice_servers.h"
 #include "office/libreoffice/office_application.h"
 #include "office/libreoffice/shape_objects.h"
@@ -59,11 +63,6 @@ namespace {
 // An open workbook. One whose active sheet could be read from the file itself is loaded
 // without a view (much faster); viewSheet is then the sheet a view would show, and a view
 // is made only if a sheet is activated. Otherwise the workbook has a view from the start.
-// A text effect added to a sheet through the server, and that sheet.
-struct RAddedTextEffect {
-  Reference<css::sheet::XSpreadsheet> Sheet;
-  Reference<css::drawing::XShape> Shape;
-};
 using AddedTextEffects = std::shared_ptr<std::vector<RAddedTextEffect>>;
 
 // A page style's paper, margins (Excel's: from the paper's edge to the cells, so a header or
@@ -570,6 +569,42 @@ DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s, const BookPtr& bo
     return OleVariant();
   });
   obj->Prop("ActiveSheet", [book](const Args&) { return OleVariant(MakeSheet(book)); });
+  // StampInOffice(Text, Font, Size, Color, Transparent, Oblique, ActiveSheetOnly): the Excel
+  // engine's stamp, run inside the office by the program's component (one call instead of
+  // some fifty a sheet); false, with nothing done, when the office has no such component.
+  obj->Func("StampInOffice", [book](const Args& a) {
+    const auto stamper = book->doc->Process()->InOfficeStamper();
+    if (!stamper.is()) return OleVariant(false);
+    auto named = [](const char* name, css::uno::Any value) {
+      return css::beans::NamedValue(OUString::createFromAscii(name), std::move(value));
+    };
+    const css::beans::NamedValue values[] = {
+        named(in_office::kTask, css::uno::Any(OUString::createFromAscii(in_office::kExcelStamp))),
+        named(in_office::kModel, css::uno::Any(book->doc->Model())),
+        named(in_office::kViewSheet, css::uno::Any(sal_Int32(book->viewSheet))),
+        named(in_office::kText, css::uno::Any(uno::ToOU(ArgAt(a, 0).AsString()))),
+        named(in_office::kFont, css::uno::Any(uno::ToOU(ArgAt(a, 1).AsString()))),
+        named(in_office::kSize, css::uno::Any(uno::ToOU(ArgAt(a, 2).AsString()))),
+        named(in_office::kColor,
+              css::uno::Any(sal_Int64(static_cast<std::uint32_t>(ArgAt(a, 3).AsInt())))),
+        named(in_office::kTransparent, css::uno::Any(ArgAt(a, 4).AsBool())),
+        named(in_office::kOblique, css::uno::Any(ArgAt(a, 5).AsBool())),
+        named(in_office::kActiveSheetOnly, css::uno::Any(ArgAt(a, 6).AsBool())),
+    };
+    const css::uno::Any answer = stamper->execute(
+        css::uno::Sequence<css::beans::NamedValue>(values, std::size(values)));
+    css::uno::Sequence<Reference<css::uno::XInterface>> added;
+    answer >>= added;
+    for (sal_Int32 i = 0; i + 1 < added.getLength(); i += 2) {
+      Reference<css::sheet::XSpreadsheet> sheet(added[i], UNO_QUERY);
+      Reference<css::drawing::XShape> shape(added[i + 1], UNO_QUERY);
+      if (!sheet.is() || !shape.is()) continue;
+      book->added->push_back({sheet, shape});
+      book->doc->KeepShape(shape);
+    }
+    CountStampMadeInOffice();
+    return OleVariant(true);
+  });
   auto sheets = std::make_shared<TGuardedObject>(GuardOf(doc->Process()));
   auto all = [doc] {
     Reference<css::sheet::XSpreadsheetDocument> book(doc->Model(), UNO_QUERY_THROW);
@@ -598,6 +633,32 @@ DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s, const BookPtr& bo
 }
 
 }  // namespace
+
+std::function<void()> PrepareWorkbookStore(const TOfficeDocument& doc,
+                                           const std::vector<RAddedTextEffect>& added,
+                                           const std::string& filter) {
+  KeepAddedTextEffectsPrinted(added);
+  if (filter != "MS Excel 97") return {};
+  return RaiseTurnedTextEffects(doc);
+}
+
+RExcelHere ExcelObjectsHere(const Reference<css::uno::XComponentContext>& context,
+                            const Reference<css::frame::XModel>& model, int viewSheet) {
+  auto state = std::make_shared<ExcelState>();
+  auto book = std::make_shared<Book>();
+  book->doc = TOfficeDocument::Adopt(TOfficeProcess::Here(context), OfficeKind::Calc, model);
+  book->viewSheet = viewSheet;
+  state->active = book;
+  RExcelHere here;
+  here.Process = book->doc->Process();
+  here.Workbook = MakeWorkbook(state, book);
+  auto app = std::make_shared<TGuardedObject>(GuardOf(book->doc->Process()));
+  // The state lives as long as the application object: the workbook holds it only weakly.
+  app->Prop("ActiveSheet", [book, state](const Args&) { return OleVariant(MakeSheet(book)); });
+  here.App = app;
+  here.Added = book->added;
+  return here;
+}
 
 DispatchPtr CreateExcelApplication() {
   auto s = std::make_shared<ExcelState>();
@@ -641,9 +702,30 @@ DispatchPtr CreateExcelApplication() {
         [weakDoc, added = book->added](const std::string& filter) -> std::function<void()> {
           auto d = weakDoc.lock();
           if (!d) return {};
-          KeepAddedTextEffectsPrinted(*added);
-          if (filter != "MS Excel 97") return {};
-          return RaiseTurnedTextEffects(*d);
+          const auto stamper = d->Process()->InOfficeStamper();
+          if (!stamper.is()) return PrepareWorkbookStore(*d, *added, filter);
+          // Inside the office: one call each way instead of a few for every mark.
+          css::uno::Sequence<Reference<css::uno::XInterface>> shapes(
+              static_cast<sal_Int32>(added->size() * 2));
+          auto* out = shapes.getArray();
+          for (const auto& [sheet, shape] : *added) {
+            *out++ = sheet;
+            *out++ = shape;
+          }
+          auto task = [](const char* name) {
+            return css::beans::NamedValue(OUString::createFromAscii(in_office::kTask),
+                                          css::uno::Any(OUString::createFromAscii(name)));
+          };
+          const css::beans::NamedValue before[] = {
+              task(in_office::kExcelBeforeStore),
+              {OUString::createFromAscii(in_office::kModel), css::uno::Any(d->Model())},
+              {OUString::createFromAscii(in_office::kAdded), css::uno::Any(shapes)},
+              {OUString::createFromAscii(in_office::kFilter), css::uno::Any(uno::ToOU(filter))},
+          };
+          stamper->execute(css::uno::Sequence<css::beans::NamedValue>(before, std::size(before)));
+          return [stamper, after = task(in_office::kExcelAfterStore)] {
+            stamper->execute(css::uno::Sequence<css::beans::NamedValue>(&after, 1));
+          };
         });
     s->active = book;
     if (s->app->Visible()) {

@@ -2,12 +2,14 @@
 #include "office/libreoffice/libreoffice_servers.h"
 
 #include <atomic>
+#include <mutex>
 
 #include "office/automation/automation.h"
 #include "office/libreoffice/excel_server.h"
 #include "office/libreoffice/office_process.h"
 #include "office/libreoffice/powerpoint_server.h"
 #include "office/libreoffice/word_server.h"
+#include "platform/paths.h"
 
 namespace stampwell {
 
@@ -16,6 +18,10 @@ std::atomic<bool> hasDisplay{false};
 std::atomic<long long> callLimitMs{120000};
 std::atomic<int> restartLimit{kOfficeRestartLimit};
 std::atomic<bool> excelWithoutView{true};
+std::atomic<bool> stampsInOffice{true};
+std::atomic<long long> stampsMadeInOffice{0};
+std::mutex componentsMutex;
+std::string componentsFile;  // "" for the search from the executable's folder
 }  // namespace
 
 void SetOfficeHasDisplay(bool value) { hasDisplay = value; }
@@ -32,6 +38,30 @@ int OfficeRestartLimit() { return restartLimit; }
 
 void SetExcelLoadsWithoutView(bool withoutView) { excelWithoutView = withoutView; }
 bool ExcelLoadsWithoutView() { return excelWithoutView; }
+
+void SetStampsInOffice(bool inOffice) { stampsInOffice = inOffice; }
+bool StampsInOffice() { return stampsInOffice; }
+long long StampsMadeInOffice() { return stampsMadeInOffice; }
+void CountStampMadeInOffice() { ++stampsMadeInOffice; }
+
+void SetInOfficeComponentsFile(const std::string& path) {
+  std::lock_guard<std::mutex> lock(componentsMutex);
+  componentsFile = path;
+}
+
+std::string InOfficeComponentsFile() {
+  {
+    std::lock_guard<std::mutex> lock(componentsMutex);
+    if (!componentsFile.empty()) return FileExists(componentsFile) ? componentsFile : "";
+  }
+  return FindInOfficeComponents(ExecutableDir());
+}
+
+std::string FindInOfficeComponents(const std::string& exeDir) {
+  for (const std::string& folder : {exeDir, exeDir + STAMPWELL_COMPONENT_FROM_BIN + "/"})
+    if (FileExists(folder + kInOfficeComponentsName)) return folder + kInOfficeComponentsName;
+  return "";
+}
 
 void RegisterLibreOfficeServers() {
   RegisterOleServer("Word.Application", [] { return CreateWordApplication(); });

@@ -312,6 +312,16 @@ std::shared_ptr<TOfficeDocument> TOfficeDocument::New(std::shared_ptr<TOfficePro
   return doc;
 }
 
+std::shared_ptr<TOfficeDocument> TOfficeDocument::Adopt(std::shared_ptr<TOfficeProcess> process,
+                                                        OfficeKind kind,
+                                                        const Reference<css::frame::XModel>& model) {
+  auto doc = std::shared_ptr<TOfficeDocument>(new TOfficeDocument());
+  doc->process_ = std::move(process);
+  doc->kind_ = kind;
+  doc->component_.set(model, UNO_QUERY_THROW);
+  return doc;
+}
+
 TOfficeDocument::~TOfficeDocument() {
   // A document the caller forgot stays loaded until its process ends; closing it here could
   // block on a dead or hung process.

@@ -34,6 +34,12 @@ class TOfficeDocument {
   // A new empty document, titled like Office titles new documents ("Document1", ...).
   static std::shared_ptr<TOfficeDocument> New(std::shared_ptr<TOfficeProcess> process,
                                               OfficeKind kind, bool hidden);
+  // A document some other code has open in process (the program's component inside the
+  // office is handed the model it stamps). Closing it is that code's business: this object
+  // never closes it.
+  static std::shared_ptr<TOfficeDocument> Adopt(std::shared_ptr<TOfficeProcess> process,
+                                                OfficeKind kind,
+                                                const css::uno::Reference<css::frame::XModel>& model);
 
   ~TOfficeDocument();
 

@@ -23,8 +23,11 @@
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/beans/NamedValue.hpp>
+#include <com/sun/star/container/XSet.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 
+#include "office/libreoffice/in_office.h"
 #include "office/libreoffice/libreoffice_servers.h"
 #include "office/libreoffice/office_launch.h"
 #include "office/libreoffice/uno_bootstrap.h"
@@ -376,7 +379,42 @@ void TOfficeProcess::Connect(Clock::time_point deadline) {
   throw EOleError("The office process did not answer: " + lastError);
 }
 
+std::shared_ptr<TOfficeProcess> TOfficeProcess::Here(
+    const css::uno::Reference<css::uno::XComponentContext>& context) {
+  std::shared_ptr<TOfficeProcess> p(new TOfficeProcess());
+  p->here_ = true;
+  p->context_ = context;
+  p->desktop_ = css::frame::Desktop::create(context);
+  return p;
+}
+
+css::uno::Reference<css::task::XJob> TOfficeProcess::InOfficeStamper() {
+  if (here_ || !StampsInOffice()) return {};
+  if (stamperTried_) return stamper_;
+  stamperTried_ = true;
+  const std::string file = InOfficeComponentsFile();
+  if (file.empty()) return {};
+  try {
+    // The service manager takes a registration file at run time as it takes an extension's.
+    const auto manager = context_->getServiceManager();
+    css::uno::Reference<css::container::XSet> registry(manager, css::uno::UNO_QUERY_THROW);
+    css::beans::NamedValue uri(OUString("uri"), css::uno::Any(uno::FileUrl(file)));
+    registry->insert(css::uno::Any(css::uno::Sequence<css::beans::NamedValue>(&uri, 1)));
+    stamper_.set(manager->createInstanceWithContext(OUString::createFromAscii(in_office::kService),
+                                                    context_),
+                 css::uno::UNO_QUERY);
+  } catch (const css::lang::DisposedException&) {
+    throw;  // the bridge is gone: the caller's guard says so
+  } catch (const css::uno::Exception&) {
+    // A component the office will not load (built for another office version, say): the
+    // servers make the calls themselves.
+    stamper_.clear();
+  }
+  return stamper_;
+}
+
 TOfficeProcess::~TOfficeProcess() {
+  if (here_) return;
   if (detached_) {
     StopWatchdog();
     NoteGone(this);
@@ -400,6 +438,7 @@ bool TOfficeProcess::Reap(bool block) {
 }
 
 bool TOfficeProcess::Alive() {
+  if (here_) return !broken_;
   const bool reaped = Reap(false);
   return !reaped && !broken_;
 }
@@ -418,7 +457,7 @@ void TOfficeProcess::Kill() {
 }
 
 void TOfficeProcess::Quit() {
-  if (detached_) return;
+  if (detached_ || here_) return;
   if (Alive() && desktop_.is()) {
     Arm(std::chrono::seconds(10));
     try {

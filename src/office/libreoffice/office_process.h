@@ -18,6 +18,7 @@
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/task/XJob.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 
@@ -41,6 +42,12 @@ class TOfficeProcess {
   // Starts and connects a new process; throws EOleError when it does not answer in time.
   // withDisplay: start it with windows (no --headless) so documents can be shown.
   static std::shared_ptr<TOfficeProcess> Start(bool withDisplay);
+
+  // The office this code runs inside (the program's component, loaded into an office
+  // process): calls are plain calls, never bounded or killed from here (the program's call
+  // into the component is), and quitting or killing it does nothing.
+  static std::shared_ptr<TOfficeProcess> Here(
+      const css::uno::Reference<css::uno::XComponentContext>& context);
 
   ~TOfficeProcess();
   TOfficeProcess(const TOfficeProcess&) = delete;
@@ -80,6 +87,12 @@ class TOfficeProcess {
     std::map<OUString, OUString> preferredFilters;
   };
   RLoadCache& LoadCache() { return loadCache_; }
+
+  // The program's own component in this office (stamps run inside the office, a call instead
+  // of hundreds over the bridge), registered with the office on first use; empty when the
+  // component is not installed, switched off (SetStampsInOffice) or was refused, in which
+  // case the servers make the calls themselves. Call inside Guard.
+  css::uno::Reference<css::task::XJob> InOfficeStamper();
 
   css::uno::Reference<css::frame::XDesktop2> Desktop() const { return desktop_; }
   css::uno::Reference<css::uno::XComponentContext> Context() const { return context_; }
@@ -176,6 +189,9 @@ class TOfficeProcess {
   bool withDisplay_ = false;
   bool detached_ = false;
   bool keepProfile_ = false;
+  bool here_ = false;  // stands for the office this code runs in (Here)
+  bool stamperTried_ = false;
+  css::uno::Reference<css::task::XJob> stamper_;
   std::string profileDir_;
   std::string pipeName_;
   css::uno::Reference<css::uno::XComponentContext> context_;

@@ -20,6 +20,7 @@
 #include <string>
 #include <thread>
 
+#include "office/libreoffice/libreoffice_servers.h"
 #include "support/temp_dir.h"
 
 namespace stampwell {
@@ -229,6 +230,25 @@ TEST(OfficeLaunchTest, LeftoversOfDeadRunsGoAndThoseOfLiveOnesStay) {
 
   WaitExit(orphan);
   ::unlink(livePipe.c_str());
+}
+
+// The component the office loads: beside the program in a build tree, in the installed
+// component folder (found from the program's own folder, so an install can move) otherwise,
+// and none at all where neither holds it.
+TEST(OfficeLaunchTest, TheComponentIsFoundBesideTheProgramOrInItsInstalledFolder) {
+  TempDir root;
+  const fs::path bin = fs::path(root.Path()) / "usr" / "bin";
+  fs::create_directories(bin);
+  const std::string exeDir = bin.string() + "/";
+  EXPECT_EQ(FindInOfficeComponents(exeDir), "");
+  const fs::path installed =
+      fs::weakly_canonical(bin / STAMPWELL_COMPONENT_FROM_BIN) / kInOfficeComponentsName;
+  ASSERT_EQ(installed.string().rfind(root.Path(), 0), 0u) << installed;
+  fs::create_directories(installed.parent_path());
+  std::ofstream(installed) << "<components/>";
+  EXPECT_EQ(fs::weakly_canonical(FindInOfficeComponents(exeDir)), installed);
+  std::ofstream(bin / kInOfficeComponentsName) << "<components/>";
+  EXPECT_EQ(FindInOfficeComponents(exeDir), exeDir + kInOfficeComponentsName);
 }
 
 }  // namespace

@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The Excel stamp run inside the office by the program's component against the same stamp made
+// over the bridge, over the real .xls files of the corpus: the same marks, each on the same
+// sheet, with the same name, place, size and angle, read back from the saved files; and a
+// program without the component still stamps, over the bridge.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "office/automation/automation.h"
+#include "office/libreoffice/libreoffice_servers.h"
+#include "office/xls_water_mark.h"
+#include "support/temp_dir.h"
+#include "watermark_checks.h"
+
+namespace stampwell {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Stamps file into out with a fresh engine (its own office process); "" when it did not open.
+// The marks of the saved file, one line per mark: sheet, name, frame and angle.
+std::string StampAndRead(OleVariant& reader, const fs::path& file, const fs::path& out) {
+  TXlsWaterMark engine;
+  engine.DocSettings = test::JobSettings();
+  if (!engine.OpenXls(file)) return "";
+  engine.AddWaterMark();
+  engine.SaveAs(out);
+  engine.closeXls(false);
+  engine.CloseExcelApp();
+  std::string marks;
+  auto book = reader.Get("workBooks").Call("Open", {out.string()});
+  auto sheets = book.Get("Worksheets");
+  for (int i = 1, n = sheets.Get("Count").AsInt(); i <= n; ++i) {
+    auto sheet = sheets.Call("Item", {i});
+    auto shapes = sheet.Get("Shapes");
+    for (int k = 1, m = shapes.Get("Count").AsInt(); k <= m; ++k) {
+      auto shape = shapes.Call("Item", {k});
+      const std::string name = shape.Get("Name").AsString();
+      if (!IsOurSheetMarkName(name)) continue;
+      char line[160];
+      std::snprintf(line, sizeof line, "%s %s %.1f,%.1f %.1fx%.1f %.0f\n",
+                    sheet.Get("Name").AsString().c_str(), name.c_str(),
+                    shape.Get("Left").AsDouble(), shape.Get("Top").AsDouble(),
+                    shape.Get("Width").AsDouble(), shape.Get("Height").AsDouble(),
+                    shape.Get("Rotation").AsDouble());
+      marks += line;
+    }
+  }
+  book.Call("Close");
+  return marks.empty() ? "(no mark)" : marks;
+}
+
+TEST(InOfficeStamp, CorpusWorkbooksGetTheSameMarksInsideTheOfficeAsOverTheBridge) {
+  RegisterLibreOfficeServers();
+  ASSERT_NE(InOfficeComponentsFile(), "") << "the component is built beside the tests";
+  test::TempDir out;
+  OleVariant reader = CreateOleObject("Excel.Application");
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(STAMPWELL_CORPUS_DIR "/xls"))
+    if (entry.path().extension() == ".xls") files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  int compared = 0;
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.filename().string());
+    const std::string name = file.filename().string();
+    SetStampsInOffice(false);
+    const long long before = StampsMadeInOffice();
+    std::string bridge;
+    try {
+      bridge = StampAndRead(reader, file, out / ("bridge-" + name));
+    } catch (const std::exception&) {
+      bridge = "failed";
+    }
+    EXPECT_EQ(StampsMadeInOffice(), before);
+    SetStampsInOffice(true);
+    std::string inside;
+    try {
+      inside = StampAndRead(reader, file, out / ("inside-" + name));
+    } catch (const std::exception&) {
+      inside = "failed";
+    }
+    EXPECT_EQ(inside, bridge);
+    if (inside.empty() || inside == "failed") continue;
+    EXPECT_NE(inside, "(no mark)");
+    EXPECT_EQ(StampsMadeInOffice(), before + 1) << "stamped inside the office";
+    ++compared;
+  }
+  SetStampsInOffice(true);
+  reader.Call("Quit");
+  EXPECT_GT(compared, 15) << "most of the corpus opens";
+}
+
+TEST(InOfficeStamp, WithoutTheComponentTheStampIsMadeOverTheBridge) {
+  RegisterLibreOfficeServers();
+  test::TempDir out;
+  SetInOfficeComponentsFile(out / "none.components");
+  OleVariant reader = CreateOleObject("Excel.Application");
+  const long long before = StampsMadeInOffice();
+  const std::string marks =
+      StampAndRead(reader, fs::path(STAMPWELL_CORPUS_DIR) / "xls/poi__TwoSheetsOneHidden.xls",
+                   out / "a.xls");
+  SetInOfficeComponentsFile("");
+  reader.Call("Quit");
+  EXPECT_EQ(StampsMadeInOffice(), before);
+  EXPECT_NE(marks.find("QuillmarkWaterMarkObject1"), std::string::npos) << marks;
+}
+
+}  // namespace
+}  // namespace stampwell
