@@ -193,13 +193,16 @@ bool IsOurSheetMarkName(const std::string& name) {
 // area a drawing covers as printed.
 void TXlsWaterMark::AddWaterMark() {
   const int size = ParseWatermarkSize(DocSettings.DocWatermarkSize);
-  if (StampInOffice &&
-      doc_.Call("StampInOffice",
-                {DocSettings.DocWaterMarkStr, DocSettings.DocFontName, DocSettings.DocWatermarkSize,
-                 static_cast<std::int32_t>(DocSettings.DocWatermarkColor),
-                 DocSettings.Transparent, DocSettings.HX, ActiveSheetOnly})
-          .AsBool())
-    return;
+  if (StampInOffice) {
+    // Only a true answer means done: an Excel that has no such member answers otherwise.
+    const OleVariant done =
+        doc_.Call("StampInOffice",
+                  {DocSettings.DocWaterMarkStr, DocSettings.DocFontName,
+                   DocSettings.DocWatermarkSize,
+                   static_cast<std::int32_t>(DocSettings.DocWatermarkColor),
+                   DocSettings.Transparent, DocSettings.HX, ActiveSheetOnly});
+    if (done.Type() == VarType::Bool && done.AsBool()) return;
+  }
   std::vector<OleVariant> sheets;
   if (ActiveSheetOnly) {
     sheets.push_back(app_.Get("ActiveSheet"));
