@@ -25,7 +25,7 @@ man_covers_usage() {  # man_covers_usage <usage text>
   local page missing=0 term
   page=$(cat)
   while read -r term; do
-    printf '%s' "$page" | grep -qF -- "$term" || { echo "the manual page lacks $term"; missing=1; }
+    grep -qF -- "$term" <<<"$page" || { echo "the manual page lacks $term"; missing=1; }
   done < <(printf '%s\n' "$1" | usage_terms)
   # The exit statuses the usage text names are items of EXIT STATUS.
   local statuses
@@ -33,7 +33,7 @@ man_covers_usage() {  # man_covers_usage <usage text>
   local section
   section=$(printf '%s\n' "$page" | sed -n '/^EXIT STATUS/,/^[A-Z]/p')
   for status in $statuses; do
-    printf '%s\n' "$section" | grep -qE "^ +$status\b" || { echo "EXIT STATUS lacks $status"; missing=1; }
+    grep -qE "^ +$status\b" <<<"$section" || { echo "EXIT STATUS lacks $status"; missing=1; }
   done
   return $missing
 }

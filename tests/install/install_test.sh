@@ -67,7 +67,7 @@ printf 'Job Begin\nJob End\n' > "$jobs/swWeekly.log"
 out=$(cli list 2>&1); rc=$?
 [ $rc -eq 0 ] || bad "list gave rc $rc: $out"
 for name in Weekly "Month end"; do
-  echo "$out" | grep -q "^$name	sw$name.ini	Doc=1 Xls=0 Ppt=0 PDF=1 OtherFiles=1 ModernFormats=0 PdfFiles=0	1 item$" \
+  grep -q "^$name	sw$name.ini	Doc=1 Xls=0 Ppt=0 PDF=1 OtherFiles=1 ModernFormats=0 PdfFiles=0	1 item$" <<<"$out" \
     || bad "list does not show the job $name: $out"
 done
 out=$(cli history Weekly 2>&1); rc=$?
@@ -152,7 +152,7 @@ for type in inode/directory application/msword application/vnd.ms-excel applicat
     application/pdf application/vnd.openxmlformats-officedocument.wordprocessingml.document \
     application/vnd.openxmlformats-officedocument.spreadsheetml.sheet \
     application/vnd.openxmlformats-officedocument.presentationml.presentation; do
-  echo "$mimetypes" | grep -qx "$type" || bad "the desktop entry does not open $type"
+  grep -qx "$type" <<<"$mimetypes" || bad "the desktop entry does not open $type"
 done
 for lang in de fr; do
   for key in Name GenericName Comment; do
@@ -176,13 +176,13 @@ grep -n "example\." "$prefix/share/applications/$id.desktop" "$metainfo" && bad 
 for page in stampwell-cli stampwell; do
   text=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$prefix/share/man/man1/$page.1.gz" 2>"$work/man.err")
   [ ! -s "$work/man.err" ] || { cat "$work/man.err"; bad "man reports problems in $page.1"; }
-  echo "$text" | grep -q "Stampwell $version" || bad "$page.1 does not carry version $version"
+  grep -q "Stampwell $version" <<<"$text" || bad "$page.1 does not carry version $version"
 done
 # Wide, so that no word of the list is broken over two lines.
 text=$(MANWIDTH=1000 man -E UTF-8 -l "$prefix/share/man/man1/stampwell-cli.1.gz" 2>/dev/null)
 for word in list run history --version "EXIT STATUS" SIGNALS XDG_DATA_HOME .local/share/stampwell \
     shard-K.log SIGTERM SIGHUP; do
-  echo "$text" | grep -qF -- "$word" || bad "stampwell-cli.1 does not mention $word"
+  grep -qF -- "$word" <<<"$text" || bad "stampwell-cli.1 does not mention $word"
 done
 # Everything the usage text names (options, environment, exit statuses) is in the page; the
 # check itself notices a page without one of them.
@@ -194,7 +194,7 @@ echo "$wide" | sed 's/--shard/--sh4rd/g' | man_covers_usage "$usage" >/dev/null 
   && bad "the usage check missed an option left out of the page"
 text=$(MANWIDTH=1000 man -E UTF-8 -l "$prefix/share/man/man1/stampwell.1.gz" 2>/dev/null)
 for word in --help --version "Open With" -stamped LANG; do
-  echo "$text" | grep -qF -- "$word" || bad "stampwell.1 does not mention $word"
+  grep -qF -- "$word" <<<"$text" || bad "stampwell.1 does not mention $word"
 done
 
 # --- Shell completion, with the installed program on PATH.
