@@ -7,6 +7,7 @@
 // calls. The office loads this library when the program hands it the registration file
 // (TOfficeProcess::InOfficeStamper); the program's call into it is bounded by the call limit
 // like any other, so a stamp that hangs here ends the office process, not the program.
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -30,6 +31,7 @@
 #include "office/libreoffice/in_office.h"
 #include "office/libreoffice/office_document.h"
 #include "office/libreoffice/office_process.h"
+#include "office/libreoffice/powerpoint_server.h"
 #include "office/libreoffice/uno_convert.h"
 #include "office/xls_water_mark.h"
 
@@ -124,6 +126,16 @@ class TInOfficeStamp : public cppu::WeakImplHelper2<css::task::XJob, css::lang::
         std::lock_guard<std::mutex> lock(mutex_);
         afterStore_ = std::move(restore);
         return Any();
+      }
+      if (task == in_office::kImpressPagesToMark) {
+        const auto model = args.Get<Reference<css::frame::XModel>>(in_office::kModel);
+        if (!model.is())
+          throw css::lang::IllegalArgumentException(OUString("No presentation"), {}, 0);
+        const auto pages = PresentationPagesToMark(
+            TOfficeDocument::Adopt(TOfficeProcess::Here(context_), OfficeKind::Impress, model));
+        Sequence<Reference<css::uno::XInterface>> list(static_cast<sal_Int32>(pages.size()));
+        std::copy(pages.begin(), pages.end(), list.getArray());
+        return Any(list);
       }
       if (task == in_office::kExcelAfterStore) {
         std::function<void()> restore;

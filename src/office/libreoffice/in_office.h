@@ -13,6 +13,8 @@
 // kExcelBeforeStore: what a workbook needs before it is stored with kFilter, for kAdded (the
 // text effects added through the program, as the stamp answers them); kExcelAfterStore puts
 // back what that changed, right after the store.
+// kImpressPagesToMark: the pages of the presentation kModel that a mark on its slide master
+// must go on, the slide master first (PresentationPagesToMark), as a sequence of pages.
 namespace stampwell::in_office {
 
 inline constexpr const char* kService = "org.stampwell.InOfficeStamp";
@@ -20,6 +22,7 @@ inline constexpr const char* kTask = "Task";
 inline constexpr const char* kExcelStamp = "ExcelStamp";
 inline constexpr const char* kExcelBeforeStore = "ExcelBeforeStore";
 inline constexpr const char* kExcelAfterStore = "ExcelAfterStore";
+inline constexpr const char* kImpressPagesToMark = "ImpressPagesToMark";
 inline constexpr const char* kAdded = "Added";
 inline constexpr const char* kFilter = "Filter";
 inline constexpr const char* kModel = "Model";

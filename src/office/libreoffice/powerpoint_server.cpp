@@ -2,9 +2,11 @@
 #include "office/libreoffice/powerpoint_server.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <utility>
 
+#include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/PropertyAttribute.hpp>
 #include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertyContainer.hpp>
@@ -19,6 +21,7 @@
 #include <com/sun/star/drawing/XMasterPagesSupplier.hpp>
 #include <com/sun/star/text/XText.hpp>
 
+#include "office/libreoffice/in_office.h"
 #include "office/libreoffice/office_application.h"
 #include "office/libreoffice/shape_name_record.h"
 #include "office/libreoffice/shape_objects.h"
@@ -372,9 +375,28 @@ std::vector<Reference<css::drawing::XShapes>> PagesToMark(const TOfficeDocument&
 // every page PagesToMark names, so that every slide shows it; the copies share the shape's
 // name and take every change made to it, its removal included. The pages are found once,
 // when the object is made.
+// PagesToMark, inside the office when the program's component is there (one call instead of
+// a few for every shape of every slide).
+std::vector<Reference<css::drawing::XShapes>> PagesToMarkOf(const std::shared_ptr<TOfficeDocument>& doc,
+                                                           TPptPages& pptPages) {
+  if (const auto stamper = doc->Process()->InOfficeStamper(); stamper.is()) {
+    const css::beans::NamedValue args[] = {
+        {OUString::createFromAscii(in_office::kTask),
+         css::uno::Any(OUString::createFromAscii(in_office::kImpressPagesToMark))},
+        {OUString::createFromAscii(in_office::kModel), css::uno::Any(doc->Model())},
+    };
+    css::uno::Sequence<Reference<css::uno::XInterface>> found;
+    stamper->execute(css::uno::Sequence<css::beans::NamedValue>(args, std::size(args))) >>= found;
+    std::vector<Reference<css::drawing::XShapes>> pages;
+    for (const auto& page : found) pages.emplace_back(page, UNO_QUERY_THROW);
+    if (!pages.empty()) return pages;
+  }
+  return PagesToMark(*doc, pptPages);
+}
+
 DispatchPtr MakeSlideMaster(const std::shared_ptr<TOfficeDocument>& doc,
                             const std::shared_ptr<TPptPages>& pages) {
-  const auto masters = PagesToMark(*doc, *pages);
+  const auto masters = PagesToMarkOf(doc, *pages);
   const auto page = masters.front();
   Reference<css::beans::XPropertySet> props(page, UNO_QUERY_THROW);
   auto guard = GuardOf(doc->Process());
@@ -498,6 +520,12 @@ DispatchPtr MakePresentation(const std::shared_ptr<PptState>& s, const std::shar
 }
 
 }  // namespace
+
+std::vector<Reference<css::drawing::XShapes>> PresentationPagesToMark(
+    const std::shared_ptr<TOfficeDocument>& doc) {
+  TPptPages pages(doc);
+  return PagesToMark(*doc, pages);
+}
 
 DispatchPtr CreatePowerPointApplication() {
   auto s = std::make_shared<PptState>();

@@ -2,7 +2,8 @@
 // The Excel stamp run inside the office by the program's component against the same stamp made
 // over the bridge, over the real .xls files of the corpus: the same marks, each on the same
 // sheet, with the same name, place, size and angle, read back from the saved files; and a
-// program without the component still stamps, over the bridge.
+// program without the component still stamps, over the bridge. The pages of a presentation a
+// mark goes on, found inside the office, against the same found over the bridge.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +11,13 @@
 #include <cstdio>
 #include <filesystem>
 
+#include <com/sun/star/beans/NamedValue.hpp>
+
 #include "office/automation/automation.h"
+#include "office/libreoffice/in_office.h"
+#include "office/libreoffice/office_document.h"
+#include "office/libreoffice/office_process.h"
+#include "office/libreoffice/powerpoint_server.h"
 #include "office/libreoffice/libreoffice_servers.h"
 #include "office/xls_water_mark.h"
 #include "support/temp_dir.h"
@@ -107,6 +114,52 @@ TEST(InOfficeStamp, WithoutTheComponentTheStampIsMadeOverTheBridge) {
   reader.Call("Quit");
   EXPECT_EQ(StampsMadeInOffice(), before);
   EXPECT_NE(marks.find("QuillmarkWaterMarkObject1"), std::string::npos) << marks;
+}
+
+TEST(InOfficeStamp, CorpusPresentationsGetTheirMarkOnTheSamePagesInsideTheOfficeAsOverTheBridge) {
+  ASSERT_NE(InOfficeComponentsFile(), "");
+  auto process = TOfficeProcess::Start(false);
+  const auto stamper = process->Guard([&] { return process->InOfficeStamper(); });
+  ASSERT_TRUE(stamper.is());
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(STAMPWELL_CORPUS_DIR "/ppt"))
+    if (entry.path().extension() == ".ppt") files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  int compared = 0, withCopies = 0;
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.filename().string());
+    std::shared_ptr<TOfficeDocument> doc;
+    try {
+      doc = process->Guard(
+          [&] { return TOfficeDocument::Open(process, OfficeKind::Impress, file, true, true); });
+    } catch (const std::exception&) {
+      continue;  // protected or damaged: neither way opens it
+    }
+    std::vector<css::uno::Reference<css::drawing::XShapes>> bridge;
+    css::uno::Sequence<css::uno::Reference<css::uno::XInterface>> inside;
+    process->Guard([&] {
+      bridge = PresentationPagesToMark(doc);
+      const css::beans::NamedValue args[] = {
+          {OUString::createFromAscii(in_office::kTask),
+           css::uno::Any(OUString::createFromAscii(in_office::kImpressPagesToMark))},
+          {OUString::createFromAscii(in_office::kModel), css::uno::Any(doc->Model())}};
+      stamper->execute(css::uno::Sequence<css::beans::NamedValue>(args, 2)) >>= inside;
+      return 0;
+    });
+    EXPECT_FALSE(bridge.empty());
+    ASSERT_EQ(std::size_t(inside.getLength()), bridge.size());
+    for (std::size_t i = 0; i < bridge.size(); ++i)
+      EXPECT_TRUE(bridge[i] == inside[sal_Int32(i)]) << "page " << i;
+    if (bridge.size() > 1) ++withCopies;
+    process->Guard([&] {
+      doc->Close();
+      return 0;
+    });
+    ++compared;
+  }
+  process->Quit();
+  EXPECT_GT(compared, 12) << "most of the corpus opens";
+  EXPECT_GE(withCopies, 3) << "the corpus has decks whose mark goes on more than one page";
 }
 
 }  // namespace
