@@ -72,7 +72,8 @@ for name in Weekly "Month end"; do
 done
 out=$(cli history Weekly 2>&1); rc=$?
 [ $rc -eq 0 ] && [ "$out" = $'Job Begin\nJob End' ] || bad "history Weekly gave rc $rc: $out"
-cli --help 2>&1 | grep -qF "$jobs/" || bad "--help does not name the jobs folder $jobs/"
+help=$(cli --help 2>&1)
+grep -qF "$jobs/" <<<"$help" || bad "--help does not name the jobs folder $jobs/"
 
 # XDG_DATA_HOME, when set to an absolute path, moves the jobs folder.
 xdg=$work/xdg
@@ -83,6 +84,31 @@ out=$(env XDG_DATA_HOME="$xdg" HOME="$home" "$prefix/bin/stampwell-cli" list 2>&
 # A relative one is ignored.
 out=$(cd "$work" && env XDG_DATA_HOME=xdg HOME="$home" "$prefix/bin/stampwell-cli" list 2>&1 | cut -f1 | sort | tr '\n' ,)
 [ "$out" = "Month end,Weekly," ] || bad "a relative XDG_DATA_HOME was not ignored: $out"
+
+# --- A workbook stamped by the installed program: the office it starts loads the installed
+# component (the stamp runs inside the office) and the run stamps every file.
+xin=$work/xin
+mkdir -p "$xin" "$work/xout"
+for i in $(seq 1 20); do
+  cp "$(dirname "$0")/../data/corpus/xls/poi__TwoSheetsOneHidden.xls" "$xin/book$i.xls"
+done
+printf '%s\r\n' "[BasicInfo]" "Name=Books" "Xls=1" "[DocInfo]" "DocWaterMarkStr=Draft" "[0]" \
+  "Type=1" "Source=$xin" "Dest=$work/xout" > "$jobs/swBooks.ini"
+cli run Books >"$work/books.log" 2>&1 &
+books=$!
+mapped=no
+while kill -0 $books 2>/dev/null; do
+  for pid in $(pgrep -f soffice.bin); do
+    grep -qF "$prefix/$components/libstampwell_in_office.so" "/proc/$pid/maps" 2>/dev/null && mapped=yes
+  done
+  [ $mapped = yes ] && break
+  sleep 0.05
+done
+wait $books; rc=$?
+[ $rc -eq 0 ] && grep -q "stamped 20, .* failed 0" "$work/books.log" \
+  || { cat "$work/books.log"; bad "the installed program did not stamp the workbooks (rc $rc)"; }
+[ $mapped = yes ] || bad "no office of the installed program loaded its component"
+rm "$jobs/swBooks.ini" "$jobs/swBooks.log"
 
 # --- The desktop program answers --help and --version without any display.
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/stampwell" --version 2>&1); rc=$?
