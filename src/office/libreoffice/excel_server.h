@@ -28,6 +28,7 @@ DispatchPtr CreateExcelApplication();
 // the model given. viewSheet: the sheet a view would show, for a workbook loaded without a
 // view; -1 when it has one. Added receives every text effect added through them, with its
 // sheet.
+// A text effect added to a sheet through the Excel objects: the sheet, and the shape.
 using RAddedTextEffect =
     std::pair<css::uno::Reference<css::sheet::XSpreadsheet>, css::uno::Reference<css::drawing::XShape>>;
 struct RExcelHere {
