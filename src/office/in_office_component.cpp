@@ -63,11 +63,16 @@ class TJobArgs {
   const Sequence<css::beans::NamedValue>& args_;
 };
 
-Any StampWorkbook(const Reference<css::uno::XComponentContext>& context, const TJobArgs& args) {
+// The model a task works on; it fails without one.
+Reference<css::frame::XModel> RequireModel(const TJobArgs& args) {
   const auto model = args.Get<Reference<css::frame::XModel>>(in_office::kModel);
-  if (!model.is())
-    throw css::lang::IllegalArgumentException(OUString("No workbook to stamp"), {}, 0);
-  const RExcelHere here = ExcelObjectsHere(context, model, args.Get<sal_Int32>(in_office::kViewSheet, -1));
+  if (!model.is()) throw css::lang::IllegalArgumentException(OUString("No document given"), {}, 0);
+  return model;
+}
+
+Any StampWorkbook(const Reference<css::uno::XComponentContext>& context, const TJobArgs& args) {
+  const RExcelHere here =
+      ExcelObjectsHere(context, RequireModel(args), args.Get<sal_Int32>(in_office::kViewSheet, -1));
   TXlsWaterMark engine;
   engine.StampInOffice = false;  // this is the office
   engine.DocSettings.DocWaterMarkStr = args.Text(in_office::kText);
@@ -82,24 +87,7 @@ Any StampWorkbook(const Reference<css::uno::XComponentContext>& context, const T
   engine.AddWaterMark();
   // The last mark's writes are held for a call that would send them: none follows here.
   here.Process->SendHeldWrites();
-  Sequence<Reference<css::uno::XInterface>> added(static_cast<sal_Int32>(here.Added->size() * 2));
-  auto* out = added.getArray();
-  for (const auto& [sheet, shape] : *here.Added) {
-    *out++ = sheet;
-    *out++ = shape;
-  }
-  return Any(added);
-}
-
-// The sheets and shapes of a sequence sheet, shape, sheet, shape, ...
-std::vector<RAddedTextEffect> AddedOf(const Sequence<Reference<css::uno::XInterface>>& list) {
-  std::vector<RAddedTextEffect> added;
-  for (sal_Int32 i = 0; i + 1 < list.getLength(); i += 2) {
-    Reference<css::sheet::XSpreadsheet> sheet(list[i], css::uno::UNO_QUERY);
-    Reference<css::drawing::XShape> shape(list[i + 1], css::uno::UNO_QUERY);
-    if (sheet.is() && shape.is()) added.emplace_back(sheet, shape);
-  }
-  return added;
+  return Any(AddedAsSequence(*here.Added));
 }
 
 // One component per office process, and the program stores one document at a time in it:
@@ -115,24 +103,19 @@ class TInOfficeStamp : public cppu::WeakImplHelper2<css::task::XJob, css::lang::
     try {
       if (task == in_office::kExcelStamp) return StampWorkbook(context_, args);
       if (task == in_office::kExcelBeforeStore) {
-        const auto model = args.Get<Reference<css::frame::XModel>>(in_office::kModel);
-        if (!model.is())
-          throw css::lang::IllegalArgumentException(OUString("No workbook to store"), {}, 0);
-        const auto doc =
-            TOfficeDocument::Adopt(TOfficeProcess::Here(context_), OfficeKind::Calc, model);
+        const auto doc = TOfficeDocument::Adopt(TOfficeProcess::Here(context_), OfficeKind::Calc,
+                                                RequireModel(args));
         auto restore = PrepareWorkbookStore(
-            *doc, AddedOf(args.Get<Sequence<Reference<css::uno::XInterface>>>(in_office::kAdded)),
+            *doc,
+            AddedFromSequence(args.Get<Sequence<Reference<css::uno::XInterface>>>(in_office::kAdded)),
             args.Text(in_office::kFilter));
         std::lock_guard<std::mutex> lock(mutex_);
         afterStore_ = std::move(restore);
         return Any();
       }
       if (task == in_office::kImpressPagesToMark) {
-        const auto model = args.Get<Reference<css::frame::XModel>>(in_office::kModel);
-        if (!model.is())
-          throw css::lang::IllegalArgumentException(OUString("No presentation"), {}, 0);
-        const auto pages = PresentationPagesToMark(
-            TOfficeDocument::Adopt(TOfficeProcess::Here(context_), OfficeKind::Impress, model));
+        const auto pages = PresentationPagesToMark(TOfficeDocument::Adopt(
+            TOfficeProcess::Here(context_), OfficeKind::Impress, RequireModel(args)));
         Sequence<Reference<css::uno::XInterface>> list(static_cast<sal_Int32>(pages.size()));
         std::copy(pages.begin(), pages.end(), list.getArray());
         return Any(list);

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <vector>
@@ -12,7 +11,6 @@
 #include <com/sun/star/awt/Point.hpp>
 #include <com/sun/star/awt/Rectangle.hpp>
 #include <com/sun/star/awt/Size.hpp>
-#include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -575,32 +573,23 @@ DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s, const BookPtr& bo
   obj->Func("StampInOffice", [book](const Args& a) {
     const auto stamper = book->doc->Process()->InOfficeStamper();
     if (!stamper.is()) return OleVariant(false);
-    auto named = [](const char* name, css::uno::Any value) {
-      return css::beans::NamedValue(OUString::createFromAscii(name), std::move(value));
-    };
-    const css::beans::NamedValue values[] = {
-        named(in_office::kTask, css::uno::Any(OUString::createFromAscii(in_office::kExcelStamp))),
-        named(in_office::kModel, css::uno::Any(book->doc->Model())),
-        named(in_office::kViewSheet, css::uno::Any(sal_Int32(book->viewSheet))),
-        named(in_office::kText, css::uno::Any(uno::ToOU(ArgAt(a, 0).AsString()))),
-        named(in_office::kFont, css::uno::Any(uno::ToOU(ArgAt(a, 1).AsString()))),
-        named(in_office::kSize, css::uno::Any(uno::ToOU(ArgAt(a, 2).AsString()))),
-        named(in_office::kColor,
-              css::uno::Any(sal_Int64(static_cast<std::uint32_t>(ArgAt(a, 3).AsInt())))),
-        named(in_office::kTransparent, css::uno::Any(ArgAt(a, 4).AsBool())),
-        named(in_office::kOblique, css::uno::Any(ArgAt(a, 5).AsBool())),
-        named(in_office::kActiveSheetOnly, css::uno::Any(ArgAt(a, 6).AsBool())),
-    };
-    const css::uno::Any answer = stamper->execute(
-        css::uno::Sequence<css::beans::NamedValue>(values, std::size(values)));
+    using css::uno::Any;
+    const Any answer = in_office::Run(
+        stamper, in_office::kExcelStamp,
+        {{in_office::kModel, Any(book->doc->Model())},
+         {in_office::kViewSheet, Any(sal_Int32(book->viewSheet))},
+         {in_office::kText, Any(uno::ToOU(ArgAt(a, 0).AsString()))},
+         {in_office::kFont, Any(uno::ToOU(ArgAt(a, 1).AsString()))},
+         {in_office::kSize, Any(uno::ToOU(ArgAt(a, 2).AsString()))},
+         {in_office::kColor, Any(sal_Int64(static_cast<std::uint32_t>(ArgAt(a, 3).AsInt())))},
+         {in_office::kTransparent, Any(ArgAt(a, 4).AsBool())},
+         {in_office::kOblique, Any(ArgAt(a, 5).AsBool())},
+         {in_office::kActiveSheetOnly, Any(ArgAt(a, 6).AsBool())}});
     css::uno::Sequence<Reference<css::uno::XInterface>> added;
     answer >>= added;
-    for (sal_Int32 i = 0; i + 1 < added.getLength(); i += 2) {
-      Reference<css::sheet::XSpreadsheet> sheet(added[i], UNO_QUERY);
-      Reference<css::drawing::XShape> shape(added[i + 1], UNO_QUERY);
-      if (!sheet.is() || !shape.is()) continue;
-      book->added->push_back({sheet, shape});
-      book->doc->KeepShape(shape);
+    for (const auto& effect : AddedFromSequence(added)) {
+      book->added->push_back(effect);
+      book->doc->KeepShape(effect.second);
     }
     CountStampMadeInOffice();
     return OleVariant(true);
@@ -633,6 +622,28 @@ DispatchPtr MakeWorkbook(const std::shared_ptr<ExcelState>& s, const BookPtr& bo
 }
 
 }  // namespace
+
+css::uno::Sequence<Reference<css::uno::XInterface>> AddedAsSequence(
+    const std::vector<RAddedTextEffect>& added) {
+  css::uno::Sequence<Reference<css::uno::XInterface>> list(static_cast<sal_Int32>(added.size() * 2));
+  auto* out = list.getArray();
+  for (const auto& [sheet, shape] : added) {
+    *out++ = sheet;
+    *out++ = shape;
+  }
+  return list;
+}
+
+std::vector<RAddedTextEffect> AddedFromSequence(
+    const css::uno::Sequence<Reference<css::uno::XInterface>>& list) {
+  std::vector<RAddedTextEffect> added;
+  for (sal_Int32 i = 0; i + 1 < list.getLength(); i += 2) {
+    Reference<css::sheet::XSpreadsheet> sheet(list[i], UNO_QUERY);
+    Reference<css::drawing::XShape> shape(list[i + 1], UNO_QUERY);
+    if (sheet.is() && shape.is()) added.emplace_back(sheet, shape);
+  }
+  return added;
+}
 
 std::function<void()> PrepareWorkbookStore(const TOfficeDocument& doc,
                                            const std::vector<RAddedTextEffect>& added,
@@ -705,27 +716,11 @@ DispatchPtr CreateExcelApplication() {
           const auto stamper = d->Process()->InOfficeStamper();
           if (!stamper.is()) return PrepareWorkbookStore(*d, *added, filter);
           // Inside the office: one call each way instead of a few for every mark.
-          css::uno::Sequence<Reference<css::uno::XInterface>> shapes(
-              static_cast<sal_Int32>(added->size() * 2));
-          auto* out = shapes.getArray();
-          for (const auto& [sheet, shape] : *added) {
-            *out++ = sheet;
-            *out++ = shape;
-          }
-          auto task = [](const char* name) {
-            return css::beans::NamedValue(OUString::createFromAscii(in_office::kTask),
-                                          css::uno::Any(OUString::createFromAscii(name)));
-          };
-          const css::beans::NamedValue before[] = {
-              task(in_office::kExcelBeforeStore),
-              {OUString::createFromAscii(in_office::kModel), css::uno::Any(d->Model())},
-              {OUString::createFromAscii(in_office::kAdded), css::uno::Any(shapes)},
-              {OUString::createFromAscii(in_office::kFilter), css::uno::Any(uno::ToOU(filter))},
-          };
-          stamper->execute(css::uno::Sequence<css::beans::NamedValue>(before, std::size(before)));
-          return [stamper, after = task(in_office::kExcelAfterStore)] {
-            stamper->execute(css::uno::Sequence<css::beans::NamedValue>(&after, 1));
-          };
+          in_office::Run(stamper, in_office::kExcelBeforeStore,
+                         {{in_office::kModel, css::uno::Any(d->Model())},
+                          {in_office::kAdded, css::uno::Any(AddedAsSequence(*added))},
+                          {in_office::kFilter, css::uno::Any(uno::ToOU(filter))}});
+          return [stamper] { in_office::Run(stamper, in_office::kExcelAfterStore, {}); };
         });
     s->active = book;
     if (s->app->Visible()) {

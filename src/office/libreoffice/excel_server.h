@@ -31,6 +31,13 @@ DispatchPtr CreateExcelApplication();
 // A text effect added to a sheet through the Excel objects: the sheet, and the shape.
 using RAddedTextEffect =
     std::pair<css::uno::Reference<css::sheet::XSpreadsheet>, css::uno::Reference<css::drawing::XShape>>;
+// Text effects as the component hands them over, one sequence: sheet, shape, sheet, shape, ...
+// and back (pairs whose sheet or shape is missing are left out).
+css::uno::Sequence<css::uno::Reference<css::uno::XInterface>> AddedAsSequence(
+    const std::vector<RAddedTextEffect>& added);
+std::vector<RAddedTextEffect> AddedFromSequence(
+    const css::uno::Sequence<css::uno::Reference<css::uno::XInterface>>& list);
+
 struct RExcelHere {
   std::shared_ptr<TOfficeProcess> Process;  // the office itself
   DispatchPtr App;

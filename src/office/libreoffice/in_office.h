@@ -1,6 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <initializer_list>
+#include <utility>
+
+#include <com/sun/star/beans/NamedValue.hpp>
+#include <com/sun/star/task/XJob.hpp>
+#include <rtl/ustring.hxx>
+
 // What the program and its component inside the office agree on: the component's service
 // name, its tasks and the names of their arguments (css::task::XJob::execute; kTask names
 // the task).
@@ -34,5 +41,17 @@ inline constexpr const char* kColor = "Color";
 inline constexpr const char* kTransparent = "Transparent";
 inline constexpr const char* kOblique = "Oblique";
 inline constexpr const char* kActiveSheetOnly = "ActiveSheetOnly";
+
+// Runs task in the component with the arguments given by name, and returns its answer.
+inline css::uno::Any Run(const css::uno::Reference<css::task::XJob>& component, const char* task,
+                         std::initializer_list<std::pair<const char*, css::uno::Any>> args) {
+  css::uno::Sequence<css::beans::NamedValue> values(static_cast<sal_Int32>(args.size() + 1));
+  auto* out = values.getArray();
+  *out++ = css::beans::NamedValue(rtl::OUString::createFromAscii(kTask),
+                                  css::uno::Any(rtl::OUString::createFromAscii(task)));
+  for (const auto& [name, value] : args)
+    *out++ = css::beans::NamedValue(rtl::OUString::createFromAscii(name), value);
+  return component->execute(values);
+}
 
 }  // namespace stampwell::in_office

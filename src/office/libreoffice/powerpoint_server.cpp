@@ -2,11 +2,9 @@
 #include "office/libreoffice/powerpoint_server.h"
 
 #include <algorithm>
-#include <iterator>
 #include <optional>
 #include <utility>
 
-#include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/PropertyAttribute.hpp>
 #include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertyContainer.hpp>
@@ -380,13 +378,9 @@ std::vector<Reference<css::drawing::XShapes>> PagesToMark(const TOfficeDocument&
 std::vector<Reference<css::drawing::XShapes>> PagesToMarkOf(const std::shared_ptr<TOfficeDocument>& doc,
                                                            TPptPages& pptPages) {
   if (const auto stamper = doc->Process()->InOfficeStamper(); stamper.is()) {
-    const css::beans::NamedValue args[] = {
-        {OUString::createFromAscii(in_office::kTask),
-         css::uno::Any(OUString::createFromAscii(in_office::kImpressPagesToMark))},
-        {OUString::createFromAscii(in_office::kModel), css::uno::Any(doc->Model())},
-    };
     css::uno::Sequence<Reference<css::uno::XInterface>> found;
-    stamper->execute(css::uno::Sequence<css::beans::NamedValue>(args, std::size(args))) >>= found;
+    in_office::Run(stamper, in_office::kImpressPagesToMark,
+                   {{in_office::kModel, css::uno::Any(doc->Model())}}) >>= found;
     std::vector<Reference<css::drawing::XShapes>> pages;
     for (const auto& page : found) pages.emplace_back(page, UNO_QUERY_THROW);
     if (!pages.empty()) return pages;

@@ -11,8 +11,6 @@
 #include <cstdio>
 #include <filesystem>
 
-#include <com/sun/star/beans/NamedValue.hpp>
-
 #include "office/automation/automation.h"
 #include "office/libreoffice/in_office.h"
 #include "office/libreoffice/office_document.h"
@@ -152,11 +150,8 @@ TEST(InOfficeStamp, CorpusPresentationsGetTheirMarkOnTheSamePagesInsideTheOffice
     css::uno::Sequence<css::uno::Reference<css::uno::XInterface>> inside;
     process->Guard([&] {
       bridge = PresentationPagesToMark(doc);
-      const css::beans::NamedValue args[] = {
-          {OUString::createFromAscii(in_office::kTask),
-           css::uno::Any(OUString::createFromAscii(in_office::kImpressPagesToMark))},
-          {OUString::createFromAscii(in_office::kModel), css::uno::Any(doc->Model())}};
-      stamper->execute(css::uno::Sequence<css::beans::NamedValue>(args, 2)) >>= inside;
+      in_office::Run(stamper, in_office::kImpressPagesToMark,
+                     {{in_office::kModel, css::uno::Any(doc->Model())}}) >>= inside;
       return 0;
     });
     EXPECT_FALSE(bridge.empty());
