@@ -14,6 +14,7 @@
 #include "office/office_file_engines.h"
 #include "office/ooxml/ooxml_water_mark.h"
 #include "pdf/pdf_stack.h"
+#include "run/check_lane.h"
 #include "platform/paths.h"
 #include "run/job_log.h"
 #include "verify/page_verifier.h"
@@ -204,13 +205,31 @@ void TFileWorker::RunSteps(const RFileKind& kind, const std::string& source,
   if (stamp) progress_.Count(&RRunCounts::Stamped);
   if (settings_.PDF) progress_.Count(&RRunCounts::Printed);
   if (!settings_.Verify || !stamp) return;
-  // The output is checked once the live document is closed: what a reader opens.
+  // The output is checked once the live document is closed: what a reader opens. A printed
+  // PDF is checked where it was delivered.
+  if (settings_.PDF && kind.pdfBy != RFileKind::PdfBy::Engine) {
+    pdf_.ClearPreItems();
+    ReportFlushErrors();
+  }
+  const std::string output = settings_.PDF ? pdf : dest;
+  if (checksAside_ < 0) checksAside_ = TCheckLane::Wanted(settings_) ? 1 : 0;
+  if (checksAside_ == 1) {
+    if (!lane_)
+      lane_ = std::make_unique<TCheckLane>(settings_, docSettings_, kinds_, progress_,
+                                           log_ ? log_->FileName : std::string(), onLine_);
+    lane_->Submit(kind, source, output, settings_.PDF);
+    return;
+  }
+  CheckOutput(kind, source, output, settings_.PDF);
+}
+
+void TFileWorker::CheckOutput(const RFileKind& kind, const std::string& source,
+                              const std::string& output, bool isPdf) {
+  currentFile_ = source;
   std::string reason;
   bool verified = false;
   try {
-    verified = settings_.PDF
-                   ? VerifyOutput(kind, engine, source, ChangeFileExt(dest, ".pdf"), true, reason)
-                   : VerifyOutput(kind, engine, source, dest, false, reason);
+    verified = VerifyOutput(kind, EngineOf(kind), source, output, isPdf, reason);
   } catch (const std::exception& e) {
     reason = std::string("it could not be verified: ") + e.what();
   }
@@ -302,13 +321,7 @@ bool TFileWorker::VerifyOutput(const RFileKind& kind, TFileEngine& engine,
                                std::string& reason) {
   std::string pdf = output;
   TTempFolder folder;
-  if (isPdf) {
-    // The printed PDF reaches its destination when the stack is flushed.
-    if (kind.pdfBy != RFileKind::PdfBy::Engine) {
-      pdf_.ClearPreItems();
-      ReportFlushErrors();
-    }
-  } else if (kind.pdfBy != RFileKind::PdfBy::Engine) {
+  if (!isPdf && kind.pdfBy != RFileKind::PdfBy::Engine) {
     // The saved file, loaded again from disk by the engine that prints its kind, printed to a
     // PDF of its own.
     std::string why;
@@ -488,6 +501,8 @@ void TFileWorker::PrintSample() {
 }
 
 void TFileWorker::QuitEngines() {
+  // The checks still under way are finished first: their lines and counts belong to the run.
+  if (lane_) lane_->Finish();
   for (std::size_t i = 0; i < kinds_.size(); ++i) {
     if (!engines_[i]) continue;
     try {

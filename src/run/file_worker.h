@@ -13,6 +13,7 @@
 
 namespace stampwell {
 
+class TCheckLane;
 class TJobLog;
 class TPDFStack;
 
@@ -60,6 +61,11 @@ class TFileWorker {
   void QuitEngines();
   // Writes a line to the log and the front end.
   void WriteLog(const std::string& text, RunLineKind kind = RunLineKind::Action);
+  // With Verify: checks what a stamped file gave (output: the saved file, or with isPdf its
+  // PDF at the destination) and logs "Verified <source>: N of N pages", or the error line
+  // and the file's failure. Errors of the engines reach the caller.
+  void CheckOutput(const RFileKind& kind, const std::string& source, const std::string& output,
+                   bool isPdf);
 
   // The file in hand, for error lines.
   const std::string& CurrentFile() const { return currentFile_; }
@@ -108,6 +114,10 @@ class TFileWorker {
   TFileEngine* open_ = nullptr;                        // the engine whose document is open
   std::string currentFile_;
   std::string step_;  // the step of the file in hand, for error lines
+  // With Verify, where the machine has a core to spare: the checks, made beside the next
+  // file's stamp (made when the first check comes).
+  std::unique_ptr<TCheckLane> lane_;
+  int checksAside_ = -1;  // whether checks go to a lane: -1 not decided yet
 };
 
 }  // namespace stampwell

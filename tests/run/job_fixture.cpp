@@ -133,6 +133,19 @@ void JobFixture::Print(const std::string& documentPath) {
             printBytes ? printBytes(doc) : "PDF of " + doc);
 }
 
+std::string OnePagePdf(const std::string& content) {
+  return "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+         "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
+         "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]/Contents 4 0 R>>endobj\n"
+         "4 0 obj<</Length " +
+         std::to_string(content.size()) + ">>stream\n" + content +
+         "endstream endobj\ntrailer<</Root 1 0 R>>\n%%EOF\n";
+}
+
+std::string SquarePdf(bool magenta) {
+  return OnePagePdf(std::string(magenta ? "1 0 1" : "0.5 0.5 0.5") + " rg 100 300 300 200 re f\n");
+}
+
 RJobSettings JobFixture::Settings(bool doc, bool xls, bool ppt, bool pdf, bool otherFiles) {
   RJobSettings s;
   s.Name = "Weekly";

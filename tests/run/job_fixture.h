@@ -70,6 +70,11 @@ class RecordingWindow : public MessageTarget {
 // empty set of shapes, sizes for PowerPoint) and "print" by writing "<base name>.pdf" with
 // the content "PDF of <document path>" into the printer's output folder, as the PDF driver
 // would.
+// A one-page A4 PDF drawing content; poppler rebuilds the missing cross-reference table.
+std::string OnePagePdf(const std::string& content);
+// A page showing a magenta square (the mark's colour of the verifying jobs) or a grey one.
+std::string SquarePdf(bool magenta);
+
 class JobFixture : public ::testing::Test {
  protected:
   JobFixture();

@@ -148,8 +148,13 @@ TEST_F(OfficeRun, CurrentFormatsArePrintedFromTheirStampedPackage) {
 }
 
 // Verify on current formats: each saved package is printed by the office engine of its
-// application, as its PDF would be, and the mark is found on its pages.
+// application, as its PDF would be, and the mark is found on its pages. The checks are made
+// aside, by offices of their own, on any machine.
 TEST_F(OfficeRun, VerifyChecksCurrentFormatsPrintedByTheirApplicationsEngine) {
+  ::setenv("STAMPWELL_CHECK_ASIDE", "1", 1);
+  struct Unset {
+    ~Unset() { ::unsetenv("STAMPWELL_CHECK_ASIDE"); }
+  } unset;
   const std::string corpus = STAMPWELL_CORPUS_DIR;
   const std::string modern = work / "modern";
   fs::create_directories(modern);
@@ -169,7 +174,8 @@ TEST_F(OfficeRun, VerifyChecksCurrentFormatsPrintedByTheirApplicationsEngine) {
     EXPECT_THAT(log, Contains(::testing::StartsWith("Verified " + modern + f + ": "))) << f;
   EXPECT_EQ(job->Counts.Verified, 3);
   EXPECT_EQ(job->Counts.Failed, 0);
-  EXPECT_EQ(ListTree(pdfOutputDir), std::vector<std::string>{}) << "the PDFs made to check";
+  EXPECT_TRUE(!fs::exists(pdfOutputDir) || ListTree(pdfOutputDir).empty())
+      << "the PDFs made to check";
 }
 
 // Verify restamping a file stamped before, whose slides are coloured: the check against the

@@ -11,6 +11,7 @@
 
 #include "jobs/file_utils.h"
 #include "platform/window_messages.h"
+#include "run/check_lane.h"
 #include "run/job.h"
 #include "run/job_fixture.h"
 #include "run/shard.h"
@@ -185,6 +186,49 @@ TEST_F(PoolTest, StopFinishesTheFilesInHandAndBeginsNoOther) {
   // Every office application the workers started was quit.
   EXPECT_EQ(CallsWith("call App.Quit(").size(), CallsWith("create ").size());
   EXPECT_FALSE(CallsWith("create ").empty());
+}
+
+// Each worker with a lane of checks: every stamped document is checked once, its line
+// whole in the one log, and every office the workers and their lanes started is quit.
+TEST_F(PoolTest, WorkersCheckingAsideCheckEachFileOnceAndQuitEveryOffice) {
+  const Lines files = MakeTree();
+  printBytes = [](const std::string&) { return SquarePdf(true); };
+  ::setenv("STAMPWELL_CHECK_ASIDE", "1", 1);
+  RJobSettings settings = WithWorkers(Settings(true, true, true, false, false), 2);
+  settings.Verify = true;
+  window = std::make_shared<RecordingWindow>();
+  auto job = MakeJob(settings);
+  job->DocSettings.DocWatermarkColor = 0x00FF00FF;
+  job->AddItem(Src(), Dst(), "Folder");
+  const bool ended = RunToEnd(job);
+  ::unsetenv("STAMPWELL_CHECK_ASIDE");
+  ASSERT_TRUE(ended);
+  job->WaitFor();
+  Lines verified;
+  for (const std::string& line : WholeLines(jobName))
+    if (line.rfind("Verified ", 0) == 0) verified.push_back(line);
+  Lines expected;
+  for (const std::string& f : files)
+    if (f.find(".txt") == std::string::npos) expected.push_back("Verified " + Src(f) + ": 1 of 1 pages");
+  EXPECT_EQ(Sorted(verified), Sorted(expected));
+  EXPECT_EQ(job->Counts.Verified, static_cast<int>(expected.size()));
+  EXPECT_EQ(job->Counts.Failed, 0);
+  EXPECT_EQ(CallsWith("call App.Quit(").size(), CallsWith("create ").size());
+}
+
+// Checks go aside only where the run leaves a core free and its workers are not held to
+// cores of their own; the environment's word decides over that.
+TEST(CheckLane, IsWantedOnlyWithACoreToSpare) {
+  using F = TCheckLane::RFacts;
+  EXPECT_TRUE(TCheckLane::Wanted(F{1, 2, false, false, nullptr}));
+  EXPECT_TRUE(TCheckLane::Wanted(F{3, 8, false, false, nullptr}));
+  EXPECT_FALSE(TCheckLane::Wanted(F{1, 1, false, false, nullptr})) << "one core";
+  EXPECT_FALSE(TCheckLane::Wanted(F{2, 2, false, false, nullptr})) << "every core a worker's";
+  EXPECT_FALSE(TCheckLane::Wanted(F{1, 4, true, false, nullptr})) << "a quota below the cores";
+  EXPECT_FALSE(TCheckLane::Wanted(F{2, 4, false, true, nullptr})) << "workers on their own cores";
+  EXPECT_FALSE(TCheckLane::Wanted(F{1, 8, false, false, "0"}));
+  EXPECT_TRUE(TCheckLane::Wanted(F{1, 1, false, false, "1"}));
+  EXPECT_TRUE(TCheckLane::Wanted(F{1, 8, false, false, "2"})) << "an unknown word changes nothing";
 }
 
 TEST_F(PoolTest, ShardsTogetherHandleEachFileOnceWithALogEach) {

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <map>
+#include <thread>
 
 #include "jobs/file_utils.h"
 #include "jobs/job_profile.h"
@@ -376,22 +378,15 @@ TEST_F(JobTest, AFileThatCannotBeOpenedIsLoggedWhateverItsKind) {
   EXPECT_THAT(display->Only("status "), ElementsAre("0 of 4", "1 of 4"));
 }
 
-// A one-page A4 PDF drawing content; poppler rebuilds the missing cross-reference table.
-std::string OnePagePdf(const std::string& content) {
-  return "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
-         "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
-         "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]/Contents 4 0 R>>endobj\n"
-         "4 0 obj<</Length " +
-         std::to_string(content.size()) + ">>stream\n" + content +
-         "endstream endobj\ntrailer<</Root 1 0 R>>\n%%EOF\n";
-}
-
-// A page showing a magenta square (the mark's colour of these jobs) or a grey one.
-std::string SquarePdf(bool magenta) {
-  return OnePagePdf(std::string(magenta ? "1 0 1" : "0.5 0.5 0.5") + " rg 100 300 300 200 re f\n");
-}
+// Whether a run's checks go to a lane of their own (STAMPWELL_CHECK_ASIDE), for one test.
+class ChecksAside {
+ public:
+  explicit ChecksAside(bool aside) { ::setenv("STAMPWELL_CHECK_ASIDE", aside ? "1" : "0", 1); }
+  ~ChecksAside() { ::unsetenv("STAMPWELL_CHECK_ASIDE"); }
+};
 
 TEST_F(JobTest, VerifyOpensEachSavedFileAgainAndFailsTheOnesWithoutTheMark) {
+  const ChecksAside inOrder(false);  // each check right after its file
   for (std::string f : {"/a.doc", "/b.doc", "/c.doc"}) WriteFile(src + f, f);
   // What the office prints of the saved files: a.doc shows the mark, b.doc does not, c.doc
   // gives no PDF a reader can open.
@@ -434,6 +429,7 @@ std::string BluePagePdf(bool marked) {
 // source, printed only for a file that fails that first look, tells what lies under it. A
 // saved file without the mark still fails, and a file seen at once costs no second print.
 TEST_F(JobTest, VerifyReadsAMarkOverAColouredPageAgainstTheUnstampedSource) {
+  const ChecksAside inOrder(false);
   for (std::string f : {"/a.doc", "/c.doc", "/d.doc"}) WriteFile(src + f, f);
   const std::string dstRoot = dst;
   printBytes = [dstRoot](const std::string& doc) {
@@ -458,6 +454,83 @@ TEST_F(JobTest, VerifyReadsAMarkOverAColouredPageAgainstTheUnstampedSource) {
   EXPECT_EQ(std::count(opened.begin(), opened.end(), src + "/a.doc"), 1);
   EXPECT_EQ(std::count(opened.begin(), opened.end(), src + "/c.doc"), 2);
   EXPECT_EQ(ListTree(pdfOutputDir), Lines{});
+}
+
+// Made aside, the checks give every file the line and the counts it gets in turn: each file's
+// check follows its own stamp, the saved files are opened again on a thread of their own (the
+// lane's office), and the PDFs made to check them are gone.
+TEST_F(JobTest, ChecksMadeAsideGiveEachFileItsOwnLineAndCount) {
+  const Lines files = {"/a.doc", "/b.doc", "/c.doc", "/d.doc", "/e.doc"};
+  for (const std::string& f : files) WriteFile(src + f, f);
+  printBytes = [](const std::string& doc) {
+    if (doc.find("/c.doc") != std::string::npos) return std::string("not a PDF");
+    return SquarePdf(doc.find("/b.doc") == std::string::npos);
+  };
+  std::mutex threadsMutex;
+  std::map<std::string, std::thread::id> openedOn;
+  onOpen = [&](const std::string& doc) {
+    std::lock_guard lock(threadsMutex);
+    openedOn.emplace(doc, std::this_thread::get_id());  // the first open of each
+  };
+  const ChecksAside aside(true);
+  auto job = Make(true, false, false, false, false);
+  job->Settings.Verify = true;
+  job->DocSettings.DocWatermarkColor = 0x00FF00FF;
+  job->AddItem(src, dst, "Folder");
+  ASSERT_TRUE(RunToEnd(job));
+  const Lines lines = ActionLines();
+  auto at = [&](const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) - lines.begin();
+  };
+  ASSERT_THAT(lines, SizeIs(2 * files.size()));
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string f = src + files[i];
+    const std::string check = files[i] == "/b.doc"
+                                  ? "Error in " + f + ":the mark does not show on page(s) 1"
+                              : files[i] == "/c.doc"
+                                  ? "Error in " + f + ":its PDF cannot be read to verify the mark"
+                                  : "Verified " + f + ": 1 of 1 pages";
+    EXPECT_LT(at(Stamp(f)), at(check)) << f;
+    EXPECT_LT(at(check), static_cast<long>(lines.size())) << f;
+    if (i > 0) {
+      EXPECT_LT(at(Stamp(src + files[i - 1])), at(Stamp(f))) << "walk order";
+    }
+    std::lock_guard lock(threadsMutex);
+    EXPECT_NE(openedOn[dst + files[i]], openedOn[f]) << f;
+  }
+  EXPECT_EQ(job->Counts.Stamped, 5);
+  EXPECT_EQ(job->Counts.Verified, 3);
+  EXPECT_EQ(job->Counts.Failed, 2);
+  // The lane prints into a folder of its own, never the run's printer folder.
+  EXPECT_TRUE(!fs::exists(pdfOutputDir) || ListTree(pdfOutputDir).empty());
+}
+
+// With PDF output a file's check reads the PDF it was given, also one named apart because
+// another output of the run has the plain name ("report (xls).pdf" beside report.doc's).
+TEST_F(JobTest, VerifyReadsThePdfAFileWasGivenUnderItsOwnName) {
+  for (bool aside : {false, true}) {
+    SCOPED_TRACE(aside);
+    const ChecksAside lane(aside);
+    const std::string to = dst + (aside ? "/aside" : "/inOrder");
+    WriteFile(src + "/report.doc", "doc");
+    WriteFile(src + "/report.xls", "xls");
+    // Only the workbook's print shows the mark.
+    printBytes = [](const std::string& doc) {
+      return SquarePdf(doc.find("report.xls") != std::string::npos);
+    };
+    display = std::make_shared<RecordingDisplay>(), window = std::make_shared<RecordingWindow>();
+    auto job = Make(true, true, false, true, false);
+    job->Settings.Verify = true;
+    job->DocSettings.DocWatermarkColor = 0x00FF00FF;
+    job->AddItem(src, to, "Folder");
+    ASSERT_TRUE(RunToEnd(job));
+    EXPECT_THAT(ActionLines(), Contains("Verified " + src + "/report.xls: 1 of 1 pages"));
+    EXPECT_THAT(ActionLines(),
+                Contains("Error in " + src + "/report.doc:the mark does not show on page(s) 1"));
+    EXPECT_EQ(job->Counts.Verified, 1);
+    EXPECT_EQ(job->Counts.Failed, 1);
+    EXPECT_TRUE(FileExists(to + "/report (xls).pdf"));
+  }
 }
 
 TEST_F(JobTest, ASourceFolderThatDoesNotExistIsLoggedAndTheOthersRun) {
