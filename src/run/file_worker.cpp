@@ -213,10 +213,15 @@ void TFileWorker::RunSteps(const RFileKind& kind, const std::string& source,
   }
   const std::string output = settings_.PDF ? pdf : dest;
   if (checksAside_ < 0) checksAside_ = TCheckLane::Wanted(settings_) ? 1 : 0;
-  if (checksAside_ == 1) {
-    if (!lane_)
+  if (checksAside_ == 1 && !lane_) {
+    try {
       lane_ = std::make_unique<TCheckLane>(settings_, docSettings_, kinds_, progress_,
                                            log_ ? log_->FileName : std::string(), onLine_);
+    } catch (const std::exception&) {
+      checksAside_ = 0;  // no lane to be had (no folder, no thread): the checks go in turn
+    }
+  }
+  if (lane_) {
     lane_->Submit(kind, source, output, settings_.PDF);
     return;
   }

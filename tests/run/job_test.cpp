@@ -505,6 +505,30 @@ TEST_F(JobTest, ChecksMadeAsideGiveEachFileItsOwnLineAndCount) {
   EXPECT_TRUE(!fs::exists(pdfOutputDir) || ListTree(pdfOutputDir).empty());
 }
 
+// A lane that cannot be had (no temporary folder for its prints) leaves the checks in turn:
+// each file then says why it could not be checked, and the run goes on to the next file.
+TEST_F(JobTest, WithoutALaneTheChecksGoInTurnAndEachFileSaysWhatFailed) {
+  for (std::string f : {"/a.doc", "/b.doc"}) WriteFile(src + f, f);
+  const ChecksAside aside(true);
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string saved = tmp ? tmp : "";
+  ::setenv("TMPDIR", (work.Path() + "gone").c_str(), 1);
+  auto job = Make(true, false, false, false, false);
+  job->Settings.Verify = true;
+  job->AddItem(src, dst, "Folder");
+  const bool ended = RunToEnd(job);
+  if (tmp)
+    ::setenv("TMPDIR", saved.c_str(), 1);
+  else
+    ::unsetenv("TMPDIR");
+  ASSERT_TRUE(ended);
+  const std::string why = ":it could not be verified: no temporary folder for the PDF could be made";
+  EXPECT_EQ(ActionLines(), Lines({Stamp(src + "/a.doc"), "Error in " + src + "/a.doc" + why,
+                                  Stamp(src + "/b.doc"), "Error in " + src + "/b.doc" + why}));
+  EXPECT_EQ(job->Counts.Stamped, 2);
+  EXPECT_EQ(job->Counts.Failed, 2);
+}
+
 // With PDF output a file's check reads the PDF it was given, also one named apart because
 // another output of the run has the plain name ("report (xls).pdf" beside report.doc's).
 TEST_F(JobTest, VerifyReadsThePdfAFileWasGivenUnderItsOwnName) {
