@@ -26,8 +26,8 @@ class TPDFStack;
 // opening of the run's log) and gives each file its "Verified" or "Error in" line and its
 // counts as the worker would have, only later.
 //
-// - At most one file waits while one is checked: Submit waits for room, so the worker never
-//   runs more than two files ahead of its checks.
+// - A few files wait at most (eight): Submit waits for room, so the worker never runs far
+//   ahead of its checks, and a stopped run still checks a few seconds' work.
 // - Finish waits until every file handed over is checked, then quits the lane's engines. A
 //   stopped run's files already saved are checked all the same: they were written.
 // - A check that fails in a way the check itself does not report is that file's error line
@@ -45,7 +45,7 @@ class TCheckLane {
   TCheckLane& operator=(const TCheckLane&) = delete;
 
   // Hands over the check of source's output (the saved file, or with isPdf the PDF printed
-  // at its destination); waits while one file is waiting already.
+  // at its destination); waits while the most files that may wait are waiting.
   void Submit(const RFileKind& kind, const std::string& source, const std::string& output,
               bool isPdf);
   // Waits for the checks handed over, then quits the lane's engines. Later calls do nothing.

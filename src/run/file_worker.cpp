@@ -14,8 +14,8 @@
 #include "office/office_file_engines.h"
 #include "office/ooxml/ooxml_water_mark.h"
 #include "pdf/pdf_stack.h"
-#include "run/check_lane.h"
 #include "platform/paths.h"
+#include "run/check_lane.h"
 #include "run/job_log.h"
 #include "verify/page_verifier.h"
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -74,6 +75,15 @@ class RecordingWindow : public MessageTarget {
 std::string OnePagePdf(const std::string& content);
 // A page showing a magenta square (the mark's colour of the verifying jobs) or a grey one.
 std::string SquarePdf(bool magenta);
+
+// Whether a run's checks go to a lane of their own (STAMPWELL_CHECK_ASIDE), while it lives.
+class ChecksAside {
+ public:
+  explicit ChecksAside(bool aside) { ::setenv("STAMPWELL_CHECK_ASIDE", aside ? "1" : "0", 1); }
+  ~ChecksAside() { ::unsetenv("STAMPWELL_CHECK_ASIDE"); }
+  ChecksAside(const ChecksAside&) = delete;
+  ChecksAside& operator=(const ChecksAside&) = delete;
+};
 
 class JobFixture : public ::testing::Test {
  protected:

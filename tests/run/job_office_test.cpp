@@ -151,10 +151,7 @@ TEST_F(OfficeRun, CurrentFormatsArePrintedFromTheirStampedPackage) {
 // application, as its PDF would be, and the mark is found on its pages. The checks are made
 // aside, by offices of their own, on any machine.
 TEST_F(OfficeRun, VerifyChecksCurrentFormatsPrintedByTheirApplicationsEngine) {
-  ::setenv("STAMPWELL_CHECK_ASIDE", "1", 1);
-  struct Unset {
-    ~Unset() { ::unsetenv("STAMPWELL_CHECK_ASIDE"); }
-  } unset;
+  const ChecksAside aside(true);
   const std::string corpus = STAMPWELL_CORPUS_DIR;
   const std::string modern = work / "modern";
   fs::create_directories(modern);

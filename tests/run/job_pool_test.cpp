@@ -193,16 +193,14 @@ TEST_F(PoolTest, StopFinishesTheFilesInHandAndBeginsNoOther) {
 TEST_F(PoolTest, WorkersCheckingAsideCheckEachFileOnceAndQuitEveryOffice) {
   const Lines files = MakeTree();
   printBytes = [](const std::string&) { return SquarePdf(true); };
-  ::setenv("STAMPWELL_CHECK_ASIDE", "1", 1);
+  const ChecksAside aside(true);
   RJobSettings settings = WithWorkers(Settings(true, true, true, false, false), 2);
   settings.Verify = true;
   window = std::make_shared<RecordingWindow>();
   auto job = MakeJob(settings);
   job->DocSettings.DocWatermarkColor = 0x00FF00FF;
   job->AddItem(Src(), Dst(), "Folder");
-  const bool ended = RunToEnd(job);
-  ::unsetenv("STAMPWELL_CHECK_ASIDE");
-  ASSERT_TRUE(ended);
+  ASSERT_TRUE(RunToEnd(job));
   job->WaitFor();
   Lines verified;
   for (const std::string& line : WholeLines(jobName))

@@ -378,13 +378,6 @@ TEST_F(JobTest, AFileThatCannotBeOpenedIsLoggedWhateverItsKind) {
   EXPECT_THAT(display->Only("status "), ElementsAre("0 of 4", "1 of 4"));
 }
 
-// Whether a run's checks go to a lane of their own (STAMPWELL_CHECK_ASIDE), for one test.
-class ChecksAside {
- public:
-  explicit ChecksAside(bool aside) { ::setenv("STAMPWELL_CHECK_ASIDE", aside ? "1" : "0", 1); }
-  ~ChecksAside() { ::unsetenv("STAMPWELL_CHECK_ASIDE"); }
-};
-
 TEST_F(JobTest, VerifyOpensEachSavedFileAgainAndFailsTheOnesWithoutTheMark) {
   const ChecksAside inOrder(false);  // each check right after its file
   for (std::string f : {"/a.doc", "/b.doc", "/c.doc"}) WriteFile(src + f, f);
