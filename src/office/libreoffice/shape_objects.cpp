@@ -23,6 +23,7 @@
 #include <com/sun/star/drawing/XEnhancedCustomShapeDefaulter.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/text/HoriOrientation.hpp>
 #include <com/sun/star/text/RelOrientation.hpp>
@@ -147,12 +148,21 @@ Reference<css::drawing::XShape> AddFontworkShape(const RShapeHost& host,
   const double widthPt = std::max<std::size_t>(glyphs, 1) * size * 0.5;
   shape->setSize(css::awt::Size(uno::PointsToHmm(widthPt), uno::PointsToHmm(size * 1.2)));
   if (IsWriter(host)) {
-    Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
-        ->setPropertyValue(OUString("AnchorType"),
-                           Any(css::text::TextContentAnchorType_AT_PARAGRAPH));
     Reference<css::text::XTextContent> content(shape, UNO_QUERY_THROW);
-    const auto at = FirstParagraphStart(host.HeaderText);
-    at->getText()->insertTextContent(at, content, false);
+    if (effect.AnchorPage > 0) {
+      // Anchored at a page: it goes in through the body's start, then takes its page.
+      WriteProperties(shape, {"AnchorPageNo", "AnchorType"},
+                      {Any(effect.AnchorPage), Any(css::text::TextContentAnchorType_AT_PAGE)});
+      const auto at = effect.Anchor.is() ? effect.Anchor : FirstParagraphStart(host.HeaderText);
+      at->getText()->insertTextContent(at->getStart(), content, false);
+    } else {
+      Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
+          ->setPropertyValue(OUString("AnchorType"),
+                             Any(css::text::TextContentAnchorType_AT_PARAGRAPH));
+      const auto at = effect.Anchor.is() ? effect.Anchor->getStart()
+                                         : FirstParagraphStart(host.HeaderText);
+      at->getText()->insertTextContent(at, content, false);
+    }
     WriteProperties(shape, {"HoriOrient", "HoriOrientPosition", "VertOrient", "VertOrientPosition"},
                     {Any(css::text::HoriOrientation::NONE), Any(uno::PointsToHmm(effect.Left)),
                      Any(css::text::VertOrientation::NONE), Any(uno::PointsToHmm(effect.Top))});
@@ -227,6 +237,27 @@ std::vector<Any> ReadProperties(const Reference<css::uno::XInterface>& object,
   return values;
 }
 
+namespace {
+
+// Office's MsoShapeType of a shape: a picture 13, an embedded object 7, a text box 17, a group
+// 6, a text effect 15, any other drawing 1. Writer's own frames tell their kind by service.
+int OfficeShapeType(const Reference<css::drawing::XShape>& shape) {
+  const OUString type = shape->getShapeType();
+  if (type == "com.sun.star.drawing.GraphicObjectShape") return 13;
+  if (type == "com.sun.star.drawing.OLE2Shape") return 7;
+  if (type == "com.sun.star.drawing.GroupShape") return 6;
+  if (type == kCustomShapeType) return IsTextEffect(shape) ? 15 : 1;
+  Reference<css::lang::XServiceInfo> info(shape, UNO_QUERY);
+  if (info.is()) {
+    if (info->supportsService(OUString("com.sun.star.text.TextGraphicObject"))) return 13;
+    if (info->supportsService(OUString("com.sun.star.text.TextEmbeddedObject"))) return 7;
+    if (info->supportsService(OUString("com.sun.star.text.TextFrame"))) return 17;
+  }
+  return 1;
+}
+
+}  // namespace
+
 DispatchPtr MakeShapeObject(const RShapeHost& host, const Reference<css::drawing::XShape>& shape) {
   host.Doc->KeepShape(shape);
   const shape::Context c{host, std::make_shared<const shape::TShapeRef>(shape, host.Doc->Process()),
@@ -244,6 +275,24 @@ DispatchPtr MakeShapeObject(const RShapeHost& host, const Reference<css::drawing
         Reference<css::container::XNamed>(shape, UNO_QUERY_THROW)->setName(ToOU(name));
         if (host.ShapeNamed) host.ShapeNamed(shape, name);
       });
+  obj->Prop("Type", [shape](const Args&) { return OleVariant(OfficeShapeType(shape)); });
+  if (IsWriter(host)) {
+    // Anchor: where the shape is anchored, for AddTextEffect to anchor another one there.
+    auto guard = c.guard;
+    obj->Prop("Anchor", [guard, shape](const Args&) {
+      css::text::TextContentAnchorType type = css::text::TextContentAnchorType_AT_PARAGRAPH;
+      sal_Int16 page = 0;
+      const auto values = ReadProperties(shape, {"AnchorPageNo", "AnchorType"});
+      values[1] >>= type;
+      Reference<css::text::XTextRange> range;
+      if (type == css::text::TextContentAnchorType_AT_PAGE)
+        values[0] >>= page;
+      else
+        range = Reference<css::text::XTextContent>(shape, UNO_QUERY_THROW)->getAnchor();
+      if (!range.is() && page < 1) throw EOleError("The shape has no anchor");
+      return OleVariant(DispatchPtr(std::make_shared<TAnchorPlace>(guard, range, page)));
+    });
+  }
   obj->Func("Select", [](const Args&) { return OleVariant(); });
   obj->Func("Delete", [host, shape](const Args&) {
     if (host.Container.is()) host.Container->remove(shape);
@@ -327,6 +376,14 @@ DispatchPtr MakeShapesObject(const RShapeHost& host, RShapeList shapes) {
     effect.Italic = !ArgAt(a, 5).IsEmpty() && ArgAt(a, 5).AsBool();
     effect.Left = ArgAt(a, 6).IsEmpty() ? 0 : ArgAt(a, 6).AsDouble();
     effect.Top = ArgAt(a, 7).IsEmpty() ? 0 : ArgAt(a, 7).AsDouble();
+    if (const OleVariant anchor = ArgAt(a, 8); IsWriter(host) && !anchor.IsEmpty()) {
+      const auto place = anchor.Type() == VarType::Dispatch
+                             ? std::dynamic_pointer_cast<TAnchorPlace>(anchor.AsDispatch())
+                             : nullptr;
+      if (!place) throw EOleError("The anchor is not a range of this document");
+      effect.Anchor = place->Range;
+      effect.AnchorPage = place->Page;
+    }
     const auto shape = AddFontworkShape(host, effect);
     if (host.TextEffectAdded) host.TextEffectAdded(shape);
     return OleVariant(MakeShapeObject(host, shape));

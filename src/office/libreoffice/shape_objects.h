@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/drawing/XShapes.hpp>
 #include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextRange.hpp>
 
 #include "office/libreoffice/guarded_object.h"
 #include "office/libreoffice/office_document.h"
@@ -25,13 +27,29 @@ struct RTextEffect {
   bool Italic = false;
   double Left = 0;
   double Top = 0;
+  // Writer: where the shape is anchored. A place in the text (at its paragraph), or a page
+  // (AnchorPage, from 1); with neither, the first paragraph of the host's header.
+  css::uno::Reference<css::text::XTextRange> Anchor;
+  sal_Int16 AnchorPage = 0;
+};
+
+// An Office Range that stands for the place a Writer shape is anchored at, as the shape's
+// Anchor gives it and AddTextEffect takes it: a place in the text, or a page.
+class TAnchorPlace : public TGuardedObject {
+ public:
+  TAnchorPlace(GuardFn guard, css::uno::Reference<css::text::XTextRange> range, sal_Int16 page)
+      : TGuardedObject(std::move(guard)), Range(std::move(range)), Page(page) {}
+  const css::uno::Reference<css::text::XTextRange> Range;
+  const sal_Int16 Page;
 };
 
 // Where a fontwork shape lives: a Writer page header, or a sheet's / master's draw page.
 struct RShapeHost {
   std::shared_ptr<TOfficeDocument> Doc;
   css::uno::Reference<css::drawing::XShapes> Container;  // the draw page holding the shapes
-  css::uno::Reference<css::text::XText> HeaderText;      // Writer only: the header
+  // Writer only: the header, or the body for the body's shapes; a new shape without an
+  // anchor of its own goes to its first paragraph.
+  css::uno::Reference<css::text::XText> HeaderText;
   // Told of every text effect added through the host's Shapes (may be empty).
   std::function<void(const css::uno::Reference<css::drawing::XShape>&)> TextEffectAdded;
   // Told of every name given through the host's shape objects, and of every shape they remove
@@ -39,6 +57,11 @@ struct RShapeHost {
   std::function<void(const css::uno::Reference<css::drawing::XShape>&, const std::string&)>
       ShapeNamed;
   std::function<void(const css::uno::Reference<css::drawing::XShape>&)> ShapeRemoved;
+  // Writer only, set for a header: Word draws a header's shapes beneath everything of the
+  // body, the body's text and the shapes behind it included, whatever their wrapping says.
+  // The wrapping each shape of the document's headers was given, which it reads back as
+  // (the office keeps only that the shape lies behind).
+  std::shared_ptr<std::map<css::uno::Reference<css::uno::XInterface>, int>> HeaderWraps;
 };
 
 // The guard that bounds every call of an object of doc's process.
@@ -89,9 +112,10 @@ void WriteProperties(const css::uno::Reference<css::uno::XInterface>& object,
 std::vector<css::uno::Any> ReadProperties(const css::uno::Reference<css::uno::XInterface>& object,
                                           const std::vector<const char*>& names);
 
-// The Office shape object over a shape: Name, Select, Delete, Fill, Line, TextEffect,
+// The Office shape object over a shape: Name, Type, Select, Delete, Fill, Line, TextEffect,
 // WrapFormat, Rotation, Left/Top/Width/Height (points), ScaleHeight/ScaleWidth, ZOrder,
-// LockAspectRatio, RelativeVerticalPosition.
+// LockAspectRatio, RelativeVerticalPosition; in Writer also RelativeHorizontalPosition and
+// Anchor.
 DispatchPtr MakeShapeObject(const RShapeHost& host,
                             const css::uno::Reference<css::drawing::XShape>& shape);
 
@@ -114,7 +138,8 @@ css::uno::Reference<css::drawing::XShape> ShapeAt(
     const TOfficeDocument& doc, const css::uno::Reference<css::drawing::XShapes>& page,
     sal_Int32 i);
 
-// The Office Shapes collection: Count, Item(i) from 1, AddTextEffect.
+// The Office Shapes collection: Count, Item(i) from 1, AddTextEffect (in Writer its ninth
+// argument, a shape's Anchor, anchors the new shape where that shape is anchored).
 DispatchPtr MakeShapesObject(const RShapeHost& host, RShapeList shapes);
 // The same over a list made whole each time it is asked.
 DispatchPtr MakeShapesObject(

@@ -276,20 +276,31 @@ void AddWrapFormat(TGuardedObject& obj, const Context& c) {
   wrap->Prop(
       "Side", [extras](const Args&) { return OleVariant(extras->wrapSide); },
       [extras](const OleVariant& v) { extras->wrapSide = v.AsInt(); });
+  // In a header, in front of the text is in front of the header's text only: the shape is
+  // drawn behind the body's text, as Word draws it (and as LibreOffice reads it back from a
+  // Word file); it reads back as set.
+  const auto headerWraps = c.host.HeaderWraps;
+  auto key = [shape] {
+    return Reference<css::uno::XInterface>(shape->ShapeKeepingHeld(), UNO_QUERY);
+  };
   wrap->Prop(
       "Type",
-      [shape](const Args&) {
+      [shape, headerWraps, key](const Args&) {
+        if (headerWraps)
+          if (auto it = headerWraps->find(key()); it != headerWraps->end())
+            return OleVariant(it->second);
         const auto mode = Read<css::text::WrapTextMode>(shape, "TextWrap");
         const bool opaque = Read<bool>(shape, "Opaque");
         if (mode == css::text::WrapTextMode_THROUGH) return OleVariant(opaque ? 3 : 5);
         if (mode == css::text::WrapTextMode_NONE) return OleVariant(4);
         return OleVariant(0);
       },
-      [shape](const OleVariant& v) {
+      [shape, headerWraps, key](const OleVariant& v) {
+        if (headerWraps) (*headerWraps)[key()] = v.AsInt();
         switch (v.AsInt()) {
           case 3:  // in front of the text
             WriteMany(shape, {"Opaque", "TextWrap"},
-                      {Any(true), Any(css::text::WrapTextMode_THROUGH)});
+                      {Any(!headerWraps), Any(css::text::WrapTextMode_THROUGH)});
             break;
           case 5:  // behind the text
             WriteMany(shape, {"Opaque", "TextWrap"},

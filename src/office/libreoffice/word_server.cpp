@@ -14,10 +14,12 @@
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
+#include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/style/ParagraphAdjust.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/text/ControlCharacter.hpp>
+#include <com/sun/star/text/TextContentAnchorType.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
@@ -71,6 +73,18 @@ struct WordDoc {
   mutable std::optional<std::vector<Reference<css::text::XTextRange>>> sectionStarts;
   mutable std::vector<OUString> sectionStyles;  // the page style each section starts, once read
   mutable OUString firstPageStyle;
+  // Whether a header got a shape since its shapes were last put beneath the body's.
+  mutable bool headerShapeAdded = false;
+  // The shapes of the body, those anchored as a character included (BodyShapes), found when
+  // first asked for and then kept with the shapes added and removed through Document.Shapes.
+  struct BodyShape {
+    Reference<css::drawing::XShape> shape;
+    bool asCharacter;
+  };
+  mutable std::optional<std::vector<BodyShape>> bodyShapes;
+  // The wrapping given to the shapes of the headers (RShapeHost::HeaderWraps).
+  std::shared_ptr<std::map<Reference<css::uno::XInterface>, int>> headerWraps =
+      std::make_shared<std::map<Reference<css::uno::XInterface>, int>>();
   void Edited() const {
     Moved();
     sectionStarts.reset();
@@ -243,6 +257,149 @@ std::vector<Reference<css::drawing::XShape>> ShapesIn(const Reference<css::text:
   return result;
 }
 
+// The entries of the draw page. The layout adds and drops its copies of header shapes (one
+// for each further page that repeats a header) as it formats pages, also between two calls
+// from here: the page may shrink under the loop (the reading then starts again, three times
+// at most, else keeps what it read), and an entry may be gone by the time it is asked about.
+std::vector<Reference<css::drawing::XShape>> DrawPageEntries(const WordDoc& d) {
+  const auto page = DrawPage(d);
+  std::vector<Reference<css::drawing::XShape>> entries;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    entries.clear();
+    try {
+      for (sal_Int32 i = 0; i < page->getCount(); ++i)
+        if (auto shape = ShapeAt(*d.doc, page, i); shape.is()) entries.push_back(shape);
+      return entries;
+    } catch (const css::lang::IndexOutOfBoundsException&) {
+    }
+  }
+  return entries;
+}
+
+// Whether a shape is anchored in the body: in its text, or in a table or frame that lies in
+// it (and not in a header's or footer's). A shape anchored at a page is not asked here.
+bool InBody(const Reference<css::drawing::XShape>& shape, const Reference<css::text::XText>& body) {
+  Reference<css::text::XTextContent> content(shape, UNO_QUERY);
+  Reference<css::text::XTextRange> at = content.is() ? content->getAnchor() : nullptr;
+  for (int depth = 0; depth < 8 && at.is(); ++depth) {
+    if (at->getText() == body) return true;
+    // Out of the table or frame the place lies in, to where that is anchored.
+    Reference<css::text::XTextContent> outer;
+    Reference<css::beans::XPropertySet> props(at, UNO_QUERY);
+    for (const char* name : {"TextTable", "TextFrame"}) {
+      if (outer.is() || !props.is()) break;
+      try {
+        props->getPropertyValue(OUString::createFromAscii(name)) >>= outer;
+      } catch (const css::uno::Exception&) {
+      }
+    }
+    if (!outer.is()) return false;
+    at = outer->getAnchor();
+  }
+  return false;
+}
+
+// The shapes of the body: every shape anchored in it (InBody) or at a page, not those of a
+// header or footer. Read once; kept up to date by Document.Shapes.
+const std::vector<WordDoc::BodyShape>& BodyShapes(const WordDoc& d) {
+  if (d.bodyShapes) return *d.bodyShapes;
+  std::vector<WordDoc::BodyShape> result;
+  const Reference<css::text::XText> body = TextDoc(d)->getText();
+  for (const auto& shape : DrawPageEntries(d)) {
+    try {
+      css::text::TextContentAnchorType type = css::text::TextContentAnchorType_AT_PARAGRAPH;
+      ReadProperties(shape, {"AnchorType"}).front() >>= type;
+      if (type != css::text::TextContentAnchorType_AT_PAGE && !InBody(shape, body)) continue;
+      bool known = false;
+      for (const auto& b : result) known = known || b.shape == shape;
+      if (!known)
+        result.push_back({shape, type == css::text::TextContentAnchorType_AS_CHARACTER});
+    } catch (const css::uno::RuntimeException&) {
+      // A copy the layout dropped meanwhile.
+    }
+  }
+  d.bodyShapes = std::move(result);
+  return *d.bodyShapes;
+}
+
+// Document.Shapes: the body's shapes as Word lists them, in their drawing order, without
+// those anchored as a character (Word lists those apart, as inline shapes). A new shape
+// goes to the place its AddTextEffect names (a shape's Anchor), else to the start of the
+// body.
+DispatchPtr MakeBodyShapes(const std::shared_ptr<WordDoc>& d) {
+  RShapeHost host{d->doc, DrawPage(*d), TextDoc(*d)->getText(), {}, {}, {}, {}};
+  host.TextEffectAdded = [d](const Reference<css::drawing::XShape>& shape) {
+    BodyShapes(*d);
+    d->bodyShapes->push_back({shape, false});
+  };
+  host.ShapeRemoved = [d](const Reference<css::drawing::XShape>& shape) {
+    if (!d->bodyShapes) return;
+    auto& v = *d->bodyShapes;
+    v.erase(std::remove_if(v.begin(), v.end(), [&](const auto& b) { return b.shape == shape; }),
+            v.end());
+  };
+  auto floating = [d] {
+    std::vector<Reference<css::drawing::XShape>> list;
+    for (const auto& b : BodyShapes(*d))
+      if (!b.asCharacter) list.push_back(b.shape);
+    return list;
+  };
+  return MakeShapesObject(host, floating);
+}
+
+// Puts every shape of the headers beneath every shape of the body, as Word's header layer
+// lies beneath the body and as LibreOffice reads a Word file back: a backdrop of the body
+// then hides a header's mark in the document here as it does in the saved file, and the
+// mark's copy in front of the backdrop is the only mark on that page. Each keeps its order
+// among its own kind. The layout's copies of a header shape for further pages that repeat
+// the header are on the draw page too, each in a place of its own, and move with the rest.
+// Done before the document is stored or printed, when a header got a shape since.
+void PutHeadersBeneathTheBody(const WordDoc& d) {
+  if (!d.headerShapeAdded) return;
+  d.headerShapeAdded = false;
+  const auto& body = BodyShapes(d);
+  if (body.empty()) return;  // most documents: nothing of the body to lie beneath
+  auto zOf = [](const Reference<css::drawing::XShape>& shape) {
+    sal_Int32 z = -1;
+    ReadProperties(shape, {"ZOrder"}).front() >>= z;
+    return z;
+  };
+  sal_Int32 lowest = -1;
+  for (const auto& b : body) {
+    try {
+      const sal_Int32 z = zOf(b.shape);
+      if (z >= 0 && (lowest < 0 || z < lowest)) lowest = z;
+    } catch (const css::uno::RuntimeException&) {
+    }
+  }
+  if (lowest < 0) return;
+  // The headers' shapes above it, in their order: each goes to that place, above the ones
+  // moved before it, and the body's shapes move up by one.
+  std::vector<std::pair<sal_Int32, Reference<css::drawing::XShape>>> above;
+  for (const auto& shape : DrawPageEntries(d)) {
+    bool inBody = false;
+    for (const auto& b : body) inBody = inBody || b.shape == shape;
+    if (inBody) continue;
+    try {
+      if (const sal_Int32 z = zOf(shape); z > lowest) above.emplace_back(z, shape);
+    } catch (const css::uno::RuntimeException&) {
+      // A copy the layout dropped meanwhile.
+    }
+  }
+  std::sort(above.begin(), above.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  sal_Int32 target = lowest;
+  for (const auto& [z, shape] : above) {
+    try {
+      Reference<css::beans::XPropertySet>(shape, UNO_QUERY_THROW)
+          ->setPropertyValue(OUString("ZOrder"), Any(target));
+      ++target;
+    } catch (const css::uno::RuntimeException&) {
+      // A copy the layout dropped meanwhile.
+    }
+  }
+}
+
 int PageCount(const WordDoc& d) {
   auto controller = d.doc->Model()->getCurrentController();
   Reference<css::beans::XPropertySet> props(controller, UNO_QUERY_THROW);
@@ -290,6 +447,7 @@ void KeepShapeNames(const std::shared_ptr<WordDoc>& d) {
   std::weak_ptr<WordDoc> weak = d;
   d->doc->SetStoreHook([weak](const std::string& filter) -> std::function<void()> {
     auto doc = weak.lock();
+    if (doc) PutHeadersBeneathTheBody(*doc);
     if (doc && DropsShapeNames(filter)) RecordShapeNames(*doc->doc, HeaderPlaces(*doc));
     return {};
   });
@@ -318,6 +476,15 @@ std::shared_ptr<WordDoc> Adopt(const std::shared_ptr<WordState>& s,
 DispatchPtr MakePageSetup(const std::shared_ptr<WordDoc>& d, const TGuardedObject::GuardFn& guard,
                           std::function<Reference<css::beans::XPropertySet>()> style) {
   auto pageSetup = std::make_shared<TGuardedObject>(guard);
+  // The page's size in points.
+  for (const char* name : {"PageWidth", "PageHeight"}) {
+    const OUString property = OUString::createFromAscii(name[4] == 'W' ? "Width" : "Height");
+    pageSetup->Prop(name, [style, property](const Args&) {
+      sal_Int32 hmm = 0;
+      style()->getPropertyValue(property) >>= hmm;
+      return OleVariant(uno::HmmToPoints(hmm));
+    });
+  }
   pageSetup->Prop(
       "DifferentFirstPageHeaderFooter",
       [style](const Args&) {
@@ -383,6 +550,8 @@ DispatchPtr MakeDocument(const std::shared_ptr<WordState>& s, const std::shared_
       });
   obj->Prop("Name", [d](const Args&) { return OleVariant(d->doc->Name()); });
   obj->Prop("FullName", [d](const Args&) { return OleVariant(d->doc->FullName()); });
+
+  obj->Prop("Shapes", [d](const Args&) { return OleVariant(MakeBodyShapes(d)); });
 
   auto pageSetup = MakePageSetup(d, guard, [d] { return FirstPageStyle(*d); });
   obj->Prop("PageSetup", [pageSetup](const Args&) { return OleVariant(DispatchPtr(pageSetup)); });
@@ -522,7 +691,10 @@ DispatchPtr MakeSelection(const std::shared_ptr<WordState>& s) {
     if (!st) throw EOleError("Word has been quit");
     auto d = Require(st);
     auto header = SelectedHeader(*d, false);  // raises outside a header view
-    RShapeHost host{d->doc, DrawPage(*d), header, {}};
+    RShapeHost host{d->doc, DrawPage(*d), header, {}, {}, {}, d->headerWraps};
+    host.TextEffectAdded = [d](const Reference<css::drawing::XShape>&) {
+      d->headerShapeAdded = true;
+    };
     auto headerFooter = std::make_shared<TGuardedObject>(GuardOf(d->doc->Process()));
     headerFooter->Prop("Shapes", [d, host](const Args&) {
       RShapeHost h = host;
@@ -612,6 +784,7 @@ DispatchPtr CreateWordApplication() {
       [s](const OleVariant& v) { s->activePrinter = v.AsString(); });
   app->Func("PrintOut", [s](const Args&) {
     auto d = Require(s);
+    PutHeadersBeneathTheBody(*d);
     s->app->PrintDocument(*d->doc, s->activePrinter);
     return OleVariant();
   });

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -46,7 +47,8 @@ class WordEnvironment : public ::testing::Environment {
     const std::map<std::string, std::string> sources = {
         {"one", test::OneSectionText()},    {"three", test::ThreeSectionText()},
         {"first1", test::FirstPageText(1)}, {"first2", test::FirstPageText(2)},
-        {"oddeven3", test::OddEvenText(3)}, {"oddeven4", test::OddEvenText(4)}};
+        {"oddeven3", test::OddEvenText(3)}, {"oddeven4", test::OddEvenText(4)},
+        {"backdrop", test::BackdropText()}};
     std::vector<std::string> files;
     for (const auto& [key, text] : sources) {
       files.push_back(fx->dir / ("src/" + key + ".fodt"));
@@ -161,6 +163,72 @@ TEST(WordServerShapes, NewWatermarkIsCentredInFrontAndInTheJobColours) {
   app.Get("ActiveWindow").Get("ActivePane").Get("View").Put("SeekView", 0);
   EXPECT_THROW(app.Get("Selection").Get("HeaderFooter"), EOleError);
   doc.Call("Close", {0});
+  app.Call("Quit");
+}
+
+// The names of the shapes a Document.Shapes collection lists, in its order.
+std::vector<std::string> Names(const OleVariant& shapes) {
+  std::vector<std::string> names;
+  for (int i = 1, n = shapes.Get("Count").AsInt(); i <= n; ++i)
+    names.push_back(shapes.Call("Item", {i}).Get("Name").AsString());
+  return names;
+}
+
+TEST(WordServerShapes, TheBodysShapesAreItsOwnAndANewOneGoesWhereAnotherIsAnchored) {
+  auto app = CreateOleObject("Word.Application");
+  auto doc = app.Get("Documents").Call("Open", {fx->docs.at("backdrop")});
+  const auto job = test::JobSettings();
+  // A header's shape is not one of the body's.
+  doc.Get("Sections").Call("Item", {1}).Get("Range").Call("Select");
+  app.Get("ActiveWindow").Get("ActivePane").Get("View").Put("SeekView", 1);
+  app.Get("Selection").Get("HeaderFooter").Get("Shapes").Call(
+      "AddTextEffect", {0, job.DocWaterMarkStr, job.DocFontName, 48, 0, 0, 0, 0});
+  app.Get("ActiveWindow").Get("ActivePane").Get("View").Put("SeekView", 0);
+  auto shapes = doc.Get("Shapes");
+  ASSERT_EQ(Names(shapes), (std::vector<std::string>{"Cover", "Inside"}));
+  // Each a box behind the text of 19 by 26 cm, filled, on an A4 page.
+  for (int i = 1; i <= 2; ++i) {
+    auto backdrop = shapes.Call("Item", {i});
+    EXPECT_EQ(backdrop.Get("WrapFormat").Get("Type").AsInt(), 5);
+    EXPECT_NEAR(backdrop.Get("Width").AsDouble(), 538.6, 3);
+    EXPECT_NEAR(backdrop.Get("Height").AsDouble(), 737.0, 3);
+    const int type = backdrop.Get("Type").AsInt();
+    EXPECT_TRUE(type == 1 || type == 17) << type;
+    EXPECT_TRUE(backdrop.Get("Fill").Get("Visible").AsBool());
+    EXPECT_EQ(backdrop.Get("Fill").Get("Transparency").AsDouble(), 0);
+  }
+  EXPECT_NEAR(doc.Get("PageSetup").Get("PageWidth").AsDouble(), 595.3, 1);
+  EXPECT_NEAR(doc.Get("PageSetup").Get("PageHeight").AsDouble(), 841.9, 1);
+  // A new shape anchored where the second is goes into the body, and the collection and a
+  // fresh one list it.
+  const OleVariant anchor = shapes.Call("Item", {2}).Get("Anchor");
+  auto copy = shapes.Call("AddTextEffect",
+                          {0, job.DocWaterMarkStr, job.DocFontName, 48, 0, 0, 0, 0, anchor});
+  copy.Put("Name", "Copy");
+  EXPECT_EQ(Names(shapes), (std::vector<std::string>{"Cover", "Inside", "Copy"}));
+  EXPECT_EQ(Names(doc.Get("Shapes")), (std::vector<std::string>{"Cover", "Inside", "Copy"}));
+  EXPECT_EQ(copy.Get("Type").AsInt(), 15);  // a text effect
+  // Anything else given as the anchor is refused.
+  EXPECT_THROW(shapes.Call("AddTextEffect", {0, "X", "Arial", 36, 0, 0, 0, 0, "page 3"}),
+               EOleError);
+  doc.Call("Close", {0});
+  app.Call("Quit");
+}
+
+TEST(WordServerShapes, EachBackdropKeepsOneCopyOfTheMarkThroughARestamp) {
+  TempDir out;
+  const std::string once = Stamp(fx->docs.at("backdrop"), out / "once.doc");
+  const std::string twice = Stamp(once, out / "twice.doc");
+  auto app = CreateOleObject("Word.Application");
+  for (const std::string& file : {once, twice}) {
+    auto doc = app.Get("Documents").Call("Open", {file});
+    auto names = Names(doc.Get("Shapes"));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Cover", "Inside", std::string(kName) + "Cover1",
+                                               std::string(kName) + "Cover2"}))
+        << file;
+    doc.Call("Close", {0});
+  }
   app.Call("Quit");
 }
 
