@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "office/doc_water_mark.h"
 
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -21,6 +22,27 @@ constexpr int kSeekFirstPageHeader = 2;
 constexpr int kSeekEvenPagesHeader = 3;
 // Word's value for a centred position.
 constexpr int kCentered = -999995;
+// WrapFormat.Type: in front of the text, behind it.
+constexpr int kWrapInFront = 3;
+constexpr int kWrapBehind = 5;
+// Shape.Type (MsoShapeType) of the objects that can cover a page: drawings, embedded
+// objects, pictures (linked or not), text boxes.
+constexpr int kMsoAutoShape = 1;
+constexpr int kMsoEmbeddedOleObject = 7;
+constexpr int kMsoLinkedPicture = 11;
+constexpr int kMsoPicture = 13;
+constexpr int kMsoTextBox = 17;
+// The share of the page an object behind the text must cover to count as the page's backdrop.
+constexpr double kBackdropShare = 0.5;
+
+// True for "<prefix><kind><n>": n a section or copy number from 1, without leading zeros.
+bool IsOurNumberedName(const std::string& name, const std::string& kind) {
+  const std::string prefix = std::string(kWaterMarkPrefix) + kind;
+  if (name.compare(0, prefix.size(), prefix) != 0) return false;
+  const std::string rest = name.substr(prefix.size());
+  return !rest.empty() && rest[0] != '0' && rest.size() <= 9 &&
+         rest.find_first_not_of("0123456789") == std::string::npos;
+}
 
 }  // namespace
 
@@ -139,6 +161,9 @@ void TDocWaterMark::AddWaterMark() {
     own[k] = go(places[k]);
     if (own[k]) DeleteOurShapes();
   }
+  // Before the headers get theirs: the body's shapes are then read without them. Nothing
+  // here selects anything, so the selection stays in the header it is in.
+  MarkBackdrops();
   for (std::size_t k = 0; k < places.size(); ++k) {
     if (!own[k]) continue;
     // One header in all: the selection is still there.
@@ -149,16 +174,63 @@ void TDocWaterMark::AddWaterMark() {
 }
 
 bool IsOurHeaderMarkName(const std::string& name) {
-  const std::string prefix = kWaterMarkPrefix;
-  if (name.compare(0, prefix.size(), prefix) != 0) return false;
-  std::string rest = name.substr(prefix.size());
-  for (const char* kind : {"First", "Even"})
-    if (rest.compare(0, std::string(kind).size(), kind) == 0) {
-      rest = rest.substr(std::string(kind).size());
-      break;
+  return IsOurNumberedName(name, "") || IsOurNumberedName(name, "First") ||
+         IsOurNumberedName(name, "Even");
+}
+
+bool IsOurBackdropMarkName(const std::string& name) { return IsOurNumberedName(name, "Cover"); }
+
+// Whether a body shape is a page's backdrop: behind the text, over at least half the page,
+// and opaque (a picture or an embedded object, or a box or text box with a fill that is
+// less than half transparent).
+bool TDocWaterMark::IsBackdrop(const OleVariant& shape, const std::function<double()>& pageArea) {
+  if (shape.Get("WrapFormat").Get("Type").AsInt() != kWrapBehind) return false;
+  if (shape.Get("Width").AsDouble() * shape.Get("Height").AsDouble() < kBackdropShare * pageArea())
+    return false;
+  const int type = shape.Get("Type").AsInt();
+  if (type == kMsoPicture || type == kMsoLinkedPicture || type == kMsoEmbeddedOleObject)
+    return true;
+  if (type != kMsoAutoShape && type != kMsoTextBox) return false;
+  const OleVariant fill = shape.Get("Fill");
+  return fill.Get("Visible").AsBool() && fill.Get("Transparency").AsDouble() < 0.5;
+}
+
+// Word draws every header under everything of the body, as LibreOffice does: a page whose
+// body has a backdrop (a cover page's filled frame or full-page picture, behind the text)
+// hides the header's mark wholly. Each backdrop gets a copy of the mark in the body, anchored
+// where the backdrop is, so on its page, placed as the header's mark, in front of the
+// backdrop (a new shape goes on top) and behind the text. The copies are named
+// "<prefix>Cover<n>"; those of an earlier stamp go first, so a restamp leaves one copy per
+// backdrop and none where the backdrop is gone.
+void TDocWaterMark::MarkBackdrops() {
+  OleVariant shapes = doc_.Get("Shapes");
+  const int count = shapes.Get("Count").AsInt();
+  if (count == 0) return;
+  // The page's size is read only for a document with a shape behind its text.
+  double area = -1;
+  auto pageArea = [this, &area] {
+    if (area < 0) {
+      const OleVariant setup = doc_.Get("PageSetup");
+      area = setup.Get("PageWidth").AsDouble() * setup.Get("PageHeight").AsDouble();
     }
-  return !rest.empty() && rest[0] != '0' && rest.size() <= 9 &&
-         rest.find_first_not_of("0123456789") == std::string::npos;
+    return area;
+  };
+  std::vector<OleVariant> anchors;
+  // From the last: a deletion leaves the places of the shapes before it as they were.
+  for (int i = count; i >= 1; --i) {
+    OleVariant item = shapes.Get("Item", {i});
+    if (IsOurBackdropMarkName(item.Get("Name").AsString()))
+      item.Call("Delete");
+    else if (IsBackdrop(item, pageArea))
+      anchors.insert(anchors.begin(), item.Get("Anchor"));
+  }
+  const int size = ParseWatermarkSize(DocSettings.DocWatermarkSize);
+  for (std::size_t k = 0; k < anchors.size(); ++k) {
+    std::vector<OleVariant> args = TextEffectArgs(DocSettings, size, 0, 0);
+    args.push_back(anchors[k]);
+    StyleMark(shapes.Call("AddTextEffect", args),
+              std::string(kWaterMarkPrefix) + "Cover" + std::to_string(k + 1), kWrapBehind);
+  }
 }
 
 void TDocWaterMark::DeleteOurShapes() {
@@ -186,6 +258,10 @@ void TDocWaterMark::InsertWaterMarkShape(const std::string& name) {
   const int size = ParseWatermarkSize(DocSettings.DocWatermarkSize);
   OleVariant shape = Shapes().Call("AddTextEffect", TextEffectArgs(DocSettings, size, 0, 0));
   shape.Call("Select");
+  StyleMark(shape, name, kWrapInFront);
+}
+
+void TDocWaterMark::StyleMark(OleVariant shape, const std::string& name, int wrapType) {
   shape.Put("Name", name);
   shape.Get("TextEffect").Put("NormalizedHeight", 0);
   shape.Get("Line").Put("Visible", 0);
@@ -197,7 +273,7 @@ void TDocWaterMark::InsertWaterMarkShape(const std::string& name) {
   shape.Put("LockAspectRatio", true);
   shape.Get("WrapFormat").Put("AllowOverlap", -1);
   shape.Get("WrapFormat").Put("Side", 0);
-  shape.Get("WrapFormat").Put("Type", 3);
+  shape.Get("WrapFormat").Put("Type", wrapType);
   shape.Put("RelativeVerticalPosition", 0);
   shape.Put("Left", kCentered);
   shape.Put("Top", kCentered);

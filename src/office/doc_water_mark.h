@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "jobs/job_settings.h"
@@ -22,6 +23,9 @@ class TPDFStack;
 // True for the names the Word marking rule gives its header shapes: the prefix followed by a
 // section number, or by "First" or "Even" and a section number.
 bool IsOurHeaderMarkName(const std::string& name);
+// True for the names of the mark's copies on pages whose body covers the header's mark:
+// the prefix followed by "Cover" and a number.
+bool IsOurBackdropMarkName(const std::string& name);
 
 class TDocWaterMark {
  public:
@@ -44,7 +48,9 @@ class TDocWaterMark {
   // Doc.SaveAs under path, format left to Word.
   void SaveAs(const std::string& path);
   // Replaces the watermark in every header a page of the document can show: each section's
-  // primary header, and its first-page and even-pages headers where the section has them.
+  // primary header, and its first-page and even-pages headers where the section has them;
+  // and on every page whose body has a backdrop behind its text that would hide the header's
+  // mark, puts a copy of the mark in the body, in front of that backdrop.
   // Throws std::invalid_argument, before any call, when the size text is not a whole number.
   void AddWaterMark();
   // Deletes the first header shape named exactly name, if any.
@@ -91,6 +97,10 @@ class TDocWaterMark {
   OleVariant Shapes() const;  // App.Selection.HeaderFooter.Shapes
   void SetSeekView(int view);
   void DeleteOurShapes();  // every shape of the current header named by the marking rule
+  void MarkBackdrops();
+  bool IsBackdrop(const OleVariant& shape, const std::function<double()>& pageArea);
+  // Styles a new mark shape and names it: the settings' fill and angle, centred.
+  void StyleMark(OleVariant shape, const std::string& name, int wrapType);
 
   OleVariant app_;
   OleVariant doc_;

@@ -74,6 +74,36 @@ class WordEngine : public EngineFixture {
                         });
     }
     server.SetShapes(kDocShapes, {});
+    server.SetShapes("Doc.Shapes", {});
+  }
+
+  // Scripts one shape of the body (Doc.Shapes.Item(i)): its wrapping, size in points, type,
+  // fill, and the object its Anchor gives. The page is 612 by 792 points.
+  OleVariant Body(int i, int wrap, double width, double height, int type, bool filled = true,
+                  double transparency = 0) {
+    const std::string item = "Doc.Shapes.Item(" + std::to_string(i) + ")";
+    server.SetValue(item + ".WrapFormat", "Type", wrap);
+    server.SetValue(item, "Width", width);
+    server.SetValue(item, "Height", height);
+    server.SetValue(item, "Type", type);
+    server.SetValue(item + ".Fill", "Visible", filled ? -1 : 0);
+    server.SetValue(item + ".Fill", "Transparency", transparency);
+    server.SetValue("Doc.PageSetup", "PageWidth", 612.0);
+    server.SetValue("Doc.PageSetup", "PageHeight", 792.0);
+    OleVariant anchor = server.Object("Anchor" + std::to_string(i));
+    server.SetValue(item, "Anchor", anchor);
+    return anchor;
+  }
+
+  // The anchors the copies of the mark in the body were given, in order.
+  std::vector<DispatchPtr> CopyAnchors() const {
+    std::vector<DispatchPtr> anchors;
+    for (const auto& c : server.Calls())
+      if (c.kind == CallKind::Call && c.path == "Doc.Shapes" && c.member == "AddTextEffect")
+        anchors.push_back(c.args.size() > 8 && c.args[8].Type() == VarType::Dispatch
+                              ? c.args[8].AsDispatch()
+                              : nullptr);
+    return anchors;
   }
 
   // Opens a document so scripted, then forgets the calls so far.
@@ -277,6 +307,7 @@ TEST_F(WordEngine, NewSwDocBuildsThePreview) {
   server.SetValue("Preview.Sections.Item(1).PageSetup", "OddAndEvenPagesHeaderFooter", 0);
   server.SetValue("Preview.Sections", "Count", 1);
   server.SetShapes(kDocShapes, {});
+  server.SetShapes("Preview.Shapes", {});
   server.ClearCalls();
   engine.AddWaterMark();
   EXPECT_EQ(server.Log()[0], "get Preview.Sections.Count");
@@ -307,7 +338,7 @@ TEST_F(WordEngine, OneSectionCallForCall) {
                    "get Doc.Sections.Item(1).PageSetup.DifferentFirstPageHeaderFooter",
                    "get Doc.Sections.Item(1).PageSetup.OddAndEvenPagesHeaderFooter",
                    "call Doc.Sections.Item(1).Range.Select()", kSeek + "Int(1)",
-                   "get " + kDocShapes + ".Count"} +
+                   "get " + kDocShapes + ".Count", "get Doc.Shapes.Count"} +
              Insertion(Name(1)) + Lines{kSeek + "Int(0)"}));
   EXPECT_EQ(server.Shapes(kDocShapes), (Lines{Name(1)}));
   engine.CloseWordApp();
@@ -384,6 +415,80 @@ TEST_F(WordEngine, EveryCopyUnderAnyNameOfTheRuleIsReplacedAndOthersKept) {
   engine.CloseWordApp();
 }
 
+// ---- AddWaterMark: pages whose body hides the header ---------------------------------------
+
+TEST_F(WordEngine, ABackdropBehindTheTextGetsACopyOfTheMarkInFrontOfIt) {
+  OpenWith(1, {1});
+  server.SetShapes("Doc.Shapes", {"Title", "Cover"});
+  Body(1, 3, 500, 700, 17);  // in front of the text: it hides no header
+  const OleVariant cover = Body(2, 5, 500, 700, 17);
+  engine.AddWaterMark();
+  // The copy, with the mark's look, behind the text and anchored where the backdrop is; it
+  // goes in after the old marks are out of the headers and before the new ones go in, and
+  // nothing is selected for it (the header marks rely on the selection staying put).
+  EXPECT_EQ(Inserted(), (Lines{Str(Name(1)), Str("QuillmarkWaterMarkObjectFirst1")}));
+  EXPECT_EQ(server.Shapes("Doc.Shapes"),
+            (Lines{"Title", "Cover", "QuillmarkWaterMarkObjectCover1"}));
+  EXPECT_EQ(CopyAnchors(), std::vector<DispatchPtr>{cover.AsDispatch()});
+  const std::string copy = "Doc.Shapes.AddTextEffect";
+  Lines styled;
+  for (const auto& l : server.Log())
+    if (l.rfind("put " + copy + ".", 0) == 0 || l.rfind("call " + copy + ".", 0) == 0)
+      styled.push_back(l);
+  Lines expected;
+  for (std::string l : Insertion("QuillmarkWaterMarkObjectCover1")) {
+    if (l.find(".Select()") != std::string::npos ||
+        l.rfind("call " + kDocShapes + ".AddTextEffect(", 0) == 0)
+      continue;
+    if (l.find("WrapFormat.Type") != std::string::npos) l.replace(l.size() - 2, 1, "5");
+    expected.push_back(l.replace(l.find(kDocShape), kDocShape.size(), copy));
+  }
+  EXPECT_EQ(styled, expected);
+  const auto log = server.Log();
+  auto at = [&log](const std::string& part) {
+    return std::find_if(log.begin(), log.end(),
+                        [&](const std::string& l) { return l.find(part) != std::string::npos; });
+  };
+  EXPECT_LT(at("call Doc.Shapes.AddTextEffect("), at("call " + kDocShapes + ".AddTextEffect("));
+  EXPECT_LT(at("get " + kDocShapes + ".Count"), at("get Doc.Shapes.Count"));
+  engine.CloseWordApp();
+}
+
+TEST_F(WordEngine, OnlyAnOpaqueObjectBehindTheTextOverHalfThePageIsABackdrop) {
+  OpenWith(1);
+  server.SetShapes("Doc.Shapes", {"a", "b", "c", "d", "e", "f", "g", "h"});
+  // Half the page is 242,352 square points.
+  const OleVariant picture = Body(1, 5, 440, 560, 13);  // just over half the page
+  Body(2, 5, 400, 600, 13);                             // just under
+  Body(3, 5, 600, 780, 17, true, 0.6);                  // a fill mostly see-through
+  Body(4, 5, 600, 780, 17, false);                      // a text box without a fill
+  const OleVariant object = Body(5, 5, 600, 780, 7, false);  // an embedded object
+  Body(6, 5, 600, 780, 15);                             // someone's text effect
+  Body(7, 0, 600, 780, 13);                             // wrapped square: beside the text
+  const OleVariant box = Body(8, 5, 600, 780, 1, true, 0.4);
+  engine.AddWaterMark();
+  EXPECT_EQ(CopyAnchors(),
+            (std::vector<DispatchPtr>{picture.AsDispatch(), object.AsDispatch(), box.AsDispatch()}));
+  EXPECT_EQ(server.Shapes("Doc.Shapes").size(), 11u);
+  engine.CloseWordApp();
+}
+
+TEST_F(WordEngine, ARestampReplacesTheCopiesAndLeavesNoneWhereTheBackdropIsGone) {
+  OpenWith(1);
+  // An earlier stamp's copies: one for the backdrop still there, one whose backdrop the
+  // author took out since; and a shape of another's with a name much like ours.
+  server.SetShapes("Doc.Shapes", {"Cover", "QuillmarkWaterMarkObjectCover1", "Logo",
+                                  "QuillmarkWaterMarkObjectCover2", "QuillmarkWaterMarkObjectCover"});
+  const OleVariant cover = Body(1, 5, 600, 780, 17);
+  Body(3, 3, 50, 50, 13);
+  Body(5, 3, 300, 100, 15);
+  engine.AddWaterMark();
+  EXPECT_EQ(server.Shapes("Doc.Shapes"), (Lines{"Cover", "Logo", "QuillmarkWaterMarkObjectCover",
+                                                "QuillmarkWaterMarkObjectCover1"}));
+  EXPECT_EQ(CopyAnchors(), std::vector<DispatchPtr>{cover.AsDispatch()});
+  engine.CloseWordApp();
+}
+
 TEST(WordMarkNames, OnlyTheRulesOwnNamesAreOurs) {
   for (const char* ours : {"QuillmarkWaterMarkObject1", "QuillmarkWaterMarkObject12",
                            "QuillmarkWaterMarkObjectFirst1", "QuillmarkWaterMarkObjectEven7"})
@@ -393,6 +498,13 @@ TEST(WordMarkNames, OnlyTheRulesOwnNamesAreOurs) {
                              "QuillmarkWaterMarkObjectFirst", "PowerPlusWaterMarkObject1",
                              "QuillmarkWaterMarkObject-1", "xQuillmarkWaterMarkObject1", ""})
     EXPECT_FALSE(IsOurHeaderMarkName(theirs)) << theirs;
+  EXPECT_TRUE(IsOurBackdropMarkName("QuillmarkWaterMarkObjectCover3"));
+  for (const char* theirs : {"QuillmarkWaterMarkObjectCover", "QuillmarkWaterMarkObjectCover0",
+                             "QuillmarkWaterMarkObject3", "QuillmarkWaterMarkObjectFirst3"}) {
+    EXPECT_FALSE(IsOurBackdropMarkName(theirs)) << theirs;
+    EXPECT_FALSE(IsOurHeaderMarkName(theirs) && IsOurBackdropMarkName(theirs)) << theirs;
+  }
+  EXPECT_FALSE(IsOurHeaderMarkName("QuillmarkWaterMarkObjectCover3"));
 }
 
 // ---- AddWaterMark: bad sizes ---------------------------------------------------------------
@@ -432,7 +544,7 @@ TEST_F(WordEngine, HorizontalOpaqueWatermarkPassesZeros) {
   engine.DocSettings.DocWatermarkSize = "36";
   engine.AddWaterMark();
   Lines log = server.Log();
-  Lines insertion(log.begin() + 6, log.end() - 1);
+  Lines insertion(log.begin() + 7, log.end() - 1);  // from the body's shapes to the view
   EXPECT_EQ(insertion, Insertion(Name(1), "Int(0)", "Int(0)", "Int(16744512)", "Int(36)"));
   engine.CloseWordApp();
 }

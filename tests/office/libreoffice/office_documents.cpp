@@ -23,8 +23,11 @@ const char* kTextHead = R"(<?xml version="1.0" encoding="UTF-8"?>
  xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
  xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
  xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+ xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
+ xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
  office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
 <office:automatic-styles>
+ <style:style style:name="Backdrop" style:family="graphic"><style:graphic-properties style:run-through="background" style:wrap="run-through" style:vertical-pos="from-top" style:vertical-rel="paragraph" style:horizontal-pos="from-left" style:horizontal-rel="paragraph" draw:fill="solid" draw:fill-color="#DEEBF7" fo:background-color="#DEEBF7" fo:border="none"/></style:style>
  <style:style style:name="PB" style:family="paragraph"><style:paragraph-properties fo:break-before="page"/></style:style>
  <style:style style:name="M2" style:family="paragraph" style:master-page-name="Second"/>
  <style:style style:name="M3" style:family="paragraph" style:master-page-name="Third"/>
@@ -83,6 +86,21 @@ std::string MixedSectionsText() {
 
 std::string FirstPageText(int pages) {
   return TextDoc(Master("Standard", true, false), Pages(pages));
+}
+
+std::string BackdropText() {
+  // Page 1 (a cover page with its own header) and page 3 each lie behind a filled frame of
+  // nearly the page's size, behind the text; page 2 has none.
+  auto backdrop = [](const char* name) {
+    return std::string("<draw:frame draw:style-name=\"Backdrop\" draw:name=\"") + name +
+           "\" text:anchor-type=\"paragraph\" svg:x=\"-1cm\" svg:y=\"-1cm\" svg:width=\"19cm\" "
+           "svg:height=\"26cm\" draw:z-index=\"0\"><draw:text-box><text:p/></draw:text-box>"
+           "</draw:frame>";
+  };
+  return TextDoc(Master("Standard", true, false),
+                 "<text:p>" + backdrop("Cover") + "Title page.</text:p>\n"
+                 "<text:p text:style-name=\"PB\">Page 2 body text.</text:p>\n"
+                 "<text:p text:style-name=\"PB\">" + backdrop("Inside") + "Page 3 body text.</text:p>\n");
 }
 
 std::string OddEvenText(int pages) {

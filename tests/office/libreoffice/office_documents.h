@@ -15,6 +15,9 @@ std::string PlainText(int pages);      // one page style, no special headers
 std::string MixedSectionsText();       // 8 pages: first-page, odd/even and both, in 3 sections
 std::string FirstPageText(int pages);  // different first page header
 std::string OddEvenText(int pages);    // different odd and even page headers
+// Three pages, a different first page header; pages 1 and 3 behind a filled frame of about
+// the page's size, behind the text.
+std::string BackdropText();
 std::string ThreeSheetWorkbook();      // three sheets, the second one active
 // A short sheet, an empty one, a long one (150 rows, several pages down), a hidden one, a
 // wide one (40 columns, several pages across) and one whose drawing prints on a page below
