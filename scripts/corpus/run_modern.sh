@@ -2,8 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Current-format corpus run: the .docx/.xlsx/.pptx files of CORPUS and OpenDocument copies
 # made from them by LibreOffice, stamped (magenta, oblique, transparent), printed to PDF and
-# restamped by stampwell-cli jobs in WORK. Then: measure.py WORK PROBE, table.py WORK.
+# restamped by stampwell-cli jobs in WORK. EXTRA: more [BasicInfo] lines for the jobs (for
+# example "Verify=1"). Then: measure.py WORK PROBE, table.py WORK.
 set -u
+EXTRA=${EXTRA:-}
 C=${WORK:-/tmp/stampwell-corpus}; CORPUS=${CORPUS:-../shared/corpus}; CLI=${CLI:-build/default/bin/stampwell-cli}
 rm -rf $C/src $C/out $C/prog $C/home; mkdir -p $C/src $C/out $C/prog $C/home
 export HOME=$C/home
@@ -20,7 +22,7 @@ cp "$CLI" $C/prog/
 
 profile() { # name pdf dest
   {
-    printf '%s\r\n' "[BasicInfo]" "Name=$1" "AutoRun=0" "Doc=1" "Xls=1" "Ppt=1" "PDF=$2" "OtherFiles=0" "EveryMinutes=100" "ModernFormats=1" \
+    printf '%s\r\n' "[BasicInfo]" "Name=$1" "AutoRun=0" "Doc=1" "Xls=1" "Ppt=1" "PDF=$2" "OtherFiles=0" "EveryMinutes=100" "ModernFormats=1" $EXTRA \
       "[DocInfo]" "MaxFolder=0" "DocWaterMarkStr=CONFIDENTIAL" "DocFontName=DejaVu Sans" "DocWatermarkSize=60" \
       "DocWatermarkColor=\$00FF00FF" "Transparent=1" "HX=1"
     n=0; for k in docx odt xlsx ods pptx odp; do

@@ -81,6 +81,7 @@ void JobFixture::ScriptOffice() {
     server.SetValue(doc + ".Sections.Item(1).PageSetup", "DifferentFirstPageHeaderFooter", false);
     server.SetValue(doc + ".Sections.Item(1).PageSetup", "OddAndEvenPagesHeaderFooter", false);
     server.SetValue(doc + ".Sections", "Count", 1);
+    server.SetShapes(doc + ".Shapes", {});  // a body without shapes
   }
   server.SetValue("App.Documents.Add", "Name", "Document1");
   server.SetShapes("App.Selection.HeaderFooter.Shapes", {});

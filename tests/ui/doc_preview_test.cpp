@@ -30,6 +30,7 @@ void ScriptSample(test::RecordingServer& server) {
   server.SetValue("Preview.Sections.Item(1).PageSetup", "OddAndEvenPagesHeaderFooter", 0);
   server.SetValue("Preview.Sections", "Count", 1);
   server.SetShapes("App.Selection.HeaderFooter.Shapes", {});
+  server.SetShapes("Preview.Shapes", {});
 }
 
 std::unique_ptr<TDocSetFrame> MakePage() {
