@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cmath>
 #include <optional>
+#include <functional>
 #include <stdexcept>
 
 #include "office/automation/automation.h"
@@ -81,6 +82,9 @@ constexpr double kPageShare = 0.9;
 // Of the paper within its margins, the share a page area may take beyond its cells: the rows
 // and columns under the mark's far edge must not reach the next page.
 constexpr double kPaperShare = 0.94;
+// The rows and columns every format of a workbook has (those of an .xls).
+constexpr int kSheetRows = 65536;
+constexpr int kSheetColumns = 256;
 // Where a mark goes on a sheet that prints nothing (only with ActiveSheetOnly): a page-sized
 // area from the sheet's corner, so that the mark lies wholly on the sheet.
 constexpr RPageArea kFallbackArea{0, 0, 480, 480};
@@ -114,6 +118,35 @@ bool ParseCell(const std::string& text, int& row, int& column) {
 }
 
 }  // namespace
+
+double WholeLinesWithin(double size, double limit, int most,
+                        const std::function<double(int)>& sizeWith) {
+  // Lines only ever grow the size: the first size over the limit is found by doubling, then
+  // halving.
+  int fits = 0, over = 0;
+  double best = size;
+  for (int more = 1; fits < most; more = std::min(more * 2, most)) {
+    const double with = sizeWith(more);
+    if (with > limit) {
+      over = more;
+      break;
+    }
+    fits = more;
+    best = with;
+  }
+  if (over == 0) return best;
+  while (over - fits > 1) {
+    const int mid = fits + (over - fits) / 2;
+    const double with = sizeWith(mid);
+    if (with > limit) {
+      over = mid;
+    } else {
+      fits = mid;
+      best = with;
+    }
+  }
+  return best;
+}
 
 std::vector<RCellBlock> ParsePrintArea(const std::string& text) {
   std::vector<RCellBlock> blocks;
@@ -345,13 +378,27 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
       // (a single print range grows to take it in). Not so among several print ranges, nor
       // where the sheet holds something beyond its print range that way: the range must not
       // grow over what the user left out of the printout.
+      // The range grows by whole rows and columns, those under the mark's far edge included:
+      // the mark ends where the last whole row (column) that still fits on that paper ends,
+      // else the range would take in a column the paper cannot hold, printed on a page of its
+      // own without the mark.
       if (ranges.size() <= 1) {
         if (page.LastRow == block.LastRow && area.Height < printable.Height * kPaperShare &&
             used().LastRow <= block.LastRow)
-          area.Height = printable.Height * kPaperShare;
+          area.Height = WholeLinesWithin(
+              area.Height, printable.Height * kPaperShare, kSheetRows - page.LastRow, [&](int more) {
+            return rangeOf({page.FirstRow, page.FirstColumn, page.LastRow + more, page.FirstColumn})
+                .Get("Height")
+                .AsDouble();
+          });
         if (page.LastColumn == block.LastColumn && area.Width < printable.Width * kPaperShare &&
             used().LastColumn <= block.LastColumn)
-          area.Width = printable.Width * kPaperShare;
+          area.Width = WholeLinesWithin(
+              area.Width, printable.Width * kPaperShare, kSheetColumns - page.LastColumn, [&](int more) {
+            return rangeOf({page.FirstRow, page.FirstColumn, page.FirstRow, page.LastColumn + more})
+                .Get("Width")
+                .AsDouble();
+          });
       }
       areas.push_back(area);
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,12 @@ struct RCellBlock {
 struct RPageArea {
   double Left = 0, Top = 0, Width = 0, Height = 0;
 };
+
+// How far a page area of the given size may grow by whole rows (or columns), at most most of
+// them, and stay within limit: sizeWith(n) is its size with n more lines (never less than with
+// fewer). The size itself when not even one more line fits.
+double WholeLinesWithin(double size, double limit, int most,
+                        const std::function<double(int)>& sizeWith);
 
 // The mark's frame (before it is turned), in points.
 struct RMarkBox {

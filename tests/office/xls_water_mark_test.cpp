@@ -304,10 +304,13 @@ TEST_F(ExcelWorkbook, TheLastPageTakesTheRestOfItsPaperAndTheMarkItsFullSize) {
   Script({small, halved});
   Open();
   engine.AddWaterMark();
-  const double w = 523 * 0.94, h = 770 * 0.94;
+  // The page area grows by whole columns (50 points each here) and rows (15) as far as 94 %
+  // of the page: 9 columns and 48 rows at 100 %, 19 and 96 at 50 %.
   char first[64], second[64];
-  std::snprintf(first, sizeof first, " QuillmarkWaterMarkObject1 %.0f,%.0f", w / 2, h / 2);
-  std::snprintf(second, sizeof second, " QuillmarkWaterMarkObject1 %.0f,%.0f", w, h);
+  std::snprintf(first, sizeof first, " QuillmarkWaterMarkObject1 %.0f,%.0f", 9 * 50 / 2.0,
+                48 * 15 / 2.0);
+  std::snprintf(second, sizeof second, " QuillmarkWaterMarkObject1 %.0f,%.0f", 19 * 50 / 2.0,
+                96 * 15 / 2.0);
   EXPECT_EQ(Marks(), (Lines{Sheet(1) + first, Sheet(2) + second}));
   std::vector<double> widths;
   for (const RecordedCall& c : server.Calls())
@@ -340,9 +343,10 @@ TEST_F(ExcelWorkbook, AOneRowPrintRangeFittedToItsPageGrowsOnlyWhereTheSheetIsBl
   Open();
   engine.AddWaterMark();
   char whole[64], across[64];
-  std::snprintf(whole, sizeof whole, " QuillmarkWaterMarkObject1 %.0f,%.0f", 523 * 0.94 / 2,
-                770 * 0.94 / 2);
-  std::snprintf(across, sizeof across, " QuillmarkWaterMarkObject1 %.0f,8", 523 * 0.94 / 2);
+  // Grown by whole columns and rows within 94 % of the page (9 of 50 points, 48 of 15).
+  std::snprintf(whole, sizeof whole, " QuillmarkWaterMarkObject1 %.0f,%.0f", 9 * 50 / 2.0,
+                48 * 15 / 2.0);
+  std::snprintf(across, sizeof across, " QuillmarkWaterMarkObject1 %.0f,8", 9 * 50 / 2.0);
   EXPECT_EQ(Marks(), (Lines{Sheet(1) + whole, Sheet(2) + across,
                             Sheet(3) + " QuillmarkWaterMarkObject1 400,8"}));
   std::vector<double> widths;
@@ -352,6 +356,32 @@ TEST_F(ExcelWorkbook, AOneRowPrintRangeFittedToItsPageGrowsOnlyWhereTheSheetIsBl
   EXPECT_EQ(widths[0], 400) << "the mark at its full size";
   EXPECT_LT(widths[1], 50) << "kept to the one row";
   engine.CloseExcelApp();
+}
+
+TEST(ExcelPageArea, GrowsByTheWholeLinesThatStillFit) {
+  // Lines of these sizes after the page's 100 points: the area may end after a line, never
+  // inside one (the office prints every line a drawing reaches into, whole).
+  const std::vector<double> lines = {40, 40, 300, 10, 10};
+  int asked = 0;
+  auto with = [&](int more) {
+    ++asked;
+    double size = 100;
+    for (int i = 0; i < more; ++i) size += i < int(lines.size()) ? lines[i] : 1000;
+    return size;
+  };
+  EXPECT_EQ(WholeLinesWithin(100, 250, 100, with), 180);  // the wide third line does not fit
+  EXPECT_EQ(WholeLinesWithin(100, 500, 100, with), 500);  // five lines end on the limit
+  EXPECT_EQ(WholeLinesWithin(100, 130, 100, with), 100);  // not even one
+  EXPECT_EQ(WholeLinesWithin(100, 1e9, 2, with), 180);    // no more lines than the sheet has
+  EXPECT_EQ(WholeLinesWithin(100, 1e9, 0, with), 100);
+  // Many narrow lines are found in few questions, not one for each.
+  asked = 0;
+  auto narrow = [&](int more) {
+    ++asked;
+    return 100 + 0.5 * more;
+  };
+  EXPECT_EQ(WholeLinesWithin(100, 600, 65536, narrow), 600);
+  EXPECT_LE(asked, 24);
 }
 
 TEST_F(ExcelWorkbook, AWorkbookThatPrintsNothingStillHasItsOnePageMarked) {

@@ -161,9 +161,12 @@ TEST(EveryPage, EveryPrintedPageOfEveryVisibleSheetShowsAWholeMark) {
   TempDir out;
   test::WriteFile(out / "src/sheets.fods", test::PrintedSheetsWorkbook());
   test::WriteFile(out / "src/three.fods", test::ThreeSheetWorkbook());
-  ASSERT_TRUE(test::ConvertWithOffice({out / "src/sheets.fods", out / "src/three.fods"}, "xls",
-                                      out / "src/"));
-  const auto outputs = StampAll("xls", {out / "src/sheets.xls", out / "src/three.xls"}, out);
+  test::WriteFile(out / "src/broad.fods", test::BroadColumnsWorkbook());
+  ASSERT_TRUE(test::ConvertWithOffice(
+      {out / "src/sheets.fods", out / "src/three.fods", out / "src/broad.fods"}, "xls",
+      out / "src/"));
+  const auto outputs = StampAll(
+      "xls", {out / "src/sheets.xls", out / "src/three.xls", out / "src/broad.xls"}, out);
   for (const auto& [name, o] : outputs) {
     ExpectEveryPageMarked(o.once, o.source, name + " saved");
     ExpectEveryPageMarked(o.twice, o.source, name + " restamped");

@@ -143,6 +143,27 @@ std::string PrintedSheetsWorkbook() {
 )";
 }
 
+std::string BroadColumnsWorkbook() {
+  // Three columns of 4 cm fill two thirds of the paper's width; the empty one after them,
+  // of 14 cm, does not fit beside them: a mark reaching into it would print it on a page of
+  // its own.
+  return R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:automatic-styles>
+ <style:style style:name="co5" style:family="table-column"><style:table-column-properties style:column-width="4cm"/></style:style>
+ <style:style style:name="co14" style:family="table-column"><style:table-column-properties style:column-width="14cm"/></style:style>
+</office:automatic-styles>
+<office:body><office:spreadsheet>
+ <table:table table:name="Broad"><table:table-column table:style-name="co5" table:number-columns-repeated="3"/><table:table-column table:style-name="co14"/>
+  <table:table-row><table:table-cell office:value-type="string"><text:p>three</text:p></table:table-cell><table:table-cell office:value-type="string"><text:p>broad</text:p></table:table-cell><table:table-cell office:value-type="string"><text:p>columns</text:p></table:table-cell></table:table-row></table:table>
+</office:spreadsheet></office:body></office:document>
+)";
+}
+
 std::string PrintScaleWorkbook(const std::string& layout, const std::string& printRange,
                                int rowCount) {
   std::string rows;

@@ -23,6 +23,9 @@ std::string ThreeSheetWorkbook();      // three sheets, the second one active
 // wide one (40 columns, several pages across) and one whose drawing prints on a page below
 // its cells.
 std::string PrintedSheetsWorkbook();
+// One sheet whose cells fill most of the paper's width, beside an empty column too wide to
+// print on the same page.
+std::string BroadColumnsWorkbook();
 // One sheet of rows (a quarter inch high) by 6 columns 2 inches wide, on Letter paper whose
 // page layout takes the attributes layout (a print scale or a fit to pages), printing
 // printRange ("A1:.C1") or, when "", the whole sheet.
