@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "office/xls_water_mark.h"
 #include "support/recording_server.h"
 
 namespace stampwell::test {
@@ -29,11 +30,16 @@ inline void ScriptOneSheetWorkbook(RecordingServer& server, const std::string& b
   server.SetValue(sheet + ".UsedRange.Columns", "Count", 5);
   server.SetValue(sheet + ".HPageBreaks", "Count", 0);
   server.SetValue(sheet + ".VPageBreaks", "Count", 0);
-  const std::string range = sheet + ".Range(\"A1:E20\")";
-  server.SetValue(range, "Left", 0.0);
-  server.SetValue(range, "Top", 0.0);
-  server.SetValue(range, "Width", 250.0);
-  server.SetValue(range, "Height", 300.0);
+  // Every column 50 points wide and every row 15 high (A1:E20: 250 by 300 points).
+  server.SetHandler(sheet, "Range", [&server, sheet](const std::vector<OleVariant>& args) {
+    const RCellBlock b = ParsePrintArea(args.at(0).AsString()).at(0);
+    const std::string path = sheet + ".Range(\"" + args.at(0).AsString() + "\")";
+    server.SetValue(path, "Left", (b.FirstColumn - 1) * 50.0);
+    server.SetValue(path, "Top", (b.FirstRow - 1) * 15.0);
+    server.SetValue(path, "Width", (b.LastColumn - b.FirstColumn + 1) * 50.0);
+    server.SetValue(path, "Height", (b.LastRow - b.FirstRow + 1) * 15.0);
+    return server.Object(path);
+  });
   server.SetShapes(sheet + ".Shapes", {});
 }
 
