@@ -5,8 +5,8 @@
 #include <cctype>
 #include <cstdint>
 #include <cmath>
-#include <optional>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 #include "office/automation/automation.h"
@@ -383,22 +383,25 @@ std::vector<RPageArea> TXlsWaterMark::PageAreas(const OleVariant& sheet) const {
       // else the range would take in a column the paper cannot hold, printed on a page of its
       // own without the mark.
       if (ranges.size() <= 1) {
+        // The page's height with more rows below it; its width with more columns beside it.
+        auto heightWith = [&](int more) {
+          const RCellBlock rows{page.FirstRow, page.FirstColumn, page.LastRow + more,
+                                page.FirstColumn};
+          return rangeOf(rows).Get("Height").AsDouble();
+        };
+        auto widthWith = [&](int more) {
+          const RCellBlock columns{page.FirstRow, page.FirstColumn, page.FirstRow,
+                                   page.LastColumn + more};
+          return rangeOf(columns).Get("Width").AsDouble();
+        };
         if (page.LastRow == block.LastRow && area.Height < printable.Height * kPaperShare &&
             used().LastRow <= block.LastRow)
-          area.Height = WholeLinesWithin(
-              area.Height, printable.Height * kPaperShare, kSheetRows - page.LastRow, [&](int more) {
-            return rangeOf({page.FirstRow, page.FirstColumn, page.LastRow + more, page.FirstColumn})
-                .Get("Height")
-                .AsDouble();
-          });
+          area.Height = WholeLinesWithin(area.Height, printable.Height * kPaperShare,
+                                         kSheetRows - page.LastRow, heightWith);
         if (page.LastColumn == block.LastColumn && area.Width < printable.Width * kPaperShare &&
             used().LastColumn <= block.LastColumn)
-          area.Width = WholeLinesWithin(
-              area.Width, printable.Width * kPaperShare, kSheetColumns - page.LastColumn, [&](int more) {
-            return rangeOf({page.FirstRow, page.FirstColumn, page.FirstRow, page.LastColumn + more})
-                .Get("Width")
-                .AsDouble();
-          });
+          area.Width = WholeLinesWithin(area.Width, printable.Width * kPaperShare,
+                                        kSheetColumns - page.LastColumn, widthWith);
       }
       areas.push_back(area);
     }

@@ -458,17 +458,17 @@ TEST_F(WordEngine, OnlyAnOpaqueObjectBehindTheTextOverHalfThePageIsABackdrop) {
   OpenWith(1);
   server.SetShapes("Doc.Shapes", {"a", "b", "c", "d", "e", "f", "g", "h"});
   // Half the page is 242,352 square points.
-  const OleVariant picture = Body(1, 5, 440, 560, 13);  // just over half the page
-  Body(2, 5, 400, 600, 13);                             // just under
-  Body(3, 5, 600, 780, 17, true, 0.6);                  // a fill mostly see-through
-  Body(4, 5, 600, 780, 17, false);                      // a text box without a fill
+  const OleVariant picture = Body(1, 5, 440, 560, 13);       // just over half the page
+  Body(2, 5, 400, 600, 13);                                  // just under
+  Body(3, 5, 600, 780, 17, true, 0.6);                       // a fill mostly see-through
+  Body(4, 5, 600, 780, 17, false);                           // a text box without a fill
   const OleVariant object = Body(5, 5, 600, 780, 7, false);  // an embedded object
-  Body(6, 5, 600, 780, 15);                             // someone's text effect
-  Body(7, 0, 600, 780, 13);                             // wrapped square: beside the text
+  Body(6, 5, 600, 780, 15);                                  // someone's text effect
+  Body(7, 0, 600, 780, 13);                                  // wrapped square: beside the text
   const OleVariant box = Body(8, 5, 600, 780, 1, true, 0.4);
   engine.AddWaterMark();
-  EXPECT_EQ(CopyAnchors(),
-            (std::vector<DispatchPtr>{picture.AsDispatch(), object.AsDispatch(), box.AsDispatch()}));
+  EXPECT_EQ(CopyAnchors(), (std::vector<DispatchPtr>{picture.AsDispatch(), object.AsDispatch(),
+                                                     box.AsDispatch()}));
   EXPECT_EQ(server.Shapes("Doc.Shapes").size(), 11u);
   engine.CloseWordApp();
 }
@@ -477,8 +477,9 @@ TEST_F(WordEngine, ARestampReplacesTheCopiesAndLeavesNoneWhereTheBackdropIsGone)
   OpenWith(1);
   // An earlier stamp's copies: one for the backdrop still there, one whose backdrop the
   // author took out since; and a shape of another's with a name much like ours.
-  server.SetShapes("Doc.Shapes", {"Cover", "QuillmarkWaterMarkObjectCover1", "Logo",
-                                  "QuillmarkWaterMarkObjectCover2", "QuillmarkWaterMarkObjectCover"});
+  server.SetShapes("Doc.Shapes",
+                   {"Cover", "QuillmarkWaterMarkObjectCover1", "Logo",
+                    "QuillmarkWaterMarkObjectCover2", "QuillmarkWaterMarkObjectCover"});
   const OleVariant cover = Body(1, 5, 600, 780, 17);
   Body(3, 3, 50, 50, 13);
   Body(5, 3, 300, 100, 15);

@@ -98,9 +98,11 @@ std::string BackdropText() {
            "</draw:frame>";
   };
   return TextDoc(Master("Standard", true, false),
-                 "<text:p>" + backdrop("Cover") + "Title page.</text:p>\n"
-                 "<text:p text:style-name=\"PB\">Page 2 body text.</text:p>\n"
-                 "<text:p text:style-name=\"PB\">" + backdrop("Inside") + "Page 3 body text.</text:p>\n");
+                 "<text:p>" + backdrop("Cover") +
+                     "Title page.</text:p>\n"
+                     "<text:p text:style-name=\"PB\">Page 2 body text.</text:p>\n"
+                     "<text:p text:style-name=\"PB\">" +
+                     backdrop("Inside") + "Page 3 body text.</text:p>\n");
 }
 
 std::string OddEvenText(int pages) {
