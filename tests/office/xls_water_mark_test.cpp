@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "engine_test_support.h"
+#include "support/workbook_script.h"
 
 namespace stampwell::test {
 namespace {
@@ -223,16 +224,7 @@ class ExcelWorkbook : public ExcelEngine {
           server.SetValue(sheet + "." + kind + ".Item(" + std::to_string(i + 1) + ").Location",
                           member, list[i]);
       }
-      server.SetHandler(sheet, "Range", [this, sheet](const std::vector<OleVariant>& args) {
-        const auto blocks = ParsePrintArea(args.at(0).AsString());
-        const RCellBlock b = blocks.at(0);
-        const std::string path = sheet + ".Range(\"" + args.at(0).AsString() + "\")";
-        server.SetValue(path, "Left", (b.FirstColumn - 1) * 50.0);
-        server.SetValue(path, "Top", (b.FirstRow - 1) * 15.0);
-        server.SetValue(path, "Width", (b.LastColumn - b.FirstColumn + 1) * 50.0);
-        server.SetValue(path, "Height", (b.LastRow - b.FirstRow + 1) * 15.0);
-        return server.Object(path);
-      });
+      test::ScriptRangeSizes(server, sheet);
       server.SetShapes(sheet + ".Shapes", s.shapes);
     }
   }

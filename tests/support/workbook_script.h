@@ -8,6 +8,20 @@
 
 namespace stampwell::test {
 
+// Makes every Range of the sheet at path sheet answer its place and size as if each column
+// were 50 points wide and each row 15 high.
+inline void ScriptRangeSizes(RecordingServer& server, const std::string& sheet) {
+  server.SetHandler(sheet, "Range", [&server, sheet](const std::vector<OleVariant>& args) {
+    const RCellBlock b = ParsePrintArea(args.at(0).AsString()).at(0);
+    const std::string path = sheet + ".Range(\"" + args.at(0).AsString() + "\")";
+    server.SetValue(path, "Left", (b.FirstColumn - 1) * 50.0);
+    server.SetValue(path, "Top", (b.FirstRow - 1) * 15.0);
+    server.SetValue(path, "Width", (b.LastColumn - b.FirstColumn + 1) * 50.0);
+    server.SetValue(path, "Height", (b.LastRow - b.FirstRow + 1) * 15.0);
+    return server.Object(path);
+  });
+}
+
 // Scripts the workbook at path book ("App.workBooks.Open") as one visible sheet that prints
 // on one page (A1:E20, 250 x 300 points, fitted to an A4 page with 50-point margins, nothing
 // beyond it), with no shapes: what the Excel engine asks for when it stamps every printed
@@ -30,16 +44,7 @@ inline void ScriptOneSheetWorkbook(RecordingServer& server, const std::string& b
   server.SetValue(sheet + ".UsedRange.Columns", "Count", 5);
   server.SetValue(sheet + ".HPageBreaks", "Count", 0);
   server.SetValue(sheet + ".VPageBreaks", "Count", 0);
-  // Every column 50 points wide and every row 15 high (A1:E20: 250 by 300 points).
-  server.SetHandler(sheet, "Range", [&server, sheet](const std::vector<OleVariant>& args) {
-    const RCellBlock b = ParsePrintArea(args.at(0).AsString()).at(0);
-    const std::string path = sheet + ".Range(\"" + args.at(0).AsString() + "\")";
-    server.SetValue(path, "Left", (b.FirstColumn - 1) * 50.0);
-    server.SetValue(path, "Top", (b.FirstRow - 1) * 15.0);
-    server.SetValue(path, "Width", (b.LastColumn - b.FirstColumn + 1) * 50.0);
-    server.SetValue(path, "Height", (b.LastRow - b.FirstRow + 1) * 15.0);
-    return server.Object(path);
-  });
+  ScriptRangeSizes(server, sheet);  // A1:E20: 250 by 300 points
   server.SetShapes(sheet + ".Shapes", {});
 }
 
