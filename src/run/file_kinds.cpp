@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "jobs/file_utils.h"
+#include "office/legacy/source_keeping_engine.h"
 #include "office/office_file_engines.h"
 #include "office/ooxml/ooxml_water_mark.h"
 #include "pdf/stamp/pdf_water_mark.h"
@@ -106,7 +107,11 @@ const std::vector<RFileKind>& OfficeFileKinds() {
     ppt.openFailure = K::OpenFailure::Log;
     ppt.stampOrder = K::StepOrder::CountShowWork;
     ppt.printOrder = K::StepOrder::CountShowWork;
-    ppt.makeEngine = [](TPDFStack& pdf) { return std::make_unique<TPptFileEngine>(&pdf); };
+    // LibreOffice stamps, prints and saves; the saved copy then gives way to the source with
+    // the copy's marks spliced in, so that nothing else passes through the binary export.
+    ppt.makeEngine = [](TPDFStack& pdf) {
+      return legacy::MakeSourceKeepingPptEngine(std::make_unique<TPptFileEngine>(&pdf));
+    };
     list.push_back(std::move(ppt));
     return list;
   }();

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "office/file_engine.h"
+
+namespace stampwell::legacy {
+
+// What a splice made of a source and the office's stamped copy of it (see SplicePptMarks).
+struct RSpliced {
+  bool Done = false;
+  std::string Bytes;
+  std::string Reason;
+};
+using TSpliceMarks = std::function<RSpliced(const std::string& source, const std::string& stamped,
+                                            const std::string& markText)>;
+
+// An office engine whose saved copy gives way to the source with the copy's marks spliced in:
+// the office stamps, prints and saves as always; after its save, the splice reads the source
+// as it was before the save (dest may be the source itself) and the office's copy, and where
+// it can, replaces dest with the source plus the marks (atomically, with dest's permissions).
+// Where it cannot, the office's copy stays. Everything else is the inner engine's.
+class TSourceKeepingEngine : public TFileEngine {
+ public:
+  TSourceKeepingEngine(std::unique_ptr<TFileEngine> inner, TSpliceMarks splice);
+
+  bool Open(const std::string& source) override;
+  std::string OpenError() const override { return inner_->OpenError(); }
+  void AddWaterMark(const RDocSettings& settings) override;
+  std::vector<std::string> Notes() const override { return inner_->Notes(); }
+  void SaveAs(const std::string& dest) override;
+  void PrintToPDFFile(const std::string& pdfPath) override { inner_->PrintToPDFFile(pdfPath); }
+  void Close() override { inner_->Close(); }
+  void Quit() override { inner_->Quit(); }
+
+  // Why the last save kept the office's copy ("" when the source was kept).
+  const std::string& LastReason() const { return lastReason_; }
+
+ private:
+  std::unique_ptr<TFileEngine> inner_;
+  TSpliceMarks splice_;
+  std::string source_;
+  std::string markText_;
+  std::string lastReason_;
+};
+
+// The .ppt engine of the run: the office's engine with SplicePptMarks behind its save.
+std::unique_ptr<TFileEngine> MakeSourceKeepingPptEngine(std::unique_ptr<TFileEngine> office);
+
+}  // namespace stampwell::legacy
