@@ -3,9 +3,10 @@
 # What the LibreOffice path keeps: the .doc/.xls/.ppt files of CORPUS, and OpenDocument copies
 # made by LibreOffice from its .docx/.xlsx/.pptx files, stamped by one stampwell-cli job into
 # WORK/out, then compared with their sources as LibreOffice reads them (content.py).
-# Usage: [WORK=...] [CORPUS=...] [CLI=...] [FILES="doc/a.doc xls/b.xls ..."] run_legacy.sh
+# Usage: [WORK=...] [CORPUS=...] [CLI=...] [FILES="doc/a.doc xls/b.xls ..."] [EXTRA=...] run_legacy.sh
 # FILES limits the run to those files of CORPUS (kinds doc, xls, ppt, docx, xlsx, pptx; the
-# current-format ones are taken as their OpenDocument copies). Exit status: content.py's.
+# current-format ones are taken as their OpenDocument copies). EXTRA: more [BasicInfo] lines
+# for the job ("Verify=1"). Exit status: content.py's.
 set -u
 C=${WORK:-/tmp/stampwell-legacy}; CORPUS=${CORPUS:-../shared/corpus}
 CLI=${CLI:-build/default/bin/stampwell-cli}
@@ -31,7 +32,7 @@ done
 cp "$CLI" "$C/prog/"
 {
   printf '%s\r\n' "[BasicInfo]" "Name=Legacy" "AutoRun=0" "Doc=1" "Xls=1" "Ppt=1" "PDF=0" \
-    "OtherFiles=0" "EveryMinutes=100" "ModernFormats=1" \
+    "OtherFiles=0" "EveryMinutes=100" "ModernFormats=1" ${EXTRA:-} \
     "[DocInfo]" "MaxFolder=0" "DocWaterMarkStr=$MARK" "DocFontName=DejaVu Sans" \
     "DocWatermarkSize=60" "DocWatermarkColor=\$00FF00FF" "Transparent=1" "HX=1"
   n=0
