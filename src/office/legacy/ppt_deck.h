@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "office/legacy/compound_file.h"
+#include "office/legacy/office_art.h"
 #include "office/legacy/ppt_records.h"
 
 // A PowerPoint 97-2003 file as it reads now: the newest version of each of its objects, found
@@ -24,6 +25,7 @@ class EPptUnsupported : public std::runtime_error {
 
 // Record types of the document stream and of its drawings.
 namespace ppt {
+using namespace art;  // the drawings inside
 inline constexpr std::uint16_t kDocumentContainer = 0x03E8;
 inline constexpr std::uint16_t kSlideContainer = 0x03EE;
 inline constexpr std::uint16_t kSlideAtom = 0x03EF;
@@ -35,18 +37,6 @@ inline constexpr std::uint16_t kSlideListWithText = 0x0FF0;
 inline constexpr std::uint16_t kUserEditAtom = 0x0FF5;
 inline constexpr std::uint16_t kCurrentUserAtom = 0x0FF6;
 inline constexpr std::uint16_t kPersistDirectoryAtom = 0x1772;
-inline constexpr std::uint16_t kDggContainer = 0xF000;
-inline constexpr std::uint16_t kDgContainer = 0xF002;
-inline constexpr std::uint16_t kSpgrContainer = 0xF003;
-inline constexpr std::uint16_t kSpContainer = 0xF004;
-inline constexpr std::uint16_t kFdgg = 0xF006;
-inline constexpr std::uint16_t kFdg = 0xF008;
-inline constexpr std::uint16_t kFsp = 0xF00A;
-inline constexpr std::uint16_t kFopt = 0xF00B;
-// Shape properties.
-inline constexpr std::uint16_t kPropGeoText = 0x00C0;
-inline constexpr std::uint16_t kPropName = 0x0380;
-inline constexpr unsigned kPlainTextWordArt = 136;
 inline constexpr char kDocumentStream[] = "PowerPoint Document";
 inline constexpr char kCurrentUserStream[] = "Current User";
 }  // namespace ppt
@@ -93,14 +83,5 @@ std::uint32_t MasterIdOf(const RPptRecord& container);
 // The group that holds a slide's or master's shapes (its first record is the group's own
 // shape), or nullptr for a page without a drawing.
 RPptRecord* TopGroup(RPptRecord& container);
-// A shape's type (0 without a shape record).
-unsigned ShapeType(const RPptRecord& sp);
-// The variable-length value of a shape property (a UTF-16 string, for instance), if set.
-std::optional<std::string> ComplexProperty(const RPptRecord& sp, std::uint16_t pid);
-// A shape's name, or "".
-std::string ShapeNameOf(const RPptRecord& sp);
-// Text as the UTF-16LE the format stores, and back (trailing zeros dropped).
-std::string Utf16(const std::string& utf8);
-std::string Utf8(std::string utf16);
 
 }  // namespace stampwell::legacy

@@ -18,42 +18,6 @@ namespace {
 
 using namespace ppt;
 
-constexpr std::uint32_t kShapesPerCluster = 1024;
-constexpr char kSummaryStream[] = "\005DocumentSummaryInformation";
-// The document property where LibreOffice's copy keeps the names its export drops.
-constexpr char kNameRecordProperty[] = "StampwellShapeNames";
-
-
-bool IsOurNamedMark(const RPptRecord& sp) {
-  if (sp.Type != kSpContainer) return false;
-  const std::string name = ShapeNameOf(sp);
-  const std::string prefix = kWaterMarkPrefix;
-  return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool IsWordArtOf(const RPptRecord& sp, const std::string& text) {
-  if (sp.Type != kSpContainer || ShapeType(sp) != kPlainTextWordArt) return false;
-  const auto geoText = ComplexProperty(sp, kPropGeoText);
-  return geoText && Utf8(*geoText) == text;
-}
-
-// Gives a shape the name a restamp knows it by.
-void NameShape(RPptRecord& sp, const std::string& name) {
-  RPptRecord* fopt = sp.Child(kFopt);
-  if (!fopt) throw EPptFormatError("the mark has no property table");
-  std::string value = Utf16(name);
-  value.append(2, '\0');
-  const unsigned n = fopt->Instance();
-  std::string entry;
-  AppendU16(entry, kPropName | 0x8000);
-  AppendU32(entry, static_cast<std::uint32_t>(value.size()));
-  // The table grows by one entry; the new value goes last, after every other complex value,
-  // as its entry is the table's last.
-  fopt->Atom.insert(6u * n, entry);
-  fopt->Atom += value;
-  fopt->VerInst = static_cast<std::uint16_t>((n + 1) << 4 | fopt->Version());
-}
-
 // A mark of LibreOffice's copy and where it lies: after `before` of the page's other shapes.
 struct Mark {
   std::size_t before = 0;
@@ -72,63 +36,6 @@ std::vector<Mark> MarksOf(RPptRecord& container, const std::string& text) {
       ++others;
   }
   return marks;
-}
-
-// The document's list of shape ids (the drawing group), handed out per drawing in clusters.
-class ShapeIds {
- public:
-  explicit ShapeIds(RPptRecord& documentContainer) {
-    RPptRecord* group = documentContainer.Child(kDrawingGroup);
-    RPptRecord* dgg = group ? group->Child(kDggContainer) : nullptr;
-    fdgg_ = dgg ? dgg->Child(kFdgg) : nullptr;
-    if (!fdgg_ || fdgg_->Atom.size() < 16) throw EPptFormatError("the drawing group is missing");
-    const std::uint32_t cidcl = ReadU32(fdgg_->Atom, 4);
-    if (cidcl == 0 || fdgg_->Atom.size() < 16 + 8ull * (cidcl - 1))
-      throw EPptFormatError("the drawing group's clusters are cut short");
-  }
-
-  std::uint32_t Allocate(std::uint32_t dgid, const std::set<std::uint32_t>& used) {
-    std::string& a = fdgg_->Atom;
-    const std::uint32_t clusters = ReadU32(a, 4) - 1;
-    for (std::uint32_t k = clusters; k-- > 0;) {
-      if (ReadU32(a, 16 + 8 * k) != dgid) continue;
-      for (std::uint32_t cur = ReadU32(a, 20 + 8 * k); cur < kShapesPerCluster; ++cur) {
-        const std::uint32_t spid = (k + 1) * kShapesPerCluster + cur;
-        WriteU32(a, 20 + 8 * k, cur + 1);
-        if (used.count(spid)) continue;
-        return Taken(spid);
-      }
-    }
-    // A new cluster for this drawing.
-    a.resize(16 + 8ull * clusters);
-    AppendU32(a, dgid);
-    AppendU32(a, 1);
-    WriteU32(a, 4, clusters + 2);
-    return Taken((clusters + 1) * kShapesPerCluster);
-  }
-
-  void Removed(std::uint32_t count) {
-    const std::uint32_t saved = ReadU32(fdgg_->Atom, 8);
-    WriteU32(fdgg_->Atom, 8, saved > count ? saved - count : 0);
-  }
-
- private:
-  std::uint32_t Taken(std::uint32_t spid) {
-    std::string& a = fdgg_->Atom;
-    WriteU32(a, 0, std::max(ReadU32(a, 0), spid + 1));
-    WriteU32(a, 8, ReadU32(a, 8) + 1);
-    return spid;
-  }
-  RPptRecord* fdgg_ = nullptr;
-};
-
-void CollectIds(const RPptRecord& r, std::set<std::uint32_t>& ids) {
-  if (r.Type == kFsp && r.Atom.size() >= 4) ids.insert(ReadU32(r.Atom, 0));
-  for (const RPptRecord& c : r.Children) CollectIds(c, ids);
-}
-
-bool Contains(const std::string& haystack, const std::string& needle) {
-  return haystack.find(needle) != std::string::npos;
 }
 
 // The persist directory of ids and their offsets, in runs of consecutive ids.
@@ -212,12 +119,8 @@ std::string Appended(TPptDeck& s, const std::map<std::uint32_t, RPptRecord>& cha
 RPptSplice Splice(const std::string& source, const std::string& stamped,
                   const std::string& markText) {
   TCompoundFile src = TCompoundFile::Read(source);
-  for (const char* signature : {"_signatures", "_xmlsignatures", "\005DigitalSignature"})
-    if (src.HasTopLevel(signature)) throw EPptUnsupported("signed");
-  if (const std::string* summary = src.Stream(kSummaryStream);
-      summary && (Contains(*summary, kNameRecordProperty) ||
-                  Contains(*summary, Utf16(kNameRecordProperty))))
-    throw EPptUnsupported("LibreOffice wrote the source for an earlier stamp");
+  if (const std::string refusal = SpliceRefusal(src); !refusal.empty())
+    throw EPptUnsupported(refusal);
   TPptDeck s(src);
   TCompoundFile out = TCompoundFile::Read(stamped);
   TPptDeck t(out);
@@ -263,7 +166,11 @@ RPptSplice Splice(const std::string& source, const std::string& stamped,
   if (found == 0) throw EPptUnsupported("no mark in LibreOffice's copy");
 
   RPptRecord document = s.DocumentRecord();
-  ShapeIds ids(document);
+  RPptRecord* drawingGroup = document.Child(kDrawingGroup);
+  RPptRecord* dgg = drawingGroup ? drawingGroup->Child(kDggContainer) : nullptr;
+  RPptRecord* fdgg = dgg ? dgg->Child(kFdgg) : nullptr;
+  if (!fdgg) throw EPptFormatError("the drawing group is missing");
+  TShapeIds ids(*fdgg);
   std::map<std::uint32_t, RPptRecord> changed;
   std::vector<TPptDeck::REntry> pages = s.Slides();
   pages.insert(pages.end(), s.Masters().begin(), s.Masters().end());
@@ -288,7 +195,7 @@ RPptSplice Splice(const std::string& source, const std::string& stamped,
     if (!fdg || fdg->Atom.size() < 8) throw EPptFormatError("a drawing has no shape count");
     if (target != targets.end()) {
       std::set<std::uint32_t> used;
-      CollectIds(container, used);
+      CollectShapeIds(container, used);
       std::size_t inserted = 0;
       for (const Mark& mark : target->second) {
         RPptRecord shape = mark.shape;
