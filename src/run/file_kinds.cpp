@@ -95,7 +95,10 @@ const std::vector<RFileKind>& OfficeFileKinds() {
     excel.openFailure = K::OpenFailure::Log;
     excel.stampOrder = K::StepOrder::WorkCount;
     excel.printOrder = K::StepOrder::WorkCount;
-    excel.makeEngine = [](TPDFStack& pdf) { return std::make_unique<TExcelFileEngine>(&pdf); };
+    // As for PowerPoint below: the saved copy gives way to the source with its marks.
+    excel.makeEngine = [](TPDFStack& pdf) {
+      return legacy::MakeSourceKeepingXlsEngine(std::make_unique<TExcelFileEngine>(&pdf));
+    };
     list.push_back(std::move(excel));
 
     K ppt;

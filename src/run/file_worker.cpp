@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "jobs/file_utils.h"
+#include "office/legacy/source_keeping_engine.h"
 #include "office/office_file_engines.h"
 #include "office/ooxml/ooxml_water_mark.h"
 #include "pdf/pdf_stack.h"
@@ -106,7 +107,10 @@ TFileEngine& TFileWorker::EngineOf(const RFileKind& kind) {
   if (!engines_[i]) {
     engines_[i] = kind.makeEngine(pdf_);
     // The job's choice of one mark on the shown sheet, for the engines of workbooks.
-    if (auto* excel = dynamic_cast<TExcelFileEngine*>(engines_[i].get()))
+    TFileEngine* office = engines_[i].get();
+    if (auto* keeping = dynamic_cast<legacy::TSourceKeepingEngine*>(office))
+      office = &keeping->Inner();
+    if (auto* excel = dynamic_cast<TExcelFileEngine*>(office))
       excel->Office().ActiveSheetOnly = settings_.ActiveSheetOnly;
     if (auto* package = dynamic_cast<TOoxmlWaterMark*>(engines_[i].get()))
       package->ActiveSheetOnly = settings_.ActiveSheetOnly;

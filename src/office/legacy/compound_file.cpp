@@ -57,9 +57,8 @@ void ReadStorage(GsfInfile* storage, std::vector<std::string>& path,
     } else {
       const gsf_off_t size = gsf_input_size(child.get());
       entry.Data.resize(static_cast<std::size_t>(size));
-      if (size > 0 &&
-          !gsf_input_read(child.get(), entry.Data.size(),
-                          reinterpret_cast<guint8*>(entry.Data.data())))
+      if (size > 0 && !gsf_input_read(child.get(), entry.Data.size(),
+                                      reinterpret_cast<guint8*>(entry.Data.data())))
         throw ECompoundFileError("stream " + path.back() + " cannot be read");
       entries.push_back(std::move(entry));
     }
@@ -67,8 +66,13 @@ void ReadStorage(GsfInfile* storage, std::vector<std::string>& path,
   }
 }
 
+// Entry names compare as the format compares them: ASCII letters in either case.
 bool IsTopLevel(const RCompoundEntry& e, const std::string& name) {
-  return e.Path.size() == 1 && e.Path.front() == name;
+  return e.Path.size() == 1 && e.Path.front().size() == name.size() &&
+         std::equal(name.begin(), name.end(), e.Path.front().begin(), [](char a, char b) {
+           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+           return lower(a) == lower(b);
+         });
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "office/legacy/office_art.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "office/office_shapes.h"
 
@@ -111,7 +112,13 @@ bool IsOurNamedMark(const RPptRecord& sp) {
   if (sp.Type != art::kSpContainer) return false;
   const std::string name = ShapeNameOf(sp);
   const std::string prefix = kWaterMarkPrefix;
-  return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0;
+  if (name.size() <= prefix.size() || name.size() > prefix.size() + 9) return false;
+  if (name.compare(0, prefix.size(), prefix) != 0 || name[prefix.size()] == '0') return false;
+  return name.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
+
+void KeepOurName(RPptRecord& sp) {
+  if (!IsOurNamedMark(sp)) NameShape(sp, std::string(kWaterMarkPrefix) + "1");
 }
 
 bool IsWordArtOf(const RPptRecord& sp, const std::string& text) {
@@ -123,17 +130,44 @@ bool IsWordArtOf(const RPptRecord& sp, const std::string& text) {
 void NameShape(RPptRecord& sp, const std::string& name) {
   RPptRecord* fopt = sp.Child(art::kFopt);
   if (!fopt) throw EPptFormatError("the mark has no property table");
+  struct Property {
+    std::uint16_t opid;
+    std::uint32_t value;
+    std::string data;  // a complex property's value
+  };
+  const std::string& a = fopt->Atom;
+  const unsigned n = fopt->Instance();
+  std::vector<Property> properties;
+  std::size_t complexAt = 6u * n;
+  if (complexAt > a.size()) throw EPptFormatError("a shape's property table is cut short");
+  for (unsigned i = 0; i < n; ++i) {
+    Property p{ReadU16(a, 6u * i), ReadU32(a, 6u * i + 2), {}};
+    if (p.opid & 0x8000) {
+      if (p.value > a.size() - complexAt) throw EPptFormatError("a shape's property runs past it");
+      p.data = a.substr(complexAt, p.value);
+      complexAt += p.value;
+    }
+    properties.push_back(std::move(p));
+  }
   std::string value = Utf16(name);
   value.append(2, '\0');
-  const unsigned n = fopt->Instance();
-  std::string entry;
-  AppendU16(entry, art::kPropName | 0x8000);
-  AppendU32(entry, static_cast<std::uint32_t>(value.size()));
-  // The table grows by one entry; its value goes last, after every other complex value, as
-  // its entry is the table's last.
-  fopt->Atom.insert(6u * n, entry);
-  fopt->Atom += value;
-  fopt->VerInst = static_cast<std::uint16_t>((n + 1) << 4 | fopt->Version());
+  // The name replaces one the shape has (LibreOffice's export names a workbook's shapes),
+  // else it is added last.
+  auto named = std::find_if(properties.begin(), properties.end(), [](const Property& p) {
+    return (p.opid & 0x3FFF) == art::kPropName && (p.opid & 0x8000);
+  });
+  if (named == properties.end())
+    named = properties.insert(properties.end(), Property{art::kPropName | 0x8000, 0, {}});
+  named->value = static_cast<std::uint32_t>(value.size());
+  named->data = value;
+  std::string table, data;
+  for (const Property& p : properties) {
+    AppendU16(table, p.opid);
+    AppendU32(table, p.value);
+    data += p.data;
+  }
+  fopt->Atom = table + data + a.substr(complexAt);
+  fopt->VerInst = static_cast<std::uint16_t>(properties.size() << 4 | fopt->Version());
 }
 
 void CollectShapeIds(const RPptRecord& r, std::set<std::uint32_t>& ids) {

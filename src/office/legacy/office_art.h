@@ -38,8 +38,11 @@ std::string ShapeNameOf(const RPptRecord& sp);
 std::string Utf16(const std::string& utf8);
 std::string Utf8(std::string utf16);
 
-// A mark this program spliced in: a shape named with the watermark prefix and a number.
+// A mark of this program: a shape named with the watermark prefix and a number.
 bool IsOurNamedMark(const RPptRecord& sp);
+// A copy's mark keeps the name the office gave it (a workbook's are named by page), or takes
+// the prefix and "1" when the office's export dropped it, so that a restamp knows it.
+void KeepOurName(RPptRecord& sp);
 // Plain-text WordArt of text: how LibreOffice's export writes a mark (unnamed).
 bool IsWordArtOf(const RPptRecord& sp, const std::string& text);
 // Gives a shape the name a restamp knows it by (a new entry of its property table).

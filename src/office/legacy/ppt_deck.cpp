@@ -45,8 +45,7 @@ TPptDeck::TPptDeck(TCompoundFile& file) {
     if (first) {
       editRecord_ = std::string(doc.substr(edit, at - edit));
       documentPersistId_ = ReadU32(user.Atom, 16);
-      if (user.Atom.size() >= 32 && ReadU32(user.Atom, 28) != 0)
-        throw EPptUnsupported("encrypted");
+      if (user.Atom.size() >= 32 && ReadU32(user.Atom, 28) != 0) throw EPptUnsupported("encrypted");
     }
     std::size_t dirAt = ReadU32(user.Atom, 12);
     const RPptRecord dir = RPptRecord::Parse(doc, dirAt);

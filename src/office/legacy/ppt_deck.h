@@ -17,12 +17,6 @@
 // shapes of their drawings.
 namespace stampwell::legacy {
 
-// A file this code does not take on (another format, encrypted); what() says which.
-class EPptUnsupported : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // Record types of the document stream and of its drawings.
 namespace ppt {
 using namespace art;  // the drawings inside

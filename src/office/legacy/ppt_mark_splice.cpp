@@ -116,8 +116,8 @@ std::string Appended(TPptDeck& s, const std::map<std::uint32_t, RPptRecord>& cha
   return stream;
 }
 
-RPptSplice Splice(const std::string& source, const std::string& stamped,
-                  const std::string& markText) {
+RSpliced Splice(const std::string& source, const std::string& stamped,
+                const std::string& markText) {
   TCompoundFile src = TCompoundFile::Read(source);
   if (const std::string refusal = SpliceRefusal(src); !refusal.empty())
     throw EPptUnsupported(refusal);
@@ -157,7 +157,8 @@ RPptSplice Splice(const std::string& source, const std::string& stamped,
       if (const auto* e = masterEntry(s, sourceMasterOfSlide[i])) to.insert(e->PersistId);
     }
     if (to.empty()) {
-      if (s.Masters().size() != t.Masters().size()) throw EPptUnsupported("the masters do not correspond");
+      if (s.Masters().size() != t.Masters().size())
+        throw EPptUnsupported("the masters do not correspond");
       to.insert(s.Masters()[m].PersistId);
     }
     for (std::uint32_t id : to)
@@ -205,7 +206,7 @@ RPptSplice Splice(const std::string& source, const std::string& stamped,
         used.insert(spid);
         WriteU32(fsp->Atom, 0, spid);
         WriteU32(fdg->Atom, 4, std::max(ReadU32(fdg->Atom, 4), spid));
-        NameShape(shape, std::string(kWaterMarkPrefix) + "1");
+        KeepOurName(shape);
         const std::size_t at = std::min(1 + mark.before + inserted, shapes.size());
         shapes.insert(shapes.begin() + static_cast<std::ptrdiff_t>(at), std::move(shape));
         ++inserted;
@@ -230,7 +231,7 @@ RPptSplice Splice(const std::string& source, const std::string& stamped,
   s.DocumentStream() = std::move(stream);
   WriteU32(s.CurrentUserStream(), 16, editAt);
 
-  RPptSplice result;
+  RSpliced result;
   result.Done = true;
   result.Bytes = src.Write();
   return result;
@@ -238,8 +239,8 @@ RPptSplice Splice(const std::string& source, const std::string& stamped,
 
 }  // namespace
 
-RPptSplice SplicePptMarks(const std::string& source, const std::string& stamped,
-                          const std::string& markText) {
+RSpliced SplicePptMarks(const std::string& source, const std::string& stamped,
+                        const std::string& markText) {
   try {
     return Splice(source, stamped, markText);
   } catch (const EPptUnsupported& n) {

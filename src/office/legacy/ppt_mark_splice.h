@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "office/legacy/splice_result.h"
+
 // A .ppt stamped by LibreOffice comes back written anew by LibreOffice's export, which keeps
 // less than the source held (date fields of masters, notes headers, ...). SplicePptMarks takes
 // the marks out of that copy and adds them to the source itself, the way PowerPoint saves an
@@ -11,12 +13,6 @@
 // document stream, and every other stream, stays the source's own.
 namespace stampwell::legacy {
 
-struct RPptSplice {
-  bool Done = false;
-  std::string Bytes;   // the whole new file, when Done
-  std::string Reason;  // why not, when not Done
-};
-
 // source: the file as it was before stamping; stamped: LibreOffice's stamped copy of it;
 // markText: the job's watermark text (LibreOffice's copy shows its marks as plain-text WordArt
 // of that text, and nothing else identifies them there). A mark this function placed before
@@ -24,7 +20,7 @@ struct RPptSplice {
 // for what it does not take on: a file that is not PowerPoint 97-2003, encrypted or signed,
 // a source LibreOffice already wrote for an earlier stamp, slides that do not correspond, a
 // WordArt of the mark's text that is not named as ours.
-RPptSplice SplicePptMarks(const std::string& source, const std::string& stamped,
-                          const std::string& markText);
+RSpliced SplicePptMarks(const std::string& source, const std::string& stamped,
+                        const std::string& markText);
 
 }  // namespace stampwell::legacy

@@ -4,20 +4,23 @@
 namespace stampwell::legacy {
 
 std::uint32_t ReadU32(std::string_view data, std::size_t at) {
-  if (at > data.size() || data.size() - at < 4) throw EPptFormatError("a number lies past a record");
+  if (at > data.size() || data.size() - at < 4)
+    throw EPptFormatError("a number lies past a record");
   const auto* p = reinterpret_cast<const unsigned char*>(data.data()) + at;
   return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
          std::uint32_t(p[3]) << 24;
 }
 
 std::uint16_t ReadU16(std::string_view data, std::size_t at) {
-  if (at > data.size() || data.size() - at < 2) throw EPptFormatError("a number lies past a record");
+  if (at > data.size() || data.size() - at < 2)
+    throw EPptFormatError("a number lies past a record");
   const auto* p = reinterpret_cast<const unsigned char*>(data.data()) + at;
   return static_cast<std::uint16_t>(p[0] | p[1] << 8);
 }
 
 void WriteU32(std::string& data, std::size_t at, std::uint32_t value) {
-  if (at > data.size() || data.size() - at < 4) throw EPptFormatError("a number lies past a record");
+  if (at > data.size() || data.size() - at < 4)
+    throw EPptFormatError("a number lies past a record");
   for (int i = 0; i < 4; ++i) data[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 

@@ -18,11 +18,19 @@ class EPptFormatError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A file the splices do not take on (another format, encrypted, signed, ...); what() says
+// which.
+class EPptUnsupported : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// (The drawings inside .xls files are made of the same records.)
 struct RPptRecord {
   std::uint16_t VerInst = 0;
   std::uint16_t Type = 0;
-  std::string Atom;                   // an atom's bytes
-  std::vector<RPptRecord> Children;   // a container's records
+  std::string Atom;                  // an atom's bytes
+  std::vector<RPptRecord> Children;  // a container's records
 
   unsigned Version() const { return VerInst & 0xFu; }
   unsigned Instance() const { return VerInst >> 4; }

@@ -12,6 +12,7 @@
 
 #include "jobs/file_utils.h"
 #include "office/legacy/ppt_mark_splice.h"
+#include "office/legacy/xls_mark_splice.h"
 
 namespace stampwell::legacy {
 namespace {
@@ -94,12 +95,11 @@ void TSourceKeepingEngine::SaveAs(const std::string& dest) {
 }
 
 std::unique_ptr<TFileEngine> MakeSourceKeepingPptEngine(std::unique_ptr<TFileEngine> office) {
-  return std::make_unique<TSourceKeepingEngine>(
-      std::move(office),
-      [](const std::string& source, const std::string& stamped, const std::string& text) {
-        RPptSplice s = SplicePptMarks(source, stamped, text);
-        return RSpliced{s.Done, std::move(s.Bytes), std::move(s.Reason)};
-      });
+  return std::make_unique<TSourceKeepingEngine>(std::move(office), &SplicePptMarks);
+}
+
+std::unique_ptr<TFileEngine> MakeSourceKeepingXlsEngine(std::unique_ptr<TFileEngine> office) {
+  return std::make_unique<TSourceKeepingEngine>(std::move(office), &SpliceXlsMarks);
 }
 
 }  // namespace stampwell::legacy

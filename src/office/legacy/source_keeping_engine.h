@@ -7,15 +7,10 @@
 #include <vector>
 
 #include "office/file_engine.h"
+#include "office/legacy/splice_result.h"
 
 namespace stampwell::legacy {
 
-// What a splice made of a source and the office's stamped copy of it (see SplicePptMarks).
-struct RSpliced {
-  bool Done = false;
-  std::string Bytes;
-  std::string Reason;
-};
 using TSpliceMarks = std::function<RSpliced(const std::string& source, const std::string& stamped,
                                             const std::string& markText)>;
 
@@ -37,6 +32,8 @@ class TSourceKeepingEngine : public TFileEngine {
   void Close() override { inner_->Close(); }
   void Quit() override { inner_->Quit(); }
 
+  // The office's engine, for the settings only it knows.
+  TFileEngine& Inner() { return *inner_; }
   // Why the last save kept the office's copy ("" when the source was kept).
   const std::string& LastReason() const { return lastReason_; }
 
@@ -48,7 +45,9 @@ class TSourceKeepingEngine : public TFileEngine {
   std::string lastReason_;
 };
 
-// The .ppt engine of the run: the office's engine with SplicePptMarks behind its save.
+// The .ppt and .xls engines of the run: the office's engine with SplicePptMarks or
+// SpliceXlsMarks behind its save.
 std::unique_ptr<TFileEngine> MakeSourceKeepingPptEngine(std::unique_ptr<TFileEngine> office);
+std::unique_ptr<TFileEngine> MakeSourceKeepingXlsEngine(std::unique_ptr<TFileEngine> office);
 
 }  // namespace stampwell::legacy

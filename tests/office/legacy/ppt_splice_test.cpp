@@ -150,8 +150,11 @@ std::set<std::uint32_t> AllShapeIds(const TPptDeck& deck, std::size_t* count = n
 }
 
 std::string Dgg(const TPptDeck& deck) {
-  return deck.DocumentRecord().Child(ppt::kDrawingGroup)->Child(ppt::kDggContainer)
-      ->Child(ppt::kFdgg)->Atom;
+  return deck.DocumentRecord()
+      .Child(ppt::kDrawingGroup)
+      ->Child(ppt::kDggContainer)
+      ->Child(ppt::kFdgg)
+      ->Atom;
 }
 
 // poi__WithMaster.ppt: two masters, its slides follow the second.
@@ -159,7 +162,7 @@ TEST(PptSplice, TheMarkGoesBehindTheMastersShapesAndNothingElseChanges) {
   const std::string source = PptFile("poi__WithMaster.ppt");
   const Read s(source);
   const std::uint32_t master = s.deck.Masters()[1].PersistId;
-  const RPptSplice spliced = SplicePptMarks(source, OfficeCopy(source, {master}, "DRAFT"), "DRAFT");
+  const RSpliced spliced = SplicePptMarks(source, OfficeCopy(source, {master}, "DRAFT"), "DRAFT");
   ASSERT_TRUE(spliced.Done) << spliced.Reason;
   const Read r(spliced.Bytes);
 
@@ -195,10 +198,9 @@ TEST(PptSplice, TheMarkGoesBehindTheMastersShapesAndNothingElseChanges) {
 TEST(PptSplice, ARestampReplacesTheMarkAndTheFileDoesNotGrow) {
   const std::string source = PptFile("poi__WithMaster.ppt");
   const std::uint32_t master = Read(source).deck.Masters()[1].PersistId;
-  const RPptSplice first =
-      SplicePptMarks(source, OfficeCopy(source, {master}, "DRAFT-1"), "DRAFT-1");
+  const RSpliced first = SplicePptMarks(source, OfficeCopy(source, {master}, "DRAFT-1"), "DRAFT-1");
   ASSERT_TRUE(first.Done) << first.Reason;
-  const RPptSplice second =
+  const RSpliced second =
       SplicePptMarks(first.Bytes, OfficeCopy(first.Bytes, {master}, "DRAFT-2"), "DRAFT-2");
   ASSERT_TRUE(second.Done) << second.Reason;
   const Read a(first.Bytes), b(second.Bytes);
@@ -218,7 +220,7 @@ TEST(PptSplice, SlidesAndTitleMastersTakeTheMarksTheirCopyShows) {
   const std::uint32_t slide = s.deck.Slides()[0].PersistId;
   const std::uint32_t title = s.deck.Masters()[2].PersistId;
   ASSERT_EQ(s.deck.Container(title).Type, ppt::kSlideContainer);  // a title master
-  const RPptSplice spliced =
+  const RSpliced spliced =
       SplicePptMarks(source, OfficeCopy(source, {slide, title}, "DRAFT"), "DRAFT");
   ASSERT_TRUE(spliced.Done) << spliced.Reason;
   const Read r(spliced.Bytes);
@@ -234,20 +236,19 @@ TEST(PptSplice, AFullClusterGivesTheDrawingANewOne) {
   const std::string plain = PptFile("poi__WithMaster.ppt");
   const std::uint32_t master = Read(plain).deck.Masters()[1].PersistId;
   RPptRecord c = Read(plain).deck.Container(master);
-  const std::uint32_t dgid = c.Child(ppt::kDrawing)->Child(ppt::kDgContainer)->Child(ppt::kFdg)
-                                 ->Instance();
+  const std::uint32_t dgid =
+      c.Child(ppt::kDrawing)->Child(ppt::kDgContainer)->Child(ppt::kFdg)->Instance();
   // The source with every cluster of that drawing used up.
   const std::string source = Edited(plain, [&](TPptDeck& deck, auto& changed) {
     RPptRecord document = deck.DocumentRecord();
-    std::string& dgg = document.Child(ppt::kDrawingGroup)->Child(ppt::kDggContainer)
-                           ->Child(ppt::kFdgg)->Atom;
+    std::string& dgg =
+        document.Child(ppt::kDrawingGroup)->Child(ppt::kDggContainer)->Child(ppt::kFdgg)->Atom;
     for (std::uint32_t k = 0; k + 1 < ReadU32(dgg, 4); ++k)
       if (ReadU32(dgg, 16 + 8 * k) == dgid) WriteU32(dgg, 20 + 8 * k, 1024);
     changed[deck.DocumentPersistId()] = document;
   });
   const std::string before = Dgg(Read(source).deck);
-  const RPptSplice spliced =
-      SplicePptMarks(source, OfficeCopy(source, {master}, "DRAFT"), "DRAFT");
+  const RSpliced spliced = SplicePptMarks(source, OfficeCopy(source, {master}, "DRAFT"), "DRAFT");
   ASSERT_TRUE(spliced.Done) << spliced.Reason;
   const std::string after = Dgg(Read(spliced.Bytes).deck);
   const std::uint32_t clusters = ReadU32(before, 4);
@@ -271,7 +272,7 @@ TEST(PptSplice, WhatItDoesNotTakeOnKeepsTheOfficeCopyAndSaysWhy) {
     return f.Write();
   };
   auto reason = [&copy](const std::string& from, const std::string& text = "DRAFT") {
-    const RPptSplice s = SplicePptMarks(from, copy, text);
+    const RSpliced s = SplicePptMarks(from, copy, text);
     EXPECT_FALSE(s.Done);
     EXPECT_TRUE(s.Bytes.empty());
     return s.Reason;
@@ -302,8 +303,7 @@ TEST(PptSplice, ShapesNamedLikeTheMarkButNotOursStay) {
     TopGroup(c)->Children.push_back(WordArt("LOGO", kWaterMarkPrefix));  // the prefix alone
     changed[master] = c;
   });
-  const RPptSplice spliced =
-      SplicePptMarks(source, OfficeCopy(source, {master}, "DRAFT"), "DRAFT");
+  const RSpliced spliced = SplicePptMarks(source, OfficeCopy(source, {master}, "DRAFT"), "DRAFT");
   ASSERT_TRUE(spliced.Done) << spliced.Reason;
   const auto names = Read(spliced.Bytes).Names(master);
   EXPECT_EQ(std::count(names.begin(), names.end(), std::string(kWaterMarkPrefix)), 1);
