@@ -19,7 +19,7 @@ import xml.etree.ElementTree as ET
 
 WORK, MARK = sys.argv[1], sys.argv[2]
 # Kinds whose stamped copies must keep everything, whatever a plain LibreOffice save loses
-# (their marks are spliced into the source file): KEEP_ALL="ppt".
+# (their marks are spliced into the source file): KEEP_ALL="ppt xls".
 KEEP_ALL = set(os.environ.get("KEEP_ALL", "").split())
 FLAT = {"doc": "fodt", "odt": "fodt", "xls": "fods", "ods": "fods", "ppt": "fodp", "odp": "fodp"}
 NS = {

@@ -109,8 +109,10 @@ unsigned ShapeType(const RPptRecord& sp) {
 }
 
 bool IsOurNamedMark(const RPptRecord& sp) {
-  if (sp.Type != art::kSpContainer) return false;
-  const std::string name = ShapeNameOf(sp);
+  return sp.Type == art::kSpContainer && IsOurMarkName(ShapeNameOf(sp));
+}
+
+bool IsOurMarkName(const std::string& name) {
   const std::string prefix = kWaterMarkPrefix;
   if (name.size() <= prefix.size() || name.size() > prefix.size() + 9) return false;
   if (name.compare(0, prefix.size(), prefix) != 0 || name[prefix.size()] == '0') return false;

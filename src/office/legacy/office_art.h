@@ -40,6 +40,7 @@ std::string Utf8(std::string utf16);
 
 // A mark of this program: a shape named with the watermark prefix and a number.
 bool IsOurNamedMark(const RPptRecord& sp);
+bool IsOurMarkName(const std::string& name);
 // A copy's mark keeps the name the office gave it (a workbook's are named by page), or takes
 // the prefix and "1" when the office's export dropped it, so that a restamp knows it.
 void KeepOurName(RPptRecord& sp);

@@ -234,6 +234,21 @@ RSpliced Splice(const std::string& source, const std::string& stamped,
   RSpliced result;
   result.Done = true;
   result.Bytes = src.Write();
+  // The file written reads back whole, with the copy's marks where they went and no others.
+  TCompoundFile written = TCompoundFile::Read(result.Bytes);
+  const TPptDeck back(written);
+  std::vector<TPptDeck::REntry> all = back.Slides();
+  all.insert(all.end(), back.Masters().begin(), back.Masters().end());
+  for (const auto& page : all) {
+    RPptRecord container = back.Container(page.PersistId);
+    const RPptRecord* group = TopGroup(container);
+    const auto target = targets.find(page.PersistId);
+    const std::size_t want = target == targets.end() ? 0 : target->second.size();
+    const std::size_t have =
+        group ? std::count_if(group->Children.begin(), group->Children.end(), IsOurNamedMark) : 0;
+    if (have != want)
+      throw EPptFormatError("the spliced presentation does not read back as written");
+  }
   return result;
 }
 

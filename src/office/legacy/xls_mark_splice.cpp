@@ -415,9 +415,11 @@ RSpliced SpliceWorkbook(const std::string& source, const std::string& stamped,
     }
   }
   std::size_t found = 0;
+  std::vector<std::size_t> expected;  // marks per sheet
   for (std::size_t i = 0; i < s.sheets.size(); ++i) {
     CopyMarks marks = MarksOfCopy(t, t.sheets[i], markText);
     found += marks.marks.size();
+    expected.push_back(marks.marks.size());
     const auto& drawing = drawings[i];
     if (!drawing && marks.marks.empty()) continue;
     ParsedDrawing p;
@@ -545,7 +547,15 @@ RSpliced SpliceWorkbook(const std::string& source, const std::string& stamped,
   }
   stream += s.tail;
   *src.Stream(kWorkbookStream) = std::move(stream);
-  return {true, src.Write(), {}};
+  RSpliced result{true, src.Write(), {}};
+  // The file written reads back whole, with the copy's marks on each sheet and no others.
+  const auto names = XlsShapeNames(result.Bytes);
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    if (i >= names.size() || std::count_if(names[i].begin(), names[i].end(), IsOurMarkName) !=
+                                 static_cast<std::ptrdiff_t>(expected[i]))
+      throw EPptFormatError("the spliced workbook does not read back as written");
+  }
+  return result;
 }
 
 }  // namespace
