@@ -39,6 +39,7 @@ constexpr std::uint16_t kTxo = 0x01B6;
 constexpr std::uint16_t kWindow2 = 0x023E;
 constexpr std::size_t kMaxData = 8224;  // the most a record holds; more goes on in CONTINUEs
 constexpr std::uint16_t kBiff8 = 0x0600;
+constexpr std::uint16_t kWorksheet = 0x0010;  // the substream type of a worksheet's BOF
 constexpr char kWorkbookStream[] = "Workbook";
 
 struct Record {
@@ -245,6 +246,7 @@ std::string SheetName(const std::string& entry) {
 struct Sheet {
   std::string name;
   std::size_t first = 0, end = 0;  // record indices of its substream
+  bool worksheet = false;          // not a chart, macro or dialog sheet
 };
 
 struct Workbook {
@@ -272,7 +274,9 @@ Workbook ReadWorkbook(const TCompoundFile& file) {
     auto first = at.find(ReadU32(r.data, 0));
     if (first == at.end() || w.records[first->second].id != kBof)
       throw EPptFormatError("a sheet is not where the workbook says");
-    w.sheets.push_back({SheetName(r.data), first->second, SubstreamEnd(w.records, first->second)});
+    const Record& bof = w.records[first->second];
+    w.sheets.push_back({SheetName(r.data), first->second, SubstreamEnd(w.records, first->second),
+                        bof.data.size() >= 4 && ReadU16(bof.data, 2) == kWorksheet});
   }
   return w;
 }
@@ -422,6 +426,8 @@ RSpliced SpliceWorkbook(const std::string& source, const std::string& stamped,
     expected.push_back(marks.marks.size());
     const auto& drawing = drawings[i];
     if (!drawing && marks.marks.empty()) continue;
+    if (!s.sheets[i].worksheet && !marks.marks.empty())
+      throw EPptUnsupported("a mark on a chart or macro sheet");
     ParsedDrawing p;
     std::uint16_t objectId = 1;
     std::set<std::uint32_t> used;
