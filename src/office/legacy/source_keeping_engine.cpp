@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <fstream>
 #include <iterator>
@@ -60,10 +62,17 @@ void ReplaceFile(const std::string& dest, const std::string& bytes) {
   UnregisterTempFile(temp);
 }
 
+bool HasExtension(const std::string& path, const std::string& extension) {
+  if (path.size() < extension.size()) return false;
+  return std::equal(extension.begin(), extension.end(), path.end() - extension.size(),
+                    [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+}
+
 }  // namespace
 
-TSourceKeepingEngine::TSourceKeepingEngine(std::unique_ptr<TFileEngine> inner, TSpliceMarks splice)
-    : inner_(std::move(inner)), splice_(std::move(splice)) {}
+TSourceKeepingEngine::TSourceKeepingEngine(std::unique_ptr<TFileEngine> inner, TSpliceMarks splice,
+                                           std::string extension)
+    : inner_(std::move(inner)), splice_(std::move(splice)), extension_(std::move(extension)) {}
 
 bool TSourceKeepingEngine::Open(const std::string& source) {
   source_ = source;
@@ -75,12 +84,28 @@ void TSourceKeepingEngine::AddWaterMark(const RDocSettings& settings) {
   inner_->AddWaterMark(settings);
 }
 
+std::vector<std::string> TSourceKeepingEngine::Notes() const {
+  std::vector<std::string> notes = inner_->Notes();
+  if (!lastReason_.empty())
+    notes.push_back("saved through LibreOffice's export, not into the original file: " +
+                    lastReason_);
+  return notes;
+}
+
 void TSourceKeepingEngine::SaveAs(const std::string& dest) {
   lastReason_.clear();
+  if (!HasExtension(source_, extension_)) {
+    inner_->SaveAs(dest);
+    return;
+  }
   // Read before the office saves: an in-place job saves over the source.
   std::string source;
   const bool haveSource = ReadWhole(source_, source);
   inner_->SaveAs(dest);
+  // A source that is no compound file at all (a web page or text named so) holds nothing a
+  // splice keeps: the office's copy is all there is, as for the kind's other formats.
+  static const std::string kCompoundSignature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+  if (haveSource && source.compare(0, kCompoundSignature.size(), kCompoundSignature) != 0) return;
   std::string stamped;
   if (!haveSource || !ReadWhole(dest, stamped)) {
     lastReason_ = "the source or the office's copy cannot be read again";
@@ -95,11 +120,11 @@ void TSourceKeepingEngine::SaveAs(const std::string& dest) {
 }
 
 std::unique_ptr<TFileEngine> MakeSourceKeepingPptEngine(std::unique_ptr<TFileEngine> office) {
-  return std::make_unique<TSourceKeepingEngine>(std::move(office), &SplicePptMarks);
+  return std::make_unique<TSourceKeepingEngine>(std::move(office), &SplicePptMarks, ".ppt");
 }
 
 std::unique_ptr<TFileEngine> MakeSourceKeepingXlsEngine(std::unique_ptr<TFileEngine> office) {
-  return std::make_unique<TSourceKeepingEngine>(std::move(office), &SpliceXlsMarks);
+  return std::make_unique<TSourceKeepingEngine>(std::move(office), &SpliceXlsMarks, ".xls");
 }
 
 }  // namespace stampwell::legacy

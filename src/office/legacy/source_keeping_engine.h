@@ -19,14 +19,20 @@ using TSpliceMarks = std::function<RSpliced(const std::string& source, const std
 // as it was before the save (dest may be the source itself) and the office's copy, and where
 // it can, replaces dest with the source plus the marks (atomically, with dest's permissions).
 // Where it cannot, the office's copy stays. Everything else is the inner engine's.
+// Only sources named with the extension given (".xls", any case) that are compound files are
+// spliced: the office's engine of a kind also saves other formats (.ods, .odp) in their own
+// way, and a web page or text named .xls has nothing a splice could keep.
 class TSourceKeepingEngine : public TFileEngine {
  public:
-  TSourceKeepingEngine(std::unique_ptr<TFileEngine> inner, TSpliceMarks splice);
+  TSourceKeepingEngine(std::unique_ptr<TFileEngine> inner, TSpliceMarks splice,
+                       std::string extension);
 
   bool Open(const std::string& source) override;
   std::string OpenError() const override { return inner_->OpenError(); }
   void AddWaterMark(const RDocSettings& settings) override;
-  std::vector<std::string> Notes() const override { return inner_->Notes(); }
+  // The office engine's notes, and after a save that kept the office's copy, a line that says
+  // so and why ("saved through LibreOffice's export, not into the original file: encrypted").
+  std::vector<std::string> Notes() const override;
   void SaveAs(const std::string& dest) override;
   void PrintToPDFFile(const std::string& pdfPath) override { inner_->PrintToPDFFile(pdfPath); }
   void Close() override { inner_->Close(); }
@@ -40,6 +46,7 @@ class TSourceKeepingEngine : public TFileEngine {
  private:
   std::unique_ptr<TFileEngine> inner_;
   TSpliceMarks splice_;
+  std::string extension_;
   std::string source_;
   std::string markText_;
   std::string lastReason_;
