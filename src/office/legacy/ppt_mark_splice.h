@@ -7,10 +7,12 @@
 
 // A .ppt stamped by LibreOffice comes back written anew by LibreOffice's export, which keeps
 // less than the source held (date fields of masters, notes headers, ...). SplicePptMarks takes
-// the marks out of that copy and adds them to the source itself, the way PowerPoint saves an
-// edit: the slides and masters that gain or lose a mark, and the document's drawing list, are
-// appended as their new versions together with a new edit record; every other byte of the
-// document stream, and every other stream, stays the source's own.
+// the marks out of that copy and adds them to the source itself: the slides and masters that
+// gain or lose a mark, and the document record with its list of shape ids, take their new
+// versions; the document stream is saved whole, as PowerPoint saves a file (each current object
+// once, in the source's order, byte for byte where it did not change), or, where its objects
+// overlap, the new versions are appended as an edit, as PowerPoint's fast save does. Every
+// other stream stays the source's own.
 namespace stampwell::legacy {
 
 // source: the file as it was before stamping; stamped: LibreOffice's stamped copy of it;
