@@ -258,9 +258,7 @@ RSpliced SplicePptMarks(const std::string& source, const std::string& stamped,
                         const std::string& markText) {
   try {
     return Splice(source, stamped, markText);
-  } catch (const EPptUnsupported& n) {
-    return {false, {}, n.what()};
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // EPptUnsupported and every format or file error
     return {false, {}, e.what()};
   }
 }

@@ -410,12 +410,14 @@ RSpliced SpliceWorkbook(const std::string& source, const std::string& stamped,
   // Each sheet's records from its drawing on, as they will be written.
   std::map<std::size_t, std::pair<std::size_t, std::vector<Record>>> replaced;  // by first index
   std::uint32_t largestDrawing = ids.LargestDrawingId();
+  // Each sheet's drawing, read once: the new drawings' ids follow every existing one.
   std::vector<std::optional<Drawing>> drawings;
-  for (const Sheet& sheet : s.sheets) {
-    drawings.push_back(SheetDrawing(s, sheet));
+  std::vector<ParsedDrawing> parsed(s.sheets.size());
+  for (std::size_t i = 0; i < s.sheets.size(); ++i) {
+    drawings.push_back(SheetDrawing(s, s.sheets[i]));
     if (drawings.back()) {
-      ParsedDrawing p = ParseDrawing(*drawings.back());
-      largestDrawing = std::max(largestDrawing, FdgOf(p.dg).Instance());
+      parsed[i] = ParseDrawing(*drawings.back());
+      largestDrawing = std::max(largestDrawing, FdgOf(parsed[i].dg).Instance());
     }
   }
   std::size_t found = 0;
@@ -433,7 +435,7 @@ RSpliced SpliceWorkbook(const std::string& source, const std::string& stamped,
     std::set<std::uint32_t> used;
     std::size_t removed = 0;
     if (drawing) {
-      p = ParseDrawing(*drawing);
+      p = std::move(parsed[i]);
       for (const Unit& u : p.units) {
         if (IsWordArtOf(u.shape, markText) && !IsOurNamedMark(u.shape))
           throw EPptUnsupported("a WordArt of the mark's text that is not the program's own");
@@ -583,9 +585,7 @@ RSpliced SpliceXlsMarks(const std::string& source, const std::string& stamped,
                         const std::string& markText) {
   try {
     return SpliceWorkbook(source, stamped, markText);
-  } catch (const EPptUnsupported& e) {
-    return {false, {}, e.what()};
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // EPptUnsupported and every format or file error
     return {false, {}, e.what()};
   }
 }
