@@ -18,6 +18,13 @@ std::uint16_t ReadU16(std::string_view data, std::size_t at) {
   return static_cast<std::uint16_t>(p[0] | p[1] << 8);
 }
 
+void WriteU16(std::string& data, std::size_t at, std::uint16_t value) {
+  if (at > data.size() || data.size() - at < 2)
+    throw EPptFormatError("a number lies past a record");
+  data[at] = static_cast<char>(value & 0xFF);
+  data[at + 1] = static_cast<char>(value >> 8);
+}
+
 void WriteU32(std::string& data, std::size_t at, std::uint32_t value) {
   if (at > data.size() || data.size() - at < 4)
     throw EPptFormatError("a number lies past a record");

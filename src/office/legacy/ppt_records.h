@@ -50,6 +50,7 @@ struct RPptRecord {
 // Little-endian numbers inside an atom; out of range reads throw EPptFormatError.
 std::uint32_t ReadU32(std::string_view data, std::size_t at);
 std::uint16_t ReadU16(std::string_view data, std::size_t at);
+void WriteU16(std::string& data, std::size_t at, std::uint16_t value);
 void WriteU32(std::string& data, std::size_t at, std::uint32_t value);
 void AppendU16(std::string& data, std::uint16_t value);
 void AppendU32(std::string& data, std::uint32_t value);

@@ -31,6 +31,7 @@ constexpr std::uint16_t kHfPicture = 0x0866;
 constexpr std::uint16_t kIndex = 0x020B;
 constexpr std::uint16_t kMsoDrawing = 0x00EC;
 constexpr std::uint16_t kMsoDrawingGroup = 0x00EB;
+constexpr std::uint16_t kName = 0x0018;
 constexpr std::uint16_t kNote = 0x001C;
 constexpr std::uint16_t kObj = 0x005D;
 constexpr std::uint16_t kSst = 0x00FC;
@@ -292,6 +293,132 @@ std::optional<Drawing> SheetDrawing(const Workbook& w, const Sheet& s) {
   return std::nullopt;
 }
 
+// A sheet's print range: the built-in name Print_Area that holds it (its record in the globals)
+// and where in that record its formula lies.
+struct PrintRange {
+  std::size_t record = 0;
+  std::size_t formulaAt = 0, formulaSize = 0;
+  std::string_view Formula(const Workbook& w) const {
+    return std::string_view(w.records[record].data).substr(formulaAt, formulaSize);
+  }
+};
+
+// The print ranges of a workbook, by the sheet they belong to (1 for its first). A name whose
+// record goes on in a CONTINUE is left out: it is not read, and so never rewritten.
+std::map<std::uint16_t, PrintRange> PrintRanges(const Workbook& w) {
+  constexpr std::uint16_t kBuiltIn = 0x0020;
+  constexpr unsigned char kPrintArea = 0x06;
+  std::map<std::uint16_t, PrintRange> ranges;
+  for (std::size_t i = 0; i < w.globalsEnd; ++i) {
+    const std::string& d = w.records[i].data;
+    if (w.records[i].id != kName || d.size() < 16) continue;
+    if (i + 1 < w.records.size() && w.records[i + 1].id == kContinue) continue;
+    const bool builtIn = (ReadU16(d, 0) & kBuiltIn) != 0;
+    const auto nameLength = static_cast<unsigned char>(d[3]);
+    const std::uint16_t sheet = ReadU16(d, 8);
+    const bool wide = (d[14] & 1) != 0;
+    const std::size_t formulaAt = 15 + (wide ? 2 : 1);
+    const std::size_t formulaSize = ReadU16(d, 4);
+    if (!builtIn || nameLength != 1 || sheet == 0 || static_cast<unsigned char>(d[15]) != kPrintArea ||
+        (wide && d[16] != 0) || d.size() < formulaAt + formulaSize)
+      continue;
+    ranges.try_emplace(sheet, PrintRange{i, formulaAt, formulaSize});
+  }
+  return ranges;
+}
+
+// One cell block of a print range's formula, and where in the formula its sheet index lies.
+struct CellBlock3d {
+  std::size_t sheetAt = 0;
+  std::uint16_t firstRow = 0, lastRow = 0, firstColumn = 0, lastColumn = 0;
+  bool Contains(const CellBlock3d& b) const {
+    return firstRow <= b.firstRow && lastRow >= b.lastRow && firstColumn <= b.firstColumn &&
+           lastColumn >= b.lastColumn;
+  }
+  bool operator==(const CellBlock3d& b) const { return Contains(b) && b.Contains(*this); }
+};
+
+// The cell blocks of a print range's formula, as Excel writes one: a block, a cell, or several
+// of them joined into a union. Nothing for a formula of any other token.
+std::optional<std::vector<CellBlock3d>> PrintRangeBlocks(std::string_view formula) {
+  constexpr std::uint16_t kColumn = 0x00FF;  // the column of a reference, without its flags
+  std::vector<CellBlock3d> blocks;
+  for (std::size_t pos = 0; pos < formula.size();) {
+    switch (static_cast<unsigned char>(formula[pos])) {
+      case 0x3B:
+      case 0x5B:
+      case 0x7B:  // a block of cells on a sheet
+        if (formula.size() - pos < 11) return std::nullopt;
+        blocks.push_back({pos + 1, ReadU16(formula, pos + 3), ReadU16(formula, pos + 5),
+                          static_cast<std::uint16_t>(ReadU16(formula, pos + 7) & kColumn),
+                          static_cast<std::uint16_t>(ReadU16(formula, pos + 9) & kColumn)});
+        pos += 11;
+        break;
+      case 0x3A:
+      case 0x5A:
+      case 0x7A: {  // one cell on a sheet
+        if (formula.size() - pos < 7) return std::nullopt;
+        const std::uint16_t row = ReadU16(formula, pos + 3);
+        const auto column = static_cast<std::uint16_t>(ReadU16(formula, pos + 5) & kColumn);
+        blocks.push_back({pos + 1, row, row, column, column});
+        pos += 7;
+        break;
+      }
+      case 0x29:
+      case 0x49:
+      case 0x69:  // the length of the union that follows
+        pos += 3;
+        break;
+      case 0x10:  // the union of the two before
+        pos += 1;
+        break;
+      default:
+        return std::nullopt;
+    }
+  }
+  if (blocks.empty() || formula.size() > 0xFFFF) return std::nullopt;
+  return blocks;
+}
+
+// The office grows a sheet's print range to take in a mark that lies outside it (a sheet with
+// a print range prints nothing else): the source's print range takes the copy's blocks, with
+// the source's own sheet reference, so that the mark prints. A print range the office changed
+// otherwise, or one that does not read, is not carried: the splice is refused rather than
+// leave a mark that does not print. The records to write, by the index of the one they replace.
+std::map<std::size_t, Record> GrownPrintRanges(const Workbook& s, const Workbook& t) {
+  std::map<std::size_t, Record> grown;
+  const auto copyRanges = PrintRanges(t);
+  for (const auto& [sheet, range] : PrintRanges(s)) {
+    const auto copy = copyRanges.find(sheet);
+    if (copy == copyRanges.end()) continue;
+    const std::string_view formula = range.Formula(s);
+    const auto before = PrintRangeBlocks(formula);
+    const std::string_view copyFormula = copy->second.Formula(t);
+    const auto after = PrintRangeBlocks(copyFormula);
+    if (!before || !after) {
+      if (!before && !after && formula == copyFormula) continue;
+      throw EPptUnsupported("a print range it does not read");
+    }
+    if (*before == *after) continue;
+    bool grew = before->size() == after->size();
+    for (std::size_t i = 0; grew && i < before->size(); ++i)
+      grew = (*after)[i].Contains((*before)[i]);
+    const std::uint16_t sheetRef = ReadU16(formula, before->front().sheetAt);
+    for (const CellBlock3d& b : *before) grew = grew && ReadU16(formula, b.sheetAt) == sheetRef;
+    if (!grew) throw EPptUnsupported("the office changed a print range other than by growing it");
+    std::string newFormula(copyFormula);
+    for (const CellBlock3d& b : *after) WriteU16(newFormula, b.sheetAt, sheetRef);
+    Record name = s.records[range.record];
+    name.offset = -1;
+    name.data = name.data.substr(0, range.formulaAt) + newFormula +
+                name.data.substr(range.formulaAt + range.formulaSize);
+    WriteU16(name.data, 4, static_cast<std::uint16_t>(newFormula.size()));
+    if (name.data.size() > kMaxData) throw EPptUnsupported("a print range too long to write");
+    grown.emplace(range.record, std::move(name));
+  }
+  return grown;
+}
+
 // The mark shapes of LibreOffice's copy of a sheet, with their records, and the copy's group
 // shape (to give a sheet without a drawing one).
 struct CopyMarks {
@@ -351,6 +478,18 @@ std::size_t NewDrawingPlace(const Workbook& w, const Sheet& s) {
     if (id == kHfPicture || id == kNote || id == kSxView || id == kDcon || id == kWindow2) return i;
   }
   throw EPptUnsupported("a sheet has no place for a drawing");
+}
+
+// The names of the shapes of each sheet's drawing, sheet by sheet.
+std::vector<std::vector<std::string>> ShapeNames(const Workbook& w) {
+  std::vector<std::vector<std::string>> names;
+  for (const Sheet& sheet : w.sheets) {
+    names.emplace_back();
+    if (const auto drawing = SheetDrawing(w, sheet))
+      for (const Unit& u : ParseDrawing(*drawing).units)
+        names.back().push_back(ShapeNameOf(u.shape));
+  }
+  return names;
 }
 
 RSpliced SpliceWorkbook(const std::string& source, const std::string& stamped,
@@ -495,6 +634,8 @@ RSpliced SpliceWorkbook(const std::string& source, const std::string& stamped,
     }
   }
   if (found == 0) throw EPptUnsupported("no mark in LibreOffice's copy");
+  std::map<std::size_t, Record> printRanges = GrownPrintRanges(s, t);
+  for (auto& [index, name] : printRanges) replaced[index] = {index + 1, {name}};
   {
     std::vector<Record> group;
     AppendSplit(group, kMsoDrawingGroup, dgg.Bytes());
@@ -529,7 +670,7 @@ RSpliced SpliceWorkbook(const std::string& source, const std::string& stamped,
     if (it == moved.begin()) throw EPptFormatError("an offset points before the stream");
     --it;
     const std::uint64_t within = old - static_cast<std::uint64_t>(it->first);
-    // Only drawing records were written anew, and nothing points at them.
+    // Only drawing records and print ranges were written anew, and nothing points at them.
     if (within >= it->second.second) throw EPptFormatError("an offset points at a changed record");
     return static_cast<std::uint32_t>(it->second.first + within);
   };
@@ -556,11 +697,21 @@ RSpliced SpliceWorkbook(const std::string& source, const std::string& stamped,
   stream += s.tail;
   *src.Stream(kWorkbookStream) = std::move(stream);
   RSpliced result{true, src.Write(), {}};
-  // The file written reads back whole, with the copy's marks on each sheet and no others.
-  const auto names = XlsShapeNames(result.Bytes);
+  // The file written reads back whole, with the copy's marks on each sheet and no others, and
+  // with the print ranges written.
+  const Workbook written = ReadWorkbook(TCompoundFile::Read(result.Bytes));
+  const auto names = ShapeNames(written);
   for (std::size_t i = 0; i < expected.size(); ++i) {
     if (i >= names.size() || std::count_if(names[i].begin(), names[i].end(), IsOurMarkName) !=
                                  static_cast<std::ptrdiff_t>(expected[i]))
+      throw EPptFormatError("the spliced workbook does not read back as written");
+  }
+  const auto writtenRanges = PrintRanges(written);
+  for (const auto& [index, name] : printRanges) {
+    const auto range = writtenRanges.find(ReadU16(name.data, 8));
+    if (range == writtenRanges.end() ||
+        range->second.Formula(written) !=
+            std::string_view(name.data).substr(range->second.formulaAt, ReadU16(name.data, 4)))
       throw EPptFormatError("the spliced workbook does not read back as written");
   }
   return result;
@@ -569,16 +720,7 @@ RSpliced SpliceWorkbook(const std::string& source, const std::string& stamped,
 }  // namespace
 
 std::vector<std::vector<std::string>> XlsShapeNames(const std::string& bytes) {
-  const TCompoundFile compound = TCompoundFile::Read(bytes);
-  const Workbook w = ReadWorkbook(compound);
-  std::vector<std::vector<std::string>> names;
-  for (const Sheet& sheet : w.sheets) {
-    names.emplace_back();
-    if (const auto drawing = SheetDrawing(w, sheet))
-      for (const Unit& u : ParseDrawing(*drawing).units)
-        names.back().push_back(ShapeNameOf(u.shape));
-  }
-  return names;
+  return ShapeNames(ReadWorkbook(TCompoundFile::Read(bytes)));
 }
 
 RSpliced SpliceXlsMarks(const std::string& source, const std::string& stamped,

@@ -11,7 +11,8 @@
 // ...). SpliceXlsMarks takes the marks out of that copy, sheet by sheet, and adds them to the
 // source's own drawing of that sheet: the workbook stream keeps every other record of the
 // source as it was (the offsets that point at records moved along), and every other stream
-// stays the source's own.
+// stays the source's own. One more thing of the copy is the mark's: a print range the office
+// grew to take in a mark that lay outside it, which the source's print range takes over.
 namespace stampwell::legacy {
 
 // source: the workbook as it was before stamping; stamped: LibreOffice's stamped copy of it;
@@ -20,7 +21,8 @@ namespace stampwell::legacy {
 // copy no longer marks loses it. Not Done, with a reason, for what it does not take on: a
 // file that is not Excel 97-2003, encrypted or signed, a source LibreOffice already wrote for
 // an earlier stamp, sheets that do not correspond, a drawing it cannot read whole, a WordArt
-// of the mark's text that is not named as ours.
+// of the mark's text that is not named as ours, a print range the office changed otherwise
+// than by growing it.
 RSpliced SpliceXlsMarks(const std::string& source, const std::string& stamped,
                         const std::string& markText);
 

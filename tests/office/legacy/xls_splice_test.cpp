@@ -143,6 +143,78 @@ TEST(XlsSplice, WhatItDoesNotTakeOnKeepsTheOfficeCopyAndSaysWhy) {
   EXPECT_THAT(reason(signedFile.Write(), copy), HasSubstr("signed"));
 }
 
+// The built-in print range names of a workbook (record data), in their order.
+std::vector<std::string> PrintRangeNames(const std::string& file) {
+  std::vector<std::string> names;
+  for (const Rec& r : Records(file))
+    if (r.id == 0x0018 && r.data.size() > 16 && (ReadU16(r.data, 0) & 0x0020) && r.data[15] == 6)
+      names.push_back(r.data);
+  return names;
+}
+
+// The formula bytes of a built-in print range name: after its 15-byte head and one-byte name.
+std::string FormulaOf(const std::string& name) { return name.substr(16, ReadU16(name, 4)); }
+
+// The workbook's print range is one row (A1:C1); the office placed the mark below it and grew
+// the print range to take it in (A1:D26), else the mark would be on no printed page. The
+// splice carries that growth, with the source's own sheet reference, and nothing else of
+// the copy's names (the office also renames user names it reads).
+TEST(XlsSplice, APrintRangeTheOfficeGrewToTakeInTheMarkIsCarried) {
+  const std::string source = DataFile("legacy/poi__customIndexedColors.xls");
+  const std::string copy = DataFile("legacy/poi__customIndexedColors.office.xls");
+  ASSERT_FALSE(source.empty());
+  ASSERT_FALSE(copy.empty());
+  const auto before = PrintRangeNames(source), grown = PrintRangeNames(copy);
+  ASSERT_EQ(before.size(), 1u);
+  ASSERT_EQ(grown.size(), 1u);
+  ASSERT_NE(FormulaOf(before[0]), FormulaOf(grown[0]));
+  const RSpliced spliced = SpliceXlsMarks(source, copy, kText);
+  ASSERT_TRUE(spliced.Done) << spliced.Reason;
+  const auto after = PrintRangeNames(spliced.Bytes);
+  ASSERT_EQ(after.size(), 1u);
+  const std::string formula = FormulaOf(after[0]);
+  ASSERT_EQ(formula.size(), 11u);
+  EXPECT_EQ(formula[0], 0x3B);  // a block of cells on a sheet
+  EXPECT_EQ(formula.substr(1, 2), FormulaOf(before[0]).substr(1, 2)) << "the source's sheet";
+  EXPECT_EQ(ReadU16(formula, 3), 0);   // first row
+  EXPECT_EQ(ReadU16(formula, 5), 25);  // last row
+  EXPECT_EQ(ReadU16(formula, 7), 0);   // first column
+  EXPECT_EQ(ReadU16(formula, 9), 3);   // last column
+  // The rest of that name as the source had it; every other record but the drawing's.
+  EXPECT_EQ(after[0].substr(0, 4), before[0].substr(0, 4));
+  EXPECT_EQ(after[0].substr(6, 10), before[0].substr(6, 10));
+  const auto a = Records(source), b = Records(spliced.Bytes);
+  std::vector<std::string> namesBefore, namesAfter;
+  for (const Rec& r : a)
+    if (r.id == 0x0018 && r.data != before[0]) namesBefore.push_back(r.data);
+  for (const Rec& r : b)
+    if (r.id == 0x0018 && r.data != after[0]) namesAfter.push_back(r.data);
+  EXPECT_EQ(namesAfter, namesBefore);
+  // A restamp finds the range grown already and keeps it.
+  const RSpliced again = SpliceXlsMarks(spliced.Bytes, copy, kText);
+  ASSERT_TRUE(again.Done) << again.Reason;
+  EXPECT_EQ(PrintRangeNames(again.Bytes), after);
+}
+
+// A print range the office changed other than by growing it (here: its first column moved
+// right, leaving cells the source printed out) is not the mark's doing: the office's copy
+// stays, and the reason says why.
+TEST(XlsSplice, APrintRangeChangedOtherwiseKeepsTheOfficeCopy) {
+  const std::string source = DataFile("legacy/poi__customIndexedColors.xls");
+  TCompoundFile copy = TCompoundFile::Read(DataFile("legacy/poi__customIndexedColors.office.xls"));
+  std::string& stream = *copy.Stream("Workbook");
+  bool edited = false;
+  for (const Rec& r : Records(copy.Write())) {
+    if (r.id != 0x0018 || !(ReadU16(r.data, 0) & 0x0020) || r.data[15] != 6) continue;
+    stream[r.at + 4 + 16 + 7] = 1;  // first column B
+    edited = true;
+  }
+  ASSERT_TRUE(edited);
+  const RSpliced spliced = SpliceXlsMarks(source, copy.Write(), kText);
+  EXPECT_FALSE(spliced.Done);
+  EXPECT_THAT(spliced.Reason, HasSubstr("print range"));
+}
+
 // The office's copy itself as the source: its mark carries the office's name and is taken as
 // the program's own, so a file stamped by earlier versions is restamped with one mark.
 TEST(XlsSplice, AMarkTheOfficeNamedIsReplaced) {
