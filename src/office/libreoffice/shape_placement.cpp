@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include <com/sun/star/awt/Point.hpp>
 #include <com/sun/star/awt/Rectangle.hpp>
 #include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/awt/XBitmap.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/drawing/XShapes.hpp>
 #include <com/sun/star/drawing/FillStyle.hpp>
 #include <com/sun/star/drawing/HomogenMatrix3.hpp>
@@ -354,49 +357,111 @@ bool HidesWhatIsBehind(const Reference<css::drawing::XShape>& shape, bool pictur
   }
 }
 
-// The frontmost backdrop of page: a picture, embedded object or filled shape that covers most
-// of the page, such as a master's background picture; with opaqueOnly, only one that hides
-// what lies behind it (HidesWhatIsBehind). Returns the index after which self is to stand to be in front of it,
-// counted without self; -1 if there is none.
+// Which parts of a page a set of rectangles covers, on a grid of cells: enough to tell whether
+// shapes side by side cover most of a page, without working out their union exactly.
+class TCoverage {
+ public:
+  TCoverage(double width, double height) : width_(width), height_(height) {}
+  struct Part {
+    double x0, y0, x1, y1;
+  };
+  // Marks the cells whose centre lies within the part.
+  void Add(const Part& p) {
+    const auto [x0, y0, x1, y1] = p;
+    for (int row = 0; row < kCells; ++row) {
+      const double y = (row + 0.5) * height_ / kCells;
+      if (y < y0 || y >= y1) continue;
+      for (int column = 0; column < kCells; ++column) {
+        const double x = (column + 0.5) * width_ / kCells;
+        if (x >= x0 && x < x1) cells_[row * kCells + column] = true;
+      }
+    }
+  }
+  double Share() const {
+    return double(std::count(cells_.begin(), cells_.end(), true)) / (kCells * kCells);
+  }
+
+ private:
+  static constexpr int kCells = 48;
+  double width_, height_;
+  std::vector<bool> cells_ = std::vector<bool>(kCells * kCells, false);
+};
+
+// Where a backdrop candidate lies on the page: a picture, embedded object or filled shape, or a
+// group's such members (a group has no fill of its own: a backdrop drawn as a group of filled
+// shapes covers what its members cover). With opaqueOnly, only what hides what lies behind it.
+// Text effects (marks among them) are no backdrop.
+void AddBackdropParts(const Reference<css::drawing::XShape>& shape, bool opaqueOnly,
+                      double width, double height, std::vector<TCoverage::Part>& parts) {
+  const OUString type = shape->getShapeType();
+  if (type == "com.sun.star.drawing.GroupShape") {
+    Reference<css::container::XIndexAccess> members(shape, UNO_QUERY);
+    if (!members.is()) return;
+    for (sal_Int32 i = 0, n = members->getCount(); i < n; ++i) {
+      Reference<css::drawing::XShape> member(members->getByIndex(i), UNO_QUERY);
+      if (member.is()) AddBackdropParts(member, opaqueOnly, width, height, parts);
+    }
+    return;
+  }
+  // One call for the fill (and a custom shape's geometry) of each shape; a shape without
+  // such a property reads it as empty. The bounds, which the office may have to lay the
+  // shape's text out for, are read only for a backdrop candidate.
+  const bool custom = type == kCustomShapeType;
+  const auto values = ReadProperties(shape, custom ? std::vector<const char*>{"CustomShapeGeometry", "FillStyle"}
+                                                   : std::vector<const char*>{"FillStyle"});
+  if (custom && IsTextEffectGeometry(values.front())) return;
+  // An embedded object (a chart, a slide or drawing pasted as an object) is drawn as its
+  // picture, and is a backdrop like one.
+  const bool picture = type == "com.sun.star.drawing.GraphicObjectShape" ||
+                       type == "com.sun.star.drawing.OLE2Shape";
+  css::drawing::FillStyle fill = css::drawing::FillStyle_NONE;
+  const bool filled = (values.back() >>= fill) && fill != css::drawing::FillStyle_NONE;
+  if (!picture && !filled) return;
+  if (opaqueOnly && !HidesWhatIsBehind(shape, picture)) return;
+  css::awt::Rectangle r;
+  ReadProperties(shape, {"BoundRect"}).front() >>= r;
+  const double x0 = std::max<double>(r.X, 0), y0 = std::max<double>(r.Y, 0);
+  const double x1 = std::min<double>(r.X + r.Width, width);
+  const double y1 = std::min<double>(r.Y + r.Height, height);
+  if (x1 > x0 && y1 > y0) parts.push_back({x0, y0, x1, y1});
+}
+
+// The frontmost backdrop of page: what covers most of the page behind everything else, such
+// as a master's background picture. That is a picture, embedded object or filled shape (or
+// group of them) covering most of the page by itself, or large ones that do so side by side
+// (a dark band over the top of a slide and a picture over the rest); with opaqueOnly, only
+// what hides what lies behind it (HidesWhatIsBehind). Returns the index after which self is
+// to stand to be in front of it, counted without self; -1 if there is none.
 sal_Int32 FrontmostBackdrop(const TOfficeDocument& doc,
                             const Reference<css::drawing::XShapes>& page,
                             const Reference<css::drawing::XShape>& self, bool opaqueOnly = false) {
+  constexpr double kBackdrop = 0.6;  // of the page, by itself or side by side
+  constexpr double kPart = 0.25;     // of the page, to count as a part of a backdrop
   // A page without a size (none of the office's pages) has no backdrop.
   sal_Int32 width = 0, height = 0;
   const auto size = ReadProperties(page, {"Height", "Width"});
   size[0] >>= height;
   size[1] >>= width;
-  const double pageArea = double(width) * height;
-  if (pageArea <= 0) return -1;
-  sal_Int32 found = -1, own = -1;
+  if (double(width) * height <= 0) return -1;
+  sal_Int32 found = -1, own = -1, frontmostPart = -1;
+  TCoverage together(width, height);
   for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
     const Reference<css::drawing::XShape> shape = ShapeAt(doc, page, i);
     if (shape == self) own = i;
     if (!shape.is() || shape == self) continue;
-    // One call for the fill (and a custom shape's geometry) of each shape; a shape without
-    // such a property reads it as empty. The bounds, which the office may have to lay the
-    // shape's text out for, are read only for a backdrop candidate.
-    const OUString type = shape->getShapeType();
-    const bool custom = type == kCustomShapeType;
-    const auto values = ReadProperties(shape, custom ? std::vector<const char*>{"CustomShapeGeometry", "FillStyle"}
-                                                     : std::vector<const char*>{"FillStyle"});
-    if (custom && IsTextEffectGeometry(values.front())) continue;
-    // An embedded object (a chart, a slide or drawing pasted as an object) is drawn as its
-    // picture, and is a backdrop like one.
-    const bool picture = type == "com.sun.star.drawing.GraphicObjectShape" ||
-                         type == "com.sun.star.drawing.OLE2Shape";
-    css::drawing::FillStyle fill = css::drawing::FillStyle_NONE;
-    const bool filled = (values.back() >>= fill) && fill != css::drawing::FillStyle_NONE;
-    if (!picture && !filled) continue;
-    css::awt::Rectangle r;
-    ReadProperties(shape, {"BoundRect"}).front() >>= r;
-    const double x0 = std::max<double>(r.X, 0), y0 = std::max<double>(r.Y, 0);
-    const double x1 = std::min<double>(r.X + r.Width, width);
-    const double y1 = std::min<double>(r.Y + r.Height, height);
-    if (x1 <= x0 || y1 <= y0) continue;
-    if ((x1 - x0) * (y1 - y0) >= 0.6 * pageArea && (!opaqueOnly || HidesWhatIsBehind(shape, picture)))
-      found = i;
+    std::vector<TCoverage::Part> parts;
+    AddBackdropParts(shape, opaqueOnly, width, height, parts);
+    if (parts.empty()) continue;
+    TCoverage covers(width, height);
+    for (const auto& part : parts) covers.Add(part);
+    const double share = covers.Share();
+    if (share >= kBackdrop) found = i;
+    if (share >= kPart) {
+      for (const auto& part : parts) together.Add(part);
+      frontmostPart = i;
+    }
   }
+  if (together.Share() >= kBackdrop) found = std::max(found, frontmostPart);
   // The index the shape takes to stand right in front of it (the others close up when the
   // shape leaves a place below it).
   return own >= 0 && own < found ? found - 1 : found;
