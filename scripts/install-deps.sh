@@ -9,7 +9,7 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 BASE_PKGS=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libzip-dev libpugixml-dev libgsf-1-dev
+  libzip-dev libpugixml-dev libgsf-1-dev zlib1g-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig1-dev poppler-utils xvfb xauth
   libqpdf-dev libfreetype-dev libpoppler-cpp-dev
   fonts-dejavu-core fonts-liberation procps x11-utils

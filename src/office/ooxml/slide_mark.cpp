@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "office/ooxml/package_stamps.h"
+#include "office/ooxml/png_opacity.h"
 #include "office/ooxml/xml_part.h"
 
 namespace stampwell::ooxml {
@@ -59,8 +60,8 @@ bool HasAlpha(const pugi::xml_node& colour) {
 }
 
 // Whether a picture file hides what lies behind it: JPEG, BMP, TIFF and drawn pictures
-// (EMF, WMF) do; a PNG does when it has neither an alpha channel nor a transparent colour;
-// a GIF, or anything else, is not taken to.
+// (EMF, WMF) do; a PNG does when 95 % of its pixels or more are opaque; a GIF, or anything
+// else, is not taken to.
 bool OpaqueImage(const std::string& data) {
   auto starts = [&data](const char* magic, std::size_t n) {
     return data.size() >= n && data.compare(0, n, magic, n) == 0;
@@ -70,19 +71,15 @@ bool OpaqueImage(const std::string& data) {
   if (data.size() >= 44 && data.compare(40, 4, " EMF") == 0) return true;  // EMF signature
   if (starts("\xD7\xCD\xC6\x9A", 4) || starts("\x01\0\x09\0", 4) || starts("\x02\0\x09\0", 4))
     return true;  // WMF, placeable or not
-  if (!starts("\x89PNG\r\n\x1A\n", 8) || data.size() < 33) return false;
-  const unsigned char colourType = static_cast<unsigned char>(data[25]);
-  if (colourType == 4 || colourType == 6) return false;  // grey or RGB with alpha
-  // A tRNS chunk (a transparent colour or palette entries) comes before the image data.
-  const auto idat = data.find("IDAT");
-  const auto trns = data.find("tRNS");
-  return trns == std::string::npos || (idat != std::string::npos && trns > idat);
+  // A PNG by its pixels: one with an alpha channel or see-through palette colours may still
+  // be opaque almost everywhere (a design's background saved with an alpha channel).
+  return starts("\x89PNG\r\n\x1A\n", 8) && PngOpaqueShare(data) >= 0.95;
 }
 
 // Whether a shape of a slide's tree hides the master behind it where it lies: a picture whose
 // file is opaque and whose fill has no transparency, an embedded object (drawn as its
-// picture, such as a pasted slide), or a shape filled with a solid colour without
-// transparency. Charts, tables and groups are not taken to.
+// picture, such as a pasted slide), or a shape filled with a solid colour or a gradient
+// without transparency. Charts, tables and groups are not taken to.
 bool HidesMaster(const pugi::xml_node& shape, TZipPackage& package,
                  const TRelationships& rels) {
   const std::string local = LocalName(shape.name());
@@ -103,9 +100,20 @@ bool HidesMaster(const pugi::xml_node& shape, TZipPackage& package,
     return uri.size() >= 4 && uri.compare(uri.size() - 4, 4, "/ole") == 0;
   }
   if (local == "sp") {
-    const auto fill = Child(Child(shape, "spPr"), "solidFill");
-    const auto colour = fill ? fill.first_child() : pugi::xml_node();
-    return colour && !HasAlpha(colour);
+    const auto properties = Child(shape, "spPr");
+    if (const auto fill = Child(properties, "solidFill")) {
+      const auto colour = fill.first_child();
+      return colour && !HasAlpha(colour);
+    }
+    // A gradient hides what is behind it when none of its colours is see-through.
+    const auto stops = Child(Child(properties, "gradFill"), "gsLst");
+    bool any = false;
+    for (const auto& stop : stops.children()) {
+      const auto colour = stop.first_child();
+      if (!colour || HasAlpha(colour)) return false;
+      any = true;
+    }
+    return any;
   }
   return false;
 }
@@ -187,10 +195,11 @@ int StampPresentation(TZipPackage& package, const RMarkStyle& style) {
     const std::string value = flag.value();
     return flag && (value == "0" || value == "false");
   };
-  // One part's shape tree gets the mark first after its own properties: behind every
-  // placeholder and shape of the part. A slide (isSlide) that shows its master gets it right
-  // in front of the slide's own backdrop instead, behind the rest of the slide, and only where
-  // the slide has one; elsewhere only earlier marks are taken out.
+  // One part's shape tree gets the mark first after its own properties, behind every
+  // placeholder and shape of the part; where the part has a backdrop of its own, right in
+  // front of that backdrop, behind the rest of its shapes. A slide or layout (isSlide) that
+  // shows its master gets a mark only where it has such a backdrop; elsewhere only earlier
+  // marks are taken out.
   auto stamp = [&](const std::string& part, bool isSlide = false) {
     pugi::xml_document doc;
     ParseXml(doc, package.Read(part), part);
@@ -211,13 +220,13 @@ int StampPresentation(TZipPackage& package, const RMarkStyle& style) {
     for (const auto& shape : tree.children())
       if (IsMarkName(ShapeName(shape))) earlier.push_back(shape);
     for (auto& shape : earlier) tree.remove_child(shape);
-    pugi::xml_node backdrop;
-    if (onSlide) {
-      backdrop = FrontmostBackdrop(tree, slideW, slideH, package, TRelationships(package, part));
-      if (!backdrop) {
-        if (!earlier.empty()) package.Write(part, SerializeXml(doc));
-        return false;
-      }
+    // A part's own backdrop (a design's picture or filled shape over the whole slide) would
+    // hide a mark behind it: the mark goes right in front of it.
+    const pugi::xml_node backdrop =
+        FrontmostBackdrop(tree, slideW, slideH, package, TRelationships(package, part));
+    if (onSlide && !backdrop) {
+      if (!earlier.empty()) package.Write(part, SerializeXml(doc));
+      return false;
     }
 
     const std::string aName = names.Name(ns::A, "x", "a");
@@ -256,20 +265,16 @@ int StampPresentation(TZipPackage& package, const RMarkStyle& style) {
     package.Write(part, SerializeXml(doc));
     return true;
   };
-  // Whether a layout hides the shapes of its master.
-  auto layoutHidesMaster = [&](const std::string& part) {
-    pugi::xml_document doc;
-    ParseXml(doc, package.Read(part), part);
-    return hidesMaster(doc.document_element());
-  };
+
 
   int marks = 0;
   for (const auto& part : masters) {
     if (stamp(part)) ++marks;
-    // A layout that hides the master's shapes shows the mark only if it carries its own.
+    // A layout that hides the master's shapes shows the mark only if it carries its own; so
+    // does one whose own backdrop (a design's picture over the whole slide) covers them.
     TRelationships masterRels(package, part);
     for (const auto& layout : masterRels.Targets("slideLayout"))
-      if (package.Has(layout) && layoutHidesMaster(layout) && stamp(layout)) ++marks;
+      if (package.Has(layout) && stamp(layout, true)) ++marks;
   }
   // A slide that hides its master's shapes, or covers most of itself with a backdrop of its
   // own (a picture, an embedded object or a filled shape) that hides them, carries a mark of

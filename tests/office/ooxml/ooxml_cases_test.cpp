@@ -572,6 +572,91 @@ TEST(PresentationPackage, ASlideWhoseOwnBackdropHidesTheMasterGetsItsOwnMarkInFr
   EXPECT_EQ(marks, 4);
 }
 
+// A design's backdrop lies on its master or its layouts (LibreOffice writes a design's picture
+// into every layout): a mark behind it would show on no slide. A master with a gradient over
+// the whole slide takes the mark right in front of it; a layout that shows its master but
+// covers it with its own opaque picture takes a mark of its own in front of that picture; a
+// layout with no backdrop of its own stays as it was, as does one whose picture lets the page
+// through.
+TEST(PresentationPackage, ABackdropOfAMasterOrLayoutHasTheMarkInFrontOfIt) {
+  test::TempDir dir;
+  const std::string ml = "application/vnd.openxmlformats-officedocument.presentationml.";
+  const long long w = 9144000, h = 6858000;
+  auto gradient = [](const std::string& stopAlpha) {
+    return "<p:sp><p:nvSpPr><p:cNvPr id=\"5\" name=\"Design\"/><p:cNvSpPr/><p:nvPr/></p:nvSpPr>"
+           "<p:spPr><a:xfrm><a:off x=\"0\" y=\"0\"/><a:ext cx=\"9144000\" cy=\"6858000\"/></a:xfrm>"
+           "<a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom><a:gradFill><a:gsLst>"
+           "<a:gs pos=\"0\"><a:srgbClr val=\"102040\"/></a:gs><a:gs pos=\"100000\">"
+           "<a:srgbClr val=\"204080\">" + stopAlpha + "</a:srgbClr></a:gs></a:gsLst>"
+           "</a:gradFill></p:spPr></p:sp>";
+  };
+  Entries e = {
+      {"[Content_Types].xml",
+       ContentTypes({{"/ppt/presentation.xml", ml + "presentation.main+xml"},
+                     {"/ppt/slideMasters/slideMaster1.xml", ml + "slideMaster+xml"},
+                     {"/ppt/slideMasters/slideMaster2.xml", ml + "slideMaster+xml"},
+                     {"/ppt/slideLayouts/slideLayout1.xml", ml + "slideLayout+xml"},
+                     {"/ppt/slideLayouts/slideLayout2.xml", ml + "slideLayout+xml"},
+                     {"/ppt/slideLayouts/slideLayout3.xml", ml + "slideLayout+xml"}})},
+      {"_rels/.rels", Rels({{"rId1", "officeDocument", "ppt/presentation.xml"}})},
+      {"ppt/presentation.xml",
+       kDecl + "<p:presentation " + kPresNs + "><p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" "
+               "r:id=\"rId1\"/><p:sldMasterId id=\"2147483650\" r:id=\"rId2\"/></p:sldMasterIdLst>"
+               "<p:sldSz cx=\"9144000\" cy=\"6858000\"/></p:presentation>"},
+      {"ppt/_rels/presentation.xml.rels",
+       Rels({{"rId1", "slideMaster", "slideMasters/slideMaster1.xml"},
+             {"rId2", "slideMaster", "slideMasters/slideMaster2.xml"}})},
+      {"ppt/slideMasters/slideMaster1.xml",
+       ShapeTree("sldMaster", gradient("") + Placeholder(2))},
+      {"ppt/slideMasters/_rels/slideMaster1.xml.rels",
+       Rels({{"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"},
+             {"rId2", "slideLayout", "../slideLayouts/slideLayout2.xml"},
+             {"rId3", "slideLayout", "../slideLayouts/slideLayout3.xml"}})},
+      // A gradient that lets the page through is no backdrop: the mark stays at the back.
+      {"ppt/slideMasters/slideMaster2.xml",
+       ShapeTree("sldMaster", gradient("<a:alpha val=\"50000\"/>") + Placeholder(2))},
+      {"ppt/slideLayouts/slideLayout1.xml",
+       ShapeTree("sldLayout", Picture(10, w, h) + Placeholder(11))},
+      {"ppt/slideLayouts/_rels/slideLayout1.xml.rels",
+       Rels({{"rId1", "slideMaster", "../slideMasters/slideMaster1.xml"},
+             {"rId2", "image", "../media/opaque.png"}})},
+      {"ppt/slideLayouts/slideLayout2.xml", ShapeTree("sldLayout", Placeholder(2))},
+      {"ppt/slideLayouts/slideLayout3.xml",
+       ShapeTree("sldLayout", Picture(10, w, h) + Placeholder(11))},
+      {"ppt/slideLayouts/_rels/slideLayout3.xml.rels",
+       Rels({{"rId1", "slideMaster", "../slideMasters/slideMaster1.xml"},
+             {"rId2", "image", "../media/seethrough.png"}})},
+      {"ppt/media/opaque.png", PngHead(2)},
+      {"ppt/media/seethrough.png", PngHead(6)},
+  };
+  test::WritePackage(dir / "in.pptx", e);
+  const auto r = Stamp(dir / "in.pptx", dir / "out.pptx");
+  EXPECT_EQ(r.marks, 3) << "both masters and the covered layout";
+  auto order = [&r](const std::string& part) {
+    pugi::xml_document doc;
+    doc.load_string(r.after.at(part).data.c_str());
+    std::vector<std::string> names;
+    for (const auto& c : doc.select_node("//p:spTree").node().children())
+      if (const auto id = c.select_node(".//p:cNvPr").node()) names.push_back(id.attribute("name").value());
+    return names;
+  };
+  const std::string mark = "QuillmarkWaterMarkObject1";
+  EXPECT_EQ(order("ppt/slideMasters/slideMaster1.xml"),
+            (std::vector<std::string>{"", "Design", mark, "Title 2"}));
+  EXPECT_EQ(order("ppt/slideMasters/slideMaster2.xml"),
+            (std::vector<std::string>{"", mark, "Design", "Title 2"}));
+  EXPECT_EQ(order("ppt/slideLayouts/slideLayout1.xml"),
+            (std::vector<std::string>{"", "Picture 10", mark, "Title 11"}));
+  for (const char* plain : {"ppt/slideLayouts/slideLayout2.xml", "ppt/slideLayouts/slideLayout3.xml"})
+    EXPECT_EQ(r.after.at(plain).data, r.before.at(plain).data) << plain;
+  for (const auto& [name, entry] : r.after)
+    if (r.before.count(name))
+      EXPECT_TRUE(test::MissingItems(r.before.at(name).data, entry.data).empty()) << name;
+  const auto again = Stamp(dir / "out.pptx", dir / "again.pptx");
+  EXPECT_EQ(again.marks, 3);
+  for (const auto& [name, entry] : again.after) EXPECT_LE(MarksIn(entry.data), 1) << name;
+}
+
 // --- Excel ---
 
 std::string Worksheet(int rows, int cols, const std::string& tail = "") {
