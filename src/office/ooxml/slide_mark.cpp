@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <vector>
 
 #include "office/ooxml/package_stamps.h"
 #include "office/ooxml/png_opacity.h"
@@ -118,23 +120,100 @@ bool HidesMaster(const pugi::xml_node& shape, TZipPackage& package,
   return false;
 }
 
+// A rectangle of the slide, in its units.
+struct Box {
+  double x0, y0, x1, y1;
+  double Area() const { return (x1 - x0) * (y1 - y0); }
+};
+
+// Which parts of a slide a set of boxes covers, on a grid of cells: enough to tell whether
+// shapes side by side cover most of a slide, without working out their union exactly.
+class TCoverage {
+ public:
+  TCoverage(double width, double height) : width_(width), height_(height) {}
+  void Add(const Box& b) {
+    for (int row = 0; row < kCells; ++row) {
+      const double y = (row + 0.5) * height_ / kCells;
+      if (y < b.y0 || y >= b.y1) continue;
+      for (int column = 0; column < kCells; ++column) {
+        const double x = (column + 0.5) * width_ / kCells;
+        if (x >= b.x0 && x < b.x1) cells_[row * kCells + column] = true;
+      }
+    }
+  }
+  double Share() const {
+    return double(std::count(cells_.begin(), cells_.end(), true)) / (kCells * kCells);
+  }
+
+ private:
+  static constexpr int kCells = 48;
+  double width_, height_;
+  std::vector<bool> cells_ = std::vector<bool>(kCells * kCells, false);
+};
+
+// Where a shape of a tree hides the master behind it, as boxes of the slide: the shape's own
+// box where it does (HidesMaster), or a group's members' (a group has no fill of its own),
+// placed through the group's mapping of its members' space onto the slide. place maps a box
+// of the tree's space onto the slide. Tiny shapes (under 1 % of the slide) are left out.
+void HidingBoxes(const pugi::xml_node& shape, const std::function<Box(Box)>& place,
+                 double slideArea, TZipPackage& package, const TRelationships& rels,
+                 std::vector<Box>& boxes) {
+  const std::string local = LocalName(shape.name());
+  const auto xfrm = local == "graphicFrame" ? Child(shape, "xfrm")
+                    : local == "grpSp"       ? Child(Child(shape, "grpSpPr"), "xfrm")
+                                             : Child(Child(shape, "spPr"), "xfrm");
+  const auto off = Child(xfrm, "off"), ext = Child(xfrm, "ext");
+  if (!off || !ext) return;
+  const double x = off.attribute("x").as_double(), y = off.attribute("y").as_double();
+  const double cx = ext.attribute("cx").as_double(), cy = ext.attribute("cy").as_double();
+  if (local == "grpSp") {
+    const auto chOff = Child(xfrm, "chOff"), chExt = Child(xfrm, "chExt");
+    const double chX = chOff.attribute("x").as_double(), chY = chOff.attribute("y").as_double();
+    const double chCx = chExt.attribute("cx").as_double(), chCy = chExt.attribute("cy").as_double();
+    const double sx = chCx > 0 ? cx / chCx : 1, sy = chCy > 0 ? cy / chCy : 1;
+    const std::function<Box(Box)> inner = [&](Box b) {
+      return place({x + (b.x0 - chX) * sx, y + (b.y0 - chY) * sy, x + (b.x1 - chX) * sx,
+                    y + (b.y1 - chY) * sy});
+    };
+    for (const auto& member : shape.children())
+      HidingBoxes(member, inner, slideArea, package, rels, boxes);
+    return;
+  }
+  const Box b = place({x, y, x + cx, y + cy});
+  if (b.x1 <= b.x0 || b.y1 <= b.y0 || b.Area() < 0.01 * slideArea) return;
+  if (HidesMaster(shape, package, rels)) boxes.push_back(b);
+}
+
 // The frontmost shape of a slide's tree that hides most of the slide (60 % of its area or
-// more) from the master behind it; empty when there is none.
+// more) from the master behind it, by itself or side by side with other large ones (25 % or
+// more each: a dark band over the top and a picture over the rest); empty when there is none.
 pugi::xml_node FrontmostBackdrop(const pugi::xml_node& tree, double slideW, double slideH,
                                  TZipPackage& package, const TRelationships& rels) {
-  pugi::xml_node found;
+  constexpr double kBackdrop = 0.6, kPart = 0.25;
+  const std::function<Box(Box)> onSlide = [slideW, slideH](Box b) {
+    return Box{std::max(0.0, b.x0), std::max(0.0, b.y0), std::min(slideW, b.x1),
+               std::min(slideH, b.y1)};
+  };
+  pugi::xml_node found, frontmostPart;
+  TCoverage together(slideW, slideH);
   for (const auto& shape : tree.children()) {
-    const auto xfrm = LocalName(shape.name()) == "graphicFrame"
-                          ? Child(shape, "xfrm")
-                          : Child(Child(shape, "spPr"), "xfrm");
-    const auto off = Child(xfrm, "off"), ext = Child(xfrm, "ext");
-    if (!off || !ext) continue;
-    const double x0 = std::max(0.0, off.attribute("x").as_double());
-    const double y0 = std::max(0.0, off.attribute("y").as_double());
-    const double x1 = std::min(slideW, off.attribute("x").as_double() + ext.attribute("cx").as_double());
-    const double y1 = std::min(slideH, off.attribute("y").as_double() + ext.attribute("cy").as_double());
-    if (x1 <= x0 || y1 <= y0 || (x1 - x0) * (y1 - y0) < 0.6 * slideW * slideH) continue;
-    if (HidesMaster(shape, package, rels)) found = shape;
+    std::vector<Box> boxes;
+    HidingBoxes(shape, onSlide, slideW * slideH, package, rels, boxes);
+    if (boxes.empty()) continue;
+    TCoverage covers(slideW, slideH);
+    for (const Box& b : boxes) covers.Add(b);
+    const double share = covers.Share();
+    if (share >= kBackdrop) found = shape;
+    if (share >= kPart) {
+      for (const Box& b : boxes) together.Add(b);
+      frontmostPart = shape;
+    }
+  }
+  // The later of the two in the tree: the mark goes in front of both.
+  if (together.Share() >= kBackdrop && frontmostPart) {
+    if (!found) return frontmostPart;
+    for (auto n = found.next_sibling(); n; n = n.next_sibling())
+      if (n == frontmostPart) return frontmostPart;
   }
   return found;
 }

@@ -657,6 +657,76 @@ TEST(PresentationPackage, ABackdropOfAMasterOrLayoutHasTheMarkInFrontOfIt) {
   for (const auto& [name, entry] : again.after) EXPECT_LE(MarksIn(entry.data), 1) << name;
 }
 
+std::string FilledRect(int id, long long x, long long y, long long cx, long long cy) {
+  return "<p:sp><p:nvSpPr><p:cNvPr id=\"" + std::to_string(id) + "\" name=\"Shape " +
+         std::to_string(id) + "\"/><p:cNvSpPr/><p:nvPr/></p:nvSpPr><p:spPr><a:xfrm><a:off x=\"" +
+         std::to_string(x) + "\" y=\"" + std::to_string(y) + "\"/><a:ext cx=\"" +
+         std::to_string(cx) + "\" cy=\"" + std::to_string(cy) + "\"/></a:xfrm><a:prstGeom "
+         "prst=\"rect\"><a:avLst/></a:prstGeom><a:solidFill><a:srgbClr val=\"000000\"/>"
+         "</a:solidFill></p:spPr></p:sp>";
+}
+
+// No one shape covers most of these slides, but large ones side by side do: a band over the
+// top 55 % and, below it, a group of keys (a group has no fill of its own; its members are
+// drawn in a space of their own, half the size, that the group stretches onto the slide).
+// The slide gets its mark in front of both; a slide with the band alone stays as it was.
+TEST(PresentationPackage, LargeShapesSideBySideAreABackdropTogether) {
+  test::TempDir dir;
+  const std::string ml = "application/vnd.openxmlformats-officedocument.presentationml.";
+  const long long w = 9144000, h = 6858000, band = h * 55 / 100;
+  std::string keys = "<p:grpSp><p:nvGrpSpPr><p:cNvPr id=\"20\" name=\"Keys\"/><p:cNvGrpSpPr/>"
+                     "<p:nvPr/></p:nvGrpSpPr><p:grpSpPr><a:xfrm><a:off x=\"0\" y=\"" +
+                     std::to_string(band) + "\"/><a:ext cx=\"" + std::to_string(w) + "\" cy=\"" +
+                     std::to_string(h - band) + "\"/><a:chOff x=\"0\" y=\"0\"/><a:chExt cx=\"" +
+                     std::to_string(w / 2) + "\" cy=\"" + std::to_string((h - band) / 2) +
+                     "\"/></a:xfrm></p:grpSpPr>";
+  for (int i = 0; i < 5; ++i)
+    keys += FilledRect(21 + i, i * w / 10, 0, w / 10, (h - band) / 2);
+  keys += "</p:grpSp>";
+  Entries e = {
+      {"[Content_Types].xml",
+       ContentTypes({{"/ppt/presentation.xml", ml + "presentation.main+xml"},
+                     {"/ppt/slideMasters/slideMaster1.xml", ml + "slideMaster+xml"},
+                     {"/ppt/slideLayouts/slideLayout1.xml", ml + "slideLayout+xml"},
+                     {"/ppt/slides/slide1.xml", ml + "slide+xml"},
+                     {"/ppt/slides/slide2.xml", ml + "slide+xml"}})},
+      {"_rels/.rels", Rels({{"rId1", "officeDocument", "ppt/presentation.xml"}})},
+      {"ppt/presentation.xml",
+       kDecl + "<p:presentation " + kPresNs + "><p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" "
+               "r:id=\"rId1\"/></p:sldMasterIdLst><p:sldSz cx=\"9144000\" cy=\"6858000\"/>"
+               "</p:presentation>"},
+      {"ppt/_rels/presentation.xml.rels",
+       Rels({{"rId1", "slideMaster", "slideMasters/slideMaster1.xml"},
+             {"rId2", "slide", "slides/slide1.xml"},
+             {"rId3", "slide", "slides/slide2.xml"}})},
+      {"ppt/slideMasters/slideMaster1.xml", ShapeTree("sldMaster", Placeholder(2))},
+      {"ppt/slideMasters/_rels/slideMaster1.xml.rels",
+       Rels({{"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}})},
+      {"ppt/slideLayouts/slideLayout1.xml", ShapeTree("sldLayout", Placeholder(2))},
+      {"ppt/slides/slide1.xml",
+       ShapeTree("sld", FilledRect(10, 0, 0, w, band) + keys + Placeholder(30))},
+      {"ppt/slides/_rels/slide1.xml.rels",
+       Rels({{"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}})},
+      {"ppt/slides/slide2.xml", ShapeTree("sld", FilledRect(10, 0, 0, w, band) + Placeholder(30))},
+      {"ppt/slides/_rels/slide2.xml.rels",
+       Rels({{"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}})},
+  };
+  test::WritePackage(dir / "in.pptx", e);
+  const auto r = Stamp(dir / "in.pptx", dir / "out.pptx");
+  EXPECT_EQ(r.marks, 2) << "the master and the first slide";
+  pugi::xml_document doc;
+  doc.load_string(r.after.at("ppt/slides/slide1.xml").data.c_str());
+  std::vector<std::string> order;
+  for (const auto& c : doc.select_node("//p:spTree").node().children())
+    if (const auto nv = c.find_child([](const pugi::xml_node& n) {
+          return std::string(n.name()).rfind("p:nv", 0) == 0;
+        }))
+      order.push_back(nv.child("p:cNvPr").attribute("name").value());
+  EXPECT_EQ(order, (std::vector<std::string>{"", "Shape 10", "Keys", "QuillmarkWaterMarkObject1",
+                                             "Title 30"}));
+  EXPECT_EQ(r.after.at("ppt/slides/slide2.xml").data, r.before.at("ppt/slides/slide2.xml").data);
+}
+
 // --- Excel ---
 
 std::string Worksheet(int rows, int cols, const std::string& tail = "") {
