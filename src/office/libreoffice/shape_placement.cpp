@@ -20,6 +20,7 @@
 #include <com/sun/star/text/WrapTextMode.hpp>
 
 #include "office/libreoffice/shape_parts.h"
+#include "office/page_coverage.h"
 #include "office/libreoffice/uno_convert.h"
 
 namespace stampwell::shape {
@@ -357,42 +358,12 @@ bool HidesWhatIsBehind(const Reference<css::drawing::XShape>& shape, bool pictur
   }
 }
 
-// Which parts of a page a set of rectangles covers, on a grid of cells: enough to tell whether
-// shapes side by side cover most of a page, without working out their union exactly.
-class TCoverage {
- public:
-  TCoverage(double width, double height) : width_(width), height_(height) {}
-  struct Part {
-    double x0, y0, x1, y1;
-  };
-  // Marks the cells whose centre lies within the part.
-  void Add(const Part& p) {
-    const auto [x0, y0, x1, y1] = p;
-    for (int row = 0; row < kCells; ++row) {
-      const double y = (row + 0.5) * height_ / kCells;
-      if (y < y0 || y >= y1) continue;
-      for (int column = 0; column < kCells; ++column) {
-        const double x = (column + 0.5) * width_ / kCells;
-        if (x >= x0 && x < x1) cells_[row * kCells + column] = true;
-      }
-    }
-  }
-  double Share() const {
-    return double(std::count(cells_.begin(), cells_.end(), true)) / (kCells * kCells);
-  }
-
- private:
-  static constexpr int kCells = 48;
-  double width_, height_;
-  std::vector<bool> cells_ = std::vector<bool>(kCells * kCells, false);
-};
-
 // Where a backdrop candidate lies on the page: a picture, embedded object or filled shape, or a
 // group's such members (a group has no fill of its own: a backdrop drawn as a group of filled
 // shapes covers what its members cover). With opaqueOnly, only what hides what lies behind it.
 // Text effects (marks among them) are no backdrop.
 void AddBackdropParts(const Reference<css::drawing::XShape>& shape, bool opaqueOnly,
-                      double width, double height, std::vector<TCoverage::Part>& parts) {
+                      double width, double height, std::vector<RPageBox>& parts) {
   const OUString type = shape->getShapeType();
   if (type == "com.sun.star.drawing.GroupShape") {
     Reference<css::container::XIndexAccess> members(shape, UNO_QUERY);
@@ -444,15 +415,15 @@ sal_Int32 FrontmostBackdrop(const TOfficeDocument& doc,
   size[1] >>= width;
   if (double(width) * height <= 0) return -1;
   sal_Int32 found = -1, own = -1, frontmostPart = -1;
-  TCoverage together(width, height);
+  TPageCoverage together(width, height);
   for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
     const Reference<css::drawing::XShape> shape = ShapeAt(doc, page, i);
     if (shape == self) own = i;
     if (!shape.is() || shape == self) continue;
-    std::vector<TCoverage::Part> parts;
+    std::vector<RPageBox> parts;
     AddBackdropParts(shape, opaqueOnly, width, height, parts);
     if (parts.empty()) continue;
-    TCoverage covers(width, height);
+    TPageCoverage covers(width, height);
     for (const auto& part : parts) covers.Add(part);
     const double share = covers.Share();
     if (share >= kBackdrop) found = i;

@@ -7,6 +7,7 @@
 
 #include "office/ooxml/package_stamps.h"
 #include "office/ooxml/png_opacity.h"
+#include "office/page_coverage.h"
 #include "office/ooxml/xml_part.h"
 
 namespace stampwell::ooxml {
@@ -120,44 +121,13 @@ bool HidesMaster(const pugi::xml_node& shape, TZipPackage& package,
   return false;
 }
 
-// A rectangle of the slide, in its units.
-struct Box {
-  double x0, y0, x1, y1;
-  double Area() const { return (x1 - x0) * (y1 - y0); }
-};
-
-// Which parts of a slide a set of boxes covers, on a grid of cells: enough to tell whether
-// shapes side by side cover most of a slide, without working out their union exactly.
-class TCoverage {
- public:
-  TCoverage(double width, double height) : width_(width), height_(height) {}
-  void Add(const Box& b) {
-    for (int row = 0; row < kCells; ++row) {
-      const double y = (row + 0.5) * height_ / kCells;
-      if (y < b.y0 || y >= b.y1) continue;
-      for (int column = 0; column < kCells; ++column) {
-        const double x = (column + 0.5) * width_ / kCells;
-        if (x >= b.x0 && x < b.x1) cells_[row * kCells + column] = true;
-      }
-    }
-  }
-  double Share() const {
-    return double(std::count(cells_.begin(), cells_.end(), true)) / (kCells * kCells);
-  }
-
- private:
-  static constexpr int kCells = 48;
-  double width_, height_;
-  std::vector<bool> cells_ = std::vector<bool>(kCells * kCells, false);
-};
-
 // Where a shape of a tree hides the master behind it, as boxes of the slide: the shape's own
 // box where it does (HidesMaster), or a group's members' (a group has no fill of its own),
 // placed through the group's mapping of its members' space onto the slide. place maps a box
 // of the tree's space onto the slide. Tiny shapes (under 1 % of the slide) are left out.
-void HidingBoxes(const pugi::xml_node& shape, const std::function<Box(Box)>& place,
+void HidingBoxes(const pugi::xml_node& shape, const std::function<RPageBox(RPageBox)>& place,
                  double slideArea, TZipPackage& package, const TRelationships& rels,
-                 std::vector<Box>& boxes) {
+                 std::vector<RPageBox>& boxes) {
   const std::string local = LocalName(shape.name());
   const auto xfrm = local == "graphicFrame" ? Child(shape, "xfrm")
                     : local == "grpSp"       ? Child(Child(shape, "grpSpPr"), "xfrm")
@@ -171,7 +141,7 @@ void HidingBoxes(const pugi::xml_node& shape, const std::function<Box(Box)>& pla
     const double chX = chOff.attribute("x").as_double(), chY = chOff.attribute("y").as_double();
     const double chCx = chExt.attribute("cx").as_double(), chCy = chExt.attribute("cy").as_double();
     const double sx = chCx > 0 ? cx / chCx : 1, sy = chCy > 0 ? cy / chCy : 1;
-    const std::function<Box(Box)> inner = [&](Box b) {
+    const std::function<RPageBox(RPageBox)> inner = [&](RPageBox b) {
       return place({x + (b.x0 - chX) * sx, y + (b.y0 - chY) * sy, x + (b.x1 - chX) * sx,
                     y + (b.y1 - chY) * sy});
     };
@@ -179,8 +149,8 @@ void HidingBoxes(const pugi::xml_node& shape, const std::function<Box(Box)>& pla
       HidingBoxes(member, inner, slideArea, package, rels, boxes);
     return;
   }
-  const Box b = place({x, y, x + cx, y + cy});
-  if (b.x1 <= b.x0 || b.y1 <= b.y0 || b.Area() < 0.01 * slideArea) return;
+  const RPageBox b = place({x, y, x + cx, y + cy});
+  if (b.x1 <= b.x0 || b.y1 <= b.y0 || (b.x1 - b.x0) * (b.y1 - b.y0) < 0.01 * slideArea) return;
   if (HidesMaster(shape, package, rels)) boxes.push_back(b);
 }
 
@@ -190,22 +160,22 @@ void HidingBoxes(const pugi::xml_node& shape, const std::function<Box(Box)>& pla
 pugi::xml_node FrontmostBackdrop(const pugi::xml_node& tree, double slideW, double slideH,
                                  TZipPackage& package, const TRelationships& rels) {
   constexpr double kBackdrop = 0.6, kPart = 0.25;
-  const std::function<Box(Box)> onSlide = [slideW, slideH](Box b) {
-    return Box{std::max(0.0, b.x0), std::max(0.0, b.y0), std::min(slideW, b.x1),
+  const std::function<RPageBox(RPageBox)> onSlide = [slideW, slideH](RPageBox b) {
+    return RPageBox{std::max(0.0, b.x0), std::max(0.0, b.y0), std::min(slideW, b.x1),
                std::min(slideH, b.y1)};
   };
   pugi::xml_node found, frontmostPart;
-  TCoverage together(slideW, slideH);
+  TPageCoverage together(slideW, slideH);
   for (const auto& shape : tree.children()) {
-    std::vector<Box> boxes;
+    std::vector<RPageBox> boxes;
     HidingBoxes(shape, onSlide, slideW * slideH, package, rels, boxes);
     if (boxes.empty()) continue;
-    TCoverage covers(slideW, slideH);
-    for (const Box& b : boxes) covers.Add(b);
+    TPageCoverage covers(slideW, slideH);
+    for (const RPageBox& b : boxes) covers.Add(b);
     const double share = covers.Share();
     if (share >= kBackdrop) found = shape;
     if (share >= kPart) {
-      for (const Box& b : boxes) together.Add(b);
+      for (const RPageBox& b : boxes) together.Add(b);
       frontmostPart = shape;
     }
   }
