@@ -124,10 +124,14 @@ bool HidesMaster(const pugi::xml_node& shape, TZipPackage& package,
 // Where a shape of a tree hides the master behind it, as boxes of the slide: the shape's own
 // box where it does (HidesMaster), or a group's members' (a group has no fill of its own),
 // placed through the group's mapping of its members' space onto the slide. place maps a box
-// of the tree's space onto the slide. Tiny shapes (under 1 % of the slide) are left out.
+// of the tree's space onto the slide. A shape (or group) whose box is smaller than minArea is
+// left out without reading its picture; a group's members count from 1 % of the slide.
 void HidingBoxes(const pugi::xml_node& shape, const std::function<RPageBox(RPageBox)>& place,
-                 double slideArea, TZipPackage& package, const TRelationships& rels,
-                 std::vector<RPageBox>& boxes) {
+                 double slideArea, double minArea, TZipPackage& package,
+                 const TRelationships& rels, std::vector<RPageBox>& boxes) {
+  auto area = [](const RPageBox& b) {
+    return b.x1 > b.x0 && b.y1 > b.y0 ? (b.x1 - b.x0) * (b.y1 - b.y0) : 0.0;
+  };
   const std::string local = LocalName(shape.name());
   const auto xfrm = local == "graphicFrame" ? Child(shape, "xfrm")
                     : local == "grpSp"       ? Child(Child(shape, "grpSpPr"), "xfrm")
@@ -137,6 +141,7 @@ void HidingBoxes(const pugi::xml_node& shape, const std::function<RPageBox(RPage
   const double x = off.attribute("x").as_double(), y = off.attribute("y").as_double();
   const double cx = ext.attribute("cx").as_double(), cy = ext.attribute("cy").as_double();
   if (local == "grpSp") {
+    if (area(place({x, y, x + cx, y + cy})) < minArea) return;
     const auto chOff = Child(xfrm, "chOff"), chExt = Child(xfrm, "chExt");
     const double chX = chOff.attribute("x").as_double(), chY = chOff.attribute("y").as_double();
     const double chCx = chExt.attribute("cx").as_double(), chCy = chExt.attribute("cy").as_double();
@@ -146,11 +151,11 @@ void HidingBoxes(const pugi::xml_node& shape, const std::function<RPageBox(RPage
                     y + (b.y1 - chY) * sy});
     };
     for (const auto& member : shape.children())
-      HidingBoxes(member, inner, slideArea, package, rels, boxes);
+      HidingBoxes(member, inner, slideArea, 0.01 * slideArea, package, rels, boxes);
     return;
   }
   const RPageBox b = place({x, y, x + cx, y + cy});
-  if (b.x1 <= b.x0 || b.y1 <= b.y0 || (b.x1 - b.x0) * (b.y1 - b.y0) < 0.01 * slideArea) return;
+  if (area(b) <= 0 || area(b) < minArea) return;
   if (HidesMaster(shape, package, rels)) boxes.push_back(b);
 }
 
@@ -162,13 +167,14 @@ pugi::xml_node FrontmostBackdrop(const pugi::xml_node& tree, double slideW, doub
   constexpr double kBackdrop = 0.6, kPart = 0.25;
   const std::function<RPageBox(RPageBox)> onSlide = [slideW, slideH](RPageBox b) {
     return RPageBox{std::max(0.0, b.x0), std::max(0.0, b.y0), std::min(slideW, b.x1),
-               std::min(slideH, b.y1)};
+                    std::min(slideH, b.y1)};
   };
   pugi::xml_node found, frontmostPart;
   TPageCoverage together(slideW, slideH);
   for (const auto& shape : tree.children()) {
     std::vector<RPageBox> boxes;
-    HidingBoxes(shape, onSlide, slideW * slideH, package, rels, boxes);
+    // A shape by itself must cover a quarter of the slide to be part of a backdrop.
+    HidingBoxes(shape, onSlide, slideW * slideH, kPart * slideW * slideH, package, rels, boxes);
     if (boxes.empty()) continue;
     TPageCoverage covers(slideW, slideH);
     for (const RPageBox& b : boxes) covers.Add(b);
