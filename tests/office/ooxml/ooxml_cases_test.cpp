@@ -396,6 +396,17 @@ std::string Placeholder(int id) {
          "<p:spPr/><p:txBody><a:bodyPr/><a:p><a:r><a:t>Title</a:t></a:r></a:p></p:txBody></p:sp>";
 }
 
+// The main presentation part: its masters (rId1, rId2, ...) and the slide size.
+std::string PresentationPart(int masters, long long cx = 9144000, long long cy = 6858000) {
+  std::string ids;
+  for (int i = 0; i < masters; ++i)
+    ids += "<p:sldMasterId id=\"" + std::to_string(2147483648LL + 2 * i) + "\" r:id=\"rId" +
+           std::to_string(i + 1) + "\"/>";
+  return kDecl + "<p:presentation " + kPresNs + "><p:sldMasterIdLst>" + ids +
+         "</p:sldMasterIdLst><p:sldSz cx=\"" + std::to_string(cx) + "\" cy=\"" +
+         std::to_string(cy) + "\"/></p:presentation>";
+}
+
 TEST(PresentationPackage, EveryMasterAndEveryLayoutHidingItGetsTheMarkBehindItsShapes) {
   test::TempDir dir;
   const std::string ml = "application/vnd.openxmlformats-officedocument.presentationml.";
@@ -408,9 +419,7 @@ TEST(PresentationPackage, EveryMasterAndEveryLayoutHidingItGetsTheMarkBehindItsS
                      {"/ppt/slideLayouts/slideLayout2.xml", ml + "slideLayout+xml"}})},
       {"_rels/.rels", Rels({{"rId1", "officeDocument", "ppt/presentation.xml"}})},
       {"ppt/presentation.xml",
-       kDecl + "<p:presentation " + kPresNs + "><p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" "
-               "r:id=\"rId1\"/><p:sldMasterId id=\"2147483650\" r:id=\"rId2\"/></p:sldMasterIdLst>"
-               "<p:sldSz cx=\"12192000\" cy=\"6858000\"/></p:presentation>"},
+       PresentationPart(2, 12192000)},
       {"ppt/_rels/presentation.xml.rels",
        Rels({{"rId1", "slideMaster", "slideMasters/slideMaster1.xml"},
              {"rId2", "slideMaster", "slideMasters/slideMaster2.xml"}})},
@@ -510,9 +519,7 @@ TEST(PresentationPackage, ASlideWhoseOwnBackdropHidesTheMasterGetsItsOwnMarkInFr
   Entries e = {
       {"_rels/.rels", Rels({{"rId1", "officeDocument", "ppt/presentation.xml"}})},
       {"ppt/presentation.xml",
-       kDecl + "<p:presentation " + kPresNs + "><p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" "
-               "r:id=\"rId1\"/></p:sldMasterIdLst><p:sldSz cx=\"9144000\" cy=\"6858000\"/>"
-               "</p:presentation>"},
+       PresentationPart(1)},
       {"ppt/slideMasters/slideMaster1.xml", ShapeTree("sldMaster", Placeholder(2))},
       {"ppt/slideMasters/_rels/slideMaster1.xml.rels",
        Rels({{"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}})},
@@ -600,9 +607,7 @@ TEST(PresentationPackage, ABackdropOfAMasterOrLayoutHasTheMarkInFrontOfIt) {
                      {"/ppt/slideLayouts/slideLayout3.xml", ml + "slideLayout+xml"}})},
       {"_rels/.rels", Rels({{"rId1", "officeDocument", "ppt/presentation.xml"}})},
       {"ppt/presentation.xml",
-       kDecl + "<p:presentation " + kPresNs + "><p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" "
-               "r:id=\"rId1\"/><p:sldMasterId id=\"2147483650\" r:id=\"rId2\"/></p:sldMasterIdLst>"
-               "<p:sldSz cx=\"9144000\" cy=\"6858000\"/></p:presentation>"},
+       PresentationPart(2)},
       {"ppt/_rels/presentation.xml.rels",
        Rels({{"rId1", "slideMaster", "slideMasters/slideMaster1.xml"},
              {"rId2", "slideMaster", "slideMasters/slideMaster2.xml"}})},
@@ -692,9 +697,7 @@ TEST(PresentationPackage, LargeShapesSideBySideAreABackdropTogether) {
                      {"/ppt/slides/slide2.xml", ml + "slide+xml"}})},
       {"_rels/.rels", Rels({{"rId1", "officeDocument", "ppt/presentation.xml"}})},
       {"ppt/presentation.xml",
-       kDecl + "<p:presentation " + kPresNs + "><p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" "
-               "r:id=\"rId1\"/></p:sldMasterIdLst><p:sldSz cx=\"9144000\" cy=\"6858000\"/>"
-               "</p:presentation>"},
+       PresentationPart(1)},
       {"ppt/_rels/presentation.xml.rels",
        Rels({{"rId1", "slideMaster", "slideMasters/slideMaster1.xml"},
              {"rId2", "slide", "slides/slide1.xml"},
